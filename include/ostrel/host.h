@@ -1,0 +1,44 @@
+#pragma once
+// What the library asks of its host: message boxes and progress.
+#include <memory>
+#include <string>
+
+namespace ostrel {
+
+enum class MessageIcon { None, Critical, Exclamation };
+
+// The modal message boxes of the conversion. A host supplies one; the
+// command-line tool writes to stderr, the Windows build shows MessageBoxA.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // An OK box.
+    virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
+    // A Yes/No box; true for Yes.
+    virtual bool AskYesNo(const std::string& text) = 0;
+};
+
+// Progress of the trim pass: Start(maximum), then Step() per entity.
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    virtual void Start(long maximum) = 0;
+    virtual void Step() = 0;
+    virtual void Finish() = 0;
+};
+
+// A prompter that shows nothing and answers Yes (an unattended run).
+class SilentPrompter final : public Prompter {
+public:
+    void ShowMessage(const std::string&, MessageIcon) override {}
+    bool AskYesNo(const std::string&) override { return true; }
+};
+
+struct HostOptions {
+    std::shared_ptr<Prompter> prompter;      // null: SilentPrompter
+    std::shared_ptr<ProgressSink> progress;  // null: no progress shown
+    // When set, used instead of the registry's "userini" value.
+    std::string userSettingsOverride;
+};
+
+} // namespace ostrel

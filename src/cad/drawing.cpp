@@ -1,0 +1,356 @@
+#include "cad/drawing.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+namespace ostrel::cad {
+
+std::string HandleText(Handle h) {
+    char buf[20];
+    auto r = std::to_chars(buf, buf + sizeof buf, h, 16);
+    std::string s(buf, r.ptr);
+    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::optional<Handle> ParseHandle(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+    if (text.empty() || text.size() > 16) return std::nullopt;
+    Handle h = 0;
+    auto r = std::from_chars(text.data(), text.data() + text.size(), h, 16);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return std::nullopt;
+    return h;
+}
+
+const char* AcadVersionString(Release r) {
+    switch (r) {
+    case Release::R12: return "AC1009";
+    case Release::R13: return "AC1012";
+    case Release::R14: return "AC1014";
+    case Release::R2000: return "AC1015";
+    case Release::R2004: return "AC1018";
+    case Release::R2007: return "AC1021";
+    case Release::R2010: return "AC1024";
+    case Release::R2013: return "AC1027";
+    case Release::R2018: return "AC1032";
+    }
+    return "AC1015";
+}
+
+std::optional<Release> ReleaseFromAcadVersion(std::string_view v) {
+    static const std::pair<const char*, Release> table[] = {
+        {"AC1009", Release::R12},   {"AC1006", Release::R12},   {"AC1012", Release::R13},
+        {"AC1014", Release::R14},   {"AC1015", Release::R2000}, {"AC1018", Release::R2004},
+        {"AC1021", Release::R2007}, {"AC1024", Release::R2010}, {"AC1027", Release::R2013},
+        {"AC1032", Release::R2018},
+    };
+    for (auto& [name, r] : table)
+        if (v == name) return r;
+    return std::nullopt;
+}
+
+const char* ReleaseName(Release r) {
+    switch (r) {
+    case Release::R12: return "R12";
+    case Release::R13: return "R13";
+    case Release::R14: return "R14";
+    case Release::R2000: return "R2000";
+    case Release::R2004: return "R2004";
+    case Release::R2007: return "R2007";
+    case Release::R2010: return "R2010";
+    case Release::R2013: return "R2013";
+    case Release::R2018: return "R2018";
+    }
+    return "?";
+}
+
+const char* EntityTypeName(EntityType t) {
+    switch (t) {
+    case EntityType::Point: return "POINT";
+    case EntityType::Line: return "LINE";
+    case EntityType::Circle: return "CIRCLE";
+    case EntityType::Arc: return "ARC";
+    case EntityType::Text: return "TEXT";
+    case EntityType::Insert: return "INSERT";
+    case EntityType::Polyline: return "POLYLINE";
+    case EntityType::Vertex: return "VERTEX";
+    case EntityType::SeqEnd: return "SEQEND";
+    case EntityType::Face3D: return "3DFACE";
+    case EntityType::Block: return "BLOCK";
+    case EntityType::EndBlk: return "ENDBLK";
+    case EntityType::Viewport: return "VIEWPORT";
+    case EntityType::Hatch: return "HATCH";
+    }
+    return "?";
+}
+
+const char* ObjectTypeName(ObjectType t) {
+    switch (t) {
+    case ObjectType::Dictionary: return "DICTIONARY";
+    case ObjectType::DictionaryWithDefault: return "ACDBDICTIONARYWDFLT";
+    case ObjectType::Placeholder: return "ACDBPLACEHOLDER";
+    case ObjectType::Layout: return "LAYOUT";
+    case ObjectType::MLineStyle: return "MLINESTYLE";
+    case ObjectType::XRecord: return "XRECORD";
+    }
+    return "?";
+}
+
+std::string FoldName(std::string_view name) {
+    std::string s(name);
+    for (auto& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+static bool StartsWithFolded(std::string_view name, std::string_view prefix) {
+    if (name.size() < prefix.size()) return false;
+    return FoldName(name.substr(0, prefix.size())) == FoldName(prefix);
+}
+
+bool BlockRecord::IsModelSpace() const { return FoldName(name) == "*MODEL_SPACE"; }
+bool BlockRecord::IsPaperSpace() const { return StartsWithFolded(name, "*Paper_Space"); }
+
+Handle Drawing::NewHandle() { return nextHandle_++; }
+
+void Drawing::ReserveHandle(Handle h) {
+    if (h >= nextHandle_) nextHandle_ = h + 1;
+}
+
+static std::uint32_t Lookup(const std::unordered_map<std::string, std::uint32_t>& m, std::string_view name) {
+    auto it = m.find(FoldName(name));
+    return it == m.end() ? kNone : it->second;
+}
+
+std::uint32_t Drawing::FindLayer(std::string_view n) const { return Lookup(layerIndex_, n); }
+std::uint32_t Drawing::FindLinetype(std::string_view n) const { return Lookup(linetypeIndex_, n); }
+std::uint32_t Drawing::FindBlock(std::string_view n) const { return Lookup(blockIndex_, n); }
+std::uint32_t Drawing::FindStyle(std::string_view n) const { return Lookup(styleIndex_, n); }
+
+std::uint32_t Drawing::FindObject(Handle h) const {
+    auto it = objectIndex_.find(h);
+    return it == objectIndex_.end() ? kNone : it->second;
+}
+
+std::uint32_t Drawing::FindBlockByHandle(Handle h) const {
+    auto it = blockHandleIndex_.find(h);
+    return it == blockHandleIndex_.end() ? kNone : it->second;
+}
+
+std::uint32_t Drawing::AddLayer(Layer layer) {
+    auto key = FoldName(layer.name);
+    if (layerIndex_.count(key)) return kNone;
+    ReserveHandle(layer.handle);
+    auto idx = static_cast<std::uint32_t>(layers.size());
+    layers.push_back(std::move(layer));
+    layerIndex_.emplace(std::move(key), idx);
+    return idx;
+}
+
+// Two linetype records may not share a name in any format. A repeated name
+// gets "_2", "_3", ... appended, so every record keeps its own pattern and
+// layers and entities refer to the one they were given.
+std::uint32_t Drawing::AddLinetype(Linetype lt) {
+    if (linetypeIndex_.count(FoldName(lt.name))) {
+        for (int n = 2;; ++n) {
+            std::string candidate = lt.name + "_" + std::to_string(n);
+            if (!linetypeIndex_.count(FoldName(candidate))) {
+                lt.name = candidate;
+                break;
+            }
+        }
+    }
+    ReserveHandle(lt.handle);
+    auto idx = static_cast<std::uint32_t>(linetypes.size());
+    linetypeIndex_.emplace(FoldName(lt.name), idx);
+    linetypes.push_back(std::move(lt));
+    return idx;
+}
+
+std::uint32_t Drawing::AddStyle(TextStyle st) {
+    auto key = FoldName(st.name);
+    if (styleIndex_.count(key)) return styleIndex_[key];
+    ReserveHandle(st.handle);
+    auto idx = static_cast<std::uint32_t>(styles.size());
+    styles.push_back(std::move(st));
+    styleIndex_.emplace(std::move(key), idx);
+    return idx;
+}
+
+std::uint32_t Drawing::AddBlock(BlockRecord block) {
+    auto key = FoldName(block.name);
+    if (blockIndex_.count(key)) return kNone;
+    ReserveHandle(block.handle);
+    auto idx = static_cast<std::uint32_t>(blocks.size());
+    blockHandleIndex_[block.handle] = idx;
+    blocks.push_back(std::move(block));
+    blockIndex_.emplace(std::move(key), idx);
+    return idx;
+}
+
+void Drawing::RenameBlock(std::uint32_t block, const std::string& name) {
+    auto& b = blocks.at(block);
+    blockIndex_.erase(FoldName(b.name));
+    b.name = name;
+    blockIndex_[FoldName(name)] = block;
+}
+
+std::uint32_t Drawing::AddObject(Object obj) {
+    ReserveHandle(obj.handle);
+    auto idx = static_cast<std::uint32_t>(objects.size());
+    objectIndex_[obj.handle] = idx;
+    objects.push_back(std::move(obj));
+    return idx;
+}
+
+Object* Drawing::ObjectByHandle(Handle h) {
+    auto i = FindObject(h);
+    return i == kNone ? nullptr : &objects[i];
+}
+
+const Object* Drawing::ObjectByHandle(Handle h) const {
+    auto i = FindObject(h);
+    return i == kNone ? nullptr : &objects[i];
+}
+
+std::uint32_t Drawing::AppendEntity(std::uint32_t block, Entity e) {
+    auto& b = blocks.at(block);
+    ReserveHandle(e.handle);
+    auto idx = static_cast<std::uint32_t>(entities.size());
+    if (e.type == EntityType::Block || e.type == EntityType::EndBlk) {
+        e.owner = b.handle;
+        e.geom.block.block = block;
+        (e.type == EntityType::Block ? b.beginEntity : b.endEntity) = idx;
+        entities.push_back(e);
+        return idx;
+    }
+    e.owner = b.handle;
+    if ((e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) && !b.entities.empty()) {
+        // Owned by the polyline this sequence belongs to.
+        for (auto it = b.entities.rbegin(); it != b.entities.rend(); ++it) {
+            const auto& prev = entities[*it];
+            if (prev.type == EntityType::Polyline) { e.owner = prev.handle; break; }
+            if (prev.type != EntityType::Vertex) break;
+        }
+    }
+    if (b.IsPaperSpace()) e.flags |= kEntityPaperSpace;
+    entities.push_back(e);
+    b.entities.push_back(idx);
+    return idx;
+}
+
+void Drawing::EnsureBlockEnds(std::uint32_t block) {
+    auto& b = blocks.at(block);
+    if (b.beginEntity == kNone) {
+        Entity e;
+        e.type = EntityType::Block;
+        e.handle = NewHandle();
+        AppendEntity(block, e);
+    }
+    if (b.endEntity == kNone) {
+        Entity e;
+        e.type = EntityType::EndBlk;
+        e.handle = NewHandle();
+        AppendEntity(block, e);
+    }
+}
+
+void Drawing::SetText(TextGeom& t, std::string_view s) {
+    t.textOffset = static_cast<std::uint32_t>(textPool.size());
+    t.textLength = static_cast<std::uint32_t>(s.size());
+    textPool.append(s);
+}
+
+void Drawing::RebuildIndexes() {
+    layerIndex_.clear();
+    linetypeIndex_.clear();
+    blockIndex_.clear();
+    styleIndex_.clear();
+    objectIndex_.clear();
+    blockHandleIndex_.clear();
+    auto reserve = [this](Handle h) { ReserveHandle(h); };
+    for (std::uint32_t i = 0; i < layers.size(); ++i) { layerIndex_.emplace(FoldName(layers[i].name), i); reserve(layers[i].handle); }
+    for (std::uint32_t i = 0; i < linetypes.size(); ++i) { linetypeIndex_.emplace(FoldName(linetypes[i].name), i); reserve(linetypes[i].handle); }
+    for (std::uint32_t i = 0; i < blocks.size(); ++i) {
+        blockIndex_.emplace(FoldName(blocks[i].name), i);
+        blockHandleIndex_[blocks[i].handle] = i;
+        reserve(blocks[i].handle);
+    }
+    for (std::uint32_t i = 0; i < styles.size(); ++i) { styleIndex_.emplace(FoldName(styles[i].name), i); reserve(styles[i].handle); }
+    for (std::uint32_t i = 0; i < objects.size(); ++i) { objectIndex_[objects[i].handle] = i; reserve(objects[i].handle); }
+    for (auto& e : entities) reserve(e.handle);
+    for (auto* v : {&appids, &views, &ucss, &dimstyles})
+        for (auto& r : *v) reserve(r.handle);
+    for (auto& v : vports) reserve(v.handle);
+    for (Handle h : {controls.block, controls.layer, controls.style, controls.linetype, controls.view,
+                     controls.ucs, controls.vport, controls.appid, controls.dimstyle, controls.vx, rootDictionary})
+        reserve(h);
+}
+
+void NormalizeForSave(Drawing& d) {
+    for (std::uint32_t bi = 0; bi < d.blocks.size(); ++bi) {
+        d.EnsureBlockEnds(bi);
+        auto& list = d.blocks[bi].entities;
+        std::vector<std::uint32_t> out;
+        out.reserve(list.size());
+        bool inPolyline = false;
+        Handle polyHandle = 0;
+        for (auto idx : list) {
+            auto& e = d.entities[idx];
+            if (e.flags & kEntityDeleted) continue;
+            if (e.type == EntityType::Vertex) {
+                if (!inPolyline) continue;          // a vertex with no polyline: dropped
+                e.owner = polyHandle;
+                out.push_back(idx);
+                continue;
+            }
+            if (e.type == EntityType::SeqEnd) {
+                if (!inPolyline) continue;          // a sequence end with no polyline: dropped
+                e.owner = polyHandle;
+                out.push_back(idx);
+                inPolyline = false;
+                continue;
+            }
+            if (inPolyline) {                       // polyline left open: close its sequence
+                Entity s;
+                s.type = EntityType::SeqEnd;
+                s.handle = d.NewHandle();
+                s.owner = polyHandle;
+                s.layer = d.entities[out.back()].layer;
+                s.flags = e.flags & kEntityPaperSpace;
+                auto si = static_cast<std::uint32_t>(d.entities.size());
+                d.entities.push_back(s);
+                out.push_back(si);
+                inPolyline = false;
+            }
+            auto& cur = d.entities[idx];            // the push above may have moved it
+            if (cur.type == EntityType::Polyline) {
+                inPolyline = true;
+                polyHandle = cur.handle;
+            }
+            out.push_back(idx);
+        }
+        if (inPolyline) {
+            Entity s;
+            s.type = EntityType::SeqEnd;
+            s.handle = d.NewHandle();
+            s.owner = polyHandle;
+            s.layer = d.entities[out.back()].layer;
+            auto si = static_cast<std::uint32_t>(d.entities.size());
+            d.entities.push_back(s);
+            out.push_back(si);
+        }
+        d.blocks[bi].entities = std::move(out);
+        // Vertices and sequence ends take their polyline's layer.
+        std::uint32_t polyLayer = 0;
+        for (auto idx : d.blocks[bi].entities) {
+            auto& e = d.entities[idx];
+            if (e.type == EntityType::Polyline) polyLayer = e.layer;
+            else if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) e.layer = polyLayer;
+        }
+    }
+}
+
+} // namespace ostrel::cad

@@ -1,0 +1,353 @@
+#pragma once
+// The in-memory drawing database: header, symbol tables, blocks with their
+// entity lists, entities and non-graphic objects. Plain data; it knows
+// nothing of survey records or settings. Codecs (dxf/, dwg/) turn it into
+// bytes and back.
+//
+// Strings held here are bytes in the drawing's code page (Windows-1252);
+// the codecs convert for releases that store UTF-8 or UTF-16.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace ostrel::cad {
+
+using Handle = std::uint64_t;   // 0 = no handle
+constexpr std::uint32_t kNone = 0xFFFFFFFFu;  // "no index"
+
+std::string HandleText(Handle h);              // upper-case hex, no leading zeros ("0" for 0)
+std::optional<Handle> ParseHandle(std::string_view text);
+
+struct Vec3 {
+    double x = 0, y = 0, z = 0;
+    bool operator==(const Vec3&) const = default;
+};
+
+// Releases the writers know.
+enum class Release : std::uint8_t { R12, R13, R14, R2000, R2004, R2007, R2010, R2013, R2018 };
+const char* AcadVersionString(Release r);      // "AC1009", "AC1015", ...
+std::optional<Release> ReleaseFromAcadVersion(std::string_view acadver);
+const char* ReleaseName(Release r);            // "R12", "R2000", ...
+
+// Colour numbers as the formats store them.
+constexpr std::int16_t kColourByBlock = 0;
+constexpr std::int16_t kColourByLayer = 256;
+
+// ---------------------------------------------------------------- entities
+
+enum class EntityType : std::uint8_t {
+    Point, Line, Circle, Arc, Text, Insert, Polyline, Vertex, SeqEnd, Face3D,
+    Block, EndBlk, Viewport, Hatch,
+};
+const char* EntityTypeName(EntityType t);     // DXF name: "POINT", "3DFACE", ...
+
+struct PointGeom { Vec3 pos; };
+struct LineGeom { Vec3 start, end; };
+struct CircleGeom { Vec3 center; double radius; };
+struct ArcGeom { Vec3 center; double radius; double startAngle, endAngle; };  // radians
+struct TextGeom {
+    Vec3 pos;               // first alignment point (insertion point)
+    Vec3 align;             // second alignment point (used when hAlign/vAlign != 0)
+    double height;
+    double rotation;        // radians, counter-clockwise
+    double widthFactor;
+    double oblique;         // radians
+    std::uint32_t textOffset, textLength;   // into Drawing::textPool
+    std::uint32_t style;    // index into Drawing::styles
+    std::uint8_t hAlign, vAlign;
+};
+struct InsertGeom {
+    Vec3 pos;
+    double xScale, yScale, zScale;
+    double rotation;        // radians
+    std::uint32_t block;    // index into Drawing::blocks
+    std::int16_t columns, rows;
+    double columnSpacing, rowSpacing;
+};
+struct PolylineGeom {
+    double startWidth, endWidth;
+    double elevation;
+    std::int16_t flags;     // 1 closed, 8 3D polyline, 128 continuous linetype pattern
+};
+struct VertexGeom {
+    Vec3 pos;
+    double startWidth, endWidth;
+    double bulge;
+    std::int16_t flags;     // 32 3D polyline vertex
+    std::uint8_t widthFlags; // bit 0: start width set, bit 1: end width set
+};
+struct FaceGeom { Vec3 corner[4]; std::int16_t invisibleEdges; };
+struct BlockGeom { std::uint32_t block; };     // the block record this BLOCK/ENDBLK belongs to
+struct ExtraGeom { std::uint32_t index; };     // index into Drawing::viewports / hatches
+
+union EntityGeom {
+    PointGeom point;
+    LineGeom line;
+    CircleGeom circle;
+    ArcGeom arc;
+    TextGeom text;
+    InsertGeom insert;
+    PolylineGeom polyline;
+    VertexGeom vertex;
+    FaceGeom face;
+    BlockGeom block;
+    ExtraGeom extra;
+};
+
+// Entity flags.
+constexpr std::uint8_t kEntityPaperSpace = 1;
+constexpr std::uint8_t kEntityDeleted = 2;
+constexpr std::uint8_t kEntityInvisible = 4;
+
+// One entity. Kept small: a drawing may hold millions.
+struct Entity {
+    Handle handle = 0;
+    Handle owner = 0;           // block record (or polyline for VERTEX/SEQEND); filled on append
+    EntityType type = EntityType::Point;
+    std::uint8_t flags = 0;
+    std::int16_t colour = kColourByLayer;
+    std::uint32_t layer = 0;    // index into Drawing::layers
+    std::uint32_t linetype = kNone; // index into Drawing::linetypes; kNone = ByLayer
+    EntityGeom geom{};
+};
+
+struct ViewportData {
+    Vec3 center;                // paper-space centre
+    double width = 0, height = 0;
+    Vec3 viewCenter;            // model-space point shown at the centre (x, y used)
+    Vec3 viewTarget;
+    Vec3 viewDirection{0, 0, 1};
+    double viewHeight = 0;
+    double twist = 0;           // radians
+    double lensLength = 50;
+    std::int16_t id = 2;        // 1 = the layout's own overall viewport
+    std::int16_t status = 1;    // >0 on, 0 off
+    std::int32_t statusFlags = 32864;  // 90 group
+    std::int16_t viewFlag = 0;  // host-set view flag (kept for round trips)
+};
+
+struct HatchData {
+    std::string pattern = "SOLID";
+    bool solid = true;
+    std::vector<Vec3> boundary; // one closed polyline path, z ignored
+    double elevation = 0;
+};
+
+// ----------------------------------------------------------------- tables
+
+struct Layer {
+    std::string name;
+    Handle handle = 0;
+    std::int16_t colour = 7;    // 1..255; writers write it negative when off
+    bool off = false;
+    std::int16_t flags = 0;     // 1 frozen, 4 locked
+    std::uint32_t linetype = kNone;  // kNone = Continuous
+    Handle plotStyle = 0;       // ACDBPLACEHOLDER in ACAD_PLOTSTYLENAME, 0 = none
+    std::int16_t lineweight = -3;
+    bool plot = true;
+};
+
+struct Linetype {
+    std::string name;
+    Handle handle = 0;
+    std::string description;
+    std::uint8_t alignment = 'A';
+    double patternLength = 0;
+    std::vector<double> dashes; // positive dash, negative gap, 0 dot
+    std::int16_t flags = 0;
+};
+
+struct TextStyle {
+    std::string name;
+    Handle handle = 0;
+    std::string font = "txt";
+    std::string bigFont;
+    double height = 0, widthFactor = 1, oblique = 0, lastHeight = 2.5;
+    std::int16_t flags = 0;
+    std::uint8_t generation = 0;
+};
+
+// A named table record with no fields of interest to us (APPID, VIEW, UCS,
+// DIMSTYLE, VPORT): name, handle and flags.
+struct SimpleRecord {
+    std::string name;
+    Handle handle = 0;
+    std::int16_t flags = 0;
+};
+
+struct VportRecord {
+    std::string name = "*Active";
+    Handle handle = 0;
+    Vec3 viewCenter;            // x, y
+    double viewHeight = 1;
+    double aspect = 1.5;
+};
+
+struct BlockRecord {
+    std::string name;
+    Handle handle = 0;
+    std::uint32_t beginEntity = kNone;  // index into Drawing::entities (BLOCK)
+    std::uint32_t endEntity = kNone;    // index into Drawing::entities (ENDBLK)
+    std::vector<std::uint32_t> entities; // in drawing order; POLYLINE, VERTEX..., SEQEND in sequence
+    Handle layout = 0;                  // LAYOUT object for space blocks
+    Vec3 base;
+    std::int16_t flags = 0;
+    bool IsModelSpace() const;
+    bool IsPaperSpace() const;          // *Paper_Space, *Paper_Space0, ...
+};
+
+// ------------------------------------------------------------------ objects
+
+enum class ObjectType : std::uint8_t {
+    Dictionary, DictionaryWithDefault, Placeholder, Layout, MLineStyle, XRecord,
+};
+const char* ObjectTypeName(ObjectType t);   // "DICTIONARY", "ACDBDICTIONARYWDFLT", ...
+
+struct DictEntry {
+    std::string name;
+    Handle target = 0;
+};
+
+struct LayoutData {
+    std::string name;
+    std::int16_t tabOrder = 0;
+    Handle blockRecord = 0;
+    Handle lastViewport = 0;    // the layout's own overall viewport, 0 when none
+    double limMin[2] = {0, 0}, limMax[2] = {420, 297};
+    Vec3 insBase, extMin{0, 0, 0}, extMax{0, 0, 0};
+    // Plot settings kept simple: paper size in millimetres.
+    std::string pageSetupName;
+    std::string printerName = "none_device";
+    std::string paperName = "ISO_A3_(420.00_x_297.00_MM)";
+    double paperWidth = 420, paperHeight = 297;
+    std::int16_t layoutFlags = 1;
+    std::int16_t plotFlags = 688;
+};
+
+struct Object {
+    ObjectType type = ObjectType::Dictionary;
+    Handle handle = 0;
+    Handle owner = 0;
+    std::vector<Handle> reactors;
+    std::vector<DictEntry> entries;     // dictionaries
+    Handle defaultEntry = 0;            // dictionary with default
+    bool hardOwner = false;             // 280 1
+    std::int16_t cloning = 1;           // 281
+    std::string name;                   // MLINESTYLE name
+    std::shared_ptr<LayoutData> layout; // LAYOUT
+};
+
+// ------------------------------------------------------------------ header
+
+struct HeaderVars {
+    Vec3 extMin{0, 0, 0}, extMax{0, 0, 0};
+    double limMin[2] = {0, 0}, limMax[2] = {420, 297};
+    std::string codePage = "ANSI_1252";
+    std::int16_t pstyleMode = 1;        // 1 colour-dependent, 0 named plot styles
+    std::int16_t insUnits = 0;
+    std::int16_t measurement = 1;
+    std::string currentLayer = "0";
+    double textSize = 2.5;
+    double ltScale = 1;
+    std::int16_t tileMode = 1;          // 1 model space current, 0 a paper layout
+};
+
+// ------------------------------------------------------------------ drawing
+
+class Drawing {
+public:
+    HeaderVars header;
+    Release release = Release::R2000;   // release read from a file, or the target
+
+    std::vector<Layer> layers;
+    std::vector<Linetype> linetypes;    // ByBlock, ByLayer, Continuous first
+    std::vector<TextStyle> styles;
+    std::vector<SimpleRecord> appids, views, ucss, dimstyles;
+    std::vector<VportRecord> vports;
+    std::vector<BlockRecord> blocks;
+    std::vector<Entity> entities;       // every entity, owned through a block's list
+    std::vector<ViewportData> viewports;
+    std::vector<HatchData> hatches;
+    std::vector<Object> objects;        // root dictionary first
+    std::string textPool;               // text strings, addressed by offset and length
+
+    // Table control objects (and the VX control for R2000 DWG), fixed handles.
+    struct Controls {
+        Handle block = 1, layer = 2, style = 3, linetype = 5, view = 6, ucs = 7,
+               vport = 8, appid = 9, dimstyle = 0xA, vx = 0xB;
+    } controls;
+    Handle rootDictionary = 0xC;
+
+    // ---- handles
+    Handle NewHandle();                 // unique, above every handle in the drawing
+    Handle HandleSeed() const { return nextHandle_; }
+    void ReserveHandle(Handle h);       // make sure NewHandle never gives h (readers)
+
+    // ---- lookups by name (case-insensitive, as CAD names are), constant time
+    std::uint32_t FindLayer(std::string_view name) const;      // kNone when absent
+    std::uint32_t FindLinetype(std::string_view name) const;
+    std::uint32_t FindBlock(std::string_view name) const;
+    std::uint32_t FindStyle(std::string_view name) const;
+    std::uint32_t FindObject(Handle h) const;                  // index into objects
+    std::uint32_t FindBlockByHandle(Handle h) const;
+    std::uint32_t ModelSpace() const { return FindBlock("*Model_Space"); }
+    std::uint32_t PaperSpace() const { return FindBlock("*Paper_Space"); }
+
+    // ---- adding (the name indexes are kept up to date)
+    std::uint32_t AddLayer(Layer layer);        // kNone when the name exists already
+    std::uint32_t AddLinetype(Linetype lt);     // a repeated name is made unique (see .cpp)
+    std::uint32_t AddStyle(TextStyle st);
+    std::uint32_t AddBlock(BlockRecord block);  // kNone when the name exists already
+    std::uint32_t AddObject(Object obj);
+    void RenameBlock(std::uint32_t block, const std::string& name);
+
+    // Appends an entity to a block's list and sets its owner (VERTEX and SEQEND
+    // are owned by the POLYLINE before them). BLOCK and ENDBLK entities become
+    // the block's begin and end instead of list members. Returns the entity index.
+    std::uint32_t AppendEntity(std::uint32_t block, Entity e);
+    // Creates the BLOCK / ENDBLK pair of a block that lacks them.
+    void EnsureBlockEnds(std::uint32_t block);
+
+    std::string_view Text(const TextGeom& t) const { return std::string_view(textPool).substr(t.textOffset, t.textLength); }
+    void SetText(TextGeom& t, std::string_view s);
+
+    Object* ObjectByHandle(Handle h);
+    const Object* ObjectByHandle(Handle h) const;
+    Object& Root() { return objects.at(FindObject(rootDictionary)); }
+
+    // Rebuilds the name indexes after the vectors were changed directly (readers).
+    void RebuildIndexes();
+
+private:
+    Handle nextHandle_ = 0x20;
+    std::unordered_map<std::string, std::uint32_t> layerIndex_, linetypeIndex_, blockIndex_, styleIndex_;
+    std::unordered_map<Handle, std::uint32_t> objectIndex_, blockHandleIndex_;
+};
+
+// Upper-cases a name for the case-insensitive indexes.
+std::string FoldName(std::string_view name);
+
+// Makes the content every R2000 drawing holds: layer "0", STYLE "Standard",
+// linetypes ByBlock/ByLayer/Continuous, APPID "ACAD", DIMSTYLE "Standard",
+// VPORT "*Active", *Model_Space and *Paper_Space with their BLOCK/ENDBLK and
+// LAYOUT objects, the named object dictionary with ACAD_GROUP, ACAD_LAYOUT,
+// ACAD_MLINESTYLE, ACAD_PLOTSETTINGS and ACAD_PLOTSTYLENAME ("Normal"),
+// MLINESTYLE "Standard".
+std::unique_ptr<Drawing> NewDrawing();
+
+// Repairs what the formats cannot hold before a save: blocks without their
+// BLOCK/ENDBLK, VERTEX entities outside a polyline, polylines without SEQEND.
+// Writers call it on a copy-free basis (it edits in place).
+void NormalizeForSave(Drawing& d);
+
+// Error from a codec (read or write). The message says what and where.
+class CadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace ostrel::cad

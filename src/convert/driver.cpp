@@ -1,0 +1,168 @@
+// The conversion run: construction, the order of the run's steps and the
+// keyword dispatch of the record loop.
+#include <exception>
+
+#include "convert/record_reader.h"
+#include "convert/run.h"
+#include "convert/settings.h"
+#include "ostrel/clsDWG.h"
+#include "trim/frmDWGTrim.h"
+
+namespace ostrel {
+
+Toolkit::Toolkit(std::unique_ptr<CadLibrary> (*makeLibrary)(CadDatabase&))
+    : library(makeLibrary ? makeLibrary(database) : std::make_unique<CadLibrary>(database)) {}
+
+ConversionRun::ConversionRun(HostOptions host) : host_(std::move(host)) {
+    if (!host_.prompter) host_.prompter = std::make_shared<SilentPrompter>();
+}
+
+void ConversionRun::Construct() {
+    RevalidateSettingsCache();
+    if (!host_.userSettingsOverride.empty()) {
+        // The host named the user settings file: the registry is not consulted.
+        UserSettingsFile = host_.userSettingsOverride;
+    } else {
+        EnsureRegistryKey("talvero", true, prompter());
+        UserSettingsFile = GetRegistryValue("userini");
+        if (UserSettingsFile.empty()) {
+            EnsureRegistryKey("office", true, prompter());
+            UserSettingsFile = GetRegistryValue("userini");
+        }
+    }
+    SettingsFile() = GetINIValue("OPTION", "txtDWGoverride", UserSettingsFile);
+    if (GetINIValue("GENERAL", "DEBUG") == "ON") prompter().ShowMessage("INI=" + SettingsFile(), MessageIcon::None);
+    ByEntity = GetINIValue("EXPORT", "BYENT") == "1";
+    LayerStyle = SettingsNumber(GetINIValue("EXPORT", "LAYERSTYLE"));
+}
+
+bool ConversionRun::OpenModelSpace() {
+    auto block = tk->library->FindBlockByName(DrawingHandle, "*Model_Space");
+    if (tk->library->LastStatus() != kStatusOk) return false;
+    tk->blockWriter.OpenBlockForAppend(DrawingHandle, block);
+    return tk->blockWriter.BlockStatus() == kStatusOk;
+}
+
+void ConversionRun::Step3InitLibrary() {
+    tk = std::make_unique<Toolkit>(makeLibrary);
+    tk->library->InitLibrary();
+    if (tk->library->LastStatus() != 0) {
+        prompter().ShowMessage("Error in cdmain.init.  Application terminating.", MessageIcon::Critical);
+        throw ConversionError(ErrorCode::Library, "Error in cdmain.init.  Application terminating.");
+    }
+}
+
+void ConversionRun::RecordLoop(ExportFile& file) {
+    do {
+        std::string_view line = file.ReadLine();
+        std::string_view keyword = GetCommaField(0, line);
+        if (keyword == "SYM") AddSymbolRecord(line);
+        else if (keyword == "POINT") AddPointRecord(line);
+        else if (keyword == "POLY") AddPolylineRecord(line, file, false);
+        else if (keyword == "POLY3D") AddPolylineRecord(line, file, true);
+        else if (keyword == "TEXT") AddTextRecord(line, false);
+        else if (keyword == "TEXT3D") AddTextRecord(line, true);
+        else if (keyword == "CIRCLE") AddCircleRecord(line);
+        else if (keyword == "TRI") AddTriangleRecord(line);
+        else if (keyword == "TRIMEND" || keyword == "TRIM") ReadTrimRecord(line);
+        else if (keyword == "STARTTB") {
+            BoundaryPolygon.count = 0;
+            TitleBlockMode = true;
+            dblScale = GetNumField(1, line);
+            dblRotation = GetNumField(2, line);
+        }
+    } while (!file.AtEnd());
+}
+
+namespace {
+
+// Adds "line N of FILE" to errors raised while a record was handled.
+[[noreturn]] void RethrowWithLine(const ConversionError& e, const ExportFile& file) {
+    std::string where = " (line " + std::to_string(file.LineNumber()) + " of " + file.Path() + ")";
+    throw ConversionError(e.code(), e.what() + where);
+}
+
+} // namespace
+
+void ConversionRun::SaveAsDWG(const std::string& strIN, const std::string& strOUT) {
+    RevalidateSettingsCache();
+    // 1.
+    LayerWildcardCount = -1;
+    LayerWildcards.clear();
+    TitleBlockMode = false;
+    HasHeader = false;
+    dblScale = 0;
+    dblRotation = 0;
+    // 2.
+    if (GetINIValue("GENERAL", "DEBUG") == "ON")
+        prompter().ShowMessage(strIN + "\r\n" + strOUT, MessageIcon::None);
+    // 3.
+    DrawingHandle = 0;
+    Step3InitLibrary();
+    // 4.
+    CreateDrawing();
+    // 5.
+    {
+        auto symbols = OpenForInput(ChangeExtension(strIN, "SYM"), true, prompter());
+        if (symbols) {
+            try {
+                LoadSymbolLibrary(*symbols);
+            } catch (const ConversionError& e) {
+                RethrowWithLine(e, *symbols);
+            }
+        }
+    }
+    // 6.
+    auto file = OpenForInput(strIN, true, prompter());
+    if (!file) return;
+    // 7.
+    DrawingExtents = Extents{};
+    // 8.-9.
+    try {
+        std::string_view first = file->ReadLine();
+        if (first == "TALVERO") {
+            HasHeader = true;
+        } else {
+            ScanBoundary(*file);
+        }
+        RecordLoop(*file);
+    } catch (const ConversionError& e) {
+        RethrowWithLine(e, *file);
+    }
+    // 10.
+    file.reset();
+    WriteExtents();
+    SaveDrawing(strOUT);
+    // 11.
+    if (TitleBlockMode) {
+        try {
+            if (trimHandOff) {
+                trimHandOff(strOUT, dblScale, dblRotation);
+            } else {
+                frmDWGTrim form(host_.progress.get());
+                form.TrimDWG(strOUT, dblScale, dblRotation);
+            }
+        } catch (...) {
+            // Errors of the trim pass are swallowed: the drawing stays as saved.
+        }
+    }
+    // 12.
+    if (GetINIValue("GENERAL", "DEBUG") == "ON") {
+        bool more = prompter().AskYesNo(strOUT + " Completed!\r\n\r\nContinue With Progress Messages?");
+        if (!more) WriteINIValue("GENERAL", "DEBUG", "OFF");
+    }
+}
+
+// ------------------------------------------------------------------ clsDWG
+
+clsDWG::clsDWG() : clsDWG(HostOptions{}) {}
+
+clsDWG::clsDWG(HostOptions host) : run_(std::make_unique<ConversionRun>(std::move(host))) { run_->Construct(); }
+
+clsDWG::~clsDWG() = default;
+
+void clsDWG::SaveAsDWG(const std::string& strIN, const std::string& strOUT) { run_->SaveAsDWG(strIN, strOUT); }
+
+ConversionRun& clsDWG::run() { return *run_; }
+
+} // namespace ostrel

@@ -1,0 +1,58 @@
+#pragma once
+// Lines and fields of the export and the other text files of a run.
+// Fields are views into the line: no allocation per field.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace ostrel {
+
+class Prompter;
+
+// The n-th field of the line, fields separated by the delimiter; n <= 0 gives field 0.
+std::string_view GetField(int n, std::string_view line, std::string_view delimiter);
+std::string_view GetCommaField(int n, std::string_view line);
+// The lenient leading-number scan of a text: blanks anywhere, sign, one ".",
+// exponent, &H / &O; 0 when there is no number or it overflows.
+double LeadingNumber(std::string_view text);
+double GetNumField(int n, std::string_view line);
+// Count of (overlapping) occurrences; throws ConversionError(Overflow) past 32767.
+std::int16_t CountOccurrences(std::string_view text, std::string_view find);
+// 1-based position of find in text, both upper-cased; 0 when absent; 1 for an empty find.
+std::int16_t FindNoCase(std::string_view text, std::string_view find);
+std::string ChangeExtension(std::string_view path, std::string_view extension);
+// Text before the last path separator ("/" or "\"), "" when there is none.
+std::string FolderOf(std::string_view path);
+
+// Nearest whole number, halves to the even neighbour; throws ConversionError(Overflow)
+// when the value does not fit.
+std::int16_t RoundToInt16(double v);
+std::int32_t RoundToInt32(double v);
+
+// An open text file read as lines ended by CR or CR LF (a lone LF belongs to
+// the line). Bytes are Windows-1252 text, kept as they are.
+class ExportFile {
+public:
+    virtual ~ExportFile() = default;
+    // True when no further line can be read.
+    virtual bool AtEnd() const = 0;
+    // The next line; throws ConversionError(EndOfFile) when at the end.
+    // The view stays valid until the file is closed.
+    virtual std::string_view ReadLine() = 0;
+    // 1-based byte position of the next read.
+    virtual std::int64_t Position() const = 0;
+    // Moves the next read to a 1-based byte position (also mid-line).
+    virtual void Seek(std::int64_t position) = 0;
+    virtual std::int64_t Length() const = 0;
+    // 1-based number of the line last read (for messages).
+    virtual std::int64_t LineNumber() const = 0;
+    virtual const std::string& Path() const = 0;
+};
+
+// Opens a file for line reading. Empty file: null, no message. A file that
+// cannot be opened: null, and with showErrors the message
+// "Error Opening " + path + CR LF + the reason, through the prompter.
+std::unique_ptr<ExportFile> OpenForInput(const std::string& path, bool showErrors, Prompter& prompter);
+
+} // namespace ostrel

@@ -1,0 +1,132 @@
+#pragma once
+// The state and operations of one conversion instance. clsDWG owns one.
+// Each record handler is a member defined in the file of its own area
+// (tables/, geometry/, convert/).
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "convert/run_types.h"
+#include "convert/toolkit.h"
+#include "ostrel/host.h"
+
+namespace ostrel {
+
+class ExportFile;
+
+// The toolkit objects of one call, created anew by every SaveAsDWG.
+struct Toolkit {
+    explicit Toolkit(std::unique_ptr<CadLibrary> (*makeLibrary)(CadDatabase&) = nullptr);
+    CadDatabase database;
+    std::unique_ptr<CadLibrary> library;
+    KindRegistry kinds1{0}, kinds2{1};
+    // Reused for every entity of the call.
+    BlockWriter blockWriter{database};
+    BlockWriter symbolBlockWriter{database};
+    EntityHeader header{database};
+    BlockBeginData blockBeginData;
+    PointData pointData;
+    InsertData insertData;
+    TextData textData;
+    CircleData circleData;
+    PolylineData polylineData;
+    VertexData vertexData;
+    FaceData faceData;
+    LayerRecord layerRecord{database};
+    LinetypeRecord linetypeRecord{database};
+};
+
+class ConversionRun {
+public:
+    explicit ConversionRun(HostOptions host);
+
+    // Construction of clsDWG: reads the settings.
+    void Construct();
+    void SaveAsDWG(const std::string& strIN, const std::string& strOUT);
+
+    Prompter& prompter() { return *host_.prompter; }
+    const HostOptions& host() const { return host_; }
+
+    // ------------------------------------------------ settings (per instance)
+    std::string UserSettingsFile;
+    bool ByEntity = false;
+    std::int16_t LayerStyle = 0;
+
+    // ------------------------------------------------ run state
+    std::unique_ptr<Toolkit> tk;
+    DrawingId DrawingHandle = 0;
+    std::array<std::int16_t, 11> ObjectKinds{};
+    std::int16_t PlotStyleNameKind = 0;
+    Extents DrawingExtents;
+    Polygon TrimPolygon, BoundaryPolygon;   // carried over between calls
+    bool TitleBlockMode = false;
+    bool HasHeader = false;
+    double dblScale = 0, dblRotation = 0;
+    std::int16_t LayerWildcardCount = -1;   // -1: not loaded
+    std::vector<std::string> LayerWildcards;
+    std::int16_t LinetypeCounter = 0;       // instance-wide, never reset by SaveAsDWG
+
+    // ------------------------------------------------ hooks for tests and hosts
+    // Makes the main toolkit object (a fake in the driver's tests).
+    std::unique_ptr<CadLibrary> (*makeLibrary)(CadDatabase&) = nullptr;
+    // The trim hand-off; the default loads frmDWGTrim and calls TrimDWG.
+    std::function<void(const std::string& strOUT, double scale, double rotation)> trimHandOff;
+    // Called with the drawing just before it is saved (tests inspect it).
+    std::function<void(cad::Drawing&)> beforeSave;
+
+    // ------------------------------------------------ drawing file lifecycle
+    void CreateDrawing();
+    void ReadObjectKinds();
+    void UpdateExtents(double x, double y);
+    void WriteExtents();
+    void SaveDrawing(const std::string& path);
+
+    // ------------------------------------------------ trim-frame records
+    void ReadTrimRecord(std::string_view line);
+    void ScanBoundary(ExportFile& file);
+
+    // ------------------------------------------------ layers, colours, linetypes
+    bool MapLayerName(std::string& name);          // true when a mapping matched
+    void LoadLayerWildcards();
+    void MakeLayer(std::string& name, std::int32_t colourCode, std::int16_t reserved, std::int32_t linetypeCode,
+                   std::int16_t styleLine);
+    // The layer resolution every handler follows on tk->header.
+    void ResolveEntityLayer(std::string& name, std::int32_t colourCode, std::int32_t linetypeCode,
+                            std::int16_t styleLine);
+    std::int32_t LookupColour(std::int32_t code);
+    void ApplyEntityStyle(EntityHeader& header, std::int32_t colourCode, std::int32_t linetypeCode,
+                          std::int16_t styleLine);
+    std::string StyleFileLinetypeName(std::int16_t styleLine);
+    std::string MakeLinetype(std::int32_t linetypeCode, std::int16_t styleLine);
+
+    // ------------------------------------------------ record handlers
+    void LoadSymbolLibrary(ExportFile& file);
+    void AddPointRecord(std::string_view line);
+    void AddSymbolRecord(std::string_view line);
+    void AddTextRecord(std::string_view line, bool is3D);
+    void AddCircleRecord(std::string_view line);
+    // line receives each continuation record taken and is empty on return.
+    void AddPolylineRecord(std::string_view& line, ExportFile& file, bool is3D);
+    std::string_view ReadContinuation(ExportFile& file, std::string_view line, const Point3D& lastVertex);
+    void AddTriangleRecord(std::string_view line);
+
+    // Entity append helpers shared by the handlers: open "*Model_Space" for
+    // appending; false when it cannot be found or opened.
+    bool OpenModelSpace();
+
+private:
+    void Step3InitLibrary();
+    void RecordLoop(ExportFile& file);
+
+    HostOptions host_;
+};
+
+// Removes the bracketed stretch of a layer name: text before the first "("
+// followed by the text after the first ")", when both are present.
+std::string StripBracketed(std::string_view name);
+
+} // namespace ostrel

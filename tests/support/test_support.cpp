@@ -1,0 +1,63 @@
+#include "support/test_support.h"
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace ostrel::test {
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    auto base = std::filesystem::path(OSTREL_BINARY_DIR) / "test-tmp";
+    std::filesystem::create_directories(base);
+    path_ = base / ("t" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    if (!std::getenv("OSTREL_KEEP_TMP")) {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream f(path, std::ios::binary);
+    if (!f) throw std::runtime_error("cannot write " + path);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    if (!f) return {};
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+CommandResult RunCommand(const std::string& command) {
+    TempDir dir;
+    auto errPath = dir.file("stderr");
+    std::string full = "( " + command + " ) 2>" + errPath;
+    CommandResult r;
+    FILE* p = ::popen(full.c_str(), "r");
+    if (!p) return r;
+    std::array<char, 4096> buf;
+    std::size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+    int status = ::pclose(p);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = ReadFile(errPath);
+    return r;
+}
+
+std::string SourcePath(const std::string& relative) { return std::string(OSTREL_SOURCE_DIR) + "/" + relative; }
+
+} // namespace ostrel::test

@@ -1,0 +1,57 @@
+#pragma once
+// Helpers shared by the tests: temporary folders, files, running programs.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ostrel/host.h"
+
+namespace ostrel::test {
+
+// A fresh folder under the build tree, removed when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+
+struct CommandResult {
+    int exitCode = -1;
+    std::string out;   // stdout
+    std::string err;   // stderr
+};
+// Runs a shell command, capturing stdout and stderr.
+CommandResult RunCommand(const std::string& command);
+
+// Path of a file in the source tree.
+std::string SourcePath(const std::string& relative);
+
+// A prompter that records every message and answers from a script.
+class ScriptedPrompter : public Prompter {
+public:
+    struct Shown {
+        std::string text;
+        MessageIcon icon;
+        bool question;
+    };
+    std::vector<Shown> shown;
+    std::vector<bool> answers;   // consumed in order; Yes when exhausted
+    void ShowMessage(const std::string& text, MessageIcon icon) override { shown.push_back({text, icon, false}); }
+    bool AskYesNo(const std::string& text) override {
+        shown.push_back({text, MessageIcon::None, true});
+        if (answers.empty()) return true;
+        bool a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    }
+};
+
+} // namespace ostrel::test
