@@ -113,6 +113,10 @@ public:
     void AddPolylineRecord(std::string_view& line, ExportFile& file, bool is3D);
     std::string_view ReadContinuation(ExportFile& file, std::string_view line, const Point3D& lastVertex);
     void AddTriangleRecord(std::string_view line);
+    // Buffers of AddPolylineRecord, kept between records so that a record
+    // allocates nothing once they have grown.
+    std::vector<Point3D> PolylineVertices, PolylinePieces;
+    std::string PolylineLayer;
 
     // Entity append helpers shared by the handlers: open "*Model_Space" for
     // appending; false when it cannot be found or opened.
