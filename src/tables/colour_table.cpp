@@ -1,7 +1,46 @@
-// Placeholder: the colour table arrives with its own change.
+// The colour table: export colour codes to drawing colour indexes through
+// the COLORTABLE settings, and the explicit style of one entity.
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "convert/record_reader.h"
 #include "convert/run.h"
+#include "convert/settings.h"
+#include "tables/colour_index.h"
 
 namespace ostrel {
-std::int32_t ConversionRun::LookupColour(std::int32_t code) { return code; }
-void ConversionRun::ApplyEntityStyle(EntityHeader&, std::int32_t, std::int32_t, std::int16_t) {}
+
+namespace {
+
+constexpr std::int32_t kWhiteCode = 16777215;   // FFFFFF: always index 7
+constexpr std::int32_t kWhiteIndex = 7;
+constexpr std::int32_t kLargestIndex = 255;
+
+} // namespace
+
+std::int16_t NarrowColourIndex(std::int32_t index) {
+    if (index < std::numeric_limits<std::int16_t>::min() || index > std::numeric_limits<std::int16_t>::max())
+        throw ConversionError(ErrorCode::Overflow,
+                              "Overflow: colour index " + std::to_string(index) + " does not fit in 16 bits");
+    return static_cast<std::int16_t>(index);
+}
+
+std::int32_t ColourCodeField(int n, std::string_view line) { return RoundToInt32(GetNumField(n, line)); }
+
+std::int32_t ConversionRun::LookupColour(std::int32_t code) {
+    const std::string value = GetINIValue("COLORTABLE", std::to_string(code));
+    std::int32_t index = RoundToInt32(LeadingNumber(value));
+    if (code == kWhiteCode) index = kWhiteIndex;
+    if (index == 0) index = code;
+    if (index > kLargestIndex) index = kLargestIndex;
+    return index;
+}
+
+void ConversionRun::ApplyEntityStyle(EntityHeader& header, std::int32_t colourCode, std::int32_t linetypeCode,
+                                     std::int16_t styleLine) {
+    header.SetEntityColour(NarrowColourIndex(LookupColour(colourCode)));
+    if (linetypeCode > 0) header.SetEntityLinetype(MakeLinetype(linetypeCode, styleLine));
+}
+
 } // namespace ostrel

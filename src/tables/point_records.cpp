@@ -1,8 +1,101 @@
-// Placeholder: POINT and SYM records arrive with their own change.
+// POINT records (point entities on layer "POINT") and SYM records (inserts of
+// the symbol blocks).
+#include <string>
+
+#include "convert/record_reader.h"
 #include "convert/run.h"
+#include "geometry/plane_geometry.h"
+#include "tables/colour_index.h"
 
 namespace ostrel {
-void ConversionRun::AddPointRecord(std::string_view) {}
-void ConversionRun::AddSymbolRecord(std::string_view) {}
-std::string StripBracketed(std::string_view name) { return std::string(name); }
+
+namespace {
+
+constexpr double kSymbolRotationBase = 6.28318530717958;   // the record turns the other way
+constexpr double kNoElevation = -998.0;                    // Z below this means "no Z"
+
+bool OutsideOf(const Polygon& polygon, double x, double y) {
+    return polygon.count > 0 && !PointInBoundary(x, y, polygon);
+}
+
+} // namespace
+
+void ConversionRun::AddPointRecord(std::string_view line) {
+    const double x = GetNumField(2, line);
+    const double y = GetNumField(3, line);
+    const double z = GetNumField(4, line);
+    if (OutsideOf(BoundaryPolygon, x, y)) return;
+
+    std::string layer = "POINT";
+    MapLayerName(layer);
+    if (DrawingHandle == 0) return;
+
+    if (OpenModelSpace()) {
+        EntityHeader& header = tk->header;
+        header.SetEntityKind(kKindPoint);
+        header.InitEntityDefaults(DrawingHandle);
+        header.SetEntityHandle(tk->library->NewHandle(DrawingHandle));
+        ResolveEntityLayer(layer, 0, 0, -1);
+        PointData& point = tk->pointData;
+        point.InitPoint(DrawingHandle);
+        point.SetPointCoord(0, x);
+        point.SetPointCoord(1, y);
+        point.SetPointCoord(2, z);
+        header.AppendEntity(DrawingHandle, tk->blockWriter.GetEntityList(), point.GetPointData());
+    }
+    UpdateExtents(x, y);
+}
+
+void ConversionRun::AddSymbolRecord(std::string_view line) {
+    std::string layer = StripBracketed(GetCommaField(1, line));
+    const std::int32_t colourCode = ColourCodeField(2, line);
+    const std::string_view symbol = GetCommaField(3, line);
+    const double x = GetNumField(4, line);
+    const double y = GetNumField(5, line);
+    const double z = GetNumField(6, line);
+    const double xScale = GetNumField(7, line);
+    const double yScale = GetNumField(8, line);
+    const double rotation = GetNumField(9, line);
+
+    if (OutsideOf(TrimPolygon, x, y) || OutsideOf(BoundaryPolygon, x, y)) return;
+    const bool mapped = MapLayerName(layer);
+    if (TitleBlockMode) layer.insert(0, "$TB-");
+    if (DrawingHandle == 0) return;
+
+    CadLibrary& library = *tk->library;
+    const std::string modelSpace = library.FindBlockByName(DrawingHandle, "*Model_Space");
+    std::string blockName;
+    blockName.reserve(3 + symbol.size());
+    blockName.append("SYM").append(symbol);
+    const std::string symbolBlock = library.FindBlockByName(DrawingHandle, blockName);
+    if (library.LastStatus() == kStatusOk) {
+        tk->blockWriter.OpenBlockForAppend(DrawingHandle, modelSpace);
+        if (tk->blockWriter.BlockStatus() == kStatusOk) {
+            EntityHeader& header = tk->header;
+            header.SetEntityKind(kKindInsert);
+            header.InitEntityDefaults(DrawingHandle);
+            header.SetEntityHandle(library.NewHandle(DrawingHandle));
+            ResolveEntityLayer(layer, colourCode, 0, -1);
+            if (ByEntity) ApplyEntityStyle(header, colourCode, 0, -1);
+
+            InsertData& insert = tk->insertData;
+            insert.InitInsert(DrawingHandle);
+            insert.SetInsertBlock(symbolBlock);
+            insert.SetInsertCoord(0, x);
+            insert.SetInsertCoord(1, y);
+            insert.SetInsertCoord(2, z);
+            if (insert.GetInsertCoord(2) < kNoElevation) insert.SetInsertCoord(2, 0.0);
+            insert.SetInsertXScale(xScale);
+            insert.SetInsertYScale(yScale);
+            insert.SetInsertRotation(kSymbolRotationBase - rotation);
+            insert.SetInsertColumns(1);
+            insert.SetInsertRows(1);
+
+            if (mapped) header.SetEntityColour(NarrowColourIndex(LookupColour(colourCode)));
+            header.AppendEntity(DrawingHandle, tk->blockWriter.GetEntityList(), insert.GetInsertData());
+        }
+    }
+    UpdateExtents(x, y);
+}
+
 } // namespace ostrel

@@ -1,6 +1,69 @@
-// Placeholder: TEXT and TEXT3D records arrive with their own change.
+// TEXT and TEXT3D records: single-line text entities in model space.
+#include <cmath>
+#include <string>
+
+#include "convert/record_reader.h"
 #include "convert/run.h"
+#include "geometry/contour_colour.h"
+#include "geometry/plane_geometry.h"
+#include "tables/colour_index.h"
+#include "tables/text_placement.h"
 
 namespace ostrel {
-void ConversionRun::AddTextRecord(std::string_view, bool) {}
+
+namespace {
+
+constexpr std::string_view kAnnotationPrefix = "ANNOTATION-";
+
+} // namespace
+
+std::string ShortenTextLayer(std::string_view layer, std::int16_t layerStyle) {
+    if (layer.substr(0, kAnnotationPrefix.size()) == kAnnotationPrefix) return std::string(layer);
+    if (layerStyle == 1) return std::string(GetField(0, layer, "-"));
+    if (layerStyle == 2) return std::string(GetField(1, layer, "-"));
+    return std::string(layer);
+}
+
+TextPlacement PlaceText(double x, double y, double h, double r) {
+    TextPlacement p;
+    p.x = x + std::sin(r) * 0.75 * h;
+    p.y = y - std::cos(r) * 0.75 * h;
+    p.height = 0.5 * h;
+    return p;
+}
+
+void ConversionRun::AddTextRecord(std::string_view line, bool is3D) {
+    std::string layer = ShortenTextLayer(StripBracketed(GetCommaField(1, line)), LayerStyle);
+    std::int32_t colourCode = ColourCodeField(2, line);
+    const std::string_view text = GetCommaField(3, line);
+    const int next = is3D ? 7 : 6;   // field of the size h; the rotation follows it
+    const double z = is3D ? GetNumField(6, line) : 0.0;
+    const double rotation = GetNumField(next + 1, line);
+    const TextPlacement place = PlaceText(GetNumField(4, line), GetNumField(5, line), GetNumField(next, line), rotation);
+
+    if (layer.find("CONTOUR") != std::string::npos) colourCode = ContourColour(layer, colourCode);
+    MapLayerName(layer);
+    if (TitleBlockMode) layer.insert(0, "$TB-");
+    if (BoundaryPolygon.count > 0 && !PointInBoundary(place.x, place.y, BoundaryPolygon)) return;
+    if (DrawingHandle == 0 || !OpenModelSpace()) return;
+
+    EntityHeader& header = tk->header;
+    header.SetEntityKind(kKindText);
+    header.InitEntityDefaults(DrawingHandle);
+    const std::string handle = tk->library->NewHandle(DrawingHandle);
+    ResolveEntityLayer(layer, colourCode, 0, -1);
+    if (ByEntity) ApplyEntityStyle(header, colourCode, 0, -1);
+    header.SetEntityHandle(handle);
+
+    TextData& data = tk->textData;
+    data.InitText(DrawingHandle);
+    data.SetTextCoord(0, place.x);
+    data.SetTextCoord(1, place.y);
+    data.SetTextCoord(2, z);
+    data.SetTextHeight(place.height);
+    data.SetTextString(std::string(text));
+    data.SetTextRotation(rotation);
+    header.AppendEntity(DrawingHandle, tk->blockWriter.GetEntityList(), data.GetTextData());
+}
+
 } // namespace ostrel

@@ -1,0 +1,16 @@
+#pragma once
+// Drawing colour indexes as the toolkit takes them.
+#include <cstdint>
+#include <string_view>
+
+namespace ostrel {
+
+// A colour index computed in 32 bits, narrowed to the toolkit's 16 bits.
+// Throws ConversionError(Overflow) when it does not fit.
+std::int16_t NarrowColourIndex(std::int32_t index);
+
+// The colour code of a record field: its number taken to the nearest 32-bit
+// whole number, halves to the even neighbour (Overflow when it does not fit).
+std::int32_t ColourCodeField(int n, std::string_view line);
+
+} // namespace ostrel
