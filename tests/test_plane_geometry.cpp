@@ -1,0 +1,354 @@
+// Plane geometry: bearings, chainage, crossings, the ray test and clipping,
+// with the tolerances and the stored constants they are built on.
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+#include "geometry/plane_geometry.h"
+#include "ostrel/errors.h"
+
+using namespace ostrel;
+
+namespace {
+
+Polygon MakePolygon(std::initializer_list<Point3D> points) {
+    Polygon p;
+    p.points.assign(points.begin(), points.end());
+    p.count = static_cast<std::int16_t>(p.points.size());
+    p.points.push_back(Point3D{});
+    return p;
+}
+
+const Polygon& Square() {
+    static const Polygon square = MakePolygon({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}});
+    return square;
+}
+
+// Counts every edge the ray meets, without any shortcut: the reference for
+// PointInBoundary's crossing count.
+bool ReferencePointInBoundary(double x, double y, const Polygon& b) {
+    double minX = b.points[0].X, maxX = minX, minY = b.points[0].Y, maxY = minY;
+    int crossings = 0;
+    for (int i = 1; i < b.count; ++i) {
+        for (const auto* p : {&b.points[i - 1], &b.points[i]}) {
+            minX = std::min(minX, p->X);
+            maxX = std::max(maxX, p->X);
+            minY = std::min(minY, p->Y);
+            maxY = std::max(maxY, p->Y);
+        }
+        Point3D c;
+        if (SegmentIntersection({x, y}, {x, y + 1000000}, b.points[i - 1], b.points[i], c)) ++crossings;
+    }
+    if (x < minX || x > maxX || y < minY || y > maxY || crossings % 2 == 0) return false;
+    for (int i = 1; i < b.count; ++i)
+        if (PlanDistance(x, y, b.points[i].X, b.points[i].Y) < 0.002) return false;
+    return true;
+}
+
+double ReducedThroughText(double v) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.14e", v);
+    return std::strtod(text, nullptr);
+}
+
+} // namespace
+
+// ------------------------------------------------------------------ bearings
+
+TEST(Bearing, CardinalDirectionsUseTheStoredConstants) {
+    EXPECT_EQ(Bearing(0, 0, 0, 5), 0.0);
+    EXPECT_EQ(Bearing(0, 0, 5, 0), 3.14159265358979 / 2);
+    EXPECT_EQ(Bearing(0, 0, 0, -5), 3.14159265358979);
+    EXPECT_EQ(Bearing(0, 0, -5, 0), 9.42477796076937 / 2);
+    // The stored pi is not the double nearest to pi.
+    EXPECT_NE(Bearing(0, 0, 0, -5), M_PI);
+}
+
+TEST(Bearing, EachQuadrantIsMeasuredClockwiseFromNorth) {
+    const double quarter = std::atan(1.0);
+    EXPECT_DOUBLE_EQ(Bearing(0, 0, 1, 1), quarter);
+    EXPECT_EQ(Bearing(0, 0, 1, -1), 3.14159265358979 - quarter);
+    EXPECT_EQ(Bearing(0, 0, -1, -1), quarter + 3.14159265358979);
+    EXPECT_EQ(Bearing(0, 0, -1, 1), 6.28318530717958 - quarter);
+    EXPECT_NEAR(Bearing(10, 10, 10 + std::sqrt(3.0), 11), M_PI / 3, 1e-12);
+}
+
+TEST(Bearing, CoincidentPointsGiveZero) {
+    EXPECT_EQ(Bearing(3, 4, 3, 4), 0.0);
+    EXPECT_EQ(PlanDistance(3, 4, 3, 4), 0.0);
+}
+
+TEST(Bearing, CoordinatesAreReducedToFifteenDigitsFirst) {
+    // 1 + 1e-15 reads back as 1, so the points share an X and a Y: bearing 0,
+    // where the raw difference would have given due east.
+    EXPECT_EQ(Bearing(1, 0, 1.000000000000001, 0), 0.0);
+    EXPECT_EQ(Bearing(1, 0, 1.000000000000001, -1), 3.14159265358979);
+    // A small difference that does have 15 digits is kept.
+    EXPECT_EQ(Bearing(0, 0, 1e-16, 0), 3.14159265358979 / 2);
+}
+
+TEST(Bearing, FifteenDigitReductionMatchesTheTextRoundTrip) {
+    EXPECT_EQ(ReduceTo15Digits(0.1 + 0.2), 0.3);
+    EXPECT_EQ(ReduceTo15Digits(1.0 / 3), 0.333333333333333);
+    EXPECT_EQ(ReduceTo15Digits(512345.678), 512345.678);
+    EXPECT_EQ(ReduceTo15Digits(-7.25), -7.25);
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> wide(-1e7, 1e7);
+    std::uniform_int_distribution<long long> cents(-100000000000LL, 100000000000LL);
+    for (int i = 0; i < 20000; ++i) {
+        const double arbitrary = wide(rng);
+        ASSERT_EQ(ReduceTo15Digits(arbitrary), ReducedThroughText(arbitrary)) << arbitrary;
+        const double survey = static_cast<double>(cents(rng)) / 1000;
+        ASSERT_EQ(ReduceTo15Digits(survey), ReducedThroughText(survey)) << survey;
+        const double tiny = arbitrary * 1e-9;
+        ASSERT_EQ(ReduceTo15Digits(tiny), ReducedThroughText(tiny)) << tiny;
+    }
+}
+
+TEST(Bearing, OverflowEndsTheConversion) {
+    try {
+        Bearing(-1e308, 0, 1e308, 1);
+        FAIL() << "no error";
+    } catch (const ConversionError& e) {
+        EXPECT_EQ(e.code(), ErrorCode::Overflow);
+    }
+    EXPECT_THROW(PlanDistance(1e200, 0, -1e200, 0), ConversionError);
+}
+
+// ------------------------------------------------------------------ chainage
+
+TEST(Chainage, PolarPointGoesAlongTheBearing) {
+    double x, y;
+    PolarPoint(10, 20, 0, 5, x, y);
+    EXPECT_DOUBLE_EQ(x, 10);
+    EXPECT_DOUBLE_EQ(y, 25);
+    PolarPoint(10, 20, kHalfPi, 5, x, y);
+    EXPECT_NEAR(x, 15, 1e-12);
+    EXPECT_NEAR(y, 20, 1e-12);
+}
+
+TEST(Chainage, OffsetIsPositiveToTheRight) {
+    double offset = 0;
+    EXPECT_NEAR(ChainageOffset({3, 1}, {0, 0}, {0, 10}, offset), 1, 1e-12);
+    EXPECT_NEAR(offset, 3, 1e-12);
+    EXPECT_NEAR(ChainageOffset({-3, 4}, {0, 0}, {0, 10}, offset), 4, 1e-12);
+    EXPECT_NEAR(offset, -3, 1e-12);
+    // Heading east, the right is south.
+    EXPECT_NEAR(ChainageOffset({7, -2}, {1, 0}, {11, 0}, offset), 6, 1e-12);
+    EXPECT_NEAR(offset, 2, 1e-12);
+}
+
+TEST(Chainage, PointAtChainageInterpolatesZByPlanDistance) {
+    Point3D p = PointAtChainage({0, 0, 10}, {6, 8, 30}, 5, 0);
+    EXPECT_NEAR(p.X, 3, 1e-12);
+    EXPECT_NEAR(p.Y, 4, 1e-12);
+    EXPECT_NEAR(p.Z, 20, 1e-12);
+    Point3D right = PointAtChainage({1, 0, 0}, {11, 0, 0}, 6, 2);
+    EXPECT_NEAR(right.X, 7, 1e-12);
+    EXPECT_NEAR(right.Y, -2, 1e-12);
+    // No length: Z is 0 whatever the ends say.
+    EXPECT_EQ(PointAtChainage({1, 1, 5}, {1, 1, 9}, 0, 0).Z, 0.0);
+}
+
+// ------------------------------------------------------------------ crossings
+
+TEST(Crossings, LinesCrossEvenBeyondTheirEnds) {
+    Point3D p{0, 0, 7};
+    ASSERT_TRUE(LineIntersection({0, 0}, {1, 1}, {0, 10}, {1, 9}, p));
+    EXPECT_NEAR(p.X, 5, 1e-9);
+    EXPECT_NEAR(p.Y, 5, 1e-9);
+    EXPECT_EQ(p.Z, 7) << "only X and Y are written";
+    EXPECT_FALSE(SegmentIntersection({0, 0}, {1, 1}, {0, 10}, {1, 9}, p));
+    EXPECT_TRUE(SegmentIntersection({0, 0}, {10, 10}, {0, 10}, {10, 0}, p));
+}
+
+TEST(Crossings, NearlyParallelLinesBelowTheLimitDoNotCross) {
+    Point3D p;
+    EXPECT_FALSE(LineIntersection({0, 0}, {10, 0}, {0, 1}, {10, 1}, p));
+    EXPECT_FALSE(LineIntersection({0, 0}, {10, 0}, {20, 0}, {30, 0}, p)) << "collinear";
+    // sin^2 of the angle against 1e-7: 3.0e-4 rad lies below, 3.3e-4 above.
+    EXPECT_FALSE(LineIntersection({0, 0}, {1000, 0}, {0, 1}, {1000, 1 + 1000 * std::tan(3.0e-4)}, p));
+    EXPECT_TRUE(LineIntersection({0, 0}, {1000, 0}, {0, 1}, {1000, 1 + 1000 * std::tan(3.3e-4)}, p));
+}
+
+TEST(Crossings, SegmentBoxesAreWidenedByAThousandthInclusive) {
+    EXPECT_TRUE(InSegmentBox({10.0009, 5}, {0, 0}, {10, 10}));
+    EXPECT_FALSE(InSegmentBox({10.0011, 5}, {0, 0}, {10, 10}));
+    EXPECT_TRUE(InSegmentBox({5, -0.0009}, {0, 0}, {10, 0}));
+    EXPECT_FALSE(InSegmentBox({5, -0.0011}, {0, 0}, {10, 0}));
+    EXPECT_TRUE(InSegmentBox({0.5, 0.5}, {1, 1}, {0, 0})) << "ends in either order";
+    // A crossing just past the end of a segment still counts.
+    Point3D p;
+    EXPECT_TRUE(SegmentIntersection({0, 0}, {10, 0}, {10.0005, -5}, {10.0005, 5}, p));
+    EXPECT_FALSE(SegmentIntersection({0, 0}, {10, 0}, {10.002, -5}, {10.002, 5}, p));
+}
+
+// ------------------------------------------------------------------ ray test
+
+TEST(PointInBoundary, SquareWithItsClosingPoint) {
+    EXPECT_TRUE(PointInBoundary(5, 5, Square()));
+    EXPECT_FALSE(PointInBoundary(5, 11, Square()));
+    EXPECT_TRUE(PointInBoundary(0.001, 5, Square()));
+    EXPECT_FALSE(PointInBoundary(10.0005, 5, Square())) << "outside the box";
+    EXPECT_FALSE(PointInBoundary(9.9995, 9.9995, Square())) << "within 0.002 of a corner";
+    EXPECT_FALSE(PointInBoundary(-1, 5, Square()));
+}
+
+TEST(PointInBoundary, ASinglePointHasNoEdge) {
+    const Polygon single = MakePolygon({{5, 5}});
+    EXPECT_FALSE(PointInBoundary(5, 5, single));
+    EXPECT_FALSE(PointInBoundary(5, 4, single));
+}
+
+TEST(PointInBoundary, NoClosingEdgeIsAdded) {
+    const Polygon open = MakePolygon({{0, 0}, {10, 0}, {5, 10}});
+    EXPECT_FALSE(PointInBoundary(3, 2, open)) << "its ray meets only the missing edge";
+    const Polygon closed = MakePolygon({{0, 0}, {10, 0}, {5, 10}, {0, 0}});
+    EXPECT_TRUE(PointInBoundary(3, 2, closed));
+}
+
+TEST(PointInBoundary, ARayThroughAVertexCountsBothEdges) {
+    const Polygon diamond = MakePolygon({{5, 0}, {10, 5}, {5, 10}, {0, 5}, {5, 0}});
+    EXPECT_FALSE(PointInBoundary(5, 5, diamond));
+    EXPECT_TRUE(PointInBoundary(4, 5, diamond));
+    EXPECT_TRUE(PointInBoundary(6, 4, diamond));
+}
+
+TEST(PointInBoundary, OnlyPointZeroEscapesTheCoincidenceTest) {
+    // Square whose last point stops short of the first.
+    const Polygon b = MakePolygon({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0.01}});
+    EXPECT_TRUE(PointInBoundary(0.0012, 0.0012, b)) << "near point 0 only";
+    EXPECT_FALSE(PointInBoundary(9.9988, 0.0012, b)) << "near point 1";
+    EXPECT_FALSE(PointInBoundary(0.0012, 0.0105, b)) << "near the last point";
+}
+
+TEST(PointInBoundary, AgreesWithTheFullRayTestEverywhere) {
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> coord(-50, 150);
+    std::uniform_real_distribution<double> radius(20, 60);
+    for (int shape = 0; shape < 40; ++shape) {
+        Polygon b;
+        const int n = 3 + shape;
+        for (int i = 0; i < n; ++i) {
+            const double a = 2 * M_PI * i / n, r = radius(rng);
+            b.points.push_back({50 + r * std::sin(a), 50 + r * std::cos(a)});
+        }
+        if (shape % 2 == 0) b.points.push_back(b.points[0]);
+        b.count = static_cast<std::int16_t>(b.points.size());
+        b.points.push_back({});
+        for (int i = 0; i < 300; ++i) {
+            const double x = coord(rng), y = coord(rng);
+            ASSERT_EQ(PointInBoundary(x, y, b), ReferencePointInBoundary(x, y, b)) << x << "," << y;
+        }
+        // Rays through and just beside the vertices meet the edges at their
+        // ends, inside the widened boxes.
+        for (int i = 0; i < b.count; ++i) {
+            for (double dx : {-0.0015, -0.0009, -0.0005, 0.0, 0.0005, 0.0009, 0.0015}) {
+                const double x = b.points[i].X + dx, y = b.points[i].Y - 7;
+                ASSERT_EQ(PointInBoundary(x, y, b), ReferencePointInBoundary(x, y, b)) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(PointInBoundary, AnyVertexStopsAtTheFirstInside) {
+    std::vector<Point3D> v{{-5, -5}, {20, 20}, {5, 5}};
+    EXPECT_TRUE(AnyVertexInBoundary(v, 3, Square()));
+    EXPECT_FALSE(AnyVertexInBoundary(v, 2, Square())) << "only the first count vertices are looked at";
+}
+
+// ------------------------------------------------------------------ sorting
+
+TEST(SortAscending, SortsInPlace) {
+    double v[] = {5, -1, 3, 3, 0, 12.5};
+    SortAscending(v, 6);
+    EXPECT_EQ(std::vector<double>(v, v + 6), (std::vector<double>{-1, 0, 3, 3, 5, 12.5}));
+    double w[] = {9, 1, 4};
+    SortAscending(w, 2);
+    EXPECT_EQ(std::vector<double>(w, w + 3), (std::vector<double>{1, 9, 4})) << "only the first n";
+    SortAscending(w, 1);
+    EXPECT_EQ(w[0], 1);
+}
+
+// ------------------------------------------------------------------ clipping
+
+TEST(ClipSegment, CrossingTheSquareTwiceKeepsTheMiddle) {
+    std::vector<Point3D> pieces;
+    ASSERT_EQ(ClipSegmentToBoundary({{-5, 5}, {15, 5}}, Square(), pieces), 1);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_NEAR(pieces[0].X, 0, 1e-9);
+    EXPECT_NEAR(pieces[0].Y, 5, 1e-9);
+    EXPECT_NEAR(pieces[1].X, 10, 1e-9);
+    EXPECT_NEAR(pieces[1].Y, 5, 1e-9);
+}
+
+TEST(ClipSegment, StartingInsideKeepsTheStart) {
+    std::vector<Point3D> pieces;
+    ASSERT_EQ(ClipSegmentToBoundary({{5, 5}, {15, 5}}, Square(), pieces), 1);
+    EXPECT_NEAR(pieces[0].X, 5, 1e-9);
+    EXPECT_NEAR(pieces[1].X, 10, 1e-9);
+    // Ending inside: the crossing and the end.
+    ASSERT_EQ(ClipSegmentToBoundary({{15, 5}, {5, 5}}, Square(), pieces), 1);
+    EXPECT_NEAR(pieces[0].X, 10, 1e-9);
+    EXPECT_NEAR(pieces[1].X, 5, 1e-9);
+}
+
+TEST(ClipSegment, WhollyInsideKeepsTheVerticesUnchanged) {
+    std::vector<Point3D> pieces;
+    ASSERT_EQ(ClipSegmentToBoundary({{5, 5, 1.5}, {6, 5, 2.5}, {50, 50}}, Square(), pieces), 1);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0].X, 5);
+    EXPECT_EQ(pieces[0].Z, 1.5);
+    EXPECT_EQ(pieces[1].X, 6);
+    EXPECT_EQ(pieces[1].Z, 2.5);
+}
+
+TEST(ClipSegment, WhollyOutsideGivesNothing) {
+    std::vector<Point3D> pieces{{1, 1}};
+    EXPECT_EQ(ClipSegmentToBoundary({{20, 20}, {30, 30}}, Square(), pieces), 0);
+    EXPECT_TRUE(pieces.empty());
+}
+
+TEST(ClipSegment, ZIsInterpolatedAlongTheSegment) {
+    std::vector<Point3D> pieces;
+    ASSERT_EQ(ClipSegmentToBoundary({{-5, 5, 0}, {15, 5, 20}}, Square(), pieces), 1);
+    EXPECT_NEAR(pieces[0].Z, 5, 1e-9);
+    EXPECT_NEAR(pieces[1].Z, 15, 1e-9);
+}
+
+TEST(ClipSegment, AConcaveBoundaryGivesPiecesInOrderAlongTheSegment) {
+    // A U shape open at the top between x = 4 and x = 6.
+    const Polygon u = MakePolygon({{0, 0}, {10, 0}, {10, 10}, {6, 10}, {6, 2}, {4, 2}, {4, 10}, {0, 10}, {0, 0}});
+    std::vector<Point3D> pieces;
+    ASSERT_EQ(ClipSegmentToBoundary({{12, 5}, {-2, 5}}, u, pieces), 2);
+    ASSERT_EQ(pieces.size(), 4u);
+    EXPECT_NEAR(pieces[0].X, 10, 1e-9);
+    EXPECT_NEAR(pieces[1].X, 6, 1e-9);
+    EXPECT_NEAR(pieces[2].X, 4, 1e-9);
+    EXPECT_NEAR(pieces[3].X, 0, 1e-9);
+}
+
+TEST(ClipSegment, MoreThanAHundredAndOneChainagesRunOverTheList) {
+    auto zigzag = [](int edges) {
+        Polygon b;
+        for (int i = 0; i <= edges; ++i) b.points.push_back({double(i), i % 2 ? 1.0 : -1.0});
+        b.count = static_cast<std::int16_t>(b.points.size());
+        b.points.push_back({});
+        return b;
+    };
+    std::vector<Point3D> pieces;
+    // 100 crossings from outside: 50 pieces.
+    EXPECT_EQ(ClipSegmentToBoundary({{-0.5, 0}, {200, 0}}, zigzag(100), pieces), 50);
+    EXPECT_EQ(pieces.size(), 100u);
+    // 101 crossings fill the list; the segment's length no longer fits.
+    try {
+        ClipSegmentToBoundary({{-0.5, 0}, {200, 0}}, zigzag(101), pieces);
+        FAIL() << "no error";
+    } catch (const ConversionError& e) {
+        EXPECT_EQ(e.code(), ErrorCode::SubscriptOutOfRange);
+    }
+}
