@@ -44,7 +44,7 @@ bool ParseOutline(std::string_view line, std::vector<OutlineVertex>& vertices, b
     FieldCursor fields(line);
     for (;;) {
         const std::string_view x = fields.Next();
-        if (x.empty()) break;
+        if (x.find_first_not_of(' ') == std::string_view::npos) break;
         const std::string_view y = fields.Next();
         vertices.push_back({LeadingNumber(x), LeadingNumber(y)});
     }

@@ -1,0 +1,251 @@
+// Layer naming through LAYERS, layer creation with its plot-style name entry,
+// and the layer resolution of the record handlers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tables_fixture.h"
+
+namespace ostrel::test {
+namespace {
+
+class LayerMapping : public TablesTest {
+protected:
+    // The mapped name, or "-" + the name when nothing matched.
+    std::string Map(std::string name) {
+        const bool matched = run->MapLayerName(name);
+        return matched ? name : "-" + name;
+    }
+};
+
+TEST_F(LayerMapping, ExactKeyWinsOverStarKeys) {
+    Start("[LAYERS]\nKERB*=STAR\nKERB=EXACT\nKERB-LINE*=NAMESTAR\n");
+    EXPECT_EQ(Map("KERB"), "EXACT");
+    // The name followed by "*" comes before its first word followed by "*".
+    EXPECT_EQ(Map("KERB-LINE"), "NAMESTAR");
+    EXPECT_EQ(Map("KERB-EDGE"), "STAR");
+}
+
+TEST_F(LayerMapping, FirstWordKeyServesTheWordAndItsDashedNamesOnly) {
+    Start("[LAYERS]\nROAD*=HIGHWAYS\n");
+    EXPECT_EQ(Map("ROAD"), "HIGHWAYS");
+    EXPECT_EQ(Map("ROAD-EDGE"), "HIGHWAYS");
+    EXPECT_EQ(Map("ROAD-EDGE-LEFT"), "HIGHWAYS");
+    EXPECT_EQ(Map("ROADSIDE"), "-ROADSIDE");
+    EXPECT_EQ(Map("MAIN-ROAD"), "-MAIN-ROAD");
+}
+
+TEST_F(LayerMapping, KeysMatchWithoutRegardToCaseButPatternsDo) {
+    Start("[LAYERS]\nroad*=HIGHWAYS\n*HEDGE=VEGETATION\n");
+    EXPECT_EQ(Map("ROAD"), "HIGHWAYS");
+    EXPECT_EQ(Map("OLDHEDGEROW"), "VEGETATION");
+    EXPECT_EQ(Map("hedge"), "-hedge");
+}
+
+TEST_F(LayerMapping, EmptyValuesCountAsNoEntry) {
+    Start("[LAYERS]\nKERB=\nKERB*=FALLBACK\nWALL=\n");
+    EXPECT_EQ(Map("KERB"), "FALLBACK");
+    EXPECT_EQ(Map("WALL"), "-WALL");
+}
+
+TEST_F(LayerMapping, PatternEntriesAreTriedInSectionOrder) {
+    Start("[LAYERS]\n*EDGE=FIRST\nOTHER=X\n*ROAD=SECOND\n");
+    EXPECT_EQ(Map("ROAD-EDGE"), "FIRST");
+    EXPECT_EQ(Map("MAIN-ROAD"), "SECOND");
+    EXPECT_EQ(Map("OTHER"), "X");
+    EXPECT_EQ(Map("FENCE"), "-FENCE");
+}
+
+TEST_F(LayerMapping, PatternValueIsCutAtTheNextEqualsSign) {
+    Start("[LAYERS]\n*HEDGE=VEG=EXTRA\n");
+    EXPECT_EQ(Map("HEDGE"), "VEG");
+}
+
+TEST_F(LayerMapping, EmptyPatternMapsEveryNameNoEarlierRuleMatched) {
+    Start("[LAYERS]\nKERB=KERBS\n*=EVERYTHING\n");
+    EXPECT_EQ(Map("KERB"), "KERBS");
+    EXPECT_EQ(Map("ANY-NAME"), "EVERYTHING");
+    EXPECT_EQ(Map("X"), "EVERYTHING");
+}
+
+TEST_F(LayerMapping, LinetypeNameKeysAreNoLayerMappings) {
+    Start("[LAYERS]\n$FENCE=FENCE-POST-RAIL\n");
+    EXPECT_EQ(Map("FENCE"), "-FENCE");
+}
+
+TEST_F(LayerMapping, WildcardsAreLoadedOnceInOrderWithoutTheirStar) {
+    Start("[LAYERS]\n*HEDGE=VEG\nKERB=K\n*=ALL\n$FENCE=F\n");
+    EXPECT_EQ(run->LayerWildcardCount, -1);
+    EXPECT_EQ(Map("KERB"), "K");   // the first call loads the list, whatever it maps
+    ASSERT_EQ(run->LayerWildcardCount, 2);
+    EXPECT_EQ(run->LayerWildcards, (std::vector<std::string>{"HEDGE=VEG", "=ALL"}));
+
+    // A changed section is not read again within the run.
+    WriteSettings("[LAYERS]\n*WALL=WALLS\n");
+    EXPECT_EQ(Map("OLDWALL"), "-OLDWALL");
+    // Marked not loaded (as every conversion call does), the new list is read.
+    run->LayerWildcardCount = -1;
+    EXPECT_EQ(Map("OLDWALL"), "WALLS");
+    EXPECT_EQ(run->LayerWildcards, (std::vector<std::string>{"WALL=WALLS"}));
+}
+
+TEST_F(LayerMapping, NoSectionLeavesNamesAlone) {
+    Start("[EXPORT]\nBYENT=0\n");
+    EXPECT_EQ(Map("KERB"), "-KERB");
+    EXPECT_EQ(run->LayerWildcardCount, 0);
+}
+
+// ------------------------------------------------------------------ MakeLayer
+
+class MakeLayerTest : public TablesTest {
+protected:
+    cad::Object& PlotStyleDictionary() {
+        for (auto& e : drawing().Root().entries)
+            if (e.name == "ACAD_PLOTSTYLENAME") return *drawing().ObjectByHandle(e.target);
+        throw std::runtime_error("no ACAD_PLOTSTYLENAME");
+    }
+    const cad::DictEntry* PlotStyleEntry(const std::string& name) {
+        auto& entries = PlotStyleDictionary().entries;
+        auto it = std::find_if(entries.begin(), entries.end(), [&](auto& e) { return e.name == name; });
+        return it == entries.end() ? nullptr : &*it;
+    }
+};
+
+TEST_F(MakeLayerTest, NewLayerTakesLookedUpColourLinetypeAndPlotStyleName) {
+    Start("[COLORTABLE]\n3=5\n");
+    const auto before = PlotStyleDictionary().entries.size();
+    EXPECT_EQ(drawing().header.pstyleMode, 1);
+    std::string name = "KERB";
+    run->MakeLayer(name, 3, 0, 1020, -1);
+
+    const cad::Layer* layer = FindLayer("KERB");
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(layer->colour, 5);
+    ASSERT_NE(layer->linetype, cad::kNone);
+    EXPECT_EQ(drawing().linetypes[layer->linetype].name, "lstyle1");
+    EXPECT_EQ(drawing().linetypes[layer->linetype].dashes.size(), 4u);
+
+    // One entry "KERBPSTYLE" naming a new plot-style name object owned by the dictionary.
+    EXPECT_EQ(PlotStyleDictionary().entries.size(), before + 1);
+    const cad::DictEntry* entry = PlotStyleEntry("KERBPSTYLE");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(layer->plotStyle, entry->target);
+    const cad::Object* ps = drawing().ObjectByHandle(entry->target);
+    ASSERT_NE(ps, nullptr);
+    EXPECT_EQ(ps->type, cad::ObjectType::Placeholder);
+    EXPECT_EQ(ps->owner, PlotStyleDictionary().handle);
+    EXPECT_NE(entry->target, layer->handle);
+    EXPECT_EQ(drawing().header.pstyleMode, 0);
+    EXPECT_TRUE(prompter->shown.empty());
+}
+
+TEST_F(MakeLayerTest, EveryLayerMadeAddsOneEntry) {
+    Start();
+    const auto before = PlotStyleDictionary().entries.size();
+    for (std::string name : {"A", "B", "C"}) run->MakeLayer(name, 1, 0, 0, -1);
+    EXPECT_EQ(PlotStyleDictionary().entries.size(), before + 3);
+    for (auto n : {"APSTYLE", "BPSTYLE", "CPSTYLE"}) EXPECT_NE(PlotStyleEntry(n), nullptr) << n;
+    EXPECT_NE(FindLayer("A")->plotStyle, FindLayer("B")->plotStyle);
+    // No linetype code: the layer is continuous and no linetype record is made.
+    EXPECT_EQ(FindLayer("A")->linetype, cad::kNone);
+    EXPECT_EQ(run->LinetypeCounter, 0);
+}
+
+TEST_F(MakeLayerTest, WithoutPlotStyleDictionaryLayersHaveNoPlotStyleButTheHeaderIsSet) {
+    Start();
+    auto& root = drawing().Root().entries;
+    root.erase(std::remove_if(root.begin(), root.end(), [](auto& e) { return e.name == "ACAD_PLOTSTYLENAME"; }),
+               root.end());
+    const auto objects = drawing().objects.size();
+    std::string name = "WALL";
+    run->MakeLayer(name, 2, 0, 0, -1);
+    ASSERT_NE(FindLayer("WALL"), nullptr);
+    EXPECT_EQ(FindLayer("WALL")->plotStyle, 0u);
+    EXPECT_EQ(FindLayer("WALL")->colour, 2);
+    EXPECT_EQ(drawing().objects.size(), objects);
+    EXPECT_EQ(drawing().header.pstyleMode, 0);
+}
+
+TEST_F(MakeLayerTest, UnreadableRootDictionaryMakesTheLayerWithoutPlotStyle) {
+    Start();
+    drawing().rootDictionary = 0xFFFFF;   // names no object
+    std::string name = "WALL";
+    run->MakeLayer(name, 2, 0, 0, -1);
+    ASSERT_NE(FindLayer("WALL"), nullptr);
+    EXPECT_EQ(FindLayer("WALL")->plotStyle, 0u);
+    EXPECT_EQ(drawing().header.pstyleMode, 1);   // skipped before the header step
+}
+
+TEST_F(MakeLayerTest, EmptyNameBecomesZeroForTheCallerToo) {
+    Start();
+    std::string name;
+    run->MakeLayer(name, 1, 0, 0, -1);
+    EXPECT_EQ(name, "0");
+    EXPECT_NE(FindLayer("0"), nullptr);
+}
+
+TEST_F(MakeLayerTest, FailureToAddIsReportedAndTheRunGoesOn) {
+    Start();
+    std::string name = "KERB";
+    run->MakeLayer(name, 1, 0, 0, -1);
+    EXPECT_EQ(CountShown("Failed to add layer."), 0);
+    run->MakeLayer(name, 2, 0, 0, -1);   // the toolkit refuses a second KERB
+    ASSERT_EQ(CountShown("Failed to add layer."), 1);
+    EXPECT_EQ(prompter->shown.back().icon, MessageIcon::Exclamation);
+    EXPECT_EQ(FindLayer("KERB")->colour, 1);
+}
+
+TEST_F(MakeLayerTest, WithoutDrawingNothingIsMade) {
+    Start();
+    const auto layers = drawing().layers.size();
+    const auto id = run->DrawingHandle;
+    run->DrawingHandle = 0;
+    std::string name;
+    run->MakeLayer(name, 1, 0, 1111, -1);
+    EXPECT_EQ(name, "0");
+    run->DrawingHandle = id;
+    EXPECT_EQ(drawing().layers.size(), layers);
+    EXPECT_EQ(run->LinetypeCounter, 0);
+}
+
+TEST_F(MakeLayerTest, ColourIndexBeyondSixteenBitsIsAnOverflow) {
+    Start();
+    std::string name = "BIG";
+    try {
+        run->MakeLayer(name, -40000, 0, 0, -1);
+        FAIL() << "no error";
+    } catch (const ConversionError& e) {
+        EXPECT_EQ(e.code(), ErrorCode::Overflow);
+    }
+    EXPECT_EQ(FindLayer("BIG"), nullptr);
+}
+
+// ------------------------------------------------------------------ layer resolution
+
+TEST_F(MakeLayerTest, ResolutionMakesTheLayerOnceWithTheFirstRecordsColour) {
+    Start("[COLORTABLE]\n3=30\n5=50\n");
+    run->AddCircleRecord("CIRCLE,TREES,3,0,0,0,2");
+    run->AddCircleRecord("CIRCLE,TREES,5,1,1,0,2");
+    auto all = ModelSpace();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(LayerOf(*all[0]), "TREES");
+    EXPECT_EQ(LayerOf(*all[1]), "TREES");
+    EXPECT_EQ(FindLayer("TREES")->colour, 30);
+    EXPECT_EQ(std::count_if(PlotStyleDictionary().entries.begin(), PlotStyleDictionary().entries.end(),
+                            [](auto& e) { return e.name == "TREESPSTYLE"; }),
+              1);
+}
+
+TEST_F(MakeLayerTest, ResolutionOfAnEmptyNameLandsOnLayerZero) {
+    Start();
+    std::string name;
+    run->tk->header.SetEntityKind(kKindCircle);
+    run->tk->header.InitEntityDefaults(run->DrawingHandle);
+    run->ResolveEntityLayer(name, 1, 0, -1);
+    EXPECT_EQ(name, "0");
+    run->AddCircleRecord("CIRCLE,,1,0,0,0,2");
+    EXPECT_EQ(LayerOf(OnlyEntity()), "0");
+}
+
+} // namespace
+} // namespace ostrel::test

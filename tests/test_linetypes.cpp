@@ -1,0 +1,170 @@
+// Linetypes from four-digit line style codes, named from the style file or
+// "lstyle" + the instance's running number.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tables/linetype_pattern.h"
+#include "tables_fixture.h"
+
+namespace ostrel::test {
+namespace {
+
+TEST(LinetypePattern, DigitsAreTenthsInSinglePrecision) {
+    auto e = LinetypeElements(1234);
+    EXPECT_EQ(e[0], static_cast<float>(0.1));
+    EXPECT_EQ(e[1], static_cast<float>(0.2));
+    EXPECT_EQ(e[2], static_cast<float>(0.3));
+    EXPECT_EQ(e[3], static_cast<float>(0.4));
+    // Summed in double precision, the single-precision errors remain.
+    const double expected = static_cast<double>(static_cast<float>(0.1)) + static_cast<float>(0.2) +
+                            static_cast<float>(0.3) + static_cast<float>(0.4);
+    EXPECT_EQ(LinetypePatternLength(e), expected);
+    EXPECT_NE(LinetypePatternLength(e), 1.0);
+}
+
+TEST(LinetypePattern, ShortCodesArePaddedOnTheLeft) {
+    auto e = LinetypeElements(5);
+    EXPECT_EQ(e[0], 0.0f);
+    EXPECT_EQ(e[1], 0.0f);
+    EXPECT_EQ(e[2], 0.0f);
+    EXPECT_EQ(e[3], static_cast<float>(0.5));
+    EXPECT_DOUBLE_EQ(LinetypePatternLength(e), static_cast<float>(0.5));
+    auto f = LinetypeElements(12);
+    EXPECT_EQ(f[2], static_cast<float>(0.1));
+    EXPECT_EQ(f[3], static_cast<float>(0.2));
+}
+
+TEST(LinetypePattern, DigitsBeyondTheFourthAreIgnored) {
+    auto e = LinetypeElements(908070);
+    EXPECT_EQ(e[0], static_cast<float>(0.9));
+    EXPECT_EQ(e[1], 0.0f);
+    EXPECT_EQ(e[2], static_cast<float>(0.8));
+    EXPECT_EQ(e[3], 0.0f);
+}
+
+class Linetypes : public TablesTest {
+protected:
+    void WriteStyleFile(const std::string& text) {
+        std::filesystem::create_directories(dir.path() / "styles");
+        WriteFile(dir.file("styles/style.lin"), text);
+    }
+    const cad::Linetype& ByHandle(const std::string& handle) {
+        auto h = cad::ParseHandle(handle);
+        for (auto& lt : drawing().linetypes)
+            if (h && lt.handle == *h) return lt;
+        throw std::runtime_error("no linetype " + handle);
+    }
+};
+
+TEST_F(Linetypes, RecordCarriesTheFourElementsAsDashesAndGaps) {
+    Start();
+    const auto& lt = ByHandle(run->MakeLinetype(1234, -1));
+    EXPECT_EQ(lt.name, "lstyle1");
+    EXPECT_EQ(lt.description, "lstyle1");
+    EXPECT_EQ(lt.alignment, 'A');
+    ASSERT_EQ(lt.dashes.size(), 4u);
+    EXPECT_EQ(lt.dashes[0], static_cast<float>(0.1));
+    EXPECT_EQ(lt.dashes[1], -static_cast<float>(0.2));
+    EXPECT_EQ(lt.dashes[2], static_cast<float>(0.3));
+    EXPECT_EQ(lt.dashes[3], -static_cast<float>(0.4));
+    EXPECT_EQ(lt.patternLength, LinetypePatternLength(LinetypeElements(1234)));
+}
+
+TEST_F(Linetypes, EveryCallMakesANewRecordAndCountsOn) {
+    Start();
+    const auto before = drawing().linetypes.size();
+    const auto a = run->MakeLinetype(1111, -1);
+    const auto b = run->MakeLinetype(1111, -1);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(drawing().linetypes.size(), before + 2);
+    EXPECT_EQ(ByHandle(a).name, "lstyle1");
+    EXPECT_EQ(ByHandle(b).name, "lstyle2");
+    EXPECT_EQ(run->LinetypeCounter, 2);
+}
+
+TEST_F(Linetypes, StyleFileNamesTheLinetypeAndStillCounts) {
+    Start();
+    WriteStyleFile("  DASHED = Dashed __ __\r\nFENCE=Fence -x-x-\r\nHIDDEN\r\n");
+    EXPECT_EQ(ByHandle(run->MakeLinetype(1111, -1)).name, "lstyle1");
+    const auto& dashed = ByHandle(run->MakeLinetype(1111, 0));
+    EXPECT_EQ(dashed.name, "DASHED");
+    EXPECT_EQ(dashed.description, "DASHED");
+    EXPECT_EQ(ByHandle(run->MakeLinetype(1111, -1)).name, "lstyle3");
+    EXPECT_EQ(run->LinetypeCounter, 3);
+}
+
+TEST_F(Linetypes, StyleFileLineNumbersCountFromZero) {
+    Start();
+    WriteStyleFile("DASHED = a\r\nFENCE=b\r\nHIDDEN\r\n");
+    EXPECT_EQ(run->StyleFileLinetypeName(0), "DASHED");
+    EXPECT_EQ(run->StyleFileLinetypeName(1), "FENCE");
+    EXPECT_EQ(run->StyleFileLinetypeName(2), "HIDDEN");   // no "=": the whole line
+    EXPECT_EQ(run->StyleFileLinetypeName(3), "");         // beyond the last line
+    EXPECT_EQ(run->StyleFileLinetypeName(-1), "");
+    EXPECT_TRUE(prompter->shown.empty());
+}
+
+TEST_F(Linetypes, DollarEntriesOfLayersRenameStyleFileNames) {
+    Start("[LAYERS]\n$FENCE=FENCE-POST-RAIL\n");
+    WriteStyleFile("DASHED = a\r\nFENCE = b\r\n");
+    EXPECT_EQ(run->StyleFileLinetypeName(1), "FENCE-POST-RAIL");
+    EXPECT_EQ(ByHandle(run->MakeLinetype(2211, 1)).name, "FENCE-POST-RAIL");
+    EXPECT_EQ(run->StyleFileLinetypeName(0), "DASHED");
+}
+
+TEST_F(Linetypes, LineBeyondTheFileTakesTheDefaultName) {
+    Start();
+    WriteStyleFile("DASHED = a\r\n");
+    EXPECT_EQ(ByHandle(run->MakeLinetype(1111, 5)).name, "lstyle1");
+}
+
+TEST_F(Linetypes, MissingStyleFileIsReportedAndTheDefaultNameUsed) {
+    Start();
+    const auto handle = run->MakeLinetype(1111, 0);
+    EXPECT_EQ(ByHandle(handle).name, "lstyle1");
+    ASSERT_EQ(prompter->shown.size(), 1u);
+    EXPECT_EQ(prompter->shown[0].text.rfind("Error Opening " + dir.file("styles/style.lin"), 0), 0u)
+        << prompter->shown[0].text;
+}
+
+TEST_F(Linetypes, TwoLayersWithTheSameStyleGetTwoRecords) {
+    Start();
+    WriteStyleFile("DASHED = a\r\n");
+    std::string a = "A", b = "B";
+    run->MakeLayer(a, 1, 0, 1111, 0);
+    run->MakeLayer(b, 1, 0, 1111, 0);
+    const auto la = FindLayer("A")->linetype, lb = FindLayer("B")->linetype;
+    ASSERT_NE(la, cad::kNone);
+    ASSERT_NE(lb, cad::kNone);
+    EXPECT_NE(la, lb);
+    EXPECT_EQ(drawing().linetypes[la].description, "DASHED");
+    EXPECT_EQ(drawing().linetypes[lb].description, "DASHED");
+}
+
+TEST_F(Linetypes, NoDrawingGivesAnEmptyHandleAndCountsNothing) {
+    Start();
+    run->DrawingHandle = 0;
+    EXPECT_EQ(run->MakeLinetype(1111, -1), "");
+    EXPECT_EQ(run->LinetypeCounter, 0);
+}
+
+TEST_F(Linetypes, CounterOutlivesConversionCalls) {
+    Start();
+    run->MakeLinetype(1111, -1);
+    run->MakeLinetype(1111, -1);
+    WriteFile(dir.file("job.txt"), "TALVERO\r\nPOINT,1,1,2,3\r\n");
+    run->SaveAsDWG(dir.file("job.txt"), dir.file("job.dxf"));
+    EXPECT_EQ(run->LinetypeCounter, 2);
+    NewDrawing();
+    EXPECT_EQ(ByHandle(run->MakeLinetype(1111, -1)).name, "lstyle3");
+}
+
+TEST_F(Linetypes, CounterBeyond32767IsAnOverflow) {
+    Start();
+    run->LinetypeCounter = 32767;
+    EXPECT_THROW(run->MakeLinetype(1111, -1), ConversionError);
+}
+
+} // namespace
+} // namespace ostrel::test

@@ -1,0 +1,215 @@
+// The symbol library: outline lines and the blocks made from a symbol file.
+#include <gtest/gtest.h>
+
+#include "tables/symbol_outline.h"
+#include "tables_fixture.h"
+
+namespace ostrel::test {
+namespace {
+
+struct Outline {
+    bool isOutline = false;
+    bool closed = false;
+    std::vector<OutlineVertex> vertices;
+};
+
+Outline Parse(std::string_view line) {
+    Outline o;
+    o.isOutline = ParseOutline(line, o.vertices, o.closed);
+    return o;
+}
+
+void ExpectVertices(const Outline& o, std::vector<std::pair<double, double>> expected) {
+    ASSERT_EQ(o.vertices.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_DOUBLE_EQ(o.vertices[i].x, expected[i].first) << "vertex " << i;
+        EXPECT_DOUBLE_EQ(o.vertices[i].y, expected[i].second) << "vertex " << i;
+    }
+}
+
+TEST(SymbolOutline, ClosingPairClosesAndIsNoVertex) {
+    auto o = Parse("0,0,1,0,1,1,0,1,-9.999,-9.999,");
+    EXPECT_TRUE(o.isOutline);
+    EXPECT_TRUE(o.closed);
+    ExpectVertices(o, {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+}
+
+TEST(SymbolOutline, WithoutClosingPairTheOutlineIsOpen) {
+    auto o = Parse("0,0,1,0,1,1,0,1,");
+    EXPECT_TRUE(o.isOutline);
+    EXPECT_FALSE(o.closed);
+    ExpectVertices(o, {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+}
+
+TEST(SymbolOutline, FewerThanThreeCommasIsNoOutline) {
+    EXPECT_FALSE(Parse("1,2,").isOutline);
+    EXPECT_FALSE(Parse("").isOutline);
+    EXPECT_FALSE(Parse("just words").isOutline);
+    // After the closing pair is cut, "1,2," is left: two commas.
+    EXPECT_FALSE(Parse("1,2,-9.999,-9.999,").isOutline);
+}
+
+TEST(SymbolOutline, OddLastValueGetsYZero) {
+    auto o = Parse("1,2,3,");
+    EXPECT_TRUE(o.isOutline);
+    ExpectVertices(o, {{1, 2}, {3, 0}});
+}
+
+TEST(SymbolOutline, TrailingBlanksHideTheClosingPair) {
+    auto o = Parse("0,0,1,0,1,1,-9.999,-9.999,  ");
+    EXPECT_FALSE(o.closed);
+    ExpectVertices(o, {{0, 0}, {1, 0}, {1, 1}, {-9.999, -9.999}});
+}
+
+TEST(SymbolOutline, FourteenCharactersAreCutWhateverTheyAre) {
+    // Only one "-9.999," ends the line: the cut takes the tail of 123.456 too.
+    auto o = Parse("0,0,1,0,1,1,0,123.456,-9.999,");
+    EXPECT_TRUE(o.closed);
+    ExpectVertices(o, {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+}
+
+TEST(SymbolOutline, ShortLineEndingLikeAClosingPairIsNoOutline) {
+    auto o = Parse(",-9.999,");
+    EXPECT_FALSE(o.isOutline);
+    EXPECT_TRUE(o.vertices.empty());
+}
+
+TEST(SymbolOutline, EmptyOrBlankXFieldEndsTheVertices) {
+    auto o = Parse("1,2,,4,5,6,");
+    EXPECT_TRUE(o.isOutline);
+    ExpectVertices(o, {{1, 2}});
+    ExpectVertices(Parse("1,2, ,4,5,6,"), {{1, 2}});
+    // An empty y field reads as 0 and does not end the list.
+    ExpectVertices(Parse("1,,3,4,"), {{1, 0}, {3, 4}});
+}
+
+TEST(SymbolOutline, LongLinesAreReadInOnePass) {
+    std::string line;
+    for (int i = 0; i < 20000; ++i) line += std::to_string(i) + ",0.5,";
+    auto o = Parse(line);
+    ASSERT_EQ(o.vertices.size(), 20000u);
+    EXPECT_DOUBLE_EQ(o.vertices.back().x, 19999);
+    EXPECT_DOUBLE_EQ(o.vertices.back().y, 0.5);
+}
+
+// ------------------------------------------------------------------ LoadSymbolLibrary
+
+class SymbolLibrary : public TablesTest {
+protected:
+    void Load(const std::string& text) {
+        WriteFile(dir.file("job.SYM"), text);
+        auto file = OpenForInput(dir.file("job.SYM"), true, *prompter);
+        ASSERT_TRUE(file);
+        run->LoadSymbolLibrary(*file);
+    }
+
+    const cad::BlockRecord* Block(const std::string& name) {
+        auto i = drawing().FindBlock(name);
+        return i == cad::kNone ? nullptr : &drawing().blocks[i];
+    }
+
+    // The block's polylines: flags and vertices (x, y), with their sequence checked.
+    struct Poly {
+        std::int16_t flags;
+        std::vector<std::pair<double, double>> vertices;
+    };
+    std::vector<Poly> Polylines(const cad::BlockRecord& b) {
+        std::vector<Poly> out;
+        const auto& d = drawing();
+        for (std::size_t k = 0; k < b.entities.size(); ++k) {
+            const auto& e = d.entities[b.entities[k]];
+            if (e.type == cad::EntityType::Polyline) {
+                EXPECT_EQ(e.colour, 0) << "outline colour is by block";
+                EXPECT_EQ(e.layer, 0u);
+                out.push_back({e.geom.polyline.flags, {}});
+            } else if (e.type == cad::EntityType::Vertex) {
+                EXPECT_FALSE(out.empty());
+                EXPECT_EQ(e.geom.vertex.flags, 0);
+                EXPECT_EQ(e.geom.vertex.pos.z, 0);
+                if (!out.empty()) out.back().vertices.push_back({e.geom.vertex.pos.x, e.geom.vertex.pos.y});
+            } else {
+                EXPECT_EQ(e.type, cad::EntityType::SeqEnd);
+            }
+        }
+        return out;
+    }
+};
+
+TEST_F(SymbolLibrary, DefinitionMakesANamedBlockOfPolylines) {
+    Start();
+    Load("SYMDEF,MH\r\n0,0,1,0,1,1,0,1,-9.999,-9.999,\r\n0,0,1,1,\r\nENDSYM\r\n");
+    const auto* b = Block("SYMMH");
+    ASSERT_NE(b, nullptr);
+    ASSERT_NE(b->beginEntity, cad::kNone);
+    ASSERT_NE(b->endEntity, cad::kNone);
+    EXPECT_EQ(drawing().Text(drawing().entities[b->beginEntity].geom.text), "");   // begin entity carries no text
+    auto polys = Polylines(*b);
+    ASSERT_EQ(polys.size(), 2u);
+    EXPECT_EQ(polys[0].flags, 1);
+    EXPECT_EQ(polys[0].vertices, (std::vector<std::pair<double, double>>{{0, 0}, {1, 0}, {1, 1}, {0, 1}}));
+    EXPECT_EQ(polys[1].flags, 0);
+    EXPECT_EQ(polys[1].vertices, (std::vector<std::pair<double, double>>{{0, 0}, {1, 1}}));
+    // polyline, 4 vertices, end; polyline, 2 vertices, end
+    EXPECT_EQ(b->entities.size(), 10u);
+    EXPECT_TRUE(ModelSpace().empty());
+}
+
+TEST_F(SymbolLibrary, SeveralDefinitionsEachGetTheirOwnBlock) {
+    Start();
+    Load("SYMDEF,TREE\r\n0,0,1,1,\r\nENDSYM\r\n\r\nSYMDEF,MH,ignored\r\n0,0,2,2,3,3,\r\n1,1,2,2,\r\nENDSYM\r\n");
+    ASSERT_NE(Block("SYMTREE"), nullptr);
+    ASSERT_NE(Block("SYMMH"), nullptr);
+    EXPECT_EQ(Polylines(*Block("SYMTREE")).size(), 1u);
+    EXPECT_EQ(Polylines(*Block("SYMMH")).size(), 2u);
+    EXPECT_EQ(Polylines(*Block("SYMMH"))[0].vertices.size(), 3u);
+}
+
+TEST_F(SymbolLibrary, KeywordsAreCaseSensitive) {
+    Start();
+    Load("SYMDEF,A\r\nsymdef,B\r\nsymdef,1,2,3\r\nendsym\r\nENDSYM\r\n");
+    EXPECT_EQ(Block("SYMB"), nullptr);
+    ASSERT_NE(Block("SYMA"), nullptr);
+    // "symdef,1,2,3" has three commas: an outline of A with vertices (0,1) and (2,3).
+    auto polys = Polylines(*Block("SYMA"));
+    ASSERT_EQ(polys.size(), 1u);
+    EXPECT_EQ(polys[0].vertices, (std::vector<std::pair<double, double>>{{0, 1}, {2, 3}}));
+}
+
+TEST_F(SymbolLibrary, OutlinesWithoutAnOpenBlockAreSkipped) {
+    Start();
+    const auto entities = drawing().entities.size();
+    Load("0,0,1,1,\r\nENDSYM\r\nSYMDEF,A\r\n0,0,1,1,\r\nENDSYM\r\n");
+    ASSERT_NE(Block("SYMA"), nullptr);
+    EXPECT_EQ(Polylines(*Block("SYMA")).size(), 1u);
+    // The block's begin and end, one polyline with two vertices and its end.
+    EXPECT_EQ(drawing().entities.size(), entities + 6);
+}
+
+TEST_F(SymbolLibrary, RepeatedNameKeepsTheFirstDefinition) {
+    Start();
+    Load("SYMDEF,A\r\n0,0,1,1,\r\nENDSYM\r\nSYMDEF,A\r\n5,5,6,6,7,7,\r\nENDSYM\r\n");
+    auto polys = Polylines(*Block("SYMA"));
+    ASSERT_EQ(polys.size(), 1u);
+    EXPECT_EQ(polys[0].vertices.size(), 2u);
+}
+
+TEST_F(SymbolLibrary, OutlinesAfterTheEndStayWithTheLastBlock) {
+    Start();
+    Load("SYMDEF,A\r\n0,0,1,1,\r\nENDSYM\r\n2,2,3,3,\r\n");
+    EXPECT_EQ(Polylines(*Block("SYMA")).size(), 2u);
+}
+
+TEST_F(SymbolLibrary, WithoutDrawingNothingIsRead) {
+    Start();
+    const auto id = run->DrawingHandle;
+    run->DrawingHandle = 0;
+    WriteFile(dir.file("job.SYM"), "SYMDEF,A\r\nENDSYM\r\n");
+    auto file = OpenForInput(dir.file("job.SYM"), true, *prompter);
+    ASSERT_TRUE(file);
+    run->LoadSymbolLibrary(*file);
+    run->DrawingHandle = id;
+    EXPECT_EQ(Block("SYMA"), nullptr);
+}
+
+} // namespace
+} // namespace ostrel::test
