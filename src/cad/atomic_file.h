@@ -1,0 +1,39 @@
+#pragma once
+// A file written in one piece: the bytes go to a temporary file in the
+// target's folder, which is renamed over the target only by Commit(). A save
+// that fails, or an AtomicFile destroyed without Commit(), leaves an earlier
+// file at the target untouched and removes the temporary.
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+namespace ostrel::cad {
+
+class AtomicFile {
+public:
+    // Creates the temporary file. Throws CadError naming the folder when it
+    // cannot be created (missing folder, no permission, ...).
+    explicit AtomicFile(std::string target);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Appends bytes. Throws CadError when the system refuses them (disk full).
+    void Write(const char* data, std::size_t size);
+    // Flushes, closes and renames the temporary over the target. Throws
+    // CadError (and removes the temporary) when any of these fails.
+    void Commit();
+
+    const std::string& target() const { return target_; }
+    const std::string& temporaryPath() const { return temp_; }
+
+private:
+    void Discard() noexcept;
+
+    std::string target_;
+    std::string temp_;
+    std::FILE* file_ = nullptr;
+    bool committed_ = false;
+};
+
+} // namespace ostrel::cad

@@ -1,0 +1,58 @@
+// BLOCKS and ENTITIES: every block's BLOCK ... ENDBLK, with the contents of
+// the blocks that are not drawn in ENTITIES; then model space and the active
+// paper space.
+#include "cad/dxf/dxf_write_context.h"
+
+namespace ostrel::cad::dxf {
+
+namespace {
+
+bool IsActivePaperSpace(const BlockRecord& b) { return FoldName(b.name) == "*PAPER_SPACE"; }
+
+void WriteContents(WriteContext& c, const BlockRecord& b) {
+    for (auto idx : b.entities) {
+        const auto& e = c.d.entities[idx];
+        if (e.flags & kEntityDeleted) continue;
+        WriteEntity(c, e);
+    }
+}
+
+void WriteBlock(WriteContext& c, const BlockRecord& b) {
+    if (b.beginEntity == kNone || b.endEntity == kNone) return;   // NormalizeForSave makes both
+    WriteEntity(c, c.d.entities[b.beginEntity]);
+    if (!IsEntitiesSectionBlock(b)) WriteContents(c, b);
+    WriteEntity(c, c.d.entities[b.endEntity]);
+}
+
+} // namespace
+
+bool IsEntitiesSectionBlock(const BlockRecord& b) { return b.IsModelSpace() || IsActivePaperSpace(b); }
+
+// Before R2000 a drawing has one paper space: further layouts' blocks
+// (*Paper_Space0, ...) and their contents are left out.
+bool IsWrittenBlock(const BlockRecord& b, Release r) {
+    return r >= Release::R2000 || !b.IsPaperSpace() || IsActivePaperSpace(b);
+}
+
+void WriteBlocksSection(WriteContext& c) {
+    c.w.Marker("SECTION");
+    c.w.Name(2, "BLOCKS");
+    // The two spaces first, as AutoCAD writes them.
+    for (const auto& b : c.d.blocks)
+        if (IsEntitiesSectionBlock(b)) WriteBlock(c, b);
+    for (const auto& b : c.d.blocks)
+        if (!IsEntitiesSectionBlock(b) && IsWrittenBlock(b, c.release)) WriteBlock(c, b);
+    c.w.Marker("ENDSEC");
+}
+
+void WriteEntitiesSection(WriteContext& c) {
+    c.w.Marker("SECTION");
+    c.w.Name(2, "ENTITIES");
+    for (const auto& b : c.d.blocks)
+        if (b.IsModelSpace()) WriteContents(c, b);
+    for (const auto& b : c.d.blocks)
+        if (IsActivePaperSpace(b)) WriteContents(c, b);
+    c.w.Marker("ENDSEC");
+}
+
+} // namespace ostrel::cad::dxf

@@ -1,0 +1,49 @@
+// CLASSES: the class records of the object types that are not built into
+// the format (R13 on). R13 and R14 write none of those types, so their
+// section is empty.
+#include <cstdint>
+
+#include "cad/dxf/dxf_write_context.h"
+
+namespace ostrel::cad::dxf {
+
+namespace {
+
+struct ClassRecord {
+    ObjectType type;
+    const char* dxfName;
+    const char* cppName;
+};
+
+constexpr ClassRecord kClasses[] = {
+    {ObjectType::DictionaryWithDefault, "ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault"},
+    {ObjectType::Placeholder, "ACDBPLACEHOLDER", "AcDbPlaceHolder"},
+    {ObjectType::Layout, "LAYOUT", "AcDbLayout"},
+};
+
+} // namespace
+
+void WriteClassesSection(WriteContext& c) {
+    auto& w = c.w;
+    w.Marker("SECTION");
+    w.Name(2, "CLASSES");
+    if (!c.preR2000) {
+        for (const auto& cls : kClasses) {
+            std::int64_t instances = 0;
+            for (std::size_t i = 0; i < c.d.objects.size(); ++i)
+                if (c.d.objects[i].type == cls.type && c.objectWritten[i]) ++instances;
+            // The three are always declared: every R2000 drawing holds them.
+            w.Marker("CLASS");
+            w.Name(1, cls.dxfName);
+            w.Name(2, cls.cppName);
+            w.Name(3, "ObjectDBX Classes");
+            w.Int(90, 0);                              // proxy capabilities
+            if (c.release >= Release::R2004) w.Int(91, instances);
+            w.Int(280, 0);                             // was a proxy
+            w.Int(281, 0);                             // not an entity
+        }
+    }
+    w.Marker("ENDSEC");
+}
+
+} // namespace ostrel::cad::dxf

@@ -1,0 +1,69 @@
+#pragma once
+// What the DXF section writers share during one save.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cad/drawing.h"
+#include "cad/dxf/dxf_names.h"
+#include "cad/dxf/dxf_tag_writer.h"
+
+namespace ostrel::cad::dxf {
+
+struct WriteContext {
+    Drawing& d;
+    Release release;
+    TagWriter& w;
+    ReleaseNames names;
+
+    bool r12 = false;        // AC1009: no subclasses, owners, CLASSES, OBJECTS, BLOCK_RECORD
+    bool preR2000 = false;   // R12, R13, R14: no layouts, plot styles, lineweights, hatches
+    bool utf8 = false;       // R2007 on: strings are UTF-8
+
+    // Writer-made entities (hatch boundaries written as polylines for the
+    // releases without HATCH) take handles from here; reserved before the
+    // header is written, so $HANDSEED stays above them.
+    Handle nextExtraHandle = 0;
+    // Whether the polyline whose vertices are being written is a 3D one.
+    bool polyline3d = false;
+
+    // Indexes of well-known records.
+    std::uint32_t byLayerLinetype = kNone, byBlockLinetype = kNone, continuousLinetype = kNone;
+    // Objects written in this release (handles), for the references to them.
+    std::vector<bool> objectWritten;   // by index into d.objects
+
+    WriteContext(Drawing& drawing, Release r, TagWriter& writer);
+
+    bool Subclasses() const { return !r12; }
+    void Subclass(const char* name) {
+        if (!r12) w.Name(100, name);
+    }
+    // The linetype name a layer refers to (Continuous when none or a pseudo type).
+    const std::string& LayerLinetypeName(std::uint32_t linetype) const;
+    const std::string& LayerName(std::uint32_t layer) const {
+        return names.layers[layer < names.layers.size() ? layer : 0];
+    }
+    bool ObjectWritten(Handle h) const;
+};
+
+// Number of extra handles the entity writer needs for this release.
+std::uint64_t ExtraHandlesNeeded(const Drawing& d, Release r);
+
+void WriteHeaderSection(WriteContext& c);
+void WriteClassesSection(WriteContext& c);
+void WriteTablesSection(WriteContext& c);
+void WriteBlocksSection(WriteContext& c);
+void WriteEntitiesSection(WriteContext& c);
+void WriteObjectsSection(WriteContext& c);
+
+// One entity with its common groups (BLOCK/ENDBLK included).
+void WriteEntity(WriteContext& c, const Entity& e);
+
+// Whether a block's contents go to ENTITIES (model space and the active
+// paper space) rather than BLOCKS.
+bool IsEntitiesSectionBlock(const BlockRecord& b);
+// Whether a block is written at all in the release (older releases know one
+// paper space only).
+bool IsWrittenBlock(const BlockRecord& b, Release r);
+
+} // namespace ostrel::cad::dxf
