@@ -1,9 +1,94 @@
+// Reads an ASCII DXF file into the drawing database: the file is loaded
+// whole, split into tags, and each section is handed to its reader; the
+// drawing is then completed so that any writer can save it.
 #include "cad/dxf/dxf_reader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "cad/dxf/dxf_read_context.h"
 
 namespace ostrel::cad {
 
+namespace {
+
+std::string LoadFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    if (!f) throw CadError("cannot open DXF file " + path + ": " + std::strerror(errno));
+    std::ostringstream s;
+    s << f.rdbuf();
+    if (f.bad()) throw CadError("cannot read DXF file " + path);
+    return s.str();
+}
+
+bool IsBinaryDxf(std::string_view text) {
+    static constexpr std::string_view sentinel("AutoCAD Binary DXF");
+    return text.substr(0, sentinel.size()) == sentinel;
+}
+
+// Skips a section this reader does not keep (CLASSES, THUMBNAILIMAGE, ...).
+void SkipSection(DxfReadContext& ctx) {
+    DxfTag tag;
+    while (ctx.tags.Next(tag)) {
+        if (tag.code == 0 && tag.value == "ENDSEC") return;
+        if (tag.code == 0 && tag.value == "EOF") ThrowAtLine(tag.line, "EOF inside a section");
+    }
+    ThrowAtLine(ctx.tags.Line(), "file ends inside a section (truncated?)");
+}
+
+std::unique_ptr<Drawing> ReadDxfText(std::string_view text) {
+    if (IsBinaryDxf(text)) throw CadError("binary DXF is not supported");
+    auto d = std::make_unique<Drawing>();
+    // Handles of a read drawing come from the file; none are fixed in advance.
+    d->controls = Drawing::Controls{0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    d->rootDictionary = 0;
+    d->release = Release::R12;      // a DXF without $ACADVER is an R12 file
+
+    const bool bom = text.substr(0, 3) == "\xEF\xBB\xBF";
+    if (bom) text.remove_prefix(3);
+    DxfTagReader reader(text);
+    DxfReadContext ctx(*d, reader);
+    ctx.utf8 = bom;
+
+    DxfTag tag;
+    bool sawEof = false;
+    bool sawAny = false;
+    while (reader.Next(tag)) {
+        sawAny = true;
+        if (tag.code == 999) continue;     // comment
+        if (tag.code != 0) ThrowAtLine(tag.line, "\"0 SECTION\" expected, found group code " + std::to_string(tag.code));
+        if (tag.value == "EOF") {
+            sawEof = true;
+            break;
+        }
+        if (tag.value != "SECTION") ThrowAtLine(tag.line, "\"0 SECTION\" expected, found \"" + std::string(tag.value.substr(0, 40)) + "\"");
+        DxfTag name;
+        if (!reader.Next(name)) ThrowAtLine(reader.Line(), "file ends after SECTION");
+        if (name.code != 2) ThrowAtLine(name.line, "section name (group code 2) expected");
+        if (name.value == "HEADER") ReadHeaderSection(ctx);
+        else if (name.value == "TABLES") ReadTablesSection(ctx);
+        else if (name.value == "BLOCKS") ReadBlocksSection(ctx);
+        else if (name.value == "ENTITIES") ReadEntitiesSection(ctx);
+        else if (name.value == "OBJECTS") ReadObjectsSection(ctx);
+        else SkipSection(ctx);
+    }
+    if (!sawAny) throw CadError("DXF file is empty");
+    if (!sawEof) ThrowAtLine(reader.Line(), "file ends without \"0 EOF\" (truncated?)");
+    CompleteDrawing(ctx);
+    return d;
+}
+
+} // namespace
+
 std::unique_ptr<Drawing> ReadDxf(const std::string& path) {
-    throw CadError("DXF reader not built yet: " + path);
+    std::string text = LoadFile(path);
+    try {
+        return ReadDxfText(text);
+    } catch (const CadError& e) {
+        throw CadError(path + ": " + e.what());
+    }
 }
 
 } // namespace ostrel::cad

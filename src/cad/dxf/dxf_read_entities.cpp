@@ -1,0 +1,532 @@
+// Entity records of the BLOCKS and ENTITIES sections. Kinds the database
+// does not hold (MTEXT, ATTRIB, DIMENSION, SPLINE, polyface and polygon
+// meshes ...) are skipped.
+#include <cmath>
+#include <string>
+
+#include "cad/dxf/dxf_read_context.h"
+
+namespace ostrel::cad {
+
+namespace {
+
+constexpr double kDegree = 3.14159265358979323846 / 180.0;
+
+struct Common {
+    Handle handle = 0;
+    Handle owner = 0;
+    bool ownerSeen = false;
+    bool paper = false;
+    bool invisible = false;
+    std::int16_t colour = kColourByLayer;
+    std::string_view layer;
+    std::string_view linetype;
+};
+
+Common ReadCommon(const std::vector<DxfTag>& tags) {
+    Common c;
+    for (auto& t : tags) {
+        switch (t.code) {
+        case 5: if (c.handle == 0) c.handle = TagHandle(t); break;
+        case 330:
+            if (!c.ownerSeen) {
+                c.owner = TagHandle(t);
+                c.ownerSeen = true;
+            }
+            break;
+        case 8: c.layer = t.value; break;
+        case 6: c.linetype = t.value; break;
+        case 62: c.colour = TagShort(t); break;
+        case 60: c.invisible = TagShort(t) != 0; break;
+        case 67: c.paper = TagShort(t) != 0; break;
+        default: break;
+        }
+    }
+    if (c.colour < 0 || c.colour > 257) c.colour = kColourByLayer;   // negative: "layer off" colour
+    return c;
+}
+
+void SetAxis(Vec3& v, int axis, const DxfTag& t) {
+    double value = TagDouble(t);
+    if (axis == 0) v.x = value;
+    else if (axis == 1) v.y = value;
+    else v.z = value;
+}
+
+// Point groups: base code 10 -> x, 20 -> y, 30 -> z (base 11 -> 11, 21, 31 ...).
+bool PointCode(int code, int base, int& axis) {
+    if (code == base) { axis = 0; return true; }
+    if (code == base + 10) { axis = 1; return true; }
+    if (code == base + 20) { axis = 2; return true; }
+    return false;
+}
+
+std::uint32_t BlockOf(DxfReadContext& ctx, const Common& c, std::uint32_t block) {
+    if (block != kNone) return block;
+    if (c.owner != 0) {
+        auto b = ctx.d.FindBlockByHandle(c.owner);
+        if (b != kNone && ctx.d.blocks[b].handle == c.owner) return b;
+    }
+    return c.paper ? ctx.d.PaperSpace() : ctx.d.ModelSpace();
+}
+
+Entity Base(DxfReadContext& ctx, const Common& c, EntityType type) {
+    Entity e;
+    e.type = type;
+    e.handle = c.handle;
+    e.colour = c.colour;
+    if (c.invisible) e.flags |= kEntityInvisible;
+    e.layer = LayerForName(ctx, c.layer);
+    e.linetype = LinetypeForName(ctx, c.linetype);
+    return e;
+}
+
+void ReadPoint(DxfReadContext& ctx, Entity& e) {
+    e.geom.point = PointGeom{};
+    int axis;
+    for (auto& t : ctx.record)
+        if (PointCode(t.code, 10, axis)) SetAxis(e.geom.point.pos, axis, t);
+}
+
+void ReadLine(DxfReadContext& ctx, Entity& e) {
+    e.geom.line = LineGeom{};
+    int axis;
+    for (auto& t : ctx.record) {
+        if (PointCode(t.code, 10, axis)) SetAxis(e.geom.line.start, axis, t);
+        else if (PointCode(t.code, 11, axis)) SetAxis(e.geom.line.end, axis, t);
+    }
+}
+
+void ReadCircleOrArc(DxfReadContext& ctx, Entity& e, bool arc) {
+    Vec3 center;
+    double radius = 0, start = 0, end = 360;
+    int axis;
+    for (auto& t : ctx.record) {
+        if (PointCode(t.code, 10, axis)) SetAxis(center, axis, t);
+        else if (t.code == 40) radius = TagDouble(t);
+        else if (t.code == 50) start = TagDouble(t);
+        else if (t.code == 51) end = TagDouble(t);
+    }
+    if (arc) e.geom.arc = ArcGeom{center, radius, start * kDegree, end * kDegree};
+    else e.geom.circle = CircleGeom{center, radius};
+}
+
+void ReadText(DxfReadContext& ctx, Entity& e) {
+    TextGeom g{};
+    g.widthFactor = 1;
+    g.style = kNone;
+    bool alignSeen = false;
+    std::string_view text;
+    int axis;
+    for (auto& t : ctx.record) {
+        if (PointCode(t.code, 10, axis)) SetAxis(g.pos, axis, t);
+        else if (PointCode(t.code, 11, axis)) { SetAxis(g.align, axis, t); alignSeen = true; }
+        else switch (t.code) {
+        case 1: text = t.value; break;
+        case 40: g.height = TagDouble(t); break;
+        case 41: g.widthFactor = TagDouble(t); break;
+        case 50: g.rotation = TagDouble(t) * kDegree; break;
+        case 51: g.oblique = TagDouble(t) * kDegree; break;
+        case 7: g.style = ctx.d.FindStyle(ctx.Decode(t.value)); break;
+        case 72: g.hAlign = static_cast<std::uint8_t>(TagShort(t)); break;
+        case 73: g.vAlign = static_cast<std::uint8_t>(TagShort(t)); break;
+        default: break;
+        }
+    }
+    if (g.style == kNone) g.style = ctx.d.FindStyle("Standard");
+    if (!alignSeen) g.align = g.pos;
+    if (g.widthFactor == 0) g.widthFactor = 1;
+    ctx.d.SetText(g, ctx.Decode(text));
+    e.geom.text = g;
+}
+
+// False when the block does not exist: the insert is then dropped.
+bool ReadInsert(DxfReadContext& ctx, Entity& e, bool& attributesFollow) {
+    InsertGeom g{};
+    g.xScale = g.yScale = g.zScale = 1;
+    g.columns = g.rows = 1;
+    g.block = kNone;
+    int axis;
+    for (auto& t : ctx.record) {
+        if (PointCode(t.code, 10, axis)) SetAxis(g.pos, axis, t);
+        else switch (t.code) {
+        case 2: g.block = ctx.d.FindBlock(NormalizeBlockName(std::string(ctx.Decode(t.value)))); break;
+        case 41: g.xScale = TagDouble(t); break;
+        case 42: g.yScale = TagDouble(t); break;
+        case 43: g.zScale = TagDouble(t); break;
+        case 50: g.rotation = TagDouble(t) * kDegree; break;
+        case 70: g.columns = TagShort(t); break;
+        case 71: g.rows = TagShort(t); break;
+        case 44: g.columnSpacing = TagDouble(t); break;
+        case 45: g.rowSpacing = TagDouble(t); break;
+        case 66: attributesFollow = TagShort(t) != 0; break;
+        default: break;
+        }
+    }
+    if (g.columns < 1) g.columns = 1;
+    if (g.rows < 1) g.rows = 1;
+    e.geom.insert = g;
+    return g.block != kNone && !ctx.d.blocks[g.block].IsModelSpace() && !ctx.d.blocks[g.block].IsPaperSpace();
+}
+
+void ReadPolyline(DxfReadContext& ctx, Entity& e) {
+    PolylineGeom g{};
+    for (auto& t : ctx.record) {
+        switch (t.code) {
+        case 30: g.elevation = TagDouble(t); break;
+        case 70: g.flags = TagShort(t); break;
+        case 40: g.startWidth = TagDouble(t); break;
+        case 41: g.endWidth = TagDouble(t); break;
+        default: break;
+        }
+    }
+    e.geom.polyline = g;
+}
+
+void ReadVertex(DxfReadContext& ctx, Entity& e) {
+    VertexGeom g{};
+    int axis;
+    for (auto& t : ctx.record) {
+        if (PointCode(t.code, 10, axis)) SetAxis(g.pos, axis, t);
+        else switch (t.code) {
+        case 40: g.startWidth = TagDouble(t); g.widthFlags |= 1; break;
+        case 41: g.endWidth = TagDouble(t); g.widthFlags |= 2; break;
+        case 42: g.bulge = TagDouble(t); break;
+        case 70: g.flags = TagShort(t); break;
+        default: break;
+        }
+    }
+    e.geom.vertex = g;
+}
+
+void ReadFace(DxfReadContext& ctx, Entity& e) {
+    FaceGeom g{};
+    int axis;
+    for (auto& t : ctx.record) {
+        bool done = false;
+        for (int k = 0; k < 4 && !done; ++k)
+            if (PointCode(t.code, 10 + k, axis)) { SetAxis(g.corner[k], axis, t); done = true; }
+        if (!done && t.code == 70) g.invisibleEdges = TagShort(t);
+    }
+    e.geom.face = g;
+}
+
+// A light-weight polyline becomes a heavy POLYLINE with its VERTEX
+// entities and SEQEND, as the database holds every polyline.
+void ReadLwPolyline(DxfReadContext& ctx, const Common& c, std::uint32_t block) {
+    Entity poly = Base(ctx, c, EntityType::Polyline);
+    PolylineGeom g{};
+    double constWidth = 0;
+    for (auto& t : ctx.record) {
+        if (t.code == 70) g.flags = static_cast<std::int16_t>(TagShort(t) & (1 | 128));
+        else if (t.code == 43) constWidth = TagDouble(t);
+        else if (t.code == 38) g.elevation = TagDouble(t);
+    }
+    g.startWidth = g.endWidth = constWidth;
+    poly.geom.polyline = g;
+    auto& d = ctx.d;
+    d.AppendEntity(block, poly);
+
+    Entity v;
+    v.type = EntityType::Vertex;
+    v.layer = poly.layer;
+    v.colour = poly.colour;
+    v.linetype = poly.linetype;
+    v.flags = poly.flags;
+    bool open = false;
+    auto flush = [&] {
+        if (open) d.AppendEntity(block, v);
+        open = false;
+    };
+    for (auto& t : ctx.record) {
+        switch (t.code) {
+        case 10:
+            flush();
+            v.geom.vertex = VertexGeom{};
+            v.geom.vertex.pos.x = TagDouble(t);
+            v.geom.vertex.pos.z = g.elevation;
+            v.handle = 0;
+            open = true;
+            break;
+        case 20: if (open) v.geom.vertex.pos.y = TagDouble(t); break;
+        case 40: if (open) { v.geom.vertex.startWidth = TagDouble(t); v.geom.vertex.widthFlags |= 1; } break;
+        case 41: if (open) { v.geom.vertex.endWidth = TagDouble(t); v.geom.vertex.widthFlags |= 2; } break;
+        case 42: if (open) v.geom.vertex.bulge = TagDouble(t); break;
+        default: break;
+        }
+    }
+    flush();
+    Entity s;
+    s.type = EntityType::SeqEnd;
+    s.layer = poly.layer;
+    s.flags = poly.flags;
+    d.AppendEntity(block, s);
+}
+
+void ReadViewport(DxfReadContext& ctx, Entity& e) {
+    ViewportData v;
+    bool viewSeen = false;
+    int axis;
+    for (auto& t : ctx.record) {
+        if (PointCode(t.code, 10, axis)) SetAxis(v.center, axis, t);
+        else if (PointCode(t.code, 16, axis)) SetAxis(v.viewDirection, axis, t);
+        else if (PointCode(t.code, 17, axis)) SetAxis(v.viewTarget, axis, t);
+        else switch (t.code) {
+        case 40: v.width = TagDouble(t); break;
+        case 41: v.height = TagDouble(t); break;
+        case 68: v.status = TagShort(t); break;
+        case 69: v.id = TagShort(t); break;
+        case 12: v.viewCenter.x = TagDouble(t); viewSeen = true; break;
+        case 22: v.viewCenter.y = TagDouble(t); break;
+        case 42: v.lensLength = TagDouble(t); break;
+        case 45: v.viewHeight = TagDouble(t); break;
+        case 51: v.twist = TagDouble(t) * kDegree; break;
+        case 90: v.statusFlags = TagInt(t); break;
+        default: break;
+        }
+    }
+    if (!viewSeen) {
+        // R12 keeps the view in the "ACAD" extended data: 1001 ACAD, 1000 MVIEW,
+        // then version, target, direction, twist, height, centre x and y, lens.
+        auto& x = ctx.xdata;
+        std::size_t i = 0;
+        while (i + 1 < x.size() && !(x[i].code == 1001 && x[i].value == "ACAD" && x[i + 1].code == 1000 &&
+                                     x[i + 1].value == "MVIEW"))
+            ++i;
+        if (i + 1 < x.size()) {
+            int item = 0;
+            for (i += 2; i < x.size() && item <= 7; ++i) {
+                const auto& t = x[i];
+                if (t.code == 1002) continue;
+                if (t.code == 1020 || t.code == 1030) {
+                    Vec3& p = item == 2 ? v.viewTarget : v.viewDirection;
+                    if (item == 2 || item == 3) (t.code == 1020 ? p.y : p.z) = TagDouble(t);
+                    continue;
+                }
+                ++item;
+                switch (item) {
+                case 2: v.viewTarget.x = TagDouble(t); break;
+                case 3: v.viewDirection.x = TagDouble(t); break;
+                case 4: v.twist = TagDouble(t) * kDegree; break;
+                case 5: v.viewHeight = TagDouble(t); break;
+                case 6: v.viewCenter.x = TagDouble(t); break;
+                case 7: v.viewCenter.y = TagDouble(t); break;
+                case 8: v.lensLength = TagDouble(t); break;
+                default: break;
+                }
+            }
+        }
+    }
+    e.geom.extra.index = static_cast<std::uint32_t>(ctx.d.viewports.size());
+    ctx.d.viewports.push_back(v);
+}
+
+void ReadHatch(DxfReadContext& ctx, Entity& e) {
+    HatchData h;
+    h.pattern.clear();
+    for (auto& t : ctx.record) {
+        if (t.code == 91) break;             // the boundary paths begin
+        switch (t.code) {
+        case 30: h.elevation = TagDouble(t); break;
+        case 2: h.pattern = ctx.DecodeString(t.value); break;
+        case 70: h.solid = TagShort(t) != 0; break;
+        default: break;
+        }
+    }
+    if (h.pattern.empty()) h.pattern = "SOLID";
+    ReadHatchBoundary(ctx.record, h);
+    e.geom.extra.index = static_cast<std::uint32_t>(ctx.d.hatches.size());
+    ctx.d.hatches.push_back(std::move(h));
+}
+
+} // namespace
+
+std::uint32_t LayerForName(DxfReadContext& ctx, std::string_view raw) {
+    auto name = ctx.Decode(raw);
+    if (name.empty()) name = "0";
+    if (ctx.lastLayer != kNone && name == ctx.lastLayerName) return ctx.lastLayer;
+    auto idx = ctx.d.FindLayer(name);
+    if (idx == kNone) {
+        // A layer the tables never defined: made as the CAD programs make it.
+        Layer layer;
+        layer.name = std::string(name);
+        idx = ctx.d.AddLayer(std::move(layer));
+        ctx.layerLinetypeNames.resize(ctx.d.layers.size());
+    }
+    ctx.lastLayerName.assign(name);
+    ctx.lastLayer = idx;
+    return idx;
+}
+
+std::uint32_t LinetypeForName(DxfReadContext& ctx, std::string_view raw) {
+    if (raw.empty()) return kNone;
+    auto name = ctx.Decode(raw);
+    if (ctx.lastLinetypeValid && name == ctx.lastLinetypeName) return ctx.lastLinetype;
+    std::uint32_t idx = kNone;
+    if (FoldName(name) != "BYLAYER") idx = ctx.d.FindLinetype(name);
+    ctx.lastLinetypeName.assign(name);
+    ctx.lastLinetype = idx;
+    ctx.lastLinetypeValid = true;
+    return idx;
+}
+
+void ReadEntityRecord(DxfReadContext& ctx, std::string_view type, std::uint32_t block) {
+    using Seq = DxfReadContext::Sequence;
+    auto& d = ctx.d;
+    if (type == "VERTEX" || type == "SEQEND") {
+        if (ctx.sequence == Seq::Polyline) {
+            Common c = ReadCommon(ctx.record);
+            Entity e = Base(ctx, c, type == "VERTEX" ? EntityType::Vertex : EntityType::SeqEnd);
+            if (e.type == EntityType::Vertex) ReadVertex(ctx, e);
+            d.AppendEntity(ctx.sequenceBlock, e);
+        }
+        if (type == "SEQEND") ctx.sequence = Seq::None;
+        return;
+    }
+    if (type == "ATTRIB" && ctx.sequence == Seq::Attributes) return;
+    ctx.sequence = Seq::None;
+
+    Common c = ReadCommon(ctx.record);
+    block = BlockOf(ctx, c, block);
+    if (block == kNone) return;
+
+    if (type == "LWPOLYLINE") {
+        ReadLwPolyline(ctx, c, block);
+        return;
+    }
+    EntityType et;
+    if (type == "POINT") et = EntityType::Point;
+    else if (type == "LINE") et = EntityType::Line;
+    else if (type == "CIRCLE") et = EntityType::Circle;
+    else if (type == "ARC") et = EntityType::Arc;
+    else if (type == "TEXT") et = EntityType::Text;
+    else if (type == "INSERT") et = EntityType::Insert;
+    else if (type == "POLYLINE") et = EntityType::Polyline;
+    else if (type == "3DFACE") et = EntityType::Face3D;
+    else if (type == "VIEWPORT") et = EntityType::Viewport;
+    else if (type == "HATCH") et = EntityType::Hatch;
+    else return;   // a kind the database does not hold
+
+    Entity e = Base(ctx, c, et);
+    switch (et) {
+    case EntityType::Point: ReadPoint(ctx, e); break;
+    case EntityType::Line: ReadLine(ctx, e); break;
+    case EntityType::Circle: ReadCircleOrArc(ctx, e, false); break;
+    case EntityType::Arc: ReadCircleOrArc(ctx, e, true); break;
+    case EntityType::Text: ReadText(ctx, e); break;
+    case EntityType::Insert: {
+        bool attributes = false;
+        bool ok = ReadInsert(ctx, e, attributes);
+        if (attributes) ctx.sequence = Seq::Attributes;
+        if (!ok) return;
+        break;
+    }
+    case EntityType::Polyline:
+        ReadPolyline(ctx, e);
+        if (e.geom.polyline.flags & (16 | 64)) {   // polygon and polyface meshes are not held
+            ctx.sequence = Seq::SkippedPolyline;
+            return;
+        }
+        ctx.sequence = Seq::Polyline;
+        ctx.sequenceBlock = block;
+        break;
+    case EntityType::Face3D: ReadFace(ctx, e); break;
+    case EntityType::Viewport: ReadViewport(ctx, e); break;
+    case EntityType::Hatch: ReadHatch(ctx, e); break;
+    default: break;
+    }
+    d.AppendEntity(block, e);
+}
+
+void ReadEntitiesSection(DxfReadContext& ctx) {
+    FinishTables(ctx);
+    EnsureSpaceBlocks(ctx);
+    DxfTag tag;
+    while (ctx.tags.Next(tag)) {
+        if (tag.code != 0) ThrowAtLine(tag.line, "unexpected group code " + std::to_string(tag.code) + " in ENTITIES");
+        if (tag.value == "ENDSEC") {
+            ctx.sequence = DxfReadContext::Sequence::None;
+            return;
+        }
+        if (tag.value == "EOF") ThrowAtLine(tag.line, "EOF inside ENTITIES");
+        ctx.ReadRecord(tag.line);
+        ReadEntityRecord(ctx, tag.value, kNone);
+    }
+    ThrowAtLine(ctx.tags.Line(), "file ends inside ENTITIES (truncated?)");
+}
+
+void EnsureSpaceBlocks(DxfReadContext& ctx) {
+    for (const char* name : {"*Model_Space", "*Paper_Space"}) {
+        if (ctx.d.FindBlock(name) != kNone) continue;
+        BlockRecord b;
+        b.name = name;
+        ctx.d.AddBlock(std::move(b));
+    }
+}
+
+void ReadBlocksSection(DxfReadContext& ctx) {
+    FinishTables(ctx);
+    auto& d = ctx.d;
+    std::uint32_t current = kNone;
+    bool skipping = false;           // inside a repeated definition
+    DxfTag tag;
+    while (ctx.tags.Next(tag)) {
+        if (tag.code != 0) ThrowAtLine(tag.line, "unexpected group code " + std::to_string(tag.code) + " in BLOCKS");
+        if (tag.value == "ENDSEC") {
+            EnsureSpaceBlocks(ctx);
+            ctx.sequence = DxfReadContext::Sequence::None;
+            return;
+        }
+        if (tag.value == "EOF") ThrowAtLine(tag.line, "EOF inside BLOCKS");
+        ctx.ReadRecord(tag.line);
+        if (tag.value == "BLOCK") {
+            ctx.sequence = DxfReadContext::Sequence::None;
+            Common c = ReadCommon(ctx.record);
+            std::string name;
+            Vec3 base;
+            std::int16_t flags = 0;
+            int axis;
+            for (auto& t : ctx.record) {
+                if (t.code == 2) name = ctx.DecodeString(t.value);
+                else if (t.code == 70) flags = TagShort(t);
+                else if (PointCode(t.code, 10, axis)) SetAxis(base, axis, t);
+            }
+            if (name.empty()) ThrowAtLine(tag.line, "BLOCK without a name");
+            name = NormalizeBlockName(name);
+            std::uint32_t b = kNone;
+            if (c.owner != 0) {
+                b = d.FindBlockByHandle(c.owner);
+                if (b != kNone && d.blocks[b].handle != c.owner) b = kNone;
+            }
+            if (b == kNone) b = d.FindBlock(name);
+            if (b == kNone) {
+                BlockRecord rec;
+                rec.name = name;
+                b = d.AddBlock(std::move(rec));
+            }
+            skipping = d.blocks[b].beginEntity != kNone;
+            current = skipping ? kNone : b;
+            if (skipping) continue;
+            d.blocks[b].base = base;
+            d.blocks[b].flags = static_cast<std::int16_t>(flags & 3);
+            Entity e = Base(ctx, c, EntityType::Block);
+            e.linetype = kNone;
+            d.AppendEntity(b, e);
+        } else if (tag.value == "ENDBLK") {
+            ctx.sequence = DxfReadContext::Sequence::None;
+            if (current != kNone) {
+                Common c = ReadCommon(ctx.record);
+                Entity e = Base(ctx, c, EntityType::EndBlk);
+                e.linetype = kNone;
+                d.AppendEntity(current, e);
+            }
+            current = kNone;
+            skipping = false;
+        } else if (current != kNone) {
+            ReadEntityRecord(ctx, tag.value, current);
+        }
+    }
+    ThrowAtLine(ctx.tags.Line(), "file ends inside BLOCKS (truncated?)");
+}
+
+} // namespace ostrel::cad
