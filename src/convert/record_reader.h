@@ -10,14 +10,17 @@ namespace ostrel {
 
 class Prompter;
 
-// The n-th field of the line, fields separated by the delimiter; n <= 0 gives field 0.
+// The n-th field of the line, fields separated by the delimiter; n <= 0 gives
+// field 0. Empty fields count; nothing is quoted or trimmed; a field past the
+// last is empty. An empty delimiter is never found (the line is field 0).
 std::string_view GetField(int n, std::string_view line, std::string_view delimiter);
 std::string_view GetCommaField(int n, std::string_view line);
 // The lenient leading-number scan of a text: blanks anywhere, sign, one ".",
-// exponent, &H / &O; 0 when there is no number or it overflows.
+// exponent (E or D), &H / &O; 0 when there is no number or it overflows.
 double LeadingNumber(std::string_view text);
 double GetNumField(int n, std::string_view line);
-// Count of (overlapping) occurrences; throws ConversionError(Overflow) past 32767.
+// Count of (overlapping) occurrences, 0 for an empty find; throws
+// ConversionError(Overflow) past 32767.
 std::int16_t CountOccurrences(std::string_view text, std::string_view find);
 // 1-based position of find in text, both upper-cased; 0 when absent; 1 for an empty find.
 std::int16_t FindNoCase(std::string_view text, std::string_view find);
@@ -42,10 +45,12 @@ public:
     virtual std::string_view ReadLine() = 0;
     // 1-based byte position of the next read.
     virtual std::int64_t Position() const = 0;
-    // Moves the next read to a 1-based byte position (also mid-line).
+    // Moves the next read to a 1-based byte position (also mid-line); a
+    // position before the first byte or past the end is taken as that end.
     virtual void Seek(std::int64_t position) = 0;
     virtual std::int64_t Length() const = 0;
-    // 1-based number of the line last read (for messages).
+    // 1-based number of the line last read (for messages); 0 before the
+    // first read. After a Seek, the number of the line before the position.
     virtual std::int64_t LineNumber() const = 0;
     virtual const std::string& Path() const = 0;
 };

@@ -1,0 +1,81 @@
+// Text files of a run read as lines: the whole file is read into memory
+// once, and lines are views into it.
+#include <algorithm>
+#include <cstring>
+
+#include "convert/record_reader.h"
+#include "ostrel/errors.h"
+#include "ostrel/host.h"
+#include "platform/file_bytes.h"
+
+namespace ostrel {
+
+namespace {
+
+class MemoryExportFile final : public ExportFile {
+public:
+    MemoryExportFile(std::string path, std::string bytes) : path_(std::move(path)), bytes_(std::move(bytes)) {}
+
+    bool AtEnd() const override { return offset_ >= bytes_.size(); }
+
+    std::string_view ReadLine() override {
+        if (AtEnd()) throw ConversionError(ErrorCode::EndOfFile, "Input past end of file");
+        const std::size_t start = offset_;
+        lineNumber_ = crsBefore_ + 1;
+        const char* base = bytes_.data();
+        const void* cr = std::memchr(base + start, '\r', bytes_.size() - start);
+        if (!cr) {
+            offset_ = bytes_.size();
+            return std::string_view(base + start, bytes_.size() - start);
+        }
+        const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
+        offset_ = end + 1;
+        ++crsBefore_;
+        if (offset_ < bytes_.size() && bytes_[offset_] == '\n') ++offset_;
+        return std::string_view(base + start, end - start);
+    }
+
+    std::int64_t Position() const override { return static_cast<std::int64_t>(offset_) + 1; }
+
+    void Seek(std::int64_t position) override {
+        // Positions before the first byte or past the end are taken as the
+        // first byte or the end.
+        const std::int64_t last = static_cast<std::int64_t>(bytes_.size()) + 1;
+        const std::size_t target = static_cast<std::size_t>(std::clamp<std::int64_t>(position, 1, last) - 1);
+        // Line numbers follow the carriage returns before the read position,
+        // counted over the stretch between the old and the new position only.
+        const auto from = bytes_.begin();
+        if (target >= offset_) {
+            crsBefore_ += std::count(from + static_cast<std::ptrdiff_t>(offset_), from + static_cast<std::ptrdiff_t>(target), '\r');
+        } else {
+            crsBefore_ -= std::count(from + static_cast<std::ptrdiff_t>(target), from + static_cast<std::ptrdiff_t>(offset_), '\r');
+        }
+        offset_ = target;
+        lineNumber_ = crsBefore_;
+    }
+
+    std::int64_t Length() const override { return static_cast<std::int64_t>(bytes_.size()); }
+    std::int64_t LineNumber() const override { return lineNumber_; }
+    const std::string& Path() const override { return path_; }
+
+private:
+    std::string path_;
+    std::string bytes_;
+    std::size_t offset_ = 0;        // 0-based offset of the next read
+    std::int64_t crsBefore_ = 0;    // carriage returns before offset_
+    std::int64_t lineNumber_ = 0;   // number of the line last read
+};
+
+} // namespace
+
+std::unique_ptr<ExportFile> OpenForInput(const std::string& path, bool showErrors, Prompter& prompter) {
+    std::string bytes, reason;
+    if (!platform::ReadWholeFile(path, bytes, reason)) {
+        if (showErrors) prompter.ShowMessage("Error Opening " + path + "\r\n" + reason, MessageIcon::None);
+        return nullptr;
+    }
+    if (bytes.empty()) return nullptr;
+    return std::make_unique<MemoryExportFile>(path, std::move(bytes));
+}
+
+} // namespace ostrel

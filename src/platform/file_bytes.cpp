@@ -1,0 +1,109 @@
+// Whole-file reads and writes over the C library's streams.
+#include "platform/file_bytes.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+
+namespace ostrel::platform {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// The description of an open or read failure, in the words of the runtime
+// errors a file open raises.
+std::string DescribeFailure(const std::string& path, int error) {
+    switch (error) {
+    case ENOENT: {
+        std::error_code ec;
+        const auto parent = std::filesystem::path(path).parent_path();
+        if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) return "Path not found";
+        return "File not found";
+    }
+    case ENOTDIR:
+        return "Path not found";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return "Permission denied";
+    case EISDIR:
+        return "Path/File access error";
+    case ENAMETOOLONG:
+    case EINVAL:
+        return "Bad file name or number";
+    case EMFILE:
+    case ENFILE:
+        return "Too many files";
+    case EIO:
+        return "Device I/O error";
+    case ENOMEM:
+        return "Out of memory";
+    default:
+        return std::strerror(error);
+    }
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& reason) {
+    bytes.clear();
+    if (path.empty()) {
+        reason = "Bad file name or number";
+        return false;
+    }
+    errno = 0;
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    if (!f) {
+        reason = DescribeFailure(path, errno);
+        return false;
+    }
+    try {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(path, ec);
+        if (!ec && size < (std::uintmax_t{1} << 40)) bytes.reserve(static_cast<std::size_t>(size));
+        char chunk[65536];
+        for (;;) {
+            const std::size_t n = std::fread(chunk, 1, sizeof chunk, f.get());
+            bytes.append(chunk, n);
+            if (n < sizeof chunk) break;
+        }
+    } catch (const std::bad_alloc&) {
+        bytes.clear();
+        bytes.shrink_to_fit();
+        reason = "Out of memory";
+        return false;
+    } catch (const std::length_error&) {
+        bytes.clear();
+        bytes.shrink_to_fit();
+        reason = "Out of memory";
+        return false;
+    }
+    if (std::ferror(f.get())) {
+        reason = DescribeFailure(path, errno != 0 ? errno : EIO);
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes, bool createFolders) {
+    if (path.empty()) return false;
+    if (createFolders) {
+        const auto parent = std::filesystem::path(path).parent_path();
+        std::error_code ec;
+        if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+    }
+    FilePtr f(std::fopen(path.c_str(), "wb"));
+    if (!f) return false;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return false;
+    return std::fclose(f.release()) == 0;
+}
+
+} // namespace ostrel::platform
