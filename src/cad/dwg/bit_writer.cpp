@@ -1,0 +1,172 @@
+#include "cad/dwg/bit_writer.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace ostrel::cad::dwg {
+
+namespace {
+
+std::uint64_t DoubleBits(double v) {
+    std::uint64_t u;
+    std::memcpy(&u, &v, sizeof u);
+    return u;
+}
+
+} // namespace
+
+void BitWriter::Bits(std::uint32_t value, unsigned n) {
+    if (n == 8 && used_ == 0) {             // the common aligned byte
+        buf_.push_back(static_cast<std::uint8_t>(value));
+        return;
+    }
+    while (n > 0) {
+        if (used_ == 0) buf_.push_back(0);
+        unsigned room = 8 - used_;
+        unsigned take = n < room ? n : room;
+        std::uint32_t chunk = (value >> (n - take)) & ((1u << take) - 1u);
+        buf_.back() = static_cast<std::uint8_t>(buf_.back() | (chunk << (room - take)));
+        used_ = (used_ + take) & 7u;
+        n -= take;
+    }
+}
+
+void BitWriter::PatchBits(std::size_t bitPos, std::uint32_t value, unsigned n) {
+    for (unsigned i = 0; i < n; ++i) {
+        std::size_t p = bitPos + i;
+        std::uint8_t mask = static_cast<std::uint8_t>(0x80u >> (p & 7));
+        bool bit = (value >> (n - 1 - i)) & 1u;
+        if (bit) buf_[p >> 3] = static_cast<std::uint8_t>(buf_[p >> 3] | mask);
+        else buf_[p >> 3] = static_cast<std::uint8_t>(buf_[p >> 3] & ~mask);
+    }
+}
+
+void BitWriter::PatchRL(std::size_t bitPos, std::uint32_t value) {
+    for (unsigned k = 0; k < 4; ++k) PatchBits(bitPos + 8 * k, (value >> (8 * k)) & 0xFFu, 8);
+}
+
+void BitWriter::B3(unsigned v) {
+    switch (v) {
+    case 0: Bits(0, 1); break;
+    case 2: Bits(2, 2); break;
+    case 6: Bits(6, 3); break;
+    default: Bits(7, 3); break;
+    }
+}
+
+void BitWriter::BS(std::int16_t v) {
+    if (v == 0) Bits(2, 2);
+    else if (v == 256) Bits(3, 2);
+    else if (v > 0 && v < 256) { Bits(1, 2); Bits(static_cast<std::uint32_t>(v), 8); }
+    else { Bits(0, 2); RS(static_cast<std::uint16_t>(v)); }
+}
+
+void BitWriter::BL(std::int32_t v) {
+    if (v == 0) Bits(2, 2);
+    else if (v > 0 && v < 256) { Bits(1, 2); Bits(static_cast<std::uint32_t>(v), 8); }
+    else { Bits(0, 2); RL(static_cast<std::uint32_t>(v)); }
+}
+
+void BitWriter::BD(double v) {
+    std::uint64_t u = DoubleBits(v);
+    if (u == DoubleBits(1.0)) Bits(1, 2);
+    else if (u == 0) Bits(2, 2);            // +0.0 only; -0.0 keeps its sign in full form
+    else { Bits(0, 2); RD(v); }
+}
+
+void BitWriter::RS(std::uint16_t v) {
+    Bits(v & 0xFFu, 8);
+    Bits(v >> 8, 8);
+}
+
+void BitWriter::RL(std::uint32_t v) {
+    for (unsigned k = 0; k < 4; ++k) Bits((v >> (8 * k)) & 0xFFu, 8);
+}
+
+void BitWriter::RD(double v) {
+    std::uint64_t u = DoubleBits(v);
+    for (unsigned k = 0; k < 8; ++k) Bits(static_cast<std::uint32_t>((u >> (8 * k)) & 0xFFu), 8);
+}
+
+void BitWriter::H(unsigned code, Handle h) {
+    unsigned count = 0;
+    for (Handle t = h; t; t >>= 8) ++count;
+    Bits(((code & 0xFu) << 4) | count, 8);
+    for (unsigned k = count; k-- > 0;) Bits(static_cast<std::uint32_t>((h >> (8 * k)) & 0xFFu), 8);
+}
+
+void BitWriter::TV(std::string_view s) {
+    std::size_t n = s.size() > 0x7FFF ? 0x7FFF : s.size();
+    BS(static_cast<std::int16_t>(n));
+    for (std::size_t i = 0; i < n; ++i) Bits(static_cast<std::uint8_t>(s[i]), 8);
+}
+
+void BitWriter::BE(const Vec3& e) {
+    if (e.x == 0 && e.y == 0 && e.z == 1) { B(true); return; }
+    B(false);
+    BD3(e);
+}
+
+void BitWriter::BT(double t) {
+    if (DoubleBits(t) == 0) { B(true); return; }
+    B(false);
+    BD(t);
+}
+
+void BitWriter::DD(double v, double def) {
+    std::uint64_t u = DoubleBits(v), d = DoubleBits(def);
+    if (u == d) { Bits(0, 2); return; }
+    if ((u >> 32) == (d >> 32)) {           // only the low four bytes differ
+        Bits(1, 2);
+        for (unsigned k = 0; k < 4; ++k) Bits(static_cast<std::uint32_t>((u >> (8 * k)) & 0xFFu), 8);
+        return;
+    }
+    if ((u >> 48) == (d >> 48)) {           // bytes 5 and 6, then the low four
+        Bits(2, 2);
+        Bits(static_cast<std::uint32_t>((u >> 32) & 0xFFu), 8);
+        Bits(static_cast<std::uint32_t>((u >> 40) & 0xFFu), 8);
+        for (unsigned k = 0; k < 4; ++k) Bits(static_cast<std::uint32_t>((u >> (8 * k)) & 0xFFu), 8);
+        return;
+    }
+    Bits(3, 2);
+    RD(v);
+}
+
+void BitWriter::Raw(const std::uint8_t* data, std::size_t n) {
+    if (used_ == 0) {
+        buf_.insert(buf_.end(), data, data + n);
+        return;
+    }
+    for (std::size_t i = 0; i < n; ++i) Bits(data[i], 8);
+}
+
+void AppendModularChar(std::vector<std::uint8_t>& out, std::uint64_t value) {
+    while (value >= 0x80) {
+        out.push_back(static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
+        value >>= 7;
+    }
+    out.push_back(static_cast<std::uint8_t>(value));
+}
+
+void AppendSignedModularChar(std::vector<std::uint8_t>& out, std::int64_t value) {
+    bool negative = value < 0;
+    std::uint64_t m = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    while (m >= 0x40) {
+        out.push_back(static_cast<std::uint8_t>(0x80 | (m & 0x7F)));
+        m >>= 7;
+    }
+    out.push_back(static_cast<std::uint8_t>(m | (negative ? 0x40 : 0)));
+}
+
+void AppendModularShort(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    while (value >= 0x8000) {
+        std::uint32_t word = 0x8000 | (value & 0x7FFF);
+        out.push_back(static_cast<std::uint8_t>(word & 0xFF));
+        out.push_back(static_cast<std::uint8_t>(word >> 8));
+        value >>= 15;
+    }
+    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+} // namespace ostrel::cad::dwg

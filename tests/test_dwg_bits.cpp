@@ -1,0 +1,270 @@
+// Bit codes, modular numbers and the CRC of the DWG format, checked against
+// the worked values of the format reference and sums of sample files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "cad/dwg/bit_reader.h"
+#include "cad/dwg/bit_writer.h"
+#include "cad/dwg/crc.h"
+
+using namespace ostrel::cad;
+using namespace ostrel::cad::dwg;
+
+namespace {
+
+// "0100 1..." -> bytes, padded with zero bits.
+std::vector<std::uint8_t> FromBitText(const std::string& bits) {
+    std::vector<std::uint8_t> out((bits.size() + 7) / 8, 0);
+    for (std::size_t i = 0; i < bits.size(); ++i)
+        if (bits[i] == '1') out[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
+    return out;
+}
+
+std::string ToBitText(const BitWriter& w) {
+    std::string s;
+    for (std::size_t i = 0; i < w.BitPosition(); ++i)
+        s += (w.Bytes()[i / 8] & (0x80 >> (i % 8))) ? '1' : '0';
+    return s;
+}
+
+std::vector<std::uint8_t> Hex(const std::string& text) {
+    std::string digits;
+    for (char c : text)
+        if (c != ' ') digits += c;
+    std::vector<std::uint8_t> out;
+    for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
+        out.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+    return out;
+}
+
+} // namespace
+
+TEST(BitShort, WorkedExampleStreamReadsAndWritesBack) {
+    const std::string stream = "0000000001000000011011010000111110";
+    auto bytes = FromBitText(stream);
+    BitReader r(bytes.data(), bytes.size(), "test");
+    std::vector<int> got;
+    for (int i = 0; i < 5; ++i) got.push_back(r.BS());
+    EXPECT_EQ(got, (std::vector<int>{257, 0, 256, 15, 0}));
+
+    BitWriter w;
+    for (int v : {257, 0, 256, 15, 0}) w.BS(static_cast<std::int16_t>(v));
+    EXPECT_EQ(ToBitText(w), stream);
+}
+
+TEST(BitShort, NegativeValuesUseTheFullForm) {
+    BitWriter w;
+    w.BS(-1);
+    EXPECT_EQ(ToBitText(w), "00" "11111111" "11111111");
+    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    EXPECT_EQ(r.BS(), -1);
+}
+
+TEST(BitLong, WorkedExampleStreamReadsAndWritesBack) {
+    const std::string stream = "000000000100000001000000000000000010010000111110";
+    auto bytes = FromBitText(stream);
+    BitReader r(bytes.data(), bytes.size(), "test");
+    std::vector<int> got;
+    for (int i = 0; i < 4; ++i) got.push_back(r.BL());
+    EXPECT_EQ(got, (std::vector<int>{257, 0, 15, 0}));
+    BitWriter w;
+    for (int v : {257, 0, 15, 0}) w.BL(v);
+    EXPECT_EQ(ToBitText(w), stream.substr(0, w.BitPosition()));
+}
+
+TEST(BitDouble, CommonValuesTakeTwoBits) {
+    BitWriter w;
+    w.BD(1.0);
+    w.BD(0.0);
+    EXPECT_EQ(ToBitText(w), "0110");
+    w.BD(-0.0);                 // keeps its sign: full form
+    w.BD(2.5);
+    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    EXPECT_EQ(r.BD(), 1.0);
+    EXPECT_EQ(r.BD(), 0.0);
+    double neg = r.BD();
+    EXPECT_EQ(neg, 0.0);
+    EXPECT_TRUE(std::signbit(neg));
+    EXPECT_EQ(r.BD(), 2.5);
+    EXPECT_EQ(w.BitPosition(), 4u + 66u + 66u);
+}
+
+TEST(BitDoubleWithDefault, PicksTheShortestPatchAndReadsBack) {
+    struct Case { double value, def; unsigned bits; };
+    double a = 1234.5678;
+    double lowChanged = a, sixChanged = a;
+    std::uint64_t u;
+    std::memcpy(&u, &a, 8);
+    std::uint64_t u1 = u ^ 0x00000000DEADBEEFull;   // only the low four bytes differ
+    std::uint64_t u2 = u ^ 0x00001234DEADBEEFull;   // bytes 5 and 6 differ too
+    std::memcpy(&lowChanged, &u1, 8);
+    std::memcpy(&sixChanged, &u2, 8);
+    const Case cases[] = {
+        {a, a, 2}, {lowChanged, a, 2 + 32}, {sixChanged, a, 2 + 48}, {-7.0, a, 2 + 64},
+    };
+    for (auto& c : cases) {
+        BitWriter w;
+        w.DD(c.value, c.def);
+        EXPECT_EQ(w.BitPosition(), c.bits) << c.value;
+        BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+        EXPECT_EQ(r.DD(c.def), c.value);
+    }
+}
+
+TEST(ExtrusionAndThickness, DefaultsTakeOneBit) {
+    BitWriter w;
+    w.BE({0, 0, 1});
+    w.BT(0.0);
+    EXPECT_EQ(ToBitText(w), "11");
+    w.BE({0, 1, 0});
+    w.BT(3.0);
+    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    EXPECT_EQ(r.BE(), (Vec3{0, 0, 1}));
+    EXPECT_EQ(r.BT(), 0.0);
+    EXPECT_EQ(r.BE(), (Vec3{0, 1, 0}));
+    EXPECT_EQ(r.BT(), 3.0);
+}
+
+TEST(BitTriplet, ReadsUntilAZeroOrThreeBits) {
+    BitWriter w;
+    for (unsigned v : {0u, 2u, 6u, 7u}) w.B3(v);
+    EXPECT_EQ(ToBitText(w), "0" "10" "110" "111");
+    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    for (unsigned v : {0u, 2u, 6u, 7u}) EXPECT_EQ(r.B3(), v);
+}
+
+TEST(Handle, WorkedExampleLayerReference) {
+    BitWriter w;
+    w.H(5, 0x5E7);
+    EXPECT_EQ(w.Bytes(), Hex("52 05 E7"));
+    w.H(4, 0);                  // null reference: code and an empty counter
+    EXPECT_EQ(w.Bytes(), Hex("52 05 E7 40"));
+    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    auto h = r.H();
+    EXPECT_EQ(h.code, 5);
+    EXPECT_EQ(h.value, 0x5E7u);
+    EXPECT_EQ(r.H().value, 0u);
+}
+
+TEST(Handle, RelativeCodesResolveAgainstTheOwnHandle) {
+    EXPECT_EQ((HandleRef{0x6, 0}).Resolve(0x40), 0x41u);
+    EXPECT_EQ((HandleRef{0x8, 0}).Resolve(0x40), 0x3Fu);
+    EXPECT_EQ((HandleRef{0xA, 5}).Resolve(0x40), 0x45u);
+    EXPECT_EQ((HandleRef{0xC, 5}).Resolve(0x40), 0x3Bu);
+    EXPECT_EQ((HandleRef{0x5, 0x99}).Resolve(0x40), 0x99u);
+}
+
+TEST(Handle, SampleR14PointObjectStartsWithTypeAndHandle) {
+    // A POINT of the reference's R14 sample: size 0x23, type 0x1B, handle D2.
+    auto bytes = Hex("230046C074A6C80000013309FE67997ED403A801FFF9D1853CD8FA05536084182 8CCA88986");
+    std::size_t pos = 0;
+    EXPECT_EQ(ReadModularShort(bytes.data(), bytes.size(), pos), 0x23u);
+    BitReader r(bytes.data() + pos, bytes.size() - pos, "test");
+    EXPECT_EQ(r.BS(), 0x1B);
+    auto h = r.H();
+    EXPECT_EQ(h.code, 0);
+    EXPECT_EQ(h.value, 0xD2u);
+}
+
+TEST(Text, LengthThenCodePageBytes) {
+    BitWriter w;
+    w.TV("DEFPOINTS");
+    w.TV("");
+    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    EXPECT_EQ(r.TV(), "DEFPOINTS");
+    EXPECT_EQ(r.TV(), "");
+    EXPECT_EQ(w.BitPosition(), 10u + 72u + 2u);
+}
+
+TEST(ModularChar, WorkedExamples) {
+    struct Case { const char* hex; std::int64_t value; };
+    for (auto c : {Case{"82 24", 4610}, Case{"E9 97 E6 35", 112823273}, Case{"85 4B", -1413}}) {
+        auto bytes = Hex(c.hex);
+        std::size_t pos = 0;
+        EXPECT_EQ(ReadSignedModularChar(bytes.data(), bytes.size(), pos), c.value) << c.hex;
+        EXPECT_EQ(pos, bytes.size());
+        std::vector<std::uint8_t> out;
+        AppendSignedModularChar(out, c.value);
+        EXPECT_EQ(out, bytes) << c.hex;
+    }
+}
+
+TEST(ModularChar, UnsignedFormUsesAllSevenBitsOfTheLastByte) {
+    std::vector<std::uint8_t> out;
+    AppendModularChar(out, 0x7F);
+    EXPECT_EQ(out, Hex("7F"));      // the signed form would need two bytes
+    std::vector<std::uint8_t> s;
+    AppendSignedModularChar(s, 0x7F);
+    EXPECT_EQ(s, Hex("FF 00"));
+    for (std::uint64_t v : {0ull, 1ull, 127ull, 128ull, 300000ull, 0xFFFFFFFFFFull}) {
+        std::vector<std::uint8_t> b;
+        AppendModularChar(b, v);
+        std::size_t pos = 0;
+        EXPECT_EQ(ReadModularChar(b.data(), b.size(), pos), v);
+    }
+}
+
+TEST(ModularShort, WorkedExample) {
+    auto bytes = Hex("31 F4 8D 00");
+    std::size_t pos = 0;
+    EXPECT_EQ(ReadModularShort(bytes.data(), bytes.size(), pos), 4650033u);
+    std::vector<std::uint8_t> out;
+    AppendModularShort(out, 4650033u);
+    EXPECT_EQ(out, bytes);
+    out.clear();
+    AppendModularShort(out, 0x23);
+    EXPECT_EQ(out, Hex("23 00"));
+}
+
+TEST(Crc, StandardCheckValueAndSampleSums) {
+    const std::string check = "123456789";
+    EXPECT_EQ(Crc16(0, reinterpret_cast<const std::uint8_t*>(check.data()), check.size()), 0xBB3D);
+    // The reference's R14 file header: five locators, stored sum 2D 5C.
+    auto header = Hex("414331303134000000000000013F0C000000001E0005000000"
+                      "0058000000ED01000001450200002600000002270B000050000000"
+                      "03770B000035000000043B0C000004000000");
+    EXPECT_EQ(Crc16(kDwgCrcSeed, header.data(), header.size()), 0x5C2D);
+    // Objects of the R14 sample (size bytes included): a SEQEND and a POINT.
+    auto seqend = Hex("1100418054E248000001 5B60811828 87A02008");
+    EXPECT_EQ(Crc16(kDwgCrcSeed, seqend.data(), seqend.size()), 0xC788);
+    auto point = Hex("230046C074A6C80000013309FE67997ED403A801FFF9D1853CD8FA05536084182 8CCA88986");
+    EXPECT_EQ(Crc16(kDwgCrcSeed, point.data(), point.size()), 0xDF09);
+    // Continuing a sum equals summing at once.
+    auto part = Crc16(kDwgCrcSeed, point.data(), 10);
+    EXPECT_EQ(Crc16(part, point.data() + 10, point.size() - 10), 0xDF09);
+}
+
+TEST(Writer, PatchesAFieldAtAnUnalignedPosition) {
+    BitWriter w;
+    w.BS(49);                   // 10 bits
+    auto at = w.BitPosition();
+    w.RL(0);
+    w.B(true);
+    w.PatchRL(at, 0x12345678);
+    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    EXPECT_EQ(r.BS(), 49);
+    EXPECT_EQ(r.RL(), 0x12345678u);
+    EXPECT_TRUE(r.B());
+}
+
+TEST(Reader, RunningPastTheEndThrowsAClearError) {
+    std::vector<std::uint8_t> bytes = {0x00};   // BS prefix 00 asks for two more bytes
+    BitReader r(bytes.data(), bytes.size(), "test stream");
+    try {
+        r.BS();
+        FAIL() << "no error";
+    } catch (const CadError& e) {
+        EXPECT_NE(std::string(e.what()).find("test stream"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("ends early"), std::string::npos);
+    }
+    BitReader big(bytes.data(), bytes.size(), "test");
+    EXPECT_THROW(big.RequireItems(1000000, 8, "entries"), CadError);
+    std::vector<std::uint8_t> mc = {0x80, 0x80};
+    std::size_t pos = 0;
+    EXPECT_THROW(ReadModularChar(mc.data(), mc.size(), pos), CadError);
+}
