@@ -340,9 +340,18 @@ std::string FoldName(std::string_view name);
 // MLINESTYLE "Standard".
 std::unique_ptr<Drawing> NewDrawing();
 
-// Repairs what the formats cannot hold before a save: blocks without their
-// BLOCK/ENDBLK, VERTEX entities outside a polyline, polylines without SEQEND.
-// Writers call it on a copy-free basis (it edits in place).
+// Adds whatever of that standard content a drawing lacks (a drawing read
+// from a file, or edited directly), and links every layout block to its
+// LAYOUT object. Leaves what is there alone.
+void EnsureStandardContent(Drawing& d);
+
+// Repairs what the formats cannot hold before a save, in place (rules in
+// normalize_for_save.cpp): the standard content, zero or repeated handles, a
+// handle seed above every handle, objects outside the dictionary tree,
+// references to records or objects that do not exist, blocks without their
+// BLOCK/ENDBLK, VERTEX entities outside a polyline, polylines without
+// SEQEND, owners and paper-space flags, the overall viewport of a paper
+// layout. Writers call it before writing.
 void NormalizeForSave(Drawing& d);
 
 // Error from a codec (read or write). The message says what and where.

@@ -1,58 +1,162 @@
-// The content of a new, empty R2000 drawing.
+// The content every drawing file must hold, made for a new drawing and
+// completed in one that lacks some of it.
+#include <algorithm>
+
 #include "cad/drawing.h"
 
 namespace ostrel::cad {
 
 namespace {
 
-Object MakeDictionary(Drawing& d, Handle owner, bool hardOwner = false) {
+Object* ObjectAt(Drawing& d, Handle h) { return d.ObjectByHandle(h); }
+
+// The entry of a dictionary that names an object of the given type, or 0.
+Handle EntryOfType(Drawing& d, Handle dict, std::string_view name, ObjectType type) {
+    auto* o = ObjectAt(d, dict);
+    if (!o) return 0;
+    for (auto& e : o->entries) {
+        if (e.name != name) continue;
+        auto* target = ObjectAt(d, e.target);
+        if (target && target->type == type) return e.target;
+    }
+    return 0;
+}
+
+Handle AddOwnedObject(Drawing& d, ObjectType type, Handle owner, std::string_view entryName) {
     Object o;
-    o.type = ObjectType::Dictionary;
+    o.type = type;
     o.handle = d.NewHandle();
     o.owner = owner;
     o.reactors.push_back(owner);
-    o.hardOwner = hardOwner;
-    return o;
+    Handle h = o.handle;
+    d.AddObject(std::move(o));
+    ObjectAt(d, owner)->entries.push_back({std::string(entryName), h});
+    return h;
 }
 
-std::uint32_t MakeSpace(Drawing& d, const char* blockName, const char* layoutName, std::int16_t tab,
-                        Handle layoutDict) {
-    BlockRecord b;
-    b.name = blockName;
-    b.handle = d.NewHandle();
-    auto bi = d.AddBlock(b);
-    d.EnsureBlockEnds(bi);
+// The named entry of the root dictionary, made when missing.
+Handle EnsureRootEntry(Drawing& d, std::string_view name, ObjectType type) {
+    Handle h = EntryOfType(d, d.rootDictionary, name, type);
+    if (h) return h;
+    auto* root = ObjectAt(d, d.rootDictionary);
+    // A stale entry of that name (wrong type or missing target) is replaced.
+    auto& entries = root->entries;
+    entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const DictEntry& e) { return e.name == name; }),
+                  entries.end());
+    return AddOwnedObject(d, type, d.rootDictionary, name);
+}
 
+std::string UniqueLayoutName(Drawing& d, Handle layoutDict) {
+    auto* dict = ObjectAt(d, layoutDict);
+    for (int n = 1;; ++n) {
+        std::string name = "Layout" + std::to_string(n);
+        bool used = false;
+        for (auto& e : dict->entries) used = used || FoldName(e.name) == FoldName(name);
+        if (!used) return name;
+    }
+}
+
+std::int16_t NextTabOrder(Drawing& d) {
+    std::int16_t tab = 0;
+    for (auto& o : d.objects)
+        if (o.type == ObjectType::Layout && o.layout) tab = std::max<std::int16_t>(tab, o.layout->tabOrder);
+    return static_cast<std::int16_t>(tab + 1);
+}
+
+Handle MakeLayout(Drawing& d, std::uint32_t block, Handle layoutDict) {
+    auto& b = d.blocks[block];
+    auto data = std::make_shared<LayoutData>();
+    data->blockRecord = b.handle;
+    if (b.IsModelSpace()) {
+        // Model layout: no paper, limits follow the drawing.
+        data->name = "Model";
+        data->tabOrder = 0;
+        data->layoutFlags = 1;
+        data->plotFlags = 1712;
+        data->limMax[0] = 12;
+        data->limMax[1] = 9;
+    } else {
+        data->name = UniqueLayoutName(d, layoutDict);
+        data->tabOrder = NextTabOrder(d);
+    }
     Object lo;
     lo.type = ObjectType::Layout;
     lo.handle = d.NewHandle();
     lo.owner = layoutDict;
     lo.reactors.push_back(layoutDict);
-    lo.layout = std::make_shared<LayoutData>();
-    lo.layout->name = layoutName;
-    lo.layout->tabOrder = tab;
-    lo.layout->blockRecord = d.blocks[bi].handle;
-    if (tab == 0) {
-        // Model layout: no paper, limits follow the drawing.
-        lo.layout->layoutFlags = 1;
-        lo.layout->plotFlags = 1712;
-        lo.layout->limMax[0] = 12;
-        lo.layout->limMax[1] = 9;
-    }
-    d.blocks[bi].layout = lo.handle;
+    lo.layout = data;
+    Handle h = lo.handle;
+    std::string name = data->name;
     d.AddObject(std::move(lo));
+    // Layouts are listed as AutoCAD lists them: paper layouts first, "Model" last.
+    auto& entries = ObjectAt(d, layoutDict)->entries;
+    if (b.IsModelSpace()) entries.push_back({name, h});
+    else {
+        auto model = std::find_if(entries.begin(), entries.end(), [](const DictEntry& e) { return e.name == "Model"; });
+        entries.insert(model, {name, h});
+    }
+    d.blocks[block].layout = h;
+    return h;
+}
+
+std::uint32_t EnsureSpace(Drawing& d, const char* name) {
+    auto bi = d.FindBlock(name);
+    if (bi == kNone) {
+        BlockRecord b;
+        b.name = name;
+        b.handle = d.NewHandle();
+        bi = d.AddBlock(b);
+    }
+    d.EnsureBlockEnds(bi);
     return bi;
+}
+
+// Each layout block (model space, paper spaces) has exactly one LAYOUT,
+// which names it back; other blocks have none. LAYOUT objects no block
+// names are removed with their dictionary entries.
+void LinkLayouts(Drawing& d, Handle layoutDict) {
+    for (std::uint32_t bi = 0; bi < d.blocks.size(); ++bi) {
+        auto& b = d.blocks[bi];
+        const bool space = b.IsModelSpace() || b.IsPaperSpace();
+        auto* lo = ObjectAt(d, b.layout);
+        if (!space) {
+            b.layout = 0;
+            continue;
+        }
+        if (lo && lo->type == ObjectType::Layout) {
+            if (!lo->layout) lo->layout = std::make_shared<LayoutData>();
+            lo->layout->blockRecord = b.handle;
+            continue;
+        }
+        b.layout = 0;
+        for (auto& o : d.objects)
+            if (o.type == ObjectType::Layout && o.layout && o.layout->blockRecord == b.handle) b.layout = o.handle;
+        if (!b.layout) MakeLayout(d, bi, layoutDict);
+    }
+    std::vector<Handle> linked;
+    for (auto& b : d.blocks)
+        if (b.layout) linked.push_back(b.layout);
+    std::vector<Handle> stale;
+    for (auto& o : d.objects)
+        if (o.type == ObjectType::Layout && std::find(linked.begin(), linked.end(), o.handle) == linked.end())
+            stale.push_back(o.handle);
+    if (stale.empty()) return;
+    auto isStale = [&](Handle h) { return std::find(stale.begin(), stale.end(), h) != stale.end(); };
+    for (auto& o : d.objects) {
+        auto& entries = o.entries;
+        entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const DictEntry& e) { return isStale(e.target); }),
+                      entries.end());
+    }
+    d.objects.erase(std::remove_if(d.objects.begin(), d.objects.end(), [&](const Object& o) { return isStale(o.handle); }),
+                    d.objects.end());
+    d.RebuildIndexes();
 }
 
 } // namespace
 
-std::unique_ptr<Drawing> NewDrawing() {
-    auto dp = std::make_unique<Drawing>();
-    Drawing& d = *dp;
-    d.RebuildIndexes();  // reserves the fixed control and root dictionary handles
-
-    // Linetypes: ByBlock, ByLayer, Continuous.
+void EnsureStandardContent(Drawing& d) {
     for (const char* name : {"ByBlock", "ByLayer", "Continuous"}) {
+        if (d.FindLinetype(name) != kNone) continue;
         Linetype lt;
         lt.name = name;
         lt.handle = d.NewHandle();
@@ -61,75 +165,66 @@ std::unique_ptr<Drawing> NewDrawing() {
     }
 
     // Named object dictionary and its standard entries.
-    Object root;
-    root.type = ObjectType::Dictionary;
-    root.handle = d.rootDictionary;
-    root.owner = 0;
-    d.AddObject(root);
+    if (d.rootDictionary == 0) d.rootDictionary = d.NewHandle();
+    if (!ObjectAt(d, d.rootDictionary) || ObjectAt(d, d.rootDictionary)->type != ObjectType::Dictionary) {
+        Object root;
+        root.type = ObjectType::Dictionary;
+        root.handle = ObjectAt(d, d.rootDictionary) ? d.NewHandle() : d.rootDictionary;
+        d.rootDictionary = root.handle;
+        d.AddObject(std::move(root));
+    }
+    ObjectAt(d, d.rootDictionary)->owner = 0;
+    EnsureRootEntry(d, "ACAD_GROUP", ObjectType::Dictionary);
+    const Handle layoutDict = EnsureRootEntry(d, "ACAD_LAYOUT", ObjectType::Dictionary);
+    const Handle mlineDict = EnsureRootEntry(d, "ACAD_MLINESTYLE", ObjectType::Dictionary);
+    EnsureRootEntry(d, "ACAD_PLOTSETTINGS", ObjectType::Dictionary);
+    const Handle pstyles = EnsureRootEntry(d, "ACAD_PLOTSTYLENAME", ObjectType::DictionaryWithDefault);
 
-    Object group = MakeDictionary(d, d.rootDictionary);
-    Object layoutDict = MakeDictionary(d, d.rootDictionary);
-    Object mlineDict = MakeDictionary(d, d.rootDictionary);
-    Object plotSettings = MakeDictionary(d, d.rootDictionary);
+    Handle normal = EntryOfType(d, pstyles, "Normal", ObjectType::Placeholder);
+    if (!normal) normal = AddOwnedObject(d, ObjectType::Placeholder, pstyles, "Normal");
+    if (!ObjectAt(d, ObjectAt(d, pstyles)->defaultEntry)) ObjectAt(d, pstyles)->defaultEntry = normal;
 
-    Object pstyles;
-    pstyles.type = ObjectType::DictionaryWithDefault;
-    pstyles.handle = d.NewHandle();
-    pstyles.owner = d.rootDictionary;
-    pstyles.reactors.push_back(d.rootDictionary);
+    if (!EntryOfType(d, mlineDict, "Standard", ObjectType::MLineStyle)) {
+        Handle h = AddOwnedObject(d, ObjectType::MLineStyle, mlineDict, "Standard");
+        ObjectAt(d, h)->name = "Standard";
+    }
 
-    Object normal;
-    normal.type = ObjectType::Placeholder;
-    normal.handle = d.NewHandle();
-    normal.owner = pstyles.handle;
-    normal.reactors.push_back(pstyles.handle);
-    pstyles.entries.push_back({"Normal", normal.handle});
-    pstyles.defaultEntry = normal.handle;
+    if (d.FindLayer("0") == kNone) {
+        Layer zero;
+        zero.name = "0";
+        zero.handle = d.NewHandle();
+        zero.colour = 7;
+        zero.plotStyle = normal;
+        d.AddLayer(zero);
+    }
+    if (d.FindStyle("Standard") == kNone) {
+        TextStyle standard;
+        standard.name = "Standard";
+        standard.handle = d.NewHandle();
+        d.AddStyle(standard);
+    }
+    auto has = [](const std::vector<SimpleRecord>& v, std::string_view name) {
+        return std::any_of(v.begin(), v.end(), [&](const SimpleRecord& r) { return FoldName(r.name) == FoldName(name); });
+    };
+    if (!has(d.appids, "ACAD")) d.appids.push_back({"ACAD", d.NewHandle(), 0});
+    if (!has(d.dimstyles, "Standard")) d.dimstyles.push_back({"Standard", d.NewHandle(), 0});
+    if (d.vports.empty()) {
+        VportRecord active;
+        active.handle = d.NewHandle();
+        active.viewCenter = {210, 148.5, 0};
+        active.viewHeight = 297;
+        d.vports.push_back(active);
+    }
 
-    Object mlstyle;
-    mlstyle.type = ObjectType::MLineStyle;
-    mlstyle.handle = d.NewHandle();
-    mlstyle.owner = mlineDict.handle;
-    mlstyle.reactors.push_back(mlineDict.handle);
-    mlstyle.name = "Standard";
-    mlineDict.entries.push_back({"Standard", mlstyle.handle});
+    EnsureSpace(d, "*Model_Space");
+    EnsureSpace(d, "*Paper_Space");
+    LinkLayouts(d, layoutDict);
+}
 
-    auto& r = d.objects.back();
-    r.entries = {{"ACAD_GROUP", group.handle},
-                 {"ACAD_LAYOUT", layoutDict.handle},
-                 {"ACAD_MLINESTYLE", mlineDict.handle},
-                 {"ACAD_PLOTSETTINGS", plotSettings.handle},
-                 {"ACAD_PLOTSTYLENAME", pstyles.handle}};
-    Handle layoutHandle = layoutDict.handle;
-    for (auto* o : {&group, &layoutDict, &mlineDict, &plotSettings, &pstyles, &normal, &mlstyle})
-        d.AddObject(std::move(*o));
-
-    // Layer "0", its plot style "Normal".
-    Layer zero;
-    zero.name = "0";
-    zero.handle = d.NewHandle();
-    zero.colour = 7;
-    zero.plotStyle = d.objects[d.FindObject(d.objects[d.FindObject(d.rootDictionary)].entries[4].target)].defaultEntry;
-    d.AddLayer(zero);
-
-    TextStyle standard;
-    standard.name = "Standard";
-    standard.handle = d.NewHandle();
-    d.AddStyle(standard);
-
-    d.appids.push_back({"ACAD", d.NewHandle(), 0});
-    d.dimstyles.push_back({"Standard", d.NewHandle(), 0});
-    VportRecord active;
-    active.handle = d.NewHandle();
-    active.viewCenter = {210, 148.5, 0};
-    active.viewHeight = 297;
-    d.vports.push_back(active);
-
-    auto model = MakeSpace(d, "*Model_Space", "Model", 0, layoutHandle);
-    auto paper = MakeSpace(d, "*Paper_Space", "Layout1", 1, layoutHandle);
-    auto* ld = d.ObjectByHandle(layoutHandle);
-    ld->entries.push_back({"Layout1", d.blocks[paper].layout});
-    ld->entries.push_back({"Model", d.blocks[model].layout});
+std::unique_ptr<Drawing> NewDrawing() {
+    auto dp = std::make_unique<Drawing>();
+    dp->RebuildIndexes();  // reserves the fixed control and root dictionary handles
+    EnsureStandardContent(*dp);
     return dp;
 }
 

@@ -1,0 +1,271 @@
+// NormalizeForSave: brings a drawing into the shape every file format can
+// hold before a writer walks it. Each step states the rule it applies.
+#include <algorithm>
+#include <unordered_set>
+
+#include "cad/drawing.h"
+
+namespace ostrel::cad {
+
+namespace {
+
+// Calls fn on every handle the file gives a record, object or entity, in a
+// fixed order: table controls, objects, table records, blocks, entities.
+template <typename Fn>
+void ForEachOwnHandle(Drawing& d, Fn fn) {
+    auto& c = d.controls;
+    for (Handle* h : {&c.block, &c.layer, &c.style, &c.linetype, &c.view, &c.ucs, &c.vport, &c.appid, &c.dimstyle,
+                      &c.vx})
+        fn(*h);
+    for (auto& o : d.objects) fn(o.handle);
+    for (auto& r : d.layers) fn(r.handle);
+    for (auto& r : d.linetypes) fn(r.handle);
+    for (auto& r : d.styles) fn(r.handle);
+    for (auto* v : {&d.appids, &d.views, &d.ucss, &d.dimstyles})
+        for (auto& r : *v) fn(r.handle);
+    for (auto& r : d.vports) fn(r.handle);
+    for (auto& b : d.blocks) fn(b.handle);
+    for (auto& e : d.entities) fn(e.handle);
+}
+
+// Handles: every one non-zero and unique, and the seed above all of them.
+// A zero handle, or one an earlier record already uses, gets a fresh one
+// (the earlier holder keeps it). The common case, all distinct, costs one
+// sort of the handles.
+void RepairHandles(Drawing& d) {
+    std::vector<Handle> all;
+    all.reserve(d.entities.size() + d.objects.size() + d.layers.size() + d.linetypes.size() + d.blocks.size() + 64);
+    ForEachOwnHandle(d, [&](Handle& h) { all.push_back(h); });
+    std::sort(all.begin(), all.end());
+    if (!all.empty()) d.ReserveHandle(all.back());
+    const bool clean = (all.empty() || all.front() != 0) && std::adjacent_find(all.begin(), all.end()) == all.end();
+    if (clean) return;
+    const auto root = d.FindObject(d.rootDictionary);
+    std::unordered_set<Handle> seen;
+    seen.reserve(all.size() * 2);
+    ForEachOwnHandle(d, [&](Handle& h) {
+        if (h == 0 || !seen.insert(h).second) {
+            h = d.NewHandle();
+            seen.insert(h);
+        }
+    });
+    if (root != kNone) d.rootDictionary = d.objects[root].handle;
+    d.RebuildIndexes();
+}
+
+bool Exists(const Drawing& d, Handle h) { return h != 0 && d.FindObject(h) != kNone; }
+
+// Objects: each (but the named object dictionary) must hang below the
+// named object dictionary through its owners; one that does not cannot be
+// placed in the file and is removed. Dictionary entries, reactors, layer
+// plot styles and the default of a dictionary-with-default that name no
+// object are dropped.
+void RepairObjects(Drawing& d) {
+    const auto n = d.objects.size();
+    std::vector<std::int8_t> state(n, 0);   // 0 unknown, 1 kept, -1 removed
+    auto root = d.FindObject(d.rootDictionary);
+    if (root != kNone) state[root] = 1;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        std::vector<std::uint32_t> chain;
+        std::uint32_t cur = i;
+        std::int8_t verdict = -1;
+        while (cur != kNone && chain.size() <= n) {
+            if (state[cur] != 0) { verdict = state[cur]; break; }
+            chain.push_back(cur);
+            const auto& o = d.objects[cur];
+            cur = o.owner ? d.FindObject(o.owner) : kNone;
+        }
+        for (auto c : chain) state[c] = verdict;
+    }
+    if (std::find(state.begin(), state.end(), -1) != state.end()) {
+        std::vector<Object> kept;
+        kept.reserve(n);
+        for (std::uint32_t i = 0; i < n; ++i)
+            if (state[i] == 1) kept.push_back(std::move(d.objects[i]));
+        d.objects = std::move(kept);
+        d.RebuildIndexes();
+    }
+    for (auto& o : d.objects) {
+        auto& r = o.reactors;
+        r.erase(std::remove_if(r.begin(), r.end(), [&](Handle h) { return !Exists(d, h); }), r.end());
+        auto& e = o.entries;
+        e.erase(std::remove_if(e.begin(), e.end(), [&](const DictEntry& x) { return !Exists(d, x.target); }), e.end());
+        if (o.type == ObjectType::DictionaryWithDefault && !Exists(d, o.defaultEntry))
+            o.defaultEntry = o.entries.empty() ? 0 : o.entries.front().target;
+    }
+    for (auto& l : d.layers)
+        if (l.plotStyle && !Exists(d, l.plotStyle)) l.plotStyle = 0;
+}
+
+// Entities and records refer to each other by index: an index that names
+// nothing falls back to the default (layer "0", ByLayer, style 0); a
+// colour outside 0..256 is by layer; an entity whose own data is missing
+// (an INSERT of no block or of a layout block, a viewport or hatch with no
+// data, a hatch with fewer than three boundary points) is removed.
+void RepairReferences(Drawing& d) {
+    const auto zero = d.FindLayer("0");
+    if (d.FindLayer(d.header.currentLayer) == kNone) d.header.currentLayer = "0";
+    for (auto& l : d.layers)
+        if (l.linetype != kNone && l.linetype >= d.linetypes.size()) l.linetype = kNone;
+    const auto poolSize = d.textPool.size();
+    for (auto& e : d.entities) {
+        if (e.layer >= d.layers.size()) e.layer = zero;
+        if (e.linetype != kNone && e.linetype >= d.linetypes.size()) e.linetype = kNone;
+        if (e.colour < 0 || e.colour > 256) e.colour = kColourByLayer;
+        switch (e.type) {
+        case EntityType::Text: {
+            auto& t = e.geom.text;
+            if (t.style >= d.styles.size()) t.style = 0;
+            if (t.textOffset > poolSize || t.textLength > poolSize - t.textOffset) t.textOffset = t.textLength = 0;
+            break;
+        }
+        case EntityType::Insert: {
+            auto b = e.geom.insert.block;
+            if (b >= d.blocks.size() || d.blocks[b].IsModelSpace() || d.blocks[b].IsPaperSpace())
+                e.flags |= kEntityDeleted;
+            break;
+        }
+        case EntityType::Viewport:
+            if (e.geom.extra.index >= d.viewports.size()) e.flags |= kEntityDeleted;
+            break;
+        case EntityType::Hatch:
+            if (e.geom.extra.index >= d.hatches.size() || d.hatches[e.geom.extra.index].boundary.size() < 3)
+                e.flags |= kEntityDeleted;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+std::uint32_t AddSeqEnd(Drawing& d, const Entity& polyline) {
+    Entity s;
+    s.type = EntityType::SeqEnd;
+    s.handle = d.NewHandle();
+    s.owner = polyline.handle;
+    s.layer = polyline.layer;
+    auto si = static_cast<std::uint32_t>(d.entities.size());
+    d.entities.push_back(s);
+    return si;
+}
+
+// Block contents: every block has its BLOCK and ENDBLK; deleted entities and
+// INSERTs of the block itself leave the list; a VERTEX or SEQEND outside a
+// polyline is dropped; a polyline left open gets its SEQEND; every entity is
+// owned by its block (VERTEX and SEQEND by their POLYLINE, on its layer)
+// and carries the paper-space flag exactly when the block is a paper space.
+void RepairBlockLists(Drawing& d) {
+    for (std::uint32_t bi = 0; bi < d.blocks.size(); ++bi) {
+        d.EnsureBlockEnds(bi);
+        const Handle owner = d.blocks[bi].handle;
+        const bool paper = d.blocks[bi].IsPaperSpace();
+        for (auto end : {d.blocks[bi].beginEntity, d.blocks[bi].endEntity}) {
+            auto& e = d.entities[end];
+            e.owner = owner;
+            e.geom.block.block = bi;
+            e.flags = static_cast<std::uint8_t>(paper ? (e.flags | kEntityPaperSpace) : (e.flags & ~kEntityPaperSpace));
+        }
+        std::vector<std::uint32_t> out;
+        out.reserve(d.blocks[bi].entities.size());
+        std::uint32_t polyline = kNone;   // index of the open polyline
+        for (auto idx : d.blocks[bi].entities) {
+            if (idx >= d.entities.size()) continue;
+            auto& e = d.entities[idx];
+            if (e.flags & kEntityDeleted) continue;
+            if (e.type == EntityType::Insert && e.geom.insert.block == bi) continue;
+            if (e.type == EntityType::Block || e.type == EntityType::EndBlk) continue;
+            e.flags = static_cast<std::uint8_t>(paper ? (e.flags | kEntityPaperSpace) : (e.flags & ~kEntityPaperSpace));
+            if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) {
+                if (polyline == kNone) continue;
+                const auto& p = d.entities[polyline];
+                e.owner = p.handle;
+                e.layer = p.layer;
+                out.push_back(idx);
+                if (e.type == EntityType::SeqEnd) polyline = kNone;
+                continue;
+            }
+            if (polyline != kNone) {
+                auto si = AddSeqEnd(d, d.entities[polyline]);
+                d.entities[si].flags = d.entities[idx].flags & kEntityPaperSpace;
+                out.push_back(si);
+                polyline = kNone;
+            }
+            auto& cur = d.entities[idx];     // AddSeqEnd may have moved it
+            cur.owner = owner;
+            if (cur.type == EntityType::Polyline) polyline = idx;
+            out.push_back(idx);
+        }
+        if (polyline != kNone) {
+            auto si = AddSeqEnd(d, d.entities[polyline]);
+            d.entities[si].flags = d.entities[polyline].flags & kEntityPaperSpace;
+            out.push_back(si);
+        }
+        d.blocks[bi].entities = std::move(out);
+    }
+}
+
+// A paper layout that holds viewports needs its own overall viewport (id 1,
+// the sheet as a whole) as the first of them; the layout names it as its
+// last active viewport.
+void RepairPaperViewports(Drawing& d) {
+    for (std::uint32_t bi = 0; bi < d.blocks.size(); ++bi) {
+        auto& b = d.blocks[bi];
+        if (!b.IsPaperSpace()) continue;
+        auto* lo = d.ObjectByHandle(b.layout);
+        LayoutData* layout = lo && lo->layout ? lo->layout.get() : nullptr;
+        Handle overall = 0;
+        bool any = false;
+        for (auto idx : b.entities) {
+            const auto& e = d.entities[idx];
+            if (e.type != EntityType::Viewport) continue;
+            any = true;
+            if (!overall && d.viewports[e.geom.extra.index].id == 1) overall = e.handle;
+        }
+        if (any && !overall) {
+            ViewportData v;
+            const double w = layout ? layout->paperWidth : 420, h = layout ? layout->paperHeight : 297;
+            v.center = {w / 2, h / 2, 0};
+            v.width = w;
+            v.height = h;
+            v.viewCenter = v.center;
+            v.viewHeight = h;
+            v.id = 1;
+            d.viewports.push_back(v);
+            Entity e;
+            e.type = EntityType::Viewport;
+            e.handle = d.NewHandle();
+            e.owner = b.handle;
+            e.flags = kEntityPaperSpace;
+            e.layer = d.FindLayer("0");
+            e.geom.extra.index = static_cast<std::uint32_t>(d.viewports.size() - 1);
+            auto ei = static_cast<std::uint32_t>(d.entities.size());
+            d.entities.push_back(e);
+            b.entities.insert(b.entities.begin(), ei);
+            overall = e.handle;
+        }
+        if (layout) {
+            bool valid = false;
+            for (auto idx : b.entities)
+                valid = valid || (d.entities[idx].type == EntityType::Viewport && d.entities[idx].handle == layout->lastViewport);
+            if (!valid) layout->lastViewport = overall;
+        }
+    }
+    for (auto& b : d.blocks) {
+        if (b.IsPaperSpace()) continue;
+        auto* lo = d.ObjectByHandle(b.layout);
+        if (lo && lo->layout) lo->layout->lastViewport = 0;   // model space keeps no paper viewport
+    }
+}
+
+} // namespace
+
+void NormalizeForSave(Drawing& d) {
+    RepairHandles(d);
+    RepairObjects(d);
+    EnsureStandardContent(d);
+    RepairReferences(d);
+    RepairBlockLists(d);
+    RepairPaperViewports(d);
+}
+
+} // namespace ostrel::cad
