@@ -80,9 +80,9 @@ TEST_F(LayerMapping, WildcardsAreLoadedOnceInOrderWithoutTheirStar) {
     ASSERT_EQ(run->LayerWildcardCount, 2);
     EXPECT_EQ(run->LayerWildcards, (std::vector<std::string>{"HEDGE=VEG", "=ALL"}));
 
-    // A changed section is not read again within the run.
+    // A changed section is not read again within the run: the old "*=ALL" still applies.
     WriteSettings("[LAYERS]\n*WALL=WALLS\n");
-    EXPECT_EQ(Map("OLDWALL"), "-OLDWALL");
+    EXPECT_EQ(Map("OLDWALL"), "ALL");
     // Marked not loaded (as every conversion call does), the new list is read.
     run->LayerWildcardCount = -1;
     EXPECT_EQ(Map("OLDWALL"), "WALLS");
