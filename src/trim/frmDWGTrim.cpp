@@ -1,6 +1,58 @@
-// Placeholder: the trim pass arrives with its own change.
+// TrimDWG: the order of the trim pass's steps, and the version index of the
+// second save.
 #include "trim/frmDWGTrim.h"
 
+#include <cmath>
+
+#include "convert/record_reader.h"
+
 namespace ostrel {
-void frmDWGTrim::TrimDWG(const std::string&, double, double) {}
+
+void frmDWGTrim::TrimDWG(const std::string& strOUT, double dblScale, double dblRotation) {
+    // 1. A scale that is not above zero (NaN included) ends the pass untouched.
+    if (!(dblScale > 0)) return;
+    // 2.
+    dblScale = 1 / dblScale;
+    // 3.
+    caption_ = VD.TitleText();
+    // The progress display ends with the pass, whichever way it ends.
+    struct FinishProgress {
+        frmDWGTrim& form;
+        ~FinishProgress() {
+            if (form.progressStarted_ && form.progress_) form.progress_->Finish();
+            form.progressStarted_ = false;
+        }
+    } finish{*this};
+    // 4. The result is not examined: an open that fails leaves an empty
+    // document, whose empty model space ends the pass at step 7.
+    VD.Document().OpenDocument(strOUT, 0, 0);
+    // 5.
+    VD.Commands().Zoom("E", "USER", "USER");
+    // 6.
+    Corner trimMin, trimMax, titleMin, titleMax;
+    bool found = false;
+    MeasureFrames(trimMin, trimMax, titleMin, titleMax, found);
+    // 7.
+    if (!found) return;
+    // 8.
+    DeleteViewports();
+    // 9.
+    BuildSheet(trimMin, trimMax, titleMin, titleMax, dblScale, dblRotation);
+    // 10.
+    std::int32_t index = 7;
+    VersionIndex(VD.Document().VersionText(), index);
+    VD.Document().SaveDocument(strOUT, index);
+}
+
+void frmDWGTrim::VersionIndex(std::string_view versionText, std::int32_t& index) {
+    static constexpr std::string_view rows[] = {" 2.5", " 2.6", " 9", " 10", " 11", " 13", " 14"};
+    for (std::int32_t i = 0; i < 7; ++i) {
+        if (FindNoCase(versionText, rows[i]) > 0) {
+            index = i;
+            return;
+        }
+    }
+    index = 7;
+}
+
 } // namespace ostrel

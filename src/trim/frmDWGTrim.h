@@ -1,9 +1,12 @@
 #pragma once
 // The trim pass: reopens the written drawing, builds the paper-space sheet
 // and saves it again over the same file.
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "ostrel/host.h"
+#include "trim/vd_control.h"
 
 namespace ostrel {
 
@@ -13,8 +16,37 @@ public:
     explicit frmDWGTrim(ProgressSink* progress = nullptr) : progress_(progress) {}
     void TrimDWG(const std::string& strOUT, double dblScale, double dblRotation);
 
+    // The drawing control the pass works through (hosts and tests reach the
+    // document through it, as the form's controls are reachable).
+    trim::vdControl VD;
+    const std::string& Caption() const { return caption_; }
+
+    // The version index of a version text: the first of " 2.5", " 2.6", " 9",
+    // " 10", " 11", " 13", " 14" that the text contains (case ignored) gives
+    // 0 to 6; anything else 7.
+    static void VersionIndex(std::string_view versionText, std::int32_t& index);
+
+    struct Corner {
+        double x = 0, y = 0;
+    };
+
 private:
+    // The form's progress bar: its maximum and value, shown through the sink.
+    struct ProgressBar {
+        double max = 100;
+        double value = 0;
+    };
+
+    void MeasureFrames(Corner& trimMin, Corner& trimMax, Corner& titleMin, Corner& titleMax, bool& found);
+    void ExtendBox(const trim::vdEntity& polyline, Corner& min, Corner& max);
+    void DeleteViewports();
+    void BuildSheet(const Corner& trimMin, const Corner& trimMax, const Corner& titleMin, const Corner& titleMax,
+                    double s, double dblRotation);
+
     ProgressSink* progress_;
+    ProgressBar progressBar1_;
+    bool progressStarted_ = false;
+    std::string caption_;
 };
 
 } // namespace ostrel

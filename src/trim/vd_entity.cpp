@@ -1,0 +1,267 @@
+// Entity operations of the engine: type and layer, copy, delete, update,
+// rotate, and the kind views' properties.
+#include "trim/vd_entity.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "trim/vd_document.h"
+
+namespace ostrel::trim {
+
+using cad::Entity;
+using cad::EntityType;
+using cad::kNone;
+using cad::Vec3;
+
+namespace {
+
+constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+
+[[noreturn]] void WrongKind(const char* wanted) {
+    throw cad::CadError(std::string("the entity is not a ") + wanted);
+}
+
+void RotatePoint(Vec3& p, double bx, double by, double c, double s) {
+    double x = p.x - bx, y = p.y - by;
+    p.x = bx + x * c - y * s;
+    p.y = by + x * s + y * c;
+}
+
+} // namespace
+
+Entity& vdEntity::Data() const {
+    if (!doc_) throw cad::CadError("object variable not set (nothing)");
+    return doc_->Member(at_, 0);
+}
+
+std::string vdEntity::TypeName() const {
+    switch (Data().type) {
+    case EntityType::Polyline: return "VDPOLYLINE";
+    case EntityType::Text: return "VDTEXT";
+    case EntityType::Insert: return "VDINSERT";
+    case EntityType::Viewport: return "VDVIEWPORT";
+    case EntityType::Point: return "VDPOINT";
+    case EntityType::Line: return "VDLINE";
+    case EntityType::Circle: return "VDCIRCLE";
+    case EntityType::Arc: return "VDARC";
+    case EntityType::Face3D: return "VDFACE";
+    case EntityType::Hatch: return "VDHATCH";
+    default: return "VDENTITY";
+    }
+}
+
+std::string vdEntity::LayerName() const {
+    const auto& e = Data();
+    const auto& layers = doc_->Drawing().layers;
+    return e.layer < layers.size() ? layers[e.layer].name : std::string("0");
+}
+
+vdEntity vdEntity::Copy() const {
+    Data();   // raises for nothing
+    auto& d = doc_->Drawing();
+    vdDocument::FreeEntity copy;
+    auto n = doc_->MemberCount(at_);
+    copy.members.reserve(n);
+    for (std::uint32_t k = 0; k < n; ++k) {
+        Entity c = doc_->Member(at_, k);
+        c.handle = d.NewHandle();
+        c.owner = 0;
+        c.flags &= static_cast<std::uint8_t>(~(cad::kEntityDeleted | cad::kEntityPaperSpace));
+        if (c.type == EntityType::Viewport) {
+            cad::ViewportData v = d.viewports.at(c.geom.extra.index);
+            v.id = 2;
+            c.geom.extra.index = static_cast<std::uint32_t>(d.viewports.size());
+            d.viewports.push_back(v);
+        } else if (c.type == EntityType::Hatch) {
+            cad::HatchData h = d.hatches.at(c.geom.extra.index);
+            c.geom.extra.index = static_cast<std::uint32_t>(d.hatches.size());
+            d.hatches.push_back(std::move(h));
+        }
+        copy.members.push_back(c);
+    }
+    copy.filled = doc_->IsFilled(at_);
+    doc_->free_.push_back(std::move(copy));
+    return vdEntity(doc_, EntityLocation{kNone, static_cast<std::uint32_t>(doc_->free_.size() - 1)});
+}
+
+void vdEntity::Delete() {
+    Data();
+    auto at = doc_->Resolve(at_);
+    if (at.block == kNone) {
+        doc_->free_[at.pos].deleted = true;
+        return;
+    }
+    if (doc_->IsFilled(at)) doc_->SetFill(at, false);
+    auto n = doc_->MemberCount(at);
+    for (std::uint32_t k = 0; k < n; ++k) doc_->Member(at, k).flags |= cad::kEntityDeleted;
+}
+
+void vdEntity::Update() {
+    if (Data().type == EntityType::Polyline) doc_->RefreshFill(at_);
+}
+
+void vdEntity::Rotate(const std::array<double, 2>& base, double angle) {
+    auto& e = Data();
+    auto& d = doc_->Drawing();
+    const double bx = base[0], by = base[1], c = std::cos(angle), s = std::sin(angle);
+    auto& g = e.geom;
+    switch (e.type) {
+    case EntityType::Point: RotatePoint(g.point.pos, bx, by, c, s); break;
+    case EntityType::Line:
+        RotatePoint(g.line.start, bx, by, c, s);
+        RotatePoint(g.line.end, bx, by, c, s);
+        break;
+    case EntityType::Circle: RotatePoint(g.circle.center, bx, by, c, s); break;
+    case EntityType::Arc:
+        RotatePoint(g.arc.center, bx, by, c, s);
+        g.arc.startAngle += angle;
+        g.arc.endAngle += angle;
+        break;
+    case EntityType::Text:
+        RotatePoint(g.text.pos, bx, by, c, s);
+        RotatePoint(g.text.align, bx, by, c, s);
+        g.text.rotation += angle;
+        break;
+    case EntityType::Insert:
+        RotatePoint(g.insert.pos, bx, by, c, s);
+        g.insert.rotation += angle;
+        break;
+    case EntityType::Face3D:
+        for (auto& p : g.face.corner) RotatePoint(p, bx, by, c, s);
+        break;
+    case EntityType::Polyline: {
+        auto n = doc_->VertexCountOf(at_);
+        for (std::uint32_t i = 0; i < n; ++i) RotatePoint(doc_->VertexAt(at_, i).geom.vertex.pos, bx, by, c, s);
+        break;
+    }
+    case EntityType::Viewport: RotatePoint(d.viewports.at(g.extra.index).center, bx, by, c, s); break;
+    case EntityType::Hatch:
+        for (auto& p : d.hatches.at(g.extra.index).boundary) RotatePoint(p, bx, by, c, s);
+        break;
+    default: break;
+    }
+}
+
+// ------------------------------------------------------------ polyline
+
+double VertexArray::operator()(std::int32_t vertex, std::int32_t axis) const {
+    if (vertex < 0 || axis < 0 || axis > 2) throw cad::CadError("subscript out of range");
+    const auto& p = doc_->VertexAt(at_, static_cast<std::uint32_t>(vertex)).geom.vertex.pos;
+    return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
+}
+
+vdPolyline::vdPolyline(const vdEntity& e) : vdEntity(e) {
+    if (Data().type != EntityType::Polyline) WrongKind("polyline");
+}
+
+std::int16_t vdPolyline::VertexCount() const {
+    auto n = doc_->VertexCountOf(at_);
+    if (n > 32767) throw cad::CadError("overflow: a polyline of " + std::to_string(n) + " vertices");
+    return static_cast<std::int16_t>(n);
+}
+
+std::int32_t vdPolyline::SetVertex(std::int16_t index, const std::array<double, 3>& point) {
+    if (index < 0) throw cad::CadError("vertex index out of range");
+    auto& v = doc_->VertexAt(at_, static_cast<std::uint32_t>(index)).geom.vertex;
+    v.pos = {point[0], point[1], point[2]};
+    return 1;
+}
+
+void vdPolyline::FillMode(std::int32_t mode) { doc_->SetFill(at_, mode != 0); }
+
+std::int32_t vdPolyline::FillMode() const { return doc_->IsFilled(at_) ? 1 : 0; }
+
+// ------------------------------------------------------------ text
+
+vdText::vdText(const vdEntity& e) : vdEntity(e) {
+    if (Data().type != EntityType::Text) WrongKind("text");
+}
+
+namespace {
+
+// A justified text is placed by its alignment point; a left-aligned one by
+// its insertion point.
+bool Justified(const cad::TextGeom& t) { return t.hAlign != 0 || t.vAlign != 0; }
+
+} // namespace
+
+std::array<double, 3> vdText::InsertionPoint() const {
+    const auto& t = Data().geom.text;
+    const auto& p = Justified(t) ? t.align : t.pos;
+    return {p.x, p.y, p.z};
+}
+
+void vdText::InsertionPoint(const std::array<double, 3>& p) {
+    auto& t = Data().geom.text;
+    const auto& anchor = Justified(t) ? t.align : t.pos;
+    Vec3 delta{p[0] - anchor.x, p[1] - anchor.y, p[2] - anchor.z};
+    for (Vec3* q : {&t.pos, &t.align}) {
+        q->x += delta.x;
+        q->y += delta.y;
+        q->z += delta.z;
+    }
+}
+
+double vdText::Height() const { return Data().geom.text.height; }
+
+void vdText::Height(double h) {
+    auto& t = Data().geom.text;
+    // The other point keeps its place relative to the anchor at the new size.
+    const double k = t.height != 0 ? h / t.height : 1;
+    Vec3& anchor = Justified(t) ? t.align : t.pos;
+    Vec3& other = Justified(t) ? t.pos : t.align;
+    other.x = anchor.x + (other.x - anchor.x) * k;
+    other.y = anchor.y + (other.y - anchor.y) * k;
+    t.height = h;
+}
+
+std::string vdText::TextString() const { return std::string(doc_->Drawing().Text(Data().geom.text)); }
+
+// ------------------------------------------------------------ insert
+
+vdInsert::vdInsert(const vdEntity& e) : vdEntity(e) {
+    if (Data().type != EntityType::Insert) WrongKind("block insert");
+}
+
+std::array<double, 3> vdInsert::InsertionPoint() const {
+    const auto& p = Data().geom.insert.pos;
+    return {p.x, p.y, p.z};
+}
+
+void vdInsert::InsertionPoint(const std::array<double, 3>& p) { Data().geom.insert.pos = {p[0], p[1], p[2]}; }
+double vdInsert::XScale() const { return Data().geom.insert.xScale; }
+void vdInsert::XScale(double v) { Data().geom.insert.xScale = v; }
+double vdInsert::YScale() const { return Data().geom.insert.yScale; }
+void vdInsert::YScale(double v) { Data().geom.insert.yScale = v; }
+
+// ------------------------------------------------------------ viewport
+
+vdViewport::vdViewport(const vdEntity& e) : vdEntity(e) {
+    if (Data().type != EntityType::Viewport) WrongKind("viewport");
+}
+
+cad::ViewportData& vdViewport::View() const { return doc_->Drawing().viewports.at(Data().geom.extra.index); }
+
+std::array<double, 2> vdViewport::ViewCenter() const {
+    const auto& c = View().viewCenter;
+    return {c.x, c.y};
+}
+
+void vdViewport::ViewCenter(const std::array<double, 2>& c) {
+    auto& v = View();
+    v.viewCenter.x = c[0];
+    v.viewCenter.y = c[1];
+}
+
+double vdViewport::ViewHeight() const { return View().viewHeight; }
+void vdViewport::ViewHeight(double h) { View().viewHeight = h; }
+
+std::array<double, 3> vdViewport::ViewRotation() const { return {0, 0, View().twist / kRadiansPerDegree}; }
+
+void vdViewport::ViewRotation(const std::array<double, 3>& r) { View().twist = r[2] * kRadiansPerDegree; }
+
+std::int16_t vdViewport::ViewFlag() const { return View().viewFlag; }
+void vdViewport::ViewFlag(std::int16_t flag) { View().viewFlag = flag; }
+
+} // namespace ostrel::trim

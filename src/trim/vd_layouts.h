@@ -1,0 +1,47 @@
+#pragma once
+// Paper-space layouts of the trim pass's drawing engine.
+#include <cstdint>
+#include <string>
+
+#include "cad/drawing.h"
+#include "trim/vd_entities.h"
+
+namespace ostrel::trim {
+
+class vdLayout {
+public:
+    vdLayout() = default;
+    vdLayout(vdDocument* doc, cad::Handle layoutObject) : doc_(doc), object_(layoutObject) {}
+    explicit operator bool() const { return doc_ != nullptr; }
+
+    std::string Name() const;
+    vdEntities Entities() const;
+    std::uint32_t Block() const;            // the layout's block record
+    cad::Handle Handle() const { return object_; }
+
+private:
+    vdDocument* doc_ = nullptr;
+    cad::Handle object_ = 0;
+};
+
+class vdLayouts {
+public:
+    explicit vdLayouts(vdDocument* doc) : doc_(doc) {}
+    // Paper-space layouts only: a new drawing's "Layout1" counts, "Model" does not.
+    std::int32_t Count() const;
+    // A new empty layout: a block record *Paper_SpaceN with its BLOCK/ENDBLK,
+    // a LAYOUT object in the layout dictionary, and the layout's own overall
+    // viewport (id 1). A name already in use raises an error.
+    vdLayout Add(const std::string& name);
+
+private:
+    vdDocument* doc_;
+};
+
+// Makes a layout the drawing's current one: its block becomes "*Paper_Space"
+// (the name the formats give the active layout, whose entities DXF writes in
+// ENTITIES) and the block that had that name takes the new layout's old
+// name; $TILEMODE becomes 0.
+void SetActiveLayout(cad::Drawing& d, std::uint32_t block);
+
+} // namespace ostrel::trim
