@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -8,5 +9,10 @@ namespace ostrel::cad {
 
 // Reads a DWG file into a drawing. Throws CadError on anything it cannot read.
 std::unique_ptr<Drawing> ReadDwg(const std::string& path);
+
+namespace dwg {
+// Reads the image of an R2000 (AC1015) DWG file held in memory.
+std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size);
+} // namespace dwg
 
 } // namespace ostrel::cad

@@ -1,0 +1,84 @@
+#include "cad/dwg/dwg_encode_context.h"
+
+#include <algorithm>
+
+namespace ostrel::cad::dwg {
+
+EncodeContext::EncodeContext(Drawing& drawing) : d(drawing) {
+    modelSpace = drawing.ModelSpace();
+    paperSpace = drawing.PaperSpace();
+    if (modelSpace == kNone) throw CadError("cannot write DWG: the drawing has no *Model_Space block");
+    if (paperSpace == kNone) throw CadError("cannot write DWG: the drawing has no *Paper_Space block");
+    modelSpaceHandle = drawing.blocks[modelSpace].handle;
+    paperSpaceHandle = drawing.blocks[paperSpace].handle;
+    ltByLayer = drawing.FindLinetype("ByLayer");
+    ltByBlock = drawing.FindLinetype("ByBlock");
+    ltContinuous = drawing.FindLinetype("Continuous");
+    if (ltByLayer == kNone || ltByBlock == kNone || ltContinuous == kNone)
+        throw CadError("cannot write DWG: the linetypes ByLayer, ByBlock and Continuous are required");
+    if (drawing.layers.empty()) throw CadError("cannot write DWG: the drawing has no layer");
+
+    // One VX record for each VIEWPORT entity, in the order of the viewports.
+    vx_.assign(drawing.viewports.size(), 0);
+    for (const auto& e : drawing.entities) {
+        if (e.type != EntityType::Viewport || (e.flags & kEntityDeleted)) continue;
+        if (e.geom.extra.index >= drawing.viewports.size())
+            throw CadError("cannot write DWG: VIEWPORT " + HandleText(e.handle) + " has no viewport data");
+        if (vx_[e.geom.extra.index] == 0) {
+            vx_[e.geom.extra.index] = drawing.NewHandle();
+            vxRecords_.push_back({vx_[e.geom.extra.index], e.handle});
+        }
+    }
+    handSeed = drawing.HandleSeed();
+}
+
+void EncodeContext::BadReference(const char* what, std::uint32_t index, Handle user) const {
+    throw CadError(std::string("cannot write DWG: ") + HandleText(user) + " refers to " + what + " " +
+                   std::to_string(index) + ", which does not exist");
+}
+
+Handle EncodeContext::LayerHandle(std::uint32_t index, Handle user) const {
+    if (index >= d.layers.size()) BadReference("layer", index, user);
+    return d.layers[index].handle;
+}
+
+Handle EncodeContext::StyleHandle(std::uint32_t index, Handle user) const {
+    if (index >= d.styles.size()) {
+        if (d.styles.empty()) return 0;
+        BadReference("text style", index, user);
+    }
+    return d.styles[index].handle;
+}
+
+Handle EncodeContext::BlockHandle(std::uint32_t index, Handle user) const {
+    if (index >= d.blocks.size()) BadReference("block", index, user);
+    return d.blocks[index].handle;
+}
+
+unsigned EncodeContext::LinetypeFlags(std::uint32_t lt) const {
+    if (lt == kNone || lt == ltByLayer) return 0;
+    if (lt == ltByBlock) return 1;
+    if (lt == ltContinuous) return 2;
+    return 3;
+}
+
+Handle EncodeContext::LinetypeHandle(std::uint32_t index, Handle user) const {
+    if (index >= d.linetypes.size()) BadReference("linetype", index, user);
+    return d.linetypes[index].handle;
+}
+
+Handle EncodeContext::RootEntry(std::string_view name) const {
+    const Object* root = d.ObjectByHandle(d.rootDictionary);
+    if (!root) return 0;
+    for (const auto& e : root->entries)
+        if (FoldName(e.name) == FoldName(name)) return e.target;
+    return 0;
+}
+
+Handle EncodeContext::FirstObject(ObjectType type) const {
+    for (const auto& o : d.objects)
+        if (o.type == type) return o.handle;
+    return 0;
+}
+
+} // namespace ostrel::cad::dwg

@@ -1,0 +1,116 @@
+#include "cad/dwg/dwg_encoder.h"
+
+#include <algorithm>
+
+#include "cad/dwg/dwg_encode_context.h"
+#include "cad/dwg/dwg_entity_encoder.h"
+#include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_header_vars.h"
+#include "cad/dwg/dwg_nongraphic_encoder.h"
+#include "cad/dwg/dwg_sections.h"
+#include "cad/dwg/dwg_table_encoder.h"
+
+namespace ostrel::cad::dwg {
+
+namespace {
+
+constexpr std::size_t kPadding = 0x200;     // between the classes and the objects
+
+void CheckUniqueHandles(std::vector<ObjectLocation>& locations) {
+    std::sort(locations.begin(), locations.end(),
+              [](const ObjectLocation& a, const ObjectLocation& b) { return a.handle < b.handle; });
+    for (std::size_t i = 0; i < locations.size(); ++i) {
+        if (locations[i].handle == 0) throw CadError("cannot write DWG: an object has no handle");
+        if (i > 0 && locations[i].handle == locations[i - 1].handle)
+            throw CadError("cannot write DWG: handle " + HandleText(locations[i].handle) + " is used twice");
+    }
+}
+
+std::uint32_t Address(std::size_t v) {
+    if (v > 0xFFFFFFFFu) throw CadError("cannot write DWG: the drawing is larger than an R2000 file can hold (4 GB)");
+    return static_cast<std::uint32_t>(v);
+}
+
+} // namespace
+
+std::vector<std::uint8_t> EncodeDwg(Drawing& d) {
+    EncodeContext c(d);
+    const DwgDate now = DateNow();
+    const std::uint16_t codePage = CodePageNumber(d.header.codePage);
+
+    BitWriter vars;
+    WriteHeaderVariables(vars, c, now, now);
+    vars.PadToByte();
+    const Bytes header = FramedSection(kHeaderBegin, vars.Bytes(), kHeaderEnd);
+    const Bytes classes = FramedSection(kClassesBegin, ClassesData(), kClassesEnd);
+    const Bytes aux = AuxHeader(now, now, c.handSeed);
+    const Bytes preview = EmptyPreview();
+
+    const std::size_t auxAddress = kFileHeaderSize;
+    const std::size_t previewAddress = auxAddress + aux.size();
+    const std::size_t headerAddress = previewAddress + preview.size();
+    const std::size_t classesAddress = headerAddress + header.size();
+    const std::size_t objectsAddress = classesAddress + classes.size() + kPadding;
+
+    Bytes objects;
+    objects.reserve(64 * 1024 + d.entities.size() * 48);
+    ObjectStream stream(objects, objectsAddress);
+    EncodeTables(stream, c);
+    EncodeBlockHeaders(stream, c);
+    EncodeBlockContents(stream, c);
+    EncodeObjects(stream, c);
+    auto& locations = stream.Locations();
+    CheckUniqueHandles(locations);
+    if (locations.back().handle >= c.handSeed)
+        throw CadError("cannot write DWG: handle " + HandleText(locations.back().handle) + " is above the handle seed");
+
+    const Bytes map = ObjectMap(locations);
+    const std::size_t mapAddress = objectsAddress + objects.size();
+    const std::size_t freeAddress = mapAddress + map.size();
+    const Bytes free = FreeSpace(static_cast<std::uint32_t>(locations.size()), now, Address(objectsAddress));
+    const std::size_t secondAddress = freeAddress + free.size();
+    const Bytes tmpl = Template(d.header.measurement);
+
+    SectionLocator loc[6];
+    loc[0] = {kSectionHeader, Address(headerAddress), static_cast<std::uint32_t>(header.size())};
+    loc[1] = {kSectionClasses, Address(classesAddress), static_cast<std::uint32_t>(classes.size())};
+    loc[2] = {kSectionObjectMap, Address(mapAddress), static_cast<std::uint32_t>(map.size())};
+    loc[3] = {kSectionFreeSpace, Address(freeAddress), static_cast<std::uint32_t>(free.size())};
+    loc[5] = {kSectionAuxHeader, Address(auxAddress), static_cast<std::uint32_t>(aux.size())};
+
+    SecondHeaderHandles handles;
+    handles.values[0] = c.handSeed;
+    const Handle controls[10] = {d.controls.block, d.controls.layer, d.controls.style, d.controls.linetype,
+                                 d.controls.view, d.controls.ucs, d.controls.vport, d.controls.appid,
+                                 d.controls.dimstyle, d.controls.vx};
+    for (int i = 0; i < 10; ++i) handles.values[1 + i] = controls[i];
+    handles.values[11] = d.rootDictionary;
+    handles.values[12] = c.FirstObject(ObjectType::MLineStyle);
+    handles.values[13] = c.RootEntry("ACAD_GROUP");
+
+    // The template follows the second header, whose size does not depend on it.
+    loc[4] = {kSectionTemplate, 0, static_cast<std::uint32_t>(tmpl.size())};
+    Bytes second = SecondHeader(Address(secondAddress), loc, handles, codePage);
+    loc[4].address = Address(secondAddress + second.size());
+    second = SecondHeader(Address(secondAddress), loc, handles, codePage);
+
+    const Bytes fileHeader = FileHeader(loc, Address(previewAddress), codePage);
+
+    std::vector<std::uint8_t> file;
+    file.reserve(loc[4].address + tmpl.size());
+    auto append = [&file](const Bytes& b) { file.insert(file.end(), b.begin(), b.end()); };
+    append(fileHeader);
+    append(aux);
+    append(preview);
+    append(header);
+    append(classes);
+    file.resize(file.size() + kPadding, 0);
+    append(objects);
+    append(map);
+    append(free);
+    append(second);
+    append(tmpl);
+    return file;
+}
+
+} // namespace ostrel::cad::dwg

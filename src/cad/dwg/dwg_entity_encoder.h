@@ -1,0 +1,23 @@
+#pragma once
+// Encodes the blocks' contents: for each block its BLOCK entity, the
+// entities in drawing order (a POLYLINE followed by its VERTEX entities and
+// SEQEND) and its ENDBLK.
+#include "cad/dwg/dwg_encode_context.h"
+#include "cad/dwg/dwg_object_stream.h"
+
+namespace ostrel::cad::dwg {
+
+// How an entity hangs in its block: its entity mode (2 model space, 1 paper
+// space, 0 owner handle given), owner, and neighbours in the entity chain.
+struct EntityLinks {
+    unsigned mode = 0;
+    Handle owner = 0;
+    Handle prev = 0, next = 0;
+    Handle firstVertex = 0, lastVertex = 0, seqEnd = 0;    // POLYLINE only
+    bool in3DPolyline = false;                              // VERTEX only
+};
+
+void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, const EntityLinks& links);
+void EncodeBlockContents(ObjectStream& s, const EncodeContext& c);
+
+} // namespace ostrel::cad::dwg

@@ -1,0 +1,36 @@
+#pragma once
+// The header variables section: written from the drawing's header and the
+// handles of its tables and dictionaries; read back into HeaderVars plus the
+// handles the reader needs to find the tables.
+#include <cstdint>
+
+#include "cad/drawing.h"
+#include "cad/dwg/bit_reader.h"
+#include "cad/dwg/bit_writer.h"
+#include "cad/dwg/dwg_encode_context.h"
+
+namespace ostrel::cad::dwg {
+
+// A date as the format stores it: Julian day and milliseconds into the day.
+struct DwgDate {
+    std::int32_t day = 0;
+    std::int32_t ms = 0;
+};
+DwgDate DateNow();
+
+void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created, DwgDate updated);
+
+// What the reader takes from the header section besides HeaderVars.
+struct HeaderHandles {
+    Handle handSeed = 0;
+    Handle currentLayer = 0;
+    Handle blockControl = 0, layerControl = 0, styleControl = 0, linetypeControl = 0, viewControl = 0,
+           ucsControl = 0, vportControl = 0, appidControl = 0, dimstyleControl = 0, vxControl = 0;
+    Handle namedObjects = 0;
+    Handle paperSpace = 0, modelSpace = 0;
+    Handle ltByLayer = 0, ltByBlock = 0, ltContinuous = 0;
+};
+
+void ReadHeaderVariables(BitReader& r, HeaderVars& vars, HeaderHandles& handles);
+
+} // namespace ostrel::cad::dwg

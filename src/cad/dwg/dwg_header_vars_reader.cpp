@@ -1,0 +1,117 @@
+#include "cad/dwg/dwg_header_vars.h"
+
+namespace ostrel::cad::dwg {
+
+namespace {
+
+Handle Ref(BitReader& r) { return r.H().value; }
+void SkipBD(BitReader& r, int n) {
+    for (int i = 0; i < n; ++i) r.BD();
+}
+void SkipBS(BitReader& r, int n) {
+    for (int i = 0; i < n; ++i) r.BS();
+}
+void SkipB(BitReader& r, int n) {
+    for (int i = 0; i < n; ++i) r.B();
+}
+void SkipUcsBlock(BitReader& r) {
+    Ref(r);         // UCS name
+    Ref(r);         // orthographic reference
+    r.BS();
+    Ref(r);         // base
+    SkipBD(r, 18);  // six orthographic origins
+}
+
+} // namespace
+
+void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h) {
+    SkipBD(r, 4);                       // unit ratios
+    for (int i = 0; i < 4; ++i) r.TV(); // unit names
+    r.BL();
+    r.BL();
+    Ref(r);                             // current viewport record
+    SkipB(r, 15);                       // DIMASO .. WORLDVIEW
+    v.tileMode = r.B() ? 1 : 0;
+    SkipB(r, 4);                        // PLIMCHECK, VISRETAIN, DISPSILH, PELLIPSE
+    SkipBS(r, 8);                       // PROXYGRAPHICS .. PDMODE
+    SkipBS(r, 5);                       // USERI1-5
+    SkipBS(r, 14);                      // SPLINESEGS .. TEXTQLTY
+    v.ltScale = r.BD();
+    v.textSize = r.BD();
+    SkipBD(r, 7 + 5 + 4 + 3);           // TRACEWID .. PLINEWID, USERR1-5, CHAMFERA-D, FACETRES..CELTSCALE
+    r.TV();                             // MENUNAME
+    for (int i = 0; i < 8; ++i) r.BL(); // dates and timers
+    r.CMC();                            // CECOLOR
+    h.handSeed = Ref(r);
+    h.currentLayer = Ref(r);
+    Ref(r);                             // TEXTSTYLE
+    Ref(r);                             // CELTYPE
+    Ref(r);                             // DIMSTYLE
+    Ref(r);                             // CMLSTYLE
+    r.BD();                             // PSVPSCALE
+    SkipBD(r, 9);                       // PINSBASE, PEXTMIN, PEXTMAX
+    r.RD(); r.RD(); r.RD(); r.RD();     // PLIMMIN, PLIMMAX
+    r.BD();                             // PELEVATION
+    SkipBD(r, 9);                       // PUCSORG, PUCSXDIR, PUCSYDIR
+    SkipUcsBlock(r);
+    r.BD3();                            // INSBASE
+    v.extMin = r.BD3();
+    v.extMax = r.BD3();
+    v.limMin[0] = r.RD();
+    v.limMin[1] = r.RD();
+    v.limMax[0] = r.RD();
+    v.limMax[1] = r.RD();
+    r.BD();                             // ELEVATION
+    SkipBD(r, 9);                       // UCSORG, UCSXDIR, UCSYDIR
+    SkipUcsBlock(r);
+    r.TV();                             // DIMPOST
+    r.TV();                             // DIMAPOST
+    SkipBD(r, 9);                       // DIMSCALE .. DIMTM
+    SkipB(r, 6);                        // DIMTOL .. DIMSE2
+    SkipBS(r, 3);                       // DIMTAD, DIMZIN, DIMAZIN
+    SkipBD(r, 9);                       // DIMTXT .. DIMALTRND
+    r.B();                              // DIMALT
+    r.BS();                             // DIMALTD
+    SkipB(r, 4);                        // DIMTOFL, DIMSAH, DIMTIX, DIMSOXD
+    SkipBS(r, 3);                       // DIMCLRD, DIMCLRE, DIMCLRT
+    SkipBS(r, 11);                      // DIMADEC .. DIMJUST
+    SkipB(r, 2);                        // DIMSD1, DIMSD2
+    SkipBS(r, 4);                       // DIMTOLJ, DIMTZIN, DIMALTZ, DIMALTTZ
+    r.B();                              // DIMUPT
+    r.BS();                             // DIMATFIT
+    for (int i = 0; i < 5; ++i) Ref(r); // DIMTXSTY, DIMLDRBLK, DIMBLK, DIMBLK1, DIMBLK2
+    SkipBS(r, 2);                       // DIMLWD, DIMLWE
+    h.blockControl = Ref(r);
+    h.layerControl = Ref(r);
+    h.styleControl = Ref(r);
+    h.linetypeControl = Ref(r);
+    h.viewControl = Ref(r);
+    h.ucsControl = Ref(r);
+    h.vportControl = Ref(r);
+    h.appidControl = Ref(r);
+    h.dimstyleControl = Ref(r);
+    h.vxControl = Ref(r);
+    Ref(r);                             // ACAD_GROUP
+    Ref(r);                             // ACAD_MLINESTYLE
+    h.namedObjects = Ref(r);
+    SkipBS(r, 2);                       // TSTACKALIGN, TSTACKSIZE
+    r.TV();                             // HYPERLINKBASE
+    r.TV();                             // STYLESHEET
+    Ref(r);                             // layouts
+    Ref(r);                             // plot settings
+    Ref(r);                             // plot styles
+    std::int32_t flags = r.BL();
+    v.pstyleMode = (flags & 0x2000) ? 1 : 0;
+    v.insUnits = r.BS();
+    std::int16_t plotStyleType = r.BS();
+    if (plotStyleType == 3) Ref(r);
+    r.TV();                             // FINGERPRINTGUID
+    r.TV();                             // VERSIONGUID
+    h.paperSpace = Ref(r);
+    h.modelSpace = Ref(r);
+    h.ltByLayer = Ref(r);
+    h.ltByBlock = Ref(r);
+    h.ltContinuous = Ref(r);
+}
+
+} // namespace ostrel::cad::dwg

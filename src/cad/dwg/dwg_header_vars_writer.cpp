@@ -1,0 +1,251 @@
+#include <chrono>
+
+#include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_header_vars.h"
+
+namespace ostrel::cad::dwg {
+
+DwgDate DateNow() {
+    using namespace std::chrono;
+    auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    if (ms < 0) ms = 0;
+    // A Julian date: days since noon of 1 January 4713 BC; 1970-01-01 00:00 is 2440587.5.
+    ms += 86400000LL * 2440587 + 43200000LL;
+    DwgDate d;
+    d.day = static_cast<std::int32_t>(ms / 86400000);
+    d.ms = static_cast<std::int32_t>(ms % 86400000);
+    return d;
+}
+
+namespace {
+
+void Origin(BitWriter& w) { w.BD3({0, 0, 0}); }
+
+// UCS name, orthographic reference and view, base, and the six orthographic origins.
+void UcsBlock(BitWriter& w) {
+    w.H(kHardPointer, 0);
+    w.H(kHardPointer, 0);
+    w.BS(0);
+    w.H(kHardPointer, 0);
+    for (int i = 0; i < 6; ++i) Origin(w);
+}
+
+} // namespace
+
+void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created, DwgDate updated) {
+    const Drawing& d = c.d;
+    const HeaderVars& h = d.header;
+
+    w.BD(412148564080.0);                       // unit conversion ratios
+    w.BD(1.0);
+    w.BD(1.0);
+    w.BD(1.0);
+    w.TV("m");                                  // unit names
+    w.TV("");
+    w.TV("");
+    w.TV("");
+    w.BL(24);
+    w.BL(0);
+    w.H(kHardPointer, 0);                       // current viewport record
+    w.B(true);                                  // DIMASO
+    w.B(true);                                  // DIMSHO
+    w.B(false);                                 // PLINEGEN
+    w.B(false);                                 // ORTHOMODE
+    w.B(true);                                  // REGENMODE
+    w.B(true);                                  // FILLMODE
+    w.B(false);                                 // QTEXTMODE
+    w.B(true);                                  // PSLTSCALE
+    w.B(false);                                 // LIMCHECK
+    w.B(true);                                  // USRTIMER
+    w.B(false);                                 // SKPOLY
+    w.B(false);                                 // ANGDIR
+    w.B(false);                                 // SPLFRAME
+    w.B(false);                                 // MIRRTEXT
+    w.B(true);                                  // WORLDVIEW
+    w.B(h.tileMode != 0);                       // TILEMODE
+    w.B(false);                                 // PLIMCHECK
+    w.B(true);                                  // VISRETAIN
+    w.B(false);                                 // DISPSILH
+    w.B(false);                                 // PELLIPSE
+    w.BS(1);                                    // PROXYGRAPHICS
+    w.BS(3020);                                 // TREEDEPTH
+    w.BS(2);                                    // LUNITS
+    w.BS(4);                                    // LUPREC
+    w.BS(0);                                    // AUNITS
+    w.BS(0);                                    // AUPREC
+    w.BS(1);                                    // ATTMODE
+    w.BS(0);                                    // PDMODE
+    for (int i = 0; i < 5; ++i) w.BS(0);        // USERI1-5
+    w.BS(8);                                    // SPLINESEGS
+    w.BS(6);                                    // SURFU
+    w.BS(6);                                    // SURFV
+    w.BS(6);                                    // SURFTYPE
+    w.BS(6);                                    // SURFTAB1
+    w.BS(6);                                    // SURFTAB2
+    w.BS(6);                                    // SPLINETYPE
+    w.BS(3);                                    // SHADEDGE
+    w.BS(70);                                   // SHADEDIF
+    w.BS(0);                                    // UNITMODE
+    w.BS(64);                                   // MAXACTVP
+    w.BS(4);                                    // ISOLINES
+    w.BS(0);                                    // CMLJUST
+    w.BS(50);                                   // TEXTQLTY
+    w.BD(h.ltScale);                            // LTSCALE
+    w.BD(h.textSize);                           // TEXTSIZE
+    w.BD(1.0);                                  // TRACEWID
+    w.BD(1.0);                                  // SKETCHINC
+    w.BD(0.0);                                  // FILLETRAD
+    w.BD(0.0);                                  // THICKNESS
+    w.BD(0.0);                                  // ANGBASE
+    w.BD(0.0);                                  // PDSIZE
+    w.BD(0.0);                                  // PLINEWID
+    for (int i = 0; i < 5; ++i) w.BD(0.0);      // USERR1-5
+    for (int i = 0; i < 4; ++i) w.BD(0.0);      // CHAMFERA-D
+    w.BD(0.5);                                  // FACETRES
+    w.BD(1.0);                                  // CMLSCALE
+    w.BD(1.0);                                  // CELTSCALE
+    w.TV("acad");                               // MENUNAME
+    w.BL(created.day);
+    w.BL(created.ms);
+    w.BL(updated.day);
+    w.BL(updated.ms);
+    w.BL(0);                                    // TDINDWG
+    w.BL(0);
+    w.BL(0);                                    // TDUSRTIMER
+    w.BL(0);
+    w.CMC(kColourByLayer);                      // CECOLOR
+    w.H(kOwnHandle, c.handSeed);                // HANDSEED
+
+    std::uint32_t layer = d.FindLayer(h.currentLayer);
+    w.H(kHardPointer, d.layers[layer == kNone ? 0 : layer].handle);            // CLAYER
+    std::uint32_t style = d.FindStyle("Standard");
+    Handle styleHandle = style != kNone ? d.styles[style].handle : (d.styles.empty() ? 0 : d.styles[0].handle);
+    w.H(kHardPointer, styleHandle);             // TEXTSTYLE
+    w.H(kHardPointer, d.linetypes[c.ltByLayer].handle);                        // CELTYPE
+    w.H(kHardPointer, d.dimstyles.empty() ? 0 : d.dimstyles[0].handle);        // DIMSTYLE
+    w.H(kHardPointer, c.FirstObject(ObjectType::MLineStyle));                  // CMLSTYLE
+    w.BD(0.0);                                  // PSVPSCALE
+
+    // Paper space.
+    const Object* paperLayout = d.ObjectByHandle(d.blocks[c.paperSpace].layout);
+    const LayoutData* pl = paperLayout && paperLayout->layout ? paperLayout->layout.get() : nullptr;
+    Origin(w);                                  // PINSBASE
+    w.BD3(pl ? pl->extMin : Vec3{1e20, 1e20, 1e20});
+    w.BD3(pl ? pl->extMax : Vec3{-1e20, -1e20, -1e20});
+    w.RD2(pl ? pl->limMin[0] : 0.0, pl ? pl->limMin[1] : 0.0);
+    w.RD2(pl ? pl->limMax[0] : 420.0, pl ? pl->limMax[1] : 297.0);
+    w.BD(0.0);                                  // PELEVATION
+    Origin(w);                                  // PUCSORG
+    w.BD3({1, 0, 0});
+    w.BD3({0, 1, 0});
+    UcsBlock(w);
+
+    // Model space.
+    Origin(w);                                  // INSBASE
+    w.BD3(h.extMin);
+    w.BD3(h.extMax);
+    w.RD2(h.limMin[0], h.limMin[1]);
+    w.RD2(h.limMax[0], h.limMax[1]);
+    w.BD(0.0);                                  // ELEVATION
+    Origin(w);                                  // UCSORG
+    w.BD3({1, 0, 0});
+    w.BD3({0, 1, 0});
+    UcsBlock(w);
+    w.TV("");                                   // DIMPOST
+    w.TV("");                                   // DIMAPOST
+
+    w.BD(1.0);                                  // DIMSCALE
+    w.BD(2.5);                                  // DIMASZ
+    w.BD(0.625);                                // DIMEXO
+    w.BD(3.75);                                 // DIMDLI
+    w.BD(1.25);                                 // DIMEXE
+    w.BD(0.0);                                  // DIMRND
+    w.BD(0.0);                                  // DIMDLE
+    w.BD(0.0);                                  // DIMTP
+    w.BD(0.0);                                  // DIMTM
+    for (int i = 0; i < 6; ++i) w.B(false);     // DIMTOL, DIMLIM, DIMTIH, DIMTOH, DIMSE1, DIMSE2
+    w.BS(1);                                    // DIMTAD
+    w.BS(8);                                    // DIMZIN
+    w.BS(0);                                    // DIMAZIN
+    w.BD(2.5);                                  // DIMTXT
+    w.BD(2.5);                                  // DIMCEN
+    w.BD(0.0);                                  // DIMTSZ
+    w.BD(0.03937007874015748);                  // DIMALTF
+    w.BD(1.0);                                  // DIMLFAC
+    w.BD(0.0);                                  // DIMTVP
+    w.BD(1.0);                                  // DIMTFAC
+    w.BD(0.625);                                // DIMGAP
+    w.BD(0.0);                                  // DIMALTRND
+    w.B(false);                                 // DIMALT
+    w.BS(3);                                    // DIMALTD
+    w.B(true);                                  // DIMTOFL
+    w.B(false);                                 // DIMSAH
+    w.B(false);                                 // DIMTIX
+    w.B(false);                                 // DIMSOXD
+    w.CMC(0);                                   // DIMCLRD
+    w.CMC(0);                                   // DIMCLRE
+    w.CMC(0);                                   // DIMCLRT
+    w.BS(0);                                    // DIMADEC
+    w.BS(2);                                    // DIMDEC
+    w.BS(2);                                    // DIMTDEC
+    w.BS(2);                                    // DIMALTU
+    w.BS(2);                                    // DIMALTTD
+    w.BS(0);                                    // DIMAUNIT
+    w.BS(0);                                    // DIMFRAC
+    w.BS(2);                                    // DIMLUNIT
+    w.BS(44);                                   // DIMDSEP
+    w.BS(0);                                    // DIMTMOVE
+    w.BS(0);                                    // DIMJUST
+    w.B(false);                                 // DIMSD1
+    w.B(false);                                 // DIMSD2
+    w.BS(0);                                    // DIMTOLJ
+    w.BS(8);                                    // DIMTZIN
+    w.BS(0);                                    // DIMALTZ
+    w.BS(0);                                    // DIMALTTZ
+    w.B(false);                                 // DIMUPT
+    w.BS(3);                                    // DIMATFIT
+    w.H(kHardPointer, styleHandle);             // DIMTXSTY
+    for (int i = 0; i < 4; ++i) w.H(kHardPointer, 0);   // DIMLDRBLK, DIMBLK, DIMBLK1, DIMBLK2
+    w.BS(-2);                                   // DIMLWD
+    w.BS(-2);                                   // DIMLWE
+
+    w.H(kHardOwner, d.controls.block);
+    w.H(kHardOwner, d.controls.layer);
+    w.H(kHardOwner, d.controls.style);
+    w.H(kHardOwner, d.controls.linetype);
+    w.H(kHardOwner, d.controls.view);
+    w.H(kHardOwner, d.controls.ucs);
+    w.H(kHardOwner, d.controls.vport);
+    w.H(kHardOwner, d.controls.appid);
+    w.H(kHardOwner, d.controls.dimstyle);
+    w.H(kHardOwner, d.controls.vx);
+    w.H(kHardPointer, c.RootEntry("ACAD_GROUP"));
+    w.H(kHardPointer, c.RootEntry("ACAD_MLINESTYLE"));
+    w.H(kHardOwner, d.rootDictionary);
+    w.BS(1);                                    // TSTACKALIGN
+    w.BS(70);                                   // TSTACKSIZE
+    w.TV("");                                   // HYPERLINKBASE
+    w.TV("");                                   // STYLESHEET
+    w.H(kHardPointer, c.RootEntry("ACAD_LAYOUT"));
+    w.H(kHardPointer, c.RootEntry("ACAD_PLOTSETTINGS"));
+    w.H(kHardPointer, c.RootEntry("ACAD_PLOTSTYLENAME"));
+
+    std::int32_t flags = 29;                    // CELWEIGHT ByLayer
+    flags |= 0x200;                             // lineweights not displayed
+    flags |= 0x800;                             // extended names
+    if (h.pstyleMode) flags |= 0x2000;          // colour-dependent plot styles
+    w.BL(flags);
+    w.BS(h.insUnits);
+    w.BS(0);                                    // CEPSNTYPE ByLayer
+    w.TV("{5A2B4D3C-1E0F-4A6B-9C8D-7E6F5A4B3C2D}");   // FINGERPRINTGUID
+    w.TV("{FAEB1C32-E019-11D5-929B-00C0DF256EC4}");   // VERSIONGUID
+
+    w.H(kHardPointer, c.paperSpaceHandle);
+    w.H(kHardPointer, c.modelSpaceHandle);
+    w.H(kHardPointer, d.linetypes[c.ltByLayer].handle);
+    w.H(kHardPointer, d.linetypes[c.ltByBlock].handle);
+    w.H(kHardPointer, d.linetypes[c.ltContinuous].handle);
+    for (int i = 0; i < 4; ++i) w.BS(0);        // four shorts of unknown use
+}
+
+} // namespace ostrel::cad::dwg

@@ -1,0 +1,117 @@
+#include "cad/dwg/dwg_nongraphic_encoder.h"
+
+#include <cmath>
+
+#include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_object_common.h"
+
+namespace ostrel::cad::dwg {
+
+namespace {
+
+void Dictionary(ObjectStream& s, const Object& o, bool withDefault) {
+    BitWriter& w = BeginObject(s, withDefault ? kClassDictionaryWithDefault : static_cast<std::int16_t>(kTypeDictionary), o.handle,
+                               o.reactors.size());
+    w.BL(static_cast<std::int32_t>(o.entries.size()));
+    w.BS(o.cloning);
+    w.RC(o.hardOwner ? 1 : 0);
+    for (const auto& e : o.entries) w.TV(e.name);
+    ObjectHandles(s, w, o.owner, &o.reactors);
+    for (const auto& e : o.entries) w.H(o.hardOwner ? kHardOwner : kSoftOwner, e.target);
+    if (withDefault) w.H(kHardPointer, o.defaultEntry);
+    s.End();
+}
+
+void Layout(ObjectStream& s, const Object& o) {
+    static const LayoutData kEmpty;
+    const LayoutData& l = o.layout ? *o.layout : kEmpty;
+    const bool model = l.tabOrder == 0;
+    BitWriter& w = BeginObject(s, kClassLayout, o.handle, o.reactors.size());
+    // Plot settings.
+    w.TV(l.pageSetupName);
+    w.TV(l.printerName);
+    w.BS(l.plotFlags);
+    for (int i = 0; i < 4; ++i) w.BD(0.0);      // margins
+    w.BD(l.paperWidth);
+    w.BD(l.paperHeight);
+    w.TV(l.paperName);
+    w.BD2(0.0, 0.0);                            // plot origin
+    w.BS(1);                                    // paper units: millimetres
+    w.BS(0);                                    // no rotation
+    w.BS(model ? 0 : 5);                        // plot type: display / layout
+    w.BD2(0.0, 0.0);                            // window
+    w.BD2(0.0, 0.0);
+    w.TV("");                                   // plot view name
+    w.BD(1.0);                                  // real world units
+    w.BD(1.0);                                  // drawing units
+    w.TV("");                                   // style sheet
+    w.BS(model ? 0 : 16);                       // scale: fit / 1:1
+    w.BD(1.0);
+    w.BD2(0.0, 0.0);                            // paper image origin
+    // Layout.
+    w.TV(l.name);
+    w.BL(l.tabOrder);
+    w.BS(l.layoutFlags);
+    w.BD3({0, 0, 0});                           // UCS origin
+    w.RD2(l.limMin[0], l.limMin[1]);
+    w.RD2(l.limMax[0], l.limMax[1]);
+    w.BD3(l.insBase);
+    w.BD3({1, 0, 0});
+    w.BD3({0, 1, 0});
+    w.BD(0.0);
+    w.BS(0);
+    w.BD3(l.extMin);
+    w.BD3(l.extMax);
+    ObjectHandles(s, w, o.owner, &o.reactors);
+    w.H(kSoftPointer, l.blockRecord);
+    w.H(kSoftPointer, l.lastViewport);
+    w.H(kHardPointer, 0);                       // base UCS
+    w.H(kHardPointer, 0);                       // named UCS
+    s.End();
+}
+
+void MLineStyle(ObjectStream& s, const Object& o) {
+    BitWriter& w = BeginObject(s, kTypeMlineStyle, o.handle, o.reactors.size());
+    w.TV(o.name);
+    w.TV("");
+    w.BS(0);
+    w.CMC(kColourByLayer);                      // fill colour
+    const double right = std::acos(0.0);
+    w.BD(right);
+    w.BD(right);
+    w.RC(2);
+    for (double offset : {0.5, -0.5}) {
+        w.BD(offset);
+        w.CMC(kColourByLayer);
+        w.BS(32767);                            // linetype ByLayer
+    }
+    ObjectHandles(s, w, o.owner, &o.reactors);
+    s.End();
+}
+
+void Simple(ObjectStream& s, const Object& o, std::int16_t type) {
+    BitWriter& w = BeginObject(s, type, o.handle, o.reactors.size());
+    if (type == kTypeXRecord) {
+        w.BL(0);                                // no data
+        w.BS(o.cloning);
+    }
+    ObjectHandles(s, w, o.owner, &o.reactors);
+    s.End();
+}
+
+} // namespace
+
+void EncodeObjects(ObjectStream& s, const EncodeContext& c) {
+    for (const Object& o : c.d.objects) {
+        switch (o.type) {
+        case ObjectType::Dictionary: Dictionary(s, o, false); break;
+        case ObjectType::DictionaryWithDefault: Dictionary(s, o, true); break;
+        case ObjectType::Placeholder: Simple(s, o, kClassPlaceholder); break;
+        case ObjectType::Layout: Layout(s, o); break;
+        case ObjectType::MLineStyle: MLineStyle(s, o); break;
+        case ObjectType::XRecord: Simple(s, o, kTypeXRecord); break;
+        }
+    }
+}
+
+} // namespace ostrel::cad::dwg

@@ -1,0 +1,43 @@
+#include "cad/dwg/dwg_object_stream.h"
+
+#include "cad/dwg/crc.h"
+
+namespace ostrel::cad::dwg {
+
+ObjectStream::ObjectStream(std::vector<std::uint8_t>& out, std::uint64_t baseOffset)
+    : out_(out), base_(baseOffset) {}
+
+BitWriter& ObjectStream::Begin(std::int16_t type, Handle handle) {
+    body_.Clear();
+    handle_ = handle;
+    handlesMarked_ = false;
+    body_.BS(type);
+    sizeFieldPos_ = body_.BitPosition();
+    body_.RL(0);                    // data size in bits, patched by StartHandles
+    body_.H(kOwnHandle, handle);
+    body_.BS(0);                    // no extended data
+    return body_;
+}
+
+void ObjectStream::StartHandles() {
+    handleStart_ = body_.BitPosition();
+    body_.PatchRL(sizeFieldPos_, static_cast<std::uint32_t>(handleStart_));
+    handlesMarked_ = true;
+}
+
+void ObjectStream::End() {
+    if (!handlesMarked_) StartHandles();
+    body_.PadToByte();
+    const auto& bytes = body_.Bytes();
+    sizeBytes_.clear();
+    AppendModularShort(sizeBytes_, static_cast<std::uint32_t>(bytes.size()));
+    std::uint16_t crc = Crc16(kDwgCrcSeed, sizeBytes_.data(), sizeBytes_.size());
+    crc = Crc16(crc, bytes.data(), bytes.size());
+    locations_.push_back({handle_, base_ + out_.size()});
+    out_.insert(out_.end(), sizeBytes_.begin(), sizeBytes_.end());
+    out_.insert(out_.end(), bytes.begin(), bytes.end());
+    out_.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+    out_.push_back(static_cast<std::uint8_t>(crc >> 8));
+}
+
+} // namespace ostrel::cad::dwg

@@ -1,0 +1,29 @@
+#pragma once
+// Finds and checks the sections of an R2000 file: the file header and its
+// locators, the sentinel-framed header and classes sections, the object map
+// and the template. Every failure is a CadError saying what is wrong.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cad/dwg/dwg_sections.h"
+
+namespace ostrel::cad::dwg {
+
+struct FileLayout {
+    std::vector<SectionLocator> sections;   // as listed, 3 to 6 of them
+    std::uint16_t codePage = 0;
+    const SectionLocator* Find(std::uint8_t number) const;
+};
+
+// Checks the version, the locators and the header CRC.
+FileLayout ReadFileHeader(const std::uint8_t* file, std::size_t size);
+// The data of a sentinel-framed section, after checking sentinels, size and CRC.
+std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t* file, std::size_t size,
+                                                              const SectionLocator& loc,
+                                                              const std::uint8_t (&begin)[16],
+                                                              const std::uint8_t (&end)[16], const char* what);
+std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size);
+std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t size, const SectionLocator& loc);
+
+} // namespace ostrel::cad::dwg

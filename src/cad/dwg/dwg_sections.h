@@ -1,0 +1,41 @@
+#pragma once
+// The sections around the objects: file header with its section locators,
+// aux header, empty preview, the sentinel-framed header and classes
+// sections, object map, free-space record, second file header and template.
+#include <cstdint>
+#include <vector>
+
+#include "cad/drawing.h"
+#include "cad/dwg/dwg_header_vars.h"
+#include "cad/dwg/dwg_object_stream.h"
+
+namespace ostrel::cad::dwg {
+
+struct SectionLocator {
+    std::uint8_t number = 0;
+    std::uint32_t address = 0;
+    std::uint32_t size = 0;
+};
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The 0x61-byte file header: version, preview address, code page, six
+// locators (numbers 0 to 5 in order), CRC and end sentinel.
+Bytes FileHeader(const SectionLocator (&locators)[6], std::uint32_t previewAddress, std::uint16_t codePage);
+Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed);
+Bytes EmptyPreview();
+// begin sentinel, RL size, data, CRC over size and data, end sentinel.
+Bytes FramedSection(const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]);
+Bytes ClassesData();
+// Pages of at most 2032 bytes of (handle, address) pairs in handle order,
+// each with its big-endian size and CRC, ended by an empty page.
+Bytes ObjectMap(std::vector<ObjectLocation> locations);
+Bytes FreeSpace(std::uint32_t objectCount, DwgDate updated, std::uint32_t objectsAddress);
+struct SecondHeaderHandles {
+    Handle values[14] = {};
+};
+Bytes SecondHeader(std::uint32_t address, const SectionLocator (&locators)[6], const SecondHeaderHandles& handles,
+                   std::uint16_t codePage);
+Bytes Template(std::int16_t measurement);
+
+} // namespace ostrel::cad::dwg
