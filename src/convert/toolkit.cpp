@@ -356,6 +356,9 @@ void EntityHeader::AppendEntity(DrawingId drawing, EntityList list, const KindDa
     auto& d = db_.Get(drawing);
     if (list == cad::kNone || list >= d.blocks.size()) Fail("append to a block that is not open");
     cad::Entity e = entity_;
+    // A block end has no data of its own: callers hand it the block-begin
+    // data of its block, or nothing.
+    if (data && e.type == cad::EntityType::EndBlk && data->type == cad::EntityType::Block) data = nullptr;
     if (data) {
         if (data->type != e.type) Fail(std::string("kind data of ") + cad::EntityTypeName(data->type) +
                                        " appended as " + cad::EntityTypeName(e.type));

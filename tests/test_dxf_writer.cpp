@@ -1,0 +1,927 @@
+// The DXF writer: every release read back by independent readers (ezdxf with
+// its audit and our tag checks, GDAL, dime), the tag stream itself, and the
+// atomic replacement of the target file.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <numbers>
+
+#include "cad/atomic_file.h"
+#include "cad/drawing.h"
+#include "cad/dxf/dxf_writer.h"
+#include "convert/toolkit.h"
+#include "support/test_support.h"
+
+namespace ostrel::test {
+namespace {
+
+using cad::Release;
+
+// ------------------------------------------------------------------ tags
+
+struct Tag {
+    int code;
+    std::string value;
+};
+
+// One 0-tag structure (entity, record, object, table head ...) and the
+// section it stands in.
+struct Structure {
+    std::string section;
+    std::vector<Tag> tags;
+    const std::string& type() const { return tags.front().value; }
+    bool Has(int code) const {
+        for (auto& t : tags)
+            if (t.code == code) return true;
+        return false;
+    }
+    std::string Get(int code) const {
+        for (auto& t : tags)
+            if (t.code == code) return t.value;
+        return "<missing>";
+    }
+    std::vector<std::string> All(int code) const {
+        std::vector<std::string> out;
+        for (auto& t : tags)
+            if (t.code == code) out.push_back(t.value);
+        return out;
+    }
+};
+
+std::vector<Tag> ReadTags(const std::string& path) {
+    std::string bytes = ReadFile(path);
+    std::vector<Tag> tags;
+    std::size_t pos = 0;
+    auto line = [&]() {
+        auto end = bytes.find('\n', pos);
+        if (end == std::string::npos) end = bytes.size();
+        std::string s = bytes.substr(pos, end - pos);
+        pos = end + 1;
+        return s;
+    };
+    while (pos < bytes.size()) {
+        std::string code = line();
+        std::string value = line();
+        tags.push_back({std::stoi(code), value});
+    }
+    return tags;
+}
+
+std::vector<Structure> Structures(const std::vector<Tag>& tags) {
+    std::vector<Structure> out;
+    std::string section;
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        if (tags[i].code == 0) {
+            if (tags[i].value == "SECTION" && i + 1 < tags.size()) section = tags[i + 1].value;
+            out.push_back({section, {tags[i]}});
+            if (tags[i].value == "ENDSEC") section.clear();
+        } else if (!out.empty()) {
+            out.back().tags.push_back(tags[i]);
+        }
+    }
+    return out;
+}
+
+std::vector<const Structure*> OfType(const std::vector<Structure>& all, const std::string& type,
+                                     const std::string& section = "") {
+    std::vector<const Structure*> out;
+    for (auto& s : all)
+        if (s.type() == type && (section.empty() || s.section == section)) out.push_back(&s);
+    return out;
+}
+
+std::string HeaderValue(const std::vector<Tag>& tags, const std::string& var) {
+    for (std::size_t i = 0; i + 1 < tags.size(); ++i)
+        if (tags[i].code == 9 && tags[i].value == var) return tags[i + 1].value;
+    return "<missing>";
+}
+
+// ------------------------------------------------------------------ drawing
+
+// A drawing built through the toolkit facade as the handlers build theirs,
+// with every entity kind the conversion and the sheet build make.
+struct FacadeDrawing {
+    CadDatabase db;
+    CadLibrary lib{db};
+    BlockWriter blocks{db};
+    EntityHeader header{db};
+    DrawingId id = 0;
+    std::string kerb, trees, zeroColour, odd, latin, dashed;
+
+    FacadeDrawing() {
+        lib.InitLibrary();
+        id = db.CreateNewDrawing(7);
+    }
+    cad::Drawing& d() { return db.Get(id); }
+
+    std::string Linetype(const std::string& name, std::vector<double> dashes) {
+        LinetypeRecord lt(db);
+        lt.ResetLinetype();
+        std::string h = lib.NewHandle(id);
+        lt.SetLinetypeHandle(h);
+        lt.SetLinetypeName(name);
+        lt.SetLinetypeText(name + " __ __");
+        lt.SetDashCount(static_cast<std::int16_t>(dashes.size()));
+        for (std::size_t i = 0; i < dashes.size(); ++i) lt.SetDashLength(static_cast<std::int16_t>(i), dashes[i]);
+        lt.AddLinetype(id);
+        return h;
+    }
+
+    std::string Layer(const std::string& name, std::int16_t colour, const std::string& linetype = "") {
+        LayerRecord l(db);
+        l.InitLayer(id);
+        l.SetLayerName(name);
+        std::string h = lib.NewHandle(id);
+        l.SetLayerHandle(h);
+        l.SetLayerColour(colour);
+        if (!linetype.empty()) l.SetLayerLinetype(linetype);
+        l.AddLayer(id);
+        EXPECT_EQ(l.AddLayerStatus(), 0) << name;
+        return h;
+    }
+
+    EntityList Open(const std::string& blockName) {
+        auto h = lib.FindBlockByName(id, blockName);
+        EXPECT_EQ(lib.LastStatus(), 0) << blockName;
+        blocks.OpenBlockForAppend(id, h);
+        EXPECT_EQ(blocks.BlockStatus(), 0);
+        return blocks.GetEntityList();
+    }
+
+    void Begin(std::int16_t kind, const std::string& layer = "", std::int16_t colour = 256,
+               const std::string& linetype = "") {
+        header.SetEntityKind(kind);
+        header.InitEntityDefaults(id);
+        header.SetEntityHandle(lib.NewHandle(id));
+        if (!layer.empty()) header.SetEntityLayer(layer);
+        header.SetEntityColour(colour);
+        if (!linetype.empty()) header.SetEntityLinetype(linetype);
+    }
+
+    void Vertex(EntityList list, const std::string& layer, cad::Vec3 p, std::int16_t flags, double width = -1) {
+        Begin(kKindVertex, layer);
+        VertexData v;
+        v.InitVertex(id);
+        v.SetVertexCoord(0, p.x);
+        v.SetVertexCoord(1, p.y);
+        v.SetVertexCoord(2, p.z);
+        v.SetVertexFlags(flags);
+        if (width >= 0) {
+            v.SetVertexStartWidth(width);
+            v.SetVertexEndWidth(width);
+            v.SetVertexStartWidthFlag(1);
+            v.SetVertexEndWidthFlag(1);
+        }
+        header.AppendEntity(id, list, v.GetVertexData());
+    }
+
+    void SeqEnd(EntityList list) {
+        Begin(kKindSeqEnd);
+        header.AppendEntity(id, list, nullptr);
+    }
+
+    // The symbol block: BLOCK, a circle, a closed polyline, ENDBLK.
+    void SymbolBlock() {
+        blocks.ResetBlockRecord();
+        blocks.SetBlockName("TREE");
+        blocks.SetBlockHandle(lib.NewHandle(id));
+        blocks.AddBlockRecord(id);
+        ASSERT_EQ(blocks.BlockStatus(), 0);
+        blocks.OpenBlockForAppend(id, blocks.GetBlockEntityList());
+        auto list = blocks.GetEntityList();
+        Begin(kKindBlockBegin);
+        BlockBeginData bb;
+        bb.InitBlockBegin(id);
+        bb.SetBlockBeginName("TREE");
+        header.AppendEntity(id, list, bb.GetBlockBeginData());
+        Begin(kKindCircle);
+        CircleData c;
+        c.InitCircle(id);
+        c.SetCircleRadius(1);
+        header.AppendEntity(id, list, c.GetCircleData());
+        Begin(kKindPolyline);
+        PolylineData p;
+        p.InitPolyline(id);
+        p.SetPolylineFlags(1);
+        header.AppendEntity(id, list, p.GetPolylineData());
+        for (auto v : {cad::Vec3{-1, 0, 0}, cad::Vec3{1, 0, 0}, cad::Vec3{0, 1, 0}}) Vertex(list, "", v, 0);
+        SeqEnd(list);
+        header.SetEntityKind(kKindBlockEnd);
+        header.SetEntityHandle(lib.NewHandle(id));
+        header.AppendEntity(id, list, bb.GetBlockBeginData());
+    }
+
+    void BuildEveryKind() {
+        dashed = Linetype("DASHED", {0.5, -0.25});
+        kerb = Layer("KERB", 3, dashed);
+        trees = Layer("TREES", -5);             // off, colour 5
+        zeroColour = Layer("ZERO", 0);          // no such layer colour: 7
+        odd = Layer("BAD/NAME:1", 2);
+        latin = Layer("Stra\xdf" "e", 4);
+        SymbolBlock();
+        auto ms = Open("*Model_Space");
+
+        Begin(kKindPoint, kerb);
+        PointData pt;
+        pt.InitPoint(id);
+        pt.SetPointCoord(0, 0.1);
+        pt.SetPointCoord(1, 1e-7);
+        pt.SetPointCoord(2, 123456.789);
+        header.AppendEntity(id, ms, pt.GetPointData());
+
+        Begin(kKindCircle, trees, 1);
+        CircleData c;
+        c.InitCircle(id);
+        c.SetCircleCoord(0, 10);
+        c.SetCircleRadius(2.5);
+        header.AppendEntity(id, ms, c.GetCircleData());
+
+        Begin(kKindText, latin);
+        TextData t;
+        t.InitText(id);
+        t.SetTextCoord(0, 5);
+        t.SetTextCoord(1, 6);
+        t.SetTextHeight(1.5);
+        t.SetTextRotation(std::numbers::pi / 2);
+        t.SetTextString("Caf\xe9 ^top\nline");
+        header.AppendEntity(id, ms, t.GetTextData());
+
+        Begin(kKindInsert, odd, 256, dashed);
+        InsertData in;
+        in.InitInsert(id);
+        in.SetInsertBlock(lib.FindBlockByName(id, "TREE"));
+        in.SetInsertCoord(0, 20);
+        in.SetInsertCoord(1, 20);
+        in.SetInsertXScale(2);
+        in.SetInsertYScale(2);
+        in.SetInsertRotation(std::numbers::pi / 6);
+        header.AppendEntity(id, ms, in.GetInsertData());
+
+        // A 2D polyline with a linetype-generation flag and one vertex with widths.
+        Begin(kKindPolyline, kerb, 256, dashed);
+        PolylineData p2;
+        p2.InitPolyline(id);
+        p2.SetPolylineFlags(128);
+        p2.SetPolylineStartWidth(0.5);
+        p2.SetPolylineEndWidth(0.5);
+        header.AppendEntity(id, ms, p2.GetPolylineData());
+        Vertex(ms, kerb, {0, 0, 0}, 0);
+        Vertex(ms, kerb, {10, 0, 0}, 0, 0.75);
+        Vertex(ms, kerb, {10, 10, 0}, 0);
+        SeqEnd(ms);
+
+        // A 3D polyline.
+        Begin(kKindPolyline, zeroColour);
+        PolylineData p3;
+        p3.InitPolyline(id);
+        p3.SetPolylineFlags(8);
+        header.AppendEntity(id, ms, p3.GetPolylineData());
+        Vertex(ms, zeroColour, {0, 0, 1}, 32);
+        Vertex(ms, zeroColour, {5, 5, 2}, 32);
+        Vertex(ms, zeroColour, {9, 1, 3}, 32);
+        SeqEnd(ms);
+
+        Begin(kKindFace, kerb);
+        FaceData f;
+        f.InitFace(id);
+        f.SetFaceCorner2(0, 1);
+        f.SetFaceCorner3(0, 1);
+        f.SetFaceCorner3(1, 1);
+        f.SetFaceCorner4(0, 0);
+        f.SetFaceCorner4(1, 1);
+        header.AppendEntity(id, ms, f.GetFaceData());
+
+        AddDatabaseOnlyKinds();
+    }
+
+    // Kinds the facade has no kind data for: they come from the sheet build
+    // and the DXF reader, straight into the database.
+    void AddDatabaseOnlyKinds() {
+        auto& dr = d();
+        auto ms = dr.ModelSpace();
+        cad::Entity line;
+        line.type = cad::EntityType::Line;
+        line.handle = dr.NewHandle();
+        line.geom.line = {{0, 0, 0}, {3, 4, 0}};
+        dr.AppendEntity(ms, line);
+
+        cad::Entity arc;
+        arc.type = cad::EntityType::Arc;
+        arc.handle = dr.NewHandle();
+        arc.geom.arc = {{1, 1, 0}, 2, 0, std::numbers::pi / 2};
+        dr.AppendEntity(ms, arc);
+
+        cad::HatchData fill;
+        fill.boundary = {{30, 30, 0}, {40, 30, 0}, {40, 40, 0}, {30, 40, 0}};
+        dr.hatches.push_back(fill);
+        cad::Entity hatch;
+        hatch.type = cad::EntityType::Hatch;
+        hatch.handle = dr.NewHandle();
+        hatch.colour = 8;
+        hatch.geom.extra.index = 0;
+        dr.AppendEntity(ms, hatch);
+
+        // The sheet: the layout's own viewport and one onto the drawing.
+        auto ps = dr.PaperSpace();
+        for (std::int16_t vid : {1, 2}) {
+            cad::ViewportData v;
+            v.id = vid;
+            v.center = vid == 1 ? cad::Vec3{210, 148.5, 0} : cad::Vec3{100, 100, 0};
+            v.width = vid == 1 ? 420 : 150;
+            v.height = vid == 1 ? 297 : 100;
+            v.viewCenter = {20, 20, 0};
+            v.viewHeight = 100;
+            dr.viewports.push_back(v);
+            cad::Entity e;
+            e.type = cad::EntityType::Viewport;
+            e.handle = dr.NewHandle();
+            e.geom.extra.index = static_cast<std::uint32_t>(dr.viewports.size() - 1);
+            dr.AppendEntity(ps, e);
+        }
+    }
+
+    // A second paper layout, as the sheet build adds one.
+    void SecondLayout() {
+        auto& dr = d();
+        cad::BlockRecord b;
+        b.name = "*Paper_Space0";
+        b.handle = dr.NewHandle();
+        auto bi = dr.AddBlock(b);
+        cad::Entity pt;
+        pt.type = cad::EntityType::Point;
+        pt.handle = dr.NewHandle();
+        pt.geom.point.pos = {1, 2, 0};
+        dr.AppendEntity(bi, pt);
+    }
+};
+
+struct CheckerResult {
+    int exitCode = -1;
+    std::string json, errors;
+};
+
+CheckerResult RunChecker(const std::string& script, const std::string& args) {
+    auto r = RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/" + script) + " " + args);
+    return {r.exitCode, r.out, r.err};
+}
+
+// The number after "key": in the checker's JSON (0 when absent).
+int JsonCount(const std::string& json, const std::string& object, const std::string& key) {
+    auto o = json.find("\"" + object + "\": {");
+    if (o == std::string::npos) return 0;
+    auto end = json.find('}', o);
+    auto k = json.find("\"" + key + "\": ", o);
+    if (k == std::string::npos || k > end) return 0;
+    return std::atoi(json.c_str() + k + key.size() + 4);
+}
+
+const Release kAllReleases[] = {Release::R12,   Release::R13,   Release::R14,   Release::R2000, Release::R2004,
+                                Release::R2007, Release::R2010, Release::R2013, Release::R2018};
+
+bool PreR2000(Release r) { return r == Release::R12 || r == Release::R13 || r == Release::R14; }
+
+// ======================================================= every release
+
+class EveryRelease : public ::testing::TestWithParam<Release> {
+protected:
+    TempDir dir;
+    FacadeDrawing f;
+    std::string path;
+
+    void SetUp() override {
+        f.BuildEveryKind();
+        f.SecondLayout();
+        path = dir.file(std::string("every-") + cad::ReleaseName(GetParam()) + ".dxf");
+        cad::SaveDxf(f.d(), GetParam(), path);
+    }
+};
+
+TEST_P(EveryRelease, EzdxfAuditAndTagChecksPass) {
+    auto r = RunChecker("check_dxf.py", "--allow-r12-seqend " + path);
+    ASSERT_EQ(r.exitCode, 0) << r.errors << r.json;
+    EXPECT_NE(r.json.find(std::string("\"version\": \"") + cad::AcadVersionString(GetParam()) + "\""),
+              std::string::npos);
+    // Model space as ezdxf sees it (polylines count once).
+    const bool old = PreR2000(GetParam());
+    EXPECT_EQ(JsonCount(r.json, "Model", "POINT"), 1);
+    EXPECT_EQ(JsonCount(r.json, "Model", "CIRCLE"), 1);
+    EXPECT_EQ(JsonCount(r.json, "Model", "TEXT"), 1);
+    EXPECT_EQ(JsonCount(r.json, "Model", "INSERT"), 1);
+    EXPECT_EQ(JsonCount(r.json, "Model", "3DFACE"), 1);
+    EXPECT_EQ(JsonCount(r.json, "Model", "LINE"), 1);
+    EXPECT_EQ(JsonCount(r.json, "Model", "ARC"), 1);
+    EXPECT_EQ(JsonCount(r.json, "Model", "HATCH"), old ? 0 : 1);
+    EXPECT_EQ(JsonCount(r.json, "Model", "POLYLINE"), old ? 3 : 2);   // the fill's outline before R2000
+    // The tag stream of ENTITIES.
+    EXPECT_EQ(JsonCount(r.json, "entities_section", "VERTEX"), old ? 10 : 6);
+    EXPECT_EQ(JsonCount(r.json, "entities_section", "SEQEND"), old ? 3 : 2);
+    EXPECT_EQ(JsonCount(r.json, "entities_section", "VIEWPORT"), 2);
+    for (auto layer : {"\"KERB\"", "\"TREES\"", "\"ZERO\""}) EXPECT_NE(r.json.find(layer), std::string::npos) << layer;
+    EXPECT_NE(r.json.find(old ? "\"TREE\"" : "\"TREE\""), std::string::npos);
+    // The second layout exists from R2000 on, with its point.
+    if (!old) {
+        EXPECT_EQ(JsonCount(r.json, "Layout2", "POINT"), 1) << r.json;
+        EXPECT_EQ(JsonCount(r.json, "Layout1", "VIEWPORT"), 2);
+    }
+}
+
+TEST_P(EveryRelease, GdalAndDimeReadEveryFeature) {
+    // Model space: point, circle, text, insert, 2 polylines, face, line, arc and
+    // the fill (a HATCH polygon, or its outline polyline before R2000); GDAL
+    // skips the viewports.
+    const bool old = PreR2000(GetParam());
+    std::string expect = " --features 10 --geometry POINT=2 --geometry POLYGON=" + std::string(old ? "1" : "2");
+    auto r = RunChecker("check_readers.py", path + expect);
+    EXPECT_EQ(r.exitCode, 0) << r.errors << r.json;
+}
+
+TEST_P(EveryRelease, SavingAgainGivesTheSameBytes) {
+    // Repairs happen once: the second save finds nothing to change.
+    auto again = dir.file("again.dxf");
+    cad::SaveDxf(f.d(), GetParam(), again);
+    auto first = ReadFile(path), second = ReadFile(again);
+    if (PreR2000(GetParam())) {
+        // Writer-made handles (the fill's outline) move up with each save.
+        EXPECT_EQ(first.size(), second.size());
+    } else {
+        EXPECT_EQ(first, second);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dxf, EveryRelease, ::testing::ValuesIn(kAllReleases),
+                         [](const auto& info) { return std::string(cad::ReleaseName(info.param)); });
+
+// ======================================================= tag stream
+
+class TagStream : public ::testing::Test {
+protected:
+    TempDir dir;
+    FacadeDrawing f;
+    std::vector<Tag> tags;
+    std::vector<Structure> all;
+
+    void Write(Release r) {
+        auto path = dir.file("tags.dxf");
+        cad::SaveDxf(f.d(), r, path);
+        tags = ReadTags(path);
+        all = Structures(tags);
+    }
+    void SetUp() override { f.BuildEveryKind(); }
+
+    const Structure* Entity(const std::string& type, std::size_t n = 0) {
+        auto list = OfType(all, type, "ENTITIES");
+        return n < list.size() ? list[n] : nullptr;
+    }
+    const Structure* Record(const std::string& type, const std::string& name) {
+        for (auto* s : OfType(all, type, "TABLES"))
+            if (s->Get(2) == name) return s;
+        return nullptr;
+    }
+};
+
+TEST_F(TagStream, HeaderComesFirstAndHandseedIsAboveEveryHandle) {
+    for (Release r : kAllReleases) {
+        Write(r);
+        ASSERT_GE(tags.size(), 4u);
+        EXPECT_EQ(tags[1].value, "HEADER");
+        EXPECT_EQ(tags[2].value, "$ACADVER");
+        EXPECT_EQ(tags[3].value, cad::AcadVersionString(r));
+        EXPECT_EQ(tags.back().value, "EOF");
+        auto seed = std::stoull(HeaderValue(tags, "$HANDSEED"), nullptr, 16);
+        std::uint64_t highest = 0;
+        for (auto& s : all)
+            for (auto& t : s.tags)
+                if (s.section != "HEADER")
+                    if (t.code == 5 || t.code == 105) highest = std::max<std::uint64_t>(highest, std::stoull(t.value, nullptr, 16));
+        EXPECT_GT(seed, highest) << cad::ReleaseName(r);
+        EXPECT_EQ(HeaderValue(tags, "$DWGCODEPAGE"), "ANSI_1252");
+    }
+}
+
+TEST_F(TagStream, TablesComeInOrderWithTheirCounts) {
+    for (Release r : {Release::R12, Release::R2000, Release::R2018}) {
+        Write(r);
+        std::vector<std::string> order;
+        for (auto* t : OfType(all, "TABLE")) order.push_back(t->Get(2));
+        std::vector<std::string> expected = {"VPORT", "LTYPE", "LAYER", "STYLE", "VIEW", "UCS", "APPID", "DIMSTYLE"};
+        if (r != Release::R12) expected.push_back("BLOCK_RECORD");
+        EXPECT_EQ(order, expected) << cad::ReleaseName(r);
+        // Each table's count is the number of its records.
+        for (auto* t : OfType(all, "TABLE")) {
+            auto records = OfType(all, t->Get(2), "TABLES").size();
+            EXPECT_EQ(std::stoul(t->Get(70)), records) << t->Get(2);
+            if (r != Release::R12) {
+                EXPECT_EQ(t->Get(330), "0");
+                EXPECT_EQ(t->Get(100), "AcDbSymbolTable");
+            }
+        }
+    }
+}
+
+TEST_F(TagStream, R2000RecordsCarryOwnersAndSubclasses) {
+    Write(Release::R2000);
+    auto* ltypeTable = OfType(all, "TABLE")[1];
+    ASSERT_EQ(ltypeTable->Get(2), "LTYPE");
+    for (auto* rec : OfType(all, "LTYPE", "TABLES")) {
+        EXPECT_EQ(rec->Get(330), ltypeTable->Get(5));
+        EXPECT_EQ(rec->All(100), (std::vector<std::string>{"AcDbSymbolTableRecord", "AcDbLinetypeTableRecord"}));
+    }
+    auto* dashed = Record("LTYPE", "DASHED");
+    ASSERT_NE(dashed, nullptr);
+    EXPECT_EQ(dashed->All(49), (std::vector<std::string>{"0.5", "-0.25"}));
+    EXPECT_EQ(dashed->Get(40), "0.75");
+    // CLASSES: the three classes with all their groups, no instance count before R2004.
+    auto classes = OfType(all, "CLASS");
+    ASSERT_EQ(classes.size(), 3u);
+    EXPECT_EQ(classes[0]->Get(1), "ACDBDICTIONARYWDFLT");
+    EXPECT_EQ(classes[2]->Get(1), "LAYOUT");
+    for (auto* c : classes) {
+        for (int code : {1, 2, 3, 90, 280, 281}) EXPECT_TRUE(c->Has(code)) << code;
+        EXPECT_FALSE(c->Has(91));
+    }
+    // OBJECTS: the named object dictionary first, owned by nobody.
+    auto objects = std::find_if(all.begin(), all.end(), [](const Structure& s) { return s.section == "OBJECTS" && s.type() != "SECTION"; });
+    ASSERT_NE(objects, all.end());
+    EXPECT_EQ(objects->type(), "DICTIONARY");
+    EXPECT_EQ(objects->Get(330), "0");
+    auto layouts = OfType(all, "LAYOUT", "OBJECTS");
+    ASSERT_EQ(layouts.size(), 2u);
+    EXPECT_EQ(layouts[0]->All(100), (std::vector<std::string>{"AcDbPlotSettings", "AcDbLayout"}));
+    EXPECT_EQ(OfType(all, "ACDBPLACEHOLDER", "OBJECTS").size(), 1u);
+    EXPECT_EQ(OfType(all, "MLINESTYLE", "OBJECTS").size(), 1u);
+}
+
+TEST_F(TagStream, R2004ClassesCountTheirInstances) {
+    f.SecondLayout();
+    Write(Release::R2004);
+    auto classes = OfType(all, "CLASS");
+    ASSERT_EQ(classes.size(), 3u);
+    EXPECT_EQ(classes[0]->Get(91), "1");   // ACAD_PLOTSTYLENAME
+    EXPECT_EQ(classes[1]->Get(91), "1");   // "Normal"
+    EXPECT_EQ(classes[2]->Get(91), "3");   // Model, Layout1, the second layout
+}
+
+TEST_F(TagStream, R12HasNoneOfTheLaterStructures) {
+    Write(Release::R12);
+    for (auto& s : all) {
+        EXPECT_NE(s.section, "CLASSES");
+        EXPECT_NE(s.section, "OBJECTS");
+        EXPECT_NE(s.type(), "BLOCK_RECORD");
+        EXPECT_NE(s.type(), "HATCH");
+        EXPECT_FALSE(s.Has(100)) << s.type();
+        EXPECT_FALSE(s.Has(330)) << s.type();
+    }
+    EXPECT_EQ(HeaderValue(tags, "$HANDLING"), "1");
+    // Linetypes by name, without the BYLAYER and BYBLOCK records.
+    EXPECT_EQ(Record("LTYPE", "BYLAYER"), nullptr);
+    ASSERT_NE(Record("LTYPE", "CONTINUOUS"), nullptr);
+    EXPECT_EQ(Record("LAYER", "KERB")->Get(6), "DASHED");
+    // Names in the R12 alphabet.
+    EXPECT_NE(Record("LAYER", "BAD_NAME_1"), nullptr);
+    EXPECT_NE(Record("LAYER", "STRA_E"), nullptr);
+    // The spaces' blocks by their R12 names.
+    std::vector<std::string> blockNames;
+    for (auto* b : OfType(all, "BLOCK", "BLOCKS")) blockNames.push_back(b->Get(2));
+    EXPECT_EQ(blockNames, (std::vector<std::string>{"$MODEL_SPACE", "$PAPER_SPACE", "TREE"}));
+    // Viewports carry their view in the "ACAD" extended data.
+    auto* vp = Entity("VIEWPORT", 1);
+    ASSERT_NE(vp, nullptr);
+    EXPECT_EQ(vp->Get(1001), "ACAD");
+    EXPECT_EQ(vp->Get(1000), "MVIEW");
+    EXPECT_FALSE(vp->Has(12));
+    // The fill's boundary as a closed polyline with writer-made handles.
+    auto polylines = OfType(all, "POLYLINE", "ENTITIES");
+    ASSERT_EQ(polylines.size(), 3u);
+    EXPECT_EQ(polylines[2]->Get(70), "1");
+    EXPECT_EQ(polylines[2]->Get(62), "8");
+}
+
+TEST_F(TagStream, LayerColoursAndLinetypesFollowTheFormatRules) {
+    Write(Release::R2000);
+    EXPECT_EQ(Record("LAYER", "KERB")->Get(62), "3");
+    EXPECT_EQ(Record("LAYER", "KERB")->Get(6), "DASHED");
+    EXPECT_EQ(Record("LAYER", "TREES")->Get(62), "-5");     // off
+    EXPECT_EQ(Record("LAYER", "ZERO")->Get(62), "7");       // 0 is no layer colour
+    EXPECT_EQ(Record("LAYER", "ZERO")->Get(6), "Continuous");
+    EXPECT_NE(Record("LAYER", "BAD_NAME_1"), nullptr);      // "/" and ":" are not allowed
+    EXPECT_NE(Record("LAYER", "Stra\xdf" "e"), nullptr);    // Windows-1252 up to R2004
+    EXPECT_EQ(Record("LAYER", "0")->Get(390), OfType(all, "ACDBPLACEHOLDER", "OBJECTS")[0]->Get(5));
+    EXPECT_FALSE(Record("LAYER", "KERB")->Has(390));         // made without a plot style
+
+    // Entities: colour 256 and linetype ByLayer are left out.
+    auto* point = Entity("POINT");
+    EXPECT_FALSE(point->Has(62));
+    EXPECT_FALSE(point->Has(6));
+    EXPECT_EQ(point->Get(8), "KERB");
+    EXPECT_EQ(Entity("CIRCLE")->Get(62), "1");
+    EXPECT_EQ(Entity("INSERT")->Get(6), "DASHED");
+    EXPECT_EQ(Entity("INSERT")->Get(2), "TREE");
+    EXPECT_NEAR(std::stod(Entity("INSERT")->Get(50)), 30, 1e-12);   // degrees in the file
+}
+
+TEST_F(TagStream, NumbersAreTheShortestExactText) {
+    Write(Release::R2000);
+    auto* point = Entity("POINT");
+    EXPECT_EQ(point->Get(10), "0.1");
+    EXPECT_EQ(point->Get(20), "1e-07");
+    EXPECT_EQ(point->Get(30), "123456.789");
+    EXPECT_EQ(std::strtod(point->Get(30).c_str(), nullptr), 123456.789);
+    EXPECT_EQ(Entity("TEXT")->Get(50), "90");
+
+    // No spelling for NaN: written as 0 so the file still loads.
+    auto& d = f.d();
+    for (auto& e : d.entities)
+        if (e.type == cad::EntityType::Point) e.geom.point.pos.x = std::numeric_limits<double>::quiet_NaN();
+    Write(Release::R2000);
+    EXPECT_EQ(Entity("POINT")->Get(10), "0");
+}
+
+TEST_F(TagStream, TextIsWindows1252UpToR2004AndUtf8After) {
+    Write(Release::R2004);
+    EXPECT_EQ(Entity("TEXT")->Get(1), "Caf\xe9 ^ top^Jline");   // caret notation for "^" and the line break
+    EXPECT_EQ(Entity("TEXT")->Get(8), "Stra\xdf" "e");
+    Write(Release::R2007);
+    EXPECT_EQ(Entity("TEXT")->Get(1), "Caf\xc3\xa9 ^ top^Jline");
+    EXPECT_EQ(Entity("TEXT")->Get(8), "Stra\xc3\x9f" "e");
+    EXPECT_EQ(HeaderValue(tags, "$DWGCODEPAGE"), "ANSI_1252");
+}
+
+TEST_F(TagStream, PolylineSequencesBelongToTheirPolyline) {
+    Write(Release::R2000);
+    auto polylines = OfType(all, "POLYLINE", "ENTITIES");
+    ASSERT_EQ(polylines.size(), 2u);
+    auto* flat = polylines[0];
+    auto* spatial = polylines[1];
+    EXPECT_EQ(flat->Get(70), "128");
+    EXPECT_EQ(flat->All(100)[1], "AcDb2dPolyline");
+    EXPECT_EQ(flat->Get(40), "0.5");
+    EXPECT_EQ(spatial->Get(70), "8");
+    EXPECT_EQ(spatial->All(100)[1], "AcDb3dPolyline");
+    auto vertices = OfType(all, "VERTEX", "ENTITIES");
+    ASSERT_EQ(vertices.size(), 6u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(vertices[i]->Get(330), flat->Get(5));
+        EXPECT_EQ(vertices[i]->All(100)[2], "AcDb2dVertex");
+        EXPECT_EQ(vertices[3 + i]->Get(330), spatial->Get(5));
+        EXPECT_EQ(vertices[3 + i]->All(100)[2], "AcDb3dPolylineVertex");
+        EXPECT_EQ(vertices[3 + i]->Get(70), "32");
+        EXPECT_EQ(vertices[i]->Get(8), "KERB");
+    }
+    // Widths only where they were set.
+    EXPECT_FALSE(vertices[0]->Has(40));
+    EXPECT_EQ(vertices[1]->Get(40), "0.75");
+    EXPECT_EQ(vertices[1]->Get(41), "0.75");
+    auto seqends = OfType(all, "SEQEND", "ENTITIES");
+    ASSERT_EQ(seqends.size(), 2u);
+    EXPECT_EQ(seqends[0]->Get(330), flat->Get(5));
+    EXPECT_EQ(seqends[1]->Get(330), spatial->Get(5));
+    EXPECT_EQ(seqends[0]->Get(8), "KERB");   // a sequence end takes its polyline's layer
+}
+
+TEST_F(TagStream, PaperSpaceViewportsAndFillR2000Form) {
+    Write(Release::R2000);
+    auto viewports = OfType(all, "VIEWPORT", "ENTITIES");
+    ASSERT_EQ(viewports.size(), 2u);
+    auto paper = f.d().blocks[f.d().PaperSpace()].handle;
+    for (auto* v : viewports) {
+        EXPECT_EQ(v->Get(67), "1");
+        EXPECT_EQ(v->Get(330), cad::HandleText(paper));
+        for (int code : {10, 40, 41, 68, 69, 12, 16, 17, 45, 90, 110, 111, 112}) EXPECT_TRUE(v->Has(code)) << code;
+    }
+    EXPECT_EQ(viewports[0]->Get(69), "1");
+    // The paper layout names its own viewport.
+    bool found = false;
+    for (auto* lo : OfType(all, "LAYOUT", "OBJECTS"))
+        if (lo->All(1).back() == "Layout1") {
+            found = true;
+            EXPECT_EQ(lo->Get(331), viewports[0]->Get(5));
+        }
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(Entity("POINT")->Has(67));
+
+    auto* hatch = Entity("HATCH");
+    ASSERT_NE(hatch, nullptr);
+    EXPECT_EQ(hatch->Get(2), "SOLID");
+    EXPECT_EQ(hatch->Get(70), "1");
+    EXPECT_EQ(hatch->Get(91), "1");
+    EXPECT_EQ(hatch->Get(93), "4");
+    EXPECT_EQ(hatch->All(10).size(), 5u);   // elevation point and four vertices
+}
+
+TEST_F(TagStream, R13AndR14KeepToTheirOwnStructures) {
+    for (Release r : {Release::R13, Release::R14}) {
+        Write(r);
+        EXPECT_TRUE(OfType(all, "CLASS").empty());
+        EXPECT_TRUE(OfType(all, "LAYOUT").empty());
+        EXPECT_TRUE(OfType(all, "ACDBPLACEHOLDER").empty());
+        for (auto* l : OfType(all, "LAYER", "TABLES")) EXPECT_FALSE(l->Has(390));
+        EXPECT_NE(Record("BLOCK_RECORD", "*MODEL_SPACE"), nullptr);
+        EXPECT_FALSE(Record("BLOCK_RECORD", "*MODEL_SPACE")->Has(340));
+        EXPECT_EQ(HeaderValue(tags, "$PSTYLEMODE"), "<missing>");
+        EXPECT_EQ(Entity("VIEWPORT", 1)->Get(1000), "MVIEW");
+    }
+}
+
+TEST_F(TagStream, BlockContentsStayInBlocks) {
+    f.SecondLayout();
+    Write(Release::R2000);
+    // BLOCK ... ENDBLK of the symbol, with its circle and polyline between.
+    std::vector<std::string> inTree;
+    bool inside = false;
+    for (auto& s : all) {
+        if (s.section != "BLOCKS") continue;
+        if (s.type() == "BLOCK") inside = s.Get(2) == "TREE";
+        if (inside) inTree.push_back(s.type());
+        if (s.type() == "ENDBLK") inside = false;
+    }
+    EXPECT_EQ(inTree, (std::vector<std::string>{"BLOCK", "CIRCLE", "POLYLINE", "VERTEX", "VERTEX", "VERTEX", "SEQEND",
+                                                "ENDBLK"}));
+    // The second layout's point is in BLOCKS, flagged as paper space; not in ENTITIES.
+    auto points = OfType(all, "POINT", "BLOCKS");
+    ASSERT_EQ(points.size(), 1u);
+    EXPECT_EQ(points[0]->Get(67), "1");
+    EXPECT_EQ(OfType(all, "POINT", "ENTITIES").size(), 1u);
+}
+
+// ======================================================= atomic save
+
+class AtomicSave : public ::testing::Test {
+protected:
+    TempDir dir;
+
+    std::vector<std::string> Files() {
+        std::vector<std::string> out;
+        for (auto& e : std::filesystem::directory_iterator(dir.path())) out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+};
+
+TEST_F(AtomicSave, AnUncommittedFileLeavesTheTargetAndNoTemporary) {
+    auto target = dir.file("site.dxf");
+    WriteFile(target, "earlier contents");
+    {
+        cad::AtomicFile file(target);
+        EXPECT_TRUE(std::filesystem::exists(file.temporaryPath()));
+        EXPECT_EQ(std::filesystem::path(file.temporaryPath()).parent_path(), dir.path());
+        file.Write("new", 3);
+    }
+    EXPECT_EQ(ReadFile(target), "earlier contents");
+    EXPECT_EQ(Files(), std::vector<std::string>{"site.dxf"});
+
+    {
+        cad::AtomicFile file(target);
+        file.Write("new", 3);
+        file.Commit();
+    }
+    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_EQ(Files(), std::vector<std::string>{"site.dxf"});
+}
+
+// The system refuses the bytes half-way (a file size limit, as a full disk
+// would): the save fails with a CadError, the earlier file is untouched and
+// no temporary is left. Run in a child process, which the limit applies to.
+TEST_F(AtomicSave, AFailingWriteLeavesTheEarlierFileByteIdentical) {
+    auto target = dir.file("site.dxf");
+    FacadeDrawing small;
+    small.BuildEveryKind();
+    cad::SaveDxf(small.d(), Release::R2000, target);
+    const std::string earlier = ReadFile(target);
+    ASSERT_GT(earlier.size(), 1000u);
+
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        auto big = cad::NewDrawing();
+        auto ms = big->ModelSpace();
+        for (int i = 0; i < 20000; ++i) {   // several MiB of DXF, more than one buffer
+            cad::Entity e;
+            e.type = cad::EntityType::Point;
+            e.handle = big->NewHandle();
+            e.geom.point.pos = {i * 0.1, i * 0.2, 0};
+            big->AppendEntity(ms, e);
+        }
+        int code = 3;
+        try {
+            cad::SaveDxf(*big, Release::R2000, target);
+            code = 1;                          // the limit did not stop it
+        } catch (const cad::CadError& e) {
+            code = std::string(e.what()).find(target) != std::string::npos ? 0 : 2;
+        }
+        std::_Exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no failure, 2: message without the path, 3: other";
+    EXPECT_EQ(ReadFile(target), earlier);
+    EXPECT_EQ(Files(), std::vector<std::string>{"site.dxf"});
+}
+
+TEST_F(AtomicSave, AMissingFolderGivesAClearError) {
+    FacadeDrawing f;
+    auto path = dir.file("no-such-folder/site.dxf");
+    try {
+        cad::SaveDxf(f.d(), Release::R2000, path);
+        FAIL() << "no error";
+    } catch (const cad::CadError& e) {
+        std::string text = e.what();
+        EXPECT_NE(text.find(path), std::string::npos) << text;
+        EXPECT_NE(text.find("no-such-folder"), std::string::npos) << text;
+        EXPECT_NE(text.find("No such file or directory"), std::string::npos) << text;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("no-such-folder")));
+}
+
+TEST_F(AtomicSave, AFolderAsTargetIsRefused) {
+    FacadeDrawing f;
+    std::filesystem::create_directories(dir.file("out.dxf"));
+    EXPECT_THROW(cad::SaveDxf(f.d(), Release::R2000, dir.file("out.dxf")), cad::CadError);
+    EXPECT_EQ(Files(), std::vector<std::string>{"out.dxf"});
+}
+
+TEST_F(AtomicSave, ToolkitSaveReportsTheFailureThroughItsStatus) {
+    FacadeDrawing f;
+    auto path = dir.file("missing/site.dxf");
+    f.lib.SaveDrawingFile(f.id, path, 1, 2000, 0, 6, 1, 1);
+    EXPECT_EQ(f.lib.LastStatus(), kStatusWriteFailed);
+    EXPECT_NE(f.db.StatusText(f.lib.LastStatus()).find(path), std::string::npos);
+
+    f.lib.SaveDrawingFile(f.id, dir.file("site.dxf"), 1, 2000, 0, 6, 1, 1);
+    EXPECT_EQ(f.lib.LastStatus(), kStatusOk);
+    EXPECT_EQ(ReadTags(dir.file("site.dxf"))[3].value, "AC1015");
+}
+
+// ======================================================= checkers
+
+// The checkers must fail on the faults they are there to find.
+class CheckerSelfTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string good;
+
+    void SetUp() override {
+        FacadeDrawing f;
+        f.BuildEveryKind();
+        good = dir.file("good.dxf");
+        cad::SaveDxf(f.d(), Release::R2000, good);
+    }
+
+    // Replaces the value of the first tag with the given code that follows
+    // the tag (afterCode, afterValue).
+    std::string Mutate(int afterCode, const std::string& afterValue, int code, const std::string& value) {
+        auto bytes = ReadFile(good);
+        std::string out;
+        std::size_t pos = 0;
+        bool armed = false, done = false;
+        while (pos < bytes.size()) {
+            auto e1 = bytes.find('\n', pos);
+            auto e2 = bytes.find('\n', e1 + 1);
+            std::string c = bytes.substr(pos, e1 - pos), v = bytes.substr(e1 + 1, e2 - e1 - 1);
+            if (!done && armed && std::stoi(c) == code) {
+                v = value;
+                done = true;
+            }
+            if (std::stoi(c) == afterCode && v == afterValue) armed = true;
+            out += c + "\n" + v + "\n";
+            pos = e2 + 1;
+        }
+        auto path = dir.file("bad.dxf");
+        WriteFile(path, out);
+        return path;
+    }
+};
+
+TEST_F(CheckerSelfTest, FindsTheFaultsEzdxfMisses) {
+    EXPECT_EQ(RunChecker("check_dxf.py", good).exitCode, 0);
+    auto r = RunChecker("check_dxf.py", Mutate(9, "$HANDSEED", 5, "10"));   // too low
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.errors.find("HANDSEED"), std::string::npos) << r.errors;
+    r = RunChecker("check_dxf.py", Mutate(0, "POINT", 330, "FFFF"));     // a dangling owner
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.errors.find("resolves to nothing"), std::string::npos) << r.errors;
+    r = RunChecker("check_dxf.py", Mutate(2, "LAYER", 70, "9"));         // a wrong table count
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.errors.find("declares"), std::string::npos) << r.errors;
+}
+
+TEST_F(CheckerSelfTest, ReaderCheckerCountsFeatures) {
+    EXPECT_EQ(RunChecker("check_readers.py", good + " --features 10").exitCode, 0);
+    EXPECT_EQ(RunChecker("check_readers.py", good + " --features 11").exitCode, 1);
+    auto bytes = ReadFile(good);
+    WriteFile(dir.file("cut.dxf"), bytes.substr(0, bytes.size() / 2));
+    EXPECT_EQ(RunChecker("check_readers.py", dir.file("cut.dxf")).exitCode, 1);
+}
+
+} // namespace
+} // namespace ostrel::test
