@@ -1,0 +1,417 @@
+// The toolkit facade: statuses for expected misses, errors for what it
+// cannot work with, the format rules it applies on the way into the
+// database, and the plot-style dictionary sequence new layers go through.
+#include <gtest/gtest.h>
+
+#include "cad/drawing.h"
+#include "convert/toolkit.h"
+#include "support/test_support.h"
+
+namespace ostrel::test {
+namespace {
+
+class Toolkit : public ::testing::Test {
+protected:
+    CadDatabase db;
+    CadLibrary lib{db};
+    EntityHeader header{db};
+    BlockWriter blocks{db};
+    DrawingId id = 0;
+
+    void SetUp() override {
+        ASSERT_EQ(lib.InitLibrary(), 0);
+        id = db.CreateNewDrawing(7);
+        ASSERT_NE(id, 0);
+        ASSERT_EQ(db.DrawingStatus(), 0);
+    }
+    cad::Drawing& d() { return db.Get(id); }
+
+    EntityList ModelSpace() {
+        blocks.OpenBlockForAppend(id, lib.FindBlockByName(id, "*Model_Space"));
+        return blocks.GetEntityList();
+    }
+
+    // AddLayer with a colour; returns the status.
+    std::int16_t AddLayer(const std::string& name, std::int16_t colour, std::string* handle = nullptr) {
+        LayerRecord l(db);
+        l.InitLayer(id);
+        l.SetLayerName(name);
+        std::string h = lib.NewHandle(id);
+        if (handle) *handle = h;
+        l.SetLayerHandle(h);
+        l.SetLayerColour(colour);
+        l.AddLayer(id);
+        return l.AddLayerStatus();
+    }
+
+    const cad::Layer& LayerNamed(const std::string& name) { return d().layers.at(d().FindLayer(name)); }
+
+    void ExpectToolkitError(const std::function<void()>& call, const std::string& words) {
+        try {
+            call();
+            ADD_FAILURE() << "no error for: " << words;
+        } catch (const ConversionError& e) {
+            EXPECT_EQ(e.code(), ErrorCode::Toolkit);
+            EXPECT_NE(std::string(e.what()).find(words), std::string::npos) << e.what();
+        }
+    }
+};
+
+// ------------------------------------------------------- errors
+
+TEST_F(Toolkit, UnusableArgumentsRaiseToolkitErrors) {
+    ExpectToolkitError([&] { header.SetEntityKind(5); }, "unknown entity kind 5");
+    ExpectToolkitError([&] { header.SetEntityHandle("12G"); }, "malformed entity handle '12G'");
+    ExpectToolkitError([&] { header.SetEntityHandle(""); }, "malformed entity handle");
+    ExpectToolkitError([&] { lib.NewHandle(99); }, "no drawing 99");
+    LayerRecord l(db);
+    ExpectToolkitError([&] { l.SetLayerHandle("-1"); }, "malformed layer handle");
+    LinetypeRecord lt(db);
+    ExpectToolkitError([&] { lt.SetDashCount(13); }, "dash count 13");
+    lt.SetDashCount(2);
+    ExpectToolkitError([&] { lt.SetDashLength(2, 1.0); }, "dash index 2");
+    PointData p;
+    ExpectToolkitError([&] { p.SetPointCoord(3, 1.0); }, "axis 3");
+    DrawingHeader h;
+    ExpectToolkitError([&] { h.WriteHeader(db, id); }, "before it was read");
+    h.ReadHeader(db, id);
+    ExpectToolkitError([&] { h.SetHeaderShort(77, 1); }, "unknown header setting 77");
+    KindRegistry first(0);
+    ExpectToolkitError([&] { first.GetObjectKindCode(db, id, 4); }, "getter 4");
+}
+
+TEST_F(Toolkit, AppendChecksItsKindDataAndList) {
+    auto ms = ModelSpace();
+    header.SetEntityKind(kKindPoint);
+    header.InitEntityDefaults(id);
+    CircleData c;
+    c.InitCircle(id);
+    ExpectToolkitError([&] { header.AppendEntity(id, ms, c.GetCircleData()); }, "kind data of CIRCLE appended as POINT");
+    ExpectToolkitError([&] { header.AppendEntity(id, ms, nullptr); }, "no kind data for POINT");
+    PointData p;
+    p.InitPoint(id);
+    ExpectToolkitError([&] { header.AppendEntity(id, cad::kNone, p.GetPointData()); }, "not open");
+
+    header.SetEntityKind(kKindInsert);
+    header.InitEntityDefaults(id);
+    InsertData in;
+    in.InitInsert(id);
+    in.SetInsertBlock("FFFF");
+    ExpectToolkitError([&] { header.AppendEntity(id, ms, in.GetInsertData()); }, "unknown block 'FFFF'");
+    EXPECT_TRUE(d().blocks[d().ModelSpace()].entities.empty());   // nothing half-appended
+}
+
+// ------------------------------------------------------- statuses
+
+TEST_F(Toolkit, LookupMissesSetLastStatus) {
+    EXPECT_EQ(lib.FindBlockByName(id, "NOPE"), "");
+    EXPECT_EQ(lib.LastStatus(), kStatusNotFound);
+    EXPECT_EQ(lib.FindBlockByName(id, "*model_space"), cad::HandleText(d().blocks[d().ModelSpace()].handle));
+    EXPECT_EQ(lib.LastStatus(), kStatusOk);
+    EXPECT_EQ(lib.FindLayerByName(id, "KERB"), "");
+    EXPECT_EQ(lib.LastStatus(), kStatusNotFound);
+    EXPECT_EQ(lib.FindLayerByName(id, "0"), cad::HandleText(d().layers[0].handle));
+    EXPECT_EQ(lib.LastStatus(), kStatusOk);
+
+    blocks.OpenBlockForAppend(id, "ABC");
+    EXPECT_EQ(blocks.BlockStatus(), kStatusCannotOpen);
+    blocks.OpenBlockForAppend(id, "not a handle");
+    EXPECT_EQ(blocks.BlockStatus(), kStatusCannotOpen);
+    EXPECT_EQ(blocks.GetEntityList(), cad::kNone);
+}
+
+TEST_F(Toolkit, RepeatedNamesGiveStatusesNotErrors) {
+    EXPECT_EQ(AddLayer("KERB", 3), 0);
+    EXPECT_NE(AddLayer("kerb", 4), 0);        // layer names ignore case
+    EXPECT_EQ(LayerNamed("KERB").colour, 3);  // the first one stays
+    EXPECT_NE(AddLayer("", 1), 0);
+
+    blocks.ResetBlockRecord();
+    blocks.SetBlockName("TREE");
+    blocks.SetBlockHandle(lib.NewHandle(id));
+    blocks.AddBlockRecord(id);
+    EXPECT_EQ(blocks.BlockStatus(), 0);
+    blocks.ResetBlockRecord();
+    blocks.SetBlockName("Tree");
+    blocks.SetBlockHandle(lib.NewHandle(id));
+    blocks.AddBlockRecord(id);
+    EXPECT_EQ(blocks.BlockStatus(), kStatusDuplicate);
+    EXPECT_EQ(blocks.GetBlockEntityList(), "");
+}
+
+TEST_F(Toolkit, SaveStatusNamesAnUnsupportedRelease) {
+    TempDir dir;
+    lib.SaveDrawingFile(id, dir.file("x.dxf"), 1, 2001, 0, 6, 1, 1);
+    EXPECT_EQ(lib.LastStatus(), kStatusUnsupportedRelease);
+    auto text = db.StatusText(lib.LastStatus());
+    EXPECT_NE(text.find("2001"), std::string::npos) << text;
+    EXPECT_NE(text.find("2018"), std::string::npos) << text;
+    EXPECT_NE(text.find("12"), std::string::npos) << text;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.dxf")));
+
+    for (auto [code, acadver] : std::vector<std::pair<std::int16_t, std::string>>{
+             {0, "AC1015"}, {12, "AC1009"}, {14, "AC1014"}, {2004, "AC1018"}, {2018, "AC1032"}}) {
+        lib.SaveDrawingFile(id, dir.file("x.dxf"), 1, code, 0, 6, 1, 1);
+        EXPECT_EQ(lib.LastStatus(), 0) << code;
+        EXPECT_NE(ReadFile(dir.file("x.dxf")).find("$ACADVER\n  1\n" + acadver + "\n"), std::string::npos) << code;
+    }
+}
+
+TEST_F(Toolkit, ReleaseCodesMapToReleases) {
+    EXPECT_EQ(ReleaseForCode(0).release, cad::Release::R2000);
+    EXPECT_EQ(ReleaseForCode(13).release, cad::Release::R13);
+    EXPECT_EQ(ReleaseForCode(2007).release, cad::Release::R2007);
+    EXPECT_EQ(ReleaseForCode(2010).release, cad::Release::R2010);
+    EXPECT_EQ(ReleaseForCode(2013).release, cad::Release::R2013);
+    for (std::int16_t bad : {1, 11, 15, 1999, 2005, 2019, -12}) EXPECT_FALSE(ReleaseForCode(bad).ok) << bad;
+}
+
+TEST_F(Toolkit, KindRegistriesAndCodePages) {
+    KindRegistry first(0), second(1);
+    EXPECT_EQ(first.GetObjectKindCode(db, id, 0), kObjectDictionary);
+    EXPECT_EQ(first.GetObjectKindCode(db, id, 2), kObjectPlaceholder);
+    EXPECT_EQ(second.GetObjectKindCode(db, id, 0), kObjectLayout);
+    EXPECT_EQ(second.GetObjectKindCode(db, id, 6), kObjectSortentsTable);
+    EXPECT_EQ(db.CodePageFromName("ansi_1252"), 30);
+    EXPECT_EQ(db.CodePageFromName("ANSI_1250"), 28);
+}
+
+// ------------------------------------------------------- format rules
+
+TEST_F(Toolkit, LayerColoursAreStoredAsEveryFormatHoldsThem) {
+    struct Case { std::int16_t given; std::int16_t colour; bool off; };
+    const Case cases[] = {{1, 1, false},   {255, 255, false}, {0, 7, false},    {256, 7, false},
+                          {-5, 5, true},   {-255, 255, true}, {-256, 7, false}, {1000, 7, false}};
+    int n = 0;
+    for (auto c : cases) {
+        std::string name = "L" + std::to_string(n++);
+        ASSERT_EQ(AddLayer(name, c.given), 0);
+        EXPECT_EQ(LayerNamed(name).colour, c.colour) << c.given;
+        EXPECT_EQ(LayerNamed(name).off, c.off) << c.given;
+    }
+}
+
+TEST_F(Toolkit, EntityDefaultsColoursAndReferences) {
+    std::string kerb;
+    ASSERT_EQ(AddLayer("KERB", 3, &kerb), 0);
+    auto ms = ModelSpace();
+    auto append = [&](std::int16_t colour, const std::string& layer) {
+        header.SetEntityKind(kKindPoint);
+        header.InitEntityDefaults(id);
+        header.SetEntityHandle(lib.NewHandle(id));
+        header.SetEntityColour(colour);
+        if (!layer.empty()) header.SetEntityLayer(layer);
+        PointData p;
+        p.InitPoint(id);
+        header.AppendEntity(id, ms, p.GetPointData());
+        return d().entities.back();
+    };
+    EXPECT_EQ(append(-1, "").colour, cad::kColourByLayer);
+    EXPECT_EQ(append(257, "").colour, cad::kColourByLayer);
+    EXPECT_EQ(append(0, "").colour, 0);           // by block
+    EXPECT_EQ(append(12, "").colour, 12);
+    EXPECT_EQ(append(256, kerb).layer, d().FindLayer("KERB"));
+    EXPECT_EQ(append(256, "").layer, d().FindLayer("0"));
+    EXPECT_EQ(append(256, "ABCDEF").layer, d().FindLayer("0"));   // no such layer: the default
+    // Defaults are reset for each entity: the layer of the previous one does not stick.
+    header.SetEntityKind(kKindPoint);
+    header.SetEntityLayer(kerb);
+    header.InitEntityDefaults(id);
+    PointData p;
+    p.InitPoint(id);
+    header.AppendEntity(id, ms, p.GetPointData());
+    EXPECT_EQ(d().entities.back().layer, d().FindLayer("0"));
+    EXPECT_NE(d().entities.back().handle, 0u);    // a handle even when none was set
+}
+
+TEST_F(Toolkit, BlockEndsTakeTheBlockBeginData) {
+    blocks.ResetBlockRecord();
+    blocks.SetBlockName("MH");
+    blocks.SetBlockHandle(lib.NewHandle(id));
+    blocks.AddBlockRecord(id);
+    blocks.OpenBlockForAppend(id, blocks.GetBlockEntityList());
+    auto list = blocks.GetEntityList();
+    BlockBeginData bb;
+    header.SetEntityKind(kKindBlockBegin);
+    header.InitEntityDefaults(id);
+    header.SetEntityHandle(lib.NewHandle(id));
+    bb.InitBlockBegin(id);
+    bb.SetBlockBeginName("MH");
+    header.AppendEntity(id, list, bb.GetBlockBeginData());
+    header.SetEntityKind(kKindBlockEnd);              // same header, defaults kept
+    header.SetEntityHandle(lib.NewHandle(id));
+    header.AppendEntity(id, list, bb.GetBlockBeginData());
+    auto& b = d().blocks[d().FindBlock("MH")];
+    ASSERT_NE(b.beginEntity, cad::kNone);
+    ASSERT_NE(b.endEntity, cad::kNone);
+    EXPECT_EQ(d().entities[b.beginEntity].type, cad::EntityType::Block);
+    EXPECT_EQ(d().entities[b.endEntity].type, cad::EntityType::EndBlk);
+    EXPECT_NE(d().entities[b.beginEntity].handle, d().entities[b.endEntity].handle);
+    EXPECT_TRUE(b.entities.empty());
+}
+
+TEST_F(Toolkit, LinetypeNamesStayUnique) {
+    for (int i = 0; i < 2; ++i) {
+        LinetypeRecord lt(db);
+        lt.ResetLinetype();
+        lt.SetLinetypeHandle(lib.NewHandle(id));
+        lt.SetLinetypeName("FENCE");
+        lt.SetDashCount(1);
+        lt.SetDashLength(0, 1.0 + i);
+        lt.AddLinetype(id);
+    }
+    auto a = d().FindLinetype("FENCE"), b = d().FindLinetype("FENCE_2");
+    ASSERT_NE(a, cad::kNone);
+    ASSERT_NE(b, cad::kNone);
+    EXPECT_EQ(d().linetypes[a].dashes[0], 1.0);
+    EXPECT_EQ(d().linetypes[b].dashes[0], 2.0);
+}
+
+TEST_F(Toolkit, HeaderSettingsReachTheDrawing) {
+    DrawingHeader h;
+    h.ReadHeader(db, id);
+    h.SetHeaderShort(kHeaderCodePage, db.CodePageFromName("ansi_1252"));
+    h.SetHeaderPointCoord(kHeaderExtMin, 0, -5);
+    h.SetHeaderPointCoord(kHeaderExtMax, 2, 30);
+    h.SetHeaderByte(kHeaderPStyleMode, 0);
+    h.WriteHeader(db, id);
+    EXPECT_EQ(d().header.codePage, "ANSI_1252");
+    EXPECT_EQ(d().header.extMin.x, -5);
+    EXPECT_EQ(d().header.extMax.z, 30);
+    EXPECT_EQ(d().header.pstyleMode, 0);
+}
+
+// ------------------------------------------------------- plot-style names
+
+// The sequence a new layer goes through: read the named object dictionary,
+// find ACAD_PLOTSTYLENAME, add a plot-style name object and an entry
+// naming it. Returns the new object's handle ("" when none was made).
+std::string AddPlotStyleEntry(CadLibrary& lib, CadDatabase& db, DrawingId id, const std::string& layerName) {
+    ObjectHeader objectHeader(db), styleHeader(db);
+    objectHeader.OpenRootDictionary(id);
+    if (objectHeader.ObjectStatus() != 0) return "";
+    objectHeader.ReadObject(id);
+    if (objectHeader.ObjectStatus() != 0 || objectHeader.GetObjectKind() != kObjectDictionary) return "";
+    DictionaryData root;
+    root.AttachDictionary(objectHeader);
+    EntryList& entries = root.GetDictionaryEntries();
+    entries.OpenEntryList();
+    std::string handle;
+    bool found = false;
+    for (std::int32_t i = 0; i < root.GetDictionaryCount() && !found;) {
+        entries.LoadEntry(i);
+        if (entries.GetEntryName() != "ACAD_PLOTSTYLENAME") {
+            ++i;
+            continue;
+        }
+        found = true;
+        styleHeader.ReadObjectByHandle(id, entries.GetEntryHandle());
+        if (styleHeader.ObjectStatus() != 0) break;
+        DictionaryData styles;
+        styles.AttachDictionary(styleHeader);
+        PlotStyleNameData name;
+        name.InitPlotStyleName(id);
+        KindRegistry first(0);
+        objectHeader.SetObjectKind(first.GetObjectKindCode(db, id, 2));
+        objectHeader.InitObjectDefaults(id);
+        handle = lib.NewHandle(id);
+        objectHeader.SetObjectHandle(handle);
+        objectHeader.AddObject(id, name.GetPlotStyleNameData());
+        EntryList& styleEntries = styles.GetDictionaryEntries();
+        styleEntries.ExtendEntryList();
+        styleEntries.SetEntryHandle(handle);
+        styleEntries.SetEntryName(layerName + "PSTYLE");
+        styleEntries.StoreEntry();
+        styleEntries.SetEntryListCursor();
+        styles.SetPlotStyleCount(styles.GetPlotStyleCount() + 1);
+        styleHeader.UpdateObject(id, styles.GetPlotStyleDictionaryData());
+    }
+    entries.CloseEntryList();
+    return handle;
+}
+
+const cad::Object& PlotStyleDictionary(cad::Drawing& d) {
+    for (auto& e : d.Root().entries)
+        if (e.name == "ACAD_PLOTSTYLENAME") return *d.ObjectByHandle(e.target);
+    throw std::runtime_error("no ACAD_PLOTSTYLENAME");
+}
+
+TEST_F(Toolkit, EachNewLayerAddsItsPlotStyleName) {
+    const auto before = PlotStyleDictionary(d()).entries.size();
+    for (std::string name : {"KERB", "TREES"}) {
+        auto handle = AddPlotStyleEntry(lib, db, id, name);
+        ASSERT_FALSE(handle.empty());
+        LayerRecord l(db);
+        l.InitLayer(id);
+        l.SetLayerName(name);
+        l.SetLayerPlotStyle(handle);
+        l.SetLayerHandle(lib.NewHandle(id));
+        l.AddLayer(id);
+        ASSERT_EQ(l.AddLayerStatus(), 0);
+
+        const auto& dict = PlotStyleDictionary(d());
+        EXPECT_EQ(dict.entries.back().name, name + "PSTYLE");
+        EXPECT_EQ(cad::HandleText(dict.entries.back().target), handle);
+        // The object belongs to the dictionary and the layer names it.
+        auto* object = d().ObjectByHandle(*cad::ParseHandle(handle));
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(object->type, cad::ObjectType::Placeholder);
+        EXPECT_EQ(object->owner, dict.handle);
+        EXPECT_EQ(object->reactors, std::vector<cad::Handle>{dict.handle});
+        EXPECT_EQ(cad::HandleText(LayerNamed(name).plotStyle), handle);
+    }
+    EXPECT_EQ(PlotStyleDictionary(d()).entries.size(), before + 2);
+    // The count the dictionary view reports follows the entries.
+    ObjectHeader h(db);
+    h.ReadObjectByHandle(id, cad::HandleText(PlotStyleDictionary(d()).handle));
+    DictionaryData view;
+    view.AttachDictionary(h);
+    EXPECT_EQ(view.GetPlotStyleCount(), static_cast<std::int32_t>(before + 2));
+
+    // Written out, the layer's 390 names an ACDBPLACEHOLDER of the file.
+    TempDir dir;
+    lib.SaveDrawingFile(id, dir.file("p.dxf"), 1, 2000, 0, 6, 1, 1);
+    ASSERT_EQ(lib.LastStatus(), 0);
+    auto bytes = ReadFile(dir.file("p.dxf"));
+    auto kerb = bytes.find("\n  2\nKERB\n");
+    ASSERT_NE(kerb, std::string::npos);
+    auto ref = bytes.find("\n390\n", kerb);
+    ASSERT_NE(ref, std::string::npos);
+    auto target = bytes.substr(ref + 5, bytes.find('\n', ref + 5) - ref - 5);
+    EXPECT_EQ(target, cad::HandleText(LayerNamed("KERB").plotStyle));
+    EXPECT_NE(bytes.find("ACDBPLACEHOLDER\n  5\n" + target + "\n"), std::string::npos);
+}
+
+TEST_F(Toolkit, NoPlotStyleDictionaryMeansNoPlotStyleName) {
+    auto& root = d().Root();
+    root.entries.erase(std::remove_if(root.entries.begin(), root.entries.end(),
+                                      [](const cad::DictEntry& e) { return e.name == "ACAD_PLOTSTYLENAME"; }),
+                       root.entries.end());
+    const auto objects = d().objects.size();
+    EXPECT_EQ(AddPlotStyleEntry(lib, db, id, "KERB"), "");
+    EXPECT_EQ(d().objects.size(), objects);
+}
+
+TEST_F(Toolkit, ObjectHeaderStatuses) {
+    ObjectHeader h(db);
+    h.ReadObjectByHandle(id, "FFFFF");
+    EXPECT_EQ(h.ObjectStatus(), kStatusNotFound);
+    h.ReadObjectByHandle(id, "zz");
+    EXPECT_EQ(h.ObjectStatus(), kStatusNotFound);
+    h.OpenRootDictionary(42);
+    EXPECT_EQ(h.ObjectStatus(), kStatusNoDrawing);
+    // Only plot-style name objects can be added; a handle in use is a duplicate.
+    h.SetObjectKind(kObjectLayout);
+    h.InitObjectDefaults(id);
+    h.SetObjectHandle(lib.NewHandle(id));
+    PlotStyleNameData name;
+    ExpectToolkitError([&] { h.AddObject(id, name.GetPlotStyleNameData()); }, "object kind 500");
+    h.SetObjectKind(kObjectPlaceholder);
+    h.InitObjectDefaults(id);
+    h.SetObjectHandle(cad::HandleText(d().rootDictionary));
+    h.AddObject(id, name.GetPlotStyleNameData());
+    EXPECT_EQ(h.ObjectStatus(), kStatusDuplicate);
+}
+
+} // namespace
+} // namespace ostrel::test
