@@ -199,6 +199,13 @@ TEST(BoundaryScan, ALargeExportIsScannedOverItsLast10024Bytes) {
         EXPECT_EQ(file.Position(), 1);
     }
     {
+        // 10026 bytes: it starts at byte 2, on the comma, and still sees "AB".
+        RecordRunFixture f;
+        auto& file = f.Open(shifted + Filler(10026 - shifted.size()));
+        f.run().ScanBoundary(file);
+        EXPECT_EQ(f.run().BoundaryPolygon.count, 0);
+    }
+    {
         // 10027 bytes: it starts at byte 3, in the middle of the line.
         RecordRunFixture f;
         auto& file = f.Open(shifted + Filler(10027 - shifted.size()));
