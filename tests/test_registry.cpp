@@ -1,0 +1,242 @@
+// The registry store: where it lives, making keys, reading values, and how
+// construction of clsDWG finds the user settings file through it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+
+#include "convert/run.h"
+#include "convert/settings.h"
+#include "ostrel/clsDWG.h"
+#include "platform/registry_store.h"
+#include "support/test_support.h"
+
+namespace ostrel {
+namespace {
+
+using test::ReadFile;
+using test::ScriptedPrompter;
+using test::TempDir;
+using test::WriteFile;
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value) ::setenv(name, value->c_str(), 1);
+        else ::unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (old_) ::setenv(name_, old_->c_str(), 1);
+        else ::unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+class Registry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SettingsFile().clear();
+        RegistryKeyPath().clear();
+        RevalidateSettingsCache();
+    }
+    void TearDown() override {
+        SettingsFile().clear();
+        RegistryKeyPath().clear();
+    }
+    void WriteRegistry(const std::string& text) {
+        std::filesystem::create_directories(dir_.file("reg"));
+        WriteFile(registry_, text);
+        RevalidateSettingsCache();
+    }
+    std::unique_ptr<clsDWG> Construct() {
+        RevalidateSettingsCache();
+        return std::make_unique<clsDWG>(HostOptions{prompter_, nullptr, ""});
+    }
+
+    TempDir dir_;
+    std::string registry_ = dir_.file("reg/registry");
+    ScopedEnv env_{"OSTREL_REGISTRY", registry_};
+    std::shared_ptr<ScriptedPrompter> prompter_ = std::make_shared<ScriptedPrompter>();
+};
+
+// ------------------------------------------------------------------ where the store lives
+
+TEST_F(Registry, FileComesFromOstrelRegistryThenXdgThenHome) {
+    auto& reg = platform::SystemRegistry();
+    EXPECT_EQ(reg.Location(), registry_);
+    {
+        ScopedEnv noOverride("OSTREL_REGISTRY", std::nullopt);
+        ScopedEnv xdg("XDG_CONFIG_HOME", "/xdg/config");
+        EXPECT_EQ(reg.Location(), "/xdg/config/ostrel/registry");
+        ScopedEnv noXdg("XDG_CONFIG_HOME", std::nullopt);
+        ScopedEnv home("HOME", "/home/someone");
+        EXPECT_EQ(reg.Location(), "/home/someone/.config/ostrel/registry");
+        ScopedEnv emptyXdg("XDG_CONFIG_HOME", "");
+        EXPECT_EQ(reg.Location(), "/home/someone/.config/ostrel/registry");
+    }
+    EXPECT_EQ(reg.Location(), registry_);
+}
+
+TEST_F(Registry, KeysAreMadeInTheFileNamedByXdgConfigHome) {
+    ScopedEnv noOverride("OSTREL_REGISTRY", std::nullopt);
+    ScopedEnv xdg("XDG_CONFIG_HOME", dir_.file("xdg"));
+    EnsureRegistryKey("talvero", true, *prompter_);
+    EXPECT_TRUE(prompter_->shown.empty());
+    EXPECT_NE(ReadFile(dir_.file("xdg/ostrel/registry")).find("[Software\\kestrelworks\\talvero]"),
+              std::string::npos);
+}
+
+// ------------------------------------------------------------------ EnsureRegistryKey
+
+TEST_F(Registry, EnsureRegistryKeyCreatesFileFolderAndKeys) {
+    EnsureRegistryKey("talvero", true, *prompter_);
+    EXPECT_EQ(RegistryKeyPath(), "Software\\kestrelworks\\talvero");
+    EXPECT_TRUE(prompter_->shown.empty());
+    EXPECT_EQ(ReadFile(registry_), "[Software\\kestrelworks]\r\n\r\n[Software\\kestrelworks\\talvero]\r\n");
+    EXPECT_EQ(GetRegistryValue("userini"), "");
+}
+
+TEST_F(Registry, EnsureRegistryKeyLeavesAnExistingFileAsItIs) {
+    const std::string before =
+        "; hand-written\n[software\\KESTRELWORKS]\n[Software\\kestrelworks\\talvero]\nuserini = /u.ini \n";
+    WriteRegistry(before);
+    EnsureRegistryKey("talvero", true, *prompter_);
+    EXPECT_EQ(ReadFile(registry_), before);
+    EXPECT_EQ(GetRegistryValue("userini"), "/u.ini");
+    EnsureRegistryKey("office", true, *prompter_);
+    EXPECT_EQ(ReadFile(registry_), before + "\n[Software\\kestrelworks\\office]\n");
+    EXPECT_EQ(RegistryKeyPath(), "Software\\kestrelworks\\office");
+    EXPECT_TRUE(prompter_->shown.empty());
+}
+
+TEST_F(Registry, FailureToCreateTheKeyIsShownWhenAsked) {
+    WriteFile(dir_.file("plainfile"), "x");
+    ScopedEnv blocked("OSTREL_REGISTRY", dir_.file("plainfile/registry"));
+    EnsureRegistryKey("talvero", true, *prompter_);
+    ASSERT_EQ(prompter_->shown.size(), 1u);
+    EXPECT_EQ(prompter_->shown[0].text, "Ostrel.cRegistryFailed to create registry Key: 'Software\\");
+    EXPECT_EQ(prompter_->shown[0].icon, MessageIcon::None);
+    EXPECT_EQ(RegistryKeyPath(), "Software\\kestrelworks\\talvero");
+    EXPECT_EQ(GetRegistryValue("userini"), "");
+
+    ScriptedPrompter quiet;
+    EnsureRegistryKey("office", false, quiet);
+    EXPECT_TRUE(quiet.shown.empty());
+}
+
+// ------------------------------------------------------------------ GetRegistryValue
+
+TEST_F(Registry, ValuesAreReadFromTheCurrentKey) {
+    WriteRegistry("[Software\\kestrelworks\\talvero]\r\nuserini=/t/user.ini\r\nother=1\r\n"
+                  "[Software\\kestrelworks\\office]\r\nuserini=/o/user.ini\r\n");
+    RegistryKeyPath() = "Software\\kestrelworks\\talvero";
+    EXPECT_EQ(GetRegistryValue("userini"), "/t/user.ini");
+    EXPECT_EQ(GetRegistryValue("USERINI"), "/t/user.ini");
+    EXPECT_EQ(GetRegistryValue("missing"), "");
+    RegistryKeyPath() = "Software\\kestrelworks\\office";
+    EXPECT_EQ(GetRegistryValue("userini"), "/o/user.ini");
+    RegistryKeyPath() = "Software\\kestrelworks\\absent";
+    EXPECT_EQ(GetRegistryValue("userini"), "");
+}
+
+TEST_F(Registry, ValueLongerThanTheBufferReadsAsEmpty) {
+    WriteRegistry("[Software\\kestrelworks\\talvero]\r\nfits=" + std::string(2047, 'a') +
+                  "\r\ntoolong=" + std::string(2048, 'b') + "\r\n");
+    RegistryKeyPath() = "Software\\kestrelworks\\talvero";
+    EXPECT_EQ(GetRegistryValue("fits"), std::string(2047, 'a'));
+    EXPECT_EQ(GetRegistryValue("toolong"), "");
+}
+
+TEST_F(Registry, MissingStoreReadsAsEmpty) {
+    RegistryKeyPath() = "Software\\kestrelworks\\talvero";
+    EXPECT_EQ(GetRegistryValue("userini"), "");
+    EXPECT_FALSE(std::filesystem::exists(registry_));
+}
+
+// ------------------------------------------------------------------ construction of clsDWG
+
+TEST_F(Registry, TalveroValueWinsAndOfficeIsNeitherReadNorCreated) {
+    WriteFile(dir_.file("t.ini"), "[OPTION]\r\ntxtDWGoverride=" + dir_.file("main-t.ini") + "\r\n");
+    WriteRegistry("[Software\\kestrelworks]\r\n[Software\\kestrelworks\\talvero]\r\nuserini=" + dir_.file("t.ini") +
+                  "\r\n[Software\\kestrelworks\\Office-Other]\r\n");
+    auto c = Construct();
+    EXPECT_EQ(c->run().UserSettingsFile, dir_.file("t.ini"));
+    EXPECT_EQ(SettingsFile(), dir_.file("main-t.ini"));
+    EXPECT_EQ(RegistryKeyPath(), "Software\\kestrelworks\\talvero");
+    EXPECT_EQ(ReadFile(registry_).find("kestrelworks\\office]"), std::string::npos);
+    EXPECT_TRUE(prompter_->shown.empty());
+}
+
+TEST_F(Registry, EmptyTalveroValueFallsBackToOffice) {
+    WriteFile(dir_.file("o.ini"), "[OPTION]\r\ntxtDWGoverride=" + dir_.file("main-o.ini") + "\r\n");
+    WriteRegistry("[Software\\kestrelworks\\talvero]\r\nuserini=\r\n[Software\\kestrelworks\\office]\r\nuserini=" +
+                  dir_.file("o.ini") + "\r\n");
+    auto c = Construct();
+    EXPECT_EQ(c->run().UserSettingsFile, dir_.file("o.ini"));
+    EXPECT_EQ(SettingsFile(), dir_.file("main-o.ini"));
+    EXPECT_EQ(RegistryKeyPath(), "Software\\kestrelworks\\office");
+}
+
+TEST_F(Registry, NoStoreYetCreatesBothKeysAndConvertsWithDefaults) {
+    auto c = Construct();
+    EXPECT_EQ(c->run().UserSettingsFile, "");
+    EXPECT_EQ(SettingsFile(), "");
+    EXPECT_FALSE(c->run().ByEntity);
+    EXPECT_EQ(c->run().LayerStyle, 0);
+    const std::string text = ReadFile(registry_);
+    EXPECT_NE(text.find("[Software\\kestrelworks\\talvero]"), std::string::npos);
+    EXPECT_NE(text.find("[Software\\kestrelworks\\office]"), std::string::npos);
+    EXPECT_TRUE(prompter_->shown.empty());
+}
+
+TEST_F(Registry, UnwritableStoreShowsTheMessageForEachKeyAndGoesOn) {
+    WriteFile(dir_.file("plainfile"), "x");
+    ScopedEnv blocked("OSTREL_REGISTRY", dir_.file("plainfile/registry"));
+    auto c = Construct();
+    ASSERT_EQ(prompter_->shown.size(), 2u);
+    EXPECT_EQ(prompter_->shown[1].text, "Ostrel.cRegistryFailed to create registry Key: 'Software\\");
+    EXPECT_EQ(c->run().UserSettingsFile, "");
+}
+
+TEST_F(Registry, SecondInstanceWithoutUseriniReadsTheOverrideFromThePreviousSettingsFile) {
+    const std::string first = dir_.file("first.ini"), second = dir_.file("second.ini");
+    WriteFile(dir_.file("u.ini"), "[OPTION]\r\ntxtDWGoverride=" + first + "\r\n");
+    WriteFile(first, "[OPTION]\r\ntxtDWGoverride=" + second + "\r\n[EXPORT]\r\nLAYERSTYLE=1\r\n");
+    WriteFile(second, "[EXPORT]\r\nLAYERSTYLE=2\r\n");
+    WriteRegistry("[Software\\kestrelworks\\talvero]\r\nuserini=" + dir_.file("u.ini") + "\r\n");
+    auto one = Construct();
+    EXPECT_EQ(SettingsFile(), first);
+    EXPECT_EQ(one->run().LayerStyle, 1);
+
+    WriteRegistry("[Software\\kestrelworks\\talvero]\r\n");
+    auto two = Construct();
+    // The empty user settings path stood for the settings file and received it.
+    EXPECT_EQ(two->run().UserSettingsFile, first);
+    EXPECT_EQ(SettingsFile(), second);
+    EXPECT_EQ(two->run().LayerStyle, 2);
+}
+
+TEST_F(Registry, ChangedStoreIsSeenByTheNextConstruction) {
+    WriteRegistry("[Software\\kestrelworks\\talvero]\r\nuserini=/first.ini\r\n");
+    EXPECT_EQ(Construct()->run().UserSettingsFile, "/first.ini");
+    WriteFile(registry_, "[Software\\kestrelworks\\talvero]\r\nuserini=/second/path.ini\r\n");
+    // Construction itself revalidates the cache.
+    EXPECT_EQ(std::make_unique<clsDWG>(HostOptions{prompter_, nullptr, ""})->run().UserSettingsFile,
+              "/second/path.ini");
+}
+
+TEST_F(Registry, UserSettingsOverrideLeavesTheRegistryAlone) {
+    WriteFile(dir_.file("u.ini"), "[OPTION]\r\ntxtDWGoverride=/x.ini\r\n");
+    clsDWG c(HostOptions{prompter_, nullptr, dir_.file("u.ini")});
+    EXPECT_EQ(c.run().UserSettingsFile, dir_.file("u.ini"));
+    EXPECT_EQ(SettingsFile(), "/x.ini");
+    EXPECT_FALSE(std::filesystem::exists(registry_));
+}
+
+} // namespace
+} // namespace ostrel
