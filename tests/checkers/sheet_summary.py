@@ -1,0 +1,91 @@
+#!/usr/bin/python3
+"""Describes a DXF file's layouts as ezdxf reads them, one fact a line.
+
+Usage: sheet_summary.py FILE
+
+Lines (numbers in repr form, fields separated by one space; a text's string
+is the rest of its line):
+  VERSION <acadver>
+  AUDIT <errors> <fixes>
+  ACTIVE <name of the active layout>        (R2000 on: the *Paper_Space layout)
+  TILEMODE <value of $TILEMODE>
+  LAYOUT <name> <entity count>              every paper-space layout
+  <space> POLYLINE <layer> <flags> <x y> ...     space: MS (model) or PS (active layout)
+  <space> VIEWPORT <layer> <id> <cx> <cy> <w> <h> <vcx> <vcy> <vh> <twist degrees>
+  <space> TEXT <layer> <x> <y> <height> <string>
+  <space> INSERT <layer> <block> <x> <y> <xscale> <yscale>
+  <space> HATCH <layer> <solid> <x y> ...        first boundary path's vertices
+  <space> <TYPE> <layer>                         any other entity
+Exit status 0, or 2 when the file cannot be read.
+"""
+import sys
+
+import ezdxf
+
+
+def num(v):
+    return repr(float(v))
+
+
+def describe(space, e):
+    t = e.dxftype()
+    layer = e.dxf.layer
+    if t == "POLYLINE":
+        pts = []
+        for v in e.vertices:
+            pts += [num(v.dxf.location[0]), num(v.dxf.location[1])]
+        return " ".join([space, t, layer, str(e.dxf.flags)] + pts)
+    if t == "LWPOLYLINE":
+        pts = []
+        for p in e.get_points("xy"):
+            pts += [num(p[0]), num(p[1])]
+        return " ".join([space, "POLYLINE", layer, str(e.dxf.flags)] + pts)
+    if t == "VIEWPORT":
+        d = e.dxf
+        return " ".join([space, t, layer, str(d.id), num(d.center[0]), num(d.center[1]), num(d.width),
+                         num(d.height), num(d.view_center_point[0]), num(d.view_center_point[1]),
+                         num(d.view_height), num(d.get("view_twist_angle", 0.0))])
+    if t == "TEXT":
+        d = e.dxf
+        just = d.get("halign", 0) or d.get("valign", 0)
+        p = d.align_point if just and d.hasattr("align_point") else d.insert
+        return " ".join([space, t, layer, num(p[0]), num(p[1]), num(d.height), d.text])
+    if t == "INSERT":
+        d = e.dxf
+        return " ".join([space, t, layer, d.name, num(d.insert[0]), num(d.insert[1]), num(d.get("xscale", 1)),
+                         num(d.get("yscale", 1))])
+    if t == "HATCH":
+        pts = []
+        paths = list(e.paths)
+        if paths and hasattr(paths[0], "vertices"):
+            for v in paths[0].vertices:
+                pts += [num(v[0]), num(v[1])]
+        return " ".join([space, t, layer, str(e.dxf.solid_fill)] + pts)
+    return " ".join([space, t, layer])
+
+
+def main(argv):
+    try:
+        doc = ezdxf.readfile(argv[1])
+    except Exception as e:  # noqa: BLE001 - any failure to read is reported
+        print("cannot read: %s" % e, file=sys.stderr)
+        return 2
+    auditor = doc.audit()
+    print("VERSION", doc.dxfversion)
+    print("AUDIT", len(auditor.errors), len(auditor.fixes))
+    print("TILEMODE", doc.header.get("$TILEMODE", 1))
+    active = doc.layouts.active_layout()
+    print("ACTIVE", active.name)
+    for name in doc.layouts.names_in_taborder():
+        if name == "Model":
+            continue
+        print("LAYOUT", name, len(doc.layouts.get(name)))
+    for e in doc.modelspace():
+        print(describe("MS", e))
+    for e in active:
+        print(describe("PS", e))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

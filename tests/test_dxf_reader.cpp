@@ -1,0 +1,564 @@
+// The DXF reader: tags and text, malformed files, files written by ezdxf,
+// our own writer's files of every release, and the completion of what a
+// file leaves out (handles, owners, standard objects, layouts).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <numbers>
+#include <random>
+#include <set>
+
+#include "cad/dxf/dxf_read_tags.h"
+#include "cad/dxf/dxf_read_text.h"
+#include "cad/dxf/dxf_reader.h"
+#include "cad/dxf/dxf_writer.h"
+#include "trim_fixture.h"
+
+using namespace ostrel::cad;
+using namespace ostrel::test;
+
+namespace {
+
+constexpr double kDeg = std::numbers::pi / 180;
+
+std::string Expected(const std::string& path) {
+    try {
+        ReadDxf(path);
+    } catch (const CadError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+// The entities of a block by type, vertices and sequence ends left out.
+std::vector<const Entity*> Top(const Drawing& d, std::uint32_t block) {
+    std::vector<const Entity*> out;
+    for (auto i : d.blocks.at(block).entities) {
+        const auto& e = d.entities[i];
+        if (e.type != EntityType::Vertex && e.type != EntityType::SeqEnd) out.push_back(&e);
+    }
+    return out;
+}
+
+std::vector<Vec3> VerticesAfter(const Drawing& d, std::uint32_t block, Handle polyline) {
+    std::vector<Vec3> out;
+    bool in = false;
+    for (auto i : d.blocks.at(block).entities) {
+        const auto& e = d.entities[i];
+        if (e.type == EntityType::Polyline) in = e.handle == polyline;
+        else if (in && e.type == EntityType::Vertex) out.push_back(e.geom.vertex.pos);
+    }
+    return out;
+}
+
+// Every handle the drawing holds, unique, non-zero and below the seed;
+// every owner names the block (or polyline) that lists the entity.
+void ExpectConsistentHandles(const Drawing& d) {
+    std::set<Handle> seen;
+    auto add = [&](Handle h, const std::string& what) {
+        EXPECT_NE(h, 0u) << what;
+        EXPECT_TRUE(seen.insert(h).second) << what << " handle " << HandleText(h) << " repeated";
+        EXPECT_LT(h, d.HandleSeed()) << what;
+    };
+    for (auto& l : d.layers) add(l.handle, "layer " + l.name);
+    for (auto& l : d.linetypes) add(l.handle, "linetype " + l.name);
+    for (auto& s : d.styles) add(s.handle, "style " + s.name);
+    for (auto& b : d.blocks) {
+        add(b.handle, "block " + b.name);
+        Handle poly = 0;
+        for (auto i : b.entities) {
+            const auto& e = d.entities[i];
+            add(e.handle, std::string("entity ") + EntityTypeName(e.type));
+            if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) EXPECT_EQ(e.owner, poly);
+            else EXPECT_EQ(e.owner, b.handle);
+            if (e.type == EntityType::Polyline) poly = e.handle;
+        }
+        ASSERT_NE(b.beginEntity, kNone) << b.name;
+        ASSERT_NE(b.endEntity, kNone) << b.name;
+        add(d.entities[b.beginEntity].handle, "BLOCK of " + b.name);
+        add(d.entities[b.endEntity].handle, "ENDBLK of " + b.name);
+    }
+    for (auto& o : d.objects) add(o.handle, ObjectTypeName(o.type));
+    for (auto& o : d.objects)
+        for (auto& e : o.entries) EXPECT_NE(d.ObjectByHandle(e.target), nullptr) << "entry " << e.name;
+    for (auto& l : d.layers) {
+        auto* ps = d.ObjectByHandle(l.plotStyle);
+        ASSERT_NE(ps, nullptr) << l.name;
+        EXPECT_EQ(ps->type, ObjectType::Placeholder);
+    }
+}
+
+} // namespace
+
+// ------------------------------------------------------------------ tags and text
+
+TEST(DxfTags, PairsCarryTheirLineAndToleratesCrLfAndPadding) {
+    DxfTagReader r("  0\r\nSECTION\r\n  2\r\nHEADER\n 10\n1.5\n");
+    DxfTag t;
+    ASSERT_TRUE(r.Next(t));
+    EXPECT_EQ(t.code, 0);
+    EXPECT_EQ(t.value, "SECTION");
+    EXPECT_EQ(t.line, 1);
+    ASSERT_TRUE(r.Peek(t));
+    EXPECT_EQ(t.line, 3);
+    ASSERT_TRUE(r.Next(t));
+    EXPECT_EQ(t.value, "HEADER");
+    ASSERT_TRUE(r.Next(t));
+    EXPECT_EQ(t.code, 10);
+    EXPECT_DOUBLE_EQ(TagDouble(t), 1.5);
+    EXPECT_FALSE(r.Next(t));
+}
+
+TEST(DxfTags, BadCodesAndValuesNameTheLine) {
+    DxfTag t;
+    DxfTagReader notNumber("0\nSECTION\nxyz\nvalue\n");
+    ASSERT_TRUE(notNumber.Next(t));
+    try {
+        notNumber.Next(t);
+        FAIL() << "accepted a group code that is not a number";
+    } catch (const CadError& e) {
+        EXPECT_NE(std::string(e.what()).find("line 3"), std::string::npos) << e.what();
+    }
+    DxfTagReader noValue("0\nSECTION\n2\n");
+    ASSERT_TRUE(noValue.Next(t));
+    EXPECT_THROW(noValue.Next(t), CadError);
+    DxfTagReader range("99999\nx\n");
+    EXPECT_THROW(range.Next(t), CadError);
+    DxfTag bad{40, "12abc", 7};
+    EXPECT_THROW(TagDouble(bad), CadError);
+    DxfTag inf{40, "inf", 7};
+    EXPECT_THROW(TagDouble(inf), CadError);
+    DxfTag real{70, " 3.0", 1};
+    EXPECT_EQ(TagInt(real), 3);
+    DxfTag handle{5, "2AF", 1};
+    EXPECT_EQ(TagHandle(handle), 0x2AFu);
+    DxfTag badHandle{5, "G1", 1};
+    EXPECT_THROW(TagHandle(badHandle), CadError);
+}
+
+TEST(DxfText, Utf8BecomesWindows1252WithEscapesForTheRest) {
+    std::string out;
+    AppendUtf8AsCp1252("H\xC3\xA4ll\xE2\x82\xAC \xE2\x9C\x93", out);
+    EXPECT_EQ(out, "H\xE4ll\x80 \\U+2713");
+    out.clear();
+    AppendUtf8AsCp1252("\xF0\x9F\x98\x80", out);   // beyond 16 bits: two escapes
+    EXPECT_EQ(out, "\\U+D83D\\U+DE00");
+    out.clear();
+    AppendUtf8AsCp1252("caf\xE9", out);            // not UTF-8: the byte stays
+    EXPECT_EQ(out, "caf\xE9");
+    EXPECT_EQ(Cp1252FromCodePoint(0x2122), 0x99);
+    EXPECT_EQ(Cp1252FromCodePoint(0x81), -1);
+}
+
+// ------------------------------------------------------------------ malformed input
+
+class DxfReaderMalformed : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string Write(const std::string& name, const std::string& bytes) {
+        auto p = dir.file(name);
+        WriteFile(p, bytes);
+        return p;
+    }
+};
+
+TEST_F(DxfReaderMalformed, EmptyBinaryAndMissingFilesGiveClearErrors) {
+    EXPECT_NE(Expected(Write("empty.dxf", "")).find("empty"), std::string::npos);
+    EXPECT_NE(Expected(Write("bin.dxf", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "\x00\x00")).find(
+                  "binary DXF is not supported"),
+              std::string::npos);
+    EXPECT_NE(Expected(dir.file("missing.dxf")).find("cannot open"), std::string::npos);
+}
+
+TEST_F(DxfReaderMalformed, RandomBytesNeverCrashOrHang) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes(static_cast<std::size_t>(rng() % 400), '\0');
+        for (auto& c : bytes) c = static_cast<char>(rng() % 256);
+        auto p = Write("rnd.dxf", bytes);
+        EXPECT_THROW(ReadDxf(p), CadError) << "round " << round;
+    }
+}
+
+TEST_F(DxfReaderMalformed, EveryTruncationOfAFileIsRefused) {
+    auto full = dir.file("full.dxf");
+    auto d = NewDrawing();
+    AddPolyline(*d, d->ModelSpace(), "A", Rect(0, 0, 1, 1));
+    AddText(*d, d->ModelSpace(), "B", {1, 2}, 2.5, "hello");
+    SaveDxf(*d, Release::R2000, full);
+    const std::string bytes = ReadFile(full);
+    ASSERT_GT(bytes.size(), 1000u);
+    ASSERT_NO_THROW(ReadDxf(full));
+    // Every cut that loses the final "EOF" is an error, never a half drawing.
+    const auto eof = bytes.rfind("EOF");
+    for (std::size_t cut = 0; cut < eof; cut += 97) {
+        auto p = Write("cut.dxf", bytes.substr(0, cut));
+        EXPECT_THROW(ReadDxf(p), CadError) << "cut at " << cut;
+    }
+}
+
+TEST_F(DxfReaderMalformed, StructuralErrorsNameTheirLine) {
+    const std::string head = "0\nSECTION\n2\nENTITIES\n";
+    auto msg = Expected(Write("a.dxf", head + "0\nLINE\n10\nabc\n0\nENDSEC\n0\nEOF\n"));
+    EXPECT_NE(msg.find("line 7"), std::string::npos) << msg;
+    msg = Expected(Write("b.dxf", "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nX\n0\nENDSEC\n0\nEOF\n"));
+    EXPECT_NE(msg.find("no ENDTAB"), std::string::npos) << msg;
+    msg = Expected(Write("c.dxf", "5\nSECTION\n0\nEOF\n"));
+    EXPECT_NE(msg.find("line 1"), std::string::npos) << msg;
+    msg = Expected(Write("d.dxf", "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nXY1015\n0\nENDSEC\n0\nEOF\n"));
+    EXPECT_NE(msg.find("$ACADVER"), std::string::npos) << msg;
+    msg = Expected(Write("e.dxf", head + "0\nLINE\n10\n1\n0\nENDSEC\n"));
+    EXPECT_NE(msg.find("EOF"), std::string::npos) << msg;
+}
+
+// ------------------------------------------------------------------ files from ezdxf
+
+class DxfReaderEzdxf : public ::testing::TestWithParam<const char*> {
+protected:
+    TempDir dir;
+};
+
+TEST_P(DxfReaderEzdxf, ReadsTheKindsWeHoldAndSkipsTheRest) {
+    const std::string version = GetParam();
+    const bool r12 = version == "R12";
+    auto path = dir.file("ez.dxf");
+    auto made = RunCommand(kPython + SourcePath("tests/checkers/ezdxf_sample.py") + " " + version + " " + path);
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    auto d = ReadDxf(path);
+    EXPECT_STREQ(ReleaseName(d->release), version.c_str());
+
+    auto walls = d->FindLayer("WALLS");
+    ASSERT_NE(walls, kNone);
+    EXPECT_EQ(d->layers[walls].colour, 3);
+    ASSERT_NE(d->layers[walls].linetype, kNone);
+    const auto& dashed = d->linetypes[d->layers[walls].linetype];
+    EXPECT_EQ(dashed.name, "DASHED");
+    ASSERT_EQ(dashed.dashes.size(), 2u);
+    EXPECT_DOUBLE_EQ(dashed.dashes[1], -0.25);
+    auto off = d->FindLayer("OFF-LAYER");
+    ASSERT_NE(off, kNone);
+    EXPECT_TRUE(d->layers[off].off);
+    EXPECT_EQ(d->layers[off].colour, 5);
+    EXPECT_EQ(d->linetypes[0].name, "ByBlock");
+    EXPECT_EQ(d->linetypes[1].name, "ByLayer");
+    EXPECT_EQ(d->linetypes[2].name, "Continuous");
+
+    auto ms = d->ModelSpace();
+    std::map<EntityType, int> count;
+    for (auto* e : Top(*d, ms)) ++count[e->type];
+    EXPECT_EQ(count[EntityType::Line], 1);
+    EXPECT_EQ(count[EntityType::Circle], 1);
+    EXPECT_EQ(count[EntityType::Arc], 1);
+    EXPECT_EQ(count[EntityType::Point], 1);
+    EXPECT_EQ(count[EntityType::Text], 2);
+    EXPECT_EQ(count[EntityType::Polyline], 3);
+    EXPECT_EQ(count[EntityType::Face3D], 1);
+    EXPECT_EQ(count[EntityType::Insert], 2);
+    EXPECT_EQ(count[EntityType::Hatch], r12 ? 0 : 2);
+    EXPECT_EQ(Top(*d, ms).size(), r12 ? 12u : 14u) << "MTEXT, SPLINE and ATTRIB are skipped";
+
+    for (auto* e : Top(*d, ms)) {
+        switch (e->type) {
+        case EntityType::Line:
+            EXPECT_EQ(d->layers[e->layer].name, "WALLS");
+            EXPECT_EQ(e->geom.line.end, (Vec3{10, 5, 0}));
+            break;
+        case EntityType::Circle:
+            EXPECT_EQ(e->colour, 1);
+            EXPECT_DOUBLE_EQ(e->geom.circle.radius, 2);
+            break;
+        case EntityType::Arc:
+            EXPECT_NEAR(e->geom.arc.startAngle, 30 * kDeg, 1e-12);
+            EXPECT_NEAR(e->geom.arc.endAngle, 120 * kDeg, 1e-12);
+            break;
+        case EntityType::Point: EXPECT_EQ(e->geom.point.pos, (Vec3{7, 8, 9})); break;
+        case EntityType::Text:
+            if (d->Text(e->geom.text) == "Mid") {
+                EXPECT_EQ(e->geom.text.hAlign, 1);
+                EXPECT_EQ(e->geom.text.vAlign, 2);
+                EXPECT_EQ(e->geom.text.align, (Vec3{50, 60, 0}));
+            } else {
+                // Windows-1252 bytes whatever the file's encoding; U+2713 escaped.
+                EXPECT_EQ(d->Text(e->geom.text), "H\xE4ll\x80 \\U+2713");
+                EXPECT_NEAR(e->geom.text.rotation, 30 * kDeg, 1e-12);
+                EXPECT_DOUBLE_EQ(e->geom.text.height, 2.5);
+                EXPECT_EQ(d->layers[e->layer].name, "NOTES");
+            }
+            break;
+        case EntityType::Insert: {
+            const auto& b = d->blocks[e->geom.insert.block];
+            if (b.name == "SYM1") {
+                EXPECT_DOUBLE_EQ(e->geom.insert.xScale, 2);
+                EXPECT_DOUBLE_EQ(e->geom.insert.yScale, 3);
+                EXPECT_NEAR(e->geom.insert.rotation, 45 * kDeg, 1e-12);
+                EXPECT_EQ(Top(*d, e->geom.insert.block).size(), 2u);
+            } else {
+                EXPECT_EQ(b.name, "TAG");
+            }
+            break;
+        }
+        case EntityType::Hatch: {
+            const auto& h = d->hatches[e->geom.extra.index];
+            EXPECT_TRUE(h.solid);
+            if (d->layers[e->layer].name == "FILL") {
+                ASSERT_EQ(h.boundary.size(), 4u);
+                EXPECT_EQ(h.boundary[2], (Vec3{4, 3, 0}));
+            } else {
+                EXPECT_GT(h.boundary.size(), 3u) << "edges flattened";
+            }
+            break;
+        }
+        default: break;
+        }
+    }
+    // The first polyline (LWPOLYLINE from R2000) is a heavy one with widths and a bulge.
+    const Entity* first = nullptr;
+    for (auto* e : Top(*d, ms))
+        if (e->type == EntityType::Polyline) { first = e; break; }
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->geom.polyline.flags & 1, 1);
+    auto vs = VerticesAfter(*d, ms, first->handle);
+    ASSERT_EQ(vs.size(), 3u);
+    EXPECT_EQ(vs[2], (Vec3{10, 10, 0}));
+    if (!r12) {
+        const auto& list = d->blocks[ms].entities;
+        auto at = std::find_if(list.begin(), list.end(), [&](auto i) { return d->entities[i].handle == first->handle; });
+        const auto& v0 = d->entities[*(at + 1)].geom.vertex;
+        EXPECT_DOUBLE_EQ(v0.startWidth, 0.5);
+        EXPECT_DOUBLE_EQ(v0.endWidth, 0.25);
+        EXPECT_DOUBLE_EQ(v0.bulge, 0.5);
+    }
+
+    // Paper space: the viewport and its view.
+    auto ps = d->PaperSpace();
+    ASSERT_NE(ps, kNone);
+    const ViewportData* vp = nullptr;
+    for (auto* e : Top(*d, ps))
+        if (e->type == EntityType::Viewport && d->viewports[e->geom.extra.index].id != 1)
+            vp = &d->viewports[e->geom.extra.index];
+    ASSERT_NE(vp, nullptr);
+    EXPECT_EQ(vp->center, (Vec3{100, 100, 0}));
+    EXPECT_DOUBLE_EQ(vp->width, 200);
+    EXPECT_DOUBLE_EQ(vp->viewCenter.x, 5);
+    EXPECT_DOUBLE_EQ(vp->viewHeight, 20);
+
+    ExpectConsistentHandles(*d);
+    // What was read can be written again, by any release, cleanly.
+    for (auto rel : {Release::R2000, Release::R12, Release::R2018}) {
+        auto out = dir.file(std::string("again_") + ReleaseName(rel) + ".dxf");
+        SaveDxf(*d, rel, out);
+        ExpectStrictDxf(out, rel == Release::R12);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Releases, DxfReaderEzdxf,
+                         ::testing::Values("R12", "R2000", "R2004", "R2007", "R2010", "R2013", "R2018"));
+
+// ------------------------------------------------------------------ our writer, every release
+
+class DxfReaderRoundTrip : public ::testing::TestWithParam<Release> {
+protected:
+    TempDir dir;
+};
+
+TEST_P(DxfReaderRoundTrip, WhatOurWriterWritesReadsBackTheSame) {
+    const Release rel = GetParam();
+    auto d = NewDrawing();
+    auto ms = d->ModelSpace();
+    Linetype lt;
+    lt.name = "FENCE";
+    lt.handle = d->NewHandle();
+    lt.description = "Fence -x-";
+    lt.patternLength = 3;
+    lt.dashes = {2, -1};
+    auto lti = d->AddLinetype(lt);
+    auto kerb = LayerNamed(*d, "KERB");
+    d->layers[kerb].colour = 3;
+    d->layers[kerb].linetype = lti;
+    AddPolyline(*d, ms, "KERB", {{0, 0}, {10, 0}, {10, 5}}, 1);
+    AddPolyline(*d, ms, "CONTOUR", {{0, 0, 50}, {5, 5, 51}}, 8);
+    AddText(*d, ms, "NOTES", {3, 4}, 2, "Caf\xE9 \x80 5");
+    AddText(*d, ms, "NOTES", {30, 40}, 1, "centre", 1);
+    AddInsert(*d, ms, "SYMS", "TREE", {5, 6}, 2, 2);
+    AddCircle(*d, ms, "TREES", {1, 1, 3}, 4);
+    Entity face;
+    face.type = EntityType::Face3D;
+    face.handle = d->NewHandle();
+    face.geom.face = FaceGeom{{{0, 0, 1}, {1, 0, 2}, {1, 1, 3}, {0, 1, 4}}, 0};
+    d->AppendEntity(ms, face);
+    Entity hatch;
+    hatch.type = EntityType::Hatch;
+    hatch.handle = d->NewHandle();
+    hatch.layer = LayerNamed(*d, "FILL");
+    hatch.geom.extra.index = 0;
+    HatchData hd;
+    hd.boundary = {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}};
+    d->hatches.push_back(hd);
+    d->AppendEntity(ms, hatch);
+    Entity vp;
+    vp.type = EntityType::Viewport;
+    vp.handle = d->NewHandle();
+    vp.geom.extra.index = 0;
+    ViewportData vd;
+    vd.center = {100, 80, 0};
+    vd.width = 150;
+    vd.height = 90;
+    vd.viewCenter = {12, 13, 0};
+    vd.viewHeight = 45;
+    vd.twist = -0.3;
+    d->viewports.push_back(vd);
+    d->AppendEntity(d->PaperSpace(), vp);
+
+    auto first = dir.file("first.dxf");
+    SaveDxf(*d, rel, first);
+    auto r = ReadDxf(first);
+    EXPECT_EQ(r->release, rel);
+    ExpectConsistentHandles(*r);
+
+    auto rk = r->FindLayer("KERB");
+    ASSERT_NE(rk, kNone);
+    EXPECT_EQ(r->layers[rk].colour, 3);
+    ASSERT_NE(r->layers[rk].linetype, kNone);
+    EXPECT_EQ(r->linetypes[r->layers[rk].linetype].name, "FENCE");
+    EXPECT_EQ(r->linetypes[r->layers[rk].linetype].dashes, (std::vector<double>{2, -1}));
+
+    std::map<EntityType, int> count;
+    for (auto* e : Top(*r, r->ModelSpace())) ++count[e->type];
+    EXPECT_EQ(count[EntityType::Text], 2);
+    EXPECT_EQ(count[EntityType::Insert], 1);
+    EXPECT_EQ(count[EntityType::Circle], 1);
+    EXPECT_EQ(count[EntityType::Face3D], 1);
+    // Before R2000 the writer gives a hatch's outline as a polyline.
+    EXPECT_EQ(count[EntityType::Hatch], rel >= Release::R2000 ? 1 : 0);
+    EXPECT_EQ(count[EntityType::Polyline], rel >= Release::R2000 ? 2 : 3);
+    for (auto* e : Top(*r, r->ModelSpace())) {
+        if (e->type == EntityType::Text && e->geom.text.hAlign == 0) {
+            EXPECT_EQ(r->Text(e->geom.text), "Caf\xE9 \x80 5");
+            EXPECT_EQ(e->geom.text.pos, (Vec3{3, 4, 0}));
+        } else if (e->type == EntityType::Text) {
+            EXPECT_EQ(e->geom.text.align, (Vec3{30, 40, 0}));
+        } else if (e->type == EntityType::Insert) {
+            EXPECT_EQ(r->blocks[e->geom.insert.block].name, "TREE");
+            EXPECT_DOUBLE_EQ(e->geom.insert.xScale, 2);
+        } else if (e->type == EntityType::Face3D) {
+            EXPECT_EQ(e->geom.face.corner[3], (Vec3{0, 1, 4}));
+        } else if (e->type == EntityType::Polyline && (e->geom.polyline.flags & 8)) {
+            auto vs = VerticesAfter(*r, r->ModelSpace(), e->handle);
+            ASSERT_EQ(vs.size(), 2u);
+            EXPECT_EQ(vs[1], (Vec3{5, 5, 51}));
+        } else if (e->type == EntityType::Hatch) {
+            EXPECT_EQ(r->hatches[e->geom.extra.index].boundary.size(), 3u);
+        }
+    }
+    const ViewportData* rv = nullptr;
+    for (auto* e : Top(*r, r->PaperSpace()))
+        if (e->type == EntityType::Viewport) rv = &r->viewports[e->geom.extra.index];
+    ASSERT_NE(rv, nullptr);
+    EXPECT_EQ(rv->center, vd.center);
+    EXPECT_DOUBLE_EQ(rv->height, 90);
+    EXPECT_DOUBLE_EQ(rv->viewCenter.y, 13);
+    EXPECT_DOUBLE_EQ(rv->viewHeight, 45);
+    EXPECT_NEAR(rv->twist, -0.3, 1e-12);
+
+    // Written again from what was read: the same file passes the strict checks.
+    auto second = dir.file("second.dxf");
+    SaveDxf(*r, rel, second);
+    ExpectStrictDxf(second, rel == Release::R12);
+    auto again = ReadDxf(second);
+    EXPECT_EQ(Top(*again, again->ModelSpace()).size(), Top(*r, r->ModelSpace()).size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Releases, DxfReaderRoundTrip,
+                         ::testing::Values(Release::R12, Release::R13, Release::R14, Release::R2000, Release::R2004,
+                                           Release::R2007, Release::R2010, Release::R2013, Release::R2018),
+                         [](const auto& info) { return std::string(ReleaseName(info.param)); });
+
+// ------------------------------------------------------------------ completion
+
+TEST(DxfReaderCompletion, AnR12FileWithoutHandlesGetsThemAndTheStandardObjects) {
+    TempDir dir;
+    auto path = dir.file("bare.dxf");
+    WriteFile(path,
+              "0\nSECTION\n2\nENTITIES\n"
+              "0\nLINE\n8\nROADS\n10\n0\n20\n0\n30\n0\n11\n5\n21\n5\n31\n0\n"
+              "0\nPOLYLINE\n8\nROADS\n66\n1\n70\n1\n"
+              "0\nVERTEX\n8\nROADS\n10\n0\n20\n0\n0\nVERTEX\n8\nROADS\n10\n3\n20\n4\n"
+              "0\nSEQEND\n8\nROADS\n"
+              "0\nTEXT\n8\n0\n67\n1\n10\n1\n20\n2\n40\n3\n1\nsheet\n"
+              "0\nENDSEC\n0\nEOF\n");
+    auto d = ReadDxf(path);
+    EXPECT_EQ(d->release, Release::R12);
+    ExpectConsistentHandles(*d);
+    ASSERT_NE(d->FindLayer("ROADS"), kNone);
+    EXPECT_EQ(Top(*d, d->ModelSpace()).size(), 2u);
+    ASSERT_EQ(Top(*d, d->PaperSpace()).size(), 1u) << "67 1 puts the text in paper space";
+    EXPECT_TRUE(Top(*d, d->PaperSpace())[0]->flags & kEntityPaperSpace);
+    // Layouts for both spaces, in the layout dictionary.
+    for (auto b : {d->ModelSpace(), d->PaperSpace()}) {
+        auto* lo = d->ObjectByHandle(d->blocks[b].layout);
+        ASSERT_NE(lo, nullptr);
+        ASSERT_EQ(lo->type, ObjectType::Layout);
+        EXPECT_EQ(lo->layout->blockRecord, d->blocks[b].handle);
+    }
+    EXPECT_EQ(d->ObjectByHandle(d->blocks[d->PaperSpace()].layout)->layout->name, "Layout1");
+    auto out = dir.file("out.dxf");
+    SaveDxf(*d, Release::R2000, out);
+    ExpectStrictDxf(out);
+}
+
+TEST(DxfReaderCompletion, RepeatedHandlesAndDanglingReferencesAreResolved) {
+    TempDir dir;
+    auto path = dir.file("dup.dxf");
+    WriteFile(path,
+              "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n5\n30\n0\nENDSEC\n"
+              "0\nSECTION\n2\nENTITIES\n"
+              "0\nLINE\n5\n20\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n"
+              "0\nLINE\n5\n20\n8\n0\n10\n2\n20\n2\n11\n3\n21\n3\n"
+              "0\nINSERT\n5\n21\n8\n0\n2\nNO_SUCH_BLOCK\n10\n0\n20\n0\n"
+              "0\nENDSEC\n"
+              "0\nSECTION\n2\nOBJECTS\n"
+              "0\nDICTIONARY\n5\nC\n330\n0\n100\nAcDbDictionary\n3\nACAD_GROUP\n350\nD\n3\nSTRANGE\n350\nE\n"
+              "0\nDICTIONARY\n5\nD\n330\nC\n100\nAcDbDictionary\n"
+              "0\nSOMETHING_ELSE\n5\nE\n330\nC\n"
+              "0\nENDSEC\n0\nEOF\n");
+    auto d = ReadDxf(path);
+    ExpectConsistentHandles(*d);
+    auto top = Top(*d, d->ModelSpace());
+    ASSERT_EQ(top.size(), 2u) << "an insert of a missing block is dropped";
+    EXPECT_EQ(top[0]->handle, 0x20u);
+    EXPECT_NE(top[1]->handle, 0x20u);
+    EXPECT_GE(top[1]->handle, 0x30u) << "new handles start at the file's $HANDSEED";
+    for (auto& e : d->Root().entries) EXPECT_NE(e.name, "STRANGE");
+    EXPECT_EQ(d->Root().handle, 0xCu);
+}
+
+TEST(DxfReaderCompletion, SeveralLayoutsKeepTheirBlocksAndTheActiveOne) {
+    TempDir dir;
+    auto path = dir.file("layouts.dxf");
+    auto made = RunCommand(kPython + "-c \"import ezdxf\n"
+                                     "d=ezdxf.new('R2000')\n"
+                                     "s=d.layouts.new('Second')\n"
+                                     "s.add_line((0,0),(1,1))\n"
+                                     "d.layouts.set_active_layout('Second')\n"
+                                     "d.saveas('" + path + "')\"");
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    auto d = ReadDxf(path);
+    ExpectConsistentHandles(*d);
+    auto ps = d->PaperSpace();
+    ASSERT_NE(ps, kNone);
+    auto* lo = d->ObjectByHandle(d->blocks[ps].layout);
+    ASSERT_NE(lo, nullptr);
+    EXPECT_EQ(lo->layout->name, "Second");
+    EXPECT_EQ(Top(*d, ps).size(), 1u);
+    int paperLayouts = 0;
+    for (auto& o : d->objects)
+        if (o.type == ObjectType::Layout && o.layout->name != "Model") ++paperLayouts;
+    EXPECT_EQ(paperLayouts, 2);
+    auto out = dir.file("out.dxf");
+    SaveDxf(*d, Release::R2000, out);
+    ExpectStrictDxf(out);
+    auto s = Summarise(out);
+    EXPECT_EQ(s.Value("ACTIVE"), "Second");
+}
