@@ -29,23 +29,31 @@ TEST(StripBracketedName, ClosingBeforeOpeningOverlapsThePieces) {
     EXPECT_EQ(StripBracketed("A)B(C"), "A)BB(C");
 }
 
+std::string Shorten(std::string layer, std::int16_t style) {
+    ShortenTextLayer(layer, style);
+    return layer;
+}
+
 TEST(TextLayer, StyleOneKeepsTheFirstWord) {
-    EXPECT_EQ(ShortenTextLayer("SPOT-HEIGHTS-1", 1), "SPOT");
-    EXPECT_EQ(ShortenTextLayer("SPOT", 1), "SPOT");
+    EXPECT_EQ(Shorten("SPOT-HEIGHTS-1", 1), "SPOT");
+    EXPECT_EQ(Shorten("SPOT", 1), "SPOT");
+    EXPECT_EQ(Shorten("-SPOT", 1), "");
 }
 
 TEST(TextLayer, StyleTwoKeepsTheSecondWord) {
-    EXPECT_EQ(ShortenTextLayer("SPOT-HEIGHTS-1", 2), "HEIGHTS");
-    EXPECT_EQ(ShortenTextLayer("SPOT-HEIGHTS", 2), "HEIGHTS");
-    EXPECT_EQ(ShortenTextLayer("SPOT", 2), "");
+    EXPECT_EQ(Shorten("SPOT-HEIGHTS-1", 2), "HEIGHTS");
+    EXPECT_EQ(Shorten("SPOT-HEIGHTS", 2), "HEIGHTS");
+    EXPECT_EQ(Shorten("SPOT", 2), "");
+    EXPECT_EQ(Shorten("-A-B", 2), "A");
+    EXPECT_EQ(Shorten("SPOT-", 2), "");
 }
 
 TEST(TextLayer, AnnotationNamesAndOtherStylesStayWhole) {
-    EXPECT_EQ(ShortenTextLayer("ANNOTATION-SPOT-HEIGHTS", 1), "ANNOTATION-SPOT-HEIGHTS");
-    EXPECT_EQ(ShortenTextLayer("ANNOTATION-SPOT-HEIGHTS", 2), "ANNOTATION-SPOT-HEIGHTS");
-    EXPECT_EQ(ShortenTextLayer("ANNOTATIONS-X", 1), "ANNOTATIONS");
-    EXPECT_EQ(ShortenTextLayer("SPOT-HEIGHTS-1", 0), "SPOT-HEIGHTS-1");
-    EXPECT_EQ(ShortenTextLayer("SPOT-HEIGHTS-1", 3), "SPOT-HEIGHTS-1");
+    EXPECT_EQ(Shorten("ANNOTATION-SPOT-HEIGHTS", 1), "ANNOTATION-SPOT-HEIGHTS");
+    EXPECT_EQ(Shorten("ANNOTATION-SPOT-HEIGHTS", 2), "ANNOTATION-SPOT-HEIGHTS");
+    EXPECT_EQ(Shorten("ANNOTATIONS-X", 1), "ANNOTATIONS");
+    EXPECT_EQ(Shorten("SPOT-HEIGHTS-1", 0), "SPOT-HEIGHTS-1");
+    EXPECT_EQ(Shorten("SPOT-HEIGHTS-1", 3), "SPOT-HEIGHTS-1");
 }
 
 TEST(TextPlacementRule, MovesThreeQuartersTowardsTheUnderside) {

@@ -60,6 +60,12 @@ protected:
         clsDWG converter(HostOptions{prompter, nullptr, dir.file("user.ini")});
         converter.SaveAsDWG(dir.file("site.txt"), dir.file("site.dxf"));
         ASSERT_TRUE(std::filesystem::exists(dir.file("site.dxf")));
+        auto strict = RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/check_dxf.py") + " " +
+                                 dir.file("site.dxf"));
+        EXPECT_EQ(strict.exitCode, 0) << strict.err;
+        auto readers = RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/check_readers.py") + " " +
+                                  dir.file("site.dxf"));
+        EXPECT_EQ(readers.exitCode, 0) << readers.err;
         auto r = RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/dump_tables.py") + " " +
                             dir.file("site.dxf"));
         ASSERT_EQ(r.exitCode, 0) << r.out << r.err;

@@ -117,6 +117,10 @@ public:
     // allocates nothing once they have grown.
     std::vector<Point3D> PolylineVertices, PolylinePieces;
     std::string PolylineLayer;
+    // Buffers of the point, symbol, text and circle handlers (the layer name;
+    // the text string or the symbol's block name) and of MapLayerName (the
+    // settings key), kept between records for the same reason.
+    std::string RecordLayer, RecordName, LayerKey;
 
     // Entity append helpers shared by the handlers: open "*Model_Space" for
     // appending; false when it cannot be found or opened.

@@ -4,11 +4,13 @@
 #include "convert/record_reader.h"
 #include "convert/run.h"
 #include "tables/colour_index.h"
+#include "tables/strip_bracketed.h"
 
 namespace ostrel {
 
 void ConversionRun::AddCircleRecord(std::string_view line) {
-    std::string layer = StripBracketed(GetCommaField(1, line));
+    std::string& layer = RecordLayer;
+    StripBracketedInto(GetCommaField(1, line), layer);
     const std::int32_t colourCode = ColourCodeField(2, line);
     const double x = GetNumField(3, line);
     const double y = GetNumField(4, line);

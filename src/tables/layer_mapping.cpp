@@ -43,9 +43,8 @@ bool ConversionRun::MapLayerName(std::string& name) {
 
     std::string value = LayerSetting(name);
     if (value.empty()) {
-        std::string key;
-        key.reserve(name.size() + 1);
-        key.append(name).push_back('*');
+        std::string& key = LayerKey;
+        key.assign(name).push_back('*');
         value = LayerSetting(key);
         if (value.empty()) {
             const std::size_t dash = name.find('-');
@@ -56,7 +55,7 @@ bool ConversionRun::MapLayerName(std::string& name) {
         }
     }
     if (!value.empty()) {
-        name = std::move(value);
+        name.assign(value);
         return true;
     }
 

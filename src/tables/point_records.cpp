@@ -6,6 +6,7 @@
 #include "convert/run.h"
 #include "geometry/plane_geometry.h"
 #include "tables/colour_index.h"
+#include "tables/strip_bracketed.h"
 
 namespace ostrel {
 
@@ -26,7 +27,8 @@ void ConversionRun::AddPointRecord(std::string_view line) {
     const double z = GetNumField(4, line);
     if (OutsideOf(BoundaryPolygon, x, y)) return;
 
-    std::string layer = "POINT";
+    std::string& layer = RecordLayer;
+    layer.assign("POINT");
     MapLayerName(layer);
     if (DrawingHandle == 0) return;
 
@@ -47,7 +49,8 @@ void ConversionRun::AddPointRecord(std::string_view line) {
 }
 
 void ConversionRun::AddSymbolRecord(std::string_view line) {
-    std::string layer = StripBracketed(GetCommaField(1, line));
+    std::string& layer = RecordLayer;
+    StripBracketedInto(GetCommaField(1, line), layer);
     const std::int32_t colourCode = ColourCodeField(2, line);
     const std::string_view symbol = GetCommaField(3, line);
     const double x = GetNumField(4, line);
@@ -64,9 +67,8 @@ void ConversionRun::AddSymbolRecord(std::string_view line) {
 
     CadLibrary& library = *tk->library;
     const std::string modelSpace = library.FindBlockByName(DrawingHandle, "*Model_Space");
-    std::string blockName;
-    blockName.reserve(3 + symbol.size());
-    blockName.append("SYM").append(symbol);
+    std::string& blockName = RecordName;
+    blockName.assign("SYM").append(symbol);
     const std::string symbolBlock = library.FindBlockByName(DrawingHandle, blockName);
     if (library.LastStatus() == kStatusOk) {
         tk->blockWriter.OpenBlockForAppend(DrawingHandle, modelSpace);

@@ -1,18 +1,24 @@
 // Layer-name clean-up shared by the SYM, TEXT, CIRCLE and polyline records.
-#include <string>
-#include <string_view>
+#include "tables/strip_bracketed.h"
 
 #include "convert/run.h"
 
 namespace ostrel {
 
-std::string StripBracketed(std::string_view name) {
+void StripBracketedInto(std::string_view name, std::string& out) {
     const std::size_t open = name.find('(');
     const std::size_t close = name.find(')');
-    if (open == std::string_view::npos || close == std::string_view::npos) return std::string(name);
+    if (open == std::string_view::npos || close == std::string_view::npos) {
+        out.assign(name);
+        return;
+    }
+    // When ")" stands before "(", the two pieces overlap: both are kept whole.
+    out.assign(name.substr(0, open)).append(name.substr(close + 1));
+}
+
+std::string StripBracketed(std::string_view name) {
     std::string result;
-    result.reserve(open + (name.size() - close - 1));
-    result.append(name.substr(0, open)).append(name.substr(close + 1));
+    StripBracketedInto(name, result);
     return result;
 }
 

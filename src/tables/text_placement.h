@@ -6,11 +6,11 @@
 
 namespace ostrel {
 
-// The layer of a text record shortened by LayerStyle: 1 keeps the text
-// before the first "-", 2 the text between the first and second "-" (empty
-// without a "-"), other values the whole name. Names that begin with
+// Shortens the layer of a text record, in place, by LayerStyle: 1 keeps the
+// text before the first "-", 2 the text between the first and second "-"
+// (empty without a "-"), other values the whole name. Names that begin with
 // "ANNOTATION-" are kept whole.
-std::string ShortenTextLayer(std::string_view layer, std::int16_t layerStyle);
+void ShortenTextLayer(std::string& layer, std::int16_t layerStyle);
 
 struct TextPlacement {
     double x = 0, y = 0, height = 0;

@@ -7,6 +7,7 @@
 #include "geometry/contour_colour.h"
 #include "geometry/plane_geometry.h"
 #include "tables/colour_index.h"
+#include "tables/strip_bracketed.h"
 #include "tables/text_placement.h"
 
 namespace ostrel {
@@ -17,11 +18,20 @@ constexpr std::string_view kAnnotationPrefix = "ANNOTATION-";
 
 } // namespace
 
-std::string ShortenTextLayer(std::string_view layer, std::int16_t layerStyle) {
-    if (layer.substr(0, kAnnotationPrefix.size()) == kAnnotationPrefix) return std::string(layer);
-    if (layerStyle == 1) return std::string(GetField(0, layer, "-"));
-    if (layerStyle == 2) return std::string(GetField(1, layer, "-"));
-    return std::string(layer);
+void ShortenTextLayer(std::string& layer, std::int16_t layerStyle) {
+    if (std::string_view(layer).substr(0, kAnnotationPrefix.size()) == kAnnotationPrefix) return;
+    const std::size_t first = layer.find('-');
+    if (layerStyle == 1) {
+        if (first != std::string::npos) layer.resize(first);
+    } else if (layerStyle == 2) {
+        if (first == std::string::npos) {
+            layer.clear();
+            return;
+        }
+        const std::size_t second = layer.find('-', first + 1);
+        if (second != std::string::npos) layer.resize(second);
+        layer.erase(0, first + 1);
+    }
 }
 
 TextPlacement PlaceText(double x, double y, double h, double r) {
@@ -33,7 +43,9 @@ TextPlacement PlaceText(double x, double y, double h, double r) {
 }
 
 void ConversionRun::AddTextRecord(std::string_view line, bool is3D) {
-    std::string layer = ShortenTextLayer(StripBracketed(GetCommaField(1, line)), LayerStyle);
+    std::string& layer = RecordLayer;
+    StripBracketedInto(GetCommaField(1, line), layer);
+    ShortenTextLayer(layer, LayerStyle);
     std::int32_t colourCode = ColourCodeField(2, line);
     const std::string_view text = GetCommaField(3, line);
     const int next = is3D ? 7 : 6;   // field of the size h; the rotation follows it
@@ -61,7 +73,8 @@ void ConversionRun::AddTextRecord(std::string_view line, bool is3D) {
     data.SetTextCoord(1, place.y);
     data.SetTextCoord(2, z);
     data.SetTextHeight(place.height);
-    data.SetTextString(std::string(text));
+    RecordName.assign(text);
+    data.SetTextString(RecordName);
     data.SetTextRotation(rotation);
     header.AppendEntity(DrawingHandle, tk->blockWriter.GetEntityList(), data.GetTextData());
 }
