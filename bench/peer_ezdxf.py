@@ -12,6 +12,7 @@ come from a seeded random source inside the survey's extents.
 """
 import json
 import math
+import os
 import random
 import sys
 
@@ -118,11 +119,27 @@ def main(argv):
     if len(argv) != 3:
         sys.stderr.write("usage: peer_ezdxf.py MANIFEST OUT.dxf\n")
         return 2
-    import ezdxf
-    with open(argv[1], encoding="utf-8") as f:
-        manifest = json.load(f)
+    try:
+        import ezdxf
+    except ImportError:
+        sys.stderr.write("peer_ezdxf: this Python has no ezdxf (Debian: python3-ezdxf)\n")
+        return 1
+    try:
+        with open(argv[1], encoding="utf-8") as f:
+            manifest = json.load(f)
+    except (OSError, ValueError) as e:
+        sys.stderr.write("peer_ezdxf: cannot read the manifest %s: %s\n" % (argv[1], e))
+        return 1
     doc = build(manifest, ezdxf)
-    doc.saveas(argv[2])
+    part = argv[2] + ".part"
+    try:
+        doc.saveas(part)
+        os.replace(part, argv[2])
+    except OSError as e:
+        if os.path.exists(part):
+            os.remove(part)
+        sys.stderr.write("peer_ezdxf: cannot write %s: %s\n" % (argv[2], e))
+        return 1
     n = len(doc.modelspace())
     print("%s: %d model-space entities (vertices not counted), %d layers" % (argv[2], n, len(doc.layers)))
     return 0
