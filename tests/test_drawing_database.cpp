@@ -87,3 +87,200 @@ TEST(Drawing, NormalizeRepairsPolylineSequences) {
 TEST(Drawing, EntityStaysCompact) {
     EXPECT_LE(sizeof(Entity), 144u);
 }
+
+// ------------------------------------------------------- NormalizeForSave
+
+namespace {
+
+Entity MakeEntity(Drawing& d, EntityType type) {
+    Entity e;
+    e.type = type;
+    e.handle = d.NewHandle();
+    return e;
+}
+
+std::vector<Handle> AllHandles(Drawing& d) {
+    std::vector<Handle> out;
+    for (auto& o : d.objects) out.push_back(o.handle);
+    for (auto& l : d.layers) out.push_back(l.handle);
+    for (auto& l : d.linetypes) out.push_back(l.handle);
+    for (auto& s : d.styles) out.push_back(s.handle);
+    for (auto& b : d.blocks) out.push_back(b.handle);
+    for (auto& e : d.entities) out.push_back(e.handle);
+    return out;
+}
+
+} // namespace
+
+TEST(Normalize, RepeatedAndZeroHandlesGetFreshOnesAboveTheSeed) {
+    auto d = NewDrawing();
+    auto ms = d->ModelSpace();
+    Entity a = MakeEntity(*d, EntityType::Point);
+    Entity b = a;                       // same handle
+    Entity c = MakeEntity(*d, EntityType::Point);
+    c.handle = 0;
+    d->AppendEntity(ms, a);
+    d->AppendEntity(ms, b);
+    d->entities.push_back(c);
+    d->blocks[ms].entities.push_back(static_cast<std::uint32_t>(d->entities.size() - 1));
+    d->layers[0].handle = d->linetypes[0].handle;   // a record reusing another's handle
+    NormalizeForSave(*d);
+    auto handles = AllHandles(*d);
+    std::set<Handle> unique(handles.begin(), handles.end());
+    EXPECT_EQ(unique.size(), handles.size());
+    EXPECT_FALSE(unique.count(0));
+    EXPECT_GT(d->HandleSeed(), *unique.rbegin());
+    // The first holder keeps its handle.
+    EXPECT_EQ(d->entities[d->blocks[ms].entities[0]].handle, a.handle);
+    EXPECT_NE(d->entities[d->blocks[ms].entities[1]].handle, a.handle);
+}
+
+TEST(Normalize, ObjectsOutsideTheDictionaryTreeAreRemoved) {
+    auto d = NewDrawing();
+    Object orphan;
+    orphan.type = ObjectType::Placeholder;
+    orphan.handle = d->NewHandle();
+    orphan.owner = 0;                   // never entered in a dictionary
+    d->AddObject(orphan);
+    Object child;                       // owned by the orphan
+    child.type = ObjectType::Placeholder;
+    child.handle = d->NewHandle();
+    child.owner = orphan.handle;
+    d->AddObject(child);
+    Layer l;
+    l.name = "KERB";
+    l.handle = d->NewHandle();
+    l.plotStyle = orphan.handle;
+    d->AddLayer(l);
+    d->Root().entries.push_back({"GONE", 0xFFFFF});
+    NormalizeForSave(*d);
+    EXPECT_EQ(d->ObjectByHandle(orphan.handle), nullptr);
+    EXPECT_EQ(d->ObjectByHandle(child.handle), nullptr);
+    EXPECT_EQ(d->layers[d->FindLayer("KERB")].plotStyle, 0u);
+    for (auto& e : d->Root().entries) EXPECT_NE(e.name, "GONE");
+    // What stays all hangs below the root.
+    for (auto& o : d->objects) {
+        if (o.handle == d->rootDictionary) continue;
+        EXPECT_NE(d->ObjectByHandle(o.owner), nullptr) << HandleText(o.handle);
+    }
+    // The standard content survived.
+    EXPECT_NE(d->layers[0].plotStyle, 0u);
+}
+
+TEST(Normalize, BadReferencesFallBackToDefaults) {
+    auto d = NewDrawing();
+    auto ms = d->ModelSpace();
+    Entity p = MakeEntity(*d, EntityType::Point);
+    p.layer = 999;
+    p.linetype = 999;
+    p.colour = -4;
+    d->AppendEntity(ms, p);
+    Entity t = MakeEntity(*d, EntityType::Text);
+    t.geom.text.style = 55;
+    t.geom.text.textOffset = 1000;
+    t.geom.text.textLength = 5;
+    d->AppendEntity(ms, t);
+    Entity self = MakeEntity(*d, EntityType::Insert);
+    self.geom.insert.block = ms;        // model space inserted into itself
+    d->AppendEntity(ms, self);
+    Entity vp = MakeEntity(*d, EntityType::Viewport);
+    vp.geom.extra.index = 3;            // no such viewport
+    d->AppendEntity(ms, vp);
+    Entity hatch = MakeEntity(*d, EntityType::Hatch);
+    d->hatches.push_back(HatchData{});  // no boundary
+    hatch.geom.extra.index = 0;
+    d->AppendEntity(ms, hatch);
+    d->header.currentLayer = "MISSING";
+    NormalizeForSave(*d);
+    auto& list = d->blocks[ms].entities;
+    ASSERT_EQ(list.size(), 2u);
+    auto& point = d->entities[list[0]];
+    EXPECT_EQ(point.layer, d->FindLayer("0"));
+    EXPECT_EQ(point.linetype, kNone);
+    EXPECT_EQ(point.colour, kColourByLayer);
+    auto& text = d->entities[list[1]].geom.text;
+    EXPECT_EQ(text.style, 0u);
+    EXPECT_EQ(d->Text(text), "");
+    EXPECT_EQ(d->header.currentLayer, "0");
+}
+
+TEST(Normalize, OwnersAndPaperFlagsFollowTheBlocks) {
+    auto d = NewDrawing();
+    auto ms = d->ModelSpace(), ps = d->PaperSpace();
+    Entity p = MakeEntity(*d, EntityType::Point);
+    p.flags = kEntityPaperSpace;        // wrongly flagged
+    p.owner = 0x777;
+    d->AppendEntity(ms, p);
+    d->entities.back().flags = kEntityPaperSpace;
+    d->entities.back().owner = 0x777;
+    Entity q = MakeEntity(*d, EntityType::Point);
+    d->AppendEntity(ps, q);
+    d->entities.back().flags = 0;       // lost its flag
+    NormalizeForSave(*d);
+    auto& mp = d->entities[d->blocks[ms].entities[0]];
+    EXPECT_EQ(mp.flags & kEntityPaperSpace, 0);
+    EXPECT_EQ(mp.owner, d->blocks[ms].handle);
+    auto& pp = d->entities[d->blocks[ps].entities[0]];
+    EXPECT_EQ(pp.flags & kEntityPaperSpace, kEntityPaperSpace);
+    EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].flags & kEntityPaperSpace, kEntityPaperSpace);
+}
+
+TEST(Normalize, PaperLayoutWithViewportsGetsItsOverallViewport) {
+    auto d = NewDrawing();
+    auto ps = d->PaperSpace();
+    ViewportData v;
+    v.id = 2;
+    v.width = 100;
+    v.height = 50;
+    d->viewports.push_back(v);
+    Entity e = MakeEntity(*d, EntityType::Viewport);
+    e.geom.extra.index = 0;
+    d->AppendEntity(ps, e);
+    NormalizeForSave(*d);
+    auto& list = d->blocks[ps].entities;
+    ASSERT_EQ(list.size(), 2u);
+    auto& overall = d->entities[list[0]];
+    ASSERT_EQ(overall.type, EntityType::Viewport);
+    EXPECT_EQ(d->viewports[overall.geom.extra.index].id, 1);
+    EXPECT_EQ(d->viewports[overall.geom.extra.index].width, 420);
+    auto* layout = d->ObjectByHandle(d->blocks[ps].layout);
+    ASSERT_NE(layout, nullptr);
+    EXPECT_EQ(layout->layout->lastViewport, overall.handle);
+    // A second pass adds nothing.
+    auto entities = d->entities.size();
+    NormalizeForSave(*d);
+    EXPECT_EQ(d->entities.size(), entities);
+    EXPECT_EQ(d->blocks[ps].entities.size(), 2u);
+}
+
+TEST(StandardContent, IsCompletedWhereMissingAndLayoutsLinkBack) {
+    auto d = std::make_unique<Drawing>();
+    BlockRecord extra;
+    extra.name = "*Paper_Space3";
+    extra.handle = d->NewHandle();
+    d->AddBlock(extra);
+    EnsureStandardContent(*d);
+    for (auto name : {"*Model_Space", "*Paper_Space", "*Paper_Space3"}) {
+        auto bi = d->FindBlock(name);
+        ASSERT_NE(bi, kNone) << name;
+        auto* lo = d->ObjectByHandle(d->blocks[bi].layout);
+        ASSERT_NE(lo, nullptr) << name;
+        EXPECT_EQ(lo->type, ObjectType::Layout);
+        EXPECT_EQ(lo->layout->blockRecord, d->blocks[bi].handle);
+    }
+    EXPECT_NE(d->blocks[d->FindBlock("*Model_Space")].beginEntity, kNone);
+    EXPECT_EQ(d->ObjectByHandle(d->blocks[d->FindBlock("*Model_Space")].layout)->layout->name, "Model");
+    // Two paper layouts, two distinct names, "Model" listed last.
+    auto* layouts = d->ObjectByHandle(d->Root().entries[1].target);
+    ASSERT_EQ(layouts->entries.size(), 3u);
+    EXPECT_NE(layouts->entries[0].name, layouts->entries[1].name);
+    EXPECT_EQ(layouts->entries[2].name, "Model");
+    EXPECT_NE(d->FindLayer("0"), kNone);
+    EXPECT_NE(d->FindLinetype("Continuous"), kNone);
+    // Running it again changes nothing.
+    auto objects = d->objects.size();
+    auto seed = d->HandleSeed();
+    EnsureStandardContent(*d);
+    EXPECT_EQ(d->objects.size(), objects);
+    EXPECT_EQ(d->HandleSeed(), seed);
+}
