@@ -57,7 +57,7 @@ cad::Drawing& vdDocument::Drawing() {
     return *drawing_;
 }
 
-std::int32_t vdDocument::OpenDocument(const std::string& path, std::int32_t, std::int32_t) {
+void vdDocument::Reset(const std::string& path) {
     drawing_.reset();
     cursors_.clear();
     free_.clear();
@@ -65,6 +65,16 @@ std::int32_t vdDocument::OpenDocument(const std::string& path, std::int32_t, std
     fillHatches_.clear();
     lastError_.clear();
     path_ = path;
+}
+
+void vdDocument::Adopt(std::unique_ptr<cad::Drawing> drawing, const std::string& path) {
+    Reset(path);
+    drawing_ = std::move(drawing);
+    if (drawing_) readRelease_ = drawing_->release;
+}
+
+std::int32_t vdDocument::OpenDocument(const std::string& path, std::int32_t, std::int32_t) {
+    Reset(path);
     try {
         drawing_ = IsDwgPath(path) ? cad::ReadDwg(path) : cad::ReadDxf(path);
     } catch (const std::exception& e) {

@@ -43,6 +43,9 @@ public:
     // document then holds no drawing (LastError says why). The two numbers
     // are the viewer's open options and select nothing here.
     std::int32_t OpenDocument(const std::string& path, std::int32_t, std::int32_t);
+    // Takes a drawing already in memory, as if it had been opened from a file
+    // of its release.
+    void Adopt(std::unique_ptr<cad::Drawing> drawing, const std::string& path = std::string());
     // Writes the drawing over path in the release of the version index.
     // 0 without writing anything for an index no codec writes or when no
     // drawing is open; codec errors are raised (cad::CadError). 1 when written.
@@ -88,6 +91,7 @@ private:
 
     // A free entity that was added to a list is found where it went.
     EntityLocation Resolve(EntityLocation at) const;
+    void Reset(const std::string& path);
     // Members of an entity: 0 is the entity itself; a polyline's vertices
     // and its SEQEND follow.
     std::uint32_t MemberCount(EntityLocation at) const;

@@ -1,0 +1,467 @@
+// The trim pass's drawing engine: the walk cursor, copies, layouts, kind
+// views, fills, versions and the save.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+
+#include "cad/dxf/dxf_reader.h"
+#include "cad/dxf/dxf_writer.h"
+#include "trim/frmDWGTrim.h"
+#include "trim/vd_control.h"
+#include "trim/vd_document.h"
+#include "trim_fixture.h"
+
+using namespace ostrel;
+using namespace ostrel::trim;
+using namespace ostrel::test;
+using cad::EntityType;
+using cad::kNone;
+
+namespace {
+
+class Engine : public ::testing::Test {
+protected:
+    vdDocument doc;
+    cad::Drawing* d = nullptr;
+
+    void SetUp() override {
+        auto drawing = cad::NewDrawing();
+        d = drawing.get();
+        auto ms = d->ModelSpace();
+        AddPolyline(*d, ms, "A", {{0, 0}, {10, 0}, {10, 10}});       // 0
+        AddText(*d, ms, "B", {1, 2}, 2.5, "first");                   // 1
+        AddCircle(*d, ms, "C", {5, 5}, 1);                            // 2
+        AddText(*d, ms, "D", {3, 4}, 1, "last");                      // 3
+        doc.Adopt(std::move(drawing), "memory.dxf");
+    }
+
+    std::vector<std::string> Walk(vdEntities list) {
+        std::vector<std::string> seen;
+        for (vdEntity e = list.First(); e; e = list.Next()) seen.push_back(e.LayerName());
+        return seen;
+    }
+};
+
+} // namespace
+
+// ------------------------------------------------------------------ the walk
+
+TEST_F(Engine, CountAndWalkSeeEachEntityOnceAndNotTheVertices) {
+    EXPECT_EQ(doc.ModelEntities().Count(), 4);
+    EXPECT_EQ(Walk(doc.ModelEntities()), (std::vector<std::string>{"A", "B", "C", "D"}));
+    auto list = doc.ModelEntities();
+    list.First();
+    for (int i = 0; i < 3; ++i) list.Next();
+    EXPECT_FALSE(list.Next());
+    EXPECT_FALSE(list.Next()) << "the end stays the end";
+}
+
+TEST_F(Engine, TheWalkSurvivesDeletionsAndAdditions) {
+    std::vector<std::string> seen;
+    for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next()) {
+        seen.push_back(e.LayerName());
+        if (e.LayerName() == "A") e.Delete();   // the current one
+        if (e.LayerName() == "C") doc.ModelEntities().PlaceString("added", {0, 0, 0}, 160);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"A", "B", "C", "D"})) << "the added text is not visited";
+    EXPECT_EQ(doc.ModelEntities().Count(), 4) << "B, C, D and the added text";
+    EXPECT_EQ(Walk(doc.ModelEntities()), (std::vector<std::string>{"B", "C", "D", "0"}));
+}
+
+TEST_F(Engine, AnEntityDeletedAheadOfTheCursorIsPassedOver) {
+    // Find the circle first, then walk and delete it when B is reached.
+    vdEntity circle;
+    for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next())
+        if (e.TypeName() == "VDCIRCLE") circle = e;
+    ASSERT_TRUE(circle);
+    std::vector<std::string> seen;
+    for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next()) {
+        seen.push_back(e.LayerName());
+        if (e.LayerName() == "B") circle.Delete();
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"A", "B", "D"}));
+    EXPECT_EQ(doc.ModelEntities().Count(), 3);
+}
+
+TEST_F(Engine, ListsKeepCursorsOfTheirOwn) {
+    auto layout = doc.Layouts().Add("Other");
+    layout.Entities().AddPolyline({0, 0, 0, 1, 1, 0});
+    layout.Entities().PlaceString("x", {0, 0, 0}, 160);
+    auto model = doc.ModelEntities();
+    ASSERT_EQ(model.First().LayerName(), "A");
+    ASSERT_TRUE(layout.Entities().First());
+    EXPECT_EQ(model.Next().LayerName(), "B") << "walking the layout left model space's cursor alone";
+}
+
+// ------------------------------------------------------------------ copies
+
+TEST_F(Engine, ACopyIsIndependentAndMovesIntoTheListItIsAddedTo) {
+    vdEntity poly = doc.ModelEntities().First();
+    vdPolyline copy(poly.Copy());
+    EXPECT_NE(copy.Data().handle, poly.Data().handle);
+    copy.SetVertex(1, {99, 98, 0});
+    EXPECT_EQ(vdPolyline(poly).Vertices()(1, 0), 10) << "the original keeps its vertex";
+    EXPECT_EQ(copy.Vertices()(1, 0), 99);
+    EXPECT_EQ(doc.ModelEntities().Count(), 4) << "a copy is in no list until added";
+
+    auto sheet = doc.Layouts().Add("Sheet");
+    sheet.Entities().AddEntity(copy);
+    EXPECT_EQ(sheet.Entities().Count(), 1);
+    vdPolyline placed(sheet.Entities().First());
+    EXPECT_EQ(placed.Vertices()(1, 1), 98);
+    EXPECT_EQ(placed.Data().owner, d->blocks[sheet.Block()].handle);
+    EXPECT_TRUE(placed.Data().flags & cad::kEntityPaperSpace);
+    // Its vertices moved with it and belong to it.
+    const auto& list = d->blocks[sheet.Block()].entities;
+    std::set<cad::Handle> handles;
+    for (auto i : list) {
+        const auto& e = d->entities[i];
+        if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) {
+            EXPECT_EQ(e.owner, placed.Data().handle);
+        }
+        handles.insert(e.handle);
+    }
+    for (auto i : d->blocks[d->ModelSpace()].entities) EXPECT_FALSE(handles.count(d->entities[i].handle));
+    // The copy object now names the placed entity.
+    copy.SetVertex(0, {-1, -2, 0});
+    EXPECT_EQ(placed.Vertices()(0, 0), -1);
+}
+
+TEST_F(Engine, AddingAListedEntityAddsACopyAndADeletedCopyCannotBeAdded) {
+    vdEntity text = doc.ModelEntities().First();
+    text = doc.ModelEntities().Next();
+    auto sheet = doc.Layouts().Add("Sheet");
+    sheet.Entities().AddEntity(text);
+    EXPECT_EQ(sheet.Entities().Count(), 1);
+    EXPECT_EQ(doc.ModelEntities().Count(), 4);
+    vdText added(sheet.Entities().First());
+    added.Height(7);
+    EXPECT_EQ(vdText(text).Height(), 2.5);
+
+    vdEntity gone = text.Copy();
+    gone.Delete();
+    EXPECT_THROW(sheet.Entities().AddEntity(gone), cad::CadError);
+}
+
+// ------------------------------------------------------------------ layouts
+
+TEST_F(Engine, LayoutsCountPaperSpaceOnlyAndANewOneHasItsOwnBlockAndObject) {
+    EXPECT_EQ(doc.Layouts().Count(), 1) << "Layout1";
+    auto pvo = doc.Layouts().Add("PVO2");
+    EXPECT_EQ(doc.Layouts().Count(), 2);
+    EXPECT_EQ(pvo.Name(), "PVO2");
+    ASSERT_NE(pvo.Block(), kNone);
+    const auto& block = d->blocks[pvo.Block()];
+    EXPECT_EQ(block.name, "*Paper_Space0");
+    EXPECT_NE(block.beginEntity, kNone);
+    EXPECT_NE(block.endEntity, kNone);
+    auto* lo = d->ObjectByHandle(block.layout);
+    ASSERT_NE(lo, nullptr);
+    EXPECT_EQ(lo->layout->blockRecord, block.handle);
+    EXPECT_EQ(lo->layout->tabOrder, 2);
+    // In the layout dictionary, and owned by it.
+    bool listed = false;
+    for (auto& root : d->Root().entries)
+        if (root.name == "ACAD_LAYOUT")
+            for (auto& e : d->ObjectByHandle(root.target)->entries)
+                if (e.name == "PVO2" && e.target == lo->handle && lo->owner == root.target) listed = true;
+    EXPECT_TRUE(listed);
+    // The layout's own viewport exists (id 1) but is not one of its entities.
+    ASSERT_EQ(block.entities.size(), 1u);
+    const auto& vp = d->entities[block.entities[0]];
+    ASSERT_EQ(vp.type, EntityType::Viewport);
+    EXPECT_EQ(d->viewports[vp.geom.extra.index].id, 1);
+    EXPECT_EQ(lo->layout->lastViewport, vp.handle);
+    EXPECT_EQ(pvo.Entities().Count(), 0);
+    EXPECT_THROW(doc.Layouts().Add("pvo2"), cad::CadError) << "names are unique, case ignored";
+    const auto third = doc.Layouts().Add("PVO3").Block();
+    EXPECT_EQ(third, d->FindBlock("*Paper_Space1"));
+}
+
+TEST_F(Engine, MakingALayoutCurrentGivesItThePaperSpaceName) {
+    auto first = doc.ActiveLayout();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first.Name(), "Layout1");
+    auto pvo = doc.Layouts().Add("PVO2");
+    const auto pvoBlock = pvo.Block();
+    const auto oldBlock = first.Block();
+    doc.ActiveLayout(pvo);
+    EXPECT_EQ(d->header.tileMode, 0);
+    EXPECT_EQ(d->blocks[pvoBlock].name, "*Paper_Space");
+    EXPECT_EQ(d->blocks[oldBlock].name, "*Paper_Space0");
+    EXPECT_EQ(d->PaperSpace(), pvoBlock);
+    EXPECT_EQ(d->FindBlock("*PAPER_SPACE0"), oldBlock);
+    EXPECT_EQ(doc.ActiveLayout().Name(), "PVO2");
+    EXPECT_EQ(doc.Layouts().Count(), 2);
+    doc.ActiveLayout(pvo);   // again: nothing changes
+    EXPECT_EQ(d->PaperSpace(), pvoBlock);
+    EXPECT_THROW(SetActiveLayout(*d, d->ModelSpace()), cad::CadError);
+}
+
+// ------------------------------------------------------------------ kind views
+
+TEST_F(Engine, KindViewsRefuseOtherKinds) {
+    vdEntity poly = doc.ModelEntities().First();
+    EXPECT_THROW(vdText{poly}, cad::CadError);
+    EXPECT_THROW(vdInsert{poly}, cad::CadError);
+    EXPECT_THROW(vdViewport{poly}, cad::CadError);
+    EXPECT_NO_THROW(vdPolyline{poly});
+    EXPECT_THROW(vdEntity().TypeName(), cad::CadError) << "nothing has no type";
+    vdPolyline p(poly);
+    EXPECT_EQ(p.VertexCount(), 3);
+    EXPECT_THROW(p.Vertices()(3, 0), cad::CadError);
+    EXPECT_THROW(p.Vertices()(0, 3), cad::CadError);
+    EXPECT_THROW(p.SetVertex(3, {0, 0, 0}), cad::CadError);
+}
+
+TEST_F(Engine, VertexCountIsSixteenBit) {
+    std::vector<Pt> many(32768, Pt{1, 1});
+    AddPolyline(*d, d->ModelSpace(), "BIG", many);
+    vdEntity big;
+    for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next())
+        if (e.LayerName() == "BIG") big = e;
+    ASSERT_TRUE(big);
+    EXPECT_THROW(vdPolyline(big).VertexCount(), cad::CadError);
+}
+
+TEST_F(Engine, TextIsPlacedByItsAnchorAndScaledAboutIt) {
+    auto ms = d->ModelSpace();
+    AddText(*d, ms, "J", {10, 20}, 2, "centred", 1);
+    vdEntity e = doc.ModelEntities().First();
+    e = doc.ModelEntities().Next();
+    vdText plain(e);
+    EXPECT_EQ(plain.InsertionPoint(), (std::array<double, 3>{1, 2, 0}));
+    EXPECT_EQ(plain.TextString(), "first");
+    vdEntity found;
+    for (vdEntity t = doc.ModelEntities().First(); t; t = doc.ModelEntities().Next())
+        if (t.LayerName() == "J") found = t;
+    vdText centred(found);
+    auto& g = centred.Data().geom.text;
+    g.pos = {8, 20, 0};                 // as a reader computes it: 2 left of the centre
+    EXPECT_EQ(centred.InsertionPoint(), (std::array<double, 3>{10, 20, 0}));
+    centred.Height(4);                  // twice the size: the left end twice as far
+    EXPECT_DOUBLE_EQ(g.pos.x, 6);
+    centred.InsertionPoint({100, 200, 0});
+    EXPECT_DOUBLE_EQ(g.align.x, 100);
+    EXPECT_DOUBLE_EQ(g.pos.x, 96);
+    EXPECT_DOUBLE_EQ(g.pos.y, 200);
+}
+
+TEST_F(Engine, InsertAndViewportProperties) {
+    AddInsert(*d, d->ModelSpace(), "S", "TREE", {4, 5}, 2, 3);
+    vdEntity last;
+    for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next()) last = e;
+    vdInsert ins(last);
+    EXPECT_EQ(ins.InsertionPoint(), (std::array<double, 3>{4, 5, 0}));
+    ins.XScale(ins.XScale() * 10);
+    EXPECT_DOUBLE_EQ(ins.Data().geom.insert.xScale, 20);
+    EXPECT_DOUBLE_EQ(ins.YScale(), 3);
+
+    auto sheet = doc.Layouts().Add("S1");
+    vdViewport vp(sheet.Entities().AddViewport({50, 60}, 100, 80));
+    const auto& data = vp.View();
+    EXPECT_EQ(data.center, (cad::Vec3{50, 60, 0}));
+    EXPECT_EQ(data.id, 2) << "id 1 is the layout's own";
+    vp.ViewRotation({0, 0, -17.1887338539247});
+    EXPECT_NEAR(data.twist, -0.3, 1e-12) << "degrees given, radians held";
+    EXPECT_NEAR(vp.ViewRotation()[2], -17.1887338539247, 1e-9);
+    vp.ViewCenter({7, 8});
+    vp.ViewHeight(9);
+    vp.ViewFlag(0);
+    EXPECT_EQ(data.viewCenter.x, 7);
+    EXPECT_EQ(data.viewHeight, 9);
+    EXPECT_EQ(vdViewport(sheet.Entities().AddViewport({1, 1}, 1, 1)).View().id, 3);
+}
+
+TEST_F(Engine, RotateTurnsAboutTheBasePoint) {
+    vdEntity poly = doc.ModelEntities().First();
+    poly.Rotate({10, 0}, std::numbers::pi / 2);
+    vdPolyline p(poly);
+    EXPECT_NEAR(p.Vertices()(0, 0), 10, 1e-12);
+    EXPECT_NEAR(p.Vertices()(0, 1), -10, 1e-12);
+    EXPECT_NEAR(p.Vertices()(1, 0), 10, 1e-12);
+    EXPECT_NEAR(p.Vertices()(2, 0), 0, 1e-12);
+    EXPECT_NEAR(p.Vertices()(2, 1), 0, 1e-12);
+    vdEntity text = doc.ModelEntities().Next();
+    text.Rotate({0, 0}, 0.5);
+    EXPECT_DOUBLE_EQ(text.Data().geom.text.rotation, 0.5);
+}
+
+TEST_F(Engine, PlaceStringMakesATextOfTheSizeOverOneHundredSixty) {
+    d->header.currentLayer = "B";
+    vdText t(doc.ModelEntities().PlaceString("hello", {1, 2, 3}, 2.5 * 100 * 1.6));
+    EXPECT_DOUBLE_EQ(t.Height(), 2.5);
+    EXPECT_EQ(t.TextString(), "hello");
+    EXPECT_EQ(t.LayerName(), "B") << "new entities go on the current layer";
+    EXPECT_EQ(t.Data().geom.text.pos, (cad::Vec3{1, 2, 3}));
+    vdText empty(doc.ModelEntities().PlaceString("", {0, 0, 0}, 160));
+    EXPECT_EQ(empty.TextString(), "");
+}
+
+// ------------------------------------------------------------------ fills and the save
+
+TEST_F(Engine, AFilledPolylineIsSavedWithASolidHatchBeneathIt) {
+    AddPolyline(*d, d->ModelSpace(), "BKFILL", Rect(0, 0, 4, 3));
+    vdEntity fillable;
+    for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next())
+        if (e.LayerName() == "BKFILL") fillable = e;
+    vdPolyline p(fillable);
+    p.FillMode(1);
+    p.FillMode(1);
+    EXPECT_EQ(p.FillMode(), 1);
+    EXPECT_EQ(doc.ModelEntities().Count(), 5) << "the fill is part of the polyline, not a list member";
+    p.SetVertex(2, {5, 3, 0});
+    p.Update();
+
+    TempDir dir;
+    std::vector<EntityType> order;
+    cad::HatchData seen;
+    doc.beforeSave = [&](cad::Drawing& dr) {
+        order.clear();
+        for (auto i : dr.blocks[dr.ModelSpace()].entities) {
+            const auto& e = dr.entities[i];
+            if (e.flags & cad::kEntityDeleted) continue;
+            if (e.type == EntityType::Hatch) seen = dr.hatches[e.geom.extra.index];
+            if (e.type != EntityType::Vertex && e.type != EntityType::SeqEnd) order.push_back(e.type);
+        }
+    };
+    ASSERT_EQ(doc.SaveDocument(dir.file("f.dxf"), 7), 1);
+    ASSERT_EQ(order.size(), 6u);
+    EXPECT_EQ(order[4], EntityType::Hatch) << "drawn just before its polyline";
+    EXPECT_EQ(order[5], EntityType::Polyline);
+    ASSERT_EQ(seen.boundary.size(), 4u) << "the repeated closing point is dropped";
+    EXPECT_EQ(seen.boundary[2], (cad::Vec3{5, 3, 0})) << "Update follows the vertices";
+    EXPECT_TRUE(seen.solid);
+    auto s = Summarise(dir.file("f.dxf"));
+    ASSERT_EQ(s.All("MS", "HATCH").size(), 1u);
+    EXPECT_EQ(s.All("MS", "HATCH")[0]->f[2], "BKFILL");
+
+    // R12 has no hatch: the polyline is saved as it is, the fill left out.
+    ASSERT_EQ(doc.SaveDocument(dir.file("f12.dxf"), 4), 1);
+    EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 0);
+    EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Polyline), 2);
+    ExpectStrictDxf(dir.file("f12.dxf"), true);
+    // The document itself is as before the saves.
+    EXPECT_EQ(p.FillMode(), 1);
+    EXPECT_EQ(doc.ModelEntities().Count(), 5);
+    ASSERT_EQ(doc.SaveDocument(dir.file("f2.dxf"), 7), 1);
+    EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 1);
+
+    fillable.Delete();
+    ASSERT_EQ(doc.SaveDocument(dir.file("f3.dxf"), 7), 1);
+    EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 0) << "deleted with its polyline";
+}
+
+TEST_F(Engine, FillModeZeroRemovesTheFill) {
+    vdPolyline p(doc.ModelEntities().First());
+    p.FillMode(1);
+    p.FillMode(0);
+    EXPECT_EQ(p.FillMode(), 0);
+    int hatches = 0;
+    for (auto i : d->blocks[d->ModelSpace()].entities)
+        if (d->entities[i].type == EntityType::Hatch && !(d->entities[i].flags & cad::kEntityDeleted)) ++hatches;
+    EXPECT_EQ(hatches, 0);
+}
+
+TEST_F(Engine, SaveWritesOnlyTheReleasesOfTheTable) {
+    TempDir dir;
+    for (int index : {-1, 0, 1, 2, 3, 8}) {
+        EXPECT_EQ(doc.SaveDocument(dir.file("x.dxf"), index), 0) << index;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("x.dxf"))) << index;
+    }
+    const std::pair<int, cad::Release> cases[] = {
+        {4, cad::Release::R12}, {5, cad::Release::R13}, {6, cad::Release::R14}, {7, cad::Release::R2000}};
+    for (auto [index, release] : cases) {
+        auto path = dir.file("v" + std::to_string(index) + ".dxf");
+        ASSERT_EQ(doc.SaveDocument(path, index), 1);
+        EXPECT_EQ(cad::ReadDxf(path)->release, release) << index;
+    }
+    vdDocument none;
+    EXPECT_EQ(none.SaveDocument(dir.file("n.dxf"), 7), 0);
+    EXPECT_EQ(none.VersionText(), "");
+}
+
+TEST(EngineVersions, EachReleaseComesBackAsItsIndexAndIsSavedInItsRelease) {
+    using cad::Release;
+    const std::pair<Release, int> expect[] = {{Release::R12, 4},   {Release::R13, 5},   {Release::R14, 6},
+                                              {Release::R2000, 7}, {Release::R2004, 7}, {Release::R2007, 7},
+                                              {Release::R2010, 7}, {Release::R2013, 7}, {Release::R2018, 7}};
+    for (auto [release, index] : expect) {
+        std::int32_t got = -1;
+        frmDWGTrim::VersionIndex(VersionTextFor(release), got);
+        EXPECT_EQ(got, index) << cad::ReleaseName(release) << ": " << VersionTextFor(release);
+        auto saved = ReleaseForVersionIndex(got, release);
+        ASSERT_TRUE(saved.has_value());
+        EXPECT_EQ(*saved, release) << "saved in the release it was read in";
+    }
+    EXPECT_EQ(ReleaseForVersionIndex(7, Release::R14), Release::R2000);
+    EXPECT_FALSE(ReleaseForVersionIndex(2, Release::R2000).has_value());
+    EXPECT_TRUE(IsDwgPath("C:\\a.dwg\\site.dxf"));
+    EXPECT_TRUE(IsDwgPath("/x/SITE.Dwg"));
+    EXPECT_FALSE(IsDwgPath("/x/site.dwt"));
+}
+
+TEST(EngineVersions, VersionIndexTakesTheFirstRowContainedIgnoringCase) {
+    auto index = [](std::string_view text) {
+        std::int32_t i = -1;
+        frmDWGTrim::VersionIndex(text, i);
+        return i;
+    };
+    EXPECT_EQ(index("Release 14"), 6);
+    EXPECT_EQ(index("release 2.6"), 1);
+    EXPECT_EQ(index("RELEASE 2.5"), 0);
+    EXPECT_EQ(index("Version 9 then 14"), 2) << "the earlier row wins";
+    EXPECT_EQ(index("AutoCAD 2000"), 7);
+    EXPECT_EQ(index(""), 7);
+    EXPECT_EQ(index("r 100"), 3) << "\" 10\" followed by more digits";
+    EXPECT_EQ(index("Release 11/12"), 4);
+    EXPECT_EQ(index("R13"), 7) << "every searched text begins with a space";
+    EXPECT_EQ(index("x 13"), 5);
+}
+
+// ------------------------------------------------------------------ open and zoom
+
+TEST(EngineOpen, AFileThatCannotBeReadLeavesAnEmptyDocument) {
+    TempDir dir;
+    WriteFile(dir.file("bad.dxf"), "not a drawing\n");
+    vdDocument doc;
+    EXPECT_EQ(doc.OpenDocument(dir.file("bad.dxf"), 0, 0), 0);
+    EXPECT_FALSE(doc.IsOpen());
+    EXPECT_NE(doc.LastError().find("bad.dxf"), std::string::npos) << doc.LastError();
+    EXPECT_EQ(doc.ModelEntities().Count(), 0);
+    EXPECT_FALSE(doc.ModelEntities().First());
+    EXPECT_THROW(doc.Layouts().Count(), cad::CadError);
+
+    auto d = cad::NewDrawing();
+    AddCircle(*d, d->ModelSpace(), "C", {1, 1}, 1);
+    cad::SaveDxf(*d, cad::Release::R2013, dir.file("good.dxf"));
+    EXPECT_EQ(doc.OpenDocument(dir.file("good.dxf"), 0, 0), 1);
+    EXPECT_EQ(doc.ModelEntities().Count(), 1);
+    EXPECT_EQ(doc.VersionText(), VersionTextFor(cad::Release::R2013));
+}
+
+TEST(EngineOpen, ZoomExtentsFramesTheCurrentSpace) {
+    vdControl vd;
+    auto d = cad::NewDrawing();
+    AddPolyline(*d, d->ModelSpace(), "A", Rect(100, 200, 300, 260));
+    vd.Document().Adopt(std::move(d));
+    vd.Commands().Zoom("E", "USER", "USER");
+    auto& dr = vd.Document().Drawing();
+    const auto& active = dr.vports[0];
+    EXPECT_DOUBLE_EQ(active.viewCenter.x, 200);
+    EXPECT_DOUBLE_EQ(active.viewCenter.y, 230);
+    EXPECT_GE(active.viewHeight * active.aspect, 200) << "the whole width is in view";
+
+    auto sheet = vd.Document().Layouts().Add("S");
+    vd.Document().ActiveLayout(sheet);
+    sheet.Entities().AddPolyline({0, 0, 0, 420, 297, 0});
+    vd.Commands().Zoom("E", std::int16_t{0}, std::int16_t{0});
+    const auto& overall = dr.viewports[dr.entities[dr.blocks[sheet.Block()].entities[0]].geom.extra.index];
+    EXPECT_EQ(overall.id, 1);
+    EXPECT_DOUBLE_EQ(overall.viewCenter.x, 210);
+    EXPECT_DOUBLE_EQ(overall.viewCenter.y, 148.5);
+    EXPECT_GE(overall.height, 297);
+}
