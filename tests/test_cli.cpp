@@ -1,0 +1,364 @@
+// The command-line tool (run as a program), its terminal prompter and
+// progress bar, and the C interface.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "ostrel/ostrel.h"
+#include "platform/terminal_progress.h"
+#include "platform/terminal_prompter.h"
+#include "support/test_support.h"
+
+namespace ostrel {
+namespace {
+
+using platform::TerminalProgress;
+using platform::TerminalPrompter;
+using test::CommandResult;
+using test::ReadFile;
+using test::RunCommand;
+using test::TempDir;
+using test::WriteFile;
+
+// Everything written to a temporary stream.
+class CapturedStream {
+public:
+    CapturedStream() : f_(std::tmpfile()) {}
+    ~CapturedStream() { std::fclose(f_); }
+    std::FILE* get() const { return f_; }
+    std::string text() const {
+        std::fflush(f_);
+        std::rewind(f_);
+        std::string out;
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f_)) > 0) out.append(buf, n);
+        return out;
+    }
+
+private:
+    std::FILE* f_;
+};
+
+// ------------------------------------------------------------------ prompter
+
+TEST(TerminalPrompterText, MessagesBecomeOneLine) {
+    EXPECT_EQ(TerminalPrompter::OneLine("a\r\nb"), "a / b");
+    EXPECT_EQ(TerminalPrompter::OneLine("out.dxf Completed!\r\n\r\nContinue With Progress Messages?"),
+              "out.dxf Completed! / Continue With Progress Messages?");
+    EXPECT_EQ(TerminalPrompter::OneLine("a\nb\rc"), "a / b / c");
+    EXPECT_EQ(TerminalPrompter::OneLine("\r\nlead and trail\r\n"), "lead and trail");
+    EXPECT_EQ(TerminalPrompter::OneLine("plain"), "plain");
+    EXPECT_EQ(TerminalPrompter::OneLine(""), "");
+}
+
+TEST(TerminalPrompterText, EachMessageIsOneLineWithItsKind) {
+    CapturedStream out;
+    TerminalPrompter p(out.get(), nullptr);
+    p.ShowMessage("INI=/x/main.ini", MessageIcon::None);
+    EXPECT_FALSE(p.errorShown());
+    p.ShowMessage("Failed to add layer.", MessageIcon::Exclamation);
+    p.ShowMessage("Error in CdSaveFile: disk\r\nfull", MessageIcon::Critical);
+    EXPECT_EQ(out.text(), "message: INI=/x/main.ini\n"
+                          "warning: Failed to add layer.\n"
+                          "error: Error in CdSaveFile: disk / full\n");
+}
+
+TEST(TerminalPrompterText, ErrorKindMessagesAreRemembered) {
+    struct Case {
+        const char* text;
+        MessageIcon icon;
+        bool error;
+    } cases[] = {
+        {"Error Opening /a.SYM\r\nFile not found", MessageIcon::None, true},
+        {"Error in cdmain.init.  Application terminating.", MessageIcon::Critical, true},
+        {"Failed to add layer.", MessageIcon::Exclamation, true},
+        {"INI=/x.ini", MessageIcon::None, false},
+        {"error opening lower case is not the message", MessageIcon::None, false},
+    };
+    for (const auto& c : cases) {
+        CapturedStream out;
+        TerminalPrompter p(out.get(), nullptr);
+        p.ShowMessage(c.text, c.icon);
+        EXPECT_EQ(p.errorShown(), c.error) << c.text;
+        EXPECT_EQ(out.text().rfind(c.icon == MessageIcon::Exclamation ? "warning: "
+                                   : c.error                            ? "error: "
+                                                                        : "message: ",
+                                   0),
+                  0u)
+            << c.text;
+    }
+}
+
+TEST(TerminalPrompterQuestions, WithoutATerminalTheAnswerIsYes) {
+    CapturedStream out;
+    TerminalPrompter p(out.get(), nullptr);
+    EXPECT_TRUE(p.AskYesNo("x.dxf Completed!\r\n\r\nContinue With Progress Messages?"));
+    EXPECT_EQ(out.text(), "question: x.dxf Completed! / Continue With Progress Messages? [answered Yes]\n");
+    EXPECT_FALSE(p.errorShown());
+}
+
+TEST(TerminalPrompterQuestions, AnswersFromTheTerminal) {
+    std::vector<std::string> prompts;
+    std::vector<std::optional<std::string>> replies;
+    auto asker = [&](const std::string& prompt) -> std::optional<std::string> {
+        prompts.push_back(prompt);
+        auto r = replies.front();
+        replies.erase(replies.begin());
+        return r;
+    };
+    CapturedStream out;
+    TerminalPrompter p(out.get(), asker);
+
+    replies = {std::string("n")};
+    EXPECT_FALSE(p.AskYesNo("Continue?"));
+    EXPECT_EQ(prompts.back(), "question: Continue? [Y/n] ");
+    replies = {std::string("NO ")};
+    EXPECT_FALSE(p.AskYesNo("Continue?"));
+    replies = {std::string("yes")};
+    EXPECT_TRUE(p.AskYesNo("Continue?"));
+    replies = {std::string("")};
+    EXPECT_TRUE(p.AskYesNo("Continue?"));
+    // Anything else is asked again.
+    prompts.clear();
+    replies = {std::string("maybe"), std::string("n")};
+    EXPECT_FALSE(p.AskYesNo("Continue?"));
+    EXPECT_EQ(prompts.size(), 2u);
+    // A terminal that went away answers Yes.
+    replies = {std::nullopt};
+    EXPECT_TRUE(p.AskYesNo("Continue?"));
+}
+
+// ------------------------------------------------------------------ progress
+
+TEST(TerminalProgressBar, NothingWhenNotATerminal) {
+    CapturedStream out;
+    TerminalProgress bar(out.get(), false, 80);
+    bar.Start(10);
+    for (int i = 0; i < 10; ++i) bar.Step();
+    bar.Finish();
+    EXPECT_EQ(out.text(), "");
+}
+
+TEST(TerminalProgressBar, RedrawsOnlyWhenThePercentageChanges) {
+    CapturedStream out;
+    TerminalProgress bar(out.get(), true, 80);
+    bar.Start(20000);
+    for (int i = 0; i < 20005; ++i) bar.Step();
+    const std::string drawn = out.text();
+    EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\r'), 101);
+    EXPECT_NE(drawn.find("] 0%"), std::string::npos);
+    EXPECT_NE(drawn.find("] 50%"), std::string::npos);
+    EXPECT_NE(drawn.find("] 100%"), std::string::npos);
+    EXPECT_EQ(drawn.find("101%"), std::string::npos);
+    bar.Finish();
+    const std::string finished = out.text();
+    EXPECT_EQ(finished.back(), '\r');
+    EXPECT_EQ(finished.find('\n'), std::string::npos);
+}
+
+TEST(TerminalProgressBar, EmptyJobStaysAtZero) {
+    CapturedStream out;
+    TerminalProgress bar(out.get(), true, 80);
+    bar.Start(0);
+    bar.Step();
+    bar.Finish();
+    EXPECT_NE(out.text().find("] 0%"), std::string::npos);
+}
+
+// ------------------------------------------------------------------ the program
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("OSTREL_REGISTRY", registry_.c_str(), 1);
+        WriteFile(userIni_, "[OPTION]\r\ntxtDWGoverride=" + mainIni_ + "\r\n");
+        WriteFile(mainIni_, "[GENERAL]\r\nDEBUG=OFF\r\n[EXPORT]\r\nDXFVersion=2000\r\nDWGVersion=2000\r\n");
+    }
+
+    CommandResult Run(const std::string& args) {
+        return RunCommand("OSTREL_REGISTRY='" + registry_ + "' '" + binary_ + "' " + args + " </dev/null");
+    }
+    std::string Export(const std::string& text, const std::string& name = "job.txt") {
+        WriteFile(dir_.file(name), text);
+        WriteFile(dir_.file(name.substr(0, name.rfind('.')) + ".SYM"), "");
+        return dir_.file(name);
+    }
+    std::string Convert(const std::string& in, const std::string& out) {
+        return "convert '" + in + "' '" + out + "' --user-settings '" + userIni_ + "'";
+    }
+
+    TempDir dir_;
+    std::string binary_ = std::string(OSTREL_BINARY_DIR) + "/ostrel";
+    std::string registry_ = dir_.file("registry");
+    std::string userIni_ = dir_.file("user.ini");
+    std::string mainIni_ = dir_.file("main.ini");
+    std::string out_ = dir_.file("out.dxf");
+};
+
+TEST_F(Cli, HelpExplainsWhereSettingsComeFrom) {
+    ASSERT_TRUE(std::filesystem::exists(binary_)) << "build the ostrel_cli target first";
+    const auto r = Run("--help");
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* text : {"convert", "userini", "Software\\kestrelworks\\talvero", "Software\\kestrelworks\\office",
+                             "OSTREL_REGISTRY", "XDG_CONFIG_HOME", "~/.config/ostrel/registry", "txtDWGoverride",
+                             "GENERAL", "EXPORT", "LAYERS", "COLORTABLE", "styles/style.lin", "--user-settings"})
+        EXPECT_NE(r.out.find(text), std::string::npos) << text;
+    EXPECT_NE(r.out.find(registry_), std::string::npos) << "the registry file in use is named";
+    const auto sub = Run("convert --help");
+    EXPECT_EQ(sub.exitCode, 0);
+    EXPECT_NE(sub.out.find("--user-settings"), std::string::npos);
+}
+
+TEST_F(Cli, VersionMatchesTheLibrary) {
+    const auto r = Run("--version");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, std::string("ostrel ") + ostrel_version() + "\n");
+    EXPECT_STRNE(ostrel_version(), "");
+    EXPECT_STRNE(ostrel_version(), "0.0.0");
+}
+
+TEST_F(Cli, UsageErrorsExitWithTwo) {
+    const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\n");
+    const std::vector<std::string> usages = {
+        "",
+        "convert",
+        "convert '" + in + "'",
+        "convert a b c",
+        "frobnicate a b",
+        "--bogus convert a b",
+        "convert '" + in + "' '" + out_ + "' --user-settings '" + dir_.file("none.ini") + "'",
+        "convert '" + in + "' '" + out_ + "' --user-settings",
+    };
+    for (const std::string& args : usages) {
+        const auto r = Run(args);
+        EXPECT_EQ(r.exitCode, 2) << args << "\n" << r.err;
+        EXPECT_FALSE(r.err.empty()) << args;
+    }
+    EXPECT_FALSE(std::filesystem::exists(out_));
+}
+
+TEST_F(Cli, GoodConversionExitsWithZero) {
+    const auto r = Run(Convert(Export("TALVERO\r\nPOINT,1,1,1,0\r\nTRI,5,0,0,10,10,0,11,0,10,12\r\n"), out_));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(ReadFile(out_).find("3DFACE"), std::string::npos);
+}
+
+TEST_F(Cli, RelativeUserSettingsPathIsTakenFromTheCurrentFolder) {
+    const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\n");
+    WriteFile(mainIni_, "[GENERAL]\r\nDEBUG=ON\r\n");
+    const auto r = RunCommand("cd '" + dir_.path().string() + "' && OSTREL_REGISTRY='" + registry_ + "' '" + binary_ +
+                              "' convert job.txt out.dxf --user-settings user.ini </dev/null");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("message: INI=" + mainIni_ + "\n"), std::string::npos) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(out_));
+}
+
+TEST_F(Cli, DebugMessagesAndQuestionsAreOneLineEachAndAnsweredYes) {
+    WriteFile(mainIni_, "[GENERAL]\r\nDEBUG=ON\r\n");
+    const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\n");
+    const auto r = Run(Convert(in, out_));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "message: INI=" + mainIni_ + "\n" + "message: " + in + " / " + out_ + "\n" + "question: " +
+                         out_ + " Completed! / Continue With Progress Messages? [answered Yes]\n");
+    EXPECT_EQ(ReadFile(mainIni_), "[GENERAL]\r\nDEBUG=ON\r\n");
+}
+
+TEST_F(Cli, MissingExportReportsAProblemWithThree) {
+    const std::string in = dir_.file("absent.txt");
+    WriteFile(dir_.file("absent.SYM"), "");
+    const auto r = Run(Convert(in, out_));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("error: Error Opening " + in + " / File not found\n"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out_));
+}
+
+TEST_F(Cli, MissingSymbolFileStillWritesButExitsWithThree) {
+    const std::string in = dir_.file("nosym.txt");
+    WriteFile(in, "TALVERO\r\nPOINT,1,1,1,0\r\n");
+    const auto r = Run(Convert(in, out_));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("error: Error Opening " + dir_.file("nosym.SYM")), std::string::npos) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(out_));
+}
+
+TEST_F(Cli, NothingWrittenExitsWithThreeEvenWhenTheOutputExistedBefore) {
+    const std::string in = Export("");
+    auto r = Run(Convert(in, out_));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("nothing was written"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out_));
+
+    WriteFile(out_, "old drawing");
+    r = Run(Convert(in, out_));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(ReadFile(out_), "old drawing");
+}
+
+TEST_F(Cli, FailedConversionPrintsTheErrorAndExitsWithOne) {
+    const auto r = Run(Convert(Export("TALVERO"), out_));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.rfind("error: Input past end of file (line 1 of ", 0), 0u) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out_));
+}
+
+TEST_F(Cli, SaveFailureExitsWithThree) {
+    WriteFile(mainIni_, "[EXPORT]\r\nDWGVersion=1234\r\n");
+    const std::string out = dir_.file("out.dwg");
+    const auto r = Run(Convert(Export("TALVERO\r\nPOINT,1,1,1,0\r\n"), out));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("error: Error in CdSaveFile: "), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(Cli, RegistryNamesTheUserSettingsWhenNoneIsGiven) {
+    WriteFile(registry_, "[Software\\kestrelworks\\talvero]\r\nuserini=" + userIni_ + "\r\n");
+    WriteFile(mainIni_, "[GENERAL]\r\nDEBUG=ON\r\n");
+    const auto r = Run("convert '" + Export("TALVERO\r\nPOINT,1,1,1,0\r\n") + "' '" + out_ + "'");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.rfind("message: INI=" + mainIni_ + "\n", 0), 0u) << r.err;
+}
+
+// ------------------------------------------------------------------ C interface
+
+class CInterface : public Cli {};
+
+TEST_F(CInterface, ConvertsAndReportsSuccess) {
+    char text[64] = "unchanged";
+    const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\n");
+    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_OK);
+    EXPECT_STREQ(text, "");
+    EXPECT_TRUE(std::filesystem::exists(out_));
+}
+
+TEST_F(CInterface, FailureGivesTheErrorTextCutToTheBuffer) {
+    const std::string in = Export("TALVERO");
+    char text[256];
+    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_FAILED);
+    EXPECT_EQ(std::string(text).rfind("Input past end of file", 0), 0u) << text;
+    char small[6];
+    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), small, sizeof small), OSTREL_FAILED);
+    EXPECT_STREQ(small, "Input");
+    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), nullptr, 0), OSTREL_FAILED);
+}
+
+TEST_F(CInterface, NullPathsFailWithoutCrashing) {
+    char text[128];
+    EXPECT_EQ(ostrel_convert(nullptr, out_.c_str(), nullptr, text, sizeof text), OSTREL_FAILED);
+    EXPECT_NE(std::string(text).find("NULL"), std::string::npos);
+    EXPECT_EQ(ostrel_convert("in", nullptr, nullptr, text, sizeof text), OSTREL_FAILED);
+}
+
+TEST_F(CInterface, MessagesAreDiscardedAndTheCallSucceeds) {
+    // A missing export shows a message (discarded) and ends the call without an error.
+    char text[64];
+    const std::string in = dir_.file("absent.txt");
+    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_OK);
+    EXPECT_FALSE(std::filesystem::exists(out_));
+}
+
+} // namespace
+} // namespace ostrel
