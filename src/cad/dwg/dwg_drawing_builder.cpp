@@ -68,6 +68,7 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
         }
     }
     if (d.layers.empty()) throw CadError("DWG: the drawing has no layer table");
+    if (auto cl = IndexOf(layerIndex, hh.currentLayer); cl != kNone) d.header.currentLayer = d.layers[cl].name;
 
     std::unordered_map<Handle, std::uint32_t> styleIndex;
     if (const DecodedControl* c = FindControl(o, hh.styleControl)) {

@@ -88,11 +88,16 @@ std::vector<std::uint8_t> EncodeDwg(Drawing& d) {
     handles.values[12] = c.FirstObject(ObjectType::MLineStyle);
     handles.values[13] = c.RootEntry("ACAD_GROUP");
 
-    // The template follows the second header, whose size does not depend on it.
-    loc[4] = {kSectionTemplate, 0, static_cast<std::uint32_t>(tmpl.size())};
-    Bytes second = SecondHeader(Address(secondAddress), loc, handles, codePage);
-    loc[4].address = Address(secondAddress + second.size());
-    second = SecondHeader(Address(secondAddress), loc, handles, codePage);
+    // The template follows the second header, which lists the template's
+    // address in a bit-coded field: repeat until the two agree.
+    loc[4] = {kSectionTemplate, Address(secondAddress), static_cast<std::uint32_t>(tmpl.size())};
+    Bytes second;
+    for (int round = 0; round < 8; ++round) {
+        second = SecondHeader(Address(secondAddress), loc, handles, codePage);
+        const std::uint32_t templateAddress = Address(secondAddress + second.size());
+        if (templateAddress == loc[4].address) break;
+        loc[4].address = templateAddress;
+    }
 
     const Bytes fileHeader = FileHeader(loc, Address(previewAddress), codePage);
 
