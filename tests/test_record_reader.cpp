@@ -3,12 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <new>
 #include <random>
 
 #include "convert/record_reader.h"
 #include "ostrel/errors.h"
 #include "support/test_support.h"
+
+// Every allocation of the program is counted, so a test can show that a
+// stretch of code allocates nothing.
+namespace {
+std::size_t g_allocations = 0;
+}
+void* operator new(std::size_t n) {
+    ++g_allocations;
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace ostrel {
 namespace {
@@ -437,6 +452,36 @@ TEST(OpenForInput, ErrorsCanBeKeptQuiet) {
     ScriptedPrompter p;
     EXPECT_EQ(OpenForInput(dir.file("missing.txt"), false, p), nullptr);
     EXPECT_TRUE(p.shown.empty());
+}
+
+// ------------------------------------------------------------------ allocation
+
+TEST(HotPath, ReadingLinesFieldsAndNumbersAllocatesNothing) {
+    TempDir dir;
+    std::string bytes = "TALVERO\r\n";
+    for (int i = 0; i < 2000; ++i)
+        bytes += "POLY3D,CONTOUR-MAJ,9,0.5,1020," + std::to_string(1000 + i) + ".125,2040.5,50.25,1 000,2E3,&H1F\r\n";
+    auto f = OpenBytes(dir, bytes);
+    ASSERT_TRUE(f);
+    double sum = 0;
+    int lines = 0, hits = 0;
+    const std::size_t before = g_allocations;
+    while (!f->AtEnd()) {
+        const std::string_view line = f->ReadLine();
+        ++lines;
+        if (GetCommaField(0, line) != "POLY3D") continue;
+        for (int n = 2; n <= 11; ++n) sum += GetNumField(n, line);   // field 11 is past the end
+        hits += FindNoCase(GetCommaField(1, line), "maj") > 0;
+        hits += CountOccurrences(line, ",") == 10;
+        hits += GetField(1, GetCommaField(1, line), "-") == "MAJ";
+    }
+    f->Seek(1);
+    f->ReadLine();
+    const std::size_t allocations = g_allocations - before;
+    EXPECT_EQ(allocations, 0u);
+    EXPECT_EQ(lines, 2001);
+    EXPECT_EQ(hits, 6000);
+    EXPECT_GT(sum, 0);
 }
 
 // ------------------------------------------------------------------ robustness
