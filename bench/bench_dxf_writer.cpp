@@ -5,8 +5,9 @@
 //   bench_dxf_writer [--benchmark_filter=...]
 //
 // Counters: entities (entities written per second of wall time, the file
-// included), MB (DXF megabytes per second), bytes_per_entity (heap bytes the database holds per entity, as
-// malloc counts them, with the vectors' spare capacity included).
+// included), MB (DXF megabytes per second), bytes_per_entity (heap bytes
+// the database holds per entity, as malloc counts them, with the vectors'
+// spare capacity included).
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
