@@ -1,0 +1,181 @@
+// DWG files Ostrel writes, read by outside readers: the libredwg WebAssembly
+// build (installed by scripts/install-dwg-checker; these tests skip when it
+// is not installed) and GDAL's CAD driver (ogrinfo). Each check is also run
+// on a damaged file, to show the reader would notice a fault.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+
+#include "cad/dwg/dwg_writer.h"
+#include "cad/dxf/dxf_writer.h"
+#include "dwg_test_drawings.h"
+#include "support/test_support.h"
+
+using namespace ostrel::cad;
+using ostrel::test::RunCommand;
+using ostrel::test::TempDir;
+
+namespace {
+
+std::string CheckerDir() {
+    if (const char* dir = std::getenv("OSTREL_DWG_CHECKER_DIR")) return dir;
+    return std::string(OSTREL_SOURCE_DIR) + "/.checkers/dwg";
+}
+
+bool DwgCheckerInstalled() {
+    auto wasm = CheckerDir() + "/node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm";
+    return std::filesystem::exists(wasm) && RunCommand("command -v node").exitCode == 0;
+}
+
+bool OgrinfoInstalled() { return RunCommand("command -v ogrinfo").exitCode == 0; }
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+struct LibreDwgReport {
+    int error = -1;
+    std::string json;
+    int Count(const std::string& type) const {
+        std::smatch m;
+        std::regex re("\"" + type + "\":([0-9]+)");
+        return std::regex_search(json, m, re) ? std::stoi(m[1]) : 0;
+    }
+};
+
+LibreDwgReport RunLibreDwg(const std::string& dwg, const std::string& extra = "") {
+    auto r = RunCommand("OSTREL_DWG_CHECKER_DIR=" + Quote(CheckerDir()) + " node " +
+                        Quote(ostrel::test::SourcePath("tests/checkers/dwg/check_dwg.mjs")) + " " + Quote(dwg) +
+                        " " + extra);
+    LibreDwgReport report;
+    report.json = r.out;
+    std::smatch m;
+    if (std::regex_search(r.out, m, std::regex("\"error\":([0-9]+)"))) report.error = std::stoi(m[1]);
+    return report;
+}
+
+std::string SaveDrawing(std::unique_ptr<Drawing> d, const TempDir& dir, const std::string& name) {
+    auto path = dir.file(name);
+    SaveDwg(*d, Release::R2000, path);
+    return path;
+}
+
+void FlipByte(const std::string& path, std::size_t at) {
+    auto bytes = ostrel::test::ReadFile(path);
+    bytes[at] = static_cast<char>(bytes[at] ^ 0x10);
+    ostrel::test::WriteFile(path, bytes);
+}
+
+std::size_t HeaderSectionAddress(const std::string& path) {
+    auto b = ostrel::test::ReadFile(path);
+    auto u = [&](std::size_t i) { return static_cast<std::size_t>(static_cast<unsigned char>(b[i])); };
+    return u(0x1A) | (u(0x1B) << 8) | (u(0x1C) << 16) | (u(0x1D) << 24);
+}
+
+} // namespace
+
+TEST(LibreDwgChecker, ReadsTheEveryKindDrawingCleanly) {
+    if (!DwgCheckerInstalled()) GTEST_SKIP() << "DWG checker not installed (scripts/install-dwg-checker)";
+    TempDir dir;
+    auto path = SaveDrawing(ostrel::test::EveryKindDrawing(), dir, "every.dwg");
+    auto r = RunLibreDwg(path);
+    ASSERT_EQ(r.error, 0) << r.json;
+    const std::pair<const char*, int> expected[] = {
+        {"POINT", 1},        {"LINE", 3},          {"CIRCLE", 2},       {"ARC", 1},
+        {"TEXT", 3},         {"INSERT", 1},        {"MINSERT", 1},      {"POLYLINE_2D", 1},
+        {"VERTEX_2D", 4},    {"POLYLINE_3D", 1},   {"VERTEX_3D", 3},    {"SEQEND", 2},
+        {"3DFACE", 2},       {"HATCH", 1},         {"VIEWPORT", 2},     {"VX_TABLE_RECORD", 2},
+        {"LAYOUT", 2},       {"LAYER", 3},         {"LTYPE", 4},        {"BLOCK_HEADER", 3},
+        {"BLOCK", 3},        {"ENDBLK", 3},        {"ACDBPLACEHOLDER", 1}, {"ACDBDICTIONARYWDFLT", 1},
+        {"MLINESTYLE", 1},   {"DICTIONARY", 5},
+    };
+    for (auto [type, count] : expected) EXPECT_EQ(r.Count(type), count) << type << " in " << r.json;
+}
+
+TEST(LibreDwgChecker, ReadsALargeDrawingWithAPagedObjectMapCleanly) {
+    if (!DwgCheckerInstalled()) GTEST_SKIP() << "DWG checker not installed (scripts/install-dwg-checker)";
+    TempDir dir;
+    auto path = SaveDrawing(ostrel::test::LargeDrawing(20000), dir, "large.dwg");
+    auto r = RunLibreDwg(path);
+    ASSERT_EQ(r.error, 0) << r.json.substr(0, 300);
+    EXPECT_EQ(r.Count("POINT"), 5000);
+    EXPECT_EQ(r.Count("3DFACE"), 5000);
+    EXPECT_EQ(r.Count("VERTEX_2D"), 10000);
+}
+
+TEST(LibreDwgChecker, NoticesADamagedHeaderSection) {
+    if (!DwgCheckerInstalled()) GTEST_SKIP() << "DWG checker not installed (scripts/install-dwg-checker)";
+    TempDir dir;
+    auto path = SaveDrawing(ostrel::test::EveryKindDrawing(), dir, "bad.dwg");
+    FlipByte(path, HeaderSectionAddress(path) + 40);
+    EXPECT_NE(RunLibreDwg(path).error, 0);
+}
+
+TEST(LibreDwgChecker, ItsDxfOfOurDwgHasTheLayersBlocksAndEntitiesOfOurDxf) {
+    if (!DwgCheckerInstalled()) GTEST_SKIP() << "DWG checker not installed (scripts/install-dwg-checker)";
+    TempDir dir;
+    auto dwg = SaveDrawing(ostrel::test::EveryKindDrawing(), dir, "every.dwg");
+    auto converted = dir.file("converted.dxf");
+    auto r = RunLibreDwg(dwg, "--dxf " + Quote(converted));
+    ASSERT_EQ(r.error, 0);
+    ASSERT_TRUE(std::filesystem::exists(converted)) << r.json;
+
+    auto ours = dir.file("ours.dxf");
+    auto d = ostrel::test::EveryKindDrawing();
+    SaveDxf(*d, Release::R2000, ours);
+
+    auto summary = [](const std::string& path) {
+        auto s = RunCommand("/usr/bin/python3 " + Quote(ostrel::test::SourcePath("tests/checkers/dwg/dxf_summary.py")) +
+                            " " + Quote(path));
+        EXPECT_EQ(s.exitCode, 0) << s.err;
+        return s.out;
+    };
+    auto theirs = summary(converted);
+    auto mine = summary(ours);
+    EXPECT_NE(theirs.find("\"TOPO\""), std::string::npos) << theirs;
+    EXPECT_NE(theirs.find("\"SYM1\": {\"CIRCLE\": 1, \"LINE\": 1}"), std::string::npos) << theirs;
+    EXPECT_EQ(theirs, mine);
+}
+
+TEST(GdalCadDriver, OpensTheFileAndReturnsTheFeaturesItKnows) {
+    if (!OgrinfoInstalled()) GTEST_SKIP() << "ogrinfo (gdal-bin) not installed";
+    TempDir dir;
+    auto path = SaveDrawing(ostrel::test::EveryKindDrawing(), dir, "every.dwg");
+    auto r = RunCommand("ogrinfo -al " + Quote(path));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err.find("ERROR"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("corrupted"), std::string::npos) << r.out;
+    const char* features[] = {
+        "cadgeom_type (String) = CADPoint",
+        "POINT Z (100.25 200.5 12.75)",
+        "cadgeom_type (String) = CADCircle",
+        "CIRCULARSTRING Z (274.5 300.0 0,300.0 325.5 0,325.5 300.0 0,300.0 274.5 0,274.5 300.0 0)",
+        "text (String) = Spot 12.34",
+        "POINT Z (50 60 0)",
+        "cadgeom_type (String) = CADFace3D",
+        "POLYGON Z ((1 2 3,11 2 4,11 12 5,1 2 3))",
+        "POLYGON Z ((0 0 0,5 0 0,5 5 0,0 5 0,0 0 0))",
+        "$EXTMIN=[10,20,0]",
+        "$EXTMAX=[500,400,30]",
+    };
+    for (const char* f : features) EXPECT_NE(r.out.find(f), std::string::npos) << f;
+}
+
+TEST(GdalCadDriver, CountsEveryPointFaceAndTextOfALargeDrawing) {
+    if (!OgrinfoInstalled()) GTEST_SKIP() << "ogrinfo (gdal-bin) not installed";
+    TempDir dir;
+    auto path = SaveDrawing(ostrel::test::LargeDrawing(8000), dir, "large.dwg");
+    auto r = RunCommand("ogrinfo -al -so " + Quote(path));
+    EXPECT_EQ(r.err.find("ERROR"), std::string::npos) << r.err;
+    // Its driver knows points, faces and texts, not the heavy 2D polylines.
+    EXPECT_NE(r.out.find("Feature Count: 6000"), std::string::npos) << r.out;
+}
+
+TEST(GdalCadDriver, RefusesADamagedHeaderSection) {
+    if (!OgrinfoInstalled()) GTEST_SKIP() << "ogrinfo (gdal-bin) not installed";
+    TempDir dir;
+    auto path = SaveDrawing(ostrel::test::EveryKindDrawing(), dir, "bad.dwg");
+    FlipByte(path, HeaderSectionAddress(path) + 40);
+    auto r = RunCommand("ogrinfo -al " + Quote(path));
+    EXPECT_NE((r.out + r.err).find("CRC"), std::string::npos) << r.out << r.err;
+}
