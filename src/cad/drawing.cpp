@@ -227,17 +227,27 @@ std::uint32_t Drawing::AppendEntity(std::uint32_t block, Entity e) {
         return idx;
     }
     e.owner = b.handle;
+    std::uint32_t polyline = kNone;   // the POLYLINE before this entity's VERTEX run
     if ((e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) && !b.entities.empty()) {
         // Owned by the polyline this sequence belongs to.
-        for (auto it = b.entities.rbegin(); it != b.entities.rend(); ++it) {
-            const auto& prev = entities[*it];
-            if (prev.type == EntityType::Polyline) { e.owner = prev.handle; break; }
-            if (prev.type != EntityType::Vertex) break;
+        if (sequenceBlock_ == block && sequenceLength_ == b.entities.size() && sequenceLast_ == b.entities.back()) {
+            polyline = sequencePolyline_;
+        } else {
+            for (auto it = b.entities.rbegin(); it != b.entities.rend(); ++it) {
+                const auto& prev = entities[*it];
+                if (prev.type == EntityType::Polyline) { polyline = *it; break; }
+                if (prev.type != EntityType::Vertex) break;
+            }
         }
+        if (polyline != kNone) e.owner = entities[polyline].handle;
     }
     if (b.IsPaperSpace()) e.flags |= kEntityPaperSpace;
     entities.push_back(e);
     b.entities.push_back(idx);
+    sequenceBlock_ = block;
+    sequenceLength_ = b.entities.size();
+    sequenceLast_ = idx;
+    sequencePolyline_ = e.type == EntityType::Polyline ? idx : e.type == EntityType::Vertex ? polyline : kNone;
     return idx;
 }
 

@@ -325,6 +325,11 @@ public:
 
 private:
     Handle nextHandle_ = 0x20;
+    // The polyline whose VERTEX run ends the list of the block appended to
+    // last, while that list is as AppendEntity left it (owner lookup without
+    // walking back over the vertices).
+    std::uint32_t sequenceBlock_ = kNone, sequencePolyline_ = kNone, sequenceLast_ = kNone;
+    std::size_t sequenceLength_ = 0;
     std::unordered_map<std::string, std::uint32_t> layerIndex_, linetypeIndex_, blockIndex_, styleIndex_;
     std::unordered_map<Handle, std::uint32_t> objectIndex_, blockHandleIndex_;
 };
