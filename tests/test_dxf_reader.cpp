@@ -149,6 +149,9 @@ TEST(DxfText, Utf8BecomesWindows1252WithEscapesForTheRest) {
     AppendUtf8AsCp1252("caf\xE9", out);            // not UTF-8: the byte stays
     EXPECT_EQ(out, "caf\xE9");
     EXPECT_EQ(Cp1252FromCodePoint(0x2122), 0x99);
+    out.clear();
+    AppendCaretDecoded("^ x^Iy^J^?^^z^", out);
+    EXPECT_EQ(out, "^x\ty\n\x7F\x1Ez^") << "\"^^\" is control character 30";
     EXPECT_EQ(Cp1252FromCodePoint(0x81), -1);
 }
 
@@ -379,7 +382,7 @@ TEST_P(DxfReaderRoundTrip, WhatOurWriterWritesReadsBackTheSame) {
     d->layers[kerb].linetype = lti;
     AddPolyline(*d, ms, "KERB", {{0, 0}, {10, 0}, {10, 5}}, 1);
     AddPolyline(*d, ms, "CONTOUR", {{0, 0, 50}, {5, 5, 51}}, 8);
-    AddText(*d, ms, "NOTES", {3, 4}, 2, "Caf\xE9 \x80 5");
+    AddText(*d, ms, "NOTES", {3, 4}, 2, "^Caf\xE9\t\x80 5");
     AddText(*d, ms, "NOTES", {30, 40}, 1, "centre", 1);
     AddInsert(*d, ms, "SYMS", "TREE", {5, 6}, 2, 2);
     AddCircle(*d, ms, "TREES", {1, 1, 3}, 4);
@@ -435,7 +438,7 @@ TEST_P(DxfReaderRoundTrip, WhatOurWriterWritesReadsBackTheSame) {
     EXPECT_EQ(count[EntityType::Polyline], rel >= Release::R2000 ? 2 : 3);
     for (auto* e : Top(*r, r->ModelSpace())) {
         if (e->type == EntityType::Text && e->geom.text.hAlign == 0) {
-            EXPECT_EQ(r->Text(e->geom.text), "Caf\xE9 \x80 5");
+            EXPECT_EQ(r->Text(e->geom.text), "^Caf\xE9\t\x80 5");
             EXPECT_EQ(e->geom.text.pos, (Vec3{3, 4, 0}));
         } else if (e->type == EntityType::Text) {
             EXPECT_EQ(e->geom.text.align, (Vec3{30, 40, 0}));

@@ -15,6 +15,14 @@ std::string_view DxfReadContext::Decode(std::string_view raw) {
     return scratch;
 }
 
+std::string_view DxfReadContext::DecodeText(std::string_view raw) {
+    auto text = Decode(raw);
+    if (text.find('^') == std::string_view::npos) return text;
+    caretScratch.clear();
+    AppendCaretDecoded(text, caretScratch);
+    return caretScratch;
+}
+
 void DxfReadContext::ReadRecord(std::int64_t headLine) {
     record.clear();
     reactors.clear();

@@ -51,11 +51,16 @@ struct DxfReadContext {
 
     // Decoded string of the last Decode call (reused buffer).
     std::string scratch;
+    std::string caretScratch;
 
     // The value of a string tag as database bytes. The view is valid until
     // the next Decode call.
     std::string_view Decode(std::string_view raw);
     std::string DecodeString(std::string_view raw) { return std::string(Decode(raw)); }
+    // A text value (a TEXT string, a description, a layout name): decoded,
+    // with its caret notation undone. Valid until the next Decode call.
+    std::string_view DecodeText(std::string_view raw);
+    std::string DecodeTextString(std::string_view raw) { return std::string(DecodeText(raw)); }
 
     // Collects the tags that follow a "0 <type>" tag up to the next code 0.
     void ReadRecord(std::int64_t headLine);

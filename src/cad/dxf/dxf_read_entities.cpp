@@ -136,7 +136,7 @@ void ReadText(DxfReadContext& ctx, Entity& e) {
     if (g.style == kNone) g.style = ctx.d.FindStyle("Standard");
     if (!alignSeen) g.align = g.pos;
     if (g.widthFactor == 0) g.widthFactor = 1;
-    ctx.d.SetText(g, ctx.Decode(text));
+    ctx.d.SetText(g, ctx.DecodeText(text));
     e.geom.text = g;
 }
 

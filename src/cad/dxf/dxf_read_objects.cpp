@@ -49,9 +49,9 @@ void ReadLayout(DxfReadContext& ctx, Object& o) {
         if (!layoutPart) {
             switch (t.code) {
             case 330: if (!ownerSeen) { o.owner = TagHandle(t); ownerSeen = true; } break;
-            case 1: data->pageSetupName = ctx.DecodeString(t.value); break;
-            case 2: data->printerName = ctx.DecodeString(t.value); break;
-            case 4: data->paperName = ctx.DecodeString(t.value); break;
+            case 1: data->pageSetupName = ctx.DecodeTextString(t.value); break;
+            case 2: data->printerName = ctx.DecodeTextString(t.value); break;
+            case 4: data->paperName = ctx.DecodeTextString(t.value); break;
             case 44: data->paperWidth = TagDouble(t); break;
             case 45: data->paperHeight = TagDouble(t); break;
             case 70: data->plotFlags = TagShort(t); break;
@@ -60,7 +60,7 @@ void ReadLayout(DxfReadContext& ctx, Object& o) {
             continue;
         }
         switch (t.code) {
-        case 1: data->name = ctx.DecodeString(t.value); break;
+        case 1: data->name = ctx.DecodeTextString(t.value); break;
         case 70: data->layoutFlags = TagShort(t); break;
         case 71: data->tabOrder = TagShort(t); break;
         case 10: data->limMin[0] = TagDouble(t); break;

@@ -51,7 +51,7 @@ void ReadLinetype(DxfReadContext& ctx) {
         case 2: lt.name = ctx.DecodeString(t.value); break;
         case 5: lt.handle = TagHandle(t); break;
         case 70: lt.flags = TagShort(t); break;
-        case 3: lt.description = ctx.DecodeString(t.value); break;
+        case 3: lt.description = ctx.DecodeTextString(t.value); break;
         case 72: lt.alignment = static_cast<std::uint8_t>(TagShort(t)); break;
         case 40: lt.patternLength = TagDouble(t); break;
         case 49: lt.dashes.push_back(TagDouble(t)); break;
@@ -83,8 +83,8 @@ void ReadStyle(DxfReadContext& ctx) {
         case 50: st.oblique = TagDouble(t) * kDegree; break;
         case 71: st.generation = static_cast<std::uint8_t>(TagShort(t)); break;
         case 42: st.lastHeight = TagDouble(t); break;
-        case 3: st.font = ctx.DecodeString(t.value); break;
-        case 4: st.bigFont = ctx.DecodeString(t.value); break;
+        case 3: st.font = ctx.DecodeTextString(t.value); break;
+        case 4: st.bigFont = ctx.DecodeTextString(t.value); break;
         default: break;
         }
     }

@@ -69,4 +69,23 @@ void AppendUtf8AsCp1252(std::string_view utf8, std::string& out) {
     }
 }
 
+void AppendCaretDecoded(std::string_view text, std::string& out) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '^' || i + 1 == text.size()) {
+            out.push_back(c);
+            continue;
+        }
+        const char next = text[i + 1];
+        if (next == ' ') out.push_back('^');
+        else if (next >= '@' && next <= '_') out.push_back(static_cast<char>(next - 64));
+        else if (next == '?') out.push_back('\x7F');
+        else {
+            out.push_back(c);
+            continue;
+        }
+        ++i;
+    }
+}
+
 } // namespace ostrel::cad

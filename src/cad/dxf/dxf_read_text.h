@@ -15,4 +15,9 @@ int Cp1252FromCodePoint(std::uint32_t cp);
 // claims UTF-8 but holds code-page bytes still reads.
 void AppendUtf8AsCp1252(std::string_view utf8, std::string& out);
 
+// Appends a DXF text value with its caret notation undone: "^ " is a caret,
+// "^@" to "^_" the control characters 0 to 31, "^?" the character 127; a
+// caret before anything else stays as it is.
+void AppendCaretDecoded(std::string_view text, std::string& out);
+
 } // namespace ostrel::cad
