@@ -1,5 +1,6 @@
 // The conversion run: construction, the order of the run's steps and the
 // keyword dispatch of the record loop.
+#include <algorithm>
 #include <exception>
 
 #include "convert/record_reader.h"
@@ -9,6 +10,26 @@
 #include "trim/frmDWGTrim.h"
 
 namespace ostrel {
+
+namespace {
+
+// Sizes the drawing's entity store from the export's length before the
+// records are read, so that millions of entities are stored without the
+// copying of repeated growth. A record of a few dozen bytes makes about one
+// entity (a vertex takes a dozen or more); capacity never touched costs no
+// memory, and a store that cannot be had at once simply grows as it goes.
+void ReserveEntitiesFor(cad::Drawing& drawing, std::int64_t exportBytes) {
+    constexpr std::int64_t kBytesPerEntity = 16;
+    constexpr std::int64_t kMostEntities = std::int64_t{1} << 27;
+    std::int64_t n = std::min(exportBytes / kBytesPerEntity, kMostEntities);
+    if (n <= static_cast<std::int64_t>(drawing.entities.capacity())) return;
+    try {
+        drawing.entities.reserve(drawing.entities.size() + static_cast<std::size_t>(n));
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
 
 Toolkit::Toolkit(std::unique_ptr<CadLibrary> (*makeLibrary)(CadDatabase&))
     : library(makeLibrary ? makeLibrary(database) : std::make_unique<CadLibrary>(database)) {}
@@ -115,6 +136,7 @@ void ConversionRun::SaveAsDWG(const std::string& strIN, const std::string& strOU
     // 6.
     auto file = OpenForInput(strIN, true, prompter());
     if (!file) return;
+    if (auto* drawing = tk->database.Find(DrawingHandle)) ReserveEntitiesFor(*drawing, file->Length());
     // 7.
     DrawingExtents = Extents{};
     // 8.-9.
