@@ -34,6 +34,12 @@ std::uint32_t Address(std::size_t v) {
 } // namespace
 
 std::vector<std::uint8_t> EncodeDwg(Drawing& d) {
+    std::vector<std::uint8_t> file;
+    EncodeDwg(d, [&file](const std::uint8_t* data, std::size_t size) { file.insert(file.end(), data, data + size); });
+    return file;
+}
+
+void EncodeDwg(Drawing& d, const std::function<void(const std::uint8_t*, std::size_t)>& write) {
     EncodeContext c(d);
     const DwgDate now = DateNow();
     const std::uint16_t codePage = CodePageNumber(d.header.codePage);
@@ -52,8 +58,10 @@ std::vector<std::uint8_t> EncodeDwg(Drawing& d) {
     const std::size_t classesAddress = headerAddress + header.size();
     const std::size_t objectsAddress = classesAddress + classes.size() + kPadding;
 
+    // Room for the objects in one piece: capacity that is never written to
+    // takes no memory, while growing past it would copy the whole section.
     Bytes objects;
-    objects.reserve(64 * 1024 + d.entities.size() * 48);
+    objects.reserve(64 * 1024 + d.entities.size() * 96);
     ObjectStream stream(objects, objectsAddress);
     EncodeTables(stream, c);
     EncodeBlockHeaders(stream, c);
@@ -101,21 +109,19 @@ std::vector<std::uint8_t> EncodeDwg(Drawing& d) {
 
     const Bytes fileHeader = FileHeader(loc, Address(previewAddress), codePage);
 
-    std::vector<std::uint8_t> file;
-    file.reserve(loc[4].address + tmpl.size());
-    auto append = [&file](const Bytes& b) { file.insert(file.end(), b.begin(), b.end()); };
+    // The sections in file order, handed over as they stand (no copy of the whole file).
+    auto append = [&write](const Bytes& b) { write(b.data(), b.size()); };
     append(fileHeader);
     append(aux);
     append(preview);
     append(header);
     append(classes);
-    file.resize(file.size() + kPadding, 0);
+    append(Bytes(kPadding, 0));
     append(objects);
     append(map);
     append(free);
     append(second);
     append(tmpl);
-    return file;
 }
 
 } // namespace ostrel::cad::dwg

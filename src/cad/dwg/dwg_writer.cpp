@@ -1,5 +1,7 @@
 #include "cad/dwg/dwg_writer.h"
 
+#include <optional>
+
 #include "cad/atomic_file.h"
 #include "cad/dwg/dwg_encoder.h"
 
@@ -10,10 +12,15 @@ void SaveDwg(Drawing& d, Release release, const std::string& path) {
         throw CadError(std::string("DWG ") + ReleaseName(release) +
                        " cannot be written; DWG is written as R2000 (release code 0 or 2000)");
     NormalizeForSave(d);
-    const auto bytes = dwg::EncodeDwg(d);
-    AtomicFile file(path);
-    file.Write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    file.Commit();
+    // The file is opened with the first piece, once the whole drawing has
+    // been encoded, so a drawing that cannot be encoded leaves no file behind.
+    std::optional<AtomicFile> file;
+    dwg::EncodeDwg(d, [&](const std::uint8_t* data, std::size_t size) {
+        if (!file) file.emplace(path);
+        file->Write(reinterpret_cast<const char*>(data), size);
+    });
+    if (!file) file.emplace(path);
+    file->Commit();
 }
 
 } // namespace ostrel::cad
