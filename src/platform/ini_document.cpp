@@ -148,7 +148,11 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
                 if (Value(l) == value) return false;
                 bytes_.replace(l.valueBegin, l.valueEnd - l.valueBegin, value);
             } else {
-                bytes_.replace(l.nameEnd, l.end - l.nameEnd, "=" + std::string(value));
+                std::string assignment;
+                assignment.reserve(1 + value.size());
+                assignment.push_back('=');
+                assignment.append(value);
+                bytes_.replace(l.nameEnd, l.end - l.nameEnd, assignment);
             }
             Parse();
             return true;

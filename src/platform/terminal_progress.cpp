@@ -28,7 +28,10 @@ void TerminalProgress::Step() {
 void TerminalProgress::Finish() {
     if (!enabled_ || !drawn_) return;
     // Clears the bar's line.
-    std::fputs(("\r" + std::string(static_cast<std::size_t>(columns_ - 1), ' ') + "\r").c_str(), out_);
+    std::string blank(1, '\r');
+    blank.append(static_cast<std::size_t>(columns_ - 1), ' ');
+    blank.push_back('\r');
+    std::fputs(blank.c_str(), out_);
     std::fflush(out_);
     drawn_ = false;
 }
