@@ -49,6 +49,25 @@ bool ReferencePointInBoundary(double x, double y, const Polygon& b) {
     return true;
 }
 
+// The clip with every edge tested: the reference for ClipSegmentToBoundary.
+std::vector<Point3D> ReferenceClip(const Point3D& p, const Point3D& q, const Polygon& b) {
+    std::vector<double> chain;
+    if (ReferencePointInBoundary(p.X, p.Y, b)) chain.push_back(0);
+    const bool startInside = !chain.empty();
+    for (int i = 1; i < b.count; ++i) {
+        Point3D c;
+        double offset;
+        if (SegmentIntersection(p, q, b.points[i - 1], b.points[i], c)) chain.push_back(ChainageOffset(c, p, q, offset));
+    }
+    if (startInside && chain.size() == 1) return {p, q};
+    if (chain.empty()) return {};
+    if (chain.size() % 2) chain.push_back(PlanDistance(p.X, p.Y, q.X, q.Y));
+    SortAscending(chain.data(), static_cast<int>(chain.size()));
+    std::vector<Point3D> out;
+    for (double c : chain) out.push_back(PointAtChainage(p, q, c, 0));
+    return out;
+}
+
 double ReducedThroughText(double v) {
     char text[64];
     std::snprintf(text, sizeof text, "%.14e", v);
@@ -307,6 +326,14 @@ TEST(ClipSegment, WhollyInsideKeepsTheVerticesUnchanged) {
     EXPECT_EQ(pieces[1].Z, 2.5);
 }
 
+TEST(ClipSegment, AnEndWithinAThousandthOfAnEdgeIsDrawnToTheEdge) {
+    std::vector<Point3D> pieces;
+    ASSERT_EQ(ClipSegmentToBoundary({{5, 5}, {9.9995, 5}}, Square(), pieces), 1);
+    EXPECT_NEAR(pieces[1].X, 10, 1e-9) << "the crossing just past the end counts";
+    ASSERT_EQ(ClipSegmentToBoundary({{5, 5}, {9.9985, 5}}, Square(), pieces), 1);
+    EXPECT_EQ(pieces[1].X, 9.9985) << "no crossing: the end is kept";
+}
+
 TEST(ClipSegment, WhollyOutsideGivesNothing) {
     std::vector<Point3D> pieces{{1, 1}};
     EXPECT_EQ(ClipSegmentToBoundary({{20, 20}, {30, 30}}, Square(), pieces), 0);
@@ -330,6 +357,53 @@ TEST(ClipSegment, AConcaveBoundaryGivesPiecesInOrderAlongTheSegment) {
     EXPECT_NEAR(pieces[1].X, 6, 1e-9);
     EXPECT_NEAR(pieces[2].X, 4, 1e-9);
     EXPECT_NEAR(pieces[3].X, 0, 1e-9);
+}
+
+TEST(ClipSegment, AgreesWithTheFullEdgeScanEverywhere) {
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> coord(-50, 150);
+    std::uniform_real_distribution<double> radius(20, 60);
+    int cut = 0;
+    for (int shape = 0; shape < 30; ++shape) {
+        Polygon b;
+        const int n = 4 + 3 * shape;
+        for (int i = 0; i < n; ++i) {
+            const double a = 2 * M_PI * i / n, r = radius(rng);
+            b.points.push_back({50 + r * std::sin(a), 50 + r * std::cos(a)});
+        }
+        b.points.push_back(b.points[0]);
+        b.count = static_cast<std::int16_t>(b.points.size());
+        b.points.push_back({});
+        std::vector<Point3D> pieces;
+        for (int i = 0; i < 200; ++i) {
+            const Point3D p{coord(rng), coord(rng), 1}, q{coord(rng), coord(rng), 3};
+            const int count = ClipSegmentToBoundary({p, q}, b, pieces);
+            const auto expected = ReferenceClip(p, q, b);
+            ASSERT_EQ(pieces.size(), expected.size());
+            ASSERT_EQ(count, static_cast<int>(expected.size() / 2));
+            for (std::size_t k = 0; k < pieces.size(); ++k) {
+                ASSERT_EQ(pieces[k].X, expected[k].X);
+                ASSERT_EQ(pieces[k].Y, expected[k].Y);
+                ASSERT_EQ(pieces[k].Z, expected[k].Z);
+            }
+            if (count > 0 && expected.size() > 2) ++cut;
+        }
+        // Segments from the centre that stop just short of an edge, or just
+        // past it: the crossing lies within the widened box of the end.
+        for (int i = 1; i < b.count; ++i) {
+            const Point3D m{(b.points[i - 1].X + b.points[i].X) / 2, (b.points[i - 1].Y + b.points[i].Y) / 2};
+            const double length = PlanDistance(50, 50, m.X, m.Y);
+            for (double d : {-0.0009, -0.0005, 0.0005}) {
+                const double t = (length + d) / length;
+                const Point3D p{50, 50, 0}, q{50 + (m.X - 50) * t, 50 + (m.Y - 50) * t, 10};
+                ClipSegmentToBoundary({p, q}, b, pieces);
+                const auto expected = ReferenceClip(p, q, b);
+                ASSERT_EQ(pieces.size(), expected.size()) << "edge " << i << " d " << d;
+                for (std::size_t k = 0; k < pieces.size(); ++k) ASSERT_EQ(pieces[k].X, expected[k].X);
+            }
+        }
+    }
+    EXPECT_GT(cut, 50) << "segments crossing the boundary several times were tried";
 }
 
 TEST(ClipSegment, MoreThanAHundredAndOneChainagesRunOverTheList) {

@@ -129,11 +129,56 @@ bool SegmentIntersection(const Point3D& p1, const Point3D& p2, const Point3D& p3
 namespace {
 
 // Coordinates in this range (or zero) cannot overflow anywhere in the ray
-// test, so an edge whose widened box cannot meet the ray's widened box may
-// be passed over: SegmentIntersection would report no crossing for it.
+// test or the clip, and then a pair of segments whose widened boxes do not
+// meet may be passed over: SegmentIntersection could not report a crossing
+// for them, since the crossing must lie in both boxes. Values outside the
+// range take the long way, so that an overflow is still raised as it arises.
 inline bool Ordinary(double v) {
     const double m = std::fabs(v);
     return v == 0 || (m >= 1e-100 && m <= 1e100);
+}
+
+// The widened boxes of SegmentIntersection, compared with the very
+// expressions InSegmentBox evaluates.
+inline bool BoxesApart(const Point3D& p1, const Point3D& p2, const Point3D& p3, const Point3D& p4) {
+    return MaxValue(p1.X, p2.X) + kSegmentBoxTolerance < MinValue(p3.X, p4.X) - kSegmentBoxTolerance ||
+           MaxValue(p3.X, p4.X) + kSegmentBoxTolerance < MinValue(p1.X, p2.X) - kSegmentBoxTolerance ||
+           MaxValue(p1.Y, p2.Y) + kSegmentBoxTolerance < MinValue(p3.Y, p4.Y) - kSegmentBoxTolerance ||
+           MaxValue(p3.Y, p4.Y) + kSegmentBoxTolerance < MinValue(p1.Y, p2.Y) - kSegmentBoxTolerance;
+}
+
+// The box of a boundary: both ends of every edge, which are its points 0 to
+// count - 1 (point 0 alone for a single point).
+struct BoundaryBox {
+    double minX, maxX, minY, maxY;
+    bool ordinary;   // every coordinate Ordinary()
+};
+
+BoundaryBox BoxOf(const Polygon& boundary) {
+    const Point3D* pts = boundary.points.data();
+    BoundaryBox box{pts[0].X, pts[0].X, pts[0].Y, pts[0].Y, true};
+    for (int i = 0; i < boundary.count; ++i) {
+        box.minX = MinValue(box.minX, pts[i].X);
+        box.maxX = MaxValue(box.maxX, pts[i].X);
+        box.minY = MinValue(box.minY, pts[i].Y);
+        box.maxY = MaxValue(box.maxY, pts[i].Y);
+        box.ordinary = box.ordinary && Ordinary(pts[i].X) && Ordinary(pts[i].Y);
+    }
+    return box;
+}
+
+// A point closer than 0.002 to one of the points 1 to count - 1.
+bool NearABoundaryPoint(double x, double y, const Polygon& boundary, bool ordinary) {
+    const Point3D* pts = boundary.points.data();
+    for (int i = 1; i < boundary.count; ++i) {
+        // With ordinary values the plan distance cannot be below the limit
+        // unless both differences are: a cheap test first.
+        if (ordinary && (std::fabs(x - pts[i].X) >= 2 * kCoincidentDistance ||
+                         std::fabs(y - pts[i].Y) >= 2 * kCoincidentDistance))
+            continue;
+        if (PlanDistance(x, y, pts[i].X, pts[i].Y) < kCoincidentDistance) return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -141,43 +186,26 @@ inline bool Ordinary(double v) {
 bool PointInBoundary(double x, double y, const Polygon& boundary) {
     const int count = boundary.count;
     if (count < 1 || boundary.points.size() < static_cast<std::size_t>(count)) return false;
-    const Point3D* pts = boundary.points.data();
-    double minX = pts[0].X, maxX = pts[0].X, minY = pts[0].Y, maxY = pts[0].Y;
-    bool ordinary = Ordinary(x) && Ordinary(y) && Ordinary(pts[0].X) && Ordinary(pts[0].Y);
-    for (int i = 1; i < count; ++i) {
-        const Point3D& a = pts[i - 1];
-        const Point3D& b = pts[i];
-        minX = MinValue(minX, MinValue(a.X, b.X));
-        maxX = MaxValue(maxX, MaxValue(a.X, b.X));
-        minY = MinValue(minY, MinValue(a.Y, b.Y));
-        maxY = MaxValue(maxY, MaxValue(a.Y, b.Y));
-        ordinary = ordinary && Ordinary(b.X) && Ordinary(b.Y);
-    }
+    const BoundaryBox box = BoxOf(boundary);
+    const bool ordinary = box.ordinary && Ordinary(x) && Ordinary(y);
+    const bool outsideBox = x < box.minX || x > box.maxX || y < box.minY || y > box.maxY;
+    // Outside the box nothing else can change the answer; with ordinary
+    // values nothing can raise an error either.
+    if (ordinary && outsideBox) return false;
 
+    const Point3D* pts = boundary.points.data();
     const Point3D rayStart{x, y, 0};
     const Point3D rayEnd{x, y + kRayLength, 0};
-    const double rayMinY = MinValue(rayStart.Y, rayEnd.Y) - kSegmentBoxTolerance;
-    const double rayMaxY = MaxValue(rayStart.Y, rayEnd.Y) + kSegmentBoxTolerance;
     int crossings = 0;
     Point3D crossing;
     for (int i = 1; i < count; ++i) {
-        const Point3D& a = pts[i - 1];
-        const Point3D& b = pts[i];
-        if (ordinary) {
-            if (MaxValue(a.X, b.X) + kSegmentBoxTolerance < x - kSegmentBoxTolerance) continue;
-            if (MinValue(a.X, b.X) - kSegmentBoxTolerance > x + kSegmentBoxTolerance) continue;
-            if (MaxValue(a.Y, b.Y) + kSegmentBoxTolerance < rayMinY) continue;
-            if (MinValue(a.Y, b.Y) - kSegmentBoxTolerance > rayMaxY) continue;
-        }
-        if (SegmentIntersection(rayStart, rayEnd, a, b, crossing)) ++crossings;
+        if (ordinary && BoxesApart(rayStart, rayEnd, pts[i - 1], pts[i])) continue;
+        if (SegmentIntersection(rayStart, rayEnd, pts[i - 1], pts[i], crossing)) ++crossings;
     }
 
-    if (x < minX || x > maxX || y < minY || y > maxY) return false;
-    if (crossings % 2 == 0) return false;
+    if (outsideBox || crossings % 2 == 0) return false;
     // A point on a boundary vertex is outside; point 0 is not looked at.
-    for (int i = 1; i < count; ++i)
-        if (PlanDistance(x, y, pts[i].X, pts[i].Y) < kCoincidentDistance) return false;
-    return true;
+    return !NearABoundaryPoint(x, y, boundary, ordinary);
 }
 
 void SortAscending(double* values, int n) {
@@ -212,6 +240,7 @@ int ClipSegmentToBoundary(const std::vector<Point3D>& vertices, const Polygon& t
     pieces.clear();
     if (vertices.size() < 2)
         throw ConversionError(ErrorCode::Internal, "ClipSegmentToBoundary needs a segment of two vertices");
+    if (trim.count < 1 || trim.points.size() < static_cast<std::size_t>(trim.count)) return 0;
     const Point3D& p = vertices[0];
     const Point3D& q = vertices[1];
     double chain[kMaxChainages];
@@ -219,9 +248,11 @@ int ClipSegmentToBoundary(const std::vector<Point3D>& vertices, const Polygon& t
     const bool startInside = PointInBoundary(p.X, p.Y, trim);
     if (startInside) AddChainage(chain, n, 0);
 
+    const bool ordinary = BoxOf(trim).ordinary && Ordinary(p.X) && Ordinary(p.Y) && Ordinary(q.X) && Ordinary(q.Y);
     Point3D crossing;
     double offset;
     for (int i = 1; i < trim.count; ++i) {
+        if (ordinary && BoxesApart(p, q, trim.points[i - 1], trim.points[i])) continue;
         if (SegmentIntersection(p, q, trim.points[i - 1], trim.points[i], crossing))
             AddChainage(chain, n, ChainageOffset(crossing, p, q, offset));
     }
