@@ -71,8 +71,9 @@ set_target_properties(ostrel_com PROPERTIES
 # No runtime DLLs beside Ostrel.dll: libgcc, libstdc++ and winpthread go in.
 target_link_options(ostrel_com PRIVATE -static -static-libgcc -static-libstdc++)
 if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
-  # 32-bit stdcall names are decorated (DllCanUnloadNow@0); export them plain.
-  target_link_options(ostrel_com PRIVATE -Wl,--kill-at)
+  # 32-bit stdcall names are decorated (DllCanUnloadNow@0): the .def names
+  # bind to them (stdcall fixup) and are exported plain (kill-at).
+  target_link_options(ostrel_com PRIVATE -Wl,--enable-stdcall-fixup -Wl,--kill-at)
 endif()
 
 # ------------------------------------------------------------------ tests
