@@ -19,8 +19,9 @@ protected:
 };
 
 TEST_F(LayerMapping, ExactKeyWinsOverStarKeys) {
-    Start("[LAYERS]\nKERB*=STAR\nKERB=EXACT\nKERB-LINE*=NAMESTAR\n");
+    Start("[LAYERS]\nKERB*=STAR\nKERB=EXACT\nKERB-LINE*=NAMESTAR\nWALL=\nWALL*=WALLS\n");
     EXPECT_EQ(Map("KERB"), "EXACT");
+    EXPECT_EQ(Map("WALL"), "WALLS");   // an empty value counts as no entry
     // The name followed by "*" comes before its first word followed by "*".
     EXPECT_EQ(Map("KERB-LINE"), "NAMESTAR");
     EXPECT_EQ(Map("KERB-EDGE"), "STAR");
@@ -40,12 +41,6 @@ TEST_F(LayerMapping, KeysMatchWithoutRegardToCaseButPatternsDo) {
     EXPECT_EQ(Map("ROAD"), "HIGHWAYS");
     EXPECT_EQ(Map("OLDHEDGEROW"), "VEGETATION");
     EXPECT_EQ(Map("hedge"), "-hedge");
-}
-
-TEST_F(LayerMapping, EmptyValuesCountAsNoEntry) {
-    Start("[LAYERS]\nKERB=\nKERB*=FALLBACK\nWALL=\n");
-    EXPECT_EQ(Map("KERB"), "FALLBACK");
-    EXPECT_EQ(Map("WALL"), "-WALL");
 }
 
 TEST_F(LayerMapping, PatternEntriesAreTriedInSectionOrder) {
@@ -68,11 +63,6 @@ TEST_F(LayerMapping, EmptyPatternMapsEveryNameNoEarlierRuleMatched) {
     EXPECT_EQ(Map("X"), "EVERYTHING");
 }
 
-TEST_F(LayerMapping, LinetypeNameKeysAreNoLayerMappings) {
-    Start("[LAYERS]\n$FENCE=FENCE-POST-RAIL\n");
-    EXPECT_EQ(Map("FENCE"), "-FENCE");
-}
-
 TEST_F(LayerMapping, WildcardsAreLoadedOnceInOrderWithoutTheirStar) {
     Start("[LAYERS]\n*HEDGE=VEG\nKERB=K\n*=ALL\n$FENCE=F\n");
     EXPECT_EQ(run->LayerWildcardCount, -1);
@@ -87,12 +77,6 @@ TEST_F(LayerMapping, WildcardsAreLoadedOnceInOrderWithoutTheirStar) {
     run->LayerWildcardCount = -1;
     EXPECT_EQ(Map("OLDWALL"), "WALLS");
     EXPECT_EQ(run->LayerWildcards, (std::vector<std::string>{"WALL=WALLS"}));
-}
-
-TEST_F(LayerMapping, NoSectionLeavesNamesAlone) {
-    Start("[EXPORT]\nBYENT=0\n");
-    EXPECT_EQ(Map("KERB"), "-KERB");
-    EXPECT_EQ(run->LayerWildcardCount, 0);
 }
 
 // ------------------------------------------------------------------ MakeLayer
@@ -234,17 +218,6 @@ TEST_F(MakeLayerTest, ResolutionMakesTheLayerOnceWithTheFirstRecordsColour) {
     EXPECT_EQ(std::count_if(PlotStyleDictionary().entries.begin(), PlotStyleDictionary().entries.end(),
                             [](auto& e) { return e.name == "TREESPSTYLE"; }),
               1);
-}
-
-TEST_F(MakeLayerTest, ResolutionOfAnEmptyNameLandsOnLayerZero) {
-    Start();
-    std::string name;
-    run->tk->header.SetEntityKind(kKindCircle);
-    run->tk->header.InitEntityDefaults(run->DrawingHandle);
-    run->ResolveEntityLayer(name, 1, 0, -1);
-    EXPECT_EQ(name, "0");
-    run->AddCircleRecord("CIRCLE,,1,0,0,0,2");
-    EXPECT_EQ(LayerOf(OnlyEntity()), "0");
 }
 
 } // namespace

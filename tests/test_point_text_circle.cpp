@@ -17,12 +17,8 @@ TEST(StripBracketedName, RemovesTheBracketedStretch) {
     EXPECT_EQ(StripBracketed("KERB(2)-LEFT"), "KERB-LEFT");
     EXPECT_EQ(StripBracketed("A(B)C(D)E"), "AC(D)E");   // only the first pair
     EXPECT_EQ(StripBracketed("(ALL)"), "");
-}
-
-TEST(StripBracketedName, NeedsBothBrackets) {
     EXPECT_EQ(StripBracketed("TREES"), "TREES");
-    EXPECT_EQ(StripBracketed("TREES(OAK"), "TREES(OAK");
-    EXPECT_EQ(StripBracketed("TREES)OAK"), "TREES)OAK");
+    EXPECT_EQ(StripBracketed("TREES(OAK"), "TREES(OAK");   // both brackets are needed
 }
 
 TEST(StripBracketedName, ClosingBeforeOpeningOverlapsThePieces) {
@@ -54,20 +50,6 @@ TEST(TextLayer, AnnotationNamesAndOtherStylesStayWhole) {
     EXPECT_EQ(Shorten("ANNOTATIONS-X", 1), "ANNOTATIONS");
     EXPECT_EQ(Shorten("SPOT-HEIGHTS-1", 0), "SPOT-HEIGHTS-1");
     EXPECT_EQ(Shorten("SPOT-HEIGHTS-1", 3), "SPOT-HEIGHTS-1");
-}
-
-TEST(TextPlacementRule, MovesThreeQuartersTowardsTheUnderside) {
-    auto p = PlaceText(100, 200, 2, 0);
-    EXPECT_DOUBLE_EQ(p.x, 100);
-    EXPECT_DOUBLE_EQ(p.y, 198.5);
-    EXPECT_DOUBLE_EQ(p.height, 1);
-    auto q = PlaceText(100, 200, 2, kPiHalf);
-    EXPECT_NEAR(q.x, 101.5, 1e-12);
-    EXPECT_NEAR(q.y, 200, 1e-12);
-    auto r = PlaceText(0, 0, 4, M_PI);
-    EXPECT_NEAR(r.x, 0, 1e-12);
-    EXPECT_NEAR(r.y, 3, 1e-12);
-    EXPECT_DOUBLE_EQ(r.height, 2);
 }
 
 // ------------------------------------------------------------------ POINT
