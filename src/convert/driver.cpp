@@ -7,6 +7,7 @@
 #include "convert/run.h"
 #include "convert/settings.h"
 #include "ostrel/clsDWG.h"
+#include "platform/huge_pages.h"
 #include "trim/frmDWGTrim.h"
 
 namespace ostrel {
@@ -26,7 +27,9 @@ void ReserveEntitiesFor(cad::Drawing& drawing, std::int64_t exportBytes) {
     try {
         drawing.entities.reserve(drawing.entities.size() + static_cast<std::size_t>(n));
     } catch (const std::exception&) {
+        return;
     }
+    platform::AdviseHugePages(drawing.entities.data(), drawing.entities.capacity() * sizeof(cad::Entity));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Whole-file reads and writes over the C library's streams.
 #include "platform/file_bytes.h"
+#include "platform/huge_pages.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -67,7 +68,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& rea
     try {
         std::error_code ec;
         const auto size = std::filesystem::file_size(path, ec);
-        if (!ec && size < (std::uintmax_t{1} << 40)) bytes.reserve(static_cast<std::size_t>(size));
+        if (!ec && size < (std::uintmax_t{1} << 40)) {
+            bytes.reserve(static_cast<std::size_t>(size));
+            AdviseHugePages(bytes.data(), bytes.capacity());
+        }
         char chunk[65536];
         for (;;) {
             const std::size_t n = std::fread(chunk, 1, sizeof chunk, f.get());

@@ -9,6 +9,7 @@
 #include "cad/dwg/dwg_nongraphic_encoder.h"
 #include "cad/dwg/dwg_sections.h"
 #include "cad/dwg/dwg_table_encoder.h"
+#include "platform/huge_pages.h"
 
 namespace ostrel::cad::dwg {
 
@@ -62,6 +63,7 @@ void EncodeDwg(Drawing& d, const std::function<void(const std::uint8_t*, std::si
     // takes no memory, while growing past it would copy the whole section.
     Bytes objects;
     objects.reserve(64 * 1024 + d.entities.size() * 96);
+    platform::AdviseHugePages(objects.data(), objects.capacity());
     ObjectStream stream(objects, objectsAddress);
     EncodeTables(stream, c);
     EncodeBlockHeaders(stream, c);
