@@ -162,9 +162,10 @@ struct SheetSummary {
     }
 };
 
-inline SheetSummary Summarise(const std::string& path) {
+inline SheetSummary Summarise(const std::string& path, bool rawText = false) {
     SheetSummary s;
-    auto r = RunCommand(kPython + SourcePath("tests/checkers/sheet_summary.py") + " " + path);
+    auto r = RunCommand(kPython + SourcePath("tests/checkers/sheet_summary.py") + " " + path +
+                        (rawText ? " --raw-text" : ""));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     s.raw = r.out;
     std::istringstream in(r.out);

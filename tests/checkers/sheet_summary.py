@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """Describes a DXF file's layouts as ezdxf reads them, one fact a line.
 
-Usage: sheet_summary.py FILE
+Usage: sheet_summary.py FILE [--raw-text]
+       (--raw-text: text strings as the file holds them, for writers that do
+       not use caret notation)
 
 Lines (numbers in repr form, fields separated by one space; a text's string
 is the rest of its line):
@@ -84,6 +86,7 @@ def r12_views(path):
 
 
 R12_VIEWS = {}
+RAW_TEXT = False
 
 
 def describe(space, e):
@@ -109,7 +112,7 @@ def describe(space, e):
         d = e.dxf
         just = d.get("halign", 0) or d.get("valign", 0)
         p = d.align_point if just and d.hasattr("align_point") else d.insert
-        return " ".join([space, t, layer, num(p[0]), num(p[1]), num(d.height), caret_decoded(d.text)])
+        return " ".join([space, t, layer, num(p[0]), num(p[1]), num(d.height), d.text if RAW_TEXT else caret_decoded(d.text)])
     if t == "INSERT":
         d = e.dxf
         return " ".join([space, t, layer, d.name, num(d.insert[0]), num(d.insert[1]), num(d.get("xscale", 1)),
@@ -125,6 +128,8 @@ def describe(space, e):
 
 
 def main(argv):
+    global RAW_TEXT
+    RAW_TEXT = "--raw-text" in argv[2:]
     try:
         doc = ezdxf.readfile(argv[1])
     except Exception as e:  # noqa: BLE001 - any failure to read is reported
