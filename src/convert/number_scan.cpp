@@ -125,9 +125,46 @@ private:
     bool any_ = false;
 };
 
+// The common shape of a record field, read in one pass: an optional sign,
+// at most 15 digits with at most one ".", then the end of the text or a
+// character that ends the scan. Such a value is an exact integer scaled by
+// an exact power of ten, so one division gives the correctly rounded double,
+// the same value the general scan gives. Anything else (blanks, an
+// exponent, "&", more digits) is left to the general scan: false.
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+bool PlainDecimal(std::string_view text, double& value) {
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    bool negative = false;
+    if (i < n && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    std::uint64_t mantissa = 0;
+    int digits = 0, fraction = 0;
+    bool point = false;
+    for (; i < n; ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            if (++digits > 15) return false;
+            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+            fraction += point;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            if (IsSkipped(c) || c == 'E' || c == 'e' || c == 'D' || c == 'd') return false;
+            break;
+        }
+    }
+    if (digits == 0) return false;
+    const double v = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+    value = v == 0 ? 0.0 : negative ? -v : v;   // no negative zero
+    return true;
+}
+
 } // namespace
 
 double LeadingNumber(std::string_view text) {
+    if (double v; PlainDecimal(text, v)) return v;
     Cursor in(text);
     int c = in.Peek();
     if (c == '&') {
