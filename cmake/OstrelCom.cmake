@@ -69,7 +69,7 @@ set_target_properties(ostrel_com PROPERTIES
   PREFIX ""
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # No runtime DLLs beside Ostrel.dll: libgcc, libstdc++ and winpthread go in.
-target_link_options(ostrel_com PRIVATE -static -static-libgcc -static-libstdc++)
+target_link_options(ostrel_com PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release,MinSizeRel>:-s>)
 if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
   # 32-bit stdcall names are decorated (DllCanUnloadNow@0): the .def names
   # bind to them (stdcall fixup) and are exported plain (kill-at).

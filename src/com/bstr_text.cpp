@@ -5,19 +5,32 @@
 
 namespace ostrel::com {
 
-std::string NarrowFromWide(std::wstring_view text) {
-    if (text.empty() || text.size() > INT_MAX) return {};
+std::string NarrowFromWide(std::wstring_view text, bool* lossy) {
+    if (lossy) *lossy = false;
+    if (text.empty()) return {};
+    if (text.size() > INT_MAX) {
+        if (lossy) *lossy = true;
+        return {};
+    }
     const int length = static_cast<int>(text.size());
     int n = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
+    if (n <= 0) {
+        if (lossy) *lossy = true;
+        return {};
+    }
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), length, out.data(), n, nullptr, nullptr);
+    BOOL usedDefault = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, text.data(), length, out.data(), n, nullptr, lossy ? &usedDefault : nullptr);
+    if (lossy) *lossy = usedDefault != FALSE;
     return out;
 }
 
-std::string NarrowFromBstr(BSTR text) {
-    if (!text) return {};
-    return NarrowFromWide(std::wstring_view(text, SysStringLen(text)));
+std::string NarrowFromBstr(BSTR text, bool* lossy) {
+    if (!text) {
+        if (lossy) *lossy = false;
+        return {};
+    }
+    return NarrowFromWide(std::wstring_view(text, SysStringLen(text)), lossy);
 }
 
 std::wstring WideFromNarrow(std::string_view text) {

@@ -11,9 +11,10 @@
 namespace ostrel::com {
 
 // The BSTR's whole length (embedded NULs kept); a null BSTR is empty.
-// Characters the code page cannot hold become its default character.
-std::string NarrowFromBstr(BSTR text);
-std::string NarrowFromWide(std::wstring_view text);
+// Characters the code page cannot hold become its default character, and
+// *lossy (when given) tells whether that happened.
+std::string NarrowFromBstr(BSTR text, bool* lossy = nullptr);
+std::string NarrowFromWide(std::wstring_view text, bool* lossy = nullptr);
 std::wstring WideFromNarrow(std::string_view text);
 
 // A new BSTR for the caller to free; nullptr when out of memory.

@@ -114,8 +114,9 @@ HRESULT ClsDwgObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAM
     HRESULT hr = CollectArguments(*params, kSaveAsDWGArgumentCount, args, argError);
     if (FAILED(hr)) return hr;
     std::string text[kSaveAsDWGArgumentCount];
+    bool lossy[kSaveAsDWGArgumentCount] = {};
     for (unsigned i = 0; i < kSaveAsDWGArgumentCount; ++i) {
-        hr = ArgumentText(*args[i], text[i]);
+        hr = ArgumentText(*args[i], text[i], &lossy[i]);
         if (FAILED(hr)) {
             if (argError) *argError = static_cast<UINT>(args[i] - params->rgvarg);
             return hr;
@@ -123,7 +124,7 @@ HRESULT ClsDwgObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAM
     }
 
     if (result) VariantInit(result);
-    hr = Convert(text[0], text[1]);
+    hr = Convert(text[0], lossy[0], text[1], lossy[1]);
     if (FAILED(hr) && exception) {
         FillExcepInfo(*exception, hr);
         return DISP_E_EXCEPTION;
@@ -135,13 +136,18 @@ HRESULT ClsDwgObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAM
 
 HRESULT ClsDwgObject::SaveAsDWG(BSTR* strIN, BSTR* strOUT) {
     // Both strings come by reference; the conversion never assigns to them.
-    std::string in = strIN ? NarrowFromBstr(*strIN) : std::string();
-    std::string out = strOUT ? NarrowFromBstr(*strOUT) : std::string();
-    return Convert(in, out);
+    bool lossyIN = false, lossyOUT = false;
+    std::string in = strIN ? NarrowFromBstr(*strIN, &lossyIN) : std::string();
+    std::string out = strOUT ? NarrowFromBstr(*strOUT, &lossyOUT) : std::string();
+    return Convert(in, lossyIN, out, lossyOUT);
 }
 
-HRESULT ClsDwgObject::Convert(const std::string& strIN, const std::string& strOUT) {
+HRESULT ClsDwgObject::Convert(const std::string& strIN, bool lossyIN, const std::string& strOUT, bool lossyOUT) {
     SetErrorInfo(0, nullptr);
+    if (lossyIN || lossyOUT) {
+        return ReportError(InvalidArgumentResult(),
+                           "The path cannot be written in the ANSI code page: " + (lossyIN ? strIN : strOUT));
+    }
     try {
         conversion_->SaveAsDWG(strIN, strOUT);
     } catch (...) {

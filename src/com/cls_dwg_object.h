@@ -45,8 +45,10 @@ private:
     ClsDwgObject();
     ~ClsDwgObject();
     HRESULT Initialise();
-    // Runs one conversion; a failure is reported through IErrorInfo.
-    HRESULT Convert(const std::string& strIN, const std::string& strOUT);
+    // Runs one conversion; a failure is reported through IErrorInfo. A path
+    // that lost characters on its way to the ANSI code page is refused
+    // rather than handed on as a different path.
+    HRESULT Convert(const std::string& strIN, bool lossyIN, const std::string& strOUT, bool lossyOUT);
 
     std::atomic<ULONG> refs_{1};
     ITypeInfo* typeInfo_ = nullptr;

@@ -28,8 +28,9 @@ HRESULT CollectArguments(const DISPPARAMS& params, unsigned count, const VARIANT
     return S_OK;
 }
 
-HRESULT ArgumentText(const VARIANT& arg, std::string& text) {
+HRESULT ArgumentText(const VARIANT& arg, std::string& text, bool* lossy) {
     text.clear();
+    if (lossy) *lossy = false;
     const VARIANT* value = &arg;
     if (V_VT(value) == (VT_BYREF | VT_VARIANT)) {
         value = V_VARIANTREF(value);
@@ -37,10 +38,10 @@ HRESULT ArgumentText(const VARIANT& arg, std::string& text) {
     }
     switch (V_VT(value)) {
     case VT_BSTR:
-        text = NarrowFromBstr(V_BSTR(value));
+        text = NarrowFromBstr(V_BSTR(value), lossy);
         return S_OK;
     case VT_BYREF | VT_BSTR:
-        if (V_BSTRREF(value)) text = NarrowFromBstr(*V_BSTRREF(value));
+        if (V_BSTRREF(value)) text = NarrowFromBstr(*V_BSTRREF(value), lossy);
         return S_OK;
     case VT_ERROR:   // a missing argument
     case VT_BYREF | VT_ERROR:
@@ -52,7 +53,7 @@ HRESULT ArgumentText(const VARIANT& arg, std::string& text) {
     VariantInit(&converted);
     HRESULT hr = VariantChangeType(&converted, const_cast<VARIANT*>(value), 0, VT_BSTR);
     if (FAILED(hr)) return DISP_E_TYPEMISMATCH;
-    text = NarrowFromBstr(V_BSTR(&converted));
+    text = NarrowFromBstr(V_BSTR(&converted), lossy);
     VariantClear(&converted);
     return S_OK;
 }

@@ -21,7 +21,8 @@ HRESULT CollectArguments(const DISPPARAMS& params, unsigned count, const VARIANT
 // The text of a string argument: a BSTR by value or by reference, a variant
 // by reference holding one, or anything VariantChangeType turns into a BSTR
 // (numbers, dates, Empty). Null, arrays and objects without a value fail with
-// DISP_E_TYPEMISMATCH.
-HRESULT ArgumentText(const VARIANT& arg, std::string& text);
+// DISP_E_TYPEMISMATCH. *lossy tells whether characters outside the ANSI code
+// page were replaced.
+HRESULT ArgumentText(const VARIANT& arg, std::string& text, bool* lossy = nullptr);
 
 } // namespace ostrel::com

@@ -12,6 +12,8 @@ HRESULT ConversionErrorResult(ErrorCode code) {
     return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<int>(code) & 0xFFFF);
 }
 
+HRESULT InvalidArgumentResult() { return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 5); }
+
 HRESULT ReportError(HRESULT hr, std::string_view description) {
     ICreateErrorInfo* create = nullptr;
     if (FAILED(CreateErrorInfo(&create))) return hr;

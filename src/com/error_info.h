@@ -17,6 +17,10 @@ namespace ostrel::com {
 // (53 file not found, 62 input past end of file, 1000 toolkit failure ...).
 HRESULT ConversionErrorResult(ErrorCode code);
 
+// A call the server refuses before converting (error 5, "Invalid procedure
+// call or argument", to Visual Basic hosts).
+HRESULT InvalidArgumentResult();
+
 // Sets the thread's error object and returns hr.
 HRESULT ReportError(HRESULT hr, std::string_view description);
 

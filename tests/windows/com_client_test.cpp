@@ -396,6 +396,26 @@ TEST_F(LateBoundClient, PathWithAnsiCharactersReachesTheFileSystem) {
 
 // ---------------------------------------------------------------- failures
 
+TEST_F(LateBoundClient, PathOutsideTheAnsiCodePageIsRefused) {
+    if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page is " << GetACP();
+    // The library's paths are ANSI: this one would reach the file system as
+    // "?.dxf", another file than the caller named.
+    Bstr in(WorkPath(L"survey.txt"));
+    Bstr out(FreshOutput(L"\u0416.dxf"));
+    std::vector<VARIANT> args = {BstrRef(&out.get()), BstrRef(&in.get())};
+    InvokeResult r;
+    Invoke(r, args);
+    ASSERT_EQ(r.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(r.exception.scode, static_cast<HRESULT>(0x800A0005));
+    EXPECT_EQ(Text(r.exception.bstrSource), L"Ostrel.clsDWG");
+    EXPECT_EQ(Text(r.exception.bstrDescription).rfind(L"The path cannot be written in the ANSI code page: ", 0), 0u)
+        << Text(r.exception.bstrDescription);
+
+    Ref<_clsDWG> direct;
+    ASSERT_EQ(dispatch_->QueryInterface(kInterfaceId, direct.OutVoid()), S_OK);
+    EXPECT_EQ(direct->SaveAsDWG(&in.get(), &out.get()), static_cast<HRESULT>(0x800A0005));
+}
+
 TEST_F(LateBoundClient, FailedConversionRaisesTheConversionsMessage) {
     const std::wstring inPath = WorkPath(L"header-only.txt");
     const std::wstring outPath = FreshOutput(L"client-header-only.dxf");

@@ -70,10 +70,20 @@ TEST(BstrText, AnsiCodePageCharactersMapToTheirBytes) {
     EXPECT_EQ(WideFromNarrow("caf\xe9"), L"caf\u00e9");
 }
 
-TEST(BstrText, CharacterOutsideTheCodePageBecomesTheDefaultCharacter) {
+TEST(BstrText, CharacterOutsideTheCodePageBecomesTheDefaultCharacterAndIsTold) {
     if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page is " << GetACP();
     Bstr cjk(L"a\u4e2db");
-    EXPECT_EQ(NarrowFromBstr(cjk.value), "a?b");
+    bool lossy = false;
+    EXPECT_EQ(NarrowFromBstr(cjk.value, &lossy), "a?b");
+    EXPECT_TRUE(lossy);
+
+    Bstr accented(L"caf\u00e9?");
+    lossy = true;
+    EXPECT_EQ(NarrowFromBstr(accented.value, &lossy), "caf\xe9?");
+    EXPECT_FALSE(lossy) << "a question mark of the text itself is no loss";
+    lossy = true;
+    EXPECT_EQ(NarrowFromBstr(nullptr, &lossy), "");
+    EXPECT_FALSE(lossy);
 }
 
 // ------------------------------------------------------ Invoke's arguments
@@ -196,6 +206,25 @@ TEST_F(ArgumentTextTest, VariantByReferenceAsVbscriptPasses) {
     EXPECT_EQ(text, "C:\\c.dwg");
 }
 
+TEST_F(ArgumentTextTest, LossTellsOfCharactersOutsideTheCodePage) {
+    if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page is " << GetACP();
+    Bstr s(L"C:\\\u0416.txt");
+    BSTR variable = s.value;
+    VARIANT v;
+    V_VT(&v) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&v) = &variable;
+    bool lossy = false;
+    ASSERT_EQ(ArgumentText(v, text, &lossy), S_OK);
+    EXPECT_EQ(text, "C:\\?.txt");
+    EXPECT_TRUE(lossy);
+
+    Bstr plain(L"C:\\a.txt");
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = plain.value;
+    ASSERT_EQ(ArgumentText(v, text, &lossy), S_OK);
+    EXPECT_FALSE(lossy);
+}
+
 TEST_F(ArgumentTextTest, VariantByReferenceHoldingNumberIsConverted) {
     VARIANT variable;
     V_VT(&variable) = VT_I4;
@@ -250,6 +279,7 @@ TEST_F(ArgumentTextTest, NullMissingAndBrokenReferencesAreTypeMismatches) {
 std::wstring Text(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
 
 TEST(ErrorInfo, ConversionErrorsAreControlFacilityCodes) {
+    EXPECT_EQ(InvalidArgumentResult(), static_cast<HRESULT>(0x800A0005));
     EXPECT_EQ(ConversionErrorResult(ErrorCode::EndOfFile), static_cast<HRESULT>(0x800A003E));
     EXPECT_EQ(ConversionErrorResult(ErrorCode::FileNotFound), static_cast<HRESULT>(0x800A0035));
     EXPECT_EQ(ConversionErrorResult(ErrorCode::Toolkit), static_cast<HRESULT>(0x800A03E8));
