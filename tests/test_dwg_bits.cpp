@@ -28,7 +28,7 @@ std::vector<std::uint8_t> FromBitText(const std::string& bits) {
 std::string ToBitText(const BitWriter& w) {
     std::string s;
     for (std::size_t i = 0; i < w.BitPosition(); ++i)
-        s += (w.Bytes()[i / 8] & (0x80 >> (i % 8))) ? '1' : '0';
+        s += (w.Data()[i / 8] & (0x80 >> (i % 8))) ? '1' : '0';
     return s;
 }
 

@@ -1,5 +1,6 @@
 #include "cad/dwg/bit_writer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -15,20 +16,16 @@ std::uint64_t DoubleBits(double v) {
 
 } // namespace
 
-void BitWriter::Bits(std::uint32_t value, unsigned n) {
-    if (n == 8 && used_ == 0) {             // the common aligned byte
-        buf_.push_back(static_cast<std::uint8_t>(value));
-        return;
-    }
-    while (n > 0) {
-        if (used_ == 0) buf_.push_back(0);
-        unsigned room = 8 - used_;
-        unsigned take = n < room ? n : room;
-        std::uint32_t chunk = (value >> (n - take)) & ((1u << take) - 1u);
-        buf_.back() = static_cast<std::uint8_t>(buf_.back() | (chunk << (room - take)));
-        used_ = (used_ + take) & 7u;
-        n -= take;
-    }
+void BitWriter::Clear() {
+    std::fill(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(std::min(buf_.size(), ByteSize() + 8)), 0);
+    bits_ = 0;
+}
+
+void BitWriter::Grow(unsigned n) {
+    std::size_t need = ((bits_ + n) >> 3) + 8;
+    std::size_t size = buf_.size() < 64 ? 64 : buf_.size();
+    while (size < need) size *= 2;
+    buf_.resize(size, 0);
 }
 
 void BitWriter::PatchBits(std::size_t bitPos, std::uint32_t value, unsigned n) {
@@ -75,17 +72,17 @@ void BitWriter::BD(double v) {
 }
 
 void BitWriter::RS(std::uint16_t v) {
-    Bits(v & 0xFFu, 8);
-    Bits(v >> 8, 8);
+    Bits(static_cast<std::uint32_t>(((v & 0xFFu) << 8) | (v >> 8)), 16);
 }
 
 void BitWriter::RL(std::uint32_t v) {
-    for (unsigned k = 0; k < 4; ++k) Bits((v >> (8 * k)) & 0xFFu, 8);
+    Bits(__builtin_bswap32(v), 32);
 }
 
 void BitWriter::RD(double v) {
     std::uint64_t u = DoubleBits(v);
-    for (unsigned k = 0; k < 8; ++k) Bits(static_cast<std::uint32_t>((u >> (8 * k)) & 0xFFu), 8);
+    Bits(__builtin_bswap32(static_cast<std::uint32_t>(u)), 32);
+    Bits(__builtin_bswap32(static_cast<std::uint32_t>(u >> 32)), 32);
 }
 
 void BitWriter::H(unsigned code, Handle h) {
@@ -133,10 +130,6 @@ void BitWriter::DD(double v, double def) {
 }
 
 void BitWriter::Raw(const std::uint8_t* data, std::size_t n) {
-    if (used_ == 0) {
-        buf_.insert(buf_.end(), data, data + n);
-        return;
-    }
     for (std::size_t i = 0; i < n; ++i) Bits(data[i], 8);
 }
 

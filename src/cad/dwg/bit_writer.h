@@ -22,20 +22,35 @@ enum HandleCode : std::uint8_t {
 
 class BitWriter {
 public:
-    void Clear() { buf_.clear(); used_ = 0; }
-    std::size_t BitPosition() const { return buf_.size() * 8 - (used_ ? 8 - used_ : 0); }
-    std::size_t ByteSize() const { return buf_.size(); }
-    const std::vector<std::uint8_t>& Bytes() const { return buf_; }
-    std::vector<std::uint8_t>& MutableBytes() { return buf_; }
+    // Empties the stream; the buffer keeps its capacity.
+    void Clear();
+    std::size_t BitPosition() const { return bits_; }
+    std::size_t ByteSize() const { return (bits_ + 7) / 8; }
+    // The written bytes, ByteSize() of them (the last one padded with zero bits).
+    const std::uint8_t* Data() const { return buf_.data(); }
+    const std::vector<std::uint8_t>& Bytes() {
+        buf_.resize(ByteSize());
+        return buf_;
+    }
 
     // n raw bits of value, n <= 32.
-    void Bits(std::uint32_t value, unsigned n);
+    void Bits(std::uint32_t value, unsigned n) {
+        if (n == 0) return;
+        Reserve(n);
+        const std::size_t byte = bits_ >> 3;
+        const unsigned shift = 64 - n - static_cast<unsigned>(bits_ & 7);
+        const std::uint64_t window = (static_cast<std::uint64_t>(value) & ((std::uint64_t{1} << n) - 1)) << shift;
+        const unsigned touched = (static_cast<unsigned>(bits_ & 7) + n + 7) >> 3;
+        std::uint8_t* p = buf_.data() + byte;
+        for (unsigned k = 0; k < touched; ++k) p[k] = static_cast<std::uint8_t>(p[k] | (window >> (56 - 8 * k)));
+        bits_ += n;
+    }
     // Overwrites n bits (n <= 32) at an earlier bit position.
     void PatchBits(std::size_t bitPos, std::uint32_t value, unsigned n);
     // Overwrites a raw long (little-endian bytes) at an earlier bit position.
     void PatchRL(std::size_t bitPos, std::uint32_t value);
     // Fills the last byte with zero bits.
-    void PadToByte() { used_ = 0; }
+    void PadToByte() { bits_ = (bits_ + 7) & ~std::size_t{7}; }
 
     void B(bool v) { Bits(v ? 1u : 0u, 1); }
     void BB(unsigned v) { Bits(v & 3u, 2); }
@@ -59,8 +74,14 @@ public:
     void Raw(const std::uint8_t* data, std::size_t n);
 
 private:
-    std::vector<std::uint8_t> buf_;
-    unsigned used_ = 0;                     // bits used in the last byte, 0 when it is full
+    // Keeps zeroed room for n more bits (and a few bytes of slack).
+    void Reserve(unsigned n) {
+        if (((bits_ + n) >> 3) + 8 > buf_.size()) Grow(n);
+    }
+    void Grow(unsigned n);
+
+    std::vector<std::uint8_t> buf_;         // zero beyond the written bits
+    std::size_t bits_ = 0;
 };
 
 // Byte-aligned modular encodings, appended to a byte buffer.

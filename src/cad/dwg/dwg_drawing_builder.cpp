@@ -112,6 +112,8 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
                      [](const DecodedEntity& a, const DecodedEntity& b) { return a.offset < b.offset; });
     std::unordered_map<Handle, std::uint32_t> polylineBlock;
     std::vector<std::uint32_t> viewportCount(d.blocks.size(), 0);
+    std::vector<bool> paperBlock(d.blocks.size());
+    for (std::size_t i = 0; i < d.blocks.size(); ++i) paperBlock[i] = d.blocks[i].IsPaperSpace();
     d.entities.reserve(o.entities.size());
     for (auto& de : o.entities) {
         Entity e = de.e;
@@ -150,6 +152,15 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
             auto& v = o.viewports.at(e.geom.extra.index);
             v.id = static_cast<std::int16_t>(++viewportCount[block]);
             if (v.status != 0) v.status = v.id;
+        }
+        if ((e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) && de.owner != 0) {
+            // Owned by its polyline, read just before: appended directly, as
+            // searching back through a long vertex list for each would be slow.
+            e.owner = de.owner;
+            if (paperBlock[block]) e.flags |= kEntityPaperSpace;
+            d.blocks[block].entities.push_back(static_cast<std::uint32_t>(d.entities.size()));
+            d.entities.push_back(e);
+            continue;
         }
         d.AppendEntity(block, e);
         if (e.type == EntityType::Polyline) polylineBlock[e.handle] = block;

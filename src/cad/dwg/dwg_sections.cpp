@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "cad/dwg/bit_writer.h"
 #include "cad/dwg/crc.h"
@@ -20,14 +21,16 @@ void PutRL(Bytes& out, std::uint32_t v) {
     for (int k = 0; k < 4; ++k) out.push_back(static_cast<std::uint8_t>((v >> (8 * k)) & 0xFF));
 }
 
-void PutSentinel(Bytes& out, const std::uint8_t (&s)[16]) { out.insert(out.end(), s, s + 16); }
+void PutSentinel(Bytes& out, const std::uint8_t (&s)[16]) {
+    for (std::uint8_t b : s) out.push_back(b);
+}
 
 } // namespace
 
 Bytes FileHeader(const SectionLocator (&loc)[6], std::uint32_t previewAddress, std::uint16_t codePage) {
     Bytes out;
-    const char* version = "AC1015";
-    out.insert(out.end(), version, version + 6);
+    out.reserve(kFileHeaderSize);
+    for (char c : std::string_view("AC1015")) out.push_back(static_cast<std::uint8_t>(c));
     for (int i = 0; i < 5; ++i) out.push_back(0);
     out.push_back(0);                           // maintenance version
     out.push_back(1);
@@ -77,6 +80,7 @@ Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed) {
 
 Bytes EmptyPreview() {
     Bytes out;
+    out.reserve(37);
     PutSentinel(out, kPreviewBegin);
     PutRL(out, 1);                              // the image area: just the count
     out.push_back(0);                           // no images
