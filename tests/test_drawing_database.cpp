@@ -284,3 +284,48 @@ TEST(StandardContent, IsCompletedWhereMissingAndLayoutsLinkBack) {
     EXPECT_EQ(d->objects.size(), objects);
     EXPECT_EQ(d->HandleSeed(), seed);
 }
+
+TEST(Normalize, ValuesNoReaderTakesAreMadeReadable) {
+    auto d = NewDrawing();
+    auto ms = d->ModelSpace();
+    auto add = [&](EntityType type, auto fill) {
+        Entity e = MakeEntity(*d, type);
+        fill(e.geom);
+        d->AppendEntity(ms, e);
+    };
+    add(EntityType::Circle, [](EntityGeom& g) { g.circle = {{1, 2, 3}, -2}; });
+    add(EntityType::Circle, [](EntityGeom& g) { g.circle = {{4, 5, 6}, 0}; });
+    add(EntityType::Arc, [](EntityGeom& g) { g.arc = {{7, 8, 0}, 0, 0, 1}; });
+    add(EntityType::Text, [](EntityGeom& g) { g.text = {}; g.text.height = -1.5; g.text.widthFactor = 0; g.text.hAlign = 9; });
+    add(EntityType::Text, [](EntityGeom& g) { g.text = {}; g.text.height = 0; g.text.widthFactor = 0.8; });
+    BlockRecord sym;
+    sym.name = "SYM";
+    sym.handle = d->NewHandle();
+    const auto symIndex = d->AddBlock(sym);
+    add(EntityType::Insert, [&](EntityGeom& g) {
+        g.insert = {};
+        g.insert.block = symIndex;
+        g.insert.xScale = 0;
+        g.insert.yScale = -2;
+        g.insert.zScale = 1;
+    });
+    d->header.textSize = 3.5;
+    NormalizeForSave(*d);
+    std::vector<const Entity*> e;
+    for (auto i : d->blocks[ms].entities) e.push_back(&d->entities[i]);
+    ASSERT_EQ(e.size(), 6u);
+    EXPECT_EQ(e[0]->type, EntityType::Circle);
+    EXPECT_EQ(e[0]->geom.circle.radius, 2);
+    ASSERT_EQ(e[1]->type, EntityType::Point);
+    EXPECT_EQ(e[1]->geom.point.pos, (Vec3{4, 5, 6}));
+    ASSERT_EQ(e[2]->type, EntityType::Point);
+    EXPECT_EQ(e[2]->geom.point.pos, (Vec3{7, 8, 0}));
+    EXPECT_EQ(e[3]->geom.text.height, 1.5);
+    EXPECT_EQ(e[3]->geom.text.widthFactor, 1);
+    EXPECT_EQ(e[3]->geom.text.hAlign, 0);
+    EXPECT_EQ(e[4]->geom.text.height, 3.5);
+    EXPECT_EQ(e[4]->geom.text.widthFactor, 0.8);
+    EXPECT_EQ(e[5]->geom.insert.xScale, 1);
+    EXPECT_EQ(e[5]->geom.insert.yScale, -2);   // mirrored is fine
+    EXPECT_EQ(e[5]->geom.insert.columns, 1);
+}

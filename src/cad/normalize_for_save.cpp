@@ -1,6 +1,7 @@
 // NormalizeForSave: brings a drawing into the shape every file format can
 // hold before a writer walks it. Each step states the rule it applies.
 #include <algorithm>
+#include <cmath>
 #include <unordered_set>
 
 #include "cad/drawing.h"
@@ -138,6 +139,55 @@ void RepairReferences(Drawing& d) {
     }
 }
 
+bool Positive(double v) { return std::isfinite(v) && v > 0; }
+
+// Values no reader takes, as the readers' own rules have them:
+// - a circle or arc of negative radius is the same curve with the radius's
+//   absolute value; one of zero (or not finite) radius is drawn as a POINT
+//   at its centre;
+// - a text height below zero is taken by its absolute value, a height of
+//   zero becomes the drawing's text size; a width factor that is not
+//   positive becomes 1; alignments outside their ranges become 0;
+// - an insert scale factor of zero becomes 1, and a column or row count
+//   below 1 becomes 1.
+void RepairValues(Drawing& d) {
+    const double textSize = Positive(d.header.textSize) ? d.header.textSize : 2.5;
+    for (auto& e : d.entities) {
+        switch (e.type) {
+        case EntityType::Circle:
+        case EntityType::Arc: {
+            const Vec3 centre = e.type == EntityType::Circle ? e.geom.circle.center : e.geom.arc.center;
+            double& r = e.type == EntityType::Circle ? e.geom.circle.radius : e.geom.arc.radius;
+            if (std::isfinite(r) && r < 0) r = -r;
+            if (!Positive(r)) {
+                e.type = EntityType::Point;
+                e.geom.point.pos = centre;
+            }
+            break;
+        }
+        case EntityType::Text: {
+            auto& t = e.geom.text;
+            if (std::isfinite(t.height) && t.height < 0) t.height = -t.height;
+            if (!Positive(t.height)) t.height = textSize;
+            if (!Positive(t.widthFactor)) t.widthFactor = 1;
+            if (t.hAlign > 5) t.hAlign = 0;
+            if (t.vAlign > 3) t.vAlign = 0;
+            break;
+        }
+        case EntityType::Insert: {
+            auto& in = e.geom.insert;
+            for (double* s : {&in.xScale, &in.yScale, &in.zScale})
+                if (*s == 0 || !std::isfinite(*s)) *s = 1;
+            if (in.columns < 1) in.columns = 1;
+            if (in.rows < 1) in.rows = 1;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
 std::uint32_t AddSeqEnd(Drawing& d, const Entity& polyline) {
     Entity s;
     s.type = EntityType::SeqEnd;
@@ -264,6 +314,7 @@ void NormalizeForSave(Drawing& d) {
     RepairObjects(d);
     EnsureStandardContent(d);
     RepairReferences(d);
+    RepairValues(d);
     RepairBlockLists(d);
     RepairPaperViewports(d);
 }
