@@ -153,11 +153,17 @@ std::uint32_t Drawing::AddLayer(Layer layer) {
 // gets "_2", "_3", ... appended, so every record keeps its own pattern and
 // layers and entities refer to the one they were given.
 std::uint32_t Drawing::AddLinetype(Linetype lt) {
-    if (linetypeIndex_.count(FoldName(lt.name))) {
-        for (int n = 2;; ++n) {
+    if (auto key = FoldName(lt.name); linetypeIndex_.count(key)) {
+        // The search for a free number resumes where the last one for this
+        // name ended: every number below it is taken, since records are not
+        // removed (a direct change of the table rebuilds the indexes and
+        // forgets these marks).
+        int& next = linetypeSuffix_[key];
+        for (int n = std::max(next, 2);; ++n) {
             std::string candidate = lt.name + "_" + std::to_string(n);
             if (!linetypeIndex_.count(FoldName(candidate))) {
                 lt.name = candidate;
+                next = n + 1;
                 break;
             }
         }
@@ -276,6 +282,7 @@ void Drawing::SetText(TextGeom& t, std::string_view s) {
 void Drawing::RebuildIndexes() {
     layerIndex_.clear();
     linetypeIndex_.clear();
+    linetypeSuffix_.clear();
     blockIndex_.clear();
     styleIndex_.clear();
     objectIndex_.clear();

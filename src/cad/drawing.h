@@ -331,6 +331,8 @@ private:
     std::uint32_t sequenceBlock_ = kNone, sequencePolyline_ = kNone, sequenceLast_ = kNone;
     std::size_t sequenceLength_ = 0;
     std::unordered_map<std::string, std::uint32_t> layerIndex_, linetypeIndex_, blockIndex_, styleIndex_;
+    // Per folded linetype name: the number from which a repeat of it looks for a free "_n".
+    std::unordered_map<std::string, int> linetypeSuffix_;
     std::unordered_map<Handle, std::uint32_t> objectIndex_, blockHandleIndex_;
 };
 
