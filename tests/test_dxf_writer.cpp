@@ -15,6 +15,7 @@
 
 #include "cad/atomic_file.h"
 #include "cad/drawing.h"
+#include "cad/dxf/dxf_reader.h"
 #include "cad/dxf/dxf_writer.h"
 #include "convert/toolkit.h"
 #include "support/test_support.h"
@@ -748,6 +749,47 @@ TEST_F(TagStream, BlockContentsStayInBlocks) {
     ASSERT_EQ(points.size(), 1u);
     EXPECT_EQ(points[0]->Get(67), "1");
     EXPECT_EQ(OfType(all, "POINT", "ENTITIES").size(), 1u);
+}
+
+// ======================================================= round trip
+
+// What the writer puts in a file, our reader takes back: the layers with
+// their colours, the entities of model space, the text with its caret, its
+// line break and its accented letter.
+TEST(RoundTrip, OurReaderGetsBackWhatWasWritten) {
+    for (Release r : {Release::R12, Release::R2000, Release::R2007, Release::R2018}) {
+        TempDir dir;
+        FacadeDrawing f;
+        f.BuildEveryKind();
+        auto path = dir.file("trip.dxf");
+        cad::SaveDxf(f.d(), r, path);
+        auto back = cad::ReadDxf(path);
+        ASSERT_NE(back, nullptr);
+        auto& d = *back;
+        auto kerb = d.FindLayer("KERB");
+        ASSERT_NE(kerb, cad::kNone) << cad::ReleaseName(r);
+        EXPECT_EQ(d.layers[kerb].colour, 3);
+        auto trees = d.FindLayer("TREES");
+        ASSERT_NE(trees, cad::kNone);
+        EXPECT_EQ(d.layers[trees].colour, 5);
+        EXPECT_TRUE(d.layers[trees].off);
+        std::map<cad::EntityType, int> counts;
+        std::string text;
+        for (auto i : d.blocks.at(d.ModelSpace()).entities) {
+            ++counts[d.entities[i].type];
+            if (d.entities[i].type == cad::EntityType::Text) text = d.Text(d.entities[i].geom.text);
+        }
+        EXPECT_EQ(text, "Caf\xe9 ^top\nline") << cad::ReleaseName(r);
+        EXPECT_EQ(counts[cad::EntityType::Point], 1);
+        EXPECT_EQ(counts[cad::EntityType::Face3D], 1);
+        EXPECT_EQ(counts[cad::EntityType::Vertex], PreR2000(r) ? 10 : 6);
+        EXPECT_EQ(counts[cad::EntityType::Hatch], PreR2000(r) ? 0 : 1);
+        // Written again, it still passes every check.
+        auto again = dir.file("again.dxf");
+        cad::SaveDxf(d, r, again);
+        auto c = RunChecker("check_dxf.py", "--allow-r12-seqend " + again);
+        EXPECT_EQ(c.exitCode, 0) << cad::ReleaseName(r) << c.errors;
+    }
 }
 
 // ======================================================= atomic save
