@@ -18,6 +18,7 @@
 #include "cad/dxf/dxf_reader.h"
 #include "cad/dxf/dxf_writer.h"
 #include "convert/toolkit.h"
+#include "ostrel/clsDWG.h"
 #include "support/test_support.h"
 
 namespace ostrel::test {
@@ -750,6 +751,50 @@ TEST_F(TagStream, BlockContentsStayInBlocks) {
     EXPECT_EQ(points[0]->Get(67), "1");
     EXPECT_EQ(OfType(all, "POINT", "ENTITIES").size(), 1u);
 }
+
+// ======================================================= whole conversions
+
+// The sample survey converted to DXF of every release code, the sheet build
+// included (it reopens the file and saves it again in its release).
+class ConversionEveryRelease : public ::testing::TestWithParam<int> {};
+
+TEST_P(ConversionEveryRelease, TheSampleSurveyPassesEveryChecker) {
+    TempDir dir;
+    auto settings = ReadFile(SourcePath("examples/settings.ini"));
+    auto at = settings.find("DXFVersion=2000");
+    ASSERT_NE(at, std::string::npos);
+    settings.replace(at, 15, "DXFVersion=" + std::to_string(GetParam()));
+    WriteFile(dir.file("settings.ini"), settings);
+    WriteFile(dir.file("user.ini"), "[OPTION]\r\ntxtDWGoverride=" + dir.file("settings.ini") + "\r\n");
+    std::filesystem::create_directories(dir.path() / "styles");
+    std::filesystem::copy_file(SourcePath("examples/styles/style.lin"), dir.file("styles/style.lin"));
+    std::filesystem::copy_file(SourcePath("examples/site.txt"), dir.file("site.txt"));
+    std::filesystem::copy_file(SourcePath("examples/site.SYM"), dir.file("site.SYM"));
+    auto prompter = std::make_shared<ScriptedPrompter>();
+    clsDWG converter(HostOptions{prompter, nullptr, dir.file("user.ini")});
+    converter.SaveAsDWG(dir.file("site.txt"), dir.file("site.dxf"));
+    for (auto& m : prompter->shown) ADD_FAILURE() << "message: " << m.text;
+
+    auto r = ReleaseForCode(static_cast<std::int16_t>(GetParam()));
+    ASSERT_TRUE(r.ok);
+    auto tags = ReadTags(dir.file("site.dxf"));
+    EXPECT_EQ(tags[3].value, cad::AcadVersionString(r.release));
+    auto check = RunChecker("check_dxf.py", "--allow-r12-seqend " + dir.file("site.dxf"));
+    EXPECT_EQ(check.exitCode, 0) << check.errors << check.json;
+    EXPECT_NE(check.json.find("\"SYMTREE\""), std::string::npos);
+    EXPECT_EQ(JsonCount(check.json, "Model", "POINT"), 5);
+    EXPECT_EQ(JsonCount(check.json, "Model", "3DFACE"), 4);
+    if (!PreR2000(r.release)) {   // the sheet layout with its two viewports
+        EXPECT_EQ(JsonCount(check.json, "PVO2", "VIEWPORT"), 2) << check.json;
+    }
+    auto readers = RunChecker("check_readers.py", dir.file("site.dxf"));
+    EXPECT_EQ(readers.exitCode, 0) << readers.errors << readers.json;
+    EXPECT_GT(JsonCount(readers.json, "geometry", "POINT"), 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dxf, ConversionEveryRelease,
+                         ::testing::Values(0, 12, 13, 14, 2000, 2004, 2007, 2010, 2013, 2018),
+                         [](const auto& info) { return "Code" + std::to_string(info.param); });
 
 // ======================================================= round trip
 
