@@ -352,6 +352,30 @@ void EntityHeader::SetEntityColour(std::int16_t colour) {
 
 void EntityHeader::SetEntityLinetype(const std::string& linetypeHandle) { linetypeHandle_ = linetypeHandle; }
 
+namespace {
+
+// The index of the first table record with handle h, kNone when none has
+// it. Records are entered into the index as the table grows; a table changed
+// otherwise than by appending is entered anew, and a handle still missing
+// is searched for record by record.
+template <typename Records, typename Index>
+std::uint32_t FindByHandle(const Records& records, cad::Handle h, Index& index) {
+    auto it = index.at.find(h);
+    if (it != index.at.end() && it->second < records.size() && records[it->second].handle == h) return it->second;
+    if (it != index.at.end() || index.indexed > records.size()) {
+        index.at.clear();
+        index.indexed = 0;
+    }
+    for (; index.indexed < records.size(); ++index.indexed) index.at.emplace(records[index.indexed].handle, index.indexed);
+    it = index.at.find(h);
+    if (it != index.at.end() && records[it->second].handle == h) return it->second;
+    for (std::uint32_t i = 0; i < records.size(); ++i)
+        if (records[i].handle == h) return i;
+    return cad::kNone;
+}
+
+} // namespace
+
 void EntityHeader::AppendEntity(DrawingId drawing, EntityList list, const KindData* data) {
     auto& d = db_.Get(drawing);
     if (list == cad::kNone || list >= d.blocks.size()) Fail("append to a block that is not open");
@@ -376,15 +400,12 @@ void EntityHeader::AppendEntity(DrawingId drawing, EntityList list, const KindDa
         Fail(std::string("no kind data for ") + cad::EntityTypeName(e.type));
     }
     if (!layerHandle_.empty()) {
-        // Layers are few; a linear search by handle is cheap next to the name index.
         auto h = RequireHandle(layerHandle_, "layer");
-        for (std::uint32_t i = 0; i < d.layers.size(); ++i)
-            if (d.layers[i].handle == h) { e.layer = i; break; }
+        if (auto i = FindByHandle(d.layers, h, layerIndex_); i != cad::kNone) e.layer = i;
     }
     if (!linetypeHandle_.empty()) {
         auto h = RequireHandle(linetypeHandle_, "linetype");
-        for (std::uint32_t i = 0; i < d.linetypes.size(); ++i)
-            if (d.linetypes[i].handle == h) { e.linetype = i; break; }
+        if (auto i = FindByHandle(d.linetypes, h, linetypeIndex_); i != cad::kNone) e.linetype = i;
     }
     if (e.handle == 0) e.handle = d.NewHandle();
     d.AppendEntity(list, e);

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "cad/drawing.h"
@@ -283,6 +284,14 @@ private:
     cad::Entity entity_;
     std::int16_t kind_ = 0;
     std::string layerHandle_, linetypeHandle_;
+    // Where each layer and linetype handle stands in its table, filled as
+    // the tables grow (the first record with a handle, as a search from the
+    // start finds it).
+    struct HandleIndex {
+        std::unordered_map<cad::Handle, std::uint32_t> at;
+        std::uint32_t indexed = 0;   // records entered so far
+    };
+    HandleIndex layerIndex_, linetypeIndex_;
 };
 
 // ------------------------------------------------------- layer record
