@@ -7,11 +7,13 @@
 namespace ostrel::cad {
 
 std::string HandleText(Handle h) {
-    char buf[20];
-    auto r = std::to_chars(buf, buf + sizeof buf, h, 16);
-    std::string s(buf, r.ptr);
-    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
+    char buf[16];
+    char* p = buf + sizeof buf;
+    do {
+        *--p = "0123456789ABCDEF"[h & 15];
+        h >>= 4;
+    } while (h);
+    return std::string(p, buf + sizeof buf);
 }
 
 std::optional<Handle> ParseHandle(std::string_view text) {
