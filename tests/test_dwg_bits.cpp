@@ -2,6 +2,7 @@
 // the worked values of the format reference and sums of sample files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -61,7 +62,7 @@ TEST(BitShort, NegativeValuesUseTheFullForm) {
     BitWriter w;
     w.BS(-1);
     EXPECT_EQ(ToBitText(w), "00" "11111111" "11111111");
-    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    BitReader r(w.Data(), w.ByteSize(), "test");
     EXPECT_EQ(r.BS(), -1);
 }
 
@@ -84,7 +85,7 @@ TEST(BitDouble, CommonValuesTakeTwoBits) {
     EXPECT_EQ(ToBitText(w), "0110");
     w.BD(-0.0);                 // keeps its sign: full form
     w.BD(2.5);
-    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    BitReader r(w.Data(), w.ByteSize(), "test");
     EXPECT_EQ(r.BD(), 1.0);
     EXPECT_EQ(r.BD(), 0.0);
     double neg = r.BD();
@@ -111,7 +112,7 @@ TEST(BitDoubleWithDefault, PicksTheShortestPatchAndReadsBack) {
         BitWriter w;
         w.DD(c.value, c.def);
         EXPECT_EQ(w.BitPosition(), c.bits) << c.value;
-        BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+        BitReader r(w.Data(), w.ByteSize(), "test");
         EXPECT_EQ(r.DD(c.def), c.value);
     }
 }
@@ -123,7 +124,7 @@ TEST(ExtrusionAndThickness, DefaultsTakeOneBit) {
     EXPECT_EQ(ToBitText(w), "11");
     w.BE({0, 1, 0});
     w.BT(3.0);
-    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    BitReader r(w.Data(), w.ByteSize(), "test");
     EXPECT_EQ(r.BE(), (Vec3{0, 0, 1}));
     EXPECT_EQ(r.BT(), 0.0);
     EXPECT_EQ(r.BE(), (Vec3{0, 1, 0}));
@@ -134,7 +135,7 @@ TEST(BitTriplet, ReadsUntilAZeroOrThreeBits) {
     BitWriter w;
     for (unsigned v : {0u, 2u, 6u, 7u}) w.B3(v);
     EXPECT_EQ(ToBitText(w), "0" "10" "110" "111");
-    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    BitReader r(w.Data(), w.ByteSize(), "test");
     for (unsigned v : {0u, 2u, 6u, 7u}) EXPECT_EQ(r.B3(), v);
 }
 
@@ -144,7 +145,7 @@ TEST(Handle, WorkedExampleLayerReference) {
     EXPECT_EQ(w.Bytes(), Hex("52 05 E7"));
     w.H(4, 0);                  // null reference: code and an empty counter
     EXPECT_EQ(w.Bytes(), Hex("52 05 E7 40"));
-    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    BitReader r(w.Data(), w.ByteSize(), "test");
     auto h = r.H();
     EXPECT_EQ(h.code, 5);
     EXPECT_EQ(h.value, 0x5E7u);
@@ -175,7 +176,7 @@ TEST(Text, LengthThenCodePageBytes) {
     BitWriter w;
     w.TV("DEFPOINTS");
     w.TV("");
-    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    BitReader r(w.Data(), w.ByteSize(), "test");
     EXPECT_EQ(r.TV(), "DEFPOINTS");
     EXPECT_EQ(r.TV(), "");
     EXPECT_EQ(w.BitPosition(), 10u + 72u + 2u);
@@ -246,7 +247,7 @@ TEST(Writer, PatchesAFieldAtAnUnalignedPosition) {
     w.RL(0);
     w.B(true);
     w.PatchRL(at, 0x12345678);
-    BitReader r(w.Bytes().data(), w.ByteSize(), "test");
+    BitReader r(w.Data(), w.ByteSize(), "test");
     EXPECT_EQ(r.BS(), 49);
     EXPECT_EQ(r.RL(), 0x12345678u);
     EXPECT_TRUE(r.B());
@@ -267,4 +268,22 @@ TEST(Reader, RunningPastTheEndThrowsAClearError) {
     std::vector<std::uint8_t> mc = {0x80, 0x80};
     std::size_t pos = 0;
     EXPECT_THROW(ReadModularChar(mc.data(), mc.size(), pos), CadError);
+}
+
+TEST(Crc, EqualsTheBitwiseDefinitionOnAnyLengthAndSeed) {
+    auto bitwise = [](std::uint16_t crc, const std::uint8_t* p, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            crc ^= p[i];
+            for (int k = 0; k < 8; ++k) crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : static_cast<std::uint16_t>(crc >> 1);
+        }
+        return crc;
+    };
+    std::vector<std::uint8_t> data(300);
+    std::uint32_t x = 12345;
+    for (auto& b : data) b = static_cast<std::uint8_t>((x = x * 1103515245u + 12345u) >> 16);
+    for (std::size_t n = 0; n <= data.size(); n += 7)
+        for (std::uint16_t seed : {std::uint16_t{0}, kDwgCrcSeed, std::uint16_t{0xFFFF}})
+            ASSERT_EQ(Crc16(seed, data.data() + 3, std::min(n, data.size() - 3)),
+                      bitwise(seed, data.data() + 3, std::min(n, data.size() - 3)))
+                << n << " " << seed;
 }

@@ -39,7 +39,16 @@ void BitWriter::PatchBits(std::size_t bitPos, std::uint32_t value, unsigned n) {
 }
 
 void BitWriter::PatchRL(std::size_t bitPos, std::uint32_t value) {
-    for (unsigned k = 0; k < 4; ++k) PatchBits(bitPos + 8 * k, (value >> (8 * k)) & 0xFFu, 8);
+    // Clear the 32 bits, then lay the little-endian bytes over them.
+    const std::size_t byte = bitPos >> 3;
+    const unsigned offset = static_cast<unsigned>(bitPos & 7);
+    const std::uint64_t mask = std::uint64_t{0xFFFFFFFFu} << (32 - offset);
+    const std::uint64_t bits = static_cast<std::uint64_t>(__builtin_bswap32(value)) << (32 - offset);
+    for (unsigned k = 0; k < 5; ++k) {
+        const auto m = static_cast<std::uint8_t>(mask >> (56 - 8 * k));
+        const auto b = static_cast<std::uint8_t>(bits >> (56 - 8 * k));
+        buf_[byte + k] = static_cast<std::uint8_t>((buf_[byte + k] & ~m) | b);
+    }
 }
 
 void BitWriter::B3(unsigned v) {

@@ -28,9 +28,8 @@ public:
     std::size_t ByteSize() const { return (bits_ + 7) / 8; }
     // The written bytes, ByteSize() of them (the last one padded with zero bits).
     const std::uint8_t* Data() const { return buf_.data(); }
-    const std::vector<std::uint8_t>& Bytes() {
-        buf_.resize(ByteSize());
-        return buf_;
+    std::vector<std::uint8_t> Bytes() const {
+        return std::vector<std::uint8_t>(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(ByteSize()));
     }
 
     // n raw bits of value, n <= 32.

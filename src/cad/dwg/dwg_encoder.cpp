@@ -18,8 +18,9 @@ namespace {
 constexpr std::size_t kPadding = 0x200;     // between the classes and the objects
 
 void CheckUniqueHandles(std::vector<ObjectLocation>& locations) {
-    std::sort(locations.begin(), locations.end(),
-              [](const ObjectLocation& a, const ObjectLocation& b) { return a.handle < b.handle; });
+    auto byHandle = [](const ObjectLocation& a, const ObjectLocation& b) { return a.handle < b.handle; };
+    if (!std::is_sorted(locations.begin(), locations.end(), byHandle))
+        std::sort(locations.begin(), locations.end(), byHandle);
     for (std::size_t i = 0; i < locations.size(); ++i) {
         if (locations[i].handle == 0) throw CadError("cannot write DWG: an object has no handle");
         if (i > 0 && locations[i].handle == locations[i - 1].handle)
@@ -74,10 +75,11 @@ void EncodeDwg(Drawing& d, const std::function<void(const std::uint8_t*, std::si
     if (locations.back().handle >= c.handSeed)
         throw CadError("cannot write DWG: handle " + HandleText(locations.back().handle) + " is above the handle seed");
 
-    const Bytes map = ObjectMap(locations);
+    const auto objectCount = static_cast<std::uint32_t>(locations.size());
+    const Bytes map = ObjectMap(std::move(locations));
     const std::size_t mapAddress = objectsAddress + objects.size();
     const std::size_t freeAddress = mapAddress + map.size();
-    const Bytes free = FreeSpace(static_cast<std::uint32_t>(locations.size()), now, Address(objectsAddress));
+    const Bytes free = FreeSpace(objectCount, now, Address(objectsAddress));
     const std::size_t secondAddress = freeAddress + free.size();
     const Bytes tmpl = Template(d.header.measurement);
 

@@ -28,14 +28,15 @@ void ObjectStream::StartHandles() {
 void ObjectStream::End() {
     if (!handlesMarked_) StartHandles();
     body_.PadToByte();
-    const auto& bytes = body_.Bytes();
+    const std::uint8_t* bytes = body_.Data();
+    const std::size_t size = body_.ByteSize();
     sizeBytes_.clear();
-    AppendModularShort(sizeBytes_, static_cast<std::uint32_t>(bytes.size()));
+    AppendModularShort(sizeBytes_, static_cast<std::uint32_t>(size));
     std::uint16_t crc = Crc16(kDwgCrcSeed, sizeBytes_.data(), sizeBytes_.size());
-    crc = Crc16(crc, bytes.data(), bytes.size());
+    crc = Crc16(crc, bytes, size);
     locations_.push_back({handle_, base_ + out_.size()});
     out_.insert(out_.end(), sizeBytes_.begin(), sizeBytes_.end());
-    out_.insert(out_.end(), bytes.begin(), bytes.end());
+    out_.insert(out_.end(), bytes, bytes + size);
     out_.push_back(static_cast<std::uint8_t>(crc & 0xFF));
     out_.push_back(static_cast<std::uint8_t>(crc >> 8));
 }

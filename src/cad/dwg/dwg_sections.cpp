@@ -116,8 +116,9 @@ Bytes ClassesData() {
 }
 
 Bytes ObjectMap(std::vector<ObjectLocation> locations) {
-    std::sort(locations.begin(), locations.end(),
-              [](const ObjectLocation& a, const ObjectLocation& b) { return a.handle < b.handle; });
+    auto byHandle = [](const ObjectLocation& a, const ObjectLocation& b) { return a.handle < b.handle; };
+    if (!std::is_sorted(locations.begin(), locations.end(), byHandle))
+        std::sort(locations.begin(), locations.end(), byHandle);
     Bytes out;
     Bytes page;
     auto flush = [&out, &page]() {
