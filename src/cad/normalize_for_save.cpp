@@ -29,17 +29,43 @@ void ForEachOwnHandle(Drawing& d, Fn fn) {
     for (auto& e : d.entities) fn(e.handle);
 }
 
+// True when the handles are all distinct and none is zero. Handles given
+// out by the drawing lie close together: one bit per possible handle marks
+// those seen, in one pass. Handles spread far apart are sorted instead.
+bool DistinctNonZero(std::vector<Handle>& all, Handle lowest, Handle highest) {
+    if (all.empty()) return true;
+    if (lowest == 0) return false;
+    const Handle span = highest - lowest;
+    if (span / 64 <= all.size() + 4096) {
+        std::vector<std::uint64_t> seen(static_cast<std::size_t>(span / 64) + 1, 0);
+        for (Handle h : all) {
+            const Handle bit = h - lowest;
+            std::uint64_t& word = seen[static_cast<std::size_t>(bit / 64)];
+            const std::uint64_t mask = std::uint64_t{1} << (bit % 64);
+            if (word & mask) return false;
+            word |= mask;
+        }
+        return true;
+    }
+    std::sort(all.begin(), all.end());
+    return std::adjacent_find(all.begin(), all.end()) == all.end();
+}
+
 // Handles: every one non-zero and unique, and the seed above all of them.
 // A zero handle, or one an earlier record already uses, gets a fresh one
 // (the earlier holder keeps it). The common case, all distinct, costs one
-// sort of the handles.
+// pass over the handles.
 void RepairHandles(Drawing& d) {
     std::vector<Handle> all;
     all.reserve(d.entities.size() + d.objects.size() + d.layers.size() + d.linetypes.size() + d.blocks.size() + 64);
-    ForEachOwnHandle(d, [&](Handle& h) { all.push_back(h); });
-    std::sort(all.begin(), all.end());
-    if (!all.empty()) d.ReserveHandle(all.back());
-    const bool clean = (all.empty() || all.front() != 0) && std::adjacent_find(all.begin(), all.end()) == all.end();
+    Handle lowest = ~Handle{0}, highest = 0;
+    ForEachOwnHandle(d, [&](Handle& h) {
+        all.push_back(h);
+        lowest = std::min(lowest, h);
+        highest = std::max(highest, h);
+    });
+    if (!all.empty()) d.ReserveHandle(highest);
+    const bool clean = DistinctNonZero(all, lowest, highest);
     if (clean) return;
     const auto root = d.FindObject(d.rootDictionary);
     std::unordered_set<Handle> seen;
