@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "geometry/field_cursor.h"
 #include "ostrel/errors.h"
 #include "support/record_run_fixture.h"
 
@@ -439,4 +440,17 @@ TEST(PolylineLimits, BuffersAreReusedBetweenRecords) {
     f.Polyline(f.Open("POLY,A,1,0,0,9,9,8,8\r\n"));
     EXPECT_EQ(f.run().PolylineVertices.data(), storage);
     EXPECT_EQ(f.run().PolylineVertices.capacity(), capacity);
+}
+
+// ------------------------------------------------------------------ field walking
+
+TEST(FieldCursor, GivesWhatGetCommaFieldGivesInAnyOrder) {
+    const std::string_view lines[] = {"POLY,A,1,0,0,10,20,30,40", "A,,B,", ",", "", "POINT", "a,b,c,d,e,f,g,h"};
+    const int orders[][8] = {{0, 1, 2, 3, 4, 5, 6, 7}, {7, 6, 5, 4, 3, 2, 1, 0}, {3, 3, 9, 1, -2, 5, 12, 2}};
+    for (auto line : lines) {
+        for (const auto& order : orders) {
+            FieldCursor cursor(line);
+            for (int n : order) ASSERT_EQ(cursor.Field(n), GetCommaField(n, line)) << line << " field " << n;
+        }
+    }
 }
