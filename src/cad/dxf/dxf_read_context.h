@@ -48,6 +48,10 @@ struct DxfReadContext {
     std::string lastLinetypeName;
     std::uint32_t lastLinetype = kNone;
     bool lastLinetypeValid = false;
+    std::string lastBlockName;
+    std::uint32_t lastBlock = kNone;
+    std::string lastStyleName;
+    std::uint32_t lastStyle = kNone;
 
     // Decoded string of the last Decode call (reused buffer).
     std::string scratch;
@@ -104,5 +108,9 @@ void CompleteDrawing(DxfReadContext& ctx);
 std::uint32_t LayerForName(DxfReadContext& ctx, std::string_view name);
 // Linetype index for an entity's linetype name (kNone = ByLayer).
 std::uint32_t LinetypeForName(DxfReadContext& ctx, std::string_view name);
+// Block index for an insert's block name; kNone when there is no such block.
+std::uint32_t BlockForName(DxfReadContext& ctx, std::string_view name);
+// Text style index for a text's style name; "Standard" when there is none.
+std::uint32_t StyleForName(DxfReadContext& ctx, std::string_view name);
 
 } // namespace ostrel::cad

@@ -127,13 +127,13 @@ void ReadText(DxfReadContext& ctx, Entity& e) {
         case 41: g.widthFactor = TagDouble(t); break;
         case 50: g.rotation = TagDouble(t) * kDegree; break;
         case 51: g.oblique = TagDouble(t) * kDegree; break;
-        case 7: g.style = ctx.d.FindStyle(ctx.Decode(t.value)); break;
+        case 7: g.style = StyleForName(ctx, t.value); break;
         case 72: g.hAlign = static_cast<std::uint8_t>(TagShort(t)); break;
         case 73: g.vAlign = static_cast<std::uint8_t>(TagShort(t)); break;
         default: break;
         }
     }
-    if (g.style == kNone) g.style = ctx.d.FindStyle("Standard");
+    if (g.style == kNone) g.style = StyleForName(ctx, "Standard");
     if (!alignSeen) g.align = g.pos;
     if (g.widthFactor == 0) g.widthFactor = 1;
     ctx.d.SetText(g, ctx.DecodeText(text));
@@ -150,7 +150,7 @@ bool ReadInsert(DxfReadContext& ctx, Entity& e, bool& attributesFollow) {
     for (auto& t : ctx.record) {
         if (PointCode(t.code, 10, axis)) SetAxis(g.pos, axis, t);
         else switch (t.code) {
-        case 2: g.block = ctx.d.FindBlock(NormalizeBlockName(std::string(ctx.Decode(t.value)))); break;
+        case 2: g.block = BlockForName(ctx, t.value); break;
         case 41: g.xScale = TagDouble(t); break;
         case 42: g.yScale = TagDouble(t); break;
         case 43: g.zScale = TagDouble(t); break;
@@ -367,6 +367,27 @@ std::uint32_t LinetypeForName(DxfReadContext& ctx, std::string_view raw) {
     ctx.lastLinetypeName.assign(name);
     ctx.lastLinetype = idx;
     ctx.lastLinetypeValid = true;
+    return idx;
+}
+
+std::uint32_t BlockForName(DxfReadContext& ctx, std::string_view raw) {
+    auto name = ctx.Decode(raw);
+    if (ctx.lastBlock != kNone && name == ctx.lastBlockName) return ctx.lastBlock;
+    auto idx = ctx.d.FindBlock(NormalizeBlockName(std::string(name)));
+    if (idx != kNone) {
+        ctx.lastBlockName.assign(name);
+        ctx.lastBlock = idx;
+    }
+    return idx;
+}
+
+std::uint32_t StyleForName(DxfReadContext& ctx, std::string_view raw) {
+    auto name = ctx.Decode(raw);
+    if (ctx.lastStyle != kNone && name == ctx.lastStyleName) return ctx.lastStyle;
+    auto idx = ctx.d.FindStyle(name);
+    if (idx == kNone) idx = ctx.d.FindStyle("Standard");
+    ctx.lastStyleName.assign(name);
+    ctx.lastStyle = idx;
     return idx;
 }
 
