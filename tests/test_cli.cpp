@@ -245,6 +245,10 @@ TEST_F(Cli, GoodConversionExitsWithZero) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, "");
     EXPECT_NE(ReadFile(out_).find("3DFACE"), std::string::npos);
+    // The file the program wrote reads back cleanly in an outside reader.
+    const auto check = RunCommand("/usr/bin/python3 '" + test::SourcePath("tests/checkers/check_dxf.py") + "' '" +
+                                  out_ + "'");
+    EXPECT_EQ(check.exitCode, 0) << check.err;
 }
 
 TEST_F(Cli, RelativeUserSettingsPathIsTakenFromTheCurrentFolder) {
