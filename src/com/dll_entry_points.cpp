@@ -11,10 +11,9 @@
 extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        ostrel::com::SetModuleHandle(instance);
-        DisableThreadLibraryCalls(instance);
-    }
+    // Thread notifications stay on: the runtime's thread-local cleanup
+    // (the settings are held per thread) runs from them.
+    if (reason == DLL_PROCESS_ATTACH) ostrel::com::SetModuleHandle(instance);
     return TRUE;
 }
 

@@ -600,6 +600,91 @@ TEST(ObjectModel, ModuleUnloadsOnlyWithoutObjectsOrLocks) {
     FreeLibrary(module);
 }
 
+// ------------------------------------------------- unloading and reloading
+
+// One conversion through a factory taken from the loaded module.
+struct ConversionJob {
+    HRESULT(STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**);
+    std::wstring in, out;
+    HRESULT hr = E_UNEXPECTED;
+
+    void Run() {
+        Ref<IClassFactory> factory;
+        Ref<IDispatch> dwg;
+        hr = getClassObject(kClassId, IID_IClassFactory, factory.OutVoid());
+        if (SUCCEEDED(hr)) hr = factory->CreateInstance(nullptr, IID_IDispatch, dwg.OutVoid());
+        if (FAILED(hr)) return;
+        Bstr a(in), b(out);
+        VARIANT args[2];
+        V_VT(&args[0]) = VT_BSTR;
+        V_BSTR(&args[0]) = b.get();
+        V_VT(&args[1]) = VT_BSTR;
+        V_BSTR(&args[1]) = a.get();
+        DISPPARAMS params{args, nullptr, 2, 0};
+        hr = dwg->Invoke(ostrel::com::kDispIdSaveAsDWG, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                         nullptr, nullptr, nullptr);
+    }
+
+    static DWORD WINAPI OnThread(void* job) {
+        CoInitialize(nullptr);
+        static_cast<ConversionJob*>(job)->Run();
+        CoUninitialize();
+        return 0;
+    }
+};
+
+// In a process of its own (nothing else holding the DLL): load Ostrel.dll,
+// convert on a worker thread that then ends, unload it, and check it is
+// gone; then load it again and convert on the worker and on this thread.
+// Per-thread state of a module keeps it loaded until the thread ends (the
+// C++ runtime pins it), so after the second round it may stay until exit.
+// A fault here shows as a crash at a thread's or the process's end.
+int UnloadCycle(const std::wstring& dll, const std::wstring& in, const std::wstring& out) {
+    for (int round = 0; round < 2; ++round) {
+        HMODULE module = LoadLibraryW(dll.c_str());
+        if (!module) return 10;
+        ConversionJob job{};
+        job.getClassObject = reinterpret_cast<decltype(job.getClassObject)>(
+            reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+        if (!job.getClassObject) return 11;
+        job.in = in;
+        job.out = out;
+        HANDLE thread = CreateThread(nullptr, 0, &ConversionJob::OnThread, &job, 0, nullptr);
+        if (!thread) return 12;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        if (job.hr != S_OK) return 13;
+        if (round == 1) {
+            job.Run();
+            if (job.hr != S_OK) return 14;
+        }
+        if (!FreeLibrary(module)) return 15;
+        if (round == 0 && GetModuleHandleW(dll.c_str()) != nullptr) return 16;   // not unloaded
+    }
+    return 0;
+}
+
+TEST(ModuleLifetime, ConvertsAcrossThreadsUnloadsAndLoadsAgain) {
+    std::wstring dll = RegistryString(
+        HKEY_CLASSES_ROOT, L"CLSID\\{6C114C4A-B3B3-40D0-B2C1-2DA13919FC4C}\\InprocServer32", nullptr);
+    wchar_t self[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --unload-cycle \"" + dll + L"\" \"" +
+                           WorkPath(L"survey.txt") + L"\" \"" + FreshOutput(L"client-unload.dxf") + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 120000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(code, 0u) << "the unload cycle failed (see UnloadCycle's return codes)";
+    EXPECT_GT(FileSize(WorkPath(L"client-unload.dxf")), 0);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -608,7 +693,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     int status;
-    if (argc == 4 && std::string(argv[1]) == "--conversion-error") {
+    if (argc == 5 && std::string(argv[1]) == "--unload-cycle") {
+        status = UnloadCycle(ostrel::com::WideFromNarrow(argv[2]), ostrel::com::WideFromNarrow(argv[3]),
+                             ostrel::com::WideFromNarrow(argv[4]));
+    } else if (argc == 4 && std::string(argv[1]) == "--conversion-error") {
         std::optional<Failure> failure = InProcessFailure(ostrel::com::WideFromNarrow(argv[2]),
                                                           ostrel::com::WideFromNarrow(argv[3]));
         if (failure) std::printf("%d\n%s\n", static_cast<int>(failure->code), failure->message.c_str());
