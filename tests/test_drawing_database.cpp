@@ -329,3 +329,25 @@ TEST(Normalize, ValuesNoReaderTakesAreMadeReadable) {
     EXPECT_EQ(e[5]->geom.insert.yScale, -2);   // mirrored is fine
     EXPECT_EQ(e[5]->geom.insert.columns, 1);
 }
+
+TEST(Drawing, NameLookupsIgnoreCaseForAnyLength) {
+    auto d = NewDrawing();
+    Layer l;
+    l.name = "Contour-Major-Index-Lines";
+    l.handle = d->NewHandle();
+    auto i = d->AddLayer(l);
+    EXPECT_EQ(d->FindLayer("CONTOUR-MAJOR-INDEX-LINES"), i);
+    EXPECT_EQ(d->FindLayer("contour-major-index-lines"), i);
+    EXPECT_EQ(d->FindLayer("contour-major-index-line"), kNone);
+    EXPECT_EQ(d->FindLayer("contour-major-index-linez"), kNone);
+    EXPECT_EQ(FoldedNameHash{}("Abc-\xe9"), FoldedNameHash{}("aBC-\xe9"));
+    EXPECT_FALSE(FoldedNameEqual{}("\xe9", "\xc9"));   // only ASCII letters fold
+    EXPECT_TRUE(d->blocks[d->PaperSpace()].IsPaperSpace());
+    BlockRecord b;
+    b.name = "*PAPER_space7";
+    EXPECT_TRUE(b.IsPaperSpace());
+    b.name = "*Paper_Spac";
+    EXPECT_FALSE(b.IsPaperSpace());
+    b.name = "*MODEL_SPACE";
+    EXPECT_TRUE(b.IsModelSpace());
+}

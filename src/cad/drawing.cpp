@@ -107,12 +107,29 @@ std::string FoldName(std::string_view name) {
     return s;
 }
 
-static bool StartsWithFolded(std::string_view name, std::string_view prefix) {
-    if (name.size() < prefix.size()) return false;
-    return FoldName(name.substr(0, prefix.size())) == FoldName(prefix);
+static char FoldChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::size_t FoldedNameHash::operator()(std::string_view s) const noexcept {
+    std::uint64_t h = 14695981039346656037ull;   // FNV-1a over the folded bytes
+    for (char c : s) {
+        h ^= static_cast<unsigned char>(FoldChar(c));
+        h *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(h);
 }
 
-bool BlockRecord::IsModelSpace() const { return FoldName(name) == "*MODEL_SPACE"; }
+bool FoldedNameEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+    return true;
+}
+
+static bool StartsWithFolded(std::string_view name, std::string_view prefix) {
+    return name.size() >= prefix.size() && FoldedNameEqual{}(name.substr(0, prefix.size()), prefix);
+}
+
+bool BlockRecord::IsModelSpace() const { return FoldedNameEqual{}(name, "*Model_Space"); }
 bool BlockRecord::IsPaperSpace() const { return StartsWithFolded(name, "*Paper_Space"); }
 
 Handle Drawing::NewHandle() { return nextHandle_++; }
@@ -121,8 +138,8 @@ void Drawing::ReserveHandle(Handle h) {
     if (h >= nextHandle_) nextHandle_ = h + 1;
 }
 
-static std::uint32_t Lookup(const std::unordered_map<std::string, std::uint32_t>& m, std::string_view name) {
-    auto it = m.find(FoldName(name));
+static std::uint32_t Lookup(const NameIndex& m, std::string_view name) {
+    auto it = m.find(name);
     return it == m.end() ? kNone : it->second;
 }
 

@@ -259,6 +259,18 @@ struct HeaderVars {
 
 // ------------------------------------------------------------------ drawing
 
+// Case-insensitive (ASCII) hashing and comparison of names, usable with a
+// std::string_view, so a lookup by name builds no string.
+struct FoldedNameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const noexcept;
+};
+struct FoldedNameEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept;
+};
+using NameIndex = std::unordered_map<std::string, std::uint32_t, FoldedNameHash, FoldedNameEqual>;
+
 class Drawing {
 public:
     HeaderVars header;
@@ -330,7 +342,7 @@ private:
     // walking back over the vertices).
     std::uint32_t sequenceBlock_ = kNone, sequencePolyline_ = kNone, sequenceLast_ = kNone;
     std::size_t sequenceLength_ = 0;
-    std::unordered_map<std::string, std::uint32_t> layerIndex_, linetypeIndex_, blockIndex_, styleIndex_;
+    NameIndex layerIndex_, linetypeIndex_, blockIndex_, styleIndex_;
     // Per folded linetype name: the number from which a repeat of it looks for a free "_n".
     std::unordered_map<std::string, int> linetypeSuffix_;
     std::unordered_map<Handle, std::uint32_t> objectIndex_, blockHandleIndex_;

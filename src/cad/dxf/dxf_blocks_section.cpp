@@ -7,7 +7,7 @@ namespace ostrel::cad::dxf {
 
 namespace {
 
-bool IsActivePaperSpace(const BlockRecord& b) { return FoldName(b.name) == "*PAPER_SPACE"; }
+bool IsActivePaperSpace(const BlockRecord& b) { return FoldedNameEqual{}(b.name, "*Paper_Space"); }
 
 void WriteContents(WriteContext& c, const BlockRecord& b) {
     for (auto idx : b.entities) {
