@@ -4,6 +4,10 @@
 #    statically against the C and C++ runtimes so it imports system DLLs only;
 #  - its tests, Windows programs run under Wine by tests/windows/run-wine-tests.
 
+if(NOT MINGW)
+  message(WARNING "Ostrel.dll is set up for MinGW-w64 (GCC, widl, windres): not built with this toolchain")
+  return()
+endif()
 enable_language(RC)
 
 # ------------------------------------------------------------------ IDL
@@ -11,12 +15,17 @@ if(NOT OSTREL_WIDL)
   set(OSTREL_WIDL widl)
 endif()
 find_program(OSTREL_WIDL_PROGRAM NAMES ${OSTREL_WIDL} widl REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+# Debian: libwine-dev's IDL files and Wine's stdole2.tlb; on Windows (MSYS2)
+# the toolchain's own include folder and the system's stdole2.tlb.
+get_filename_component(OSTREL_COMPILER_DIR ${CMAKE_CXX_COMPILER} DIRECTORY)
 find_path(OSTREL_IDL_INCLUDE_DIR oaidl.idl
   PATHS /usr/include/wine/wine/windows /usr/include/wine/windows /usr/share/mingw-w64/include
+        ${OSTREL_COMPILER_DIR}/../include
   NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 find_path(OSTREL_STDOLE2_DIR stdole2.tlb
   PATHS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows /usr/lib/i386-linux-gnu/wine/i386-windows
         /usr/lib/x86_64-linux-gnu/wine/i386-windows /usr/lib/wine/x86_64-windows /usr/lib/wine/i386-windows
+        $ENV{SystemRoot}/System32
   NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 if(NOT OSTREL_IDL_INCLUDE_DIR OR NOT OSTREL_STDOLE2_DIR)
   message(FATAL_ERROR "The system IDL files or stdole2.tlb were not found: run scripts/install-windows-deps")
