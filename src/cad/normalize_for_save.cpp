@@ -32,44 +32,47 @@ void ForEachOwnHandle(Drawing& d, Fn fn) {
 // True when the handles are all distinct and none is zero. Handles given
 // out by the drawing lie close together: one bit per possible handle marks
 // those seen, in one pass. Handles spread far apart are sorted instead.
-bool DistinctNonZero(std::vector<Handle>& all, Handle lowest, Handle highest) {
-    if (all.empty()) return true;
+bool DistinctNonZero(Drawing& d, std::size_t count, Handle lowest, Handle highest) {
+    if (count == 0) return true;
     if (lowest == 0) return false;
     const Handle span = highest - lowest;
-    if (span / 64 <= all.size() + 4096) {
+    if (span / 64 <= count + 4096) {
         std::vector<std::uint64_t> seen(static_cast<std::size_t>(span / 64) + 1, 0);
-        for (Handle h : all) {
+        bool distinct = true;
+        ForEachOwnHandle(d, [&](Handle& h) {
             const Handle bit = h - lowest;
             std::uint64_t& word = seen[static_cast<std::size_t>(bit / 64)];
             const std::uint64_t mask = std::uint64_t{1} << (bit % 64);
-            if (word & mask) return false;
+            if (word & mask) distinct = false;
             word |= mask;
-        }
-        return true;
+        });
+        return distinct;
     }
+    std::vector<Handle> all;
+    all.reserve(count);
+    ForEachOwnHandle(d, [&](Handle& h) { all.push_back(h); });
     std::sort(all.begin(), all.end());
     return std::adjacent_find(all.begin(), all.end()) == all.end();
 }
 
 // Handles: every one non-zero and unique, and the seed above all of them.
 // A zero handle, or one an earlier record already uses, gets a fresh one
-// (the earlier holder keeps it). The common case, all distinct, costs one
-// pass over the handles.
+// (the earlier holder keeps it). The common case, all distinct, costs two
+// passes over the handles.
 void RepairHandles(Drawing& d) {
-    std::vector<Handle> all;
-    all.reserve(d.entities.size() + d.objects.size() + d.layers.size() + d.linetypes.size() + d.blocks.size() + 64);
+    std::size_t count = 0;
     Handle lowest = ~Handle{0}, highest = 0;
     ForEachOwnHandle(d, [&](Handle& h) {
-        all.push_back(h);
+        ++count;
         lowest = std::min(lowest, h);
         highest = std::max(highest, h);
     });
-    if (!all.empty()) d.ReserveHandle(highest);
-    const bool clean = DistinctNonZero(all, lowest, highest);
+    if (count) d.ReserveHandle(highest);
+    const bool clean = DistinctNonZero(d, count, lowest, highest);
     if (clean) return;
     const auto root = d.FindObject(d.rootDictionary);
     std::unordered_set<Handle> seen;
-    seen.reserve(all.size() * 2);
+    seen.reserve(count * 2);
     ForEachOwnHandle(d, [&](Handle& h) {
         if (h == 0 || !seen.insert(h).second) {
             h = d.NewHandle();
