@@ -351,3 +351,21 @@ TEST(Drawing, NameLookupsIgnoreCaseForAnyLength) {
     b.name = "*MODEL_SPACE";
     EXPECT_TRUE(b.IsModelSpace());
 }
+
+TEST(Normalize, BrokenBlockListsAreRepaired) {
+    auto d = NewDrawing();
+    auto ms = d->ModelSpace(), ps = d->PaperSpace();
+    Entity p = MakeEntity(*d, EntityType::Point);
+    auto pi = d->AppendEntity(ms, p);
+    d->blocks[ms].entities.push_back(pi);        // listed twice in its block
+    d->blocks[ps].entities.push_back(pi);        // and once in another
+    d->blocks[ms].entities.push_back(12345678);  // no such entity
+    d->blocks[ps].beginEntity = 987654;          // no such entity
+    d->blocks[ms].endEntity = pi;                // not an ENDBLK
+    NormalizeForSave(*d);
+    EXPECT_EQ(d->blocks[ms].entities, std::vector<std::uint32_t>{pi});
+    EXPECT_TRUE(d->blocks[ps].entities.empty());
+    EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].type, EntityType::Block);
+    EXPECT_EQ(d->entities[d->blocks[ms].endEntity].type, EntityType::EndBlk);
+    EXPECT_EQ(d->entities[pi].owner, d->blocks[ms].handle);
+}

@@ -228,13 +228,25 @@ std::uint32_t AddSeqEnd(Drawing& d, const Entity& polyline) {
     return si;
 }
 
-// Block contents: every block has its BLOCK and ENDBLK; deleted entities and
-// INSERTs of the block itself leave the list; a VERTEX or SEQEND outside a
-// polyline is dropped; a polyline left open gets its SEQEND; every entity is
-// owned by its block (VERTEX and SEQEND by their POLYLINE, on its layer)
-// and carries the paper-space flag exactly when the block is a paper space.
+// Block contents: every block has its BLOCK and ENDBLK; deleted entities,
+// INSERTs of the block itself and entities listed before leave the list; a
+// VERTEX or SEQEND outside a polyline is dropped; a polyline left open gets
+// its SEQEND; every entity is owned by its block (VERTEX and SEQEND by their
+// POLYLINE, on its layer) and carries the paper-space flag exactly when the
+// block is a paper space.
 void RepairBlockLists(Drawing& d) {
+    // An entity belongs to one list once: a repeat (in the same block or
+    // another) would be written twice under one handle.
+    std::vector<bool> listed(d.entities.size(), false);
     for (std::uint32_t bi = 0; bi < d.blocks.size(); ++bi) {
+        // A BLOCK or ENDBLK index that names no entity of that kind is remade.
+        auto& blk = d.blocks[bi];
+        if (blk.beginEntity != kNone &&
+            (blk.beginEntity >= d.entities.size() || d.entities[blk.beginEntity].type != EntityType::Block))
+            blk.beginEntity = kNone;
+        if (blk.endEntity != kNone &&
+            (blk.endEntity >= d.entities.size() || d.entities[blk.endEntity].type != EntityType::EndBlk))
+            blk.endEntity = kNone;
         d.EnsureBlockEnds(bi);
         const Handle owner = d.blocks[bi].handle;
         const bool paper = d.blocks[bi].IsPaperSpace();
@@ -248,7 +260,8 @@ void RepairBlockLists(Drawing& d) {
         out.reserve(d.blocks[bi].entities.size());
         std::uint32_t polyline = kNone;   // index of the open polyline
         for (auto idx : d.blocks[bi].entities) {
-            if (idx >= d.entities.size()) continue;
+            if (idx >= listed.size() || listed[idx]) continue;
+            listed[idx] = true;
             auto& e = d.entities[idx];
             if (e.flags & kEntityDeleted) continue;
             if (e.type == EntityType::Insert && e.geom.insert.block == bi) continue;
