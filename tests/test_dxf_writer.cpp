@@ -796,6 +796,52 @@ INSTANTIATE_TEST_SUITE_P(Dxf, ConversionEveryRelease,
                          ::testing::Values(0, 12, 13, 14, 2000, 2004, 2007, 2010, 2013, 2018),
                          [](const auto& info) { return "Code" + std::to_string(info.param); });
 
+// ======================================================= damaged drawings
+
+// A drawing damaged at random (indexes naming nothing, repeated and zero
+// handles, entities listed twice, objects cut loose, odd values) is still
+// written as a file every checker accepts.
+TEST(DamagedDrawing, IsStillWrittenAsAValidFile) {
+    std::uint64_t state = 0x9E3779B97F4A7C15ull;
+    auto next = [&](std::uint64_t bound) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return bound ? state % bound : 0;
+    };
+    for (int round = 0; round < 6; ++round) {
+        FacadeDrawing f;
+        f.BuildEveryKind();
+        f.SecondLayout();
+        auto& d = f.d();
+        const auto n = d.entities.size();
+        for (int k = 0; k < 25; ++k) {
+            auto& e = d.entities[next(n)];
+            switch (next(12)) {
+            case 0: e.layer = static_cast<std::uint32_t>(next(1000)); break;
+            case 1: e.linetype = static_cast<std::uint32_t>(next(1000)); break;
+            case 2: e.handle = d.entities[next(n)].handle; break;
+            case 3: e.handle = 0; break;
+            case 4: e.colour = static_cast<std::int16_t>(next(2000)) - 1000; break;
+            case 5: d.blocks[next(d.blocks.size())].entities.push_back(static_cast<std::uint32_t>(next(n + 5))); break;
+            case 6: if (e.type == cad::EntityType::Insert) e.geom.insert.block = static_cast<std::uint32_t>(next(9)); break;
+            case 7: if (e.type == cad::EntityType::Viewport || e.type == cad::EntityType::Hatch) e.geom.extra.index = static_cast<std::uint32_t>(next(5)); break;
+            case 8: d.objects[next(d.objects.size())].owner = next(0x200); break;
+            case 9: d.layers[next(d.layers.size())].plotStyle = next(0x200); break;
+            case 10: d.layers[next(d.layers.size())].linetype = static_cast<std::uint32_t>(next(50)); break;
+            case 11: e.flags ^= static_cast<std::uint8_t>(1u << next(3)); break;
+            }
+        }
+        for (Release r : {Release::R12, Release::R2000}) {
+            TempDir dir;
+            auto path = dir.file("damaged.dxf");
+            ASSERT_NO_THROW(cad::SaveDxf(d, r, path)) << round;
+            auto c = RunChecker("check_dxf.py", "--allow-r12-seqend " + path);
+            EXPECT_EQ(c.exitCode, 0) << "round " << round << " " << cad::ReleaseName(r) << "\n" << c.errors;
+        }
+    }
+}
+
 // ======================================================= round trip
 
 // What the writer puts in a file, our reader takes back: the layers with
