@@ -157,6 +157,16 @@ TEST_F(Toolkit, SaveStatusNamesAnUnsupportedRelease) {
     }
 }
 
+TEST_F(Toolkit, AnyCodecFailureIsAFailedSaveStatus) {
+    lib.SetWriter([](cad::Drawing&, const std::string&, bool, cad::Release) { throw std::bad_alloc(); });
+    lib.SaveDrawingFile(id, "/tmp/out.dwg", 0, 2000, 0, 6, 1, 1);
+    EXPECT_EQ(lib.LastStatus(), kStatusWriteFailed);
+    EXPECT_NE(db.StatusText(lib.LastStatus()).find("/tmp/out.dwg"), std::string::npos);
+    lib.SetWriter([](cad::Drawing&, const std::string&, bool, cad::Release) { throw cad::CadError("disk on fire"); });
+    lib.SaveDrawingFile(id, "/tmp/out.dwg", 0, 2000, 0, 6, 1, 1);
+    EXPECT_EQ(db.StatusText(lib.LastStatus()), "disk on fire");
+}
+
 TEST_F(Toolkit, ReleaseCodesMapToReleases) {
     EXPECT_EQ(ReleaseForCode(0).release, cad::Release::R2000);
     EXPECT_EQ(ReleaseForCode(13).release, cad::Release::R13);

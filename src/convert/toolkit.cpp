@@ -141,9 +141,13 @@ void CadLibrary::SaveDrawingFile(DrawingId drawing, const std::string& path, std
     try {
         writer_(d, path, dwg, choice.release);
         lastStatus_ = kStatusOk;
-    } catch (const cad::CadError& e) {
+    } catch (const std::exception& e) {
+        // Any failure of a codec is a failed save, reported by status; the
+        // codecs' own errors (CadError) already name the file.
         lastStatus_ = kStatusWriteFailed;
-        db_.SetStatusDetail(lastStatus_, e.what());
+        db_.SetStatusDetail(lastStatus_, dynamic_cast<const cad::CadError*>(&e)
+                                             ? std::string(e.what())
+                                             : "cannot write " + path + ": " + e.what());
     }
 }
 
