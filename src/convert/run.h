@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,8 @@ struct Toolkit {
     FaceData faceData;
     LayerRecord layerRecord{database};
     LinetypeRecord linetypeRecord{database};
+    // The names of the style file's lines, once the file was read in this call.
+    std::optional<std::vector<std::string>> styleFileNames;
 };
 
 class ConversionRun {

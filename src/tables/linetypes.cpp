@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "convert/record_reader.h"
 #include "convert/run.h"
@@ -52,14 +54,17 @@ double LinetypePatternLength(const std::array<float, 4>& e) {
 
 std::string ConversionRun::StyleFileLinetypeName(std::int16_t styleLine) {
     std::string name;
-    {
+    // The file is read once per call of the conversion; a file that cannot
+    // be read is tried (and reported) again each time.
+    std::optional<std::vector<std::string>> unkept;
+    auto& names = tk ? tk->styleFileNames : unkept;
+    if (!names) {
         auto file = OpenForInput(FolderOf(UserSettingsFile) + kStyleFile, true, prompter());
         if (!file) return name;
-        for (std::int32_t number = 0; number <= styleLine && !file->AtEnd(); ++number) {
-            std::string_view line = file->ReadLine();
-            if (number == styleLine) name = TrimBlanks(GetField(0, line, "="));
-        }
+        names.emplace();
+        while (!file->AtEnd()) names->emplace_back(TrimBlanks(GetField(0, file->ReadLine(), "=")));
     }
+    if (styleLine >= 0 && static_cast<std::size_t>(styleLine) < names->size()) name = (*names)[styleLine];
     if (!name.empty()) {
         std::string mapped = GetINIValue("LAYERS", "$" + name);
         if (!mapped.empty()) name = std::move(mapped);
