@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <set>
 
 #include "cad/dwg/bit_reader.h"
@@ -203,6 +204,29 @@ TEST(DwgObjectMap, TwoObjectsGiveTheKnownBytes) {
     last.push_back(static_cast<std::uint8_t>(crc & 0xFF));
     page.insert(page.end(), last.begin(), last.end());
     EXPECT_EQ(bytes, page);
+}
+
+TEST(DwgObjectMap, SortingByHandleMergesTheWrittenRuns) {
+    std::mt19937 rng(3);
+    for (int runs : {1, 2, 3, 7, 40}) {
+        std::vector<ObjectLocation> v;
+        for (int r = 0; r < runs; ++r) {
+            Handle h = 1 + rng() % 1000;
+            for (int k = 0; k < 1 + static_cast<int>(rng() % 50); ++k) {
+                h += 1 + rng() % 5;
+                v.push_back({h * 100 + static_cast<Handle>(r), static_cast<std::uint64_t>(v.size())});
+            }
+        }
+        auto expected = v;
+        std::sort(expected.begin(), expected.end(),
+                  [](const ObjectLocation& a, const ObjectLocation& b) { return a.handle < b.handle; });
+        SortByHandle(v);
+        ASSERT_EQ(v.size(), expected.size());
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            EXPECT_EQ(v[i].handle, expected[i].handle) << runs << " " << i;
+            EXPECT_EQ(v[i].offset, expected[i].offset) << runs << " " << i;
+        }
+    }
 }
 
 TEST(DwgObjectMap, LargeMapsArePagedWithTotalsResetPerPage) {

@@ -95,10 +95,16 @@ void BitWriter::RD(double v) {
 }
 
 void BitWriter::H(unsigned code, Handle h) {
-    unsigned count = 0;
-    for (Handle t = h; t; t >>= 8) ++count;
+    // code, byte count, then the handle's bytes most significant first: the
+    // low count * 8 bits of h, written as one value.
+    const unsigned count = h ? (71 - static_cast<unsigned>(__builtin_clzll(h))) / 8 : 0;
     Bits(((code & 0xFu) << 4) | count, 8);
-    for (unsigned k = count; k-- > 0;) Bits(static_cast<std::uint32_t>((h >> (8 * k)) & 0xFFu), 8);
+    if (count > 4) {
+        Bits(static_cast<std::uint32_t>(h >> 32), (count - 4) * 8);
+        Bits(static_cast<std::uint32_t>(h), 32);
+    } else if (count > 0) {
+        Bits(static_cast<std::uint32_t>(h), count * 8);
+    }
 }
 
 void BitWriter::TV(std::string_view s) {

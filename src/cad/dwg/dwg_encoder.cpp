@@ -18,9 +18,7 @@ namespace {
 constexpr std::size_t kPadding = 0x200;     // between the classes and the objects
 
 void CheckUniqueHandles(std::vector<ObjectLocation>& locations) {
-    auto byHandle = [](const ObjectLocation& a, const ObjectLocation& b) { return a.handle < b.handle; };
-    if (!std::is_sorted(locations.begin(), locations.end(), byHandle))
-        std::sort(locations.begin(), locations.end(), byHandle);
+    SortByHandle(locations);
     for (std::size_t i = 0; i < locations.size(); ++i) {
         if (locations[i].handle == 0) throw CadError("cannot write DWG: an object has no handle");
         if (i > 0 && locations[i].handle == locations[i - 1].handle)

@@ -1,8 +1,30 @@
 #include "cad/dwg/dwg_object_stream.h"
 
+#include <algorithm>
+
 #include "cad/dwg/crc.h"
 
 namespace ostrel::cad::dwg {
+
+void SortByHandle(std::vector<ObjectLocation>& v) {
+    auto less = [](const ObjectLocation& a, const ObjectLocation& b) { return a.handle < b.handle; };
+    std::vector<std::size_t> runs{0};
+    for (std::size_t i = 1; i < v.size(); ++i)
+        if (v[i].handle < v[i - 1].handle) runs.push_back(i);
+    runs.push_back(v.size());
+    while (runs.size() > 2) {
+        std::vector<std::size_t> merged{0};
+        for (std::size_t k = 0; k + 1 < runs.size(); k += 2) {
+            const std::size_t end = k + 2 < runs.size() ? runs[k + 2] : runs[k + 1];
+            if (k + 2 < runs.size())
+                std::inplace_merge(v.begin() + static_cast<std::ptrdiff_t>(runs[k]),
+                                   v.begin() + static_cast<std::ptrdiff_t>(runs[k + 1]),
+                                   v.begin() + static_cast<std::ptrdiff_t>(end), less);
+            merged.push_back(end);
+        }
+        runs.swap(merged);
+    }
+}
 
 ObjectStream::ObjectStream(std::vector<std::uint8_t>& out, std::uint64_t baseOffset)
     : out_(out), base_(baseOffset) {}

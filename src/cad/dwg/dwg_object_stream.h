@@ -17,6 +17,11 @@ struct ObjectLocation {
     std::uint64_t offset;   // file address of the object's size field
 };
 
+// Sorts by handle. The objects are written as a few runs of ascending
+// handles (tables, blocks, entities, objects), so merging the runs is
+// nearly linear where a full sort would not be.
+void SortByHandle(std::vector<ObjectLocation>& locations);
+
 class ObjectStream {
 public:
     // `out` receives the section bytes; `baseOffset` is the file address of out[0].

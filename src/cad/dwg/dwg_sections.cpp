@@ -116,9 +116,7 @@ Bytes ClassesData() {
 }
 
 Bytes ObjectMap(std::vector<ObjectLocation> locations) {
-    auto byHandle = [](const ObjectLocation& a, const ObjectLocation& b) { return a.handle < b.handle; };
-    if (!std::is_sorted(locations.begin(), locations.end(), byHandle))
-        std::sort(locations.begin(), locations.end(), byHandle);
+    SortByHandle(locations);
     Bytes out;
     Bytes page;
     auto flush = [&out, &page]() {
