@@ -103,6 +103,28 @@ TEST(LibreDwgChecker, ReadsALargeDrawingWithAPagedObjectMapCleanly) {
     EXPECT_EQ(r.Count("VERTEX_2D"), 10000);
 }
 
+TEST(LibreDwgChecker, ReadsAnObjectLargerThan32KilobytesCleanly) {
+    if (!DwgCheckerInstalled()) GTEST_SKIP() << "DWG checker not installed (scripts/install-dwg-checker)";
+    TempDir dir;
+    auto d = NewDrawing();
+    HatchData h;
+    for (int i = 0; i < 3000; ++i) h.boundary.push_back({static_cast<double>(i), static_cast<double>(i % 17), 0});
+    d->hatches.push_back(h);
+    Entity e;
+    e.type = EntityType::Hatch;
+    e.handle = d->NewHandle();
+    e.geom.extra.index = 0;
+    d->AppendEntity(d->ModelSpace(), e);
+    Entity p;
+    p.type = EntityType::Point;
+    p.handle = d->NewHandle();
+    d->AppendEntity(d->ModelSpace(), p);
+    auto r = RunLibreDwg(SaveDrawing(std::move(d), dir, "hatch.dwg"));
+    EXPECT_EQ(r.error, 0) << r.json;
+    EXPECT_EQ(r.Count("HATCH"), 1);
+    EXPECT_EQ(r.Count("POINT"), 1);
+}
+
 TEST(LibreDwgChecker, NoticesADamagedHeaderSection) {
     if (!DwgCheckerInstalled()) GTEST_SKIP() << "DWG checker not installed (scripts/install-dwg-checker)";
     TempDir dir;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -335,6 +336,29 @@ TEST(DwgRoundTrip, TextKeepsCodePageBytes) {
     const auto& ms = read->blocks[read->ModelSpace()];
     ASSERT_EQ(ms.entities.size(), 1u);
     EXPECT_EQ(read->Text(read->entities[ms.entities[0]].geom.text), degrees);
+}
+
+TEST(DwgRoundTrip, ObjectsOf32KilobytesAndMoreTakeTheLongSizeForm) {
+    auto d = NewDrawing();
+    HatchData h;
+    for (int i = 0; i < 3000; ++i)
+        h.boundary.push_back({std::cos(i * 0.002) * (100 + i % 7), std::sin(i * 0.002) * (100 + i % 5), 0});
+    d->hatches.push_back(h);
+    Entity e;
+    e.type = EntityType::Hatch;
+    e.handle = d->NewHandle();
+    e.geom.extra.index = 0;
+    d->AppendEntity(d->ModelSpace(), e);
+    Entity after;
+    after.type = EntityType::Point;
+    after.handle = d->NewHandle();
+    after.geom.point = {{1, 2, 3}};
+    d->AppendEntity(d->ModelSpace(), after);
+    auto bytes = Encode(*d);
+    auto read = dwg::DecodeDwg(bytes.data(), bytes.size());
+    ExpectSameDrawing(*d, *read);
+    ASSERT_EQ(read->hatches.size(), 1u);
+    EXPECT_EQ(read->hatches[0].boundary.size(), 3000u);
 }
 
 TEST(DwgReadErrors, MissingForeignAndOtherReleaseFilesAreRefusedClearly) {

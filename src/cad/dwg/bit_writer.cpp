@@ -6,26 +6,33 @@
 
 namespace ostrel::cad::dwg {
 
-namespace {
-
-std::uint64_t DoubleBits(double v) {
-    std::uint64_t u;
-    std::memcpy(&u, &v, sizeof u);
-    return u;
-}
-
-} // namespace
-
 void BitWriter::Clear() {
     std::fill(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(std::min(buf_.size(), ByteSize() + 8)), 0);
     bits_ = 0;
 }
 
+void BitWriter::OpenBytes(std::size_t at, std::size_t n) {
+    const std::size_t end = ByteSize();
+    Reserve(static_cast<unsigned>(n * 8));
+    std::memmove(buf_.data() + at + n, buf_.data() + at, end - at);
+    std::memset(buf_.data() + at, 0, n);
+    bits_ += n * 8;
+}
+
+std::vector<std::uint8_t> BitWriter::Release() {
+    buf_.resize(ByteSize());
+    std::vector<std::uint8_t> out = std::move(buf_);
+    buf_ = {};
+    bits_ = 0;
+    return out;
+}
+
 void BitWriter::Grow(unsigned n) {
-    std::size_t need = ((bits_ + n) >> 3) + 8;
-    std::size_t size = buf_.size() < 64 ? 64 : buf_.size();
-    while (size < need) size *= 2;
-    buf_.resize(size, 0);
+    // Double the zeroed part, but within the reserved capacity while it lasts.
+    const std::size_t need = ((bits_ + n) >> 3) + 8;
+    std::size_t size = std::max<std::size_t>(64, buf_.size() * 2);
+    if (buf_.capacity() >= need) size = std::min(size, buf_.capacity());
+    buf_.resize(std::max(size, need), 0);
 }
 
 void BitWriter::PatchBits(std::size_t bitPos, std::uint32_t value, unsigned n) {
@@ -57,53 +64,6 @@ void BitWriter::B3(unsigned v) {
     case 2: Bits(2, 2); break;
     case 6: Bits(6, 3); break;
     default: Bits(7, 3); break;
-    }
-}
-
-void BitWriter::BS(std::int16_t v) {
-    if (v == 0) Bits(2, 2);
-    else if (v == 256) Bits(3, 2);
-    else if (v > 0 && v < 256) { Bits(1, 2); Bits(static_cast<std::uint32_t>(v), 8); }
-    else { Bits(0, 2); RS(static_cast<std::uint16_t>(v)); }
-}
-
-void BitWriter::BL(std::int32_t v) {
-    if (v == 0) Bits(2, 2);
-    else if (v > 0 && v < 256) { Bits(1, 2); Bits(static_cast<std::uint32_t>(v), 8); }
-    else { Bits(0, 2); RL(static_cast<std::uint32_t>(v)); }
-}
-
-void BitWriter::BD(double v) {
-    std::uint64_t u = DoubleBits(v);
-    if (u == DoubleBits(1.0)) Bits(1, 2);
-    else if (u == 0) Bits(2, 2);            // +0.0 only; -0.0 keeps its sign in full form
-    else { Bits(0, 2); RD(v); }
-}
-
-void BitWriter::RS(std::uint16_t v) {
-    Bits(static_cast<std::uint32_t>(((v & 0xFFu) << 8) | (v >> 8)), 16);
-}
-
-void BitWriter::RL(std::uint32_t v) {
-    Bits(__builtin_bswap32(v), 32);
-}
-
-void BitWriter::RD(double v) {
-    std::uint64_t u = DoubleBits(v);
-    Bits(__builtin_bswap32(static_cast<std::uint32_t>(u)), 32);
-    Bits(__builtin_bswap32(static_cast<std::uint32_t>(u >> 32)), 32);
-}
-
-void BitWriter::H(unsigned code, Handle h) {
-    // code, byte count, then the handle's bytes most significant first: the
-    // low count * 8 bits of h, written as one value.
-    const unsigned count = h ? (71 - static_cast<unsigned>(__builtin_clzll(h))) / 8 : 0;
-    Bits(((code & 0xFu) << 4) | count, 8);
-    if (count > 4) {
-        Bits(static_cast<std::uint32_t>(h >> 32), (count - 4) * 8);
-        Bits(static_cast<std::uint32_t>(h), 32);
-    } else if (count > 0) {
-        Bits(static_cast<std::uint32_t>(h), count * 8);
     }
 }
 

@@ -4,6 +4,7 @@
 // after another allocates nothing once it has grown to the largest object.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -32,16 +33,19 @@ public:
         return std::vector<std::uint8_t>(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(ByteSize()));
     }
 
-    // n raw bits of value, n <= 32.
+    // n raw bits of value, n <= 32: ORed into the zeroed buffer through one
+    // big-endian 64-bit window.
     void Bits(std::uint32_t value, unsigned n) {
         if (n == 0) return;
         Reserve(n);
-        const std::size_t byte = bits_ >> 3;
-        const unsigned shift = 64 - n - static_cast<unsigned>(bits_ & 7);
-        const std::uint64_t window = (static_cast<std::uint64_t>(value) & ((std::uint64_t{1} << n) - 1)) << shift;
-        const unsigned touched = (static_cast<unsigned>(bits_ & 7) + n + 7) >> 3;
-        std::uint8_t* p = buf_.data() + byte;
-        for (unsigned k = 0; k < touched; ++k) p[k] = static_cast<std::uint8_t>(p[k] | (window >> (56 - 8 * k)));
+        const unsigned offset = static_cast<unsigned>(bits_ & 7);
+        const std::uint64_t window = (static_cast<std::uint64_t>(value) & ((std::uint64_t{1} << n) - 1))
+                                     << (64 - n - offset);
+        std::uint8_t* p = buf_.data() + (bits_ >> 3);
+        std::uint64_t cur;
+        std::memcpy(&cur, p, 8);
+        cur = __builtin_bswap64(__builtin_bswap64(cur) | window);
+        std::memcpy(p, &cur, 8);
         bits_ += n;
     }
     // Overwrites n bits (n <= 32) at an earlier bit position.
@@ -54,14 +58,43 @@ public:
     void B(bool v) { Bits(v ? 1u : 0u, 1); }
     void BB(unsigned v) { Bits(v & 3u, 2); }
     void B3(unsigned v);                    // 0, 2, 6 or 7
-    void BS(std::int16_t v);
-    void BL(std::int32_t v);
-    void BD(double v);
+    void BS(std::int16_t v) {
+        if (v == 0) Bits(2, 2);
+        else if (v == 256) Bits(3, 2);
+        else if (v > 0 && v < 256) Bits(0x100u | static_cast<std::uint32_t>(v), 10);
+        else Bits(static_cast<std::uint32_t>(((v & 0xFF) << 8) | ((v >> 8) & 0xFF)), 18);
+    }
+    void BL(std::int32_t v) {
+        if (v == 0) Bits(2, 2);
+        else if (v > 0 && v < 256) Bits(0x100u | static_cast<std::uint32_t>(v), 10);
+        else { Bits(0, 2); RL(static_cast<std::uint32_t>(v)); }
+    }
+    void BD(double v) {
+        const std::uint64_t u = DoubleBits(v);
+        if (u == 0x3FF0000000000000ull) Bits(1, 2);     // 1.0
+        else if (u == 0) Bits(2, 2);                    // +0.0 only; -0.0 keeps its sign in full form
+        else { Bits(0, 2); RD(v); }
+    }
     void RC(std::uint8_t v) { Bits(v, 8); }
-    void RS(std::uint16_t v);
-    void RL(std::uint32_t v);
-    void RD(double v);
-    void H(unsigned code, Handle h);
+    void RS(std::uint16_t v) { Bits(static_cast<std::uint32_t>(((v & 0xFFu) << 8) | (v >> 8)), 16); }
+    void RL(std::uint32_t v) { Bits(__builtin_bswap32(v), 32); }
+    void RD(double v) {
+        const std::uint64_t u = DoubleBits(v);
+        Bits(__builtin_bswap32(static_cast<std::uint32_t>(u)), 32);
+        Bits(__builtin_bswap32(static_cast<std::uint32_t>(u >> 32)), 32);
+    }
+    void H(unsigned code, Handle h) {
+        // code, byte count, then the handle's bytes most significant first:
+        // the low count * 8 bits of h, written as one value.
+        const unsigned count = h ? (71 - static_cast<unsigned>(__builtin_clzll(h))) / 8 : 0;
+        Bits(((code & 0xFu) << 4) | count, 8);
+        if (count > 4) {
+            Bits(static_cast<std::uint32_t>(h >> 32), (count - 4) * 8);
+            Bits(static_cast<std::uint32_t>(h), 32);
+        } else if (count > 0) {
+            Bits(static_cast<std::uint32_t>(h), count * 8);
+        }
+    }
     void TV(std::string_view s);            // R2000: bit-short length, then the code-page bytes
     void CMC(std::int16_t colourIndex) { BS(colourIndex); }
     void BE(const Vec3& extrusion);
@@ -71,6 +104,21 @@ public:
     void BD3(const Vec3& p) { BD(p.x); BD(p.y); BD(p.z); }
     void RD2(double x, double y) { RD(x); RD(y); }
     void Raw(const std::uint8_t* data, std::size_t n);
+
+    // For a stream holding a whole section: room up front, a byte patched
+    // later, two bytes opened up after the fact (byte-aligned position), and
+    // the bytes handed over.
+    void ReserveBytes(std::size_t n) { buf_.reserve(n + 16); }
+    std::uint8_t* MutableData() { return buf_.data(); }
+    void PatchByte(std::size_t at, std::uint8_t v) { buf_[at] = v; }
+    void OpenBytes(std::size_t at, std::size_t n);
+    std::vector<std::uint8_t> Release();
+
+    static std::uint64_t DoubleBits(double v) {
+        std::uint64_t u;
+        std::memcpy(&u, &v, sizeof u);
+        return u;
+    }
 
 private:
     // Keeps zeroed room for n more bits (and a few bytes of slack).

@@ -60,10 +60,8 @@ void EncodeDwg(Drawing& d, const std::function<void(const std::uint8_t*, std::si
 
     // Room for the objects in one piece: capacity that is never written to
     // takes no memory, while growing past it would copy the whole section.
-    Bytes objects;
-    objects.reserve(64 * 1024 + d.entities.size() * 96);
-    platform::AdviseHugePages(objects.data(), objects.capacity());
-    ObjectStream stream(objects, objectsAddress);
+    ObjectStream stream(objectsAddress, 64 * 1024 + d.entities.size() * 96);
+    platform::AdviseHugePages(stream.Data(), 64 * 1024 + d.entities.size() * 96);
     EncodeTables(stream, c);
     EncodeBlockHeaders(stream, c);
     EncodeBlockContents(stream, c);
@@ -75,6 +73,7 @@ void EncodeDwg(Drawing& d, const std::function<void(const std::uint8_t*, std::si
 
     const auto objectCount = static_cast<std::uint32_t>(locations.size());
     const Bytes map = ObjectMap(std::move(locations));
+    const Bytes objects = stream.TakeBytes();
     const std::size_t mapAddress = objectsAddress + objects.size();
     const std::size_t freeAddress = mapAddress + map.size();
     const Bytes free = FreeSpace(objectCount, now, Address(objectsAddress));

@@ -26,41 +26,45 @@ void SortByHandle(std::vector<ObjectLocation>& v) {
     }
 }
 
-ObjectStream::ObjectStream(std::vector<std::uint8_t>& out, std::uint64_t baseOffset)
-    : out_(out), base_(baseOffset) {}
+ObjectStream::ObjectStream(std::uint64_t baseOffset, std::size_t expectedBytes) : base_(baseOffset) {
+    out_.ReserveBytes(expectedBytes);
+}
 
 BitWriter& ObjectStream::Begin(std::int16_t type, Handle handle) {
-    body_.Clear();
+    start_ = out_.ByteSize();
     handle_ = handle;
     handlesMarked_ = false;
-    body_.BS(type);
-    sizeFieldPos_ = body_.BitPosition();
-    body_.RL(0);                    // data size in bits, patched by StartHandles
-    body_.H(kOwnHandle, handle);
-    body_.BS(0);                    // no extended data
-    return body_;
+    out_.Bits(0, 16);                   // size, filled in by End
+    bodyStart_ = out_.BitPosition();
+    out_.BS(type);
+    sizeFieldPos_ = out_.BitPosition();
+    out_.RL(0);                         // data size in bits, filled in by StartHandles
+    out_.H(kOwnHandle, handle);
+    out_.BS(0);                         // no extended data
+    return out_;
 }
 
 void ObjectStream::StartHandles() {
-    handleStart_ = body_.BitPosition();
-    body_.PatchRL(sizeFieldPos_, static_cast<std::uint32_t>(handleStart_));
+    const std::size_t dataBits = out_.BitPosition() - bodyStart_;
+    out_.PatchRL(sizeFieldPos_, static_cast<std::uint32_t>(dataBits));
     handlesMarked_ = true;
 }
 
 void ObjectStream::End() {
     if (!handlesMarked_) StartHandles();
-    body_.PadToByte();
-    const std::uint8_t* bytes = body_.Data();
-    const std::size_t size = body_.ByteSize();
-    sizeBytes_.clear();
-    AppendModularShort(sizeBytes_, static_cast<std::uint32_t>(size));
-    std::uint16_t crc = Crc16(kDwgCrcSeed, sizeBytes_.data(), sizeBytes_.size());
-    crc = Crc16(crc, bytes, size);
-    locations_.push_back({handle_, base_ + out_.size()});
-    out_.insert(out_.end(), sizeBytes_.begin(), sizeBytes_.end());
-    out_.insert(out_.end(), bytes, bytes + size);
-    out_.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    out_.push_back(static_cast<std::uint8_t>(crc >> 8));
+    out_.PadToByte();
+    std::size_t size = out_.ByteSize() - start_ - 2;
+    if (size >= 0x8000) {               // a modular short of two words
+        out_.OpenBytes(start_ + 2, 2);
+        const std::uint32_t words = (0x8000u | (size & 0x7FFF)) | (static_cast<std::uint32_t>(size >> 15) << 16);
+        for (int k = 0; k < 4; ++k) out_.PatchByte(start_ + k, static_cast<std::uint8_t>(words >> (8 * k)));
+    } else {
+        out_.PatchByte(start_, static_cast<std::uint8_t>(size & 0xFF));
+        out_.PatchByte(start_ + 1, static_cast<std::uint8_t>(size >> 8));
+    }
+    const std::uint16_t crc = Crc16(kDwgCrcSeed, out_.MutableData() + start_, out_.ByteSize() - start_);
+    out_.RS(crc);
+    locations_.push_back({handle_, base_ + start_});
 }
 
 } // namespace ostrel::cad::dwg
