@@ -57,7 +57,7 @@ void frmDWGTrim::MeasureFrames(Corner& trimMin, Corner& trimMax, Corner& titleMi
     while (e) {
         // 4.
         if (e.TypeName() == "VDPOLYLINE") {
-            const std::string layer = e.LayerName();
+            const std::string& layer = e.LayerName();
             if (IsTrimLayer(layer)) {
                 found = true;
                 ExtendBox(e, trimMin, trimMax);
@@ -139,7 +139,8 @@ void frmDWGTrim::BuildSheet(const Corner& T0, const Corner& T1, const Corner& B0
     // 5. Model space: the title block goes to the sheet, fills and caret
     // companions are made.
     for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next()) {
-        const std::string layer = e.LayerName();
+        // Layers are not added during the walk: the name stays valid.
+        const std::string& layer = e.LayerName();
         const std::string type = e.TypeName();
         if (IsTitleBlockLayer(layer)) {
             if (type == "VDTEXT") {

@@ -215,8 +215,8 @@ std::uint32_t vdDocument::VertexCountOf(EntityLocation at) const {
     return k - at.pos - 1;
 }
 
-Entity& vdDocument::VertexAt(EntityLocation at, std::uint32_t vertex) {
-    if (vertex >= VertexCountOf(at))
+Entity& vdDocument::VertexAt(EntityLocation at, std::uint32_t vertex, std::uint32_t count) {
+    if (vertex >= count)
         throw cad::CadError("vertex " + std::to_string(vertex) + " out of range");
     return Member(at, 1 + vertex);
 }
@@ -312,7 +312,7 @@ void vdDocument::RefreshFill(EntityLocation polyline) {
     boundary.clear();
     auto n = VertexCountOf(polyline);
     for (std::uint32_t i = 0; i < n; ++i) {
-        const auto& p = VertexAt(polyline, i).geom.vertex.pos;
+        const auto& p = VertexAt(polyline, i, n).geom.vertex.pos;
         boundary.push_back({p.x, p.y, 0});
     }
     // The boundary closes itself: a repeated first point is dropped.

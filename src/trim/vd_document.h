@@ -97,7 +97,9 @@ private:
     std::uint32_t MemberCount(EntityLocation at) const;
     cad::Entity& Member(EntityLocation at, std::uint32_t k);
     std::uint32_t VertexCountOf(EntityLocation at) const;
-    cad::Entity& VertexAt(EntityLocation at, std::uint32_t vertex);
+    // Vertex i of a polyline whose vertex count the caller holds (counting
+    // is linear, so callers count once).
+    cad::Entity& VertexAt(EntityLocation at, std::uint32_t vertex, std::uint32_t count);
     bool Listed(std::uint32_t block, std::uint32_t pos) const;   // counted and walked
     Cursor& CursorOf(std::uint32_t block);
     std::uint32_t DefaultLayer() const;

@@ -51,10 +51,11 @@ std::string vdEntity::TypeName() const {
     }
 }
 
-std::string vdEntity::LayerName() const {
+const std::string& vdEntity::LayerName() const {
+    static const std::string kZero = "0";
     const auto& e = Data();
     const auto& layers = doc_->Drawing().layers;
-    return e.layer < layers.size() ? layers[e.layer].name : std::string("0");
+    return e.layer < layers.size() ? layers[e.layer].name : kZero;
 }
 
 vdEntity vdEntity::Copy() const {
@@ -132,7 +133,7 @@ void vdEntity::Rotate(const std::array<double, 2>& base, double angle) {
         break;
     case EntityType::Polyline: {
         auto n = doc_->VertexCountOf(at_);
-        for (std::uint32_t i = 0; i < n; ++i) RotatePoint(doc_->VertexAt(at_, i).geom.vertex.pos, bx, by, c, s);
+        for (std::uint32_t i = 0; i < n; ++i) RotatePoint(doc_->VertexAt(at_, i, n).geom.vertex.pos, bx, by, c, s);
         break;
     }
     case EntityType::Viewport: RotatePoint(d.viewports.at(g.extra.index).center, bx, by, c, s); break;
@@ -147,23 +148,24 @@ void vdEntity::Rotate(const std::array<double, 2>& base, double angle) {
 
 double VertexArray::operator()(std::int32_t vertex, std::int32_t axis) const {
     if (vertex < 0 || axis < 0 || axis > 2) throw cad::CadError("subscript out of range");
-    const auto& p = doc_->VertexAt(at_, static_cast<std::uint32_t>(vertex)).geom.vertex.pos;
+    const auto& p = doc_->VertexAt(at_, static_cast<std::uint32_t>(vertex), count_).geom.vertex.pos;
     return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
 }
 
 vdPolyline::vdPolyline(const vdEntity& e) : vdEntity(e) {
     if (Data().type != EntityType::Polyline) WrongKind("polyline");
+    count_ = doc_->VertexCountOf(at_);
 }
 
 std::int16_t vdPolyline::VertexCount() const {
-    auto n = doc_->VertexCountOf(at_);
+    const auto n = count_;
     if (n > 32767) throw cad::CadError("overflow: a polyline of " + std::to_string(n) + " vertices");
     return static_cast<std::int16_t>(n);
 }
 
 std::int32_t vdPolyline::SetVertex(std::int16_t index, const std::array<double, 3>& point) {
     if (index < 0) throw cad::CadError("vertex index out of range");
-    auto& v = doc_->VertexAt(at_, static_cast<std::uint32_t>(index)).geom.vertex;
+    auto& v = doc_->VertexAt(at_, static_cast<std::uint32_t>(index), count_).geom.vertex;
     v.pos = {point[0], point[1], point[2]};
     return 1;
 }

@@ -31,7 +31,8 @@ public:
     // "VDPOLYLINE", "VDTEXT", "VDINSERT", "VDVIEWPORT", "VDPOINT", "VDLINE",
     // "VDCIRCLE", "VDARC", "VDFACE", "VDHATCH".
     std::string TypeName() const;
-    std::string LayerName() const;
+    // The layer's name, valid while no layer is added to the drawing.
+    const std::string& LayerName() const;
     // An independent copy with handles of its own, in no list until added.
     vdEntity Copy() const;
     // Removes the entity (a polyline with its vertices and its fill).
@@ -55,24 +56,30 @@ protected:
 // (i, 1) y, (i, 2) z. Reads the vertices as they are at the moment of reading.
 class VertexArray {
 public:
-    VertexArray(vdDocument* doc, EntityLocation at) : doc_(doc), at_(at) {}
+    VertexArray(vdDocument* doc, EntityLocation at, std::uint32_t count) : doc_(doc), at_(at), count_(count) {}
     double operator()(std::int32_t vertex, std::int32_t axis) const;
 
 private:
     vdDocument* doc_;
     EntityLocation at_;
+    std::uint32_t count_;
 };
 
+// A polyline's vertices are counted once, when the view is made: no
+// operation adds or removes vertices.
 class vdPolyline : public vdEntity {
 public:
     explicit vdPolyline(const vdEntity& e);
     // 16-bit count: a polyline of more than 32767 vertices raises an overflow error.
     std::int16_t VertexCount() const;
-    VertexArray Vertices() const { return VertexArray(doc_, at_); }
+    VertexArray Vertices() const { return VertexArray(doc_, at_, count_); }
     std::int32_t SetVertex(std::int16_t index, const std::array<double, 3>& point);
     // 1 fills the polyline (a solid hatch bounded by it), 0 removes the fill.
     void FillMode(std::int32_t mode);
     std::int32_t FillMode() const;
+
+private:
+    std::uint32_t count_ = 0;
 };
 
 class vdText : public vdEntity {

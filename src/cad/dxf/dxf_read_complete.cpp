@@ -280,7 +280,7 @@ void EnsureStandardRecords(Drawing& d) {
         v.viewHeight = 297;
         d.vports.push_back(v);
     }
-    if (d.FindLayer(d.header.currentLayer) == kNone) d.header.currentLayer = "0";
+    if (d.FindLayer(d.header.currentLayer) == kNone) d.header.currentLayer.assign(1, '0');
 }
 
 // Owners follow the blocks: an entity is owned by its block record, a
