@@ -41,7 +41,9 @@ private:
 // Makes a layout the drawing's current one: its block becomes "*Paper_Space"
 // (the name the formats give the active layout, whose entities DXF writes in
 // ENTITIES) and the block that had that name takes the new layout's old
-// name; $TILEMODE becomes 0.
+// name; $TILEMODE becomes 0. Releases before R2000 hold one paper space and
+// no layout names: saved in one of them, the current layout is that paper
+// space and the other layouts are left out.
 void SetActiveLayout(cad::Drawing& d, std::uint32_t block);
 
 } // namespace ostrel::trim
