@@ -10,6 +10,7 @@
 #include <random>
 #include <set>
 
+#include "cad/atomic_file.h"
 #include "cad/dwg/bit_reader.h"
 #include "cad/dwg/crc.h"
 #include "cad/dwg/dwg_encoder.h"
@@ -105,6 +106,13 @@ std::pair<std::int16_t, Handle> ObjectAt(const std::vector<std::uint8_t>& f, std
     std::uint32_t bits = r.RL();
     EXPECT_LE(bits, size * 8);
     return {type, r.H().value};
+}
+
+// Objects the writer makes of a drawing without viewports: one per record,
+// entity and object, and the ten table controls.
+std::size_t ObjectCount(const Drawing& d) {
+    return d.entities.size() + d.layers.size() + d.linetypes.size() + d.styles.size() + d.appids.size() +
+           d.dimstyles.size() + d.vports.size() + d.blocks.size() + d.objects.size() + 10;
 }
 
 std::map<std::int16_t, int> TypeCounts(const std::vector<std::uint8_t>& f) {
@@ -241,9 +249,7 @@ TEST(DwgObjectMap, LargeMapsArePagedWithTotalsResetPerPage) {
     for (auto s : m.pageSizes) EXPECT_LE(s, kObjectMapPageLimit);
     // Each page starts again from handle 0: its first delta is a whole handle.
     for (std::size_t p = 1; p < m.firstDeltas.size(); ++p) EXPECT_GT(m.firstDeltas[p], 0x20u) << p;
-    ASSERT_EQ(m.entries.size(), d->entities.size() + d->layers.size() + d->linetypes.size() + d->styles.size() +
-                                    d->appids.size() + d->dimstyles.size() + d->vports.size() + d->blocks.size() +
-                                    d->objects.size() + 10);
+    ASSERT_EQ(m.entries.size(), ObjectCount(*d));
     for (std::size_t i = 1; i < m.entries.size(); ++i) ASSERT_LT(m.entries[i - 1].handle, m.entries[i].handle);
     // Every entry names an intact object carrying that handle.
     for (std::size_t i = 0; i < m.entries.size(); i += 97) {
@@ -362,6 +368,39 @@ TEST(SaveDwg, ReplacesAFileWholeAndLeavesNothingBehindOnFailure) {
     // A folder that does not exist: a clear error, nothing created.
     EXPECT_THROW(SaveDwg(*d, Release::R2000, dir.file("missing/site.dwg")), CadError);
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
+}
+
+TEST(SaveDwg, TheFileHeaderPatchedAtTheEndNamesTheSectionsOfTheSavedFile) {
+    TempDir dir;
+    auto path = dir.file("large.dwg");
+    auto d = ostrel::test::LargeDrawing(120000);     // several pieces of objects
+    SaveDwg(*d, Release::R2000, path);
+    auto text = ostrel::test::ReadFile(path);
+    std::vector<std::uint8_t> f(text.begin(), text.end());
+    const std::size_t crcAt = 0x19 + 6 * 9;
+    EXPECT_EQ(Crc16(kDwgCrcSeed, f.data(), crcAt), RS(f, crcAt));
+    auto loc = Locators(f);
+    ExpectFramed(f, loc[kSectionHeader], kHeaderBegin, kHeaderEnd, "header");
+    auto m = ParseMap(f, loc[kSectionObjectMap]);
+    EXPECT_TRUE(m.crcsMatch);
+    EXPECT_EQ(m.entries.size(), ObjectCount(*d));
+    EXPECT_EQ(loc[kSectionTemplate].address + loc[kSectionTemplate].size, f.size());
+    bool crcOk = false;
+    EXPECT_EQ(ObjectAt(f, m.entries.back().offset, crcOk).second, m.entries.back().handle);
+    EXPECT_TRUE(crcOk);
+}
+
+TEST(AtomicFileWriteAt, OverwritesEarlierBytesAndKeepsAppending) {
+    TempDir dir;
+    auto path = dir.file("x.bin");
+    {
+        AtomicFile f(path);
+        f.Write("0000abcd", 8);
+        f.WriteAt(2, "XY", 2);
+        f.Write("ef", 2);
+        f.Commit();
+    }
+    EXPECT_EQ(ostrel::test::ReadFile(path), "00XYabcdef");
 }
 
 TEST(SaveDwg, ADrawingWithoutItsSpacesIsRefused) {

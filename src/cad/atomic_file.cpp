@@ -81,6 +81,18 @@ void AtomicFile::Write(const char* data, std::size_t size) {
     }
 }
 
+void AtomicFile::WriteAt(std::uint64_t offset, const char* data, std::size_t size) {
+    if (!file_) throw CadError("cannot write " + target_ + ": the file is already closed");
+    errno = 0;
+    bool ok = std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 &&
+              std::fwrite(data, 1, size, file_) == size && std::fseek(file_, 0, SEEK_END) == 0;
+    if (!ok) {
+        int err = errno ? errno : EIO;
+        Discard();
+        throw CadError("cannot write " + target_ + ": " + ErrorText(err));
+    }
+}
+
 void AtomicFile::Commit() {
     if (!file_) throw CadError("cannot write " + target_ + ": the file is already closed");
     errno = 0;

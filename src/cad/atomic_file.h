@@ -4,6 +4,7 @@
 // that fails, or an AtomicFile destroyed without Commit(), leaves an earlier
 // file at the target untouched and removes the temporary.
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -20,6 +21,10 @@ public:
 
     // Appends bytes. Throws CadError when the system refuses them (disk full).
     void Write(const char* data, std::size_t size);
+    // Overwrites bytes written before, from `offset` on (offset + size must
+    // not pass the end); later writes append again. For formats whose
+    // header is known only once the rest has been written.
+    void WriteAt(std::uint64_t offset, const char* data, std::size_t size);
     // Flushes, closes and renames the temporary over the target. Throws
     // CadError (and removes the temporary) when any of these fails.
     void Commit();

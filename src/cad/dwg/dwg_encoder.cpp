@@ -9,7 +9,6 @@
 #include "cad/dwg/dwg_nongraphic_encoder.h"
 #include "cad/dwg/dwg_sections.h"
 #include "cad/dwg/dwg_table_encoder.h"
-#include "platform/huge_pages.h"
 
 namespace ostrel::cad::dwg {
 
@@ -35,11 +34,16 @@ std::uint32_t Address(std::size_t v) {
 
 std::vector<std::uint8_t> EncodeDwg(Drawing& d) {
     std::vector<std::uint8_t> file;
-    EncodeDwg(d, [&file](const std::uint8_t* data, std::size_t size) { file.insert(file.end(), data, data + size); });
+    DwgSink sink;
+    sink.write = [&file](const std::uint8_t* data, std::size_t size) { file.insert(file.end(), data, data + size); };
+    sink.patch = [&file](std::size_t offset, const std::uint8_t* data, std::size_t size) {
+        std::copy(data, data + size, file.begin() + static_cast<std::ptrdiff_t>(offset));
+    };
+    EncodeDwg(d, sink);
     return file;
 }
 
-void EncodeDwg(Drawing& d, const std::function<void(const std::uint8_t*, std::size_t)>& write) {
+void EncodeDwg(Drawing& d, const DwgSink& sink) {
     EncodeContext c(d);
     const DwgDate now = DateNow();
     const std::uint16_t codePage = CodePageNumber(d.header.codePage);
@@ -58,14 +62,23 @@ void EncodeDwg(Drawing& d, const std::function<void(const std::uint8_t*, std::si
     const std::size_t classesAddress = headerAddress + header.size();
     const std::size_t objectsAddress = classesAddress + classes.size() + kPadding;
 
-    // Room for the objects in one piece: capacity that is never written to
-    // takes no memory, while growing past it would copy the whole section.
-    ObjectStream stream(objectsAddress, 64 * 1024 + d.entities.size() * 96);
-    platform::AdviseHugePages(stream.Data(), 64 * 1024 + d.entities.size() * 96);
+    // Everything before the objects; the file header is filled in at the end.
+    auto append = [&sink](const Bytes& b) { sink.write(b.data(), b.size()); };
+    append(Bytes(kFileHeaderSize, 0));
+    append(aux);
+    append(preview);
+    append(header);
+    append(classes);
+    append(Bytes(kPadding, 0));
+
+    ObjectStream stream(objectsAddress, sink.write);
+    stream.Locations().reserve(d.entities.size() + d.objects.size() + d.layers.size() + d.blocks.size() +
+                               d.linetypes.size() + 64);
     EncodeTables(stream, c);
     EncodeBlockHeaders(stream, c);
     EncodeBlockContents(stream, c);
     EncodeObjects(stream, c);
+    stream.Finish();
     auto& locations = stream.Locations();
     CheckUniqueHandles(locations);
     if (locations.back().handle >= c.handSeed)
@@ -73,8 +86,7 @@ void EncodeDwg(Drawing& d, const std::function<void(const std::uint8_t*, std::si
 
     const auto objectCount = static_cast<std::uint32_t>(locations.size());
     const Bytes map = ObjectMap(std::move(locations));
-    const Bytes objects = stream.TakeBytes();
-    const std::size_t mapAddress = objectsAddress + objects.size();
+    const std::size_t mapAddress = objectsAddress + stream.Size();
     const std::size_t freeAddress = mapAddress + map.size();
     const Bytes free = FreeSpace(objectCount, now, Address(objectsAddress));
     const std::size_t secondAddress = freeAddress + free.size();
@@ -108,21 +120,12 @@ void EncodeDwg(Drawing& d, const std::function<void(const std::uint8_t*, std::si
         loc[4].address = templateAddress;
     }
 
-    const Bytes fileHeader = FileHeader(loc, Address(previewAddress), codePage);
-
-    // The sections in file order, handed over as they stand (no copy of the whole file).
-    auto append = [&write](const Bytes& b) { write(b.data(), b.size()); };
-    append(fileHeader);
-    append(aux);
-    append(preview);
-    append(header);
-    append(classes);
-    append(Bytes(kPadding, 0));
-    append(objects);
     append(map);
     append(free);
     append(second);
     append(tmpl);
+    const Bytes fileHeader = FileHeader(loc, Address(previewAddress), codePage);
+    sink.patch(0, fileHeader.data(), fileHeader.size());
 }
 
 } // namespace ostrel::cad::dwg

@@ -1,5 +1,9 @@
 #pragma once
-// Builds the complete image of an R2000 (AC1015) DWG file from a drawing.
+// Builds an R2000 (AC1015) DWG file from a drawing, handing its bytes over
+// in file order as they are made: the objects section goes out in pieces of
+// a few megabytes, so a drawing of millions of entities never has its whole
+// file in memory. The file header, whose section addresses are known only at
+// the end, goes out first as a placeholder and is patched last.
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -8,11 +12,18 @@
 
 namespace ostrel::cad::dwg {
 
+struct DwgSink {
+    // Appends bytes to the file.
+    std::function<void(const std::uint8_t*, std::size_t)> write;
+    // Overwrites bytes already appended, from `offset` on.
+    std::function<void(std::size_t offset, const std::uint8_t*, std::size_t)> patch;
+};
+
 // The drawing must be normalised (NormalizeForSave). It gains a handle for
 // the VX record of each VIEWPORT entity. Throws CadError on references the
-// format cannot hold.
+// format cannot hold; some bytes may have been handed over by then.
+void EncodeDwg(Drawing& d, const DwgSink& sink);
+// The whole file in memory.
 std::vector<std::uint8_t> EncodeDwg(Drawing& d);
-// The same bytes, handed to `write` piece by piece in file order.
-void EncodeDwg(Drawing& d, const std::function<void(const std::uint8_t*, std::size_t)>& write);
 
 } // namespace ostrel::cad::dwg

@@ -26,8 +26,16 @@ void SortByHandle(std::vector<ObjectLocation>& v) {
     }
 }
 
-ObjectStream::ObjectStream(std::uint64_t baseOffset, std::size_t expectedBytes) : base_(baseOffset) {
-    out_.ReserveBytes(expectedBytes);
+ObjectStream::ObjectStream(std::uint64_t baseOffset, Flush flush, std::size_t chunk)
+    : base_(baseOffset), flush_(std::move(flush)), chunk_(chunk) {
+    out_.ReserveBytes(chunk + (64u << 10));
+}
+
+void ObjectStream::Finish() {
+    if (out_.ByteSize() == 0) return;
+    flush_(out_.Data(), out_.ByteSize());
+    flushed_ += out_.ByteSize();
+    out_.Clear();
 }
 
 BitWriter& ObjectStream::Begin(std::int16_t type, Handle handle) {
@@ -64,7 +72,8 @@ void ObjectStream::End() {
     }
     const std::uint16_t crc = Crc16(kDwgCrcSeed, out_.MutableData() + start_, out_.ByteSize() - start_);
     out_.RS(crc);
-    locations_.push_back({handle_, base_ + start_});
+    locations_.push_back({handle_, base_ + flushed_ + start_});
+    if (out_.ByteSize() >= chunk_) Finish();
 }
 
 } // namespace ostrel::cad::dwg

@@ -1,11 +1,13 @@
 #pragma once
 // Frames the objects of the objects section. Each object is encoded in place
-// at the end of the section: a two-byte size placeholder, then type, a
+// at the end of a buffer: a two-byte size placeholder, then type, a
 // placeholder for the data size in bits, its own handle, no extended data,
 // the object's data and handle streams; End() fills in the sizes (opening
 // two more bytes for the rare object of 32 KB or more) and appends the CRC.
-// The stream remembers where each handle went, for the object map.
+// Finished objects are handed on in pieces; the stream remembers where each
+// handle went, for the object map.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "cad/drawing.h"
@@ -25,9 +27,11 @@ void SortByHandle(std::vector<ObjectLocation>& locations);
 
 class ObjectStream {
 public:
-    // `baseOffset` is the file address of the section's first byte;
-    // `expectedBytes` the room to take up front.
-    ObjectStream(std::uint64_t baseOffset, std::size_t expectedBytes);
+    using Flush = std::function<void(const std::uint8_t*, std::size_t)>;
+
+    // `baseOffset` is the file address of the section's first byte. Finished
+    // objects go to `flush` whenever `chunk` bytes of them are waiting.
+    ObjectStream(std::uint64_t baseOffset, Flush flush, std::size_t chunk = 4u << 20);
 
     // Starts an object and writes the common start.
     BitWriter& Begin(std::int16_t type, Handle handle);
@@ -35,16 +39,19 @@ public:
     void StartHandles();
     // Finishes the object: sizes, padding and CRC.
     void End();
+    // Hands over the objects still waiting.
+    void Finish();
 
-    std::size_t Size() const { return out_.ByteSize(); }
-    std::uint8_t* Data() { return out_.MutableData(); }
-    // Hands over the section's bytes.
-    std::vector<std::uint8_t> TakeBytes() { return out_.Release(); }
+    // Bytes of the section so far.
+    std::uint64_t Size() const { return flushed_ + out_.ByteSize(); }
     std::vector<ObjectLocation>& Locations() { return locations_; }
 
 private:
     BitWriter out_;
     std::uint64_t base_;
+    Flush flush_;
+    std::size_t chunk_;
+    std::uint64_t flushed_ = 0;         // bytes already handed over
     std::size_t start_ = 0;             // byte of the size field
     std::size_t bodyStart_ = 0;         // bit where the type begins
     std::size_t sizeFieldPos_ = 0;      // bit of the data-size field

@@ -12,14 +12,18 @@ void SaveDwg(Drawing& d, Release release, const std::string& path) {
         throw CadError(std::string("DWG ") + ReleaseName(release) +
                        " cannot be written; DWG is written as R2000 (release code 0 or 2000)");
     NormalizeForSave(d);
-    // The file is opened with the first piece, once the whole drawing has
-    // been encoded, so a drawing that cannot be encoded leaves no file behind.
+    // The temporary file is opened with the first bytes; a drawing that
+    // cannot be encoded leaves no file behind and the target as it was.
     std::optional<AtomicFile> file;
-    dwg::EncodeDwg(d, [&](const std::uint8_t* data, std::size_t size) {
+    dwg::DwgSink sink;
+    sink.write = [&](const std::uint8_t* data, std::size_t size) {
         if (!file) file.emplace(path);
         file->Write(reinterpret_cast<const char*>(data), size);
-    });
-    if (!file) file.emplace(path);
+    };
+    sink.patch = [&](std::size_t offset, const std::uint8_t* data, std::size_t size) {
+        file->WriteAt(offset, reinterpret_cast<const char*>(data), size);
+    };
+    dwg::EncodeDwg(d, sink);
     file->Commit();
 }
 
