@@ -20,13 +20,17 @@ EncodeContext::EncodeContext(Drawing& drawing) : d(drawing) {
 
     // One VX record for each VIEWPORT entity, in the order of the viewports.
     vx_.assign(drawing.viewports.size(), 0);
-    for (const auto& e : drawing.entities) {
-        if (e.type != EntityType::Viewport || (e.flags & kEntityDeleted)) continue;
-        if (e.geom.extra.index >= drawing.viewports.size())
-            throw CadError("cannot write DWG: VIEWPORT " + HandleText(e.handle) + " has no viewport data");
-        if (vx_[e.geom.extra.index] == 0) {
-            vx_[e.geom.extra.index] = drawing.NewHandle();
-            vxRecords_.push_back({vx_[e.geom.extra.index], e.handle});
+    // Only the entities the file will hold: those in the blocks' lists.
+    if (!drawing.viewports.empty()) {
+        for (const auto& b : drawing.blocks) for (auto idx : b.entities) {
+            const Entity& e = drawing.entities[idx];
+            if (e.type != EntityType::Viewport) continue;
+            if (e.geom.extra.index >= drawing.viewports.size())
+                throw CadError("cannot write DWG: VIEWPORT " + HandleText(e.handle) + " has no viewport data");
+            if (vx_[e.geom.extra.index] == 0) {
+                vx_[e.geom.extra.index] = drawing.NewHandle();
+                vxRecords_.push_back({vx_[e.geom.extra.index], e.handle});
+            }
         }
     }
     handSeed = drawing.HandleSeed();

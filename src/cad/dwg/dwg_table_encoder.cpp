@@ -309,13 +309,17 @@ void EncodeBlockHeaders(ObjectStream& s, const EncodeContext& c) {
     const Drawing& d = c.d;
     for (std::uint32_t bi = 0; bi < d.blocks.size(); ++bi) {
         const BlockRecord& b = d.blocks[bi];
+        // First and last entity of the block's chain (VERTEX and SEQEND are
+        // chained below their polyline instead).
+        auto chained = [&d](std::uint32_t idx) {
+            auto t = d.entities[idx].type;
+            return t != EntityType::Vertex && t != EntityType::SeqEnd;
+        };
         Handle first = 0, last = 0;
-        for (auto idx : b.entities) {
-            const Entity& e = d.entities[idx];
-            if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) continue;
-            if (!first) first = e.handle;
-            last = e.handle;
-        }
+        for (auto it = b.entities.begin(); it != b.entities.end(); ++it)
+            if (chained(*it)) { first = d.entities[*it].handle; break; }
+        for (auto it = b.entities.rbegin(); it != b.entities.rend(); ++it)
+            if (chained(*it)) { last = d.entities[*it].handle; break; }
         BitWriter& w = BeginObject(s, kTypeBlockHeader, b.handle);
         RecordName(w, b.name, 0);
         w.B((b.flags & 1) != 0);                    // anonymous
