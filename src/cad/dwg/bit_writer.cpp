@@ -86,22 +86,21 @@ void BitWriter::BT(double t) {
 }
 
 void BitWriter::DD(double v, double def) {
-    std::uint64_t u = DoubleBits(v), d = DoubleBits(def);
-    if (u == d) { Bits(0, 2); return; }
-    if ((u >> 32) == (d >> 32)) {           // only the low four bytes differ
+    const std::uint64_t u = DoubleBits(v), d = DoubleBits(def);
+    const auto low = static_cast<std::uint32_t>(u);
+    if (u == d) {
+        Bits(0, 2);
+    } else if ((u >> 32) == (d >> 32)) {       // only the low four bytes differ
         Bits(1, 2);
-        for (unsigned k = 0; k < 4; ++k) Bits(static_cast<std::uint32_t>((u >> (8 * k)) & 0xFFu), 8);
-        return;
-    }
-    if ((u >> 48) == (d >> 48)) {           // bytes 5 and 6, then the low four
+        Bits(__builtin_bswap32(low), 32);
+    } else if ((u >> 48) == (d >> 48)) {       // bytes 5 and 6, then the low four
         Bits(2, 2);
-        Bits(static_cast<std::uint32_t>((u >> 32) & 0xFFu), 8);
-        Bits(static_cast<std::uint32_t>((u >> 40) & 0xFFu), 8);
-        for (unsigned k = 0; k < 4; ++k) Bits(static_cast<std::uint32_t>((u >> (8 * k)) & 0xFFu), 8);
-        return;
+        Bits(static_cast<std::uint32_t>(((u >> 24) & 0xFF00u) | ((u >> 40) & 0xFFu)), 16);
+        Bits(__builtin_bswap32(low), 32);
+    } else {
+        Bits(3, 2);
+        RD(v);
     }
-    Bits(3, 2);
-    RD(v);
 }
 
 void BitWriter::Raw(const std::uint8_t* data, std::size_t n) {
