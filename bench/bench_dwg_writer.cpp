@@ -5,8 +5,9 @@
 //   bench_dwg_writer [--benchmark_filter=...]
 //
 // BM_SaveDwg and BM_SaveDxfR2000 write the same drawing to a file (atomic
-// save included); the DWG must take no longer than the DXF. BM_EncodeDwg is
-// the DWG image alone, in memory; BM_ReadDwg reads the written file back.
+// save included); the DWG must take no longer than the DXF. BM_EncodeDwg
+// makes the whole DWG file in one vector instead (what the tests use);
+// BM_ReadDwg reads the written file back.
 // Counters: entities (per second), MB (file megabytes per second), file_MB.
 #include <benchmark/benchmark.h>
 

@@ -34,6 +34,7 @@ std::uint32_t Address(std::size_t v) {
 
 std::vector<std::uint8_t> EncodeDwg(Drawing& d) {
     std::vector<std::uint8_t> file;
+    file.reserve(64 * 1024 + d.entities.size() * 64);
     DwgSink sink;
     sink.write = [&file](const std::uint8_t* data, std::size_t size) { file.insert(file.end(), data, data + size); };
     sink.patch = [&file](std::size_t offset, const std::uint8_t* data, std::size_t size) {
