@@ -36,7 +36,6 @@ struct DecodedEntity {
     Handle linetype = 0;
     Handle ref = 0;                     // TEXT: style; INSERT: block header
     std::uint64_t offset = 0;           // file address, for drawing order
-    std::string blockName;              // BLOCK
 };
 
 struct DecodedObjects {

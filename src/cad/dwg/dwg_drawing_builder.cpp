@@ -108,8 +108,10 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
     if (model == kNone) throw CadError("DWG: the drawing has no *Model_Space block");
 
     // Entities in file order; VERTEX and SEQEND follow their polyline.
-    std::stable_sort(o.entities.begin(), o.entities.end(),
-                     [](const DecodedEntity& a, const DecodedEntity& b) { return a.offset < b.offset; });
+    // Decoded in file order already; other readers' files may need the sort.
+    auto byOffset = [](const DecodedEntity& a, const DecodedEntity& b) { return a.offset < b.offset; };
+    if (!std::is_sorted(o.entities.begin(), o.entities.end(), byOffset))
+        std::stable_sort(o.entities.begin(), o.entities.end(), byOffset);
     std::unordered_map<Handle, std::uint32_t> polylineBlock;
     std::vector<std::uint32_t> viewportCount(d.blocks.size(), 0);
     std::vector<bool> paperBlock(d.blocks.size());
@@ -169,8 +171,9 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
     d.hatches = std::move(o.hatches);
 
     // Objects: the named object dictionary first, then file order.
-    std::stable_sort(o.objects.begin(), o.objects.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    auto objectOffset = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(o.objects.begin(), o.objects.end(), objectOffset))
+        std::stable_sort(o.objects.begin(), o.objects.end(), objectOffset);
     for (auto& [offset, obj] : o.objects)
         if (obj.handle == d.rootDictionary) d.AddObject(obj);
     for (auto& [offset, obj] : o.objects)

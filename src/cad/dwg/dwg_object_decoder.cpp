@@ -583,8 +583,7 @@ void DecodeEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, Dec
         Face(r, g.face);
         break;
     case kTypeBlock:
-        e.type = EntityType::Block;
-        de.blockName = r.TV();
+        e.type = EntityType::Block;         // its name is the block header's
         break;
     case kTypeEndBlk:
         e.type = EntityType::EndBlk;
@@ -617,25 +616,25 @@ void DecodeEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, Dec
 
 } // namespace
 
-void DecodeObject(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, DecodedObjects& out) {
-    const std::string where = "object " + HandleText(mapHandle) + " at " + std::to_string(offset);
-    if (offset >= src.fileSize) throw CadError("DWG " + where + ": the address lies beyond the end of the file");
+namespace {
+
+void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, DecodedObjects& out) {
+    if (offset >= src.fileSize) throw CadError("the address lies beyond the end of the file");
     std::size_t pos = static_cast<std::size_t>(offset);
     const std::uint32_t size = ReadModularShort(src.file, src.fileSize, pos);
     if (size == 0 || size > src.fileSize - pos || src.fileSize - pos - size < 2)
-        throw CadError("DWG " + where + ": the object runs past the end of the file (truncated)");
+        throw CadError("the object runs past the end of the file (truncated)");
     const std::uint8_t* body = src.file + pos;
     std::uint16_t crc = Crc16(kDwgCrcSeed, src.file + offset, pos - static_cast<std::size_t>(offset) + size);
     std::uint16_t stored = static_cast<std::uint16_t>(body[size] | (body[size + 1] << 8));
-    if (crc != stored) throw CadError("DWG " + where + ": CRC mismatch (the file is damaged)");
+    if (crc != stored) throw CadError("CRC mismatch (the file is damaged)");
 
-    ObjectStreams s{BitReader(body, size, where.c_str()), BitReader(body, size, where.c_str())};
+    ObjectStreams s{BitReader(body, size, "object"), BitReader(body, size, "object")};
     std::int16_t type = s.data.BS();
     std::uint32_t bitSize = s.data.RL();
-    if (bitSize > static_cast<std::uint64_t>(size) * 8)
-        s.data.Fail("its data size reaches past its end");
+    if (bitSize > static_cast<std::uint64_t>(size) * 8) s.data.Fail("its data size reaches past its end");
     HandleRef own = s.data.H();
-    if (own.value != mapHandle) s.data.Fail("its handle differs from the object map's " + HandleText(mapHandle));
+    if (own.value != mapHandle) s.data.Fail("its handle differs from the object map's");
     s.self = own.value;
     for (;;) {                              // extended data: skipped
         std::int16_t eed = s.data.BS();
@@ -710,6 +709,19 @@ void DecodeObject(const ObjectSource& src, std::uint64_t offset, Handle mapHandl
         break;
     default:                                // VX records, groups and kinds the database does not hold
         break;
+    }
+}
+
+} // namespace
+
+void DecodeObject(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, DecodedObjects& out) {
+    try {
+        DecodeAt(src, offset, mapHandle, out);
+    } catch (const CadError& e) {
+        // The message gains the object's handle and address here, off the hot path.
+        std::string what = e.what();
+        if (what.rfind("DWG object: ", 0) == 0) what.erase(0, 12);
+        throw CadError("DWG object " + HandleText(mapHandle) + " at " + std::to_string(offset) + ": " + what);
     }
 }
 

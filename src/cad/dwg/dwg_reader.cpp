@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
+#include <algorithm>
 
 #include "cad/dwg/bit_reader.h"
 #include "cad/dwg/dwg_drawing_builder.h"
@@ -33,7 +33,10 @@ std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size) {
         FramedSectionData(file, size, *layout.Find(kSectionClasses), kClassesBegin, kClassesEnd, "classes");
     ObjectSource src{file, size, ReadClassNames(classData, classSize)};
 
-    const auto map = ReadObjectMap(file, size, *layout.Find(kSectionObjectMap));
+    // Decoded in file order, which is the drawing order of each block's entities.
+    auto map = ReadObjectMap(file, size, *layout.Find(kSectionObjectMap));
+    auto byOffset = [](const ObjectLocation& a, const ObjectLocation& b) { return a.offset < b.offset; };
+    if (!std::is_sorted(map.begin(), map.end(), byOffset)) std::sort(map.begin(), map.end(), byOffset);
     DecodedObjects objects;
     objects.entities.reserve(map.size());
     for (const auto& loc : map) DecodeObject(src, loc.offset, loc.handle, objects);
@@ -43,10 +46,13 @@ std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size) {
 } // namespace dwg
 
 std::unique_ptr<Drawing> ReadDwg(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) throw CadError("cannot open DWG file " + path + ": " + std::strerror(errno));
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw CadError("cannot read DWG file " + path);
+    const std::streamoff length = in.tellg();
+    std::vector<std::uint8_t> bytes(length > 0 ? static_cast<std::size_t>(length) : 0);
+    in.seekg(0);
+    if (!bytes.empty() && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+        throw CadError("cannot read DWG file " + path);
     try {
         return dwg::DecodeDwg(bytes.data(), bytes.size());
     } catch (const CadError& e) {
