@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "cad/drawing.h"
+#include "cad/write_behind.h"
 
 namespace ostrel::cad {
 
@@ -51,8 +52,9 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
         throw CadError("cannot write " + target_ + ": cannot create a file in folder " +
                        FolderText(target_) + " (" + ErrorText(lastError ? lastError : EIO) + ")");
     }
-    // The callers hand over large blocks; stdio's own buffer would only copy them.
+    // Blocks arrive large; stdio's own buffer would only copy them.
     std::setvbuf(file_, nullptr, _IONBF, 0);
+    behind_ = std::make_unique<WriteBehind>([this](const char* data, std::size_t size) { WriteNow(data, size); });
 }
 
 AtomicFile::~AtomicFile() {
@@ -60,6 +62,7 @@ AtomicFile::~AtomicFile() {
 }
 
 void AtomicFile::Discard() noexcept {
+    behind_.reset();
     if (file_) {
         std::fclose(file_);
         file_ = nullptr;
@@ -70,19 +73,33 @@ void AtomicFile::Discard() noexcept {
     }
 }
 
+void AtomicFile::WriteNow(const char* data, std::size_t size) {
+    errno = 0;
+    if (std::fwrite(data, 1, size, file_) != size) {
+        const int err = errno ? errno : EIO;
+        throw CadError("cannot write " + target_ + ": " + ErrorText(err));
+    }
+}
+
 void AtomicFile::Write(const char* data, std::size_t size) {
     if (!file_) throw CadError("cannot write " + target_ + ": the file is already closed");
     if (size == 0) return;
-    errno = 0;
-    if (std::fwrite(data, 1, size, file_) != size) {
-        int err = errno ? errno : EIO;
+    try {
+        behind_->Put(data, size);
+    } catch (...) {
         Discard();
-        throw CadError("cannot write " + target_ + ": " + ErrorText(err));
+        throw;
     }
 }
 
 void AtomicFile::WriteAt(std::uint64_t offset, const char* data, std::size_t size) {
     if (!file_) throw CadError("cannot write " + target_ + ": the file is already closed");
+    try {
+        behind_->Drain();
+    } catch (...) {
+        Discard();
+        throw;
+    }
     errno = 0;
     bool ok = std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 &&
               std::fwrite(data, 1, size, file_) == size && std::fseek(file_, 0, SEEK_END) == 0;
@@ -95,6 +112,13 @@ void AtomicFile::WriteAt(std::uint64_t offset, const char* data, std::size_t siz
 
 void AtomicFile::Commit() {
     if (!file_) throw CadError("cannot write " + target_ + ": the file is already closed");
+    try {
+        behind_->Drain();
+    } catch (...) {
+        Discard();
+        throw;
+    }
+    behind_.reset();
     errno = 0;
     bool ok = std::fflush(file_) == 0;
     int err = errno;

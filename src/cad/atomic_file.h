@@ -3,12 +3,19 @@
 // target's folder, which is renamed over the target only by Commit(). A save
 // that fails, or an AtomicFile destroyed without Commit(), leaves an earlier
 // file at the target untouched and removes the temporary.
+//
+// Appended bytes are written behind the caller (see write_behind.h): Write
+// copies them and returns, a thread hands them to the system. A failure
+// shows at a later Write, at WriteAt or at Commit.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace ostrel::cad {
+
+class WriteBehind;
 
 class AtomicFile {
 public:
@@ -34,7 +41,9 @@ public:
 
 private:
     void Discard() noexcept;
+    void WriteNow(const char* data, std::size_t size);   // on the writing thread
 
+    std::unique_ptr<WriteBehind> behind_;
     std::string target_;
     std::string temp_;
     std::FILE* file_ = nullptr;

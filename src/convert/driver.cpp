@@ -2,12 +2,14 @@
 // keyword dispatch of the record loop.
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "convert/record_reader.h"
 #include "convert/run.h"
 #include "convert/settings.h"
 #include "ostrel/clsDWG.h"
 #include "platform/huge_pages.h"
+#include "platform/prefault.h"
 #include "trim/frmDWGTrim.h"
 
 namespace ostrel {
@@ -76,8 +78,11 @@ void ConversionRun::Step3InitLibrary() {
     }
 }
 
-void ConversionRun::RecordLoop(ExportFile& file) {
+void ConversionRun::RecordLoop(ExportFile& file, const std::vector<cad::Entity>* entities,
+                               platform::PrefaultAhead* prefault) {
     do {
+        if (prefault && entities->data() == prefault->block())
+            prefault->Reached(entities->size() * sizeof(cad::Entity));
         std::string_view line = file.ReadLine();
         std::string_view keyword = GetCommaField(0, line);
         if (keyword == "SYM") AddSymbolRecord(line);
@@ -139,7 +144,15 @@ void ConversionRun::SaveAsDWG(const std::string& strIN, const std::string& strOU
     // 6.
     auto file = OpenForInput(strIN, true, prompter());
     if (!file) return;
-    if (auto* drawing = tk->database.Find(DrawingHandle)) ReserveEntitiesFor(*drawing, file->Length());
+    // The entity store's pages are faulted in ahead of the records on a
+    // second thread (see platform/prefault.h).
+    std::optional<platform::PrefaultAhead> prefault;
+    std::vector<cad::Entity>* entities = nullptr;
+    if (auto* drawing = tk->database.Find(DrawingHandle)) {
+        ReserveEntitiesFor(*drawing, file->Length());
+        entities = &drawing->entities;
+        prefault.emplace(entities->data(), entities->capacity() * sizeof(cad::Entity));
+    }
     // 7.
     DrawingExtents = Extents{};
     // 8.-9.
@@ -150,11 +163,12 @@ void ConversionRun::SaveAsDWG(const std::string& strIN, const std::string& strOU
         } else {
             ScanBoundary(*file);
         }
-        RecordLoop(*file);
+        RecordLoop(*file, entities, prefault ? &*prefault : nullptr);
     } catch (const ConversionError& e) {
         RethrowWithLine(e, *file);
     }
     // 10.
+    prefault.reset();
     file.reset();
     WriteExtents();
     SaveDrawing(strOUT);

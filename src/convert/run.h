@@ -17,6 +17,10 @@
 
 namespace ostrel {
 
+namespace platform {
+class PrefaultAhead;
+}
+
 class ExportFile;
 
 // The toolkit objects of one call, created anew by every SaveAsDWG.
@@ -131,7 +135,10 @@ public:
 
 private:
     void Step3InitLibrary();
-    void RecordLoop(ExportFile& file);
+    // Reads the records; entities, when given, is the store whose pages the
+    // prefaulter fills ahead of it.
+    void RecordLoop(ExportFile& file, const std::vector<cad::Entity>* entities = nullptr,
+                    platform::PrefaultAhead* prefault = nullptr);
 
     HostOptions host_;
 };

@@ -6,6 +6,7 @@
 
 #include "cad/atomic_file.h"
 #include "cad/dxf/dxf_text_encoding.h"
+#include "cad/real_text.h"
 
 namespace ostrel::cad::dxf {
 
@@ -84,9 +85,8 @@ void TagWriter::Int(int code, std::int64_t value) {
 void TagWriter::Real(int code, double value) {
     Code(code);
     if (!std::isfinite(value)) value = 0;
-    Ensure(40);
-    char* p = buffer_.get() + used_;
-    p = std::to_chars(p, p + 38, value).ptr;
+    Ensure(kRealTextRoom + 2);
+    char* p = WriteShortestReal(buffer_.get() + used_, value);
     *p++ = '\n';
     used_ = static_cast<std::size_t>(p - buffer_.get());
 }
