@@ -1,5 +1,5 @@
-// Text files of a run read as lines: the whole file is read into memory
-// once, and lines are views into it.
+// Text files of a run read as lines: the whole file is mapped (large files)
+// or read into memory once, and lines are views into it.
 #include <algorithm>
 #include <cstring>
 
@@ -7,6 +7,7 @@
 #include "ostrel/errors.h"
 #include "ostrel/host.h"
 #include "platform/file_bytes.h"
+#include "platform/mapped_file.h"
 
 namespace ostrel {
 
@@ -14,7 +15,10 @@ namespace {
 
 class MemoryExportFile final : public ExportFile {
 public:
-    MemoryExportFile(std::string path, std::string bytes) : path_(std::move(path)), bytes_(std::move(bytes)) {}
+    MemoryExportFile(std::string path, std::string bytes)
+        : path_(std::move(path)), owned_(std::move(bytes)), bytes_(owned_) {}
+    MemoryExportFile(std::string path, std::unique_ptr<platform::MappedFile> mapped)
+        : path_(std::move(path)), mapped_(std::move(mapped)), bytes_(mapped_->bytes()) {}
 
     bool AtEnd() const override { return offset_ >= bytes_.size(); }
 
@@ -60,7 +64,9 @@ public:
 
 private:
     std::string path_;
-    std::string bytes_;
+    std::string owned_;                             // the bytes read, or
+    std::unique_ptr<platform::MappedFile> mapped_;  // the file mapped
+    std::string_view bytes_;
     std::size_t offset_ = 0;        // 0-based offset of the next read
     std::int64_t crsBefore_ = 0;    // carriage returns before offset_
     std::int64_t lineNumber_ = 0;   // number of the line last read
@@ -69,6 +75,10 @@ private:
 } // namespace
 
 std::unique_ptr<ExportFile> OpenForInput(const std::string& path, bool showErrors, Prompter& prompter) {
+    // Exports of many megabytes are mapped: no copy, no fresh memory.
+    constexpr std::size_t kMapFrom = std::size_t{1} << 20;
+    if (auto mapped = platform::MapWholeFile(path); mapped && mapped->bytes().size() >= kMapFrom)
+        return std::make_unique<MemoryExportFile>(path, std::move(mapped));
     std::string bytes, reason;
     if (!platform::ReadWholeFile(path, bytes, reason)) {
         if (showErrors) prompter.ShowMessage("Error Opening " + path + "\r\n" + reason, MessageIcon::None);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "convert/run_types.h"
@@ -20,6 +21,13 @@ namespace ostrel {
 namespace platform {
 class PrefaultAhead;
 }
+
+// Hashing of std::string keys usable with a std::string_view (no string
+// built for a lookup).
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
+};
 
 class ExportFile;
 
@@ -75,6 +83,17 @@ public:
     double dblScale = 0, dblRotation = 0;
     std::int16_t LayerWildcardCount = -1;   // -1: not loaded
     std::vector<std::string> LayerWildcards;
+    // What the settings gave for a layer name and a colour code in this
+    // call: the settings are fixed for the call, and a survey repeats the
+    // same few dozen names and codes over millions of records.
+    struct LayerMapping {
+        bool mapped = false;
+        std::string name;
+    };
+    std::unordered_map<std::string, LayerMapping, TextHash, std::equal_to<>> LayerMappings;
+    std::unordered_map<std::int32_t, std::int32_t> ColourIndexes;
+    std::uint64_t RememberedUnder = 0;  // settings generation of the two above
+    void ForgetStaleSettings();         // empties them when the settings may have changed
     std::int16_t LinetypeCounter = 0;       // instance-wide, never reset by SaveAsDWG
 
     // ------------------------------------------------ hooks for tests and hosts
@@ -98,6 +117,7 @@ public:
 
     // ------------------------------------------------ layers, colours, linetypes
     bool MapLayerName(std::string& name);          // true when a mapping matched
+    bool MapLayerNameFromSettings(std::string& name);
     void LoadLayerWildcards();
     void MakeLayer(std::string& name, std::int32_t colourCode, std::int16_t reserved, std::int32_t linetypeCode,
                    std::int16_t styleLine);
@@ -105,6 +125,7 @@ public:
     void ResolveEntityLayer(std::string& name, std::int32_t colourCode, std::int32_t linetypeCode,
                             std::int16_t styleLine);
     std::int32_t LookupColour(std::int32_t code);
+    std::int32_t LookupColourInSettings(std::int32_t code);
     void ApplyEntityStyle(EntityHeader& header, std::int32_t colourCode, std::int32_t linetypeCode,
                           std::int16_t styleLine);
     std::string StyleFileLinetypeName(std::int16_t styleLine);

@@ -2,6 +2,8 @@
 // through the platform's profile-file and registry functions.
 #include "convert/settings.h"
 
+#include <atomic>
+
 #include "convert/record_reader.h"
 #include "ostrel/errors.h"
 #include "ostrel/host.h"
@@ -9,6 +11,11 @@
 #include "platform/registry_store.h"
 
 namespace ostrel {
+
+namespace {
+// See SettingsGeneration.
+std::atomic<std::uint64_t> generation{1};
+} // namespace
 
 namespace {
 
@@ -52,6 +59,7 @@ void WriteINIValue(std::string_view section, std::string_view key, std::string_v
     if (file.empty()) return;
     // The outcome is not examined: a failed write goes unnoticed.
     platform::SystemProfileFiles().WriteString(section, key, value, file);
+    generation.fetch_add(1, std::memory_order_relaxed);
 }
 
 void WriteINIValue(std::string_view section, std::string_view key, std::string_view value) {
@@ -100,7 +108,10 @@ std::int16_t SettingsNumber(std::string_view value) {
     }
 }
 
+std::uint64_t SettingsGeneration() { return generation.load(std::memory_order_relaxed); }
+
 void RevalidateSettingsCache() {
+    generation.fetch_add(1, std::memory_order_relaxed);
     platform::SystemProfileFiles().Revalidate();
     platform::SystemRegistry().Revalidate();
 }

@@ -31,4 +31,9 @@ std::int16_t SettingsNumber(std::string_view value);
 // (called at the start of each conversion call, not per record).
 void RevalidateSettingsCache();
 
+// A number that changes whenever the settings may have changed: at each
+// revalidation and at each write through this layer. Lookups remembered
+// under one number stay valid while it holds.
+std::uint64_t SettingsGeneration();
+
 } // namespace ostrel

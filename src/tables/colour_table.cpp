@@ -28,7 +28,23 @@ std::int16_t NarrowColourIndex(std::int32_t index) {
 
 std::int32_t ColourCodeField(int n, std::string_view line) { return RoundToInt32(GetNumField(n, line)); }
 
+void ConversionRun::ForgetStaleSettings() {
+    const std::uint64_t now = SettingsGeneration();
+    if (now == RememberedUnder) return;
+    LayerMappings.clear();
+    ColourIndexes.clear();
+    RememberedUnder = now;
+}
+
 std::int32_t ConversionRun::LookupColour(std::int32_t code) {
+    ForgetStaleSettings();
+    if (auto known = ColourIndexes.find(code); known != ColourIndexes.end()) return known->second;
+    const std::int32_t index = LookupColourInSettings(code);
+    ColourIndexes.emplace(code, index);
+    return index;
+}
+
+std::int32_t ConversionRun::LookupColourInSettings(std::int32_t code) {
     const std::string value = GetINIValue("COLORTABLE", std::to_string(code));
     std::int32_t index = RoundToInt32(LeadingNumber(value));
     if (code == kWhiteCode) index = kWhiteIndex;

@@ -26,6 +26,7 @@ void ConversionRun::LoadLayerWildcards() {
     const std::string section = GetINISection("LAYERS");
     LayerWildcards.clear();
     LayerWildcardCount = 0;
+    LayerMappings.clear();   // remembered under the wildcards before
     std::size_t pos = 0;
     for (;;) {
         const std::size_t nul = section.find('\0', pos);
@@ -40,6 +41,18 @@ void ConversionRun::LoadLayerWildcards() {
 
 bool ConversionRun::MapLayerName(std::string& name) {
     if (LayerWildcardCount == -1) LoadLayerWildcards();
+    ForgetStaleSettings();
+    if (auto known = LayerMappings.find(std::string_view(name)); known != LayerMappings.end()) {
+        if (known->second.mapped) name.assign(known->second.name);
+        return known->second.mapped;
+    }
+    const std::string given = name;
+    const bool mapped = MapLayerNameFromSettings(name);
+    LayerMappings.emplace(given, LayerMapping{mapped, mapped ? name : std::string()});
+    return mapped;
+}
+
+bool ConversionRun::MapLayerNameFromSettings(std::string& name) {
 
     std::string value = LayerSetting(name);
     if (value.empty()) {
