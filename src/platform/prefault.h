@@ -15,7 +15,7 @@ namespace ostrel::platform {
 
 class PrefaultAhead {
 public:
-    static constexpr std::size_t kDefaultWindow = std::size_t{16} << 20;
+    static constexpr std::size_t kDefaultWindow = std::size_t{8} << 20;
 
     PrefaultAhead(void* block, std::size_t bytes, std::size_t window = kDefaultWindow);
     ~PrefaultAhead();   // stops the thread

@@ -10,7 +10,7 @@ namespace ostrel {
 
 void ConversionRun::MakeLayer(std::string& name, std::int32_t colourCode, std::int16_t /*reserved*/,
                               std::int32_t linetypeCode, std::int16_t styleLine) {
-    if (name.empty()) name = "0";
+    if (name.empty()) name.assign(1, '0');   // (not = "0": GCC 12 warns falsely on that)
     const std::int16_t colourIndex = NarrowColourIndex(LookupColour(colourCode));
     if (DrawingHandle == 0) return;
 

@@ -4,6 +4,7 @@
 
 #include "convert/record_reader.h"
 #include "convert/run.h"
+#include "geometry/field_cursor.h"
 #include "geometry/plane_geometry.h"
 #include "tables/colour_index.h"
 #include "tables/strip_bracketed.h"
@@ -22,9 +23,10 @@ bool OutsideOf(const Polygon& polygon, double x, double y) {
 } // namespace
 
 void ConversionRun::AddPointRecord(std::string_view line) {
-    const double x = GetNumField(2, line);
-    const double y = GetNumField(3, line);
-    const double z = GetNumField(4, line);
+    FieldCursor fields(line);
+    const double x = LeadingNumber(fields.Field(2));
+    const double y = LeadingNumber(fields.Field(3));
+    const double z = LeadingNumber(fields.Field(4));
     if (OutsideOf(BoundaryPolygon, x, y)) return;
 
     std::string& layer = RecordLayer;
@@ -50,15 +52,16 @@ void ConversionRun::AddPointRecord(std::string_view line) {
 
 void ConversionRun::AddSymbolRecord(std::string_view line) {
     std::string& layer = RecordLayer;
-    StripBracketedInto(GetCommaField(1, line), layer);
-    const std::int32_t colourCode = ColourCodeField(2, line);
-    const std::string_view symbol = GetCommaField(3, line);
-    const double x = GetNumField(4, line);
-    const double y = GetNumField(5, line);
-    const double z = GetNumField(6, line);
-    const double xScale = GetNumField(7, line);
-    const double yScale = GetNumField(8, line);
-    const double rotation = GetNumField(9, line);
+    FieldCursor fields(line);
+    StripBracketedInto(fields.Field(1), layer);
+    const std::int32_t colourCode = RoundToInt32(LeadingNumber(fields.Field(2)));
+    const std::string_view symbol = fields.Field(3);
+    const double x = LeadingNumber(fields.Field(4));
+    const double y = LeadingNumber(fields.Field(5));
+    const double z = LeadingNumber(fields.Field(6));
+    const double xScale = LeadingNumber(fields.Field(7));
+    const double yScale = LeadingNumber(fields.Field(8));
+    const double rotation = LeadingNumber(fields.Field(9));
 
     if (OutsideOf(TrimPolygon, x, y) || OutsideOf(BoundaryPolygon, x, y)) return;
     const bool mapped = MapLayerName(layer);

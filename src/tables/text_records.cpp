@@ -4,6 +4,7 @@
 
 #include "convert/record_reader.h"
 #include "convert/run.h"
+#include "geometry/field_cursor.h"
 #include "geometry/contour_colour.h"
 #include "geometry/plane_geometry.h"
 #include "tables/colour_index.h"
@@ -44,14 +45,18 @@ TextPlacement PlaceText(double x, double y, double h, double r) {
 
 void ConversionRun::AddTextRecord(std::string_view line, bool is3D) {
     std::string& layer = RecordLayer;
-    StripBracketedInto(GetCommaField(1, line), layer);
+    FieldCursor fields(line);
+    StripBracketedInto(fields.Field(1), layer);
     ShortenTextLayer(layer, LayerStyle);
-    std::int32_t colourCode = ColourCodeField(2, line);
-    const std::string_view text = GetCommaField(3, line);
+    std::int32_t colourCode = RoundToInt32(LeadingNumber(fields.Field(2)));
+    const std::string_view text = fields.Field(3);
+    const double x = LeadingNumber(fields.Field(4));
+    const double y = LeadingNumber(fields.Field(5));
     const int next = is3D ? 7 : 6;   // field of the size h; the rotation follows it
-    const double z = is3D ? GetNumField(6, line) : 0.0;
-    const double rotation = GetNumField(next + 1, line);
-    const TextPlacement place = PlaceText(GetNumField(4, line), GetNumField(5, line), GetNumField(next, line), rotation);
+    const double z = is3D ? LeadingNumber(fields.Field(6)) : 0.0;
+    const double size = LeadingNumber(fields.Field(next));
+    const double rotation = LeadingNumber(fields.Field(next + 1));
+    const TextPlacement place = PlaceText(x, y, size, rotation);
 
     if (layer.find("CONTOUR") != std::string::npos) colourCode = ContourColour(layer, colourCode);
     MapLayerName(layer);

@@ -29,7 +29,8 @@ void MakeUnique(std::vector<std::string>& names, Release r) {
     for (auto& name : names) {
         if (seen.insert(FoldName(name)).second) continue;
         for (int n = 2;; ++n) {
-            std::string suffix = "_" + std::to_string(n);
+            std::string suffix(1, '_');
+            suffix += std::to_string(n);
             std::string base = name;
             if (base.size() + suffix.size() > MaxLength(r)) base.resize(MaxLength(r) - suffix.size());
             std::string candidate = base + suffix;
@@ -61,7 +62,7 @@ std::string ValidSymbolName(std::string_view name, Release release, SymbolKind k
             out += ForbiddenFrom2000(c) ? '_' : static_cast<char>(c);
         }
     }
-    if (out.empty()) out = "_";
+    if (out.empty()) out.assign(1, '_');
     if (release >= Release::R2007) out = Cp1252ToUtf8(out);
     return out;
 }

@@ -18,7 +18,7 @@ namespace dxf {
 
 class TagWriter {
 public:
-    static constexpr std::size_t kDefaultCapacity = std::size_t(1) << 20;
+    static constexpr std::size_t kDefaultCapacity = std::size_t(256) << 10;
 
     explicit TagWriter(AtomicFile& out, std::size_t capacity = kDefaultCapacity);
 
