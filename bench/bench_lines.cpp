@@ -22,6 +22,11 @@ std::atomic<long> gAllocations{0};
 
 } // namespace
 
+// Counting allocations: every new of the program goes through malloc here,
+// so the frees below match it (GCC cannot see that and warns).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 void* operator new(std::size_t n) {
     gAllocations.fetch_add(1, std::memory_order_relaxed);
     if (void* p = std::malloc(n ? n : 1)) return p;
