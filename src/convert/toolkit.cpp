@@ -378,6 +378,23 @@ std::uint32_t FindByHandle(const Records& records, cad::Handle h, Index& index) 
     return cad::kNone;
 }
 
+// FindByHandle for a handle given as text, remembering the last answer.
+template <typename Records, typename Index>
+std::uint32_t FindByHandleText(const Records& records, const std::string& text, Index& index, const char* what) {
+    if (index.lastIndex != cad::kNone && index.lastTableSize == records.size() && text == index.lastText &&
+        records[index.lastIndex].handle == index.lastHandle)
+        return index.lastIndex;
+    const auto h = RequireHandle(text, what);
+    const auto i = FindByHandle(records, h, index);
+    if (i != cad::kNone) {
+        index.lastText = text;
+        index.lastHandle = h;
+        index.lastIndex = i;
+        index.lastTableSize = records.size();
+    }
+    return i;
+}
+
 } // namespace
 
 void EntityHeader::AppendEntity(DrawingId drawing, EntityList list, const KindData* data) {
@@ -404,12 +421,11 @@ void EntityHeader::AppendEntity(DrawingId drawing, EntityList list, const KindDa
         Fail(std::string("no kind data for ") + cad::EntityTypeName(e.type));
     }
     if (!layerHandle_.empty()) {
-        auto h = RequireHandle(layerHandle_, "layer");
-        if (auto i = FindByHandle(d.layers, h, layerIndex_); i != cad::kNone) e.layer = i;
+        if (auto i = FindByHandleText(d.layers, layerHandle_, layerIndex_, "layer"); i != cad::kNone) e.layer = i;
     }
     if (!linetypeHandle_.empty()) {
-        auto h = RequireHandle(linetypeHandle_, "linetype");
-        if (auto i = FindByHandle(d.linetypes, h, linetypeIndex_); i != cad::kNone) e.linetype = i;
+        if (auto i = FindByHandleText(d.linetypes, linetypeHandle_, linetypeIndex_, "linetype"); i != cad::kNone)
+            e.linetype = i;
     }
     if (e.handle == 0) e.handle = d.NewHandle();
     d.AppendEntity(list, e);

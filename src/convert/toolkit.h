@@ -290,6 +290,12 @@ private:
     struct HandleIndex {
         std::unordered_map<cad::Handle, std::uint32_t> at;
         std::uint32_t indexed = 0;   // records entered so far
+        // The handle text resolved last (records mostly repeat it), valid
+        // while the table keeps its size and the record its handle.
+        std::string lastText;
+        cad::Handle lastHandle = 0;
+        std::uint32_t lastIndex = cad::kNone;
+        std::size_t lastTableSize = 0;
     };
     HandleIndex layerIndex_, linetypeIndex_;
 };
