@@ -1,6 +1,7 @@
 // BLOCKS and ENTITIES: every block's BLOCK ... ENDBLK, with the contents of
 // the blocks that are not drawn in ENTITIES; then model space and the active
 // paper space.
+#include "cad/dxf/dxf_entities_parallel.h"
 #include "cad/dxf/dxf_write_context.h"
 
 namespace ostrel::cad::dxf {
@@ -48,10 +49,16 @@ void WriteBlocksSection(WriteContext& c) {
 void WriteEntitiesSection(WriteContext& c) {
     c.w.Marker("SECTION");
     c.w.Name(2, "ENTITIES");
+    // Large spaces are spelled by two threads (releases whose entities take
+    // no writer-made handles).
+    auto contents = [&c](const BlockRecord& b) {
+        if (!c.preR2000 && b.entities.size() >= kParallelContentsFrom) WriteEntitiesInParallel(c, b.entities);
+        else WriteContents(c, b);
+    };
     for (const auto& b : c.d.blocks)
-        if (b.IsModelSpace()) WriteContents(c, b);
+        if (b.IsModelSpace()) contents(b);
     for (const auto& b : c.d.blocks)
-        if (IsActivePaperSpace(b)) WriteContents(c, b);
+        if (IsActivePaperSpace(b)) contents(b);
     c.w.Marker("ENDSEC");
 }
 

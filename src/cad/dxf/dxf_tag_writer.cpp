@@ -11,15 +11,30 @@
 namespace ostrel::cad::dxf {
 
 TagWriter::TagWriter(AtomicFile& out, std::size_t capacity)
-    : out_(out), buffer_(new char[capacity < 256 ? 256 : capacity]), capacity_(capacity < 256 ? 256 : capacity) {}
+    : out_(&out), buffer_(new char[capacity < 256 ? 256 : capacity]), capacity_(capacity < 256 ? 256 : capacity) {}
+
+TagWriter::TagWriter(std::string& memory, std::size_t capacity)
+    : memory_(&memory), buffer_(new char[capacity < 256 ? 256 : capacity]), capacity_(capacity < 256 ? 256 : capacity) {}
 
 void TagWriter::Drain() {
-    out_.Write(buffer_.get(), used_);
+    if (memory_) memory_->append(buffer_.get(), used_);
+    else out_->Write(buffer_.get(), used_);
     flushed_ += used_;
     used_ = 0;
 }
 
 void TagWriter::Flush() { Drain(); }
+
+void TagWriter::Verbatim(std::string_view tags) {
+    // A large piece goes to the file as it is, without a copy through the buffer.
+    if (out_ && tags.size() >= capacity_) {
+        Drain();
+        out_->Write(tags.data(), tags.size());
+        flushed_ += tags.size();
+        return;
+    }
+    Raw(tags);
+}
 
 void TagWriter::Raw(std::string_view s) {
     while (!s.empty()) {

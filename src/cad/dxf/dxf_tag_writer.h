@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "cad/drawing.h"
@@ -21,6 +22,9 @@ public:
     static constexpr std::size_t kDefaultCapacity = std::size_t(256) << 10;
 
     explicit TagWriter(AtomicFile& out, std::size_t capacity = kDefaultCapacity);
+    // Tags appended to a string instead of a file (parts of a file made on
+    // another thread).
+    explicit TagWriter(std::string& memory, std::size_t capacity = kDefaultCapacity);
 
     // A value written as it is: keywords, names already made valid for the release.
     void Name(int code, std::string_view value);
@@ -35,6 +39,8 @@ public:
     void Point3(int code, const Vec3& p);        // code, code + 10, code + 20
     // Ends a section of tags: "0" + keyword.
     void Marker(std::string_view keyword) { Name(0, keyword); }
+    // Tags already written elsewhere, copied as they are.
+    void Verbatim(std::string_view tags);
 
     // Hands everything buffered to the file.
     void Flush();
@@ -52,7 +58,8 @@ private:
         buffer_[used_++] = c;
     }
 
-    AtomicFile& out_;
+    AtomicFile* out_ = nullptr;
+    std::string* memory_ = nullptr;
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_;
     std::size_t used_ = 0;

@@ -33,6 +33,9 @@ struct WriteContext {
     std::vector<bool> objectWritten;   // by index into d.objects
 
     WriteContext(Drawing& drawing, Release r, TagWriter& writer);
+    // The same save's context writing through another writer (a part of the
+    // file made on another thread).
+    WriteContext(const WriteContext& other, TagWriter& writer);
 
     bool Subclasses() const { return !r12; }
     void Subclass(const char* name) {

@@ -56,6 +56,12 @@ WriteContext::WriteContext(Drawing& drawing, Release r, TagWriter& writer)
     if (root != kNone) MarkWritten(*this, root, true);
 }
 
+WriteContext::WriteContext(const WriteContext& other, TagWriter& writer)
+    : d(other.d), release(other.release), w(writer), names(other.names), r12(other.r12), preR2000(other.preR2000),
+      utf8(other.utf8), nextExtraHandle(other.nextExtraHandle), polyline3d(other.polyline3d),
+      byLayerLinetype(other.byLayerLinetype), byBlockLinetype(other.byBlockLinetype),
+      continuousLinetype(other.continuousLinetype), objectWritten(other.objectWritten) {}
+
 const std::string& WriteContext::LayerLinetypeName(std::uint32_t linetype) const {
     // A layer cannot be drawn "by layer" or "by block": those and a missing
     // linetype are written as Continuous.
