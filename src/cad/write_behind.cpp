@@ -27,7 +27,7 @@ void WriteBehind::Put(const char* data, std::size_t size) {
     while (size > 0) {
         if (!filling_.bytes) {
             if (made_ < blockCount_) {
-                filling_.bytes = std::make_unique<char[]>(blockBytes_);
+                filling_.bytes = std::make_unique_for_overwrite<char[]>(blockBytes_);
                 ++made_;
             } else {
                 std::unique_lock lock(mutex_);

@@ -62,6 +62,9 @@ void WriteEntitiesInParallel(WriteContext& c, const std::vector<std::uint32_t>& 
     }
 
     OddRuns odd;
+    // Room for a run up front (about 170 bytes an entity), so that the
+    // buffers do not grow by copying.
+    for (auto& text : odd.text) text.reserve(std::min(runLength, entities.size()) * 192);
     std::thread helper([&] {
         try {
             for (std::size_t run = 1; run < runs; run += 2) {
