@@ -24,7 +24,7 @@ namespace ostrel::cad {
 class WriteBehind {
 public:
     using Sink = std::function<void(const char* data, std::size_t size)>;
-    static constexpr std::size_t kDefaultBlock = std::size_t{1} << 20;
+    static constexpr std::size_t kDefaultBlock = std::size_t{256} << 10;
 
     explicit WriteBehind(Sink sink, std::size_t blockBytes = kDefaultBlock, std::size_t blocks = 4);
     // Stops the thread; what was put but not drained is dropped.

@@ -31,7 +31,7 @@ public:
 
     // `baseOffset` is the file address of the section's first byte. Finished
     // objects go to `flush` whenever `chunk` bytes of them are waiting.
-    ObjectStream(std::uint64_t baseOffset, Flush flush, std::size_t chunk = 4u << 20);
+    ObjectStream(std::uint64_t baseOffset, Flush flush, std::size_t chunk = 256u << 10);
 
     // Starts an object and writes the common start.
     BitWriter& Begin(std::int16_t type, Handle handle);

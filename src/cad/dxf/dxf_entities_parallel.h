@@ -15,6 +15,6 @@ constexpr std::size_t kParallelContentsFrom = 65536;
 // in order. Requires a release whose entities take no writer-made handles
 // (R2000 on).
 void WriteEntitiesInParallel(WriteContext& c, const std::vector<std::uint32_t>& entities,
-                             std::size_t runLength = 16384);
+                             std::size_t runLength = 4096);
 
 } // namespace ostrel::cad::dxf
