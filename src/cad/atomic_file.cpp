@@ -92,14 +92,18 @@ void AtomicFile::Write(const char* data, std::size_t size) {
     }
 }
 
-void AtomicFile::WriteAt(std::uint64_t offset, const char* data, std::size_t size) {
-    if (!file_) throw CadError("cannot write " + target_ + ": the file is already closed");
+void AtomicFile::DrainOrDiscard() {
     try {
         behind_->Drain();
     } catch (...) {
         Discard();
         throw;
     }
+}
+
+void AtomicFile::WriteAt(std::uint64_t offset, const char* data, std::size_t size) {
+    if (!file_) throw CadError("cannot write " + target_ + ": the file is already closed");
+    DrainOrDiscard();
     errno = 0;
     bool ok = std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 &&
               std::fwrite(data, 1, size, file_) == size && std::fseek(file_, 0, SEEK_END) == 0;
@@ -112,12 +116,7 @@ void AtomicFile::WriteAt(std::uint64_t offset, const char* data, std::size_t siz
 
 void AtomicFile::Commit() {
     if (!file_) throw CadError("cannot write " + target_ + ": the file is already closed");
-    try {
-        behind_->Drain();
-    } catch (...) {
-        Discard();
-        throw;
-    }
+    DrainOrDiscard();
     behind_.reset();
     errno = 0;
     bool ok = std::fflush(file_) == 0;

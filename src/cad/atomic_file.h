@@ -42,6 +42,7 @@ public:
 private:
     void Discard() noexcept;
     void WriteNow(const char* data, std::size_t size);   // on the writing thread
+    void DrainOrDiscard();   // everything written reaches the file, or the save is given up
 
     std::unique_ptr<WriteBehind> behind_;
     std::string target_;
