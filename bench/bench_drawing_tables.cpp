@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "cad/drawing.h"
-#include "convert/record_reader.h"
-#include "convert/toolkit.h"
+#include "run/record_reader.h"
+#include "toolkit/toolkit.h"
 
 using namespace ostrel;
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/record_reader.h"
-#include "convert/run.h"
+#include "run/record_reader.h"
+#include "run/run.h"
 #include "geometry/plane_geometry.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "convert/record_reader.h"
-#include "convert/settings.h"
+#include "run/record_reader.h"
+#include "run/settings.h"
 #include "ostrel/host.h"
 
 namespace {

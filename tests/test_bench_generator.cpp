@@ -13,8 +13,8 @@
 
 #include "../bench/survey_generator.h"
 #include "cad/drawing.h"
-#include "convert/run.h"
-#include "convert/settings.h"
+#include "run/run.h"
+#include "run/settings.h"
 #include "support/test_support.h"
 
 using namespace ostrel::bench;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "convert/settings.h"
+#include "run/settings.h"
 #include "geometry/contour_colour.h"
 #include "support/test_support.h"
 

@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "cad/drawing.h"
-#include "convert/record_reader.h"
-#include "convert/run.h"
-#include "convert/settings.h"
+#include "run/record_reader.h"
+#include "run/run.h"
+#include "run/settings.h"
 #include "ostrel/clsDWG.h"
 #include "support/test_support.h"
 

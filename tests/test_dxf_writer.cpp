@@ -17,7 +17,7 @@
 #include "cad/drawing.h"
 #include "cad/dxf/dxf_reader.h"
 #include "cad/dxf/dxf_writer.h"
-#include "convert/toolkit.h"
+#include "toolkit/toolkit.h"
 #include "ostrel/clsDWG.h"
 #include "support/test_support.h"
 

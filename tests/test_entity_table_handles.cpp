@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cad/drawing.h"
-#include "convert/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace ostrel {
 namespace {

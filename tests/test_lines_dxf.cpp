@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "convert/run.h"
+#include "run/run.h"
 #include "ostrel/clsDWG.h"
 #include "support/test_support.h"
 

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "convert/record_reader.h"
+#include "run/record_reader.h"
 
 using ostrel::LeadingNumber;
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "geometry/field_cursor.h"
+#include "run/field_cursor.h"
 #include "ostrel/errors.h"
 #include "support/record_run_fixture.h"
 

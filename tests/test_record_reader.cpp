@@ -8,7 +8,7 @@
 #include <new>
 #include <random>
 
-#include "convert/record_reader.h"
+#include "run/record_reader.h"
 #include "ostrel/errors.h"
 #include "support/test_support.h"
 

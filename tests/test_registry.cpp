@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "convert/run.h"
-#include "convert/settings.h"
+#include "run/run.h"
+#include "run/settings.h"
 #include "ostrel/clsDWG.h"
 #include "platform/registry_store.h"
 #include "support/test_support.h"

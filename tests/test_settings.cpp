@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "convert/settings.h"
+#include "run/settings.h"
 #include "ostrel/errors.h"
 #include "support/test_support.h"
 

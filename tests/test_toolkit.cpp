@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cad/drawing.h"
-#include "convert/toolkit.h"
+#include "toolkit/toolkit.h"
 #include "support/test_support.h"
 
 namespace ostrel::test {

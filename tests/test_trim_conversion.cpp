@@ -10,7 +10,7 @@
 
 #include "cad/dwg/dwg_reader.h"
 #include "cad/dxf/dxf_writer.h"
-#include "convert/run.h"
+#include "run/run.h"
 #include "ostrel/clsDWG.h"
 #include "trim/frmDWGTrim.h"
 #include "trim_fixture.h"

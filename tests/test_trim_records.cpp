@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "convert/strict_number.h"
+#include "run/strict_number.h"
 #include "ostrel/errors.h"
 #include "support/record_run_fixture.h"
 

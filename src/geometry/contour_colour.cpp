@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "convert/record_reader.h"
-#include "convert/settings.h"
+#include "run/record_reader.h"
+#include "run/settings.h"
 
 namespace ostrel {
 

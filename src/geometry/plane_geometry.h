@@ -10,7 +10,7 @@
 // throws ConversionError(ErrorCode::Overflow) naming the operation.
 #include <vector>
 
-#include "convert/run_types.h"
+#include "run/run_types.h"
 
 namespace ostrel {
 

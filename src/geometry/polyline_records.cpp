@@ -6,10 +6,10 @@
 //         POLY3D,layer,colour,width,linetype[:style line],X,Y,Z,X,Y,Z,...
 #include <string>
 
-#include "convert/record_reader.h"
-#include "convert/run.h"
+#include "run/record_reader.h"
+#include "run/run.h"
 #include "geometry/contour_colour.h"
-#include "geometry/field_cursor.h"
+#include "run/field_cursor.h"
 #include "geometry/plane_geometry.h"
 #include "ostrel/errors.h"
 

@@ -4,9 +4,9 @@
 // Layout: TRI,colour,X1,Y1,Z1,X2,Y2,Z2,X3,Y3,Z3
 #include <string>
 
-#include "convert/record_reader.h"
-#include "convert/run.h"
-#include "geometry/field_cursor.h"
+#include "run/record_reader.h"
+#include "run/run.h"
+#include "run/field_cursor.h"
 
 namespace ostrel {
 

@@ -1,8 +1,8 @@
 // CIRCLE records: circle entities in model space, never clipped.
 #include <string>
 
-#include "convert/record_reader.h"
-#include "convert/run.h"
+#include "run/record_reader.h"
+#include "run/run.h"
 #include "tables/colour_index.h"
 #include "tables/strip_bracketed.h"
 

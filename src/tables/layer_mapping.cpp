@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
-#include "convert/record_reader.h"
-#include "convert/run.h"
-#include "convert/settings.h"
+#include "run/record_reader.h"
+#include "run/run.h"
+#include "run/settings.h"
 
 namespace ostrel {
 

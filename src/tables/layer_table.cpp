@@ -2,7 +2,7 @@
 // them, and the layer resolution every record handler follows.
 #include <string>
 
-#include "convert/run.h"
+#include "run/run.h"
 #include "tables/colour_index.h"
 #include "tables/plot_style_names.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "convert/record_reader.h"
-#include "convert/run.h"
-#include "convert/settings.h"
+#include "run/record_reader.h"
+#include "run/run.h"
+#include "run/settings.h"
 #include "tables/linetype_pattern.h"
 
 namespace ostrel {

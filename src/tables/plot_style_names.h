@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "convert/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace ostrel {
 

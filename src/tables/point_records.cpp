@@ -2,9 +2,9 @@
 // the symbol blocks).
 #include <string>
 
-#include "convert/record_reader.h"
-#include "convert/run.h"
-#include "geometry/field_cursor.h"
+#include "run/record_reader.h"
+#include "run/run.h"
+#include "run/field_cursor.h"
 #include "geometry/plane_geometry.h"
 #include "tables/colour_index.h"
 #include "tables/strip_bracketed.h"

@@ -1,7 +1,7 @@
 // Layer-name clean-up shared by the SYM, TEXT, CIRCLE and polyline records.
 #include "tables/strip_bracketed.h"
 
-#include "convert/run.h"
+#include "run/run.h"
 
 namespace ostrel {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/record_reader.h"
-#include "convert/run.h"
+#include "run/record_reader.h"
+#include "run/run.h"
 #include "tables/symbol_outline.h"
 
 namespace ostrel {

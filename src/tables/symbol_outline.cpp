@@ -1,7 +1,7 @@
 // Outline lines of symbol definitions.
 #include "tables/symbol_outline.h"
 
-#include "convert/record_reader.h"
+#include "run/record_reader.h"
 
 namespace ostrel {
 

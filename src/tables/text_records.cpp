@@ -2,9 +2,9 @@
 #include <cmath>
 #include <string>
 
-#include "convert/record_reader.h"
-#include "convert/run.h"
-#include "geometry/field_cursor.h"
+#include "run/record_reader.h"
+#include "run/run.h"
+#include "run/field_cursor.h"
 #include "geometry/contour_colour.h"
 #include "geometry/plane_geometry.h"
 #include "tables/colour_index.h"

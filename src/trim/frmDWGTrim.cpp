@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "convert/record_reader.h"
+#include "run/record_reader.h"
 
 namespace ostrel {
 

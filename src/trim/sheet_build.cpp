@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "convert/record_reader.h"
+#include "run/record_reader.h"
 #include "trim/frmDWGTrim.h"
 
 namespace ostrel {

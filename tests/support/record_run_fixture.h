@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "cad/drawing.h"
-#include "convert/record_reader.h"
-#include "convert/run.h"
+#include "run/record_reader.h"
+#include "run/run.h"
 #include "support/test_support.h"
 
 namespace ostrel::test {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "convert/settings.h"
+#include "run/settings.h"
 #include "ostrel/host.h"
 #include "platform/file_stamp.h"
 #include "platform/profile_files.h"

@@ -4,9 +4,9 @@
 #include <exception>
 #include <optional>
 
-#include "convert/record_reader.h"
-#include "convert/run.h"
-#include "convert/settings.h"
+#include "run/record_reader.h"
+#include "run/run.h"
+#include "run/settings.h"
 #include "ostrel/clsDWG.h"
 #include "platform/huge_pages.h"
 #include "platform/prefault.h"

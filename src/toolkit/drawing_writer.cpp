@@ -1,7 +1,7 @@
 // The toolkit's save: picks the codec by file type.
 #include "cad/dwg/dwg_writer.h"
 #include "cad/dxf/dxf_writer.h"
-#include "convert/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace ostrel {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "convert/record_reader.h"
+#include "run/record_reader.h"
 #include "ostrel/errors.h"
 #include "ostrel/host.h"
 #include "platform/file_bytes.h"

@@ -1,4 +1,4 @@
-#include "convert/toolkit.h"
+#include "toolkit/toolkit.h"
 
 #include <cmath>
 

@@ -1,10 +1,10 @@
 // Settings: the profile files and registry values the conversion reads,
 // through the platform's profile-file and registry functions.
-#include "convert/settings.h"
+#include "run/settings.h"
 
 #include <atomic>
 
-#include "convert/record_reader.h"
+#include "run/record_reader.h"
 #include "ostrel/errors.h"
 #include "ostrel/host.h"
 #include "platform/profile_files.h"

@@ -2,10 +2,10 @@
 #include <cmath>
 #include <string>
 
-#include "convert/record_reader.h"
-#include "convert/run.h"
-#include "convert/strict_number.h"
-#include "geometry/field_cursor.h"
+#include "run/record_reader.h"
+#include "run/run.h"
+#include "run/strict_number.h"
+#include "run/field_cursor.h"
 #include "ostrel/errors.h"
 
 namespace ostrel {

@@ -1,5 +1,5 @@
 // The strict number conversion of a whole field.
-#include "convert/strict_number.h"
+#include "run/strict_number.h"
 
 #include <charconv>
 #include <string>

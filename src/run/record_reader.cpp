@@ -1,6 +1,6 @@
 // Fields of a record line, and the string and path operations the record
 // handlers share. Fields are views into the line; nothing is allocated.
-#include "convert/record_reader.h"
+#include "run/record_reader.h"
 
 #include <cstring>
 

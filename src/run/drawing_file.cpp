@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "convert/run.h"
-#include "convert/settings.h"
+#include "run/run.h"
+#include "run/settings.h"
 
 namespace ostrel {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The state and operations of one conversion instance. clsDWG owns one.
 // Each record handler is a member defined in the file of its own area
-// (tables/, geometry/, convert/).
+// (tables/, geometry/, run/); the order of steps is in driver/.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -12,8 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "convert/run_types.h"
-#include "convert/toolkit.h"
+#include "run/run_types.h"
+#include "toolkit/toolkit.h"
 #include "ostrel/host.h"
 
 namespace ostrel {

@@ -18,7 +18,7 @@
 #include <cstdio>
 #include <string>
 
-#include "convert/record_reader.h"
+#include "run/record_reader.h"
 #include "ostrel/errors.h"
 
 namespace ostrel {
