@@ -59,7 +59,7 @@ private:
 class Plot : public ::testing::Test {
 protected:
     test::CommandResult Ostrel(const std::string& args) {
-        return RunCommand("OSTREL_REGISTRY='" + dir_.file("registry") + "' '" OSTREL_BINARY_DIR "/ostrel' " + args +
+        return RunCommand("cd '" + dir_.path().string() + "' && OSTREL_REGISTRY='" + dir_.file("registry") + "' '" OSTREL_BINARY_DIR "/ostrel' " + args +
                           " </dev/null");
     }
     // The sample converted (with its sheet PVO2) into dir_/site.EXT.
