@@ -23,7 +23,8 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(cmake g++ make libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev libdxflib-dev nlohmann-json3-dev)
+BUILD_PACKAGES=(cmake g++ make pkg-config libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+                libcairo2-dev fonts-dejavu-core libdxflib-dev nlohmann-json3-dev)
 CHECK_PACKAGES=(python3-ezdxf gdal-bin dime time)
 
 # Configures (once) and builds the given targets in $OSTREL_BUILD, Release.

@@ -1,10 +1,11 @@
-// ostrel: the command-line tool. Converts one export file into a drawing
-// through clsDWG, showing the conversion's messages on stderr.
+// ostrel: the command-line tool. `convert` turns exports into drawings
+// through clsDWG (tools/convert/), `info` and `plot` look at a drawing
+// (tools/view/).
 //
 // Exit status: 0 the drawing was written and no error message was shown;
 // 1 the conversion failed with an error; 2 usage error; 3 the run ended
 // without an error but reported a problem (an error message was shown, or
-// nothing was written).
+// nothing was written). Many exports: the worst of theirs (1, then 3, then 0).
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -12,17 +13,19 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ostrel/clsDWG.h"
 #include "ostrel/ostrel.h"
 #include "platform/file_stamp.h"
 #include "platform/registry_store.h"
-#include "platform/terminal_progress.h"
-#include "platform/terminal_prompter.h"
+#include "tools/convert/convert_exports.h"
+#include "tools/view/drawing_info.h"
+#include "tools/view/drawing_plot.h"
 
 namespace {
 
-enum ExitStatus { kWritten = 0, kFailed = 1, kUsage = 2, kProblem = 3 };
+using namespace ostrel::cli;
 
 std::string SettingsHelp() {
     std::string where = ostrel::platform::SystemRegistry().Location();
@@ -43,26 +46,7 @@ std::string SettingsHelp() {
            "\n"
            "Exit status: 0 drawing written; 1 conversion failed with an error; 2 usage error;\n"
            "3 the run ended without an error but reported a problem (an error message was shown,\n"
-           "or nothing was written).\n";
-}
-
-int Convert(const std::string& in, const std::string& out, const std::string& userSettings) {
-    auto prompter = std::make_shared<ostrel::platform::TerminalPrompter>();
-    auto progress = std::make_shared<ostrel::platform::TerminalProgress>();
-    const auto before = ostrel::platform::StampOf(out);
-    try {
-        ostrel::clsDWG conversion(ostrel::HostOptions{prompter, progress, userSettings});
-        conversion.SaveAsDWG(in, out);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "error: %s\n", ostrel::platform::TerminalPrompter::OneLine(e.what()).c_str());
-        return kFailed;
-    }
-    const auto after = ostrel::platform::StampOf(out);
-    if (!after.exists || after == before) {
-        std::fprintf(stderr, "warning: nothing was written to %s\n", out.c_str());
-        return kProblem;
-    }
-    return prompter->errorShown() ? kProblem : kWritten;
+           "or nothing was written). Many exports (-o DIR): the worst of theirs, 1 before 3 before 0.\n";
 }
 
 } // namespace
@@ -73,31 +57,63 @@ int main(int argc, char** argv) {
     app.footer(SettingsHelp());
     app.require_subcommand(1, 1);
 
-    std::string in, out, userSettings;
+    ConvertOptions options;
+    std::vector<std::string> files;
     CLI::App* convert = app.add_subcommand(
         "convert", "Convert the export IN into the drawing OUT (DWG when OUT's upper-cased path contains "
-                   "\".DWG\", else DXF).");
-    convert->add_option("IN", in, "the export file (its symbol file is IN with the extension SYM)")->required();
-    convert->add_option("OUT", out, "the drawing file to write")->required();
-    convert->add_option("--user-settings", userSettings,
+                   "\".DWG\", else DXF), or with -o DIR each export IN... into DIR.");
+    convert->add_option("IN", files, "IN OUT, or with -o the exports (each with its symbol file: the export's "
+                                     "path with the extension SYM)")
+        ->required();
+    convert->add_option("-o,--output-dir", options.output, "convert every IN into this folder (same base name)");
+    convert->add_option("--format", options.format, "with -o: the drawings' format")
+        ->check(CLI::IsMember({"dxf", "dwg"}));
+    convert->add_option("-j,--jobs", options.jobs, "with -o: conversions run at a time")->check(CLI::Range(1, 256));
+    convert->add_option("--report", options.reportPath,
+                        "write what each conversion did (records, entities, records that made nothing "
+                        "and why, messages) to this JSON file");
+    convert->add_option("--user-settings", options.userSettings,
                         "the user settings file, used instead of the registry's \"userini\" value")
         ->check(CLI::ExistingFile);
 
+    std::string drawing, picture, layout;
+    bool json = false;
+    CLI::App* info = app.add_subcommand("info", "Print a DXF or DWG drawing's release, tables, layouts, "
+                                                "entity counts and extents.");
+    info->add_option("DRAWING", drawing, "the drawing")->required()->check(CLI::ExistingFile);
+    info->add_flag("--json", json, "print JSON");
+    CLI::App* plot = app.add_subcommand("plot", "Draw model space or a layout of a drawing into a PDF, PNG or "
+                                                "SVG file (a paper layout at its paper size).");
+    plot->add_option("DRAWING", drawing, "the drawing")->required()->check(CLI::ExistingFile);
+    plot->add_option("OUT", picture, "the picture: .pdf, .png or .svg")->required();
+    plot->add_option("--layout", layout, "the layout to draw (default: model space)");
+
     try {
         app.parse(argc, argv);
+        options.batch = !options.output.empty();
+        if (*convert && !options.batch) {
+            if (files.size() != 2) throw CLI::ValidationError("convert", "give IN OUT, or IN... -o DIR");
+            options.output = files[1];
+            files.pop_back();
+        }
+        if (*convert && !options.batch && (convert->count("--format") || convert->count("-j")))
+            throw CLI::ValidationError("convert", "--format and -j go with -o DIR");
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);
         return code == 0 ? 0 : kUsage;
     }
-    // The user settings file is named by its full path, as the registry
-    // would name it: its folder is where styles/style.lin is looked for.
-    if (!userSettings.empty()) {
-        std::error_code ec;
-        const auto absolute = std::filesystem::absolute(userSettings, ec);
-        if (!ec) userSettings = absolute.lexically_normal().string();
-    }
     try {
-        return Convert(in, out, userSettings);
+        if (*info) return PrintDrawingInfo(drawing, json);
+        if (*plot) return PlotDrawing(drawing, picture, layout);
+        options.inputs = std::move(files);
+        // The user settings file is named by its full path, as the registry
+        // would name it: its folder is where styles/style.lin is looked for.
+        if (!options.userSettings.empty()) {
+            std::error_code ec;
+            const auto absolute = std::filesystem::absolute(options.userSettings, ec);
+            if (!ec) options.userSettings = absolute.lexically_normal().string();
+        }
+        return ConvertExports(options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "error: %s\n", e.what());
         return kFailed;

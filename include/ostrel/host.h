@@ -1,7 +1,10 @@
 #pragma once
 // What the library asks of its host: message boxes and progress.
+#include <cstdint>
 #include <memory>
 #include <string>
+
+#include "ostrel/report.h"
 
 namespace ostrel {
 
@@ -25,6 +28,9 @@ public:
     virtual void Start(long maximum) = 0;
     virtual void Step() = 0;
     virtual void Finish() = 0;
+    // Progress of the record loop: bytes of the export read so far of its
+    // length, reported every few hundred kilobytes (and once at the end).
+    virtual void ExportRead(std::int64_t /*bytesRead*/, std::int64_t /*length*/) {}
 };
 
 // A prompter that shows nothing and answers Yes (an unattended run).
@@ -39,6 +45,8 @@ struct HostOptions {
     std::shared_ptr<ProgressSink> progress;  // null: no progress shown
     // When set, used instead of the registry's "userini" value.
     std::string userSettingsOverride;
+    // When set, each SaveAsDWG call fills it with what the call did.
+    std::shared_ptr<ConversionReport> report{};
 };
 
 } // namespace ostrel

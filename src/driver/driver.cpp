@@ -1,10 +1,12 @@
 // The conversion run: construction, the order of the run's steps and the
 // keyword dispatch of the record loop.
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <optional>
 
 #include "run/record_reader.h"
+#include "run/recording_prompter.h"
 #include "run/run.h"
 #include "run/settings.h"
 #include "ostrel/clsDWG.h"
@@ -32,6 +34,16 @@ void ReserveEntitiesFor(cad::Drawing& drawing, std::int64_t exportBytes) {
         return;
     }
     platform::AdviseHugePages(drawing.entities.data(), drawing.entities.capacity() * sizeof(cad::Entity));
+}
+
+// What the saved drawing holds, for the report: its release and its
+// model-space entities by type.
+void TallyWritten(const cad::Drawing& d, ConversionReport& report) {
+    report.written = true;
+    report.release = cad::ReleaseName(d.release);
+    const std::uint32_t model = d.ModelSpace();
+    if (model == cad::kNone) return;
+    for (std::uint32_t i : d.blocks[model].entities) ++report.entitiesByType[cad::EntityTypeName(d.entities[i].type)];
 }
 
 } // namespace
@@ -80,11 +92,31 @@ void ConversionRun::Step3InitLibrary() {
 
 void ConversionRun::RecordLoop(ExportFile& file, const std::vector<cad::Entity>* entities,
                                platform::PrefaultAhead* prefault) {
+    // Progress is looked at every kProgressRecords records and reported
+    // when kProgressBytes more of the export were read.
+    constexpr int kProgressRecords = 512;
+    constexpr std::int64_t kProgressBytes = 256 * 1024;
+    ProgressSink* progress = host_.progress.get();
+    const std::int64_t length = progress ? file.Length() : 0;
+    std::int64_t reported = 0;
+    int untilProgress = kProgressRecords;
+    RecordTally* const tally = Tally;
     do {
         if (prefault && entities->data() == prefault->block())
             prefault->Reached(entities->size() * sizeof(cad::Entity));
+        if (progress && --untilProgress == 0) {
+            untilProgress = kProgressRecords;
+            if (const std::int64_t at = file.Position() - 1; at - reported >= kProgressBytes) {
+                reported = at;
+                progress->ExportRead(at, length);
+            }
+        }
         std::string_view line = file.ReadLine();
         std::string_view keyword = GetCommaField(0, line);
+        if (tally) {
+            RecordLine = file.LineNumber();
+            tally->Read(keyword);
+        }
         if (keyword == "SYM") AddSymbolRecord(line);
         else if (keyword == "POINT") AddPointRecord(line);
         else if (keyword == "POLY") AddPolylineRecord(line, file, false);
@@ -99,8 +131,11 @@ void ConversionRun::RecordLoop(ExportFile& file, const std::vector<cad::Entity>*
             TitleBlockMode = true;
             dblScale = GetNumField(1, line);
             dblRotation = GetNumField(2, line);
+        } else {
+            Dropped(keyword.empty() ? DropReason::EmptyLine : DropReason::UnknownKeyword);
         }
     } while (!file.AtEnd());
+    if (progress) progress->ExportRead(length, length);
 }
 
 namespace {
@@ -114,6 +149,37 @@ namespace {
 } // namespace
 
 void ConversionRun::SaveAsDWG(const std::string& strIN, const std::string& strOUT) {
+    if (host_.report) ConvertWithReport(strIN, strOUT, *host_.report);
+    else Convert(strIN, strOUT);
+}
+
+void ConversionRun::ConvertWithReport(const std::string& strIN, const std::string& strOUT,
+                                      ConversionReport& report) {
+    report = ConversionReport{};
+    report.input = strIN;
+    report.output = strOUT;
+    RecordTally tally(report);
+    const auto shown = host_.prompter;
+    host_.prompter = std::make_shared<RecordingPrompter>(shown, report.messages);
+    Tally = &tally;
+    const auto start = std::chrono::steady_clock::now();
+    auto finish = [&] {
+        Tally = nullptr;
+        host_.prompter = shown;
+        tally.Finish();
+        report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    try {
+        Convert(strIN, strOUT);
+    } catch (const std::exception& e) {
+        report.error = e.what();
+        finish();
+        throw;
+    }
+    finish();
+}
+
+void ConversionRun::Convert(const std::string& strIN, const std::string& strOUT) {
     RevalidateSettingsCache();
     // 1.
     LayerWildcardCount = -1;
@@ -172,6 +238,7 @@ void ConversionRun::SaveAsDWG(const std::string& strIN, const std::string& strOU
     file.reset();
     WriteExtents();
     SaveDrawing(strOUT);
+    if (Tally && DrawingHandle != 0) TallyWritten(tk->database.Get(DrawingHandle), *host_.report);
     // 11.
     if (TitleBlockMode) {
         try {

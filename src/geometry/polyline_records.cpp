@@ -153,11 +153,11 @@ void ConversionRun::AddPolylineRecord(std::string_view& line, ExportFile& file, 
         ReadRecordVertices(line, is3D ? 8 : 7, is3D, vertices);
     }
     line = {};
-    if (vertices.empty()) return;
+    if (vertices.empty()) return Dropped(DropReason::NoVertices);
 
     if (BoundaryPolygon.count >= 1 &&
         !AnyVertexInBoundary(vertices, static_cast<int>(vertices.size()), BoundaryPolygon))
-        return;
+        return Dropped(DropReason::OutsideBoundary);
 
     // Pieces: the whole chain, or with a trim polygon the parts of its first
     // segment that lie inside it (the later vertices are not written). A chain
@@ -166,17 +166,18 @@ void ConversionRun::AddPolylineRecord(std::string_view& line, ExportFile& file, 
     int pieceCount = 1, pieceLength = static_cast<int>(vertices.size());
     if (TrimPolygon.count >= 1) {
         if (vertices.size() == 1) {
-            if (!PointInBoundary(vertices[0].X, vertices[0].Y, TrimPolygon)) return;
+            if (!PointInBoundary(vertices[0].X, vertices[0].Y, TrimPolygon))
+                return Dropped(DropReason::OutsideTrimWindow);
         } else {
             pieceCount = ClipSegmentToBoundary(vertices, TrimPolygon, PolylinePieces);
-            if (pieceCount == 0) return;
+            if (pieceCount == 0) return Dropped(DropReason::OutsideTrimWindow);
             pieceStart = PolylinePieces.data();
             pieceLength = 2;
         }
     }
 
     for (int k = 0; k < pieceCount; ++k) {
-        if (DrawingHandle == 0) return;
+        if (DrawingHandle == 0) return Dropped(DropReason::NoDrawing);
         if (!OpenModelSpace()) continue;
         WritePolylinePiece(*this, style, pieceStart + k * pieceLength, pieceLength);
     }

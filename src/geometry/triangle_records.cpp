@@ -14,8 +14,8 @@ void ConversionRun::AddTriangleRecord(std::string_view line) {
     std::string name = "TRI";
     FieldCursor fields(line);
     const std::int32_t colourCode = RoundToInt32(LeadingNumber(fields.Field(1)));
-    if (DrawingHandle == 0) return;
-    if (!OpenModelSpace()) return;
+    if (DrawingHandle == 0) return Dropped(DropReason::NoDrawing);
+    if (!OpenModelSpace()) return Dropped(DropReason::ModelSpaceNotOpened);
 
     Toolkit& t = *tk;
     EntityHeader& header = t.header;

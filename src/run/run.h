@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "run/record_drops.h"
 #include "run/run_types.h"
 #include "toolkit/toolkit.h"
 #include "ostrel/host.h"
@@ -150,12 +151,23 @@ public:
     // settings key), kept between records for the same reason.
     std::string RecordLayer, RecordName, LayerKey;
 
+    // The report's tally while a host asked for a report (else null), and the
+    // line number of the record being handled (kept only then).
+    RecordTally* Tally = nullptr;
+    std::int64_t RecordLine = 0;
+    void Dropped(DropReason reason) {
+        if (Tally) Tally->Drop(reason, RecordLine);
+    }
+
     // Entity append helpers shared by the handlers: open "*Model_Space" for
     // appending; false when it cannot be found or opened.
     bool OpenModelSpace();
 
 private:
     void Step3InitLibrary();
+    void Convert(const std::string& strIN, const std::string& strOUT);
+    // Fills the host's report around Convert.
+    void ConvertWithReport(const std::string& strIN, const std::string& strOUT, ConversionReport& report);
     // Reads the records; entities, when given, is the store whose pages the
     // prefaulter fills ahead of it.
     void RecordLoop(ExportFile& file, const std::vector<cad::Entity>* entities = nullptr,

@@ -19,7 +19,8 @@ void ConversionRun::AddCircleRecord(std::string_view line) {
 
     const bool mapped = MapLayerName(layer);
     if (TitleBlockMode) layer.insert(0, "$TB-");
-    if (DrawingHandle == 0 || !OpenModelSpace()) return;
+    if (DrawingHandle == 0) return Dropped(DropReason::NoDrawing);
+    if (!OpenModelSpace()) return Dropped(DropReason::ModelSpaceNotOpened);
 
     EntityHeader& header = tk->header;
     header.SetEntityKind(kKindCircle);

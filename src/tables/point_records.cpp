@@ -27,12 +27,12 @@ void ConversionRun::AddPointRecord(std::string_view line) {
     const double x = LeadingNumber(fields.Field(2));
     const double y = LeadingNumber(fields.Field(3));
     const double z = LeadingNumber(fields.Field(4));
-    if (OutsideOf(BoundaryPolygon, x, y)) return;
+    if (OutsideOf(BoundaryPolygon, x, y)) return Dropped(DropReason::OutsideBoundary);
 
     std::string& layer = RecordLayer;
     layer.assign("POINT");
     MapLayerName(layer);
-    if (DrawingHandle == 0) return;
+    if (DrawingHandle == 0) return Dropped(DropReason::NoDrawing);
 
     if (OpenModelSpace()) {
         EntityHeader& header = tk->header;
@@ -46,6 +46,8 @@ void ConversionRun::AddPointRecord(std::string_view line) {
         point.SetPointCoord(1, y);
         point.SetPointCoord(2, z);
         header.AppendEntity(DrawingHandle, tk->blockWriter.GetEntityList(), point.GetPointData());
+    } else {
+        Dropped(DropReason::ModelSpaceNotOpened);
     }
     UpdateExtents(x, y);
 }
@@ -63,10 +65,11 @@ void ConversionRun::AddSymbolRecord(std::string_view line) {
     const double yScale = LeadingNumber(fields.Field(8));
     const double rotation = LeadingNumber(fields.Field(9));
 
-    if (OutsideOf(TrimPolygon, x, y) || OutsideOf(BoundaryPolygon, x, y)) return;
+    if (OutsideOf(TrimPolygon, x, y)) return Dropped(DropReason::OutsideTrimWindow);
+    if (OutsideOf(BoundaryPolygon, x, y)) return Dropped(DropReason::OutsideBoundary);
     const bool mapped = MapLayerName(layer);
     if (TitleBlockMode) layer.insert(0, "$TB-");
-    if (DrawingHandle == 0) return;
+    if (DrawingHandle == 0) return Dropped(DropReason::NoDrawing);
 
     CadLibrary& library = *tk->library;
     const std::string modelSpace = library.FindBlockByName(DrawingHandle, "*Model_Space");
@@ -98,7 +101,11 @@ void ConversionRun::AddSymbolRecord(std::string_view line) {
 
             if (mapped) header.SetEntityColour(NarrowColourIndex(LookupColour(colourCode)));
             header.AppendEntity(DrawingHandle, tk->blockWriter.GetEntityList(), insert.GetInsertData());
+        } else {
+            Dropped(DropReason::ModelSpaceNotOpened);
         }
+    } else {
+        Dropped(DropReason::NoSymbol);
     }
     UpdateExtents(x, y);
 }

@@ -61,8 +61,10 @@ void ConversionRun::AddTextRecord(std::string_view line, bool is3D) {
     if (layer.find("CONTOUR") != std::string::npos) colourCode = ContourColour(layer, colourCode);
     MapLayerName(layer);
     if (TitleBlockMode) layer.insert(0, "$TB-");
-    if (BoundaryPolygon.count > 0 && !PointInBoundary(place.x, place.y, BoundaryPolygon)) return;
-    if (DrawingHandle == 0 || !OpenModelSpace()) return;
+    if (BoundaryPolygon.count > 0 && !PointInBoundary(place.x, place.y, BoundaryPolygon))
+        return Dropped(DropReason::OutsideBoundary);
+    if (DrawingHandle == 0) return Dropped(DropReason::NoDrawing);
+    if (!OpenModelSpace()) return Dropped(DropReason::ModelSpaceNotOpened);
 
     EntityHeader& header = tk->header;
     header.SetEntityKind(kKindText);

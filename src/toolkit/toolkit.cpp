@@ -140,6 +140,7 @@ void CadLibrary::SaveDrawingFile(DrawingId drawing, const std::string& path, std
     }
     try {
         writer_(d, path, dwg, choice.release);
+        d.release = choice.release;
         lastStatus_ = kStatusOk;
     } catch (const std::exception& e) {
         // Any failure of a codec is a failed save, reported by status; the

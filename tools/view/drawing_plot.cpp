@@ -1,0 +1,151 @@
+// Plotting a drawing: the page, the surface by the picture's type, the
+// painter over model space or a layout. The picture is written beside its
+// final name and renamed into place once complete.
+#include "tools/view/drawing_plot.h"
+
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "tools/view/drawing_extents.h"
+#include "tools/view/open_drawing.h"
+#include "tools/view/plot_painter.h"
+
+namespace ostrel::cli {
+
+namespace {
+
+constexpr double kPointsPerMm = 72.0 / 25.4;
+constexpr double kPixelsPerMm = 150.0 / 25.4;   // PNG at 150 dots per inch
+constexpr double kModelPageMm = 400;             // model space: the page's longer side
+constexpr double kMarginShare = 0.03;            // model space: margin round its extents
+constexpr double kMostPixels = 12000;
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+struct Page {
+    double widthMm = 0, heightMm = 0;
+    Affine toPage;   // drawing units (of the space drawn) to page millimetres, y down
+    std::uint32_t block = cad::kNone;
+};
+
+// Model space: its extents with a margin, fitted to a page of kModelPageMm.
+bool ModelPage(const cad::Drawing& d, Page& page) {
+    page.block = d.ModelSpace();
+    const Box b = ExtentsOf(d, page.block);
+    if (b.empty()) return false;
+    double w = b.maxX - b.minX, h = b.maxY - b.minY;
+    const double margin = std::max(std::max(w, h) * kMarginShare, 1e-6);
+    w += 2 * margin;
+    h += 2 * margin;
+    const double scale = kModelPageMm / std::max(w, h);
+    page.widthMm = w * scale;
+    page.heightMm = h * scale;
+    // y up in the drawing, down on the page.
+    page.toPage = Affine{scale, 0, 0, -scale, -(b.minX - margin) * scale, (b.maxY + margin) * scale};
+    return true;
+}
+
+// A paper layout: its paper, paper-space millimetres from the lower left corner.
+void PaperPage(const cad::Drawing& d, const LayoutRef& layout, Page& page) {
+    page.block = layout.block;
+    page.widthMm = layout.data ? layout.data->paperWidth : 0;
+    page.heightMm = layout.data ? layout.data->paperHeight : 0;
+    if (page.widthMm <= 0 || page.heightMm <= 0) {
+        const Box b = ExtentsOf(d, layout.block);
+        page.widthMm = b.empty() ? 420 : std::max(b.maxX, 1.0);
+        page.heightMm = b.empty() ? 297 : std::max(b.maxY, 1.0);
+    }
+    page.toPage = Affine{1, 0, 0, -1, 0, page.heightMm};
+}
+
+using Surface = std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)>;
+
+} // namespace
+
+int PlotDrawing(const std::string& path, const std::string& picture, const std::string& layoutName) {
+    const std::string ext = Lower(std::filesystem::path(picture).extension().string());
+    if (ext != ".pdf" && ext != ".png" && ext != ".svg") {
+        std::fprintf(stderr, "error: %s: the picture must be .pdf, .png or .svg\n", picture.c_str());
+        return 2;
+    }
+    OpenedDrawing opened;
+    try {
+        opened = OpenDrawing(path);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "error: %s\n", e.what());
+        return 1;
+    }
+    const cad::Drawing& d = *opened.drawing;
+
+    Page page;
+    const std::string wanted = Lower(layoutName);
+    if (wanted.empty() || wanted == "model") {
+        if (!ModelPage(d, page)) {
+            std::fprintf(stderr, "error: %s: model space is empty\n", path.c_str());
+            return 1;
+        }
+    } else {
+        const auto layouts = LayoutsOf(d);
+        auto found = std::find_if(layouts.begin(), layouts.end(),
+                                  [&](const LayoutRef& l) { return Lower(l.name) == wanted; });
+        if (found == layouts.end() || found->block == cad::kNone) {
+            std::string names;
+            for (const auto& l : layouts) names += (names.empty() ? "" : ", ") + l.name;
+            std::fprintf(stderr, "error: %s has no layout %s (it has: %s)\n", path.c_str(), layoutName.c_str(),
+                         names.c_str());
+            return 2;
+        }
+        if (found->block == d.ModelSpace()) ModelPage(d, page);
+        else PaperPage(d, *found, page);
+    }
+
+    const std::string partial = picture + ".part";
+    double unit = kPointsPerMm;
+    Surface surface(nullptr, cairo_surface_destroy);
+    if (ext == ".pdf") {
+        surface.reset(cairo_pdf_surface_create(partial.c_str(), page.widthMm * kPointsPerMm, page.heightMm * kPointsPerMm));
+    } else if (ext == ".svg") {
+        surface.reset(cairo_svg_surface_create(partial.c_str(), page.widthMm * kPointsPerMm, page.heightMm * kPointsPerMm));
+    } else {
+        unit = std::min(kPixelsPerMm, kMostPixels / std::max(page.widthMm, page.heightMm));
+        surface.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(std::ceil(page.widthMm * unit)),
+                                                 static_cast<int>(std::ceil(page.heightMm * unit))));
+    }
+    cairo_t* cr = cairo_create(surface.get());
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_scale(cr, unit, unit);
+    PlotPainter(cr, d).DrawBlock(page.block, page.toPage);
+    cairo_status_t status = cairo_status(cr);
+    cairo_destroy(cr);
+    if (status == CAIRO_STATUS_SUCCESS && ext == ".png")
+        status = cairo_surface_write_to_png(surface.get(), partial.c_str());
+    cairo_surface_finish(surface.get());
+    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
+    surface.reset();
+    std::error_code ec;
+    if (status == CAIRO_STATUS_SUCCESS) std::filesystem::rename(partial, picture, ec);
+    if (status != CAIRO_STATUS_SUCCESS || ec) {
+        std::filesystem::remove(partial, ec);
+        std::fprintf(stderr, "error: cannot write %s: %s\n", picture.c_str(),
+                     status != CAIRO_STATUS_SUCCESS ? cairo_status_to_string(status) : "cannot rename into place");
+        return 1;
+    }
+    std::printf("%s: %.1f x %.1f mm\n", picture.c_str(), page.widthMm, page.heightMm);
+    return 0;
+}
+
+} // namespace ostrel::cli

@@ -1,0 +1,340 @@
+// Drawing entities with Cairo.
+#include "tools/view/plot_painter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "cad/dxf/dxf_text_encoding.h"
+#include "tools/view/aci_colours.h"
+
+namespace ostrel::cli {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kHairline = 0.25;      // mm on the page
+constexpr double kPointRadius = 0.35;   // mm
+constexpr double kCapHeight = 0.73;     // of the font size, for DejaVu Sans
+constexpr int kMostDepth = 16;          // nested inserts
+
+bool IsLayerZero(const cad::Layer& l) { return l.name == "0"; }
+
+// The text as UTF-8 with the %%d, %%c and %%p codes as their signs.
+std::string ShownText(std::string_view raw) {
+    std::string s = cad::dxf::Cp1252ToUtf8(raw);
+    for (std::size_t at = s.find("%%"); at != std::string::npos && at + 2 < s.size(); at = s.find("%%", at)) {
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[at + 2])));
+        const char* sign = c == 'd' ? "\u00b0" : c == 'c' ? "\u2300" : c == 'p' ? "\u00b1" : nullptr;
+        if (sign) s.replace(at, 3, sign);
+        else at += 2;
+    }
+    return s;
+}
+
+} // namespace
+
+Affine Affine::After(const Affine& p) const {
+    return {a * p.a + c * p.b, b * p.a + d * p.b, a * p.c + c * p.d,
+            b * p.c + d * p.d, a * p.e + c * p.f + e, b * p.e + d * p.f + f};
+}
+
+double Affine::Scale() const { return std::sqrt(std::fabs(a * d - b * c)); }
+
+Affine Affine::Rotate(double r) {
+    const double cs = std::cos(r), sn = std::sin(r);
+    return {cs, sn, -sn, cs, 0, 0};
+}
+
+void PlotPainter::DrawBlock(std::uint32_t block, const Affine& toPage) { Block(block, toPage, Inherited{}, 0); }
+
+PlotPainter::Style PlotPainter::Resolve(const cad::Entity& e, const Inherited& in) const {
+    Style s;
+    s.layer = e.layer < d_.layers.size() ? e.layer : 0;
+    if (in.layer != cad::kNone && s.layer < d_.layers.size() && IsLayerZero(d_.layers[s.layer])) s.layer = in.layer;
+    if (s.layer >= d_.layers.size()) return s;
+    const cad::Layer& layer = d_.layers[s.layer];
+    s.visible = !layer.off && layer.colour >= 0 && !(layer.flags & 1) && layer.plot &&
+                !(e.flags & (cad::kEntityInvisible | cad::kEntityDeleted));
+    s.colour = e.colour == cad::kColourByLayer ? std::abs(layer.colour)
+               : e.colour == cad::kColourByBlock ? in.colour
+                                                 : std::abs(e.colour);
+    s.linetype = layer.linetype;
+    if (e.linetype != cad::kNone && e.linetype < d_.linetypes.size()) {
+        const std::string& name = d_.linetypes[e.linetype].name;
+        if (cad::FoldName(name) == "BYBLOCK") s.linetype = in.linetype;
+        else if (cad::FoldName(name) != "BYLAYER") s.linetype = e.linetype;
+    }
+    return s;
+}
+
+void PlotPainter::Pen(const Style& s, const Affine& m, double widthMm) {
+    const Rgb rgb = IndexedColour(s.colour);
+    cairo_set_source_rgb(cr_, rgb.r / 255.0, rgb.g / 255.0, rgb.b / 255.0);
+    cairo_set_line_width(cr_, std::max(widthMm, kHairline));
+    cairo_set_line_cap(cr_, widthMm > kHairline ? CAIRO_LINE_CAP_BUTT : CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
+    // The linetype's dashes, in drawing units scaled by LTSCALE, on the page.
+    std::vector<double> dashes;
+    if (s.linetype != cad::kNone && s.linetype < d_.linetypes.size()) {
+        const double k = d_.header.ltScale * m.Scale();
+        double length = 0;
+        bool wantOn = true;
+        for (double v : d_.linetypes[s.linetype].dashes) {
+            const bool on = v >= 0;
+            const double len = v == 0 ? 0.01 : std::fabs(v) * k;
+            length += len;
+            if (on != wantOn) dashes.push_back(0);
+            dashes.push_back(len);
+            wantOn = !on;
+        }
+        if (dashes.size() % 2) dashes.push_back(0);
+        if (length < 0.5) dashes.clear();   // finer than the page can show: drawn solid
+    }
+    cairo_set_dash(cr_, dashes.empty() ? nullptr : dashes.data(), static_cast<int>(dashes.size()), 0);
+}
+
+void PlotPainter::StrokePath(const Style& s, const Affine& m) {
+    Pen(s, m, 0);
+    cairo_stroke(cr_);
+}
+
+void PlotPainter::Block(std::uint32_t block, const Affine& m, const Inherited& in, int depth) {
+    if (depth > kMostDepth || block >= d_.blocks.size()) return;
+    const cad::BlockRecord& b = d_.blocks[block];
+    const Affine local = depth == 0 ? m : m.After(Affine::Translate(-b.base.x, -b.base.y));
+    const auto& list = b.entities;
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        const cad::Entity& e = d_.entities[list[k]];
+        const Style s = Resolve(e, in);
+        double x = 0, y = 0;
+        switch (e.type) {
+        case cad::EntityType::Polyline: {
+            std::size_t end = k + 1;
+            while (end < list.size() && d_.entities[list[end]].type == cad::EntityType::Vertex) ++end;
+            if (s.visible) Polyline(&list[k], list.data() + end, s, local);
+            k = end - 1;
+            break;
+        }
+        case cad::EntityType::Viewport:
+            if (depth == 0 && !b.IsModelSpace()) Viewport(d_.viewports[e.geom.extra.index], m);
+            break;
+        case cad::EntityType::Insert: {
+            if (!s.visible) break;
+            const auto& ins = e.geom.insert;
+            const Inherited inner{s.colour, s.layer, s.linetype};
+            const int columns = std::max<int>(ins.columns, 1), rows = std::max<int>(ins.rows, 1);
+            for (int r = 0; r < rows; ++r)
+                for (int c = 0; c < columns; ++c) {
+                    double ox = 0, oy = 0;
+                    Affine::Rotate(ins.rotation).Apply(c * ins.columnSpacing, r * ins.rowSpacing, ox, oy);
+                    const Affine place = Affine::Translate(ins.pos.x + ox, ins.pos.y + oy)
+                                             .After(Affine::Rotate(ins.rotation))
+                                             .After(Affine::Scaling(ins.xScale, ins.yScale));
+                    Block(ins.block, local.After(place), inner, depth + 1);
+                }
+            break;
+        }
+        default:
+            if (!s.visible) break;
+            switch (e.type) {
+            case cad::EntityType::Point: {
+                local.Apply(e.geom.point.pos.x, e.geom.point.pos.y, x, y);
+                const Rgb rgb = IndexedColour(s.colour);
+                cairo_set_source_rgb(cr_, rgb.r / 255.0, rgb.g / 255.0, rgb.b / 255.0);
+                cairo_new_path(cr_);
+                cairo_arc(cr_, x, y, kPointRadius, 0, 2 * kPi);
+                cairo_fill(cr_);
+                break;
+            }
+            case cad::EntityType::Line:
+                local.Apply(e.geom.line.start.x, e.geom.line.start.y, x, y);
+                cairo_move_to(cr_, x, y);
+                local.Apply(e.geom.line.end.x, e.geom.line.end.y, x, y);
+                cairo_line_to(cr_, x, y);
+                StrokePath(s, local);
+                break;
+            case cad::EntityType::Circle:
+            case cad::EntityType::Arc: {
+                const bool circle = e.type == cad::EntityType::Circle;
+                const cad::Vec3 c = circle ? e.geom.circle.center : e.geom.arc.center;
+                const double r = circle ? e.geom.circle.radius : e.geom.arc.radius;
+                double a0 = circle ? 0 : e.geom.arc.startAngle, a1 = circle ? 2 * kPi : e.geom.arc.endAngle;
+                while (a1 <= a0) a1 += 2 * kPi;
+                const int n = std::max(8, static_cast<int>((a1 - a0) / (2 * kPi) * 128));
+                cairo_new_path(cr_);
+                for (int i = 0; i <= n; ++i) {
+                    const double t = a0 + (a1 - a0) * i / n;
+                    local.Apply(c.x + r * std::cos(t), c.y + r * std::sin(t), x, y);
+                    if (i == 0) cairo_move_to(cr_, x, y);
+                    else cairo_line_to(cr_, x, y);
+                }
+                if (circle) cairo_close_path(cr_);
+                StrokePath(s, local);
+                break;
+            }
+            case cad::EntityType::Text: Text(e, s, local); break;
+            case cad::EntityType::Face3D: {
+                const auto& f = e.geom.face;
+                cairo_new_path(cr_);
+                for (int edge = 0; edge < 4; ++edge) {
+                    if (f.invisibleEdges & (1 << edge)) continue;
+                    const auto& p = f.corner[edge];
+                    const auto& q = f.corner[(edge + 1) % 4];
+                    local.Apply(p.x, p.y, x, y);
+                    cairo_move_to(cr_, x, y);
+                    local.Apply(q.x, q.y, x, y);
+                    cairo_line_to(cr_, x, y);
+                }
+                StrokePath(s, local);
+                break;
+            }
+            case cad::EntityType::Hatch: {
+                const auto& h = d_.hatches[e.geom.extra.index];
+                cairo_new_path(cr_);
+                for (std::size_t i = 0; i < h.boundary.size(); ++i) {
+                    local.Apply(h.boundary[i].x, h.boundary[i].y, x, y);
+                    if (i == 0) cairo_move_to(cr_, x, y);
+                    else cairo_line_to(cr_, x, y);
+                }
+                cairo_close_path(cr_);
+                const Rgb rgb = IndexedColour(s.colour);
+                // A pattern is shown as a lighter fill of its area.
+                cairo_set_source_rgba(cr_, rgb.r / 255.0, rgb.g / 255.0, rgb.b / 255.0, h.solid ? 1.0 : 0.35);
+                cairo_fill(cr_);
+                break;
+            }
+            default: break;
+            }
+        }
+    }
+}
+
+void PlotPainter::Polyline(const std::uint32_t* first, const std::uint32_t* end, const Style& s, const Affine& m) {
+    const cad::PolylineGeom& pl = d_.entities[*first].geom.polyline;
+    std::vector<const cad::VertexGeom*> v;
+    for (const std::uint32_t* i = first + 1; i < end; ++i) v.push_back(&d_.entities[*i].geom.vertex);
+    if (v.empty()) return;
+    const bool closed = (pl.flags & 1) != 0;
+    const bool plan = (pl.flags & 8) == 0;
+    const std::size_t segments = closed ? v.size() : v.size() - 1;
+    // Each segment as points on the page (bulged segments as arcs).
+    auto segmentPoints = [&](std::size_t i, std::vector<std::pair<double, double>>& out) {
+        const auto& p = v[i]->pos;
+        const auto& q = v[(i + 1) % v.size()]->pos;
+        const double bulge = plan ? v[i]->bulge : 0;
+        double x, y;
+        if (std::fabs(bulge) < 1e-9) {
+            m.Apply(q.x, q.y, x, y);
+            out.emplace_back(x, y);
+            return;
+        }
+        const double theta = 4 * std::atan(bulge);
+        const double dx = q.x - p.x, dy = q.y - p.y, len = std::hypot(dx, dy);
+        if (len == 0) return;
+        const double k = (len / 2) / std::tan(theta / 2);
+        const double cx = (p.x + q.x) / 2 - dy / len * k, cy = (p.y + q.y) / 2 + dx / len * k;
+        const double r = std::hypot(p.x - cx, p.y - cy), a0 = std::atan2(p.y - cy, p.x - cx);
+        const int n = std::max(4, static_cast<int>(std::fabs(theta) / (kPi / 32)));
+        for (int j = 1; j <= n; ++j) {
+            const double t = a0 + theta * j / n;
+            m.Apply(cx + r * std::cos(t), cy + r * std::sin(t), x, y);
+            out.emplace_back(x, y);
+        }
+    };
+    bool wide = pl.startWidth > 0 || pl.endWidth > 0;
+    for (const auto* vx : v) wide = wide || (vx->widthFlags && (vx->startWidth > 0 || vx->endWidth > 0));
+    std::vector<std::pair<double, double>> pts;
+    double x, y;
+    if (!wide) {
+        m.Apply(v[0]->pos.x, v[0]->pos.y, x, y);
+        cairo_new_path(cr_);
+        cairo_move_to(cr_, x, y);
+        for (std::size_t i = 0; i < segments; ++i) {
+            pts.clear();
+            segmentPoints(i, pts);
+            for (const auto& [px, py] : pts) cairo_line_to(cr_, px, py);
+        }
+        if (closed) cairo_close_path(cr_);
+        StrokePath(s, m);
+        return;
+    }
+    // Wide polylines: each segment stroked at its own width (mean of its two ends).
+    for (std::size_t i = 0; i < segments; ++i) {
+        const double w0 = (v[i]->widthFlags & 1) ? v[i]->startWidth : pl.startWidth;
+        const double w1 = (v[i]->widthFlags & 2) ? v[i]->endWidth : pl.endWidth;
+        m.Apply(v[i]->pos.x, v[i]->pos.y, x, y);
+        cairo_new_path(cr_);
+        cairo_move_to(cr_, x, y);
+        pts.clear();
+        segmentPoints(i, pts);
+        for (const auto& [px, py] : pts) cairo_line_to(cr_, px, py);
+        Pen(s, m, (w0 + w1) / 2 * m.Scale());
+        cairo_stroke(cr_);
+    }
+}
+
+void PlotPainter::Text(const cad::Entity& e, const Style& s, const Affine& m) {
+    const cad::TextGeom& t = e.geom.text;
+    const std::string text = ShownText(d_.Text(t));
+    if (text.empty() || t.height <= 0) return;
+    const bool aligned = t.hAlign != 0 || t.vAlign != 0;
+    const cad::Vec3& at = aligned ? t.align : t.pos;
+    double px, py, ex, ey, ux, uy;
+    m.Apply(at.x, at.y, px, py);
+    m.Apply(at.x + std::cos(t.rotation), at.y + std::sin(t.rotation), ex, ey);
+    m.Apply(at.x - std::sin(t.rotation) * t.height, at.y + std::cos(t.rotation) * t.height, ux, uy);
+    const double angle = std::atan2(ey - py, ex - px);
+    const double height = std::hypot(ux - px, uy - py);
+    if (height < 0.05) return;   // too small to see
+    cairo_save(cr_);
+    cairo_translate(cr_, px, py);
+    cairo_rotate(cr_, angle);
+    cairo_scale(cr_, t.widthFactor > 0 ? t.widthFactor : 1, 1);
+    cairo_select_font_face(cr_, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr_, height / kCapHeight);
+    cairo_text_extents_t ext;
+    cairo_text_extents(cr_, text.c_str(), &ext);
+    static constexpr double kAcross[6] = {0, 0.5, 1, 0, 0.5, 0};
+    double dx = -ext.x_advance * kAcross[std::min<int>(t.hAlign, 5)];
+    double dy = 0;
+    const int vAlign = t.hAlign == 4 ? 2 : t.vAlign;
+    if (vAlign == 1) dy = -0.25 * height;
+    else if (vAlign == 2) dy = height / 2;
+    else if (vAlign == 3) dy = height;
+    const Rgb rgb = IndexedColour(s.colour);
+    cairo_set_source_rgb(cr_, rgb.r / 255.0, rgb.g / 255.0, rgb.b / 255.0);
+    cairo_move_to(cr_, dx, dy);
+    cairo_show_text(cr_, text.c_str());
+    cairo_new_path(cr_);
+    cairo_restore(cr_);
+}
+
+void PlotPainter::Viewport(const cad::ViewportData& v, const Affine& toPage) {
+    if (v.id == 1 || v.status == 0 || v.width <= 0 || v.height <= 0 || v.viewHeight <= 0) return;
+    const std::uint32_t model = d_.ModelSpace();
+    if (model == cad::kNone) return;
+    // The viewport's rectangle on the page, the clip.
+    double x0, y0, x1, y1;
+    toPage.Apply(v.center.x - v.width / 2, v.center.y - v.height / 2, x0, y0);
+    toPage.Apply(v.center.x + v.width / 2, v.center.y + v.height / 2, x1, y1);
+    // Model space seen through it: a model point P lies in the viewport's
+    // display coordinates at R(twist) (P - target); the view centre (in
+    // those coordinates) sits at the viewport's centre, viewHeight model
+    // units across its height.
+    const double scale = v.height / v.viewHeight;
+    const Affine modelToPaper = Affine::Translate(v.center.x, v.center.y)
+                                    .After(Affine::Scaling(scale, scale))
+                                    .After(Affine::Translate(-v.viewCenter.x, -v.viewCenter.y))
+                                    .After(Affine::Rotate(v.twist))
+                                    .After(Affine::Translate(-v.viewTarget.x, -v.viewTarget.y));
+    cairo_save(cr_);
+    cairo_new_path(cr_);
+    cairo_rectangle(cr_, std::min(x0, x1), std::min(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0));
+    cairo_clip(cr_);
+    Block(model, toPage.After(modelToPaper), Inherited{}, 1);
+    cairo_restore(cr_);
+}
+
+} // namespace ostrel::cli
