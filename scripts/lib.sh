@@ -25,6 +25,8 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake g++ make libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev)
 CHECK_PACKAGES=(python3-ezdxf gdal-bin dime time)
+# The fuzzers of tests/fuzz (scripts/fuzz): clang with libFuzzer and the sanitizer runtimes.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # Configures (once) and builds the given targets in $OSTREL_BUILD, Release.
 build_targets() {
