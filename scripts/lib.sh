@@ -26,6 +26,8 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake g++ make pkg-config libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
                 libcairo2-dev fonts-dejavu-core libdxflib-dev nlohmann-json3-dev)
 CHECK_PACKAGES=(python3-ezdxf gdal-bin dime time)
+# The fuzzers of tests/fuzz (scripts/fuzz): clang with libFuzzer and the sanitizer runtimes.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # Configures (once) and builds the given targets in $OSTREL_BUILD, Release.
 build_targets() {

@@ -72,6 +72,7 @@ void ConversionRun::Construct() {
     if (GetINIValue("GENERAL", "DEBUG") == "ON") prompter().ShowMessage("INI=" + SettingsFile(), MessageIcon::None);
     ByEntity = GetINIValue("EXPORT", "BYENT") == "1";
     LayerStyle = SettingsNumber(GetINIValue("EXPORT", "LAYERSTYLE"));
+    ReportRefusedSettingsFiles(prompter());
 }
 
 bool ConversionRun::OpenModelSpace() {

@@ -86,7 +86,7 @@ void WritePolylinePiece(ConversionRun& run, const PolylineStyle& style, const Po
 
     // A mapped layer name also puts the looked-up colour on every vertex.
     const std::int16_t vertexColour =
-        style.matched ? static_cast<std::int16_t>(run.LookupColour(style.colourCode)) : std::int16_t{0};
+        style.matched ? NarrowColourIndex(run.LookupColour(style.colourCode)) : std::int16_t{0};
     VertexData& vertex = tk.vertexData;
     for (int i = 0; i < count; ++i) {
         const Point3D& p = points[i];

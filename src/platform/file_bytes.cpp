@@ -68,15 +68,22 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& rea
     try {
         std::error_code ec;
         const auto size = std::filesystem::file_size(path, ec);
-        if (!ec && size < (std::uintmax_t{1} << 40)) {
-            bytes.reserve(static_cast<std::size_t>(size));
+        // The size known beforehand is read straight into place; a file that
+        // grew meanwhile goes on in chunks, one that shrank ends where it ends.
+        if (!ec && size > 0 && size < (std::uintmax_t{1} << 40)) {
+            bytes.reserve(static_cast<std::size_t>(size) + 1);
             AdviseHugePages(bytes.data(), bytes.capacity());
+            bytes.resize(static_cast<std::size_t>(size));
+            const std::size_t n = std::fread(bytes.data(), 1, bytes.size(), f.get());
+            bytes.resize(n);
         }
-        char chunk[65536];
-        for (;;) {
-            const std::size_t n = std::fread(chunk, 1, sizeof chunk, f.get());
-            bytes.append(chunk, n);
-            if (n < sizeof chunk) break;
+        if (!std::ferror(f.get()) && !std::feof(f.get())) {
+            char chunk[65536];
+            for (;;) {
+                const std::size_t n = std::fread(chunk, 1, sizeof chunk, f.get());
+                bytes.append(chunk, n);
+                if (n < sizeof chunk) break;
+            }
         }
     } catch (const std::bad_alloc&) {
         bytes.clear();
@@ -92,6 +99,34 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& rea
     if (std::ferror(f.get())) {
         reason = DescribeFailure(path, errno != 0 ? errno : EIO);
         bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string& bytes, std::string& reason,
+                     bool& refused) {
+    bytes.clear();
+    refused = true;
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        reason = "not a regular file";
+        return false;
+    }
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec && size > maxBytes) {
+        reason = "larger than " + std::to_string(maxBytes >> 20) + " MB";
+        return false;
+    }
+    refused = false;
+    if (!ReadWholeFile(path, bytes, reason)) return false;
+    // Grown between the size check and the read.
+    if (bytes.size() > maxBytes) {
+        bytes.clear();
+        bytes.shrink_to_fit();
+        reason = "larger than " + std::to_string(maxBytes >> 20) + " MB";
+        refused = true;
         return false;
     }
     return true;

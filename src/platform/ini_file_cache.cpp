@@ -1,6 +1,8 @@
 // The cache of parsed profile files.
 #include "platform/ini_file_cache.h"
 
+#include <utility>
+
 #include "platform/file_bytes.h"
 
 namespace ostrel::platform {
@@ -14,21 +16,18 @@ IniFileCache::Entry& IniFileCache::Load(const std::string& path) {
     entry.stamp = StampOf(path);
     if (entry.stamp.exists) {
         std::string bytes, reason;
-        if (ReadWholeFile(path, bytes, reason)) {
+        bool refused = false;
+        if (ReadRegularFile(path, kMaxFileBytes, bytes, reason, refused)) {
             entry.doc = IniDocument(std::move(bytes));
         } else {
             entry.unreadable = true;
+            if (refused) refusals_.push_back(path + ": " + reason);
         }
     }
     return entries_.emplace(path, std::move(entry)).first->second;
 }
 
-bool IniFileCache::Store(const std::string& path, IniDocument doc, bool createFolders) {
-    if (!WriteWholeFile(path, doc.bytes(), createFolders)) {
-        // The file may be in any state now: read it again next time.
-        entries_.erase(path);
-        return false;
-    }
+void IniFileCache::Remember(const std::string& path, IniDocument doc) {
     Entry& entry = entries_[path];
     entry.doc = std::move(doc);
     entry.unreadable = false;
@@ -41,7 +40,11 @@ bool IniFileCache::Store(const std::string& path, IniDocument doc, bool createFo
             ++it;
         }
     }
-    return true;
+}
+
+std::vector<std::string> IniFileCache::TakeRefusals() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(refusals_, {});
 }
 
 void IniFileCache::Revalidate() {

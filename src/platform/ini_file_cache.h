@@ -2,12 +2,16 @@
 // Profile files parsed once and kept until they change. Lookups touch no
 // file system once a file is cached; our own writes update the cache, and
 // Revalidate() checks every cached file once for changes made by others.
+#include <cstddef>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/file_stamp.h"
 #include "platform/ini_document.h"
+#include "platform/locked_rewrite.h"
 
 namespace ostrel::platform {
 
@@ -22,16 +26,37 @@ public:
     }
 
     // edit(IniDocument&) -> true when it changed the document; the file is
-    // then written. False when the file could not be read or written.
+    // then replaced. The edit applies to the file as it is on disk at that
+    // moment, under a lock that other processes writing it through this
+    // cache respect (see RewriteFileLocked). False when the file could not
+    // be read or written.
     template <class Editor>
     bool Change(const std::string& path, bool createFolders, Editor&& edit) {
         std::lock_guard<std::mutex> lock(mutex_);
-        Entry& entry = Load(path);
-        if (entry.unreadable) return false;
-        IniDocument changed = entry.doc;
-        if (!edit(changed)) return true;
-        return Store(path, std::move(changed), createFolders);
+        std::optional<IniDocument> written;
+        const bool ok = RewriteFileLocked(path, createFolders, kMaxFileBytes,
+                                          [&](std::string current) -> std::optional<std::string> {
+                                              IniDocument doc(std::move(current));
+                                              if (!edit(doc)) return std::nullopt;
+                                              std::string bytes = doc.bytes();
+                                              written = std::move(doc);
+                                              return bytes;
+                                          });
+        if (ok && written) {
+            Remember(path, std::move(*written));
+        } else {
+            // Unchanged, or in any state now: read it again next time.
+            entries_.erase(path);
+        }
+        return ok;
     }
+
+    // The files refused since the last call, each as "path: reason" (a
+    // FIFO, a device, a file over kMaxFileBytes): read as empty.
+    std::vector<std::string> TakeRefusals();
+
+    // What a profile file may hold.
+    static constexpr std::size_t kMaxFileBytes = std::size_t{16} << 20;
 
     // Forgets every cached file whose stamp changed since it was read.
     void Revalidate();
@@ -45,10 +70,11 @@ private:
         bool unreadable = false;   // exists but could not be read
     };
     Entry& Load(const std::string& path);
-    bool Store(const std::string& path, IniDocument doc, bool createFolders);
+    void Remember(const std::string& path, IniDocument doc);
 
     std::mutex mutex_;
     std::unordered_map<std::string, Entry> entries_;
+    std::vector<std::string> refusals_;
 };
 
 // The process's one cache, shared by the profile files and the registry store.

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ostrel::platform {
 
@@ -25,6 +26,9 @@ public:
     virtual std::string ReadSection(std::string_view section, const std::string& file, std::size_t bufferSize) = 0;
     // Notices files changed by someone else since they were read.
     virtual void Revalidate() = 0;
+    // The files refused since the last call (a FIFO, a device, a file over
+    // 16 MB), each as "path: reason"; they read as empty.
+    virtual std::vector<std::string> TakeRefusedFiles() = 0;
 };
 
 ProfileFiles& SystemProfileFiles();

@@ -57,6 +57,8 @@ public:
     }
 
     void Revalidate() override { SharedIniFiles().Revalidate(); }
+    // Also the registry store's file, which shares the cache.
+    std::vector<std::string> TakeRefusedFiles() override { return SharedIniFiles().TakeRefusals(); }
 };
 
 } // namespace

@@ -45,6 +45,8 @@ public:
 
     // The system notices changes to profile files itself.
     void Revalidate() override {}
+    // The system's profile functions read the files and refuse nothing.
+    std::vector<std::string> TakeRefusedFiles() override { return {}; }
 };
 
 } // namespace

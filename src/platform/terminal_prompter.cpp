@@ -8,6 +8,12 @@ namespace ostrel::platform {
 namespace {
 
 constexpr std::string_view kErrorOpening = "Error Opening ";
+constexpr std::string_view kRegistryFailure = ".cRegistryFailed to create registry Key: ";
+
+// The library's error texts that come without an icon.
+bool IsErrorText(std::string_view text) {
+    return text.substr(0, kErrorOpening.size()) == kErrorOpening || text.find(kRegistryFailure) != std::string_view::npos;
+}
 
 std::string Lower(std::string_view s) {
     std::string out(s);
@@ -44,12 +50,12 @@ std::string TerminalPrompter::OneLine(std::string_view text) {
 std::string_view TerminalPrompter::KindPrefix(std::string_view text, MessageIcon icon) {
     if (icon == MessageIcon::Critical) return "error: ";
     if (icon == MessageIcon::Exclamation) return "warning: ";
-    if (text.substr(0, kErrorOpening.size()) == kErrorOpening) return "error: ";
+    if (IsErrorText(text)) return "error: ";
     return "message: ";
 }
 
 void TerminalPrompter::ShowMessage(const std::string& text, MessageIcon icon) {
-    if (icon != MessageIcon::None || text.compare(0, kErrorOpening.size(), kErrorOpening) == 0) errorShown_ = true;
+    if (icon != MessageIcon::None || IsErrorText(text)) errorShown_ = true;
     const std::string line = std::string(KindPrefix(text, icon)) + OneLine(text) + "\n";
     std::fputs(line.c_str(), out_);
     std::fflush(out_);

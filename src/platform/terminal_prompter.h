@@ -26,7 +26,7 @@ public:
     bool AskYesNo(const std::string& text) override;
 
     // True once an error-kind message was shown: a critical or exclamation
-    // one, or an "Error Opening " one.
+    // one, or an "Error Opening " or registry-key failure one (those come without an icon).
     bool errorShown() const { return errorShown_; }
 
     // The message on one line: each line break (CR LF, CR or LF, or a run

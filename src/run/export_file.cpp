@@ -1,5 +1,7 @@
-// Text files of a run read as lines: the whole file is mapped (large files)
-// or read into memory once, and lines are views into it.
+// Text files of a run read as lines: the whole file is read into memory once
+// (a snapshot: another program shortening the file later changes nothing),
+// and lines are views into it. Lines end at CR or CR LF; a file without any
+// CR is taken as LF-ended.
 #include <algorithm>
 #include <cstring>
 
@@ -7,7 +9,6 @@
 #include "ostrel/errors.h"
 #include "ostrel/host.h"
 #include "platform/file_bytes.h"
-#include "platform/mapped_file.h"
 
 namespace ostrel {
 
@@ -16,9 +17,10 @@ namespace {
 class MemoryExportFile final : public ExportFile {
 public:
     MemoryExportFile(std::string path, std::string bytes)
-        : path_(std::move(path)), owned_(std::move(bytes)), bytes_(owned_) {}
-    MemoryExportFile(std::string path, std::unique_ptr<platform::MappedFile> mapped)
-        : path_(std::move(path)), mapped_(std::move(mapped)), bytes_(mapped_->bytes()) {}
+        : path_(std::move(path)), owned_(std::move(bytes)), bytes_(owned_),
+          // The first CR is found at once in a CR-ended file; only a file
+          // without any is scanned to its end.
+          eol_(std::memchr(bytes_.data(), '\r', bytes_.size()) ? '\r' : '\n') {}
 
     bool AtEnd() const override { return offset_ >= bytes_.size(); }
 
@@ -27,7 +29,7 @@ public:
         const std::size_t start = offset_;
         lineNumber_ = crsBefore_ + 1;
         const char* base = bytes_.data();
-        const void* cr = std::memchr(base + start, '\r', bytes_.size() - start);
+        const void* cr = std::memchr(base + start, eol_, bytes_.size() - start);
         if (!cr) {
             offset_ = bytes_.size();
             return std::string_view(base + start, bytes_.size() - start);
@@ -35,7 +37,7 @@ public:
         const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
         offset_ = end + 1;
         ++crsBefore_;
-        if (offset_ < bytes_.size() && bytes_[offset_] == '\n') ++offset_;
+        if (eol_ == '\r' && offset_ < bytes_.size() && bytes_[offset_] == '\n') ++offset_;
         return std::string_view(base + start, end - start);
     }
 
@@ -50,9 +52,9 @@ public:
         // counted over the stretch between the old and the new position only.
         const auto from = bytes_.begin();
         if (target >= offset_) {
-            crsBefore_ += std::count(from + static_cast<std::ptrdiff_t>(offset_), from + static_cast<std::ptrdiff_t>(target), '\r');
+            crsBefore_ += std::count(from + static_cast<std::ptrdiff_t>(offset_), from + static_cast<std::ptrdiff_t>(target), eol_);
         } else {
-            crsBefore_ -= std::count(from + static_cast<std::ptrdiff_t>(target), from + static_cast<std::ptrdiff_t>(offset_), '\r');
+            crsBefore_ -= std::count(from + static_cast<std::ptrdiff_t>(target), from + static_cast<std::ptrdiff_t>(offset_), eol_);
         }
         offset_ = target;
         lineNumber_ = crsBefore_;
@@ -64,21 +66,17 @@ public:
 
 private:
     std::string path_;
-    std::string owned_;                             // the bytes read, or
-    std::unique_ptr<platform::MappedFile> mapped_;  // the file mapped
+    std::string owned_;
     std::string_view bytes_;
+    char eol_;                      // the line end: CR, or LF in a file without CR
     std::size_t offset_ = 0;        // 0-based offset of the next read
-    std::int64_t crsBefore_ = 0;    // carriage returns before offset_
+    std::int64_t crsBefore_ = 0;    // line ends before offset_
     std::int64_t lineNumber_ = 0;   // number of the line last read
 };
 
 } // namespace
 
 std::unique_ptr<ExportFile> OpenForInput(const std::string& path, bool showErrors, Prompter& prompter) {
-    // Exports of many megabytes are mapped: no copy, no fresh memory.
-    constexpr std::size_t kMapFrom = std::size_t{1} << 20;
-    if (auto mapped = platform::MapWholeFile(path); mapped && mapped->bytes().size() >= kMapFrom)
-        return std::make_unique<MemoryExportFile>(path, std::move(mapped));
     std::string bytes, reason;
     if (!platform::ReadWholeFile(path, bytes, reason)) {
         if (showErrors) prompter.ShowMessage("Error Opening " + path + "\r\n" + reason, MessageIcon::None);

@@ -253,4 +253,11 @@ std::int32_t RoundToInt32(double v) {
     return static_cast<std::int32_t>(r);
 }
 
+std::int16_t NarrowColourIndex(std::int32_t index) {
+    if (index < -32768 || index > 32767)
+        throw ConversionError(ErrorCode::Overflow,
+                              "Overflow: colour index " + std::to_string(index) + " does not fit in 16 bits");
+    return static_cast<std::int16_t>(index);
+}
+
 } // namespace ostrel

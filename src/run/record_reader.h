@@ -32,9 +32,14 @@ std::string FolderOf(std::string_view path);
 // when the value does not fit.
 std::int16_t RoundToInt16(double v);
 std::int32_t RoundToInt32(double v);
+// A colour index computed in 32 bits, narrowed to the toolkit's 16 bits.
+// Throws ConversionError(Overflow) when it does not fit.
+std::int16_t NarrowColourIndex(std::int32_t index);
 
 // An open text file read as lines ended by CR or CR LF (a lone LF belongs to
-// the line). Bytes are Windows-1252 text, kept as they are.
+// the line); a file without any CR is read as lines ended by LF. Bytes are
+// Windows-1252 text, kept as they are. The file is read whole when opened:
+// what others do to it afterwards changes nothing.
 class ExportFile {
 public:
     virtual ~ExportFile() = default;

@@ -24,6 +24,10 @@ std::string GetINISection(std::string_view section);
 void EnsureRegistryKey(std::string_view word, bool showErrors, Prompter& prompter);
 std::string GetRegistryValue(std::string_view name);
 
+// Shows, once each, the settings files that were refused (not a regular
+// file, too large) and read as empty.
+void ReportRefusedSettingsFiles(Prompter& prompter);
+
 // A settings number: the lenient scan, then the nearest 16-bit integer, halves to even.
 std::int16_t SettingsNumber(std::string_view value);
 

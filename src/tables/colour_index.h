@@ -3,11 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
-namespace ostrel {
+#include "run/record_reader.h"   // NarrowColourIndex
 
-// A colour index computed in 32 bits, narrowed to the toolkit's 16 bits.
-// Throws ConversionError(Overflow) when it does not fit.
-std::int16_t NarrowColourIndex(std::int32_t index);
+namespace ostrel {
 
 // The colour code of a record field: its number taken to the nearest 32-bit
 // whole number, halves to the even neighbour (Overflow when it does not fit).

@@ -19,13 +19,6 @@ constexpr std::int32_t kLargestIndex = 255;
 
 } // namespace
 
-std::int16_t NarrowColourIndex(std::int32_t index) {
-    if (index < std::numeric_limits<std::int16_t>::min() || index > std::numeric_limits<std::int16_t>::max())
-        throw ConversionError(ErrorCode::Overflow,
-                              "Overflow: colour index " + std::to_string(index) + " does not fit in 16 bits");
-    return static_cast<std::int16_t>(index);
-}
-
 std::int32_t ColourCodeField(int n, std::string_view line) { return RoundToInt32(GetNumField(n, line)); }
 
 void ConversionRun::ForgetStaleSettings() {

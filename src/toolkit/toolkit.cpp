@@ -468,12 +468,16 @@ void LayerRecord::AddLayer(DrawingId drawing) {
         auto h = cad::ParseHandle(plotStyleHandle_);
         if (h) l.plotStyle = *h;
     }
-    if (l.handle == 0) l.handle = d.NewHandle();
-    if (l.name.empty() || d.AddLayer(std::move(l)) == cad::kNone) {
-        status_ = kStatusDuplicate;
+    if (l.name.empty()) {
+        status_ = kStatusBadValue;
         return;
     }
+    // A name already in the table is there: the add succeeds without a
+    // second record, and the layer keeps what it was made with.
     status_ = kStatusOk;
+    if (d.FindLayer(l.name) != cad::kNone) return;
+    if (l.handle == 0) l.handle = d.NewHandle();
+    d.AddLayer(std::move(l));
 }
 
 // ------------------------------------------------------- LinetypeRecord

@@ -627,7 +627,7 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
     const std::uint8_t* body = src.file + pos;
     std::uint16_t crc = Crc16(kDwgCrcSeed, src.file + offset, pos - static_cast<std::size_t>(offset) + size);
     std::uint16_t stored = static_cast<std::uint16_t>(body[size] | (body[size + 1] << 8));
-    if (crc != stored) throw CadError("CRC mismatch (the file is damaged)");
+    if (src.checkCrc && crc != stored) throw CadError("CRC mismatch (the file is damaged)");
 
     ObjectStreams s{BitReader(body, size, "object"), BitReader(body, size, "object")};
     std::int16_t type = s.data.BS();

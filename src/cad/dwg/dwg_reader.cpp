@@ -16,11 +16,12 @@ namespace ostrel::cad {
 
 namespace dwg {
 
-std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size) {
-    FileLayout layout = ReadFileHeader(file, size);
+std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size, DecodeOptions options) {
+    const bool crc = options.checkCrc;
+    FileLayout layout = ReadFileHeader(file, size, crc);
 
     auto [headerData, headerSize] =
-        FramedSectionData(file, size, *layout.Find(kSectionHeader), kHeaderBegin, kHeaderEnd, "header");
+        FramedSectionData(file, size, *layout.Find(kSectionHeader), kHeaderBegin, kHeaderEnd, "header", crc);
     HeaderVars vars;
     HeaderHandles handles;
     BitReader hr(headerData, headerSize, "header section");
@@ -30,11 +31,11 @@ std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size) {
         vars.measurement = static_cast<std::int16_t>(file[t->address + 2] | (file[t->address + 3] << 8));
 
     auto [classData, classSize] =
-        FramedSectionData(file, size, *layout.Find(kSectionClasses), kClassesBegin, kClassesEnd, "classes");
-    ObjectSource src{file, size, ReadClassNames(classData, classSize)};
+        FramedSectionData(file, size, *layout.Find(kSectionClasses), kClassesBegin, kClassesEnd, "classes", crc);
+    ObjectSource src{file, size, ReadClassNames(classData, classSize), crc};
 
     // Decoded in file order, which is the drawing order of each block's entities.
-    auto map = ReadObjectMap(file, size, *layout.Find(kSectionObjectMap));
+    auto map = ReadObjectMap(file, size, *layout.Find(kSectionObjectMap), crc);
     auto byOffset = [](const ObjectLocation& a, const ObjectLocation& b) { return a.offset < b.offset; };
     if (!std::is_sorted(map.begin(), map.end(), byOffset)) std::sort(map.begin(), map.end(), byOffset);
     DecodedObjects objects;

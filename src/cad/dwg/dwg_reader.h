@@ -11,8 +11,13 @@ namespace ostrel::cad {
 std::unique_ptr<Drawing> ReadDwg(const std::string& path);
 
 namespace dwg {
+struct DecodeOptions {
+    // The CRCs of the file header, sections, object map pages and objects.
+    // Off only where damaged bytes are wanted past them (fuzzing the decoder).
+    bool checkCrc = true;
+};
 // Reads the image of an R2000 (AC1015) DWG file held in memory.
-std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size);
+std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size, DecodeOptions options = {});
 } // namespace dwg
 
 } // namespace ostrel::cad

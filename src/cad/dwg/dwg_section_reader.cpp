@@ -29,7 +29,7 @@ const SectionLocator* FileLayout::Find(std::uint8_t number) const {
     return nullptr;
 }
 
-FileLayout ReadFileHeader(const std::uint8_t* file, std::size_t size) {
+FileLayout ReadFileHeader(const std::uint8_t* file, std::size_t size, bool checkCrc) {
     if (size < 6 || std::memcmp(file, "AC", 2) != 0) throw CadError("DWG: not a DWG file (no AC version mark)");
     std::string version(reinterpret_cast<const char*>(file), 6);
     if (version != "AC1015")
@@ -49,7 +49,7 @@ FileLayout ReadFileHeader(const std::uint8_t* file, std::size_t size) {
             throw CadError("DWG: section " + std::to_string(l.number) + " reaches beyond the end of the file (truncated)");
         layout.sections.push_back(l);
     }
-    if (Crc16(kDwgCrcSeed, file, crcAt) != GetRS(file + crcAt))
+    if (checkCrc && Crc16(kDwgCrcSeed, file, crcAt) != GetRS(file + crcAt))
         throw CadError("DWG: CRC mismatch in the file header (the file is damaged)");
     for (std::uint8_t n : {kSectionHeader, kSectionClasses, kSectionObjectMap})
         if (!layout.Find(n)) throw CadError("DWG: the file header lacks section " + std::to_string(n));
@@ -59,7 +59,8 @@ FileLayout ReadFileHeader(const std::uint8_t* file, std::size_t size) {
 std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t* file, std::size_t,
                                                               const SectionLocator& loc,
                                                               const std::uint8_t (&begin)[16],
-                                                              const std::uint8_t (&end)[16], const char* what) {
+                                                              const std::uint8_t (&end)[16], const char* what,
+                                                              bool checkCrc) {
     const std::string name(what);
     if (loc.size < 38) throw CadError("DWG " + name + " section: too small");
     const std::uint8_t* p = file + loc.address;
@@ -67,7 +68,7 @@ std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t
     std::uint32_t dataSize = GetRL(p + 16);
     if (dataSize > loc.size - 38) throw CadError("DWG " + name + " section: its size reaches past its end");
     std::uint16_t crc = Crc16(kDwgCrcSeed, p + 16, 4 + static_cast<std::size_t>(dataSize));
-    if (crc != GetRS(p + 20 + dataSize)) throw CadError("DWG " + name + " section: CRC mismatch (the file is damaged)");
+    if (checkCrc && crc != GetRS(p + 20 + dataSize)) throw CadError("DWG " + name + " section: CRC mismatch (the file is damaged)");
     if (std::memcmp(p + 22 + dataSize, end, 16) != 0) throw CadError("DWG " + name + " section: end sentinel not found");
     return {p + 20, dataSize};
 }
@@ -91,7 +92,8 @@ std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t si
     return names;
 }
 
-std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t size, const SectionLocator& loc) {
+std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t size, const SectionLocator& loc,
+                                          bool checkCrc) {
     std::vector<ObjectLocation> out;
     std::size_t pos = loc.address;
     const std::size_t end = static_cast<std::size_t>(loc.address) + loc.size;
@@ -102,7 +104,7 @@ std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t 
         if (pageSize < 2 || pageSize > 2040) throw CadError("DWG object map: a page has an impossible size");
         if (start + pageSize + 2 > end) throw CadError("DWG object map: a page reaches past the section (truncated)");
         std::uint16_t stored = static_cast<std::uint16_t>((file[start + pageSize] << 8) | file[start + pageSize + 1]);
-        if (Crc16(kDwgCrcSeed, file + start, pageSize) != stored)
+        if (checkCrc && Crc16(kDwgCrcSeed, file + start, pageSize) != stored)
             throw CadError("DWG object map: CRC mismatch (the file is damaged)");
         if (pageSize == 2) break;
         pos = start + 2;

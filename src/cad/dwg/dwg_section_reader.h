@@ -17,13 +17,16 @@ struct FileLayout {
 };
 
 // Checks the version, the locators and the header CRC.
-FileLayout ReadFileHeader(const std::uint8_t* file, std::size_t size);
+// checkCrc false passes over every CRC (see DecodeOptions).
+FileLayout ReadFileHeader(const std::uint8_t* file, std::size_t size, bool checkCrc);
 // The data of a sentinel-framed section, after checking sentinels, size and CRC.
 std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t* file, std::size_t size,
                                                               const SectionLocator& loc,
                                                               const std::uint8_t (&begin)[16],
-                                                              const std::uint8_t (&end)[16], const char* what);
+                                                              const std::uint8_t (&end)[16], const char* what,
+                                                              bool checkCrc);
 std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size);
-std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t size, const SectionLocator& loc);
+std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t size, const SectionLocator& loc,
+                                         bool checkCrc);
 
 } // namespace ostrel::cad::dwg

@@ -61,6 +61,10 @@ void KeepReachableObjects(Drawing& d) {
     d.objects = std::move(kept);
 }
 
+[[noreturn]] void ThrowSharedHandle(Handle h) {
+    throw CadError("object handle " + HandleText(h) + " is also held by another record (damaged file)");
+}
+
 // Gives every record a handle of its own: records without one and the later
 // holders of a repeated handle get new handles.
 void AssignHandles(Drawing& d) {
@@ -92,6 +96,12 @@ void AssignHandles(Drawing& d) {
         if (values[i] == values[i - 1] && (repeated.empty() || repeated.back() != values[i]))
             repeated.push_back(values[i]);
     for (auto v : values) d.ReserveHandle(v);
+    // Dictionaries name their objects by handle: an object that shares its
+    // handle with another record cannot be told apart from it.
+    auto sharedObjectHandle = [&](Handle h) { return std::binary_search(repeated.begin(), repeated.end(), h); };
+    if (sharedObjectHandle(d.rootDictionary)) ThrowSharedHandle(d.rootDictionary);
+    for (auto& o : d.objects)
+        if (sharedObjectHandle(o.handle)) ThrowSharedHandle(o.handle);
 
     std::unordered_set<Handle> seen;
     for (auto* s : slots) {
@@ -115,8 +125,14 @@ Object NewObject(Drawing& d, ObjectType type, Handle owner) {
 // The dictionary named in the root, made (with the given type) when absent.
 Handle EnsureRootEntry(Drawing& d, const char* name, ObjectType type) {
     auto& root = d.Root();
-    for (auto& e : root.entries)
-        if (e.name == name) return e.target;
+    for (auto& e : root.entries) {
+        if (e.name != name) continue;
+        const Object* target = d.ObjectByHandle(e.target);
+        if (!target || !IsDictionary(*target))
+            throw CadError(std::string("the root dictionary's entry ") + name + " names " + HandleText(e.target) +
+                           ", which is not a dictionary (damaged file)");
+        return e.target;
+    }
     Object o = NewObject(d, type, d.rootDictionary);
     Handle h = o.handle;
     d.Root().entries.push_back({name, h});

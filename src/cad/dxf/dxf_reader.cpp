@@ -40,6 +40,8 @@ void SkipSection(DxfReadContext& ctx) {
     ThrowAtLine(ctx.tags.Line(), "file ends inside a section (truncated?)");
 }
 
+} // namespace
+
 std::unique_ptr<Drawing> ReadDxfText(std::string_view text) {
     if (IsBinaryDxf(text)) throw CadError("binary DXF is not supported");
     auto d = std::make_unique<Drawing>();
@@ -82,8 +84,6 @@ std::unique_ptr<Drawing> ReadDxfText(std::string_view text) {
     CompleteDrawing(ctx);
     return d;
 }
-
-} // namespace
 
 std::unique_ptr<Drawing> ReadDxf(const std::string& path) {
     std::string text = LoadFile(path);

@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "cad/drawing.h"
 
@@ -9,5 +10,7 @@ namespace ostrel::cad {
 // Reads an ASCII DXF file into a drawing. Throws CadError (with the line) on
 // anything it cannot read.
 std::unique_ptr<Drawing> ReadDxf(const std::string& path);
+// The same for the text of a DXF file held in memory.
+std::unique_ptr<Drawing> ReadDxfText(std::string_view text);
 
 } // namespace ostrel::cad
