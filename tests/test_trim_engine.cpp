@@ -224,7 +224,7 @@ TEST_F(Engine, VertexCountIsSixteenBit) {
     for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next())
         if (e.LayerName() == "BIG") big = e;
     ASSERT_TRUE(big);
-    EXPECT_THROW(vdPolyline(big).VertexCount(), cad::CadError);
+    EXPECT_THROW(vdPolyline(big).VertexCount(), ConversionError);
 }
 
 TEST_F(Engine, TextIsPlacedByItsAnchorAndScaledAboutIt) {
@@ -266,12 +266,12 @@ TEST_F(Engine, InsertAndViewportProperties) {
     EXPECT_EQ(data.center, (cad::Vec3{50, 60, 0}));
     EXPECT_EQ(data.id, 2) << "id 1 is the layout's own";
     vp.ViewRotation({0, 0, -17.1887338539247});
-    EXPECT_NEAR(data.twist, -0.3, 1e-12) << "degrees given, radians held";
+    EXPECT_NEAR(data.twist, 0.3, 1e-12) << "the viewer's degrees given, the file's radians held";
     EXPECT_NEAR(vp.ViewRotation()[2], -17.1887338539247, 1e-9);
     vp.ViewCenter({7, 8});
     vp.ViewHeight(9);
     vp.ViewFlag(0);
-    EXPECT_EQ(data.viewCenter.x, 7);
+    EXPECT_NEAR(vp.ViewCenter()[0], 7, 1e-12);
     EXPECT_EQ(data.viewHeight, 9);
     EXPECT_EQ(vdViewport(sheet.Entities().AddViewport({1, 1}, 1, 1)).View().id, 3);
 }
