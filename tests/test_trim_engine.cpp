@@ -9,6 +9,7 @@
 
 #include "cad/dxf/dxf_reader.h"
 #include "cad/dxf/dxf_writer.h"
+#include "ostrel/errors.h"
 #include "trim/frmDWGTrim.h"
 #include "trim/vd_control.h"
 #include "trim/vd_document.h"
@@ -339,9 +340,9 @@ TEST_F(Engine, AFilledPolylineIsSavedWithASolidHatchBeneathIt) {
     ASSERT_EQ(s.All("MS", "HATCH").size(), 1u);
     EXPECT_EQ(s.All("MS", "HATCH")[0]->f[2], "BKFILL");
 
-    // R12 has no hatch: the polyline is saved as it is, the fill left out.
+    // R12 has no hatch: the writer gives the fill as SOLID triangles.
     ASSERT_EQ(doc.SaveDocument(dir.file("f12.dxf"), 4), 1);
-    EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 0);
+    EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 1);
     EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Polyline), 2);
     ExpectStrictDxf(dir.file("f12.dxf"), true);
     // The document itself is as before the saves.
