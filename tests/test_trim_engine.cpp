@@ -9,6 +9,7 @@
 
 #include "cad/dxf/dxf_reader.h"
 #include "cad/dxf/dxf_writer.h"
+#include "ostrel/errors.h"
 #include "trim/frmDWGTrim.h"
 #include "trim/vd_control.h"
 #include "trim/vd_document.h"
@@ -224,7 +225,7 @@ TEST_F(Engine, VertexCountIsSixteenBit) {
     for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next())
         if (e.LayerName() == "BIG") big = e;
     ASSERT_TRUE(big);
-    EXPECT_THROW(vdPolyline(big).VertexCount(), cad::CadError);
+    EXPECT_THROW(vdPolyline(big).VertexCount(), ConversionError);
 }
 
 TEST_F(Engine, TextIsPlacedByItsAnchorAndScaledAboutIt) {
@@ -266,12 +267,12 @@ TEST_F(Engine, InsertAndViewportProperties) {
     EXPECT_EQ(data.center, (cad::Vec3{50, 60, 0}));
     EXPECT_EQ(data.id, 2) << "id 1 is the layout's own";
     vp.ViewRotation({0, 0, -17.1887338539247});
-    EXPECT_NEAR(data.twist, -0.3, 1e-12) << "degrees given, radians held";
+    EXPECT_NEAR(data.twist, 0.3, 1e-12) << "the viewer's degrees given, the file's radians held";
     EXPECT_NEAR(vp.ViewRotation()[2], -17.1887338539247, 1e-9);
     vp.ViewCenter({7, 8});
     vp.ViewHeight(9);
     vp.ViewFlag(0);
-    EXPECT_EQ(data.viewCenter.x, 7);
+    EXPECT_NEAR(vp.ViewCenter()[0], 7, 1e-12);
     EXPECT_EQ(data.viewHeight, 9);
     EXPECT_EQ(vdViewport(sheet.Entities().AddViewport({1, 1}, 1, 1)).View().id, 3);
 }
@@ -339,9 +340,9 @@ TEST_F(Engine, AFilledPolylineIsSavedWithASolidHatchBeneathIt) {
     ASSERT_EQ(s.All("MS", "HATCH").size(), 1u);
     EXPECT_EQ(s.All("MS", "HATCH")[0]->f[2], "BKFILL");
 
-    // R12 has no hatch: the polyline is saved as it is, the fill left out.
+    // R12 has no hatch: the writer gives the fill as SOLID triangles.
     ASSERT_EQ(doc.SaveDocument(dir.file("f12.dxf"), 4), 1);
-    EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 0);
+    EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 1);
     EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Polyline), 2);
     ExpectStrictDxf(dir.file("f12.dxf"), true);
     // The document itself is as before the saves.

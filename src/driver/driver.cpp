@@ -240,13 +240,19 @@ void ConversionRun::Convert(const std::string& strIN, const std::string& strOUT)
     WriteExtents();
     SaveDrawing(strOUT);
     if (Tally && DrawingHandle != 0) TallyWritten(tk->database.Get(DrawingHandle), *host_.report);
-    // 11.
-    if (TitleBlockMode) {
+    // 11. Only on the file this call has just written: a save that failed
+    // (or no drawing to save) leaves whatever file had that name alone.
+    const bool saved = DrawingHandle != 0;
+    if (TitleBlockMode && saved) {
         try {
             if (trimHandOff) {
                 trimHandOff(strOUT, dblScale, dblRotation);
             } else {
                 frmDWGTrim form(host_.progress.get());
+                std::vector<std::string> layerNames;
+                if (auto* drawing = tk->database.Find(DrawingHandle))
+                    for (const auto& layer : drawing->layers) layerNames.push_back(layer.name);
+                form.LayerNamesGiven(std::move(layerNames));
                 form.TrimDWG(strOUT, dblScale, dblRotation);
             }
         } catch (...) {

@@ -26,6 +26,7 @@ void frmDWGTrim::TrimDWG(const std::string& strOUT, double dblScale, double dblR
     // 4. The result is not examined: an open that fails leaves an empty
     // document, whose empty model space ends the pass at step 7.
     VD.Document().OpenDocument(strOUT, 0, 0);
+    if (VD.Document().IsOpen()) VD.Document().RestoreLayerNames(layerNames_);
     // 5.
     VD.Commands().Zoom("E", "USER", "USER");
     // 6.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ostrel/host.h"
 #include "trim/vd_control.h"
@@ -15,6 +16,11 @@ public:
     // progress may be null (no progress shown).
     explicit frmDWGTrim(ProgressSink* progress = nullptr) : progress_(progress) {}
     void TrimDWG(const std::string& strOUT, double dblScale, double dblRotation);
+
+    // The layer names the conversion gave. Releases before R2000 store layer
+    // names upper-cased; the pass decides (title block, trim frame, fill) on
+    // the names given, so a drawing is treated alike in every release.
+    void LayerNamesGiven(std::vector<std::string> names) { layerNames_ = std::move(names); }
 
     // The drawing control the pass works through (hosts and tests reach the
     // document through it, as the form's controls are reachable).
@@ -47,6 +53,7 @@ private:
     ProgressBar progressBar1_;
     bool progressStarted_ = false;
     std::string caption_;
+    std::vector<std::string> layerNames_;
 };
 
 } // namespace ostrel

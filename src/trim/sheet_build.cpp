@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "ostrel/errors.h"
 #include "run/record_reader.h"
 #include "trim/frmDWGTrim.h"
 
@@ -25,16 +26,23 @@ bool IsTrimLayer(const std::string& layer) { return FindNoCase(layer, "TRIM") > 
 bool IsTitleBlockLayer(const std::string& layer) { return layer.compare(0, 4, "$TB-") == 0; }
 bool IsBackgroundFillLayer(const std::string& layer) { return layer.find("BKFILL") != std::string::npos; }
 
-// Arithmetic that leaves the range of doubles is an overflow error, as it
-// was for the original; nothing infinite reaches the drawing.
-double Checked(double v) {
-    if (!std::isfinite(v)) throw cad::CadError("overflow in the sheet arithmetic");
+// Arithmetic that leaves the range of doubles raises the overflow error, as
+// the conversion's other checked operations do; nothing infinite or invalid
+// reaches the drawing.
+double Checked(double v, const char* what) {
+    if (!std::isfinite(v))
+        throw ConversionError(ErrorCode::Overflow, std::string("Overflow: ") + what + " in the sheet arithmetic");
     return v;
 }
 
 // Title-block texts and inserts: coordinate minus box minimum, times the
 // integer 1000, times s.
-double ToSheet(double coordinate, double boxMin, double s) { return Checked((coordinate - boxMin) * 1000 * s); }
+double ToSheet(double coordinate, double boxMin, double s) {
+    return Checked((coordinate - boxMin) * 1000 * s, "a sheet coordinate");
+}
+
+// The size PlaceString takes for a caret text's companion.
+double CompanionSize(double height) { return Checked(height * 100 * 1.6, "a caret companion's size"); }
 
 } // namespace
 
@@ -101,37 +109,39 @@ void frmDWGTrim::BuildSheet(const Corner& T0, const Corner& T1, const Corner& B0
 
     // 1. The sheet layout, made current.
     const std::int32_t n = doc.Layouts().Count();
-    if (n == std::numeric_limits<std::int32_t>::max()) throw cad::CadError("overflow in the layout number");
+    if (n == std::numeric_limits<std::int32_t>::max())
+        throw ConversionError(ErrorCode::Overflow, "Overflow: the layout number");
     trim::vdLayout sheet = doc.Layouts().Add("PVO" + std::to_string(n + 1));
     doc.ActiveLayout(sheet);
 
     // 2. The frame: the title block's extent at sheet scale.
-    const double w = Checked((B1.x - B0.x) * f);
-    const double h = Checked((B1.y - B0.y) * f);
+    const double w = Checked((B1.x - B0.x) * f, "the sheet width");
+    const double h = Checked((B1.y - B0.y) * f, "the sheet height");
     sheet.Entities().AddPolyline({0, 0, 0, 0, h, 0, w, h, 0, w, 0, 0, 0, 0, 0});
 
     // 3. The viewport: where the trim frame sits in the title block, showing
     // the trim frame's region.
-    const double ox = Checked((T0.x - B0.x) * f);
-    const double oy = Checked((T0.y - B0.y) * f);
-    const double vw = Checked((T1.x - T0.x) * f);
-    const double vh = Checked((T1.y - T0.y) * f);
-    vdViewport viewport(sheet.Entities().AddViewport({vw / 2 + ox, vh / 2 + oy}, vw, vh));
-    viewport.ViewCenter({(T0.x + T1.x) / 2, (T0.y + T1.y) / 2});
+    const double ox = Checked((T0.x - B0.x) * f, "the viewport offset");
+    const double oy = Checked((T0.y - B0.y) * f, "the viewport offset");
+    const double vw = Checked((T1.x - T0.x) * f, "the viewport width");
+    const double vh = Checked((T1.y - T0.y) * f, "the viewport height");
+    vdViewport viewport(sheet.Entities().AddViewport(
+        {Checked(vw / 2 + ox, "the viewport centre"), Checked(vh / 2 + oy, "the viewport centre")}, vw, vh));
+    viewport.ViewCenter({Checked((T0.x + T1.x) / 2, "the view centre"), Checked((T0.y + T1.y) / 2, "the view centre")});
     viewport.ViewFlag(0);
-    viewport.ViewHeight(T1.y - T0.y);
+    viewport.ViewHeight(Checked(T1.y - T0.y, "the view height"));
 
     // 4. The twist, and the view centre turned with the trim box about its
     // upper-left corner.
     if (r != 0) {
         auto rotation = viewport.ViewRotation();
-        rotation[2] = -r * kDegreesPerRadian;
+        rotation[2] = Checked(-r * kDegreesPerRadian, "the view twist");
         viewport.ViewRotation(rotation);
         auto centre = viewport.ViewCenter();
         const double dx = (T1.x - T0.x) / 2;
         const double dy = (T1.y - T0.y) / 2;
-        centre[0] = T0.x + std::cos(r) * dx - std::sin(r) * dy;
-        centre[1] = T1.y - std::cos(r) * dy - std::sin(r) * dx;
+        centre[0] = Checked(T0.x + std::cos(r) * dx - std::sin(r) * dy, "the view centre");
+        centre[1] = Checked(T1.y - std::cos(r) * dy - std::sin(r) * dx, "the view centre");
         viewport.ViewCenter(centre);
         viewport.Update();
     }
@@ -148,19 +158,19 @@ void frmDWGTrim::BuildSheet(const Corner& T0, const Corner& T1, const Corner& B0
                 const auto p = c.InsertionPoint();
                 const double x = ToSheet(p[0], B0.x, s);
                 const double y = ToSheet(p[1], B0.y, s);
-                c.Height(Checked(c.Height() * f));
+                c.Height(Checked(c.Height() * f, "a text height"));
                 c.InsertionPoint({x, y, p[2]});
                 sheet.Entities().AddEntity(c);
                 const std::string text = c.TextString();
                 if (!text.empty() && text[0] == '^')
                     sheet.Entities().PlaceString(std::string_view(text).substr(1), {x, y, 0.0},
-                                                 c.Height() * 100 * 1.6);
+                                                 CompanionSize(c.Height()));
             } else if (type == "VDPOLYLINE") {
                 vdPolyline c(e.Copy());
                 const std::int16_t count = c.VertexCount();
                 for (std::int16_t i = 0; i < count; ++i) {
-                    const double x = Checked((c.Vertices()(i, 0) - B0.x) * f);
-                    const double y = Checked((c.Vertices()(i, 1) - B0.y) * f);
+                    const double x = Checked((c.Vertices()(i, 0) - B0.x) * f, "a vertex");
+                    const double y = Checked((c.Vertices()(i, 1) - B0.y) * f, "a vertex");
                     c.SetVertex(i, {x, y, 0});
                 }
                 sheet.Entities().AddEntity(c);
@@ -168,8 +178,8 @@ void frmDWGTrim::BuildSheet(const Corner& T0, const Corner& T1, const Corner& B0
                 vdInsert c(e.Copy());
                 const auto p = c.InsertionPoint();
                 c.InsertionPoint({ToSheet(p[0], B0.x, s), ToSheet(p[1], B0.y, s), p[2]});
-                c.XScale(Checked(c.XScale() * f));
-                c.YScale(Checked(c.YScale() * f));
+                c.XScale(Checked(c.XScale() * f, "an insert scale"));
+                c.YScale(Checked(c.YScale() * f, "an insert scale"));
                 sheet.Entities().AddEntity(c);
             }
             if (!IsTrimLayer(layer)) {
@@ -189,7 +199,7 @@ void frmDWGTrim::BuildSheet(const Corner& T0, const Corner& T1, const Corner& B0
             if (!text.empty() && text[0] == '^') {
                 const auto p = t.InsertionPoint();
                 doc.ModelEntities().PlaceString(std::string_view(text).substr(1), {p[0], p[1], 0.0},
-                                                t.Height() * 100 * 1.6);
+                                                CompanionSize(t.Height()));
             }
         }
     }

@@ -86,6 +86,19 @@ std::int32_t vdDocument::OpenDocument(const std::string& path, std::int32_t, std
     return 1;
 }
 
+void vdDocument::RestoreLayerNames(const std::vector<std::string>& names) {
+    if (!drawing_ || names.empty()) return;
+    auto& d = *drawing_;
+    bool renamed = false;
+    for (const auto& given : names) {
+        auto i = d.FindLayer(given);
+        if (i == kNone || d.layers[i].name == given) continue;
+        d.layers[i].name = given;
+        renamed = true;
+    }
+    if (renamed) d.RebuildIndexes();
+}
+
 std::string vdDocument::VersionText() const { return drawing_ ? VersionTextFor(readRelease_) : std::string(); }
 
 vdEntities vdDocument::ModelEntities() {
@@ -115,42 +128,30 @@ std::int32_t vdDocument::SaveDocument(const std::string& path, std::int32_t vers
     std::vector<std::vector<std::uint32_t>> lists;
     lists.reserve(d.blocks.size());
     for (auto& b : d.blocks) lists.push_back(b.entities);
-    std::vector<std::uint32_t> hidden;
     struct Restore {
         cad::Drawing& d;
         std::vector<std::vector<std::uint32_t>>& lists;
-        std::vector<std::uint32_t>& hidden;
         ~Restore() {
             for (std::size_t b = 0; b < lists.size() && b < d.blocks.size(); ++b) d.blocks[b].entities = std::move(lists[b]);
-            for (auto i : hidden) d.entities[i].flags &= static_cast<std::uint8_t>(~cad::kEntityDeleted);
         }
-    } restore{d, lists, hidden};
+    } restore{d, lists};
 
     if (!fills_.empty()) {
-        if (*release < cad::Release::R2000) {
-            // The DXF and DWG writers have no HATCH before R2000; the filled
-            // polyline is then saved as its outline alone.
-            for (auto& [poly, hatch] : fills_) {
-                if (!(d.entities[hatch].flags & cad::kEntityDeleted)) {
-                    d.entities[hatch].flags |= cad::kEntityDeleted;
-                    hidden.push_back(hatch);
-                }
+        // Each fill is drawn just before (under) the polyline it fills. The
+        // releases before R2000 have no HATCH: the writers give them the fill
+        // as SOLID triangles covering the same outline.
+        for (auto& b : d.blocks) {
+            bool any = std::any_of(b.entities.begin(), b.entities.end(), [&](auto i) { return IsFill(i); });
+            if (!any) continue;
+            std::vector<std::uint32_t> ordered;
+            ordered.reserve(b.entities.size());
+            for (auto i : b.entities) {
+                if (IsFill(i)) continue;
+                auto f = fills_.find(i);
+                if (f != fills_.end()) ordered.push_back(f->second);
+                ordered.push_back(i);
             }
-        } else {
-            // Each fill is drawn just before (under) the polyline it fills.
-            for (auto& b : d.blocks) {
-                bool any = std::any_of(b.entities.begin(), b.entities.end(), [&](auto i) { return IsFill(i); });
-                if (!any) continue;
-                std::vector<std::uint32_t> ordered;
-                ordered.reserve(b.entities.size());
-                for (auto i : b.entities) {
-                    if (IsFill(i)) continue;
-                    auto f = fills_.find(i);
-                    if (f != fills_.end()) ordered.push_back(f->second);
-                    ordered.push_back(i);
-                }
-                b.entities = std::move(ordered);
-            }
+            b.entities = std::move(ordered);
         }
     }
     // A layout's last viewport must still exist.

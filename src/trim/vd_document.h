@@ -50,6 +50,9 @@ public:
     // 0 without writing anything for an index no codec writes or when no
     // drawing is open; codec errors are raised (cad::CadError). 1 when written.
     std::int32_t SaveDocument(const std::string& path, std::int32_t versionIndex);
+    // Gives each layer whose name differs from one of names only in letter
+    // case that name (a release that upper-cases names read back).
+    void RestoreLayerNames(const std::vector<std::string>& names);
     // The release of the open drawing as text (see VersionTextFor); "" when none.
     std::string VersionText() const;
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "ostrel/errors.h"
 #include "trim/vd_document.h"
 
 namespace ostrel::trim {
@@ -159,7 +160,8 @@ vdPolyline::vdPolyline(const vdEntity& e) : vdEntity(e) {
 
 std::int16_t vdPolyline::VertexCount() const {
     const auto n = count_;
-    if (n > 32767) throw cad::CadError("overflow: a polyline of " + std::to_string(n) + " vertices");
+    if (n > 32767)
+        throw ConversionError(ErrorCode::Overflow, "Overflow: a polyline of " + std::to_string(n) + " vertices");
     return static_cast<std::int16_t>(n);
 }
 
@@ -245,23 +247,35 @@ vdViewport::vdViewport(const vdEntity& e) : vdEntity(e) {
 
 cad::ViewportData& vdViewport::View() const { return doc_->Drawing().viewports.at(Data().geom.extra.index); }
 
+// The file holds the view centre in the twisted display frame (the model
+// turned counter-clockwise by the twist about the target, here the origin)
+// and the twist as the turn from model to display. The viewer names the
+// model point at the viewport's centre, and its twist is the display's
+// direction seen from the model: the opposite sign.
 std::array<double, 2> vdViewport::ViewCenter() const {
-    const auto& c = View().viewCenter;
-    return {c.x, c.y};
+    const auto& v = View();
+    const double c = std::cos(v.twist), s = std::sin(v.twist);
+    return {c * v.viewCenter.x + s * v.viewCenter.y, -s * v.viewCenter.x + c * v.viewCenter.y};
 }
 
-void vdViewport::ViewCenter(const std::array<double, 2>& c) {
+void vdViewport::ViewCenter(const std::array<double, 2>& m) {
     auto& v = View();
-    v.viewCenter.x = c[0];
-    v.viewCenter.y = c[1];
+    const double c = std::cos(v.twist), s = std::sin(v.twist);
+    v.viewCenter.x = c * m[0] - s * m[1];
+    v.viewCenter.y = s * m[0] + c * m[1];
 }
 
 double vdViewport::ViewHeight() const { return View().viewHeight; }
 void vdViewport::ViewHeight(double h) { View().viewHeight = h; }
 
-std::array<double, 3> vdViewport::ViewRotation() const { return {0, 0, View().twist / kRadiansPerDegree}; }
+std::array<double, 3> vdViewport::ViewRotation() const { return {0, 0, -View().twist / kRadiansPerDegree}; }
 
-void vdViewport::ViewRotation(const std::array<double, 3>& r) { View().twist = r[2] * kRadiansPerDegree; }
+// A new twist keeps the model point shown at the centre.
+void vdViewport::ViewRotation(const std::array<double, 3>& r) {
+    const auto centre = ViewCenter();
+    View().twist = -r[2] * kRadiansPerDegree;
+    ViewCenter(centre);
+}
 
 std::int16_t vdViewport::ViewFlag() const { return View().viewFlag; }
 void vdViewport::ViewFlag(std::int16_t flag) { View().viewFlag = flag; }

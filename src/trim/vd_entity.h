@@ -109,12 +109,14 @@ public:
 class vdViewport : public vdEntity {
 public:
     explicit vdViewport(const vdEntity& e);
+    // The model point (x, y) shown at the viewport's centre.
     std::array<double, 2> ViewCenter() const;
     void ViewCenter(const std::array<double, 2>& c);
     double ViewHeight() const;
     void ViewHeight(double h);
     // Elements 0 and 1 are not held by the drawing and read as 0; element 2
-    // is the view twist in degrees (held in radians).
+    // is the view twist in degrees, the viewer's way round: -r shows a model
+    // turned by -r upright (the file holds +r radians).
     std::array<double, 3> ViewRotation() const;
     void ViewRotation(const std::array<double, 3>& r);
     std::int16_t ViewFlag() const;

@@ -3,6 +3,7 @@
 #include <numbers>
 
 #include "cad/dxf/dxf_write_context.h"
+#include "cad/polygon_triangles.h"
 
 namespace ostrel::cad::dxf {
 
@@ -210,9 +211,22 @@ void WriteViewport(WriteContext& c, const Entity& e) {
 void WriteHatch(WriteContext& c, const Entity& e) {
     auto& w = c.w;
     const auto& h = c.d.hatches[e.geom.extra.index];
+    if (c.preR2000 && h.solid) {
+        // No HATCH before R2000: a solid fill is written as SOLID triangles
+        // covering its boundary, with writer-made handles.
+        for (const auto& t : TriangulatePolygon(h.boundary)) {
+            CommonGroups(c, e, "SOLID", c.nextExtraHandle++, e.owner);
+            c.Subclass("AcDbTrace");
+            for (int i = 0; i < 4; ++i) {
+                const auto& p = h.boundary[t[i < 3 ? i : 2]];
+                w.Point3(10 + i, Vec3{p.x, p.y, h.elevation});
+            }
+        }
+        return;
+    }
     if (c.preR2000) {
-        // No HATCH before R2000: the boundary is written as a closed 2D
-        // polyline (the fill itself is lost) with writer-made handles.
+        // A patterned hatch before R2000: the boundary is written as a closed
+        // 2D polyline (the pattern itself is lost) with writer-made handles.
         Handle poly = c.nextExtraHandle++;
         CommonGroups(c, e, "POLYLINE", poly, e.owner);
         c.Subclass("AcDb2dPolyline");
