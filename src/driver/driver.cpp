@@ -93,8 +93,8 @@ void ConversionRun::Step3InitLibrary() {
 
 void ConversionRun::RecordLoop(ExportFile& file, const std::vector<cad::Entity>* entities,
                                platform::PrefaultAhead* prefault) {
-    // Progress is looked at every kProgressRecords records and reported
-    // when kProgressBytes more of the export were read.
+    // Every kProgressRecords records the export's passed bytes may be given
+    // back, and progress is reported when kProgressBytes more were read.
     constexpr int kProgressRecords = 512;
     constexpr std::int64_t kProgressBytes = 256 * 1024;
     ProgressSink* progress = host_.progress.get();
@@ -105,9 +105,11 @@ void ConversionRun::RecordLoop(ExportFile& file, const std::vector<cad::Entity>*
     do {
         if (prefault && entities->data() == prefault->block())
             prefault->Reached(entities->size() * sizeof(cad::Entity));
-        if (progress && --untilProgress == 0) {
+        if (--untilProgress == 0) {
             untilProgress = kProgressRecords;
-            if (const std::int64_t at = file.Position() - 1; at - reported >= kProgressBytes) {
+            // Between records no view of an earlier line is held.
+            file.ReleaseBefore(file.Position());
+            if (const std::int64_t at = file.Position() - 1; progress && at - reported >= kProgressBytes) {
                 reported = at;
                 progress->ExportRead(at, length);
             }

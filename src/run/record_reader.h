@@ -54,6 +54,10 @@ public:
     // position before the first byte or past the end is taken as that end.
     virtual void Seek(std::int64_t position) = 0;
     virtual std::int64_t Length() const = 0;
+    // The caller holds no view of the bytes before this 1-based position:
+    // the file may give their memory back. Reading them again (after a Seek
+    // back) reads them from the file anew.
+    virtual void ReleaseBefore(std::int64_t /*position*/) {}
     // 1-based number of the line last read (for messages); 0 before the
     // first read. After a Seek, the number of the line before the position.
     virtual std::int64_t LineNumber() const = 0;
