@@ -185,5 +185,32 @@ doc.saveas(sys.argv[1])
     EXPECT_FALSE(p.Near(40, 110, kRed));      // model (5, 30): outside the viewport
 }
 
+// Blocks that insert each other (ten times each) end: each is drawn once on
+// the way down, not 10^16 times to the nesting limit. A
+// file that is no drawing gives an error and leaves no picture behind.
+TEST_F(Plot, SelfInsertingBlocksEndAndUnreadableDrawingsLeaveNoPicture) {
+    const std::string dxf = dir_.file("cycle.dxf");
+    test::WriteFile(dir_.file("cycle.py"), R"(import ezdxf, sys
+doc = ezdxf.new("R2000")
+a = doc.blocks.new("A")
+b = doc.blocks.new("B")
+a.add_line((0, 0), (1, 0), dxfattribs={"color": 1})
+for i in range(10):
+    a.add_blockref("B", (i, 1))
+    b.add_blockref("A", (2, i))
+doc.modelspace().add_blockref("A", (0, 0))
+doc.saveas(sys.argv[1])
+)");
+    ASSERT_EQ(RunCommand("/usr/bin/python3 '" + dir_.file("cycle.py") + "' '" + dxf + "'").exitCode, 0);
+    EXPECT_EQ(RunCommand("timeout 30 '" OSTREL_BINARY_DIR "/ostrel' plot '" + dxf + "' '" + dir_.file("c.svg") + "'")
+                  .exitCode, 0);   // 124 when it hangs
+    test::WriteFile(dir_.file("junk.dxf"), "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nnot a number\n");
+    const auto r = Ostrel("plot '" + dir_.file("junk.dxf") + "' '" + dir_.file("j.pdf") + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("error: "), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("j.pdf")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("j.pdf.part")));
+}
+
 } // namespace
 } // namespace ostrel

@@ -1,6 +1,7 @@
 // The conversion run: construction, the order of the run's steps and the
 // keyword dispatch of the record loop.
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <exception>
 #include <optional>
@@ -43,7 +44,11 @@ void TallyWritten(const cad::Drawing& d, ConversionReport& report) {
     report.release = cad::ReleaseName(d.release);
     const std::uint32_t model = d.ModelSpace();
     if (model == cad::kNone) return;
-    for (std::uint32_t i : d.blocks[model].entities) ++report.entitiesByType[cad::EntityTypeName(d.entities[i].type)];
+    std::array<std::int64_t, static_cast<std::size_t>(cad::EntityType::Hatch) + 1> counts{};
+    for (std::uint32_t i : d.blocks[model].entities)
+        if (const auto t = static_cast<std::size_t>(d.entities[i].type); t < counts.size()) ++counts[t];
+    for (std::size_t t = 0; t < counts.size(); ++t)
+        if (counts[t]) report.entitiesByType[cad::EntityTypeName(static_cast<cad::EntityType>(t))] = counts[t];
 }
 
 } // namespace

@@ -21,9 +21,12 @@ std::string_view DropReasonText(DropReason reason) {
 }
 
 void RecordTally::Read(std::string_view keyword) {
-    auto known = report_.recordsByKeyword.find(keyword);
-    if (known != report_.recordsByKeyword.end()) ++known->second;
-    else report_.recordsByKeyword.emplace(std::string(keyword), 1);
+    for (auto& [name, count] : keywords_)
+        if (name == keyword) {
+            ++count;
+            return;
+        }
+    keywords_.emplace_back(std::string(keyword), 1);
 }
 
 void RecordTally::Drop(DropReason reason, std::int64_t line) {
@@ -34,6 +37,8 @@ void RecordTally::Drop(DropReason reason, std::int64_t line) {
 }
 
 void RecordTally::Finish() {
+    for (auto& [name, count] : keywords_) report_.recordsByKeyword[name] += count;
+    keywords_.clear();
     for (std::size_t k = 0; k < reasons_; ++k) {
         auto& d = drops_[order_[k]];
         d.reason = std::string(DropReasonText(static_cast<DropReason>(order_[k])));

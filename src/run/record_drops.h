@@ -4,7 +4,10 @@
 // for that is one test of a null pointer.
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "ostrel/report.h"
 
@@ -37,6 +40,9 @@ public:
 
 private:
     ConversionReport& report_;
+    // Keywords seen so far with their counts: an export uses a dozen, so a
+    // look along this short list is quicker than a map per record.
+    std::vector<std::pair<std::string, std::int64_t>> keywords_;
     std::array<ConversionReport::Dropped, static_cast<std::size_t>(DropReason::Count)> drops_{};
     std::array<std::uint8_t, static_cast<std::size_t>(DropReason::Count)> order_{};
     std::size_t reasons_ = 0;

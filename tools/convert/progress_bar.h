@@ -41,6 +41,7 @@ class ExportProgress final : public ProgressSink {
 public:
     ExportProgress(ProgressBar& bar, std::shared_ptr<ProgressSink> sheet) : bar_(bar), sheet_(std::move(sheet)) {}
     void Start(long maximum) override {
+        bar_.Clear();   // the sheet pass draws its own line
         if (sheet_) sheet_->Start(maximum);
     }
     void Step() override {

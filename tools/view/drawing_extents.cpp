@@ -1,7 +1,9 @@
 // Extents measured from the entities.
 #include "tools/view/drawing_extents.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace ostrel::cli {
 
@@ -16,8 +18,12 @@ struct Place {
     }
 };
 
-void Walk(const cad::Drawing& d, std::uint32_t block, const Place& at, Box& box, int depth) {
+void Walk(const cad::Drawing& d, std::uint32_t block, const Place& at, Box& box, int depth,
+          std::vector<std::uint32_t>& open) {
     if (depth > 16 || block >= d.blocks.size()) return;
+    // A block that inserts itself, directly or through others, is measured once.
+    if (std::find(open.begin(), open.end(), block) != open.end()) return;
+    open.push_back(block);
     const cad::Vec3 base = d.blocks[block].base;
     for (std::uint32_t i : d.blocks[block].entities) {
         const cad::Entity& e = d.entities[i];
@@ -50,7 +56,7 @@ void Walk(const cad::Drawing& d, std::uint32_t block, const Place& at, Box& box,
             // The inner block's point p lands at at(ins.pos + R(ins.rot) * S * p).
             const double c = std::cos(ins.rotation), s = std::sin(ins.rotation);
             Box sub;
-            Walk(d, ins.block, Place{}, sub, depth + 1);
+            Walk(d, ins.block, Place{}, sub, depth + 1, open);
             if (sub.empty()) break;
             const double xs[2] = {sub.minX, sub.maxX}, ys[2] = {sub.minY, sub.maxY};
             for (double px : xs)
@@ -61,24 +67,28 @@ void Walk(const cad::Drawing& d, std::uint32_t block, const Place& at, Box& box,
             break;
         }
         case cad::EntityType::Viewport: {
+            if (e.geom.extra.index >= d.viewports.size()) break;
             const auto& v = d.viewports[e.geom.extra.index];
             add(v.center.x - v.width / 2, v.center.y - v.height / 2);
             add(v.center.x + v.width / 2, v.center.y + v.height / 2);
             break;
         }
         case cad::EntityType::Hatch:
+            if (e.geom.extra.index >= d.hatches.size()) break;
             for (const auto& p : d.hatches[e.geom.extra.index].boundary) add(p.x, p.y);
             break;
         default: break;
         }
     }
+    open.pop_back();
 }
 
 } // namespace
 
 Box ExtentsOf(const cad::Drawing& d, std::uint32_t block) {
     Box b;
-    Walk(d, block, Place{}, b, 0);
+    std::vector<std::uint32_t> open;
+    Walk(d, block, Place{}, b, 0, open);
     return b;
 }
 

@@ -128,8 +128,13 @@ int PlotDrawing(const std::string& path, const std::string& picture, const std::
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
     cairo_scale(cr, unit, unit);
-    PlotPainter(cr, d).DrawBlock(page.block, page.toPage);
-    cairo_status_t status = cairo_status(cr);
+    std::string failure;
+    try {
+        PlotPainter(cr, d).DrawBlock(page.block, page.toPage);
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    cairo_status_t status = failure.empty() ? cairo_status(cr) : CAIRO_STATUS_INVALID_STATUS;
     cairo_destroy(cr);
     if (status == CAIRO_STATUS_SUCCESS && ext == ".png")
         status = cairo_surface_write_to_png(surface.get(), partial.c_str());
@@ -141,7 +146,9 @@ int PlotDrawing(const std::string& path, const std::string& picture, const std::
     if (status != CAIRO_STATUS_SUCCESS || ec) {
         std::filesystem::remove(partial, ec);
         std::fprintf(stderr, "error: cannot write %s: %s\n", picture.c_str(),
-                     status != CAIRO_STATUS_SUCCESS ? cairo_status_to_string(status) : "cannot rename into place");
+                     !failure.empty()                   ? failure.c_str()
+                     : status != CAIRO_STATUS_SUCCESS ? cairo_status_to_string(status)
+                                                      : "cannot rename into place");
         return 1;
     }
     std::printf("%s: %.1f x %.1f mm\n", picture.c_str(), page.widthMm, page.heightMm);

@@ -102,6 +102,13 @@ void PlotPainter::StrokePath(const Style& s, const Affine& m) {
 
 void PlotPainter::Block(std::uint32_t block, const Affine& m, const Inherited& in, int depth) {
     if (depth > kMostDepth || block >= d_.blocks.size()) return;
+    // A block that inserts itself, directly or through others, is drawn once.
+    if (std::find(drawing_.begin(), drawing_.end(), block) != drawing_.end()) return;
+    drawing_.push_back(block);
+    struct Leave {
+        std::vector<std::uint32_t>& v;
+        ~Leave() { v.pop_back(); }
+    } leave{drawing_};
     const cad::BlockRecord& b = d_.blocks[block];
     const Affine local = depth == 0 ? m : m.After(Affine::Translate(-b.base.x, -b.base.y));
     const auto& list = b.entities;
@@ -118,7 +125,8 @@ void PlotPainter::Block(std::uint32_t block, const Affine& m, const Inherited& i
             break;
         }
         case cad::EntityType::Viewport:
-            if (depth == 0 && !b.IsModelSpace()) Viewport(d_.viewports[e.geom.extra.index], m);
+            if (depth == 0 && !b.IsModelSpace() && e.geom.extra.index < d_.viewports.size())
+                Viewport(d_.viewports[e.geom.extra.index], m);
             break;
         case cad::EntityType::Insert: {
             if (!s.visible) break;
@@ -191,6 +199,7 @@ void PlotPainter::Block(std::uint32_t block, const Affine& m, const Inherited& i
                 break;
             }
             case cad::EntityType::Hatch: {
+                if (e.geom.extra.index >= d_.hatches.size()) break;
                 const auto& h = d_.hatches[e.geom.extra.index];
                 cairo_new_path(cr_);
                 for (std::size_t i = 0; i < h.boundary.size(); ++i) {

@@ -7,6 +7,7 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "cad/drawing.h"
 
@@ -58,6 +59,7 @@ private:
 
     cairo_t* cr_;
     const cad::Drawing& d_;
+    std::vector<std::uint32_t> drawing_;   // the blocks being drawn, outermost first (no cycles)
 };
 
 } // namespace ostrel::cli
