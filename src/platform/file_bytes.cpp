@@ -116,7 +116,7 @@ bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string&
     }
     const auto size = std::filesystem::file_size(path, ec);
     if (!ec && size > maxBytes) {
-        reason = "larger than " + std::to_string(maxBytes >> 20) + " MB";
+        reason = std::string("larger than ") + std::to_string(maxBytes >> 20) + " MB";
         return false;
     }
     refused = false;
@@ -125,7 +125,7 @@ bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string&
     if (bytes.size() > maxBytes) {
         bytes.clear();
         bytes.shrink_to_fit();
-        reason = "larger than " + std::to_string(maxBytes >> 20) + " MB";
+        reason = std::string("larger than ") + std::to_string(maxBytes >> 20) + " MB";
         refused = true;
         return false;
     }
