@@ -275,6 +275,10 @@ class Drawing {
 public:
     HeaderVars header;
     Release release = Release::R2000;   // release read from a file, or the target
+    // A save option: 2D polylines (not 3D ones, not meshes) are written as
+    // LWPOLYLINE where the release has it (R2000 on, DXF and DWG); the
+    // database keeps them heavy. Readers set it when a file holds LWPOLYLINEs.
+    bool lightweightPolylines = false;
 
     std::vector<Layer> layers;
     std::vector<Linetype> linetypes;    // ByBlock, ByLayer, Continuous first

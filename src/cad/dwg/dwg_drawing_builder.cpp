@@ -169,6 +169,7 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
     }
     d.viewports = std::move(o.viewports);
     d.hatches = std::move(o.hatches);
+    d.lightweightPolylines = o.lightweightPolylines;
 
     // Objects: the named object dictionary first, then file order.
     auto objectOffset = [](const auto& a, const auto& b) { return a.first < b.first; };

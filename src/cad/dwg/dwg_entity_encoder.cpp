@@ -3,18 +3,11 @@
 #include <cmath>
 
 #include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_lwpolyline.h"
 
 namespace ostrel::cad::dwg {
 
-namespace {
-
 constexpr Vec3 kNormal{0, 0, 1};
-
-struct EntityStart {
-    BitWriter& w;
-    unsigned ltFlags;
-    bool noLinks;
-};
 
 EntityStart BeginEntity(ObjectStream& s, const EncodeContext& c, std::int16_t type, const Entity& e,
                         const EntityLinks& l) {
@@ -48,6 +41,8 @@ void EntityHandles(ObjectStream& s, const EncodeContext& c, const EntityStart& s
     w.H(kHardPointer, c.LayerHandle(e.layer, e.handle));
     if (st.ltFlags == 3) w.H(kHardPointer, c.LinetypeHandle(e.linetype, e.handle));
 }
+
+namespace {
 
 void Text(BitWriter& w, const EncodeContext& c, const TextGeom& t) {
     std::uint8_t flags = 0;
@@ -359,6 +354,13 @@ void EncodeBlockContents(ObjectStream& s, const EncodeContext& c) {
             // The polyline's vertices and sequence end follow it in the list.
             std::size_t first = top[k] + 1, end = first;
             while (end < b.entities.size() && d.entities[b.entities[end]].type == EntityType::Vertex) ++end;
+            if (WritesLightweight(d, Release::R2000, e, end - first)) {   // R2000 on have LWPOLYLINE
+                std::vector<const Entity*> vertices;
+                vertices.reserve(end - first);
+                for (std::size_t i = first; i < end; ++i) vertices.push_back(&d.entities[b.entities[i]]);
+                EncodeLwPolyline(s, c, e, vertices, l);
+                continue;
+            }
             if (end > first) {
                 l.firstVertex = d.entities[b.entities[first]].handle;
                 l.lastVertex = d.entities[b.entities[end - 1]].handle;

@@ -17,6 +17,18 @@ struct EntityLinks {
     bool in3DPolyline = false;                              // VERTEX only
 };
 
+// The common entity data, and after the entity's own data its common
+// handles: shared by every entity encoder.
+struct EntityStart {
+    BitWriter& w;
+    unsigned ltFlags;
+    bool noLinks;
+};
+EntityStart BeginEntity(ObjectStream& s, const EncodeContext& c, std::int16_t type, const Entity& e,
+                        const EntityLinks& l);
+void EntityHandles(ObjectStream& s, const EncodeContext& c, const EntityStart& st, const Entity& e,
+                   const EntityLinks& l);
+
 void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, const EntityLinks& links);
 void EncodeBlockContents(ObjectStream& s, const EncodeContext& c);
 

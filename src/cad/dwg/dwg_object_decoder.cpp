@@ -5,6 +5,7 @@
 #include "cad/dwg/bit_reader.h"
 #include "cad/dwg/crc.h"
 #include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_lwpolyline.h"
 
 namespace ostrel::cad::dwg {
 
@@ -598,6 +599,12 @@ void DecodeEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, Dec
         g.extra.index = static_cast<std::uint32_t>(out.hatches.size());
         out.hatches.push_back(Hatch(r));
         break;
+    case kTypeLwPolyline: {
+        const LightweightPolyline lw = DecodeLwPolylineData(r);
+        ReadEntityHandles(s.handles, c, s.self, de);
+        AppendLwPolyline(out, de, lw);
+        return;
+    }
     default:
         return;
     }
@@ -705,6 +712,7 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
     case kTypeFace3D:
     case kTypeViewport:
     case kTypeHatch:
+    case kTypeLwPolyline:
         DecodeEntity(s, type, offset, out);
         break;
     default:                                // VX records, groups and kinds the database does not hold
