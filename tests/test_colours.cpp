@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tables/colour_index.h"
-#include "tables_fixture.h"
+#include "support/tables_fixture.h"
 
 namespace ostrel::test {
 namespace {

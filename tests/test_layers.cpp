@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "tables_fixture.h"
+#include "support/tables_fixture.h"
 
 namespace ostrel::test {
 namespace {

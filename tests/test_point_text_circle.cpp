@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "tables/text_placement.h"
-#include "tables_fixture.h"
+#include "support/tables_fixture.h"
 
 namespace ostrel::test {
 namespace {

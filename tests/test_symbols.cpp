@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tables/symbol_outline.h"
-#include "tables_fixture.h"
+#include "support/tables_fixture.h"
 
 namespace ostrel::test {
 namespace {

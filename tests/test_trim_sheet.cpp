@@ -13,7 +13,7 @@
 #include "cad/dxf/dxf_reader.h"
 #include "cad/dxf/dxf_writer.h"
 #include "trim/frmDWGTrim.h"
-#include "trim_fixture.h"
+#include "support/trim_fixture.h"
 
 using namespace ostrel;
 using namespace ostrel::test;
