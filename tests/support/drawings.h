@@ -232,7 +232,8 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
 }
 
 // Everything two drawings hold that the formats keep, compared by name or
-// handle (the order of blocks and objects may differ), entity by entity.
-void ExpectSameDrawing(const cad::Drawing& a, const cad::Drawing& b);
+// handle (the order of blocks and objects may differ), entity by entity;
+// throughDxf: b was read from a DXF file, which holds no VX table.
+void ExpectSameDrawing(const cad::Drawing& a, const cad::Drawing& b, bool throughDxf = false);
 
 } // namespace ostrel::test
