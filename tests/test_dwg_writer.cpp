@@ -17,7 +17,7 @@
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_sections.h"
 #include "cad/dwg/dwg_writer.h"
-#include "dwg_test_drawings.h"
+#include "support/drawings.h"
 #include "support/test_support.h"
 
 using namespace ostrel::cad;
@@ -238,7 +238,7 @@ TEST(DwgObjectMap, SortingByHandleMergesTheWrittenRuns) {
 }
 
 TEST(DwgObjectMap, LargeMapsArePagedWithTotalsResetPerPage) {
-    auto d = ostrel::test::LargeDrawing(4000);
+    auto d = ostrel::test::SiteDrawing(4000);
     NormalizeForSave(*d);
     auto f = EncodeDwg(*d);
     auto loc = Locators(f);
@@ -373,7 +373,7 @@ TEST(SaveDwg, ReplacesAFileWholeAndLeavesNothingBehindOnFailure) {
 TEST(SaveDwg, TheFileHeaderPatchedAtTheEndNamesTheSectionsOfTheSavedFile) {
     TempDir dir;
     auto path = dir.file("large.dwg");
-    auto d = ostrel::test::LargeDrawing(120000);     // several pieces of objects
+    auto d = ostrel::test::SiteDrawing(120000);     // several pieces of objects
     SaveDwg(*d, Release::R2000, path);
     auto text = ostrel::test::ReadFile(path);
     std::vector<std::uint8_t> f(text.begin(), text.end());

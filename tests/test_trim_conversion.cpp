@@ -13,7 +13,7 @@
 #include "run/run.h"
 #include "ostrel/clsDWG.h"
 #include "trim/frmDWGTrim.h"
-#include "trim_fixture.h"
+#include "support/trim_fixture.h"
 
 using namespace ostrel;
 using namespace ostrel::test;
