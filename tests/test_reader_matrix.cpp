@@ -14,7 +14,7 @@
 
 #include "cad/dwg/dwg_writer.h"
 #include "cad/dxf/dxf_writer.h"
-#include "trim_fixture.h"
+#include "support/trim_fixture.h"
 
 using namespace ostrel;
 using namespace ostrel::test;

@@ -11,7 +11,7 @@
 #include "ostrel/clsDWG.h"
 #include "ostrel/errors.h"
 #include "trim/frmDWGTrim.h"
-#include "trim_fixture.h"
+#include "support/trim_fixture.h"
 
 using namespace ostrel;
 using namespace ostrel::test;
