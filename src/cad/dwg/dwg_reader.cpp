@@ -48,7 +48,7 @@ std::unique_ptr<Drawing> DecodeR2004(const std::uint8_t* file, std::size_t size)
     auto [classData, classSize] = FramedSectionData(classes.data.data(), classes.data.size(), whole(classes),
                                                     kClassesBegin, kClassesEnd, "classes");
     ObjectSource src{objects.data.data(), objects.data.size(), ReadClassNames(classData, classSize, true), true};
-    auto map = ReadObjectMap(handles.data.data(), handles.data.size(), whole(handles));
+    auto map = ReadObjectMap(handles.data.data(), handles.data.size(), whole(handles), objects.data.size());
     auto byOffset = [](const ObjectLocation& a, const ObjectLocation& b) { return a.offset < b.offset; };
     if (!std::is_sorted(map.begin(), map.end(), byOffset)) std::sort(map.begin(), map.end(), byOffset);
     DecodedObjects decoded;
