@@ -313,6 +313,8 @@ R2004File ReadR2004Container(const std::uint8_t* file, std::size_t size) {
     const std::uint32_t crc = GetRL(head + 0x68);
     SetRL(head + 0x68, 0);
     if (Crc32(head, kHeaderData) != crc) Damaged("the file header fails its CRC");
+    // The header data is repeated at the end: a file cut short loses it.
+    if (GetLL(head + 0x34) > size || size - GetLL(head + 0x34) < kHeaderData) Damaged("the file is truncated");
     const std::uint32_t pageMapId = GetRL(head + 0x50);
     const std::uint64_t pageMapAddress = GetLL(head + 0x54) + kFirstPage;
     const std::uint32_t sectionMapId = GetRL(head + 0x5C);
