@@ -24,7 +24,8 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake g++ make libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev)
-CHECK_PACKAGES=(python3-ezdxf gdal-bin dime time)
+# pkgconf, dpkg-dev and file: the install checks (pkg-config consumer, cpack -G DEB)
+CHECK_PACKAGES=(python3-ezdxf gdal-bin dime time pkgconf dpkg-dev file)
 
 # Configures (once) and builds the given targets in $OSTREL_BUILD, Release.
 build_targets() {

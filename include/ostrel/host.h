@@ -3,13 +3,15 @@
 #include <memory>
 #include <string>
 
+#include "ostrel/export.h"
+
 namespace ostrel {
 
 enum class MessageIcon { None, Critical, Exclamation };
 
 // The modal message boxes of the conversion. A host supplies one; the
 // command-line tool writes to stderr, the Windows build shows MessageBoxA.
-class Prompter {
+class OSTREL_API Prompter {
 public:
     virtual ~Prompter() = default;
     // An OK box.
@@ -19,7 +21,7 @@ public:
 };
 
 // Progress of the trim pass: Start(maximum), then Step() per entity.
-class ProgressSink {
+class OSTREL_API ProgressSink {
 public:
     virtual ~ProgressSink() = default;
     virtual void Start(long maximum) = 0;
@@ -28,7 +30,7 @@ public:
 };
 
 // A prompter that shows nothing and answers Yes (an unattended run).
-class SilentPrompter final : public Prompter {
+class OSTREL_API SilentPrompter final : public Prompter {
 public:
     void ShowMessage(const std::string&, MessageIcon) override {}
     bool AskYesNo(const std::string&) override { return true; }
