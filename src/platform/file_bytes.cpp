@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -47,7 +48,7 @@ std::string DescribeFailure(const std::string& path, int error) {
     case ENOMEM:
         return "Out of memory";
     default:
-        return std::strerror(error);
+        return std::generic_category().message(error);   // strerror is not safe from several threads
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <fstream>
 #include <algorithm>
 
@@ -96,7 +97,7 @@ std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size, D
 
 std::unique_ptr<Drawing> ReadDwg(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) throw CadError("cannot open DWG file " + path + ": " + std::strerror(errno));
+    if (!in) throw CadError("cannot open DWG file " + path + ": " + std::generic_category().message(errno));
     const std::streamoff length = in.tellg();
     std::vector<std::uint8_t> bytes(length > 0 ? static_cast<std::size_t>(length) : 0);
     in.seekg(0);
