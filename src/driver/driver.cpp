@@ -171,9 +171,10 @@ void ConversionRun::SaveAsDWG(const std::string& strIN, const std::string& strOU
     prefault.reset();
     file.reset();
     WriteExtents();
-    SaveDrawing(strOUT);
+    const bool sheetInMemory = TitleBlockMode && SaveWithSheet(strOUT);
+    if (!sheetInMemory) SaveDrawing(strOUT);
     // 11.
-    if (TitleBlockMode) {
+    if (TitleBlockMode && !sheetInMemory) {
         try {
             if (trimHandOff) {
                 trimHandOff(strOUT, dblScale, dblRotation);

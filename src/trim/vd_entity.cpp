@@ -35,6 +35,11 @@ Entity& vdEntity::Data() const {
     return doc_->Member(at_, 0);
 }
 
+Entity& vdEntity::Edit() const {
+    Data();   // raises for nothing
+    return doc_->Edit(at_, 0);
+}
+
 std::string vdEntity::TypeName() const {
     switch (Data().type) {
     case EntityType::Polyline: return "VDPOLYLINE";
@@ -95,7 +100,7 @@ void vdEntity::Delete() {
     }
     if (doc_->IsFilled(at)) doc_->SetFill(at, false);
     auto n = doc_->MemberCount(at);
-    for (std::uint32_t k = 0; k < n; ++k) doc_->Member(at, k).flags |= cad::kEntityDeleted;
+    for (std::uint32_t k = 0; k < n; ++k) doc_->Edit(at, k).flags |= cad::kEntityDeleted;
 }
 
 void vdEntity::Update() {
@@ -103,7 +108,7 @@ void vdEntity::Update() {
 }
 
 void vdEntity::Rotate(const std::array<double, 2>& base, double angle) {
-    auto& e = Data();
+    auto& e = Edit();
     auto& d = doc_->Drawing();
     const double bx = base[0], by = base[1], c = std::cos(angle), s = std::sin(angle);
     auto& g = e.geom;
@@ -133,7 +138,7 @@ void vdEntity::Rotate(const std::array<double, 2>& base, double angle) {
         break;
     case EntityType::Polyline: {
         auto n = doc_->VertexCountOf(at_);
-        for (std::uint32_t i = 0; i < n; ++i) RotatePoint(doc_->VertexAt(at_, i, n).geom.vertex.pos, bx, by, c, s);
+        for (std::uint32_t i = 0; i < n; ++i) RotatePoint(doc_->EditVertexAt(at_, i, n).geom.vertex.pos, bx, by, c, s);
         break;
     }
     case EntityType::Viewport: RotatePoint(d.viewports.at(g.extra.index).center, bx, by, c, s); break;
@@ -165,7 +170,7 @@ std::int16_t vdPolyline::VertexCount() const {
 
 std::int32_t vdPolyline::SetVertex(std::int16_t index, const std::array<double, 3>& point) {
     if (index < 0) throw cad::CadError("vertex index out of range");
-    auto& v = doc_->VertexAt(at_, static_cast<std::uint32_t>(index), count_).geom.vertex;
+    auto& v = doc_->EditVertexAt(at_, static_cast<std::uint32_t>(index), count_).geom.vertex;
     v.pos = {point[0], point[1], point[2]};
     return 1;
 }
@@ -195,7 +200,7 @@ std::array<double, 3> vdText::InsertionPoint() const {
 }
 
 void vdText::InsertionPoint(const std::array<double, 3>& p) {
-    auto& t = Data().geom.text;
+    auto& t = Edit().geom.text;
     const auto& anchor = Justified(t) ? t.align : t.pos;
     Vec3 delta{p[0] - anchor.x, p[1] - anchor.y, p[2] - anchor.z};
     for (Vec3* q : {&t.pos, &t.align}) {
@@ -208,7 +213,7 @@ void vdText::InsertionPoint(const std::array<double, 3>& p) {
 double vdText::Height() const { return Data().geom.text.height; }
 
 void vdText::Height(double h) {
-    auto& t = Data().geom.text;
+    auto& t = Edit().geom.text;
     // The other point keeps its place relative to the anchor at the new size.
     const double k = t.height != 0 ? h / t.height : 1;
     Vec3& anchor = Justified(t) ? t.align : t.pos;
@@ -231,11 +236,11 @@ std::array<double, 3> vdInsert::InsertionPoint() const {
     return {p.x, p.y, p.z};
 }
 
-void vdInsert::InsertionPoint(const std::array<double, 3>& p) { Data().geom.insert.pos = {p[0], p[1], p[2]}; }
+void vdInsert::InsertionPoint(const std::array<double, 3>& p) { Edit().geom.insert.pos = {p[0], p[1], p[2]}; }
 double vdInsert::XScale() const { return Data().geom.insert.xScale; }
-void vdInsert::XScale(double v) { Data().geom.insert.xScale = v; }
+void vdInsert::XScale(double v) { Edit().geom.insert.xScale = v; }
 double vdInsert::YScale() const { return Data().geom.insert.yScale; }
-void vdInsert::YScale(double v) { Data().geom.insert.yScale = v; }
+void vdInsert::YScale(double v) { Edit().geom.insert.yScale = v; }
 
 // ------------------------------------------------------------ viewport
 

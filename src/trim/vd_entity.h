@@ -48,6 +48,9 @@ public:
     EntityLocation Location() const { return at_; }
 
 protected:
+    // The database entity for changing it (the document keeps it for a rollback).
+    cad::Entity& Edit() const;
+
     vdDocument* doc_ = nullptr;
     EntityLocation at_;
 };
