@@ -213,12 +213,16 @@ std::int32_t vdDocument::SaveDocument(const std::string& path, std::int32_t vers
             }
         }
     }
-    // A layout's last viewport must still exist.
+    // A layout's last viewport must still exist, in the layout's own block
+    // (where the writers look for it).
     for (auto& o : d.objects) {
         if (o.type != cad::ObjectType::Layout || !o.layout || o.layout->lastViewport == 0) continue;
+        const auto block = d.FindBlockByHandle(o.layout->blockRecord);
         bool alive = false;
-        for (auto& e : d.entities)
-            if (e.handle == o.layout->lastViewport) {
+        if (block != kNone)
+            for (auto i : d.blocks[block].entities) {
+                const auto& e = d.entities[i];
+                if (e.handle != o.layout->lastViewport) continue;
                 alive = e.type == EntityType::Viewport && !(e.flags & cad::kEntityDeleted);
                 break;
             }

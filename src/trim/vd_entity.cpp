@@ -40,19 +40,23 @@ Entity& vdEntity::Edit() const {
     return doc_->Edit(at_, 0);
 }
 
-std::string vdEntity::TypeName() const {
+const std::string& vdEntity::TypeName() const {
+    // Named once: the walks ask every entity of a drawing for its type.
+    static const std::string polyline = "VDPOLYLINE", text = "VDTEXT", insert = "VDINSERT",
+                             viewport = "VDVIEWPORT", point = "VDPOINT", line = "VDLINE", circle = "VDCIRCLE",
+                             arc = "VDARC", face = "VDFACE", hatch = "VDHATCH", other = "VDENTITY";
     switch (Data().type) {
-    case EntityType::Polyline: return "VDPOLYLINE";
-    case EntityType::Text: return "VDTEXT";
-    case EntityType::Insert: return "VDINSERT";
-    case EntityType::Viewport: return "VDVIEWPORT";
-    case EntityType::Point: return "VDPOINT";
-    case EntityType::Line: return "VDLINE";
-    case EntityType::Circle: return "VDCIRCLE";
-    case EntityType::Arc: return "VDARC";
-    case EntityType::Face3D: return "VDFACE";
-    case EntityType::Hatch: return "VDHATCH";
-    default: return "VDENTITY";
+    case EntityType::Polyline: return polyline;
+    case EntityType::Text: return text;
+    case EntityType::Insert: return insert;
+    case EntityType::Viewport: return viewport;
+    case EntityType::Point: return point;
+    case EntityType::Line: return line;
+    case EntityType::Circle: return circle;
+    case EntityType::Arc: return arc;
+    case EntityType::Face3D: return face;
+    case EntityType::Hatch: return hatch;
+    default: return other;
     }
 }
 

@@ -30,7 +30,7 @@ public:
 
     // "VDPOLYLINE", "VDTEXT", "VDINSERT", "VDVIEWPORT", "VDPOINT", "VDLINE",
     // "VDCIRCLE", "VDARC", "VDFACE", "VDHATCH".
-    std::string TypeName() const;
+    const std::string& TypeName() const;
     // The layer's name, valid while no layer is added to the drawing.
     const std::string& LayerName() const;
     // An independent copy with handles of its own, in no list until added.
