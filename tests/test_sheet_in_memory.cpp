@@ -2,8 +2,6 @@
 // its file is the one the pass gives when it reads the converted file back.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "ostrel/clsDWG.h"
 #include "run/run.h"
 #include "cad/dwg/dwg_reader.h"
@@ -16,13 +14,13 @@ using namespace ostrel::test;
 
 namespace {
 
-struct Release {
+struct Target {
     const char* output;
     const char* key;
     int code;
 };
 
-const Release kReleases[] = {{"out.dxf", "DXFVersion", 12}, {"out.dxf", "DXFVersion", 2000},
+const Target kTargets[] = {{"out.dxf", "DXFVersion", 12}, {"out.dxf", "DXFVersion", 2000},
                              {"out.dxf", "DXFVersion", 2018}, {"out.dwg", "DWGVersion", 2000}};
 
 const char* const kSite =
@@ -69,11 +67,10 @@ std::vector<Export> Exports() {
     };
 }
 
-class SheetInMemory : public ::testing::TestWithParam<Release> {
+class SheetInMemory : public ::testing::TestWithParam<Target> {
 protected:
     TempDir dir;
 
-    // Converts the export; reread: the pass reads the converted file back.
     // The file as ezdxf reads it (a DWG through our reader, as DXF).
     std::string Summary(const std::string& path) {
         if (path.find(".dwg") == std::string::npos) return Summarise(path).raw;
@@ -81,6 +78,7 @@ protected:
         return Summarise(path + ".dxf").raw;
     }
 
+    // Converts the export; reread: the pass reads the converted file back.
     std::string Convert(const std::string& exportText, bool reread, const std::string& name) {
         const auto& r = GetParam();
         WriteFile(dir.file("settings.ini"), std::string("[EXPORT]\r\nBYENT=0\r\nLAYERSTYLE=1\r\n") + r.key + "=" +
@@ -113,6 +111,6 @@ TEST_P(SheetInMemory, GivesTheFileOfTheRereadPass) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Releases, SheetInMemory, ::testing::ValuesIn(kReleases), [](const auto& info) {
+INSTANTIATE_TEST_SUITE_P(Releases, SheetInMemory, ::testing::ValuesIn(kTargets), [](const auto& info) {
     return std::string(info.param.output[5] == 'w' ? "dwg" : "dxf") + std::to_string(info.param.code);
 });
