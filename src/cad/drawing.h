@@ -377,6 +377,12 @@ void EnsureStandardContent(Drawing& d);
 // layout. Writers call it before writing.
 void NormalizeForSave(Drawing& d);
 
+// Brings a drawing to what reading back the file a writer makes of it, as
+// DWG or DXF of the release, would give: what the formats cannot hold is
+// repaired (NormalizeForSave), names are those the file gives the records,
+// and the drawing carries the release. Writing it again gives that file.
+void AsReadBack(Drawing& d, Release release, bool dwg);
+
 // Error from a codec (read or write). The message says what and where.
 class CadError : public std::runtime_error {
 public:

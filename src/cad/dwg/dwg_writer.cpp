@@ -10,8 +10,10 @@
 
 namespace ostrel::cad {
 
+bool DwgWrites(Release release) { return release == Release::R2000 || release == Release::R2004; }
+
 void SaveDwg(Drawing& d, Release release, const std::string& path) {
-    if (release != Release::R2000 && release != Release::R2004)
+    if (!DwgWrites(release))
         throw CadError(std::string("DWG ") + ReleaseName(release) +
                        " cannot be written; DWG is written as R2000 or R2004 (release code 0, 2000 or 2004)");
     NormalizeForSave(d);
