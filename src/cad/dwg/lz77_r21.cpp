@@ -103,7 +103,7 @@ void Shuffle(const std::uint8_t* data, std::size_t n, std::vector<std::uint8_t>&
 constexpr unsigned kHashBits = 15;
 constexpr std::size_t kWindow = 0xFFFF;
 constexpr std::size_t kMaxMatch = 0x100 + 0xFFFF;
-constexpr int kChainDepth = 24;
+constexpr int kChainDepth = 8;
 
 inline unsigned Hash3(const std::uint8_t* p) {
     const std::uint32_t v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |

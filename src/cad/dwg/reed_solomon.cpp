@@ -25,6 +25,17 @@ ReedSolomon::ReedSolomon(unsigned fieldPolynomial, unsigned parityBytes) : parit
         }
         generator_ = std::move(next);
     }
+    rootMul_.resize(parity_);
+    for (unsigned i = 0; i < parity_; ++i)
+        for (unsigned x = 0; x < 256; ++x) rootMul_[i][x] = Mul(static_cast<std::uint8_t>(x), exp_[i + 1]);
+    for (unsigned f = 0; f < 256; ++f)
+        for (unsigned j = 0; j < parity_; ++j) {
+            const std::uint64_t v = Mul(static_cast<std::uint8_t>(f), generator_[j]);
+            if (j < 8)
+                rows_[f].lo |= v << (8 * j);
+            else
+                rows_[f].hi |= v << (8 * (j - 8));
+        }
 }
 
 std::uint8_t ReedSolomon::Mul(std::uint8_t a, std::uint8_t b) const {
@@ -35,22 +46,30 @@ std::uint8_t ReedSolomon::Mul(std::uint8_t a, std::uint8_t b) const {
 void ReedSolomon::Encode(const std::uint8_t* data, std::uint8_t* parity) const {
     // The codeword is cyclic, so data in the low degrees and parity above them
     // is the rotation of the usual x^parity * D(x) + (x^parity * D(x) mod g).
-    std::uint8_t reg[kMaxParity] = {};
+    // The register as 16 bytes in two words: byte j is the coefficient of x^j.
+    std::uint64_t lo = 0, hi = 0;
+    const unsigned top = parity_ - 1;
+    const std::uint64_t loMask = parity_ >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * parity_)) - 1;
+    const std::uint64_t hiMask = parity_ >= 16 ? ~std::uint64_t{0} : parity_ <= 8 ? 0 : (std::uint64_t{1} << (8 * (parity_ - 8))) - 1;
     for (unsigned i = DataBytes(); i-- > 0;) {
-        const std::uint8_t feedback = data[i] ^ reg[parity_ - 1];
-        for (unsigned j = parity_ - 1; j > 0; --j) reg[j] = reg[j - 1] ^ Mul(feedback, generator_[j]);
-        reg[0] = Mul(feedback, generator_[0]);
+        const std::uint8_t last = static_cast<std::uint8_t>(top < 8 ? lo >> (8 * top) : hi >> (8 * (top - 8)));
+        const Row& row = rows_[data[i] ^ last];
+        hi = ((hi << 8) | (lo >> 56)) & hiMask;
+        lo = (lo << 8) & loMask;
+        lo ^= row.lo;
+        hi ^= row.hi;
     }
-    for (unsigned j = 0; j < parity_; ++j) parity[j] = reg[j];
+    for (unsigned j = 0; j < parity_; ++j)
+        parity[j] = static_cast<std::uint8_t>(j < 8 ? lo >> (8 * j) : hi >> (8 * (j - 8)));
 }
 
 std::uint8_t ReedSolomon::Syndromes(const std::uint8_t* codeword, std::uint8_t* s) const {
     std::uint8_t any = 0;
     for (unsigned i = 0; i < parity_; ++i) {
         // Horner from the highest degree: sum c_j * (a^(i+1))^j
-        const std::uint8_t root = exp_[i + 1];
+        const auto& times = rootMul_[i];
         std::uint8_t v = 0;
-        for (unsigned j = 255; j-- > 0;) v = static_cast<std::uint8_t>(Mul(v, root) ^ codeword[j]);
+        for (unsigned j = 255; j-- > 0;) v = static_cast<std::uint8_t>(times[v] ^ codeword[j]);
         s[i] = v;
         any |= v;
     }

@@ -36,7 +36,16 @@ private:
     std::uint8_t Syndromes(const std::uint8_t* codeword, std::uint8_t* s) const;
     std::uint8_t Inv(std::uint8_t a) const { return exp_[255 - log_[a]]; }
 
+    // feedback byte -> its products with the generator's lower coefficients,
+    // byte j of the 16 at bit 8j of lo/hi: one shift and two XORs a data byte.
+    struct Row {
+        std::uint64_t lo = 0, hi = 0;
+    };
+
     unsigned parity_;
+    std::array<Row, 256> rows_{};
+    // x -> x * alpha^(i+1), for the syndromes.
+    std::vector<std::array<std::uint8_t, 256>> rootMul_;
     std::array<std::uint8_t, 512> exp_{};
     std::array<std::uint8_t, 256> log_{};
     std::vector<std::uint8_t> generator_;
