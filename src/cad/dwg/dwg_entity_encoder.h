@@ -14,6 +14,10 @@ struct EntityLinks {
     Handle owner = 0;
     Handle prev = 0, next = 0;
     Handle firstVertex = 0, lastVertex = 0, seqEnd = 0;    // POLYLINE only
+    // POLYLINE in R2004 and later: its vertices, entities [vertexBegin,
+    // vertexEnd) of the block's list.
+    const std::vector<std::uint32_t>* blockList = nullptr;
+    std::size_t vertexBegin = 0, vertexEnd = 0;
     bool in3DPolyline = false;                              // VERTEX only
 };
 

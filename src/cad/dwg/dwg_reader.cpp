@@ -10,13 +10,58 @@
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_header_vars.h"
 #include "cad/dwg/dwg_object_decoder.h"
+#include "cad/dwg/dwg_r2004_container.h"
 #include "cad/dwg/dwg_section_reader.h"
 
 namespace ostrel::cad {
 
 namespace dwg {
 
+namespace {
+
+// The drawing of a file of the R2004 family, from its named sections.
+std::unique_ptr<Drawing> DecodeR2004(const std::uint8_t* file, std::size_t size) {
+    R2004File f = ReadR2004Container(file, size);
+    if (f.release != Release::R2004)
+        throw CadError(std::string("DWG ") + ReleaseName(f.release) + " cannot be read; DWG is read as R2000 or R2004");
+    auto need = [&f](const char* name) -> const NamedSection& {
+        const NamedSection* s = f.Find(name);
+        if (!s) throw CadError(std::string("DWG: the file has no ") + name + " section (the file is damaged)");
+        return *s;
+    };
+    const NamedSection& header = need("AcDb:Header");
+    const NamedSection& classes = need("AcDb:Classes");
+    const NamedSection& handles = need("AcDb:Handles");
+    const NamedSection& objects = need("AcDb:AcDbObjects");
+    auto whole = [](const NamedSection& s) {
+        return SectionLocator{0, 0, static_cast<std::uint32_t>(s.data.size())};
+    };
+    auto [headerData, headerSize] = FramedSectionData(header.data.data(), header.data.size(), whole(header),
+                                                      kHeaderBegin, kHeaderEnd, "header");
+    HeaderVars vars;
+    HeaderHandles hh;
+    BitReader hr(headerData, headerSize, "header section");
+    ReadHeaderVariables(hr, vars, hh, true);
+    vars.codePage = CodePageName(f.codePage);
+    if (const NamedSection* t = f.Find("AcDb:Template"); t && t->data.size() >= 4)
+        vars.measurement = static_cast<std::int16_t>(t->data[2] | (t->data[3] << 8));
+    auto [classData, classSize] = FramedSectionData(classes.data.data(), classes.data.size(), whole(classes),
+                                                    kClassesBegin, kClassesEnd, "classes");
+    ObjectSource src{objects.data.data(), objects.data.size(), ReadClassNames(classData, classSize, true), true};
+    auto map = ReadObjectMap(handles.data.data(), handles.data.size(), whole(handles));
+    auto byOffset = [](const ObjectLocation& a, const ObjectLocation& b) { return a.offset < b.offset; };
+    if (!std::is_sorted(map.begin(), map.end(), byOffset)) std::sort(map.begin(), map.end(), byOffset);
+    DecodedObjects decoded;
+    decoded.entities.reserve(map.size());
+    for (const auto& loc : map) DecodeObject(src, loc.offset, loc.handle, decoded);
+    return BuildDrawing(decoded, vars, hh, Release::R2004);
+}
+
+} // namespace
+
 std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size) {
+    if (size >= 6 && std::memcmp(file, "AC10", 4) == 0 && std::memcmp(file, "AC1015", 6) > 0)
+        return DecodeR2004(file, size);
     FileLayout layout = ReadFileHeader(file, size);
 
     auto [headerData, headerSize] =
@@ -40,7 +85,7 @@ std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size) {
     DecodedObjects objects;
     objects.entities.reserve(map.size());
     for (const auto& loc : map) DecodeObject(src, loc.offset, loc.handle, objects);
-    return BuildDrawing(objects, vars, handles);
+    return BuildDrawing(objects, vars, handles, Release::R2000);
 }
 
 } // namespace dwg

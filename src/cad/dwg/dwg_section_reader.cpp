@@ -72,9 +72,15 @@ std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t
     return {p + 20, dataSize};
 }
 
-std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size) {
+std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size, bool r2004) {
     std::vector<std::string> names;
     BitReader r(data, size, "classes section");
+    if (r2004) {
+        r.BS();                             // highest class number
+        r.RC();
+        r.RC();
+        r.B();
+    }
     while (r.BitsLeft() >= 8 * 8) {        // a class takes at least eight bytes
         std::int16_t number = r.BS();
         r.BS();                             // proxy flags
@@ -83,6 +89,13 @@ std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t si
         std::string dxf = r.TV();
         r.B();
         r.BS();                             // entity or object
+        if (r2004) {
+            r.BL();
+            r.BS();
+            r.BS();
+            r.BL();
+            r.BL();
+        }
         if (number < 500 || number > 500 + 4096) r.Fail("a class number is out of range");
         std::size_t index = static_cast<std::size_t>(number - 500);
         if (names.size() <= index) names.resize(index + 1);

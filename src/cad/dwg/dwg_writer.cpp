@@ -4,14 +4,27 @@
 
 #include "cad/atomic_file.h"
 #include "cad/dwg/dwg_encoder.h"
+#include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_named_sections.h"
+#include "cad/dwg/dwg_r2004_container.h"
 
 namespace ostrel::cad {
 
 void SaveDwg(Drawing& d, Release release, const std::string& path) {
-    if (release != Release::R2000)
+    if (release != Release::R2000 && release != Release::R2004)
         throw CadError(std::string("DWG ") + ReleaseName(release) +
-                       " cannot be written; DWG is written as R2000 (release code 0 or 2000)");
+                       " cannot be written; DWG is written as R2000 or R2004 (release code 0, 2000 or 2004)");
     NormalizeForSave(d);
+    if (release == Release::R2004) {
+        // Every section is made before the file is opened: a drawing that
+        // cannot be encoded leaves the target as it was.
+        const auto bytes = dwg::WriteR2004Container(dwg::EncodeNamedSections(d, release), release,
+                                                    dwg::CodePageNumber(d.header.codePage));
+        AtomicFile file(path);
+        file.Write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        file.Commit();
+        return;
+    }
     // The temporary file is opened with the first bytes; a drawing that
     // cannot be encoded leaves no file behind and the target as it was.
     std::optional<AtomicFile> file;
