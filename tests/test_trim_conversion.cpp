@@ -262,7 +262,7 @@ INSTANTIATE_TEST_SUITE_P(
     Exports, TrimConversion,
     ::testing::Values(ConversionCase{500, 0, "site.dxf", 2000, true}, ConversionCase{1000, 0.3, "site.dxf", 2000, true},
                       ConversionCase{500, 0.3, "site.dxf", 12, true}, ConversionCase{1000, 0, "site.dxf", 12, true},
-                      ConversionCase{1000, 0.3, "site.dwg", 2000, true},
+                      ConversionCase{1000, 0.3, "site.dwg", 2000, true}, ConversionCase{1000, 0.3, "site.dwg", 2004, true},
                       ConversionCase{500, 0, "site.dxf", 2000, false}),
     [](const auto& info) {
         const auto& c = info.param;

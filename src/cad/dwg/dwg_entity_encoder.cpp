@@ -23,9 +23,9 @@ EntityStart BeginEntity(ObjectStream& s, const EncodeContext& c, std::int16_t ty
     w.BB(l.mode);
     w.BL(0);                                    // reactors
     if (s.R2004()) w.B(true);                   // no extension dictionary
-    // R2004 and later keep no links to the neighbours.
+    // R2004 and later keep no links to the neighbours (and no bit saying so).
     bool noLinks = s.R2004() || (l.prev != 0 && l.next != 0 && l.prev + 1 == e.handle && l.next == e.handle + 1);
-    w.B(noLinks);
+    if (!s.R2004()) w.B(noLinks);
     std::int16_t colour = (e.colour < 0 || e.colour > 256) ? kColourByLayer : e.colour;
     w.BS(colour);                               // an index alone, in every release
     w.BD(1.0);                                  // linetype scale

@@ -40,6 +40,25 @@ Bytes SummaryInfo(DwgDate created, DwgDate updated) {
     return out;
 }
 
+// A string of the R2004 side sections: its length with the closing zero, then the bytes.
+void PutText16(Bytes& out, std::string_view text) {
+    PutRS(out, static_cast<std::uint16_t>(text.size() + 1));
+    out.insert(out.end(), text.begin(), text.end());
+    out.push_back(0);
+}
+
+// Which application wrote the file: a name, three strings.
+Bytes AppInfo() {
+    Bytes out;
+    PutText16(out, "AppInfoDataList");
+    PutRL(out, 3);
+    PutText16(out, "Written by Ostrel");
+    PutText16(out, "<ProductInformation name =\"Ostrel\" build_version=\"1.0\" registry_version=\"1.0\" "
+                   "install_id_string=\"Ostrel\" registry_localeID=\"1033\"/>");
+    PutText16(out, "1.0");
+    return out;
+}
+
 } // namespace
 
 std::uint8_t AcadReleaseNumber(Release release) {
@@ -86,6 +105,7 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     };
     add("AcDb:SummaryInfo", SummaryInfo(now, now), false);
     add("AcDb:Preview", EmptyPreview(), false);
+    add("AcDb:AppInfo", AppInfo(), false);
     add("AcDb:AcDbObjects", std::move(objects), true);
     add("AcDb:ObjFreeSpace", FreeSpace(objectCount, now, 0), true);
     add("AcDb:Template", Template(d.header.measurement), true);

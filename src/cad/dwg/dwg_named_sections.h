@@ -9,7 +9,7 @@
 namespace ostrel::cad::dwg {
 
 // The sections in the order they go into the file: AcDb:SummaryInfo,
-// AcDb:Preview, AcDb:AcDbObjects, AcDb:ObjFreeSpace, AcDb:Template,
+// AcDb:Preview, AcDb:AppInfo, AcDb:AcDbObjects, AcDb:ObjFreeSpace, AcDb:Template,
 // AcDb:Handles, AcDb:Classes, AcDb:AuxHeader, AcDb:Header. The drawing must
 // be normalised (NormalizeForSave). Throws CadError for a release whose
 // sections this writer cannot make (before R2004; R2007 and later for now)

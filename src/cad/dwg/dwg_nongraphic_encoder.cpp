@@ -67,7 +67,7 @@ void Layout(ObjectStream& s, const Object& o) {
     w.BS(0);
     w.BD3(l.extMin);
     w.BD3(l.extMax);
-    if (s.R2004()) w.RL(0);                     // no viewports listed
+    if (s.R2004()) w.BL(0);                     // no viewports listed
     ObjectHandles(s, w, o.owner, &o.reactors);
     if (s.R2004()) w.H(kHardPointer, 0);        // plot view
     w.H(kSoftPointer, l.blockRecord);

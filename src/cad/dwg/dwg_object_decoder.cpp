@@ -41,7 +41,7 @@ EntityCommon ReadEntityCommon(BitReader& r, bool r2004) {
     c.reactors = r.BL();
     if (c.reactors < 0) r.Fail("an entity has a negative reactor count");
     if (r2004) c.xdicMissing = r.B();
-    c.noLinks = r.B();
+    c.noLinks = r2004 || r.B();             // R2004 and later: no links, no bit
     if (r2004) {                            // index with flags: value, colour book handle, transparency
         const auto v = static_cast<std::uint16_t>(r.BS());
         c.colour = static_cast<std::int16_t>(v & 0x1FF);

@@ -165,9 +165,10 @@ std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& s
             SetRL(head + 8, static_cast<std::uint32_t>(comp.size()));
             SetRL(head + 12, static_cast<std::uint32_t>(n));
             SetRL(head + 16, static_cast<std::uint32_t>(off));
+            // 0x14 unused, 0x18 the header's checksum (seeded with the data's), 0x1C the data's.
             const std::uint32_t dataSum = PageChecksum(0, comp.data(), comp.size());
-            SetRL(head + 24, dataSum);
-            SetRL(head + 20, PageChecksum(dataSum, head, sizeof head));
+            SetRL(head + 28, dataSum);
+            SetRL(head + 24, PageChecksum(dataSum, head, sizeof head));
             const std::uint32_t mask = kPageMask ^ static_cast<std::uint32_t>(address);
             for (int k = 0; k < 8; ++k) SetRL(head + 4 * k, GetRL(head + 4 * k) ^ mask);
             file.insert(file.end(), head, head + sizeof head);
@@ -243,7 +244,7 @@ std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& s
     const std::uint64_t secondAddress = file.size();
     PutLL(head, secondAddress);
     PutRL(head, 0);                             // no gaps
-    PutRL(head, static_cast<std::uint32_t>(pages.size() - 1));
+    PutRL(head, static_cast<std::uint32_t>(pages.size()));      // pages (and gaps) the page map lists
     PutRL(head, 0x20);
     PutRL(head, 0x80);
     PutRL(head, 0x40);
@@ -312,6 +313,8 @@ R2004File ReadR2004Container(const std::uint8_t* file, std::size_t size) {
     const std::uint32_t crc = GetRL(head + 0x68);
     SetRL(head + 0x68, 0);
     if (Crc32(head, kHeaderData) != crc) Damaged("the file header fails its CRC");
+    // The header data is repeated at the end: a file cut short loses it.
+    if (GetLL(head + 0x34) > size || size - GetLL(head + 0x34) < kHeaderData) Damaged("the file is truncated");
     const std::uint32_t pageMapId = GetRL(head + 0x50);
     const std::uint64_t pageMapAddress = GetLL(head + 0x54) + kFirstPage;
     const std::uint32_t sectionMapId = GetRL(head + 0x5C);
@@ -363,9 +366,9 @@ R2004File ReadR2004Container(const std::uint8_t* file, std::size_t size) {
             if (compSize > size - a - 32) Damaged("a page of section " + name + " is truncated");
             const std::uint8_t* data = file + a + 32;
             const std::uint32_t dataSum = PageChecksum(0, data, compSize);
-            const std::uint32_t headSum = GetRL(h + 20);
-            SetRL(h + 20, 0);
-            if (dataSum != GetRL(h + 24) || PageChecksum(dataSum, h, 32) != headSum)
+            const std::uint32_t headSum = GetRL(h + 24);
+            SetRL(h + 24, 0);
+            if (dataSum != GetRL(h + 28) || PageChecksum(dataSum, h, 32) != headSum)
                 Damaged("a page of section " + name + " fails its checksum");
             std::size_t made;
             if (compressed == 2) {

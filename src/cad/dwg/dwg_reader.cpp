@@ -21,9 +21,12 @@ namespace {
 
 // The drawing of a file of the R2004 family, from its named sections.
 std::unique_ptr<Drawing> DecodeR2004(const std::uint8_t* file, std::size_t size) {
+    const std::string version(reinterpret_cast<const char*>(file), 6);
+    const auto release = ReleaseFromAcadVersion(version);
+    if (release != Release::R2004)
+        throw CadError("DWG version " + version + " (" + (release ? ReleaseName(*release) : "unknown") +
+                       ") cannot be read; DWG files are read as R2000 (AC1015) or R2004 (AC1018)");
     R2004File f = ReadR2004Container(file, size);
-    if (f.release != Release::R2004)
-        throw CadError(std::string("DWG ") + ReleaseName(f.release) + " cannot be read; DWG is read as R2000 or R2004");
     auto need = [&f](const char* name) -> const NamedSection& {
         const NamedSection* s = f.Find(name);
         if (!s) throw CadError(std::string("DWG: the file has no ") + name + " section (the file is damaged)");
@@ -48,7 +51,7 @@ std::unique_ptr<Drawing> DecodeR2004(const std::uint8_t* file, std::size_t size)
     auto [classData, classSize] = FramedSectionData(classes.data.data(), classes.data.size(), whole(classes),
                                                     kClassesBegin, kClassesEnd, "classes");
     ObjectSource src{objects.data.data(), objects.data.size(), ReadClassNames(classData, classSize, true), true};
-    auto map = ReadObjectMap(handles.data.data(), handles.data.size(), whole(handles));
+    auto map = ReadObjectMap(handles.data.data(), handles.data.size(), whole(handles), objects.data.size());
     auto byOffset = [](const ObjectLocation& a, const ObjectLocation& b) { return a.offset < b.offset; };
     if (!std::is_sorted(map.begin(), map.end(), byOffset)) std::sort(map.begin(), map.end(), byOffset);
     DecodedObjects decoded;

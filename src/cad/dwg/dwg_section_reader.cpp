@@ -104,8 +104,10 @@ std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t si
     return names;
 }
 
-std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t size, const SectionLocator& loc) {
+std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t size, const SectionLocator& loc,
+                                         std::size_t objectsEnd) {
     std::vector<ObjectLocation> out;
+    if (objectsEnd == 0) objectsEnd = size;
     std::size_t pos = loc.address;
     const std::size_t end = static_cast<std::size_t>(loc.address) + loc.size;
     for (;;) {
@@ -126,8 +128,8 @@ std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t 
             std::int64_t doff = ReadSignedModularChar(file, start + pageSize, pos);
             handle += dh;
             offset += doff;
-            if (offset < 0 || static_cast<std::uint64_t>(offset) >= size)
-                throw CadError("DWG object map: an object address lies outside the file");
+            if (offset < 0 || static_cast<std::uint64_t>(offset) >= objectsEnd)
+                throw CadError("DWG object map: an object address lies outside the objects");
             out.push_back({handle, static_cast<std::uint64_t>(offset)});
         }
         pos = start + pageSize + 2;
