@@ -91,7 +91,7 @@ protected:
         if (Contains(path, "before")) {
             // The reference for the expectations only: our reader, as DXF.
             auto drawing = cad::ReadDwg(path);
-            cad::SaveDxf(*drawing, cad::Release::R2000, path + ".dxf");
+            cad::SaveDxf(*drawing, drawing->release, path + ".dxf");
             return Summarise(path + ".dxf");
         }
         auto dxf = path + ".dxf";

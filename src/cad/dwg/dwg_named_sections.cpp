@@ -110,9 +110,15 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     add("AcDb:ObjFreeSpace", FreeSpace(objectCount, now, 0), true);
     add("AcDb:Template", Template(d.header.measurement), true);
     add("AcDb:Handles", ObjectMap(std::move(locations)), true);
-    add("AcDb:Classes", FramedSection(kClassesBegin, ClassesData(true), kClassesEnd), true);
+    // The framed sections close with eight zero bytes from R2004 on.
+    auto framed = [](const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]) {
+        Bytes out = FramedSection(begin, data, end);
+        out.resize(out.size() + 8, 0);
+        return out;
+    };
+    add("AcDb:Classes", framed(kClassesBegin, ClassesData(true), kClassesEnd), true);
     add("AcDb:AuxHeader", AuxHeader(now, now, c.handSeed, AcadReleaseNumber(release)), true);
-    add("AcDb:Header", FramedSection(kHeaderBegin, vars.Bytes(), kHeaderEnd), true);
+    add("AcDb:Header", framed(kHeaderBegin, vars.Bytes(), kHeaderEnd), true);
     return out;
 }
 
