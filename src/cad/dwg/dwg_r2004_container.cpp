@@ -135,7 +135,6 @@ std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& s
     struct Descriptor { const NamedSection* s; std::uint32_t id, maxSize; std::vector<PageUse> pages; };
     std::vector<Descriptor> descriptors;
     std::uint64_t previewAddress = 0, summaryAddress = 0;
-    Bytes comp;
     for (std::size_t si = 0; si < sections.size(); ++si) {
         const NamedSection& s = sections[si];
         Descriptor desc{&s, static_cast<std::uint32_t>(si + 1), static_cast<std::uint32_t>(kMaxPage), {}};
@@ -145,38 +144,37 @@ std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& s
         for (std::size_t off = 0; off < s.data.size() || off == 0; off += desc.maxSize) {
             const std::size_t n = std::min<std::size_t>(desc.maxSize, s.data.size() - off);
             const std::uint8_t* chunk = s.data.data() + off;
-            comp.clear();
-            if (s.compressed) {
-                if (n < 4) {                    // a short tail: zeros after it keep the run valid
-                    std::uint8_t tail[4] = {};
-                    std::memcpy(tail, chunk, n);
-                    CompressR2004(tail, 4, comp);
-                } else {
-                    CompressR2004(chunk, n, comp);
-                }
-            } else {
-                comp.assign(chunk, chunk + n);
-                comp.resize(desc.maxSize, 0);
-            }
+            // The page goes straight into the file: header room, then the data
+            // (one literal run, or stored), then the header filled in.
             const std::uint64_t address = file.size();
-            std::uint8_t head[32] = {};
+            file.resize(file.size() + 32);
+            if (!s.compressed) {
+                file.insert(file.end(), chunk, chunk + n);
+                file.resize(address + 32 + desc.maxSize, 0);
+            } else if (n < 4) {                 // a short tail: zeros after it keep the run valid
+                std::uint8_t tail[4] = {};
+                std::memcpy(tail, chunk, n);
+                CompressR2004(tail, 4, file);
+            } else {
+                CompressR2004(chunk, n, file);
+            }
+            const std::size_t compSize = file.size() - address - 32;
+            std::uint8_t* head = file.data() + address;
             SetRL(head, kDataPage);
             SetRL(head + 4, desc.id);
-            SetRL(head + 8, static_cast<std::uint32_t>(comp.size()));
+            SetRL(head + 8, static_cast<std::uint32_t>(compSize));
             SetRL(head + 12, static_cast<std::uint32_t>(n));
             SetRL(head + 16, static_cast<std::uint32_t>(off));
             // 0x14 unused, 0x18 the header's checksum (seeded with the data's), 0x1C the data's.
-            const std::uint32_t dataSum = PageChecksum(0, comp.data(), comp.size());
+            const std::uint32_t dataSum = PageChecksum(0, head + 32, compSize);
             SetRL(head + 28, dataSum);
-            SetRL(head + 24, PageChecksum(dataSum, head, sizeof head));
+            SetRL(head + 24, PageChecksum(dataSum, head, 32));
             const std::uint32_t mask = kPageMask ^ static_cast<std::uint32_t>(address);
             for (int k = 0; k < 8; ++k) SetRL(head + 4 * k, GetRL(head + 4 * k) ^ mask);
-            file.insert(file.end(), head, head + sizeof head);
-            file.insert(file.end(), comp.begin(), comp.end());
             Align(file);
             const auto number = static_cast<std::uint32_t>(pages.size() + 1);
             pages.push_back({number, static_cast<std::uint32_t>(file.size() - address)});
-            desc.pages.push_back({number, static_cast<std::uint32_t>(comp.size()), off});
+            desc.pages.push_back({number, static_cast<std::uint32_t>(compSize), off});
             if (s.data.empty()) break;
         }
         descriptors.push_back(std::move(desc));
