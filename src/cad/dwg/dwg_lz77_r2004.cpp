@@ -7,6 +7,12 @@
 namespace ostrel::cad::dwg {
 
 void CompressR2004(const std::uint8_t* data, std::size_t n, std::vector<std::uint8_t>& out) {
+    LiteralRunStart(n, out);
+    out.insert(out.end(), data, data + n);
+    out.push_back(0x11);
+}
+
+void LiteralRunStart(std::size_t n, std::vector<std::uint8_t>& out) {
     if (n < 4) throw CadError("cannot write DWG: a compressed page needs at least four bytes");
     // Literal length: 1..15 stands for 4..18; 0 starts a long count from 15
     // (each further 0 adds 255, the first non-zero byte adds itself); then 3 more.
@@ -18,8 +24,6 @@ void CompressR2004(const std::uint8_t* data, std::size_t n, std::vector<std::uin
         for (; rest > 255; rest -= 255) out.push_back(0);
         out.push_back(static_cast<std::uint8_t>(rest));
     }
-    out.insert(out.end(), data, data + n);
-    out.push_back(0x11);
 }
 
 namespace {

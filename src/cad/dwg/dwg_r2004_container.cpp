@@ -67,12 +67,6 @@ std::uint32_t GetRL(const std::uint8_t* p) {
 }
 std::uint64_t GetLL(const std::uint8_t* p) { return GetRL(p) | (static_cast<std::uint64_t>(GetRL(p + 4)) << 32); }
 
-// Pads the file to the next 0x20 boundary with the magic bytes.
-void Align(Bytes& file) {
-    const std::size_t pad = (0x20 - file.size() % 0x20) % 0x20;
-    file.insert(file.end(), Magic().begin(), Magic().begin() + static_cast<std::ptrdiff_t>(pad));
-}
-
 struct PageRecord {
     std::uint32_t number;
     std::uint32_t size;         // bytes in the file
@@ -91,7 +85,7 @@ void WriteSystemPage(Bytes& file, std::uint32_t type, const Bytes& data) {
     SetRL(head + 16, sum);
     file.insert(file.end(), head, head + sizeof head);
     file.insert(file.end(), comp.begin(), comp.end());
-    Align(file);
+    file.insert(file.end(), Magic().begin(), Magic().begin() + static_cast<std::ptrdiff_t>((0x20 - file.size() % 0x20) % 0x20));
 }
 
 std::size_t SystemPageSize(std::size_t dataSize) {
@@ -124,56 +118,91 @@ const NamedSection* R2004File::Find(const char* name) const {
 
 std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& sections, Release release,
                                               std::uint16_t codePage) {
-    std::size_t total = 0;
-    for (const auto& s : sections) total += s.data.size();
     Bytes file;
-    file.reserve(total + total / 64 + 4096);
-    file.assign(kFirstPage, 0);
+    DwgSink sink;
+    sink.write = [&file](const std::uint8_t* data, std::size_t size) { file.insert(file.end(), data, data + size); };
+    sink.patch = [&file](std::size_t offset, const std::uint8_t* data, std::size_t size) {
+        std::copy(data, data + size, file.begin() + static_cast<std::ptrdiff_t>(offset));
+    };
+    WriteR2004Container(sections, release, codePage, sink);
+    return file;
+}
+
+void WriteR2004Container(const std::vector<NamedSection>& sections, Release release, std::uint16_t codePage,
+                         const DwgSink& sink) {
+    std::uint64_t written = 0;
+    auto put = [&](const std::uint8_t* data, std::size_t n) {
+        if (n == 0) return;
+        sink.write(data, n);
+        written += n;
+    };
+    auto align = [&]() {                        // the next page starts on a 0x20 boundary
+        const std::size_t pad = static_cast<std::size_t>((0x20 - written % 0x20) % 0x20);
+        put(Magic().data(), pad);
+    };
+    Bytes zeros(kFirstPage, 0);
+    put(zeros.data(), kFirstPage);              // the file header, filled in last
 
     std::vector<PageRecord> pages;
     struct PageUse { std::uint32_t number, dataSize; std::uint64_t offset; };
     struct Descriptor { const NamedSection* s; std::uint32_t id, maxSize; std::vector<PageUse> pages; };
     std::vector<Descriptor> descriptors;
     std::uint64_t previewAddress = 0, summaryAddress = 0;
+    Bytes run;
     for (std::size_t si = 0; si < sections.size(); ++si) {
         const NamedSection& s = sections[si];
         Descriptor desc{&s, static_cast<std::uint32_t>(si + 1), static_cast<std::uint32_t>(kMaxPage), {}};
-        if (!s.compressed) desc.maxSize = static_cast<std::uint32_t>(std::max<std::size_t>(0x100, (s.data.size() + 0x1F) & ~std::size_t{0x1F}));
-        if (s.name == "AcDb:Preview") previewAddress = file.size();
-        if (s.name == "AcDb:SummaryInfo") summaryAddress = file.size();
+        if (!s.compressed)
+            desc.maxSize = static_cast<std::uint32_t>(std::max<std::size_t>(0x100, (s.data.size() + 0x1F) & ~std::size_t{0x1F}));
+        if (s.name == "AcDb:Preview") previewAddress = written;
+        if (s.name == "AcDb:SummaryInfo") summaryAddress = written;
         for (std::size_t off = 0; off < s.data.size() || off == 0; off += desc.maxSize) {
             const std::size_t n = std::min<std::size_t>(desc.maxSize, s.data.size() - off);
             const std::uint8_t* chunk = s.data.data() + off;
-            // The page goes straight into the file: header room, then the data
-            // (one literal run, or stored), then the header filled in.
-            const std::uint64_t address = file.size();
-            file.resize(file.size() + 32);
-            if (!s.compressed) {
-                file.insert(file.end(), chunk, chunk + n);
-                file.resize(address + 32 + desc.maxSize, 0);
-            } else if (n < 4) {                 // a short tail: zeros after it keep the run valid
-                std::uint8_t tail[4] = {};
+            // A page: its header, then the data as one literal run (its length
+            // before, 0x11 after) or stored. The data is handed on where it
+            // lies; the checksum runs over the pieces in turn.
+            std::uint8_t tail[4] = {};
+            std::size_t dataSize = n;
+            if (s.compressed && n < 4) {        // a short tail: zeros after it keep the run valid
                 std::memcpy(tail, chunk, n);
-                CompressR2004(tail, 4, file);
-            } else {
-                CompressR2004(chunk, n, file);
+                chunk = tail;
+                dataSize = 4;
             }
-            const std::size_t compSize = file.size() - address - 32;
-            std::uint8_t* head = file.data() + address;
+            run.clear();
+            if (s.compressed) LiteralRunStart(dataSize, run);
+            static const std::uint8_t kEnd = 0x11;
+            const std::size_t compSize = s.compressed ? run.size() + dataSize + 1 : desc.maxSize;
+            std::uint32_t dataSum = PageChecksum(PageChecksum(0, run.data(), run.size()), chunk, dataSize);
+            if (s.compressed) dataSum = PageChecksum(dataSum, &kEnd, 1);
+            else if (desc.maxSize > n) {
+                const Bytes pad(desc.maxSize - n, 0);
+                dataSum = PageChecksum(dataSum, pad.data(), pad.size());
+            }
+            const std::uint64_t address = written;
+            std::uint8_t head[32] = {};
             SetRL(head, kDataPage);
             SetRL(head + 4, desc.id);
             SetRL(head + 8, static_cast<std::uint32_t>(compSize));
             SetRL(head + 12, static_cast<std::uint32_t>(n));
             SetRL(head + 16, static_cast<std::uint32_t>(off));
             // 0x14 unused, 0x18 the header's checksum (seeded with the data's), 0x1C the data's.
-            const std::uint32_t dataSum = PageChecksum(0, head + 32, compSize);
             SetRL(head + 28, dataSum);
-            SetRL(head + 24, PageChecksum(dataSum, head, 32));
+            SetRL(head + 24, PageChecksum(dataSum, head, sizeof head));
             const std::uint32_t mask = kPageMask ^ static_cast<std::uint32_t>(address);
             for (int k = 0; k < 8; ++k) SetRL(head + 4 * k, GetRL(head + 4 * k) ^ mask);
-            Align(file);
+            put(head, sizeof head);
+            put(run.data(), run.size());
+            put(chunk, dataSize);
+            if (s.compressed) {
+                put(&kEnd, 1);
+            } else if (desc.maxSize > n) {
+                const Bytes pad(desc.maxSize - n, 0);
+                put(pad.data(), pad.size());
+            }
+            align();
             const auto number = static_cast<std::uint32_t>(pages.size() + 1);
-            pages.push_back({number, static_cast<std::uint32_t>(file.size() - address)});
+            pages.push_back({number, static_cast<std::uint32_t>(written - address)});
             desc.pages.push_back({number, static_cast<std::uint32_t>(compSize), off});
             if (s.data.empty()) break;
         }
@@ -209,10 +238,10 @@ std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& s
     };
     putDescriptor(0, nullptr, static_cast<std::uint32_t>(kMaxPage), true, 0, "");
     for (const auto& d : descriptors) putDescriptor(d.s->data.size(), &d, d.maxSize, d.s->compressed, d.id, d.s->name);
+    Bytes system;
     const auto sectionMapId = static_cast<std::uint32_t>(pages.size() + 1);
-    const std::uint64_t sectionMapAddress = file.size();
-    WriteSystemPage(file, kSectionMapPage, map);
-    pages.push_back({sectionMapId, static_cast<std::uint32_t>(file.size() - sectionMapAddress)});
+    WriteSystemPage(system, kSectionMapPage, map);
+    pages.push_back({sectionMapId, static_cast<std::uint32_t>(system.size())});
 
     // The page map lists every page, itself last.
     const auto pageMapId = static_cast<std::uint32_t>(pages.size() + 1);
@@ -223,9 +252,11 @@ std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& s
         PutRL(pageMap, p.number);
         PutRL(pageMap, p.size);
     }
-    const std::uint64_t pageMapAddress = file.size();
-    WriteSystemPage(file, kPageMapPage, pageMap);
-    if (file.size() - pageMapAddress != pages.back().size) throw CadError("cannot write DWG: page map size mismatch");
+    const std::uint64_t pageMapAddress = written + system.size();
+    WriteSystemPage(system, kPageMapPage, pageMap);
+    if (written + system.size() - pageMapAddress != pages.back().size)
+        throw CadError("cannot write DWG: page map size mismatch");
+    put(system.data(), system.size());
 
     // The header data, encrypted, at 0x80 and again at the end.
     Bytes head;
@@ -239,8 +270,7 @@ std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& s
     PutRL(head, 1);
     PutRL(head, pageMapId);                     // last page
     PutLL(head, pageMapAddress + pages.back().size - kFirstPage);
-    const std::uint64_t secondAddress = file.size();
-    PutLL(head, secondAddress);
+    PutLL(head, written);                       // where the copy goes
     PutRL(head, 0);                             // no gaps
     PutRL(head, static_cast<std::uint32_t>(pages.size()));      // pages (and gaps) the page map lists
     PutRL(head, 0x20);
@@ -254,9 +284,9 @@ std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& s
     PutRL(head, 0);                             // CRC, below
     SetRL(head.data() + 0x68, Crc32(head.data(), head.size()));
     for (std::size_t i = 0; i < kHeaderData; ++i) head[i] ^= Magic()[i];
-    file.insert(file.end(), head.begin(), head.end());
+    put(head.data(), head.size());
 
-    std::uint8_t* p = file.data();
+    std::uint8_t* p = zeros.data();
     std::memcpy(p, AcadVersionString(release), 6);
     p[0x0B] = 0;                                // maintenance release
     p[0x0C] = 3;
@@ -269,7 +299,7 @@ std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& s
     SetRL(p + 0x28, 0x80);
     std::memcpy(p + 0x80, head.data(), kHeaderData);
     std::memcpy(p + 0xEC, Magic().data() + 0xEC, 0x14);
-    return file;
+    sink.patch(0, p, kFirstPage);
 }
 
 namespace {

@@ -7,11 +7,17 @@
 #include <vector>
 
 #include "cad/drawing.h"
+#include "cad/dwg/dwg_encoder.h"
 #include "cad/dwg/dwg_named_section.h"
 
 namespace ostrel::cad::dwg {
 
-// The whole file. `codePage` is the file header's code page number.
+// Hands the file to the sink in file order (the sections' bytes where they
+// lie, no copy) and patches its first 0x100 bytes last. `codePage` is the
+// file header's code page number.
+void WriteR2004Container(const std::vector<NamedSection>& sections, Release release, std::uint16_t codePage,
+                         const DwgSink& sink);
+// The whole file in memory.
 std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& sections, Release release,
                                               std::uint16_t codePage);
 

@@ -15,16 +15,6 @@ void SaveDwg(Drawing& d, Release release, const std::string& path) {
         throw CadError(std::string("DWG ") + ReleaseName(release) +
                        " cannot be written; DWG is written as R2000 or R2004 (release code 0, 2000 or 2004)");
     NormalizeForSave(d);
-    if (release == Release::R2004) {
-        // Every section is made before the file is opened: a drawing that
-        // cannot be encoded leaves the target as it was.
-        const auto bytes = dwg::WriteR2004Container(dwg::EncodeNamedSections(d, release), release,
-                                                    dwg::CodePageNumber(d.header.codePage));
-        AtomicFile file(path);
-        file.Write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        file.Commit();
-        return;
-    }
     // The temporary file is opened with the first bytes; a drawing that
     // cannot be encoded leaves no file behind and the target as it was.
     std::optional<AtomicFile> file;
@@ -36,7 +26,14 @@ void SaveDwg(Drawing& d, Release release, const std::string& path) {
     sink.patch = [&](std::size_t offset, const std::uint8_t* data, std::size_t size) {
         file->WriteAt(offset, reinterpret_cast<const char*>(data), size);
     };
-    dwg::EncodeDwg(d, sink);
+    if (release == Release::R2004) {
+        // Every section is made before the file is opened: a drawing that
+        // cannot be encoded leaves the target as it was.
+        const auto sections = dwg::EncodeNamedSections(d, release);
+        dwg::WriteR2004Container(sections, release, dwg::CodePageNumber(d.header.codePage), sink);
+    } else {
+        dwg::EncodeDwg(d, sink);
+    }
     file->Commit();
 }
 
