@@ -318,16 +318,15 @@ TEST_F(Driver, InitialisationFailureEndsTheCallBeforeAnythingElse) {
     EXPECT_EQ(g_toolkit.saves, 0);
 }
 
-TEST_F(Driver, SaveFailureIsReportedAndTheRunGoesOn) {
+TEST_F(Driver, SaveFailureIsReportedAndTheRunGoesOnWithoutTheSheetPass) {
     Settings("[GENERAL]\r\nDEBUG=ON\r\n");
     g_toolkit.failSave = true;
     auto c = Make();
     events_.clear();
     c->SaveAsDWG(Export("TALVERO\r\nSTARTTB,3,4\r\n"), out_);
-    ASSERT_EQ(events_.size(), 6u);
+    ASSERT_EQ(events_.size(), 5u);
     EXPECT_EQ(events_[3].rfind("message:Error in CdSaveFile: ", 0), 0u) << events_[3];
-    EXPECT_EQ(events_[4], "trim 3 4");
-    EXPECT_EQ(events_[5].rfind("ask:", 0), 0u);
+    EXPECT_EQ(events_[4].rfind("ask:", 0), 0u) << "no sheet pass on a file this call did not write";
     ASSERT_EQ(prompter_->shown.size(), 4u);   // INI=, the paths, the save error, the question
     EXPECT_EQ(prompter_->shown[2].icon, MessageIcon::Critical);
 }

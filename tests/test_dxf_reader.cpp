@@ -380,9 +380,11 @@ TEST_P(DxfReaderRoundTrip, WhatOurWriterWritesReadsBackTheSame) {
     if (rel >= Release::R2000) {
         ExpectSameDrawing(*d, *r, true);
     } else {
-        // Before R2000 the writer gives a hatch's outline as a polyline.
+        // Before R2000 the writer gives a solid fill as SOLID triangles,
+        // which the database does not hold.
         std::map<EntityType, int> written, read;
-        for (auto* e : Top(*d, d->ModelSpace())) ++written[e->type == EntityType::Hatch ? EntityType::Polyline : e->type];
+        for (auto* e : Top(*d, d->ModelSpace()))
+            if (e->type != EntityType::Hatch) ++written[e->type];
         for (auto* e : Top(*r, r->ModelSpace())) ++read[e->type];
         EXPECT_EQ(read, written);
     }

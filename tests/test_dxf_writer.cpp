@@ -330,10 +330,11 @@ TEST_P(EveryRelease, EzdxfAuditAndTagChecksPass) {
     EXPECT_EQ(JsonCount(r.out, "Model", "LINE"), 1);
     EXPECT_EQ(JsonCount(r.out, "Model", "ARC"), 1);
     EXPECT_EQ(JsonCount(r.out, "Model", "HATCH"), old ? 0 : 1);
-    EXPECT_EQ(JsonCount(r.out, "Model", "POLYLINE"), old ? 3 : 2);   // the fill's outline before R2000
+    EXPECT_EQ(JsonCount(r.out, "Model", "POLYLINE"), 2);
+    EXPECT_EQ(JsonCount(r.out, "Model", "SOLID"), old ? 2 : 0);   // the fill's two triangles before R2000
     // The tag stream of ENTITIES.
-    EXPECT_EQ(JsonCount(r.out, "entities_section", "VERTEX"), old ? 10 : 6);
-    EXPECT_EQ(JsonCount(r.out, "entities_section", "SEQEND"), old ? 3 : 2);
+    EXPECT_EQ(JsonCount(r.out, "entities_section", "VERTEX"), 6);
+    EXPECT_EQ(JsonCount(r.out, "entities_section", "SEQEND"), 2);
     EXPECT_EQ(JsonCount(r.out, "entities_section", "VIEWPORT"), 2);
     for (auto layer : {"\"KERB\"", "\"TREES\"", "\"ZERO\""}) EXPECT_NE(r.out.find(layer), std::string::npos) << layer;
     EXPECT_NE(r.out.find(old ? "\"TREE\"" : "\"TREE\""), std::string::npos);
@@ -346,10 +347,11 @@ TEST_P(EveryRelease, EzdxfAuditAndTagChecksPass) {
 
 TEST_P(EveryRelease, GdalAndDimeReadEveryFeature) {
     // Model space: point, circle, text, insert, 2 polylines, face, line, arc and
-    // the fill (a HATCH polygon, or its outline polyline before R2000); GDAL
+    // the fill (a HATCH polygon, or two SOLID triangles before R2000); GDAL
     // skips the viewports.
     const bool old = PreR2000(GetParam());
-    std::string expect = " --features 10 --geometry POINT=2 --geometry POLYGON=" + std::string(old ? "1" : "2");
+    std::string expect = std::string(old ? " --features 11" : " --features 10") +
+                         " --geometry POINT=2 --geometry POLYGON=" + std::string(old ? "3" : "2");
     auto r = RunChecker("check_readers.py", path + expect);
     EXPECT_EQ(r.exitCode, 0) << r.err << r.out;
 }
@@ -504,11 +506,10 @@ TEST_F(TagStream, R12HasNoneOfTheLaterStructures) {
     EXPECT_EQ(vp->Get(1001), "ACAD");
     EXPECT_EQ(vp->Get(1000), "MVIEW");
     EXPECT_FALSE(vp->Has(12));
-    // The fill's boundary as a closed polyline with writer-made handles.
-    auto polylines = OfType(all, "POLYLINE", "ENTITIES");
-    ASSERT_EQ(polylines.size(), 3u);
-    EXPECT_EQ(polylines[2]->Get(70), "1");
-    EXPECT_EQ(polylines[2]->Get(62), "8");
+    // The fill as SOLID triangles with writer-made handles.
+    auto solids = OfType(all, "SOLID", "ENTITIES");
+    ASSERT_EQ(solids.size(), 2u);
+    EXPECT_EQ(solids[1]->Get(62), "8");
 }
 
 TEST_F(TagStream, LayerColoursAndLinetypesFollowTheFormatRules) {

@@ -36,13 +36,15 @@ std::string SheetFile(const TempDir& dir, cad::Release r, const std::string& nam
     return path;
 }
 
+const std::string kExport = "TALVERO\r\nTEXT,$tb-Text,7,not title block,1040,2060,2,0\r\n"
+                            "POLY,bkfill,3,0,0,1050,2060,1060,2060,1060,2070,1050,2060\r\nSTARTTB,500,0\r\n"
+                            "POLY,TRIM,1,0,0,990,1990,1110,1990,1110,2085,990,2085,990,1990\r\n";
+
 std::string Convert(const TempDir& dir, const std::string& exportSettings, const std::string& out,
-                    ScriptedPrompter& prompter) {
+                    ScriptedPrompter& prompter, const std::string& exportText = kExport) {
     WriteFile(dir.file("settings.ini"), "[GENERAL]\r\nDEBUG=OFF\r\n[EXPORT]\r\nLAYERSTYLE=0\r\n" + exportSettings);
     WriteFile(dir.file("user.ini"), "[OPTION]\r\ntxtDWGoverride=" + dir.file("settings.ini") + "\r\n");
-    WriteFile(dir.file("site.txt"), "TALVERO\r\nTEXT,$tb-Text,7,not title block,1040,2060,2,0\r\n"
-                                    "POLY,bkfill,3,0,0,1050,2060,1060,2060,1060,2070,1050,2060\r\nSTARTTB,500,0\r\n"
-                                    "POLY,TRIM,1,0,0,990,1990,1110,1990,1110,2085,990,2085,990,1990\r\n");
+    WriteFile(dir.file("site.txt"), exportText);
     clsDWG(HostOptions{std::shared_ptr<Prompter>(&prompter, [](Prompter*) {}), nullptr, dir.file("user.ini")})
         .SaveAsDWG(dir.file("site.txt"), dir.file(out));
     return dir.file(out);
@@ -125,4 +127,28 @@ TEST(SheetReaders, ACaretCompanionTooLargeRaisesTheOverflowErrorAndLeavesTheFile
         EXPECT_NE(std::string(e.what()).find("caret companion"), std::string::npos) << e.what();
     }
     EXPECT_EQ(ReadFile(path), before);
+}
+
+TEST(SheetReaders, WithLightweightPolylinesTheTrimmedDwgShowsEveryPolylineInGdalAndLibdxfrw) {
+    TempDir dir;
+    ScriptedPrompter prompter;
+    auto out = Convert(dir, "LWPOLYLINE=1\r\n[LAYERS]\r\nKERB-LINE=KERBS\r\n", "site.dwg", prompter,
+                       "TALVERO\r\nPOLY,KERB,3,0.2,0,1000,2005,1030,2005,1060,2008\r\n"
+                       "POLY3D,GROUND,3,0,0,1000,2000,5,1010,2010,6\r\nSTARTTB,500,0.3\r\n"
+                       "POLY,TRIM,1,0,0,990,1990,1110,1990,1110,2085,990,2085,990,1990\r\n"
+                       "POLY,SHEET,7,0,0,980,1960,1190,1960,1190,2108.5,980,2108.5,980,1960\r\n");
+    // Model space: the kerb and the turned trim frame light, the ground 3D;
+    // the sheet: its frame and the title block's two copies, light as read.
+    auto cad = RunCommand("ogrinfo -al " + out);
+    std::regex lw("CADLWPolyline"), p3("CADPolyline3D");
+    auto count = [](const std::string& s, const std::regex& re) {
+        return std::distance(std::sregex_iterator(s.begin(), s.end(), re), std::sregex_iterator());
+    };
+    EXPECT_EQ(count(cad.out, lw), 2) << cad.out.substr(0, 3000);
+    EXPECT_EQ(count(cad.out, p3), 1) << cad.out.substr(0, 3000);
+    auto rw = RunCommand("node " + SourcePath("tests/checkers/dwg/check_dxfrw.mjs") + " " + out);
+    int shown = 0;
+    const std::regex n("\"LWPOLYLINE\":([0-9]+)");
+    for (std::sregex_iterator i(rw.out.begin(), rw.out.end(), n), end; i != end; ++i) shown += std::stoi((*i)[1]);
+    EXPECT_EQ(shown, 5) << "two in model space, three on the sheet: " << rw.out;
 }
