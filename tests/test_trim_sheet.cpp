@@ -267,28 +267,39 @@ TEST_F(TrimSheet, WithoutATitleBlockPolylineTheBoxKeepsItsStartValues) {
     EXPECT_EQ(s.Value("ACTIVE"), "PVO2") << "saved all the same";
 }
 
-TEST_F(TrimSheet, OnlyTheTitleBlockTrimFrameTurns) {
-    auto d = cad::NewDrawing();
-    auto ms = d->ModelSpace();
-    AddPolyline(*d, ms, "$TB-SHEET", Rect(0, 0, 400, 300));
-    AddPolyline(*d, ms, "Trim_frame", Rect(10, 10, 50, 40));
-    AddPolyline(*d, ms, "$TB-trim", Rect(60, 20, 90, 80));
-    AddPolyline(*d, ms, "TRIM", Rect(30, 5, 35, 6));
-    auto path = Write(*d, cad::Release::R2000);
-    frmDWGTrim form;
-    form.TrimDWG(path, 1000, 0.5);
-    auto s = Summarise(path);
-    // Only the title-block trim frame turns; the others stay where they were.
-    for (auto* l : s.All("MS", "POLYLINE")) {
-        if (l->f[2] == "Trim_frame") {
-            EXPECT_EQ(l->num(4), 10);
-        } else if (l->f[2] == "TRIM") {
-            EXPECT_EQ(l->num(5), 5);
-        } else if (l->f[2] == "$TB-trim") {
-            EXPECT_NE(l->num(4), 60);
+TEST_F(TrimSheet, TrimLayersAnyCaseShareOneBoxAndOnlyTheTitleBlockFrameTurns) {
+    for (double turn : {0.0, 0.5}) {
+        auto d = cad::NewDrawing();
+        auto ms = d->ModelSpace();
+        AddPolyline(*d, ms, "$TB-SHEET", Rect(0, 0, 400, 300));
+        AddPolyline(*d, ms, "Trim_frame", Rect(10, 10, 50, 40));
+        AddPolyline(*d, ms, "$TB-trim", Rect(60, 20, 90, 80));
+        AddPolyline(*d, ms, "TRIM", Rect(30, 5, 35, 6));
+        auto path = Write(*d, cad::Release::R2000);
+        frmDWGTrim form;
+        form.TrimDWG(path, 1000, turn);
+        auto s = Summarise(path);
+        EXPECT_EQ(s.All("MS", "POLYLINE").size(), 3u) << "the $TB-SHEET polyline left model space";
+        if (turn == 0) {
+            const SummaryLine* view = nullptr;
+            for (auto* l : s.All("PS", "VIEWPORT"))
+                if (l->f[3] == "2") view = l;
+            ASSERT_NE(view, nullptr);
+            EXPECT_NEAR(view->num(6), 80, kTol) << "from x 10 to 90";
+            EXPECT_NEAR(view->num(7), 75, kTol) << "from y 5 to 80";
+            continue;
+        }
+        // Turned: only the title-block trim frame turns; the others stay where they were.
+        for (auto* l : s.All("MS", "POLYLINE")) {
+            if (l->f[2] == "Trim_frame") {
+                EXPECT_EQ(l->num(4), 10);
+            } else if (l->f[2] == "TRIM") {
+                EXPECT_EQ(l->num(5), 5);
+            } else if (l->f[2] == "$TB-trim") {
+                EXPECT_NE(l->num(4), 60);
+            }
         }
     }
-    EXPECT_EQ(s.All("MS", "POLYLINE").size(), 3u) << "the $TB-SHEET polyline left model space";
 }
 
 TEST_F(TrimSheet, LayoutNumbersFollowTheLayoutsAlreadyThere) {
