@@ -316,7 +316,7 @@ TEST(Normalize, ValuesNoReaderTakesAreWrittenReadable) {
     d->header.textSize = 3.5;
     ostrel::test::TempDir dir;
     SaveDxf(*d, Release::R2000, dir.file("repaired.dxf"));
-    auto r = ostrel::test::RunChecker("dump_values.py", dir.file("repaired.dxf"));
+    auto r = ostrel::test::RunChecker("dump_dxf.py", "values " + dir.file("repaired.dxf"));
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_EQ(r.out, "CIRCLE|0|256|2.0\n"                 // the radius's absolute value; colour by layer
                      "POINT|0|256|4.0|5.0|6.0\n"          // no radius: a point at the centre

@@ -49,7 +49,7 @@ protected:
         EXPECT_EQ(strict.exitCode, 0) << strict.err;
         auto readers = RunChecker("check_readers.py", out);
         EXPECT_EQ(readers.exitCode, 0) << readers.err;
-        auto dump = RunChecker("dump_lines.py", out);
+        auto dump = RunChecker("dump_dxf.py", "lines " + out);
         ASSERT_EQ(dump.exitCode, 0) << dump.out << dump.err;
         polylines.clear();
         rows.clear();

@@ -47,7 +47,7 @@ protected:
         EXPECT_EQ(strict.exitCode, 0) << strict.err;
         auto readers = RunChecker("check_readers.py", out);
         EXPECT_EQ(readers.exitCode, 0) << readers.err;
-        auto r = RunChecker("dump_tables.py", out);
+        auto r = RunChecker("dump_dxf.py", "tables " + out);
         ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
         rows = SplitRows(r.out);
         const Row* audit = Find("AUDIT");
