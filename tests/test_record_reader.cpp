@@ -173,27 +173,6 @@ std::unique_ptr<ExportFile> OpenBytes(TempDir& dir, const std::string& bytes, co
     return f;
 }
 
-TEST(ExportFileLines, LinesEndAtCrOrCrLfAndLoneLfBelongsToTheLine) {
-    TempDir dir;
-    auto f = OpenBytes(dir, "A\r\nB\rC\nD\r\n\r\nE");
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->ReadLine(), "A");
-    EXPECT_EQ(f->ReadLine(), "B");
-    EXPECT_EQ(f->ReadLine(), "C\nD");
-    EXPECT_EQ(f->ReadLine(), "");
-    EXPECT_FALSE(f->AtEnd());
-    EXPECT_EQ(f->ReadLine(), "E");
-    EXPECT_TRUE(f->AtEnd());
-}
-
-TEST(ExportFileLines, AFinalTerminatorLeavesNoEmptyLine) {
-    TempDir dir;
-    auto f = OpenBytes(dir, "TALVERO\r\n");
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->ReadLine(), "TALVERO");
-    EXPECT_TRUE(f->AtEnd());
-}
-
 TEST(ExportFileLines, ReadingPastTheEndIsAnEndOfFileError) {
     TempDir dir;
     auto f = OpenBytes(dir, "only");
