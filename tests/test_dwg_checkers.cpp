@@ -19,14 +19,8 @@ using ostrel::test::TempDir;
 
 namespace {
 
-std::string CheckerDir() {
-    if (const char* dir = std::getenv("OSTREL_DWG_CHECKER_DIR")) return dir;
-    return std::string(OSTREL_SOURCE_DIR) + "/.checkers/dwg";
-}
-
 bool DwgCheckerInstalled() {
-    auto wasm = CheckerDir() + "/node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm";
-    return std::filesystem::exists(wasm) && RunCommand("command -v node").exitCode == 0;
+    return ostrel::test::DwgCheckerHas("node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm");
 }
 
 bool OgrinfoInstalled() { return RunCommand("command -v ogrinfo").exitCode == 0; }
@@ -44,9 +38,7 @@ struct LibreDwgReport {
 };
 
 LibreDwgReport RunLibreDwg(const std::string& dwg, const std::string& extra = "") {
-    auto r = RunCommand("OSTREL_DWG_CHECKER_DIR=" + Quote(CheckerDir()) + " node " +
-                        Quote(ostrel::test::SourcePath("tests/checkers/dwg/check_dwg.mjs")) + " " + Quote(dwg) +
-                        " " + extra);
+    auto r = ostrel::test::RunDwgChecker("check_dwg.mjs", Quote(dwg) + " " + extra);
     LibreDwgReport report;
     report.json = r.out;
     std::smatch m;

@@ -282,16 +282,9 @@ TEST(R2007Container, RandomDamageGivesTheDataOrAnError) {
 
 namespace {
 
-std::string CheckerDir() {
-    if (const char* dir = std::getenv("OSTREL_DWG_CHECKER_DIR")) return dir;
-    return std::string(OSTREL_SOURCE_DIR) + "/.checkers/dwg";
-}
-
 // Runs one outside reader on a file; returns the number after "error":.
 int OutsideReaderError(const char* script, const std::string& path) {
-    const auto r = ostrel::test::RunCommand("OSTREL_DWG_CHECKER_DIR='" + CheckerDir() + "' node '" +
-                                            ostrel::test::SourcePath(std::string("tests/checkers/dwg/") + script) +
-                                            "' '" + path + "'");
+    const auto r = ostrel::test::RunDwgChecker(script, "'" + path + "'");
     std::smatch m;
     return std::regex_search(r.out, m, std::regex("\"error\":([0-9]+)")) ? std::stoi(m[1]) : -1;
 }
@@ -303,8 +296,7 @@ int OutsideReaderError(const char* script, const std::string& path) {
 // header and classes sentinels deep in pages of several interleaved
 // codewords (the classes missing when their sentinel is not there).
 TEST(R2007Container, LibreDwgFindsTheSections) {
-    if (!std::filesystem::exists(CheckerDir() + "/node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm") ||
-        ostrel::test::RunCommand("command -v node").exitCode != 0)
+    if (!ostrel::test::DwgCheckerHas("node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm"))
         GTEST_SKIP() << "DWG checker not installed (scripts/install-dwg-checker)";
     const std::uint8_t headerSentinel[16] = {0xCF, 0x7B, 0x1F, 0x23, 0xFD, 0xDE, 0x38, 0xA9,
                                              0x5F, 0x7C, 0x68, 0xB8, 0x4E, 0x6D, 0x33, 0x5F};

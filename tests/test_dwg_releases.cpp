@@ -13,7 +13,7 @@
 #include "cad/dwg/dwg_reader.h"
 #include "cad/dwg/dwg_writer.h"
 #include "cad/dxf/dxf_writer.h"
-#include "dwg_test_drawings.h"
+#include "support/drawings.h"
 #include "support/test_support.h"
 
 using namespace ostrel::cad;
@@ -58,11 +58,6 @@ std::uint32_t Crc32(const std::uint8_t* p, std::size_t n) {
     return ~c;
 }
 
-std::string CheckerDir() {
-    if (const char* dir = std::getenv("OSTREL_DWG_CHECKER_DIR")) return dir;
-    return std::string(OSTREL_SOURCE_DIR) + "/.checkers/dwg";
-}
-
 class DwgRelease : public ::testing::TestWithParam<Release> {
 protected:
     std::string Write(Drawing& d, const std::string& name) {
@@ -93,7 +88,7 @@ TEST_P(DwgRelease, ReadsBackAsTheDrawingItWasWrittenFrom) {
 }
 
 TEST_P(DwgRelease, ALargeDrawingOverManyPagesReadsBack) {
-    auto d = ostrel::test::LargeDrawing(40000);
+    auto d = ostrel::test::SiteDrawing(40000);
     const auto entities = d->entities.size();
     auto read = ReadDwg(Write(*d, "large.dwg"));
     EXPECT_EQ(read->entities.size(), entities);
@@ -141,14 +136,12 @@ TEST_P(DwgRelease, DamagedFilesEndInAClearError) {
 }
 
 TEST_P(DwgRelease, LibreDwgReadsItCleanlyAndSeesTheEntitiesOfOurDxf) {
-    if (!std::filesystem::exists(CheckerDir() + "/node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm"))
+    if (!ostrel::test::DwgCheckerHas("node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm"))
         GTEST_SKIP() << "DWG checker not installed (scripts/install-dwg-checker)";
     auto d = ostrel::test::EveryKindDrawing();
     auto dwg = Write(*d, "every.dwg");
     auto converted = dir.file("converted.dxf");
-    auto r = RunCommand("OSTREL_DWG_CHECKER_DIR=" + Quote(CheckerDir()) + " node " +
-                        Quote(ostrel::test::SourcePath("tests/checkers/dwg/check_dwg.mjs")) + " " + Quote(dwg) +
-                        " --dxf " + Quote(converted));
+    auto r = ostrel::test::RunDwgChecker("check_dwg.mjs", Quote(dwg) + " --dxf " + Quote(converted));
     EXPECT_NE(r.out.find("\"error\":0,"), std::string::npos) << r.out << r.err;
     EXPECT_NE(r.out.find("\"HATCH\":1"), std::string::npos) << r.out;
     auto ours = dir.file("ours.dxf");
@@ -166,14 +159,12 @@ TEST_P(DwgRelease, LibreDwgReadsItCleanlyAndSeesTheEntitiesOfOurDxf) {
 // libdxfrw stops at the layouts of our R2000 files too (its known limit):
 // it must get as far in every later release, with the same tables.
 TEST_P(DwgRelease, LibDxfrwGetsAsFarAsInR2000) {
-    if (!std::filesystem::exists(CheckerDir() + "/node_modules/@mlightcad/libdxfrw-web/dist/libdxfrw.wasm"))
+    if (!ostrel::test::DwgCheckerHas("node_modules/@mlightcad/libdxfrw-web/dist/libdxfrw.wasm"))
         GTEST_SKIP() << "libdxfrw checker not installed (scripts/install-dwg-checker)";
     auto read = [&](Release release, const std::string& name) {
         auto d = ostrel::test::EveryKindDrawing();
         SaveDwg(*d, release, dir.file(name));
-        auto r = RunCommand("OSTREL_DWG_CHECKER_DIR=" + Quote(CheckerDir()) + " node " +
-                            Quote(ostrel::test::SourcePath("tests/checkers/dwg/check_dxfrw_tables.mjs")) + " " +
-                            Quote(dir.file(name)));
+        auto r = ostrel::test::RunDwgChecker("check_dxfrw_tables.mjs", Quote(dir.file(name)));
         std::smatch m;
         EXPECT_TRUE(std::regex_search(r.out, m, std::regex("\"error\":([0-9]+),\"layers\":(\\[[^\\]]*\\])")))
             << r.out << r.err;

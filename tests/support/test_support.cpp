@@ -64,6 +64,20 @@ CommandResult RunChecker(const std::string& script, const std::string& args) {
     return RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/" + script) + " " + args);
 }
 
+static std::string DwgCheckerDir() {
+    if (const char* dir = std::getenv("OSTREL_DWG_CHECKER_DIR")) return dir;
+    return SourcePath(".checkers/dwg");
+}
+
+CommandResult RunDwgChecker(const std::string& script, const std::string& args) {
+    return RunCommand("OSTREL_DWG_CHECKER_DIR='" + DwgCheckerDir() + "' node '" + SourcePath("tests/checkers/dwg/" + script) +
+                      "' " + args);
+}
+
+bool DwgCheckerHas(const std::string& relative) {
+    return std::ifstream(DwgCheckerDir() + "/" + relative).good() && RunCommand("command -v node").exitCode == 0;
+}
+
 std::vector<std::vector<std::string>> SplitRows(const std::string& text, char separator) {
     std::vector<std::vector<std::string>> rows;
     std::istringstream lines(text);

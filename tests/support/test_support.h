@@ -37,6 +37,12 @@ std::string SourcePath(const std::string& relative);
 // Runs a script of tests/checkers/ with the system Python (the one with ezdxf).
 CommandResult RunChecker(const std::string& script, const std::string& args);
 
+// Runs a node script of tests/checkers/dwg/ with the modules that
+// scripts/install-dwg-checker put in .checkers/dwg (or $OSTREL_DWG_CHECKER_DIR).
+CommandResult RunDwgChecker(const std::string& script, const std::string& args);
+// True when node runs and the DWG checker's folder holds this file.
+bool DwgCheckerHas(const std::string& relative);
+
 // Lines of text split at a separator: "a|b\nc|d" gives {{"a", "b"}, {"c", "d"}}.
 std::vector<std::vector<std::string>> SplitRows(const std::string& text, char separator = '|');
 
