@@ -6,7 +6,7 @@
 #include "run/run.h"
 #include "cad/dwg/dwg_reader.h"
 #include "cad/dxf/dxf_writer.h"
-#include "trim_fixture.h"
+#include "support/trim_fixture.h"
 #include "trim/frmDWGTrim.h"
 
 using namespace ostrel;
