@@ -11,8 +11,6 @@
 // Counters: entities (per second), MB (file megabytes per second), file_MB.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -20,6 +18,7 @@
 #include "cad/drawing.h"
 #include "cad/dxf/dxf_reader.h"
 #include "cad/dxf/dxf_writer.h"
+#include "site_drawing.h"
 #include "trim/frmDWGTrim.h"
 
 namespace {
@@ -27,91 +26,6 @@ namespace {
 using namespace ostrel::cad;
 
 constexpr std::size_t kEntities = 1'000'000;
-
-Entity NewEntity(Drawing& d, EntityType type, std::uint32_t layer) {
-    Entity e;
-    e.type = type;
-    e.handle = d.NewHandle();
-    e.layer = layer;
-    return e;
-}
-
-std::uint32_t NewLayer(Drawing& d, const char* name, std::int16_t colour) {
-    Layer l;
-    l.name = name;
-    l.handle = d.NewHandle();
-    l.colour = colour;
-    l.plotStyle = d.layers[0].plotStyle;
-    return d.AddLayer(l);
-}
-
-void Polyline(Drawing& d, std::uint32_t ms, std::uint32_t layer, const double (*pts)[2], int n) {
-    Entity p = NewEntity(d, EntityType::Polyline, layer);
-    p.geom.polyline = {};
-    d.AppendEntity(ms, p);
-    for (int i = 0; i < n; ++i) {
-        Entity v = NewEntity(d, EntityType::Vertex, layer);
-        v.geom.vertex = {};
-        v.geom.vertex.pos = {pts[i][0], pts[i][1], 0};
-        d.AppendEntity(ms, v);
-    }
-    d.AppendEntity(ms, NewEntity(d, EntityType::SeqEnd, layer));
-}
-
-// In every run of 40 entities: 14 points, 12 faces, 2 texts, and one
-// polyline with 10 vertices and its sequence end; then a trim frame and a
-// title block.
-std::unique_ptr<Drawing> SiteDrawing(std::size_t count) {
-    auto d = NewDrawing();
-    const std::uint32_t layer[4] = {NewLayer(*d, "SURVEY-PTS", 2), NewLayer(*d, "DTM", 3), NewLayer(*d, "LABELS", 4),
-                                    NewLayer(*d, "BOUNDARY", 5)};
-    const auto ms = d->ModelSpace();
-    d->entities.reserve(count + 64);
-    char text[24];
-    std::size_t made = 0;
-    for (std::size_t run = 0; made < count; ++run) {
-        const double x0 = 250000.0 + static_cast<double>(run % 700) * 2.5;
-        const double y0 = 6100000.0 + static_cast<double>(run / 700) * 2.5;
-        for (int k = 0; k < 40 && made < count; ++k, ++made) {
-            const double x = x0 + 0.05 * k, y = y0 + 0.03 * k, z = 100.0 + std::cos(0.001 * static_cast<double>(made));
-            if (k < 14) {
-                Entity e = NewEntity(*d, EntityType::Point, layer[0]);
-                e.geom.point.pos = {x, y, z};
-                d->AppendEntity(ms, e);
-            } else if (k < 26) {
-                Entity e = NewEntity(*d, EntityType::Face3D, layer[1]);
-                e.geom.face = {{{x, y, z}, {x + 2.5, y, z + 0.2}, {x + 2.5, y + 2.5, z - 0.1}, {x + 2.5, y + 2.5, z - 0.1}}, 0};
-                d->AppendEntity(ms, e);
-            } else if (k < 28) {
-                Entity e = NewEntity(*d, EntityType::Text, layer[2]);
-                e.geom.text = {};
-                e.geom.text.pos = {x, y, 0};
-                e.geom.text.height = 0.25;
-                e.geom.text.widthFactor = 1;
-                int n = std::snprintf(text, sizeof text, "%.2f", z);
-                d->SetText(e.geom.text, std::string_view(text, static_cast<std::size_t>(n)));
-                d->AppendEntity(ms, e);
-            } else if (k == 28) {
-                Entity e = NewEntity(*d, EntityType::Polyline, layer[3]);
-                e.geom.polyline = {};
-                d->AppendEntity(ms, e);
-            } else if (k < 39) {
-                Entity e = NewEntity(*d, EntityType::Vertex, layer[3]);
-                e.geom.vertex = {};
-                e.geom.vertex.pos = {x, y + 0.5 * (k % 3), 0};
-                d->AppendEntity(ms, e);
-            } else {
-                d->AppendEntity(ms, NewEntity(*d, EntityType::SeqEnd, layer[3]));
-            }
-        }
-    }
-    const double trim[5][2] = {{250000, 6100000}, {251750, 6100000}, {251750, 6101000}, {250000, 6101000}, {250000, 6100000}};
-    const double sheet[5][2] = {{249900, 6099900}, {252100, 6099900}, {252100, 6101200}, {249900, 6101200}, {249900, 6099900}};
-    Polyline(*d, ms, NewLayer(*d, "$TB-TRIM-FRAME", 1), trim, 5);
-    Polyline(*d, ms, NewLayer(*d, "$TB-SHEET", 7), sheet, 5);
-    NormalizeForSave(*d);
-    return d;
-}
 
 std::string OutputPath(const char* name) {
     auto dir = std::filesystem::temp_directory_path() / "ostrel-bench-dxf-reader";
@@ -128,7 +42,7 @@ void Report(benchmark::State& state, std::uintmax_t bytes) {
 }
 
 Drawing& Site() {
-    static auto d = SiteDrawing(kEntities);
+    static auto d = ostrel::bench::SiteDrawing(kEntities, nullptr, true);
     return *d;
 }
 

@@ -55,6 +55,9 @@ struct GeneratorOptions {
     std::uint64_t records = 100000;   // export records after the header line
     std::uint64_t seed = 1;
     bool byEntity = true;
+    // Appends a title block after the survey: STARTTB, the sheet's frame, a
+    // trim frame over the site and a title whose caret asks for a companion.
+    bool titleBlock = false;
     RecordMix mix;
 };
 
@@ -119,7 +122,54 @@ public:
         WriteTexts(c.texts);
         WriteCircles(c.circles);
         WriteTriangles(c.triangles);
+        if (opt_.titleBlock) WriteTitleBlock();
         Flush();
+    }
+
+    // The title block's records, in the export's own units: a sheet at 1:500
+    // turned by 0.3 radians, its frame around the site with a title panel on
+    // the right, the trim frame on the site's edge, a caret title and a plain
+    // line under it.
+    static constexpr double kTitleScale = 500, kTitleRotation = 0.3;
+    static constexpr int kTitleBlockRecords = 6;
+    void WriteTitleBlock() {
+        const double m = side_ * 0.05, x1 = x0_ + side_, y1 = y0_ + side_, panel = x1 + side_ * 0.3;
+        auto rectangle = [&](const char* layer, int code, double ax, double ay, double bx, double by) {
+            out_ += "POLY";
+            Text(layer);
+            Int(code);
+            Num(0, 1);
+            Int(0);
+            for (auto [x, y] : {std::pair{ax, ay}, {ax, by}, {bx, by}, {bx, ay}, {ax, ay}}) {
+                Num(x);
+                Num(y);
+            }
+            EndLine();
+        };
+        out_ += "STARTTB";
+        Num(kTitleScale, 0);
+        Num(kTitleRotation, 1);
+        EndLine();
+        rectangle("SHEET", 7, x0_ - m, y0_ - m, panel, y1 + m);
+        rectangle("TRIM", 1, x0_, y0_, x1, y1);
+        out_ += "POLY,SHEET,7,0.0,0";
+        for (double y : {y0_ - m, y1 + m}) {
+            Num(x1 + m);
+            Num(y);
+        }
+        EndLine();
+        const double tx = x1 + 2 * m, h = side_ * 0.01;
+        for (auto [text, y] : {std::pair{"^Kestrel Fields topographic survey", y1 - m}, {"Drawn from the export", y1 - 3 * m}}) {
+            out_ += "TEXT,TITLE,7";
+            Text(text);
+            Num(tx);
+            Num(y);
+            Num(h);
+            Num(0, 1);
+            EndLine();
+        }
+        model.records += kTitleBlockRecords;
+        model.titleBlock = true;
     }
 
     // The symbol-definition file that goes beside the export.

@@ -317,6 +317,10 @@ public:
     std::uint64_t kindCount[kKinds] = {};
     std::uint64_t records = 0;                 // export records, the header line not counted
     double extents[4] = {0, 0, 0, 0};          // min x, min y, max x, max y of the site
+    // The export ends with a title block (STARTTB, sheet frame, trim frame,
+    // titles). Kinds and counts stay those of the survey: the sheet pass
+    // moves the title block to a paper-space layout.
+    bool titleBlock = false;
 
     std::uint64_t Entities() const {
         std::uint64_t n = 0;
@@ -327,7 +331,8 @@ public:
     std::string Json(std::uint64_t seed) const {
         std::string o = "{\n  \"seed\": " + std::to_string(seed) + ",\n  \"records\": " + std::to_string(records) +
                         ",\n  \"entities\": " + std::to_string(Entities()) + ",\n  \"byent\": " +
-                        (s_.byEntity ? "1" : "0") + ",\n  \"extents\": [";
+                        (s_.byEntity ? "1" : "0") + (titleBlock ? ",\n  \"title_block\": 1" : "") +
+                        ",\n  \"extents\": [";
         for (int i = 0; i < 4; ++i) {
             if (i) o += ", ";
             JsonNumber(o, extents[i]);

@@ -2,7 +2,11 @@
 // symbol file (survey.SYM), the user and main settings files, the style file
 // and survey.json, the drawing a conversion is expected to make of it.
 //
-//   tool_gen --records N --out DIR [--seed S] [--byent 0|1]
+//   tool_gen --records N --out DIR [--seed S] [--byent 0|1] [--title-block 0|1]
+//
+// --title-block 1 appends a title block (STARTTB,500,0.3, the sheet's frame,
+// a trim frame over the site, a caret title): the conversion then builds a
+// paper-space sheet as well.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +24,7 @@ namespace {
 
 int Usage(const char* message) {
     if (message) std::fprintf(stderr, "tool_gen: %s\n", message);
-    std::fprintf(stderr, "usage: tool_gen --records N --out DIR [--seed S] [--byent 0|1]\n");
+    std::fprintf(stderr, "usage: tool_gen --records N --out DIR [--seed S] [--byent 0|1] [--title-block 0|1]\n");
     return 2;
 }
 
@@ -90,6 +94,9 @@ int main(int argc, char** argv) {
         } else if (a == "--byent") {
             if (std::strcmp(v, "0") && std::strcmp(v, "1")) return Usage("--byent takes 0 or 1");
             options.byEntity = v[0] == '1';
+        } else if (a == "--title-block") {
+            if (std::strcmp(v, "0") && std::strcmp(v, "1")) return Usage("--title-block takes 0 or 1");
+            options.titleBlock = v[0] == '1';
         } else if (a == "--out") {
             out = v;
         } else {

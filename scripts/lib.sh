@@ -25,7 +25,8 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake g++ make pkg-config libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
                 libcairo2-dev fonts-dejavu-core libdxflib-dev nlohmann-json3-dev)
-CHECK_PACKAGES=(python3-ezdxf gdal-bin dime time)
+# pkgconf, dpkg-dev and file: the install checks (pkg-config consumer, cpack -G DEB)
+CHECK_PACKAGES=(python3-ezdxf gdal-bin dime time pkgconf dpkg-dev file)
 # The fuzzers of tests/fuzz (scripts/fuzz): clang with libFuzzer and the sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

@@ -246,8 +246,7 @@ TEST_F(Cli, GoodConversionExitsWithZero) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(ReadFile(out_).find("3DFACE"), std::string::npos);
     // The file the program wrote reads back cleanly in an outside reader.
-    const auto check = RunCommand("/usr/bin/python3 '" + test::SourcePath("tests/checkers/check_dxf.py") + "' '" +
-                                  out_ + "'");
+    const auto check = test::RunChecker("check_dxf.py", "'" + out_ + "'");
     EXPECT_EQ(check.exitCode, 0) << check.err;
 }
 
@@ -271,51 +270,46 @@ TEST_F(Cli, DebugMessagesAndQuestionsAreOneLineEachAndAnsweredYes) {
     EXPECT_EQ(ReadFile(mainIni_), "[GENERAL]\r\nDEBUG=ON\r\n");
 }
 
-TEST_F(Cli, MissingExportReportsAProblemWithThree) {
-    const std::string in = dir_.file("absent.txt");
-    WriteFile(dir_.file("absent.SYM"), "");
-    const auto r = Run(Convert(in, out_));
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_NE(r.err.find("error: Error Opening " + in + " / File not found\n"), std::string::npos) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(out_));
-}
-
-TEST_F(Cli, MissingSymbolFileStillWritesButExitsWithThree) {
-    const std::string in = dir_.file("nosym.txt");
-    WriteFile(in, "TALVERO\r\nPOINT,1,1,1,0\r\n");
-    const auto r = Run(Convert(in, out_));
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_NE(r.err.find("error: Error Opening " + dir_.file("nosym.SYM")), std::string::npos) << r.err;
-    EXPECT_TRUE(std::filesystem::exists(out_));
-}
-
-TEST_F(Cli, NothingWrittenExitsWithThreeEvenWhenTheOutputExistedBefore) {
-    const std::string in = Export("");
-    auto r = Run(Convert(in, out_));
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_NE(r.err.find("nothing was written"), std::string::npos) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(out_));
-
+// Exit 1: the conversion failed; 3: it ended without an error but reported a
+// problem or wrote nothing (an earlier output is left as it was).
+TEST_F(Cli, FailuresAndProblemsExitWithOneOrThree) {
+    struct Case {
+        const char* settings;   // replaces the main settings file when given
+        const char* text;       // the export; nullptr: none, "?": no symbol file
+        const char* out;
+        int exitCode;
+        const char* err;
+        bool written;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, "out.dxf", 3, "error: Error Opening {in} / File not found\n", false},
+        {nullptr, "?", "out.dxf", 3, "error: Error Opening {dir}/job.SYM", true},
+        {nullptr, "", "out.dxf", 3, "nothing was written", false},
+        {nullptr, "TALVERO", "out.dxf", 1, "error: Input past end of file (line 1 of ", false},
+        {"[EXPORT]\r\nDWGVersion=1234\r\n", "TALVERO\r\nPOINT,1,1,1,0\r\n", "out.dwg", 3, "error: Error in CdSaveFile: ", false},
+    };
+    for (const auto& c : cases) {
+        if (c.settings) WriteFile(mainIni_, c.settings);
+        std::string in = dir_.file("job.txt");
+        std::filesystem::remove(in);
+        std::filesystem::remove(dir_.file("job.SYM"));
+        if (c.text && std::string(c.text) == "?") WriteFile(in, "TALVERO\r\nPOINT,1,1,1,0\r\n");
+        else if (c.text) in = Export(c.text);
+        else WriteFile(dir_.file("job.SYM"), "");
+        const auto out = dir_.file(c.out);
+        std::string err = c.err;
+        for (auto [key, value] : {std::pair{"{in}", in}, std::pair{"{dir}", dir_.path().string()}})
+            if (auto at = err.find(key); at != std::string::npos) err.replace(at, std::string(key).size(), value);
+        const auto r = Run(Convert(in, out));
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.err;
+        EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
+        EXPECT_EQ(std::filesystem::exists(out), c.written) << c.err;
+        std::filesystem::remove(out);
+    }
+    // Nothing written: an output that existed before stays as it was.
     WriteFile(out_, "old drawing");
-    r = Run(Convert(in, out_));
-    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(Run(Convert(Export(""), out_)).exitCode, 3);
     EXPECT_EQ(ReadFile(out_), "old drawing");
-}
-
-TEST_F(Cli, FailedConversionPrintsTheErrorAndExitsWithOne) {
-    const auto r = Run(Convert(Export("TALVERO"), out_));
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err.rfind("error: Input past end of file (line 1 of ", 0), 0u) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(out_));
-}
-
-TEST_F(Cli, SaveFailureExitsWithThree) {
-    WriteFile(mainIni_, "[EXPORT]\r\nDWGVersion=1234\r\n");
-    const std::string out = dir_.file("out.dwg");
-    const auto r = Run(Convert(Export("TALVERO\r\nPOINT,1,1,1,0\r\n"), out));
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_NE(r.err.find("error: Error in CdSaveFile: "), std::string::npos) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(Cli, RegistryNamesTheUserSettingsWhenNoneIsGiven) {

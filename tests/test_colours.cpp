@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tables/colour_index.h"
-#include "tables_fixture.h"
+#include "support/tables_fixture.h"
 
 namespace ostrel::test {
 namespace {
@@ -28,35 +28,18 @@ protected:
 };
 
 TEST_F(ColourTable, TableValueGivesTheIndex) {
-    EXPECT_EQ(run->LookupColour(3), 5);
-    EXPECT_EQ(run->LookupColour(25), -4);    // negative table values stay
-    EXPECT_EQ(run->LookupColour(27), 13);    // leading number, then the nearest whole number
-    EXPECT_EQ(run->LookupColour(-1), 9);     // negative codes are keys with their sign
-}
-
-TEST_F(ColourTable, WhiteCodeIsSevenWhateverTheTableSays) {
-    EXPECT_EQ(run->LookupColour(16777215), 7);
-    EXPECT_EQ(run->LookupColour(16777214), 255);
-}
-
-TEST_F(ColourTable, ZeroOrNonNumericValueFallsBackToTheCode) {
-    EXPECT_EQ(run->LookupColour(20), 20);
-    EXPECT_EQ(run->LookupColour(21), 21);
-    EXPECT_EQ(run->LookupColour(7), 7);      // no entry
-    EXPECT_EQ(run->LookupColour(0), 0);      // by block
-}
-
-TEST_F(ColourTable, IndexesAreLimitedTo255FromAboveOnly) {
-    EXPECT_EQ(run->LookupColour(300), 255);
-    EXPECT_EQ(run->LookupColour(22), 255);
-    EXPECT_EQ(run->LookupColour(255), 255);
-    EXPECT_EQ(run->LookupColour(-7), -7);
-    EXPECT_EQ(run->LookupColour(-100000), -100000);
-}
-
-TEST_F(ColourTable, HalvesGoToTheEvenNeighbour) {
-    EXPECT_EQ(run->LookupColour(23), 2);
-    EXPECT_EQ(run->LookupColour(24), 4);
+    const std::pair<std::int32_t, std::int32_t> cases[] = {
+        {3, 5},
+        {25, -4},                          // negative table values stay
+        {27, 13},                          // leading number, then the nearest whole number
+        {23, 2}, {24, 4},                  // halves to the even neighbour
+        {-1, 9},                           // negative codes are keys with their sign
+        {16777215, 7},                     // white is 7 whatever the table says
+        {20, 20}, {21, 21}, {7, 7}, {0, 0},   // zero, not a number or no entry: the code
+        {300, 255}, {22, 255}, {16777214, 255}, {255, 255},   // limited to 255 from above only
+        {-7, -7}, {-100000, -100000},
+    };
+    for (auto [code, index] : cases) EXPECT_EQ(run->LookupColour(code), index) << code;
 }
 
 TEST_F(ColourTable, ValueTooLargeFor32BitsIsAnOverflow) {
@@ -82,19 +65,11 @@ TEST(ColourIndex, NarrowingBeyondSixteenBitsIsAnOverflow) {
 }
 
 TEST(ColourIndex, RecordColourCodesAreRoundedHalvesToEven) {
-    EXPECT_EQ(ColourCodeField(2, "SYM,L,2.5,X"), 2);
-    EXPECT_EQ(ColourCodeField(2, "SYM,L,3.5,X"), 4);
-    EXPECT_EQ(ColourCodeField(2, "SYM,L,-2.5,X"), -2);
-    EXPECT_EQ(ColourCodeField(2, "SYM,L,7.6,X"), 8);
-    EXPECT_EQ(ColourCodeField(2, "SYM,L,red,X"), 0);
-    EXPECT_EQ(ColourCodeField(2, "SYM,L"), 0);
-    EXPECT_EQ(ColourCodeField(2, "SYM,L,16777215"), 16777215);
-    try {
-        ColourCodeField(2, "SYM,L,1E10");
-        FAIL() << "no error";
-    } catch (const ConversionError& e) {
-        EXPECT_EQ(e.code(), ErrorCode::Overflow);
-    }
+    const std::pair<const char*, std::int32_t> cases[] = {{"SYM,L,2.5,X", 2}, {"SYM,L,3.5,X", 4}, {"SYM,L,-2.5,X", -2},
+                                                          {"SYM,L,7.6,X", 8}, {"SYM,L,red,X", 0}, {"SYM,L", 0},
+                                                          {"SYM,L,16777215", 16777215}};
+    for (auto [line, code] : cases) EXPECT_EQ(ColourCodeField(2, line), code) << line;
+    EXPECT_THROW(ColourCodeField(2, "SYM,L,1E10"), ConversionError);
 }
 
 // ------------------------------------------------------------------ ApplyEntityStyle

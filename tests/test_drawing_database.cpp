@@ -4,6 +4,8 @@
 #include <set>
 
 #include "cad/drawing.h"
+#include "cad/dxf/dxf_writer.h"
+#include "support/test_support.h"
 
 using namespace ostrel::cad;
 
@@ -285,49 +287,43 @@ TEST(StandardContent, IsCompletedWhereMissingAndLayoutsLinkBack) {
     EXPECT_EQ(d->HandleSeed(), seed);
 }
 
-TEST(Normalize, ValuesNoReaderTakesAreMadeReadable) {
+// Saved, the values no reader takes come out as a reader draws them.
+TEST(Normalize, ValuesNoReaderTakesAreWrittenReadable) {
     auto d = NewDrawing();
     auto ms = d->ModelSpace();
-    auto add = [&](EntityType type, auto fill) {
+    auto add = [&](EntityType type, std::int16_t colour, auto fill) {
         Entity e = MakeEntity(*d, type);
+        e.colour = colour;
         fill(e.geom);
         d->AppendEntity(ms, e);
     };
-    add(EntityType::Circle, [](EntityGeom& g) { g.circle = {{1, 2, 3}, -2}; });
-    add(EntityType::Circle, [](EntityGeom& g) { g.circle = {{4, 5, 6}, 0}; });
-    add(EntityType::Arc, [](EntityGeom& g) { g.arc = {{7, 8, 0}, 0, 0, 1}; });
-    add(EntityType::Text, [](EntityGeom& g) { g.text = {}; g.text.height = -1.5; g.text.widthFactor = 0; g.text.hAlign = 9; });
-    add(EntityType::Text, [](EntityGeom& g) { g.text = {}; g.text.height = 0; g.text.widthFactor = 0.8; });
+    add(EntityType::Circle, -4, [](EntityGeom& g) { g.circle = {{1, 2, 3}, -2}; });
+    add(EntityType::Circle, 300, [](EntityGeom& g) { g.circle = {{4, 5, 6}, 0}; });
+    add(EntityType::Arc, 3, [](EntityGeom& g) { g.arc = {{7, 8, 0}, 0, 0, 1}; });
+    add(EntityType::Text, 256, [](EntityGeom& g) { g.text = {}; g.text.height = -1.5; g.text.widthFactor = 0; g.text.hAlign = 9; });
+    add(EntityType::Text, 0, [](EntityGeom& g) { g.text = {}; g.text.height = 0; g.text.widthFactor = 0.8; });
     BlockRecord sym;
     sym.name = "SYM";
     sym.handle = d->NewHandle();
     const auto symIndex = d->AddBlock(sym);
-    add(EntityType::Insert, [&](EntityGeom& g) {
+    add(EntityType::Insert, 256, [&](EntityGeom& g) {
         g.insert = {};
         g.insert.block = symIndex;
         g.insert.xScale = 0;
-        g.insert.yScale = -2;
+        g.insert.yScale = -2;   // mirrored is fine
         g.insert.zScale = 1;
     });
     d->header.textSize = 3.5;
-    NormalizeForSave(*d);
-    std::vector<const Entity*> e;
-    for (auto i : d->blocks[ms].entities) e.push_back(&d->entities[i]);
-    ASSERT_EQ(e.size(), 6u);
-    EXPECT_EQ(e[0]->type, EntityType::Circle);
-    EXPECT_EQ(e[0]->geom.circle.radius, 2);
-    ASSERT_EQ(e[1]->type, EntityType::Point);
-    EXPECT_EQ(e[1]->geom.point.pos, (Vec3{4, 5, 6}));
-    ASSERT_EQ(e[2]->type, EntityType::Point);
-    EXPECT_EQ(e[2]->geom.point.pos, (Vec3{7, 8, 0}));
-    EXPECT_EQ(e[3]->geom.text.height, 1.5);
-    EXPECT_EQ(e[3]->geom.text.widthFactor, 1);
-    EXPECT_EQ(e[3]->geom.text.hAlign, 0);
-    EXPECT_EQ(e[4]->geom.text.height, 3.5);
-    EXPECT_EQ(e[4]->geom.text.widthFactor, 0.8);
-    EXPECT_EQ(e[5]->geom.insert.xScale, 1);
-    EXPECT_EQ(e[5]->geom.insert.yScale, -2);   // mirrored is fine
-    EXPECT_EQ(e[5]->geom.insert.columns, 1);
+    ostrel::test::TempDir dir;
+    SaveDxf(*d, Release::R2000, dir.file("repaired.dxf"));
+    auto r = ostrel::test::RunChecker("dump_values.py", dir.file("repaired.dxf"));
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, "CIRCLE|0|256|2.0\n"                 // the radius's absolute value; colour by layer
+                     "POINT|0|256|4.0|5.0|6.0\n"          // no radius: a point at the centre
+                     "POINT|0|3|7.0|8.0|0.0\n"
+                     "TEXT|0|256|1.5|1.0|0|0\n"           // the height's absolute value
+                     "TEXT|0|0|3.5|0.8|0|0\n"             // no height: the drawing's text size
+                     "INSERT|0|256|1.0|-2.0|1.0|1|1\n");
 }
 
 TEST(Drawing, NameLookupsIgnoreCaseForAnyLength) {

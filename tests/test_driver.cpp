@@ -360,52 +360,39 @@ TEST_F(Driver, RecordErrorsNameTheLine) {
 
 // ------------------------------------------------------------------ dispatch
 
-TEST_F(Driver, KeywordsMatchTheWholeFirstFieldExactly) {
-    auto c = Make();
-    c->SaveAsDWG(Export("TALVERO\r\n"
-                        "TRIANGLE,5,0,0,10,10,0,11,0,10,12\r\n"
-                        "POLYLINE,KERB,3,0,0,1,1,2,2\r\n"
-                        "sym,TREE,3,TREE,1,1,0,1,1,0\r\n"
-                        "point,1,5,5,0\r\n"
-                        "POINT ,1,5,5,0\r\n"
-                        " TRI,5,0,0,10,10,0,11,0,10,12\r\n"
-                        "\r\n"
-                        "TRIMX,0,0,10,0,10,10,\r\n"
-                        "STARTTB2,3,4\r\n"
-                        "CIRCLES,1,1,1,1\r\n"
-                        "TALVERO\r\n"),
-                 out_);
-    EXPECT_TRUE(modelSpace_.empty());
-    EXPECT_EQ(c->run().TrimPolygon.count, 0);
-    EXPECT_FALSE(c->run().TitleBlockMode);
+TEST_F(Driver, EachKeywordReachesItsHandlerAndOnlyTheWholeFirstFieldMatches) {
+    struct Case {
+        const char* records;
+        std::size_t faces, points, circles, texts, polylines;
+        int trimCount;
+    };
+    const Case cases[] = {
+        {"TRI,5,0,0,10,10,0,11,0,10,12\r\nPOINT,1,5,5,0\r\nCIRCLE,LAYER,1,5,5,0,2\r\n"
+         "TEXT,NOTES,1,5,5,0,2.5,0,HELLO\r\nPOLY,KERB,3,0,0,1,1,2,2\r\nPOLY3D,EDGE,3,0,0,1,1,0,2,2,0\r\n",
+         1, 1, 1, 1, 2, 0},
+        {"TRIANGLE,5,0,0,10,10,0,11,0,10,12\r\nPOLYLINE,KERB,3,0,0,1,1,2,2\r\nsym,TREE,3,TREE,1,1,0,1,1,0\r\n"
+         "point,1,5,5,0\r\nPOINT ,1,5,5,0\r\n TRI,5,0,0,10,10,0,11,0,10,12\r\n\r\nTRIMX,0,0,10,0,10,10,\r\n"
+         "STARTTB2,3,4\r\nCIRCLES,1,1,1,1\r\nTALVERO\r\n",
+         0, 0, 0, 0, 0, 0},
+        // TRI never catches TRIM or TRIMEND.
+        {"TRIM,0,0,100,0,100,100,0,100,\r\n", 0, 0, 0, 0, 0, 4},
+        {"TRIM,0,0,100,0,100,100,0,100,\r\nTRIMEND\r\n", 0, 0, 0, 0, 0, 0},
+    };
+    for (const auto& k : cases) {
+        auto c = Make();
+        c->SaveAsDWG(Export(std::string("TALVERO\r\n") + k.records), out_);
+        using cad::EntityType;
+        EXPECT_EQ(std::vector<std::size_t>({Count(EntityType::Face3D), Count(EntityType::Point), Count(EntityType::Circle),
+                                            Count(EntityType::Text), Count(EntityType::Polyline)}),
+                  std::vector<std::size_t>({k.faces, k.points, k.circles, k.texts, k.polylines}))
+            << k.records;
+        if (k.faces + k.points + k.circles + k.texts + k.polylines == 0) {
+            EXPECT_TRUE(modelSpace_.empty());
+        }
+        EXPECT_EQ(c->run().TrimPolygon.count, k.trimCount);
+        EXPECT_FALSE(c->run().TitleBlockMode);
+    }
     EXPECT_EQ(std::count_if(events_.begin(), events_.end(), [](auto& e) { return e.rfind("trim", 0) == 0; }), 0);
-}
-
-TEST_F(Driver, EachKeywordReachesItsHandler) {
-    auto c = Make();
-    c->SaveAsDWG(Export("TALVERO\r\n"
-                        "TRI,5,0,0,10,10,0,11,0,10,12\r\n"
-                        "POINT,1,5,5,0\r\n"
-                        "CIRCLE,LAYER,1,5,5,0,2\r\n"
-                        "TEXT,NOTES,1,5,5,0,2.5,0,HELLO\r\n"
-                        "POLY,KERB,3,0,0,1,1,2,2\r\n"
-                        "POLY3D,EDGE,3,0,0,1,1,0,2,2,0\r\n"),
-                 out_);
-    EXPECT_EQ(Count(cad::EntityType::Face3D), 1u);
-    EXPECT_EQ(Count(cad::EntityType::Point), 1u);
-    EXPECT_EQ(Count(cad::EntityType::Circle), 1u);
-    EXPECT_EQ(Count(cad::EntityType::Text), 1u);
-    EXPECT_EQ(Count(cad::EntityType::Polyline), 2u);
-}
-
-TEST_F(Driver, TriNeverCatchesTrimOrTrimEnd) {
-    auto c = Make();
-    c->SaveAsDWG(Export("TALVERO\r\nTRIM,0,0,100,0,100,100,0,100,\r\n"), out_);
-    EXPECT_EQ(c->run().TrimPolygon.count, 4);
-    EXPECT_EQ(Count(cad::EntityType::Face3D), 0u);
-    c->SaveAsDWG(Export("TALVERO\r\nTRIMEND\r\n"), out_);
-    EXPECT_EQ(c->run().TrimPolygon.count, 0);
-    EXPECT_EQ(Count(cad::EntityType::Face3D), 0u);
 }
 
 TEST_F(Driver, TheLastStartTbDecidesTheTrimHandOff) {

@@ -10,7 +10,7 @@
 
 #include "cad/dwg/dwg_writer.h"
 #include "cad/dxf/dxf_writer.h"
-#include "dwg_test_drawings.h"
+#include "support/drawings.h"
 #include "support/test_support.h"
 
 using namespace ostrel::cad;
@@ -95,12 +95,13 @@ TEST(LibreDwgChecker, ReadsTheEveryKindDrawingCleanly) {
 TEST(LibreDwgChecker, ReadsALargeDrawingWithAPagedObjectMapCleanly) {
     if (!DwgCheckerInstalled()) GTEST_SKIP() << "DWG checker not installed (scripts/install-dwg-checker)";
     TempDir dir;
-    auto path = SaveDrawing(ostrel::test::LargeDrawing(20000), dir, "large.dwg");
+    ostrel::test::SiteMix mix;
+    auto path = SaveDrawing(ostrel::test::SiteDrawing(20000, &mix), dir, "large.dwg");
     auto r = RunLibreDwg(path);
     ASSERT_EQ(r.error, 0) << r.json.substr(0, 300);
-    EXPECT_EQ(r.Count("POINT"), 5000);
-    EXPECT_EQ(r.Count("3DFACE"), 5000);
-    EXPECT_EQ(r.Count("VERTEX_2D"), 10000);
+    EXPECT_EQ(r.Count("POINT"), static_cast<int>(mix.points));
+    EXPECT_EQ(r.Count("3DFACE"), static_cast<int>(mix.faces));
+    EXPECT_EQ(r.Count("VERTEX_2D"), static_cast<int>(mix.vertices));
 }
 
 TEST(LibreDwgChecker, ReadsAnObjectLargerThan32KilobytesCleanly) {
@@ -186,11 +187,16 @@ TEST(GdalCadDriver, OpensTheFileAndReturnsTheFeaturesItKnows) {
 TEST(GdalCadDriver, CountsEveryPointFaceAndTextOfALargeDrawing) {
     if (!OgrinfoInstalled()) GTEST_SKIP() << "ogrinfo (gdal-bin) not installed";
     TempDir dir;
-    auto path = SaveDrawing(ostrel::test::LargeDrawing(8000), dir, "large.dwg");
+    ostrel::test::SiteMix mix;
+    auto path = SaveDrawing(ostrel::test::SiteDrawing(8000, &mix), dir, "large.dwg");
     auto r = RunCommand("ogrinfo -al -so " + Quote(path));
     EXPECT_EQ(r.err.find("ERROR"), std::string::npos) << r.err;
-    // Its driver knows points, faces and texts, not the heavy 2D polylines.
-    EXPECT_NE(r.out.find("Feature Count: 6000"), std::string::npos) << r.out;
+    // Its driver knows points, faces and texts (one layer each), not the heavy 2D polylines.
+    for (auto [layer, count] : {std::pair{"SURVEY-PTS", mix.points}, {"DTM", mix.faces}, {"LABELS", mix.texts}}) {
+        const auto at = r.out.find(std::string("Layer name: ") + layer);
+        ASSERT_NE(at, std::string::npos) << layer << "\n" << r.out;
+        EXPECT_EQ(r.out.find("Feature Count: ", at), r.out.find("Feature Count: " + std::to_string(count), at)) << layer;
+    }
 }
 
 TEST(GdalCadDriver, RefusesADamagedHeaderSection) {

@@ -17,7 +17,7 @@
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_sections.h"
 #include "cad/dwg/dwg_writer.h"
-#include "dwg_test_drawings.h"
+#include "support/drawings.h"
 #include "support/test_support.h"
 
 using namespace ostrel::cad;
@@ -238,7 +238,7 @@ TEST(DwgObjectMap, SortingByHandleMergesTheWrittenRuns) {
 }
 
 TEST(DwgObjectMap, LargeMapsArePagedWithTotalsResetPerPage) {
-    auto d = ostrel::test::LargeDrawing(4000);
+    auto d = ostrel::test::SiteDrawing(4000);
     NormalizeForSave(*d);
     auto f = EncodeDwg(*d);
     auto loc = Locators(f);
@@ -336,14 +336,14 @@ TEST(DwgObjects, HandleSeedIsAboveEveryHandleInBothHeaders) {
 TEST(SaveDwg, OtherReleasesAreRefusedWithTheRuleAndNoFile) {
     TempDir dir;
     auto d = NewDrawing();
-    for (Release r : {Release::R12, Release::R13, Release::R14, Release::R2004, Release::R2007, Release::R2018}) {
+    for (Release r : {Release::R12, Release::R13, Release::R14, Release::R2007, Release::R2018}) {
         auto path = dir.file(std::string("x") + ReleaseName(r) + ".dwg");
         try {
             SaveDwg(*d, r, path);
             FAIL() << ReleaseName(r);
         } catch (const CadError& e) {
             EXPECT_EQ(std::string(e.what()), std::string("DWG ") + ReleaseName(r) +
-                                                 " cannot be written; DWG is written as R2000 (release code 0 or 2000)");
+                                                 " cannot be written; DWG is written as R2000 or R2004 (release code 0, 2000 or 2004)");
         }
         EXPECT_FALSE(std::filesystem::exists(path));
     }
@@ -363,7 +363,7 @@ TEST(SaveDwg, ReplacesAFileWholeAndLeavesNothingBehindOnFailure) {
     EXPECT_EQ(files, 1u);                   // no temporary left
 
     // A refused release keeps the earlier file as it was.
-    EXPECT_THROW(SaveDwg(*d, Release::R2004, path), CadError);
+    EXPECT_THROW(SaveDwg(*d, Release::R2007, path), CadError);
     EXPECT_EQ(ostrel::test::ReadFile(path), written);
     // A folder that does not exist: a clear error, nothing created.
     EXPECT_THROW(SaveDwg(*d, Release::R2000, dir.file("missing/site.dwg")), CadError);
@@ -373,7 +373,7 @@ TEST(SaveDwg, ReplacesAFileWholeAndLeavesNothingBehindOnFailure) {
 TEST(SaveDwg, TheFileHeaderPatchedAtTheEndNamesTheSectionsOfTheSavedFile) {
     TempDir dir;
     auto path = dir.file("large.dwg");
-    auto d = ostrel::test::LargeDrawing(120000);     // several pieces of objects
+    auto d = ostrel::test::SiteDrawing(120000);     // several pieces of objects
     SaveDwg(*d, Release::R2000, path);
     auto text = ostrel::test::ReadFile(path);
     std::vector<std::uint8_t> f(text.begin(), text.end());

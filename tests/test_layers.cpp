@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "tables_fixture.h"
+#include "support/dxf_tags.h"
+#include "support/tables_fixture.h"
 
 namespace ostrel::test {
 namespace {
@@ -18,49 +19,31 @@ protected:
     }
 };
 
-TEST_F(LayerMapping, ExactKeyWinsOverStarKeys) {
-    Start("[LAYERS]\nKERB*=STAR\nKERB=EXACT\nKERB-LINE*=NAMESTAR\nWALL=\nWALL*=WALLS\n");
-    EXPECT_EQ(Map("KERB"), "EXACT");
-    EXPECT_EQ(Map("WALL"), "WALLS");   // an empty value counts as no entry
-    // The name followed by "*" comes before its first word followed by "*".
-    EXPECT_EQ(Map("KERB-LINE"), "NAMESTAR");
-    EXPECT_EQ(Map("KERB-EDGE"), "STAR");
-}
-
-TEST_F(LayerMapping, FirstWordKeyServesTheWordAndItsDashedNamesOnly) {
-    Start("[LAYERS]\nROAD*=HIGHWAYS\n");
-    EXPECT_EQ(Map("ROAD"), "HIGHWAYS");
-    EXPECT_EQ(Map("ROAD-EDGE"), "HIGHWAYS");
-    EXPECT_EQ(Map("ROAD-EDGE-LEFT"), "HIGHWAYS");
-    EXPECT_EQ(Map("ROADSIDE"), "-ROADSIDE");
-    EXPECT_EQ(Map("MAIN-ROAD"), "-MAIN-ROAD");
-}
-
-TEST_F(LayerMapping, KeysMatchWithoutRegardToCaseButPatternsDo) {
-    Start("[LAYERS]\nroad*=HIGHWAYS\n*HEDGE=VEGETATION\n");
-    EXPECT_EQ(Map("ROAD"), "HIGHWAYS");
-    EXPECT_EQ(Map("OLDHEDGEROW"), "VEGETATION");
-    EXPECT_EQ(Map("hedge"), "-hedge");
-}
-
-TEST_F(LayerMapping, PatternEntriesAreTriedInSectionOrder) {
-    Start("[LAYERS]\n*EDGE=FIRST\nOTHER=X\n*ROAD=SECOND\n");
-    EXPECT_EQ(Map("ROAD-EDGE"), "FIRST");
-    EXPECT_EQ(Map("MAIN-ROAD"), "SECOND");
-    EXPECT_EQ(Map("OTHER"), "X");
-    EXPECT_EQ(Map("FENCE"), "-FENCE");
-}
-
-TEST_F(LayerMapping, PatternValueIsCutAtTheNextEqualsSign) {
-    Start("[LAYERS]\n*HEDGE=VEG=EXTRA\n");
-    EXPECT_EQ(Map("HEDGE"), "VEG");
-}
-
-TEST_F(LayerMapping, EmptyPatternMapsEveryNameNoEarlierRuleMatched) {
-    Start("[LAYERS]\nKERB=KERBS\n*=EVERYTHING\n");
-    EXPECT_EQ(Map("KERB"), "KERBS");
-    EXPECT_EQ(Map("ANY-NAME"), "EVERYTHING");
-    EXPECT_EQ(Map("X"), "EVERYTHING");
+TEST_F(LayerMapping, ExactThenNameStarThenFirstWordStarThenPatterns) {
+    struct Case {
+        const char* settings;
+        std::vector<std::pair<const char*, const char*>> names;   // name, mapped ("-" + name: none)
+    };
+    const Case cases[] = {
+        // An empty value counts as no entry; the name with "*" comes before its first word with "*".
+        {"KERB*=STAR\nKERB=EXACT\nKERB-LINE*=NAMESTAR\nWALL=\nWALL*=WALLS\n",
+         {{"KERB", "EXACT"}, {"WALL", "WALLS"}, {"KERB-LINE", "NAMESTAR"}, {"KERB-EDGE", "STAR"}}},
+        // The first word's key serves the word and its dashed names only.
+        {"ROAD*=HIGHWAYS\n", {{"ROAD", "HIGHWAYS"}, {"ROAD-EDGE-LEFT", "HIGHWAYS"}, {"ROADSIDE", "-ROADSIDE"},
+                               {"MAIN-ROAD", "-MAIN-ROAD"}}},
+        // Keys match without regard to case, patterns do not.
+        {"road*=HIGHWAYS\n*HEDGE=VEGETATION\n", {{"ROAD", "HIGHWAYS"}, {"OLDHEDGEROW", "VEGETATION"}, {"hedge", "-hedge"}}},
+        // Patterns are tried in section order; a value is cut at the next "=".
+        {"*EDGE=FIRST\nOTHER=X\n*ROAD=SECOND\n",
+         {{"ROAD-EDGE", "FIRST"}, {"MAIN-ROAD", "SECOND"}, {"OTHER", "X"}, {"FENCE", "-FENCE"}}},
+        {"*HEDGE=VEG=EXTRA\n", {{"HEDGE", "VEG"}}},
+        // An empty pattern maps every name no earlier rule matched.
+        {"KERB=KERBS\n*=EVERYTHING\n", {{"KERB", "KERBS"}, {"ANY-NAME", "EVERYTHING"}}},
+    };
+    for (const auto& c : cases) {
+        Start(std::string("[LAYERS]\n") + c.settings);
+        for (auto [name, mapped] : c.names) EXPECT_EQ(Map(name), mapped) << c.settings;
+    }
 }
 
 TEST_F(LayerMapping, WildcardsAreLoadedOnceInOrderWithoutTheirStar) {
@@ -118,9 +101,17 @@ TEST_F(MakeLayerTest, NewLayerTakesLookedUpColourLinetypeAndPlotStyleName) {
     ASSERT_NE(ps, nullptr);
     EXPECT_EQ(ps->type, cad::ObjectType::Placeholder);
     EXPECT_EQ(ps->owner, PlotStyleDictionary().handle);
+    EXPECT_EQ(ps->reactors, std::vector<cad::Handle>{PlotStyleDictionary().handle});
     EXPECT_NE(entry->target, layer->handle);
     EXPECT_EQ(drawing().header.pstyleMode, 0);
     EXPECT_TRUE(prompter->shown.empty());
+    // Written out, the layer's 390 names an ACDBPLACEHOLDER of the file.
+    run->tk->library->SaveDrawingFile(run->DrawingHandle, dir.file("p.dxf"), 1, 2000, 0, 6, 1, 1);
+    const auto all = Structures(ReadTags(dir.file("p.dxf")));
+    const auto target = Record(all, "LAYER", "KERB")->Get(390);
+    EXPECT_EQ(target, cad::HandleText(entry->target));
+    const auto placeholders = OfType(all, "ACDBPLACEHOLDER", "OBJECTS");
+    EXPECT_TRUE(std::any_of(placeholders.begin(), placeholders.end(), [&](auto* p) { return p->Get(5) == target; }));
 }
 
 TEST_F(MakeLayerTest, EveryLayerMadeAddsOneEntry) {

@@ -45,22 +45,16 @@ protected:
         WriteFile(in, text);
         converter->SaveAsDWG(in, out);
         ASSERT_TRUE(std::filesystem::exists(out));
-        auto strict = RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/check_dxf.py") + " " + out);
+        auto strict = RunChecker("check_dxf.py", out);
         EXPECT_EQ(strict.exitCode, 0) << strict.err;
-        auto readers = RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/check_readers.py") + " " + out);
+        auto readers = RunChecker("check_readers.py", out);
         EXPECT_EQ(readers.exitCode, 0) << readers.err;
-        auto dump = RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/dump_lines.py") + " " + out);
+        auto dump = RunChecker("dump_lines.py", out);
         ASSERT_EQ(dump.exitCode, 0) << dump.out << dump.err;
-        rows.clear();
         polylines.clear();
-        std::istringstream lines(dump.out);
-        std::string line;
-        while (std::getline(lines, line)) {
-            Row row;
-            std::istringstream fields(line);
-            std::string field;
-            while (std::getline(fields, field, '|')) row.push_back(field);
-            if (row.empty()) continue;
+        rows.clear();
+        for (auto& row : SplitRows(dump.out)) {
+            if (row.empty() || row[0].empty()) continue;
             if (row[0] == "POLYLINE") polylines.push_back({row, {}});
             else if (row[0] == "VERTEX" && !polylines.empty()) polylines.back().vertices.push_back(row);
             rows.push_back(row);

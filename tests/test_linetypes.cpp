@@ -2,45 +2,28 @@
 // "lstyle" + the instance's running number.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 
 #include "tables/linetype_pattern.h"
-#include "tables_fixture.h"
+#include "support/tables_fixture.h"
 
 namespace ostrel::test {
 namespace {
 
-TEST(LinetypePattern, DigitsAreTenthsInSinglePrecision) {
-    auto e = LinetypeElements(1234);
-    EXPECT_EQ(e[0], static_cast<float>(0.1));
-    EXPECT_EQ(e[1], static_cast<float>(0.2));
-    EXPECT_EQ(e[2], static_cast<float>(0.3));
-    EXPECT_EQ(e[3], static_cast<float>(0.4));
+TEST(LinetypePattern, FourDigitsAreTenthsInSinglePrecisionPaddedOnTheLeft) {
+    const float t[10] = {0, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.9f};
+    const std::pair<std::int32_t, std::array<float, 4>> cases[] = {
+        {1234, {t[1], t[2], t[3], t[4]}},
+        {5, {0, 0, 0, t[5]}},
+        {12, {0, 0, t[1], t[2]}},
+        {908070, {t[9], 0, t[8], 0}},   // digits beyond the fourth are ignored
+    };
+    for (const auto& [code, elements] : cases) EXPECT_EQ(LinetypeElements(code), elements) << code;
     // Summed in double precision, the single-precision errors remain.
-    const double expected = static_cast<double>(static_cast<float>(0.1)) + static_cast<float>(0.2) +
-                            static_cast<float>(0.3) + static_cast<float>(0.4);
-    EXPECT_EQ(LinetypePatternLength(e), expected);
-    EXPECT_NE(LinetypePatternLength(e), 1.0);
-}
-
-TEST(LinetypePattern, ShortCodesArePaddedOnTheLeft) {
-    auto e = LinetypeElements(5);
-    EXPECT_EQ(e[0], 0.0f);
-    EXPECT_EQ(e[1], 0.0f);
-    EXPECT_EQ(e[2], 0.0f);
-    EXPECT_EQ(e[3], static_cast<float>(0.5));
-    EXPECT_DOUBLE_EQ(LinetypePatternLength(e), static_cast<float>(0.5));
-    auto f = LinetypeElements(12);
-    EXPECT_EQ(f[2], static_cast<float>(0.1));
-    EXPECT_EQ(f[3], static_cast<float>(0.2));
-}
-
-TEST(LinetypePattern, DigitsBeyondTheFourthAreIgnored) {
-    auto e = LinetypeElements(908070);
-    EXPECT_EQ(e[0], static_cast<float>(0.9));
-    EXPECT_EQ(e[1], 0.0f);
-    EXPECT_EQ(e[2], static_cast<float>(0.8));
-    EXPECT_EQ(e[3], 0.0f);
+    const double expected = static_cast<double>(t[1]) + t[2] + t[3] + t[4];
+    EXPECT_EQ(LinetypePatternLength(LinetypeElements(1234)), expected);
+    EXPECT_NE(expected, 1.0);
 }
 
 class Linetypes : public TablesTest {
@@ -94,29 +77,16 @@ TEST_F(Linetypes, StyleFileNamesTheLinetypeAndStillCounts) {
     EXPECT_EQ(run->LinetypeCounter, 3);
 }
 
-TEST_F(Linetypes, StyleFileLineNumbersCountFromZero) {
-    Start();
-    WriteStyleFile("DASHED = a\r\nFENCE=b\r\nHIDDEN\r\n");
-    EXPECT_EQ(run->StyleFileLinetypeName(0), "DASHED");
-    EXPECT_EQ(run->StyleFileLinetypeName(1), "FENCE");
-    EXPECT_EQ(run->StyleFileLinetypeName(2), "HIDDEN");   // no "=": the whole line
-    EXPECT_EQ(run->StyleFileLinetypeName(3), "");         // beyond the last line
-    EXPECT_EQ(run->StyleFileLinetypeName(-1), "");
-    EXPECT_TRUE(prompter->shown.empty());
-}
-
-TEST_F(Linetypes, DollarEntriesOfLayersRenameStyleFileNames) {
+TEST_F(Linetypes, StyleFileLinesCountFromZeroAndDollarEntriesRenameThem) {
     Start("[LAYERS]\n$FENCE=FENCE-POST-RAIL\n");
-    WriteStyleFile("DASHED = a\r\nFENCE = b\r\n");
-    EXPECT_EQ(run->StyleFileLinetypeName(1), "FENCE-POST-RAIL");
+    WriteStyleFile("DASHED = a\r\nFENCE = b\r\nHIDDEN\r\n");
+    // No "=": the whole line; beyond the last line or below 0: no name.
+    const std::pair<std::int16_t, const char*> cases[] = {
+        {0, "DASHED"}, {1, "FENCE-POST-RAIL"}, {2, "HIDDEN"}, {3, ""}, {-1, ""}};
+    for (auto [line, name] : cases) EXPECT_EQ(run->StyleFileLinetypeName(line), name) << line;
     EXPECT_EQ(ByHandle(run->MakeLinetype(2211, 1)).name, "FENCE-POST-RAIL");
-    EXPECT_EQ(run->StyleFileLinetypeName(0), "DASHED");
-}
-
-TEST_F(Linetypes, LineBeyondTheFileTakesTheDefaultName) {
-    Start();
-    WriteStyleFile("DASHED = a\r\n");
-    EXPECT_EQ(ByHandle(run->MakeLinetype(1111, 5)).name, "lstyle1");
+    EXPECT_EQ(ByHandle(run->MakeLinetype(1111, 5)).name, "lstyle2");
+    EXPECT_TRUE(prompter->shown.empty());
 }
 
 TEST_F(Linetypes, MissingStyleFileIsReportedAndTheDefaultNameUsed) {

@@ -68,6 +68,18 @@ std::vector<Point3D> ReferenceClip(const Point3D& p, const Point3D& q, const Pol
     return out;
 }
 
+// Pieces as "x,y,z x,y,z ..." (six significant digits).
+std::string Text(const std::vector<Point3D>& points) {
+    std::string out;
+    char xyz[96];
+    for (const auto& p : points) {
+        auto clean = [](double v) { return std::fabs(v) < 1e-9 ? 0.0 : v; };
+        std::snprintf(xyz, sizeof xyz, "%s%g,%g,%g", out.empty() ? "" : " ", clean(p.X), clean(p.Y), clean(p.Z));
+        out += xyz;
+    }
+    return out;
+}
+
 double ReducedThroughText(double v) {
     char text[64];
     std::snprintf(text, sizeof text, "%.14e", v);
@@ -78,53 +90,34 @@ double ReducedThroughText(double v) {
 
 // ------------------------------------------------------------------ bearings
 
-TEST(Bearing, CardinalDirectionsUseTheStoredConstants) {
-    EXPECT_EQ(Bearing(0, 0, 0, 5), 0.0);
-    EXPECT_EQ(Bearing(0, 0, 5, 0), 3.14159265358979 / 2);
-    EXPECT_EQ(Bearing(0, 0, 0, -5), 3.14159265358979);
-    EXPECT_EQ(Bearing(0, 0, -5, 0), 9.42477796076937 / 2);
-    // The stored pi is not the double nearest to pi.
-    EXPECT_NE(Bearing(0, 0, 0, -5), M_PI);
-}
-
-TEST(Bearing, EachQuadrantIsMeasuredClockwiseFromNorth) {
-    const double quarter = std::atan(1.0);
+TEST(Bearing, ClockwiseFromNorthWithTheStoredConstantsAfterFifteenDigits) {
+    const double pi = 3.14159265358979, quarter = std::atan(1.0);   // the stored pi is not M_PI
+    struct Case {
+        double x1, y1, x2, y2, bearing;
+    };
+    const Case cases[] = {
+        {0, 0, 0, 5, 0}, {0, 0, 5, 0, pi / 2}, {0, 0, 0, -5, pi}, {0, 0, -5, 0, 9.42477796076937 / 2},
+        {0, 0, 1, -1, pi - quarter}, {0, 0, -1, -1, quarter + pi}, {0, 0, -1, 1, 6.28318530717958 - quarter},
+        {3, 4, 3, 4, 0},
+        // 1 + 1e-15 reads back as 1: the points share an X; a difference of 15 digits is kept.
+        {1, 0, 1.000000000000001, 0, 0}, {1, 0, 1.000000000000001, -1, pi}, {0, 0, 1e-16, 0, pi / 2},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Bearing(c.x1, c.y1, c.x2, c.y2), c.bearing) << c.x2 << "," << c.y2;
     EXPECT_DOUBLE_EQ(Bearing(0, 0, 1, 1), quarter);
-    EXPECT_EQ(Bearing(0, 0, 1, -1), 3.14159265358979 - quarter);
-    EXPECT_EQ(Bearing(0, 0, -1, -1), quarter + 3.14159265358979);
-    EXPECT_EQ(Bearing(0, 0, -1, 1), 6.28318530717958 - quarter);
     EXPECT_NEAR(Bearing(10, 10, 10 + std::sqrt(3.0), 11), M_PI / 3, 1e-12);
-}
-
-TEST(Bearing, CoincidentPointsGiveZero) {
-    EXPECT_EQ(Bearing(3, 4, 3, 4), 0.0);
     EXPECT_EQ(PlanDistance(3, 4, 3, 4), 0.0);
-}
-
-TEST(Bearing, CoordinatesAreReducedToFifteenDigitsFirst) {
-    // 1 + 1e-15 reads back as 1, so the points share an X and a Y: bearing 0,
-    // where the raw difference would have given due east.
-    EXPECT_EQ(Bearing(1, 0, 1.000000000000001, 0), 0.0);
-    EXPECT_EQ(Bearing(1, 0, 1.000000000000001, -1), 3.14159265358979);
-    // A small difference that does have 15 digits is kept.
-    EXPECT_EQ(Bearing(0, 0, 1e-16, 0), 3.14159265358979 / 2);
 }
 
 TEST(Bearing, FifteenDigitReductionMatchesTheTextRoundTrip) {
     EXPECT_EQ(ReduceTo15Digits(0.1 + 0.2), 0.3);
     EXPECT_EQ(ReduceTo15Digits(1.0 / 3), 0.333333333333333);
-    EXPECT_EQ(ReduceTo15Digits(512345.678), 512345.678);
-    EXPECT_EQ(ReduceTo15Digits(-7.25), -7.25);
     std::mt19937_64 rng(7);
     std::uniform_real_distribution<double> wide(-1e7, 1e7);
     std::uniform_int_distribution<long long> cents(-100000000000LL, 100000000000LL);
     for (int i = 0; i < 20000; ++i) {
         const double arbitrary = wide(rng);
-        ASSERT_EQ(ReduceTo15Digits(arbitrary), ReducedThroughText(arbitrary)) << arbitrary;
         const double survey = static_cast<double>(cents(rng)) / 1000;
-        ASSERT_EQ(ReduceTo15Digits(survey), ReducedThroughText(survey)) << survey;
-        const double tiny = arbitrary * 1e-9;
-        ASSERT_EQ(ReduceTo15Digits(tiny), ReducedThroughText(tiny)) << tiny;
+        for (double v : {arbitrary, survey, arbitrary * 1e-9}) ASSERT_EQ(ReduceTo15Digits(v), ReducedThroughText(v)) << v;
     }
 }
 
@@ -140,35 +133,18 @@ TEST(Bearing, OverflowEndsTheConversion) {
 
 // ------------------------------------------------------------------ chainage
 
-TEST(Chainage, PolarPointGoesAlongTheBearing) {
-    double x, y;
-    PolarPoint(10, 20, 0, 5, x, y);
-    EXPECT_DOUBLE_EQ(x, 10);
-    EXPECT_DOUBLE_EQ(y, 25);
+TEST(Chainage, PolarPointOffsetToTheRightAndZByPlanDistance) {
+    double x, y, offset = 0;
     PolarPoint(10, 20, kHalfPi, 5, x, y);
     EXPECT_NEAR(x, 15, 1e-12);
     EXPECT_NEAR(y, 20, 1e-12);
-}
-
-TEST(Chainage, OffsetIsPositiveToTheRight) {
-    double offset = 0;
-    EXPECT_NEAR(ChainageOffset({3, 1}, {0, 0}, {0, 10}, offset), 1, 1e-12);
-    EXPECT_NEAR(offset, 3, 1e-12);
     EXPECT_NEAR(ChainageOffset({-3, 4}, {0, 0}, {0, 10}, offset), 4, 1e-12);
     EXPECT_NEAR(offset, -3, 1e-12);
     // Heading east, the right is south.
     EXPECT_NEAR(ChainageOffset({7, -2}, {1, 0}, {11, 0}, offset), 6, 1e-12);
     EXPECT_NEAR(offset, 2, 1e-12);
-}
-
-TEST(Chainage, PointAtChainageInterpolatesZByPlanDistance) {
-    Point3D p = PointAtChainage({0, 0, 10}, {6, 8, 30}, 5, 0);
-    EXPECT_NEAR(p.X, 3, 1e-12);
-    EXPECT_NEAR(p.Y, 4, 1e-12);
-    EXPECT_NEAR(p.Z, 20, 1e-12);
-    Point3D right = PointAtChainage({1, 0, 0}, {11, 0, 0}, 6, 2);
-    EXPECT_NEAR(right.X, 7, 1e-12);
-    EXPECT_NEAR(right.Y, -2, 1e-12);
+    EXPECT_EQ(Text({PointAtChainage({0, 0, 10}, {6, 8, 30}, 5, 0)}), "3,4,20");
+    EXPECT_EQ(Text({PointAtChainage({1, 0, 0}, {11, 0, 0}, 6, 2)}), "7,-2,0");
     // No length: Z is 0 whatever the ends say.
     EXPECT_EQ(PointAtChainage({1, 1, 5}, {1, 1, 9}, 0, 0).Z, 0.0);
 }
@@ -208,41 +184,33 @@ TEST(Crossings, SegmentBoxesAreWidenedByAThousandthInclusive) {
 
 // ------------------------------------------------------------------ ray test
 
-TEST(PointInBoundary, SquareWithItsClosingPoint) {
-    EXPECT_TRUE(PointInBoundary(5, 5, Square()));
-    EXPECT_FALSE(PointInBoundary(5, 11, Square()));
-    EXPECT_TRUE(PointInBoundary(0.001, 5, Square()));
-    EXPECT_FALSE(PointInBoundary(10.0005, 5, Square())) << "outside the box";
-    EXPECT_FALSE(PointInBoundary(9.9995, 9.9995, Square())) << "within 0.002 of a corner";
-    EXPECT_FALSE(PointInBoundary(-1, 5, Square()));
-}
-
-TEST(PointInBoundary, ASinglePointHasNoEdge) {
+TEST(PointInBoundary, EdgesVerticesAndTheCoincidenceTest) {
     const Polygon single = MakePolygon({{5, 5}});
-    EXPECT_FALSE(PointInBoundary(5, 5, single));
-    EXPECT_FALSE(PointInBoundary(5, 4, single));
-}
-
-TEST(PointInBoundary, NoClosingEdgeIsAdded) {
     const Polygon open = MakePolygon({{0, 0}, {10, 0}, {5, 10}});
-    EXPECT_FALSE(PointInBoundary(3, 2, open)) << "its ray meets only the missing edge";
     const Polygon closed = MakePolygon({{0, 0}, {10, 0}, {5, 10}, {0, 0}});
-    EXPECT_TRUE(PointInBoundary(3, 2, closed));
-}
-
-TEST(PointInBoundary, ARayThroughAVertexCountsBothEdges) {
     const Polygon diamond = MakePolygon({{5, 0}, {10, 5}, {5, 10}, {0, 5}, {5, 0}});
-    EXPECT_FALSE(PointInBoundary(5, 5, diamond));
-    EXPECT_TRUE(PointInBoundary(4, 5, diamond));
-    EXPECT_TRUE(PointInBoundary(6, 4, diamond));
-}
-
-TEST(PointInBoundary, OnlyPointZeroEscapesTheCoincidenceTest) {
-    // Square whose last point stops short of the first.
-    const Polygon b = MakePolygon({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0.01}});
-    EXPECT_TRUE(PointInBoundary(0.0012, 0.0012, b)) << "near point 0 only";
-    EXPECT_FALSE(PointInBoundary(9.9988, 0.0012, b)) << "near point 1";
-    EXPECT_FALSE(PointInBoundary(0.0012, 0.0105, b)) << "near the last point";
+    const Polygon shortOf = MakePolygon({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0.01}});   // last point short of the first
+    struct Case {
+        const Polygon* b;
+        double x, y;
+        bool inside;
+        const char* why;
+    };
+    const Case cases[] = {
+        {&Square(), 5, 5, true, ""}, {&Square(), 5, 11, false, ""}, {&Square(), 0.001, 5, true, ""},
+        {&Square(), -1, 5, false, ""}, {&Square(), 10.0005, 5, false, "outside the box"},
+        {&Square(), 9.9995, 9.9995, false, "within 0.002 of a corner"},
+        {&single, 5, 5, false, "a single point has no edge"},
+        {&open, 3, 2, false, "no closing edge is added"}, {&closed, 3, 2, true, ""},
+        {&diamond, 5, 5, false, "a ray through a vertex counts both edges"}, {&diamond, 4, 5, true, ""},
+        {&diamond, 6, 4, true, ""},
+        {&shortOf, 0.0012, 0.0012, true, "only point 0 escapes the coincidence test"},
+        {&shortOf, 9.9988, 0.0012, false, "near point 1"}, {&shortOf, 0.0012, 0.0105, false, "near the last point"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PointInBoundary(c.x, c.y, *c.b), c.inside) << c.x << "," << c.y << " " << c.why;
+    std::vector<Point3D> v{{-5, -5}, {20, 20}, {5, 5}};
+    EXPECT_TRUE(AnyVertexInBoundary(v, 3, Square()));
+    EXPECT_FALSE(AnyVertexInBoundary(v, 2, Square())) << "only the first count vertices are looked at";
 }
 
 TEST(PointInBoundary, AgreesWithTheFullRayTestEverywhere) {
@@ -274,14 +242,7 @@ TEST(PointInBoundary, AgreesWithTheFullRayTestEverywhere) {
     }
 }
 
-TEST(PointInBoundary, AnyVertexStopsAtTheFirstInside) {
-    std::vector<Point3D> v{{-5, -5}, {20, 20}, {5, 5}};
-    EXPECT_TRUE(AnyVertexInBoundary(v, 3, Square()));
-    EXPECT_FALSE(AnyVertexInBoundary(v, 2, Square())) << "only the first count vertices are looked at";
-}
-
 // ------------------------------------------------------------------ sorting
-
 TEST(SortAscending, SortsInPlace) {
     double v[] = {5, -1, 3, 3, 0, 12.5};
     SortAscending(v, 6);
@@ -295,68 +256,30 @@ TEST(SortAscending, SortsInPlace) {
 
 // ------------------------------------------------------------------ clipping
 
-TEST(ClipSegment, CrossingTheSquareTwiceKeepsTheMiddle) {
-    std::vector<Point3D> pieces;
-    ASSERT_EQ(ClipSegmentToBoundary({{-5, 5}, {15, 5}}, Square(), pieces), 1);
-    ASSERT_EQ(pieces.size(), 2u);
-    EXPECT_NEAR(pieces[0].X, 0, 1e-9);
-    EXPECT_NEAR(pieces[0].Y, 5, 1e-9);
-    EXPECT_NEAR(pieces[1].X, 10, 1e-9);
-    EXPECT_NEAR(pieces[1].Y, 5, 1e-9);
-}
-
-TEST(ClipSegment, StartingInsideKeepsTheStart) {
-    std::vector<Point3D> pieces;
-    ASSERT_EQ(ClipSegmentToBoundary({{5, 5}, {15, 5}}, Square(), pieces), 1);
-    EXPECT_NEAR(pieces[0].X, 5, 1e-9);
-    EXPECT_NEAR(pieces[1].X, 10, 1e-9);
-    // Ending inside: the crossing and the end.
-    ASSERT_EQ(ClipSegmentToBoundary({{15, 5}, {5, 5}}, Square(), pieces), 1);
-    EXPECT_NEAR(pieces[0].X, 10, 1e-9);
-    EXPECT_NEAR(pieces[1].X, 5, 1e-9);
-}
-
-TEST(ClipSegment, WhollyInsideKeepsTheVerticesUnchanged) {
-    std::vector<Point3D> pieces;
-    ASSERT_EQ(ClipSegmentToBoundary({{5, 5, 1.5}, {6, 5, 2.5}, {50, 50}}, Square(), pieces), 1);
-    ASSERT_EQ(pieces.size(), 2u);
-    EXPECT_EQ(pieces[0].X, 5);
-    EXPECT_EQ(pieces[0].Z, 1.5);
-    EXPECT_EQ(pieces[1].X, 6);
-    EXPECT_EQ(pieces[1].Z, 2.5);
-}
-
-TEST(ClipSegment, AnEndWithinAThousandthOfAnEdgeIsDrawnToTheEdge) {
-    std::vector<Point3D> pieces;
-    ASSERT_EQ(ClipSegmentToBoundary({{5, 5}, {9.9995, 5}}, Square(), pieces), 1);
-    EXPECT_NEAR(pieces[1].X, 10, 1e-9) << "the crossing just past the end counts";
-    ASSERT_EQ(ClipSegmentToBoundary({{5, 5}, {9.9985, 5}}, Square(), pieces), 1);
-    EXPECT_EQ(pieces[1].X, 9.9985) << "no crossing: the end is kept";
-}
-
-TEST(ClipSegment, WhollyOutsideGivesNothing) {
-    std::vector<Point3D> pieces{{1, 1}};
-    EXPECT_EQ(ClipSegmentToBoundary({{20, 20}, {30, 30}}, Square(), pieces), 0);
-    EXPECT_TRUE(pieces.empty());
-}
-
-TEST(ClipSegment, ZIsInterpolatedAlongTheSegment) {
-    std::vector<Point3D> pieces;
-    ASSERT_EQ(ClipSegmentToBoundary({{-5, 5, 0}, {15, 5, 20}}, Square(), pieces), 1);
-    EXPECT_NEAR(pieces[0].Z, 5, 1e-9);
-    EXPECT_NEAR(pieces[1].Z, 15, 1e-9);
-}
-
-TEST(ClipSegment, AConcaveBoundaryGivesPiecesInOrderAlongTheSegment) {
+TEST(ClipSegment, PiecesInOrderAlongTheSegment) {
     // A U shape open at the top between x = 4 and x = 6.
     const Polygon u = MakePolygon({{0, 0}, {10, 0}, {10, 10}, {6, 10}, {6, 2}, {4, 2}, {4, 10}, {0, 10}, {0, 0}});
-    std::vector<Point3D> pieces;
-    ASSERT_EQ(ClipSegmentToBoundary({{12, 5}, {-2, 5}}, u, pieces), 2);
-    ASSERT_EQ(pieces.size(), 4u);
-    EXPECT_NEAR(pieces[0].X, 10, 1e-9);
-    EXPECT_NEAR(pieces[1].X, 6, 1e-9);
-    EXPECT_NEAR(pieces[2].X, 4, 1e-9);
-    EXPECT_NEAR(pieces[3].X, 0, 1e-9);
+    struct Case {
+        std::vector<Point3D> vertices;
+        const Polygon* b;
+        int count;
+        const char* pieces;
+    };
+    const Case cases[] = {
+        {{{-5, 5, 0}, {15, 5, 20}}, &Square(), 1, "0,5,5 10,5,15"},   // Z interpolated
+        {{{5, 5}, {15, 5}}, &Square(), 1, "5,5,0 10,5,0"},
+        {{{15, 5}, {5, 5}}, &Square(), 1, "10,5,0 5,5,0"},
+        {{{5, 5, 1.5}, {6, 5, 2.5}, {50, 50}}, &Square(), 1, "5,5,1.5 6,5,2.5"},   // inside: unchanged
+        {{{5, 5}, {9.9995, 5}}, &Square(), 1, "5,5,0 10,5,0"},     // a crossing just past the end counts
+        {{{5, 5}, {9.9985, 5}}, &Square(), 1, "5,5,0 9.9985,5,0"},
+        {{{20, 20}, {30, 30}}, &Square(), 0, ""},
+        {{{12, 5}, {-2, 5}}, &u, 2, "10,5,0 6,5,0 4,5,0 0,5,0"},
+    };
+    for (const auto& c : cases) {
+        std::vector<Point3D> pieces{{1, 1}};
+        EXPECT_EQ(ClipSegmentToBoundary(c.vertices, *c.b, pieces), c.count) << c.pieces;
+        EXPECT_EQ(Text(pieces), c.pieces);
+    }
 }
 
 TEST(ClipSegment, AgreesWithTheFullEdgeScanEverywhere) {

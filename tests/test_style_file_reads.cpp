@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "tables_fixture.h"
+#include "support/tables_fixture.h"
 
 namespace ostrel::test {
 namespace {

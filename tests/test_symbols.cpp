@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tables/symbol_outline.h"
-#include "tables_fixture.h"
+#include "support/tables_fixture.h"
 
 namespace ostrel::test {
 namespace {
@@ -19,68 +19,32 @@ Outline Parse(std::string_view line) {
     return o;
 }
 
-void ExpectVertices(const Outline& o, std::vector<std::pair<double, double>> expected) {
-    ASSERT_EQ(o.vertices.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_DOUBLE_EQ(o.vertices[i].x, expected[i].first) << "vertex " << i;
-        EXPECT_DOUBLE_EQ(o.vertices[i].y, expected[i].second) << "vertex " << i;
+// "closed|open: x,y x,y ...", or "none" when the line is no outline.
+std::string Text(const Outline& o) {
+    if (!o.isOutline) return o.vertices.empty() ? "none" : "none with vertices";
+    std::string out = o.closed ? "closed:" : "open:";
+    char xy[64];
+    for (const auto& v : o.vertices) {
+        std::snprintf(xy, sizeof xy, " %g,%g", v.x, v.y);
+        out += xy;
     }
+    return out;
 }
 
-TEST(SymbolOutline, ClosingPairClosesAndIsNoVertex) {
-    auto o = Parse("0,0,1,0,1,1,0,1,-9.999,-9.999,");
-    EXPECT_TRUE(o.isOutline);
-    EXPECT_TRUE(o.closed);
-    ExpectVertices(o, {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
-}
-
-TEST(SymbolOutline, WithoutClosingPairTheOutlineIsOpen) {
-    auto o = Parse("0,0,1,0,1,1,0,1,");
-    EXPECT_TRUE(o.isOutline);
-    EXPECT_FALSE(o.closed);
-    ExpectVertices(o, {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
-}
-
-TEST(SymbolOutline, FewerThanThreeCommasIsNoOutline) {
-    EXPECT_FALSE(Parse("1,2,").isOutline);
-    EXPECT_FALSE(Parse("").isOutline);
-    EXPECT_FALSE(Parse("just words").isOutline);
-    // After the closing pair is cut, "1,2," is left: two commas.
-    EXPECT_FALSE(Parse("1,2,-9.999,-9.999,").isOutline);
-}
-
-TEST(SymbolOutline, OddLastValueGetsYZero) {
-    auto o = Parse("1,2,3,");
-    EXPECT_TRUE(o.isOutline);
-    ExpectVertices(o, {{1, 2}, {3, 0}});
-}
-
-TEST(SymbolOutline, TrailingBlanksHideTheClosingPair) {
-    auto o = Parse("0,0,1,0,1,1,-9.999,-9.999,  ");
-    EXPECT_FALSE(o.closed);
-    ExpectVertices(o, {{0, 0}, {1, 0}, {1, 1}, {-9.999, -9.999}});
-}
-
-TEST(SymbolOutline, FourteenCharactersAreCutWhateverTheyAre) {
-    // Only one "-9.999," ends the line: the cut takes the tail of 123.456 too.
-    auto o = Parse("0,0,1,0,1,1,0,123.456,-9.999,");
-    EXPECT_TRUE(o.closed);
-    ExpectVertices(o, {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
-}
-
-TEST(SymbolOutline, ShortLineEndingLikeAClosingPairIsNoOutline) {
-    auto o = Parse(",-9.999,");
-    EXPECT_FALSE(o.isOutline);
-    EXPECT_TRUE(o.vertices.empty());
-}
-
-TEST(SymbolOutline, EmptyOrBlankXFieldEndsTheVertices) {
-    auto o = Parse("1,2,,4,5,6,");
-    EXPECT_TRUE(o.isOutline);
-    ExpectVertices(o, {{1, 2}});
-    ExpectVertices(Parse("1,2, ,4,5,6,"), {{1, 2}});
-    // An empty y field reads as 0 and does not end the list.
-    ExpectVertices(Parse("1,,3,4,"), {{1, 0}, {3, 4}});
+TEST(SymbolOutline, VerticesAndTheClosingPair) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"0,0,1,0,1,1,0,1,-9.999,-9.999,", "closed: 0,0 1,0 1,1 0,1"},   // the closing pair is no vertex
+        {"0,0,1,0,1,1,0,1,", "open: 0,0 1,0 1,1 0,1"},
+        // Fewer than three commas is no outline (after the closing pair is cut too).
+        {"1,2,", "none"}, {"", "none"}, {"just words", "none"}, {"1,2,-9.999,-9.999,", "none"}, {",-9.999,", "none"},
+        {"1,2,3,", "open: 1,2 3,0"},                                         // an odd last value gets y 0
+        {"0,0,1,0,1,1,-9.999,-9.999,  ", "open: 0,0 1,0 1,1 -9.999,-9.999"},   // trailing blanks hide the pair
+        // Fourteen characters are cut whatever they are: here the tail of 123.456 too.
+        {"0,0,1,0,1,1,0,123.456,-9.999,", "closed: 0,0 1,0 1,1 0,1"},
+        // An empty or blank x field ends the vertices; an empty y reads as 0.
+        {"1,2,,4,5,6,", "open: 1,2"}, {"1,2, ,4,5,6,", "open: 1,2"}, {"1,,3,4,", "open: 1,0 3,4"},
+    };
+    for (auto [line, outline] : cases) EXPECT_EQ(Text(Parse(line)), outline) << line;
 }
 
 TEST(SymbolOutline, LongLinesAreReadUpToTheCommaCountLimit) {

@@ -15,24 +15,6 @@ namespace {
 
 using Row = std::vector<std::string>;
 
-std::vector<Row> ParseDump(const std::string& text) {
-    std::vector<Row> rows;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        Row row;
-        std::size_t start = 0;
-        for (;;) {
-            auto bar = line.find('|', start);
-            row.push_back(line.substr(start, bar - start));
-            if (bar == std::string::npos) break;
-            start = bar + 1;
-        }
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
 double Num(const std::string& s) { return std::stod(s); }
 
 class TablesDxf : public ::testing::Test {
@@ -60,16 +42,14 @@ protected:
         clsDWG converter(HostOptions{prompter, nullptr, dir.file("user.ini")});
         converter.SaveAsDWG(dir.file("site.txt"), dir.file("site.dxf"));
         ASSERT_TRUE(std::filesystem::exists(dir.file("site.dxf")));
-        auto strict = RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/check_dxf.py") + " " +
-                                 dir.file("site.dxf"));
+        const auto out = dir.file("site.dxf");
+        auto strict = RunChecker("check_dxf.py", out);
         EXPECT_EQ(strict.exitCode, 0) << strict.err;
-        auto readers = RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/check_readers.py") + " " +
-                                  dir.file("site.dxf"));
+        auto readers = RunChecker("check_readers.py", out);
         EXPECT_EQ(readers.exitCode, 0) << readers.err;
-        auto r = RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/dump_tables.py") + " " +
-                            dir.file("site.dxf"));
+        auto r = RunChecker("dump_tables.py", out);
         ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-        rows = ParseDump(r.out);
+        rows = SplitRows(r.out);
         const Row* audit = Find("AUDIT");
         ASSERT_NE(audit, nullptr);
         EXPECT_EQ((*audit)[1], "0") << "ezdxf audit errors\n" << r.out;

@@ -32,26 +32,18 @@ TEST(TriangleRecord, OneFaceWhoseFourthCornerRepeatsTheThird) {
     EXPECT_EQ(faces[0].colour, cad::kColourByLayer);
 }
 
-TEST(TriangleRecord, TheFirstTriangleDecidesTheLayerColour) {
-    RecordRunFixture f;
-    f.run().AddTriangleRecord("TRI,5,0,0,0,1,0,0,0,1,0");
-    f.run().AddTriangleRecord("TRI,7,0,0,0,1,0,0,0,1,0");
-    auto faces = f.EntitiesOf(cad::EntityType::Face3D);
-    ASSERT_EQ(faces.size(), 2u);
-    EXPECT_EQ(faces[0].layer, faces[1].layer);
-    EXPECT_EQ(f.FindLayer("TRI")->colour, 5);
-    EXPECT_EQ(faces[1].colour, cad::kColourByLayer);
-}
-
-TEST(TriangleRecord, ByEntityPutsTheLookedUpColourOnTheFace) {
-    RecordRunFixture f("[EXPORT]\r\nBYENT=1\r\n[COLORTABLE]\r\n7=40\r\n");
-    ASSERT_TRUE(f.run().ByEntity);
-    f.run().AddTriangleRecord("TRI,5,0,0,0,1,0,0,0,1,0");
-    f.run().AddTriangleRecord("TRI,7,0,0,0,1,0,0,0,1,0");
-    auto faces = f.EntitiesOf(cad::EntityType::Face3D);
-    ASSERT_EQ(faces.size(), 2u);
-    EXPECT_EQ(faces[0].colour, 5);
-    EXPECT_EQ(faces[1].colour, 40);
+TEST(TriangleRecord, TheFirstTriangleDecidesTheLayerColourByEntityColoursEachFace) {
+    for (bool byEntity : {false, true}) {
+        RecordRunFixture f(byEntity ? "[EXPORT]\r\nBYENT=1\r\n[COLORTABLE]\r\n7=40\r\n" : "");
+        f.run().AddTriangleRecord("TRI,5,0,0,0,1,0,0,0,1,0");
+        f.run().AddTriangleRecord("TRI,7,0,0,0,1,0,0,0,1,0");
+        auto faces = f.EntitiesOf(cad::EntityType::Face3D);
+        ASSERT_EQ(faces.size(), 2u);
+        EXPECT_EQ(faces[0].layer, faces[1].layer);
+        EXPECT_EQ(f.FindLayer("TRI")->colour, 5);
+        EXPECT_EQ(faces[0].colour, byEntity ? 5 : cad::kColourByLayer);
+        EXPECT_EQ(faces[1].colour, byEntity ? 40 : cad::kColourByLayer);
+    }
 }
 
 TEST(TriangleRecord, NoMappingPrefixClippingOrExtents) {

@@ -13,7 +13,7 @@
 #include "run/run.h"
 #include "ostrel/clsDWG.h"
 #include "trim/frmDWGTrim.h"
-#include "trim_fixture.h"
+#include "support/trim_fixture.h"
 
 using namespace ostrel;
 using namespace ostrel::test;
@@ -91,7 +91,7 @@ protected:
         if (Contains(path, "before")) {
             // The reference for the expectations only: our reader, as DXF.
             auto drawing = cad::ReadDwg(path);
-            cad::SaveDxf(*drawing, cad::Release::R2000, path + ".dxf");
+            cad::SaveDxf(*drawing, drawing->release, path + ".dxf");
             return Summarise(path + ".dxf");
         }
         auto dxf = path + ".dxf";
@@ -262,7 +262,7 @@ INSTANTIATE_TEST_SUITE_P(
     Exports, TrimConversion,
     ::testing::Values(ConversionCase{500, 0, "site.dxf", 2000, true}, ConversionCase{1000, 0.3, "site.dxf", 2000, true},
                       ConversionCase{500, 0.3, "site.dxf", 12, true}, ConversionCase{1000, 0, "site.dxf", 12, true},
-                      ConversionCase{1000, 0.3, "site.dwg", 2000, true},
+                      ConversionCase{1000, 0.3, "site.dwg", 2000, true}, ConversionCase{1000, 0.3, "site.dwg", 2004, true},
                       ConversionCase{500, 0, "site.dxf", 2000, false}),
     [](const auto& info) {
         const auto& c = info.param;

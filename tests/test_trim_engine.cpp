@@ -13,7 +13,7 @@
 #include "trim/frmDWGTrim.h"
 #include "trim/vd_control.h"
 #include "trim/vd_document.h"
-#include "trim_fixture.h"
+#include "support/trim_fixture.h"
 
 using namespace ostrel;
 using namespace ostrel::trim;

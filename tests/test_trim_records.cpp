@@ -29,14 +29,17 @@ std::string Filler(std::size_t bytes) {
     return text;
 }
 
-struct TrimResult {
-    int count;
-    std::vector<Point3D> points;
-};
-
-TrimResult Trim(ConversionRun& run, std::string_view line) {
-    run.ReadTrimRecord(line);
-    return {run.TrimPolygon.count, run.TrimPolygon.points};
+// "count: x,y x,y ...": the polygon's points 0 to count (the last one the
+// all-zero extra), or only those counted.
+std::string Points(const Polygon& p, bool extra = true) {
+    std::string out = std::to_string(p.count) + ":";
+    char xy[64];
+    for (std::size_t i = 0; i < p.points.size() && (extra || i < static_cast<std::size_t>(p.count)); ++i) {
+        const auto& pt = p.points[i];
+        std::snprintf(xy, sizeof xy, " %g,%g", pt.X, pt.Y);
+        out += xy;
+    }
+    return out;
 }
 
 ConversionError ErrorOf(const std::function<void()>& f) {
@@ -52,118 +55,48 @@ ConversionError ErrorOf(const std::function<void()>& f) {
 
 // ------------------------------------------------------------------ TRIM records
 
-TEST(TrimRecord, TheTrailingFieldCompletesTheLastPair) {
+TEST(TrimRecord, PairsCountedFromTheCommasAndConvertedStrictly) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"TRIM,1,2,3,4,5,6,", "3: 1,2 3,4 5,6 0,0"},   // the trailing field completes the last pair
+        {"TRIM,1,2,3,4,5,6", "2: 1,2 3,4 0,0"},        // without it the last pair is lost
+        {"TRIM,1,2,3,4,z", "2: 1,2 3,4 0,0"},
+        {"TRIM,1,2,3,4,5,6,7,8", "4: 1,2 3,4 5,6 7,8 0,0"},   // 8 commas: 3.5 gives 4
+        {"TRIM,1,2,3,4,5", "2: 1,2 3,4 0,0"}, {"TRIM,1,2,3", "1: 1,2 0,0"},
+        {"TRIM,1,2,3,4,5,6,7,8,9,10", "4: 1,2 3,4 5,6 7,8 0,0"},   // 4.5 gives 4
+        {"TRIMEND", "0: 0,0"}, {"TRIMEND,1", "0: 0,0"}, {"TRIM", "0: 0,0"}, {"TRIM,", "0: 0,0"},
+        {"TRIM, 1.5 ,-2,1E3,.25,", "2: 1.5,-2 1000,0.25 0,0"},
+    };
     RecordRunFixture f;
-    auto r = Trim(f.run(), "TRIM,1,2,3,4,5,6,");
-    ASSERT_EQ(r.count, 3);
-    ASSERT_EQ(r.points.size(), 4u) << "points 0 to count";
-    EXPECT_EQ(r.points[0].X, 1);
-    EXPECT_EQ(r.points[0].Y, 2);
-    EXPECT_EQ(r.points[2].X, 5);
-    EXPECT_EQ(r.points[2].Y, 6);
-    EXPECT_EQ(r.points[3].X, 0) << "the extra point is all zero";
-    EXPECT_EQ(r.points[3].Y, 0);
-}
-
-TEST(TrimRecord, WithoutTheTrailingFieldTheLastPairIsLost) {
-    RecordRunFixture f;
-    EXPECT_EQ(Trim(f.run(), "TRIM,1,2,3,4,5,6").count, 2);
-    auto r = Trim(f.run(), "TRIM,1,2,3,4,z");
-    EXPECT_EQ(r.count, 2);
-    EXPECT_EQ(r.points[1].X, 3);
-    EXPECT_EQ(r.points[1].Y, 4);
-}
-
-TEST(TrimRecord, HalvesGoToTheEvenCount) {
-    RecordRunFixture f;
-    EXPECT_EQ(Trim(f.run(), "TRIM,1,2,3,4,5,6,7,8").count, 4) << "8 commas: 3.5 gives 4";
-    EXPECT_EQ(Trim(f.run(), "TRIM,1,2,3,4,5").count, 2) << "5 commas: 2";
-    EXPECT_EQ(Trim(f.run(), "TRIM,1,2,3").count, 1) << "3 commas: 1";
-    EXPECT_EQ(Trim(f.run(), "TRIM,1,2,3,4,5,6,7,8,9,10").count, 4) << "10 commas: 4.5 gives 4";
-}
-
-TEST(TrimRecord, TrimEndAndEmptyRecordsClearThePolygon) {
-    RecordRunFixture f;
-    Trim(f.run(), "TRIM,1,2,3,4,5,6,");
-    auto r = Trim(f.run(), "TRIMEND");
-    EXPECT_EQ(r.count, 0);
-    ASSERT_EQ(r.points.size(), 1u);
-    EXPECT_EQ(r.points[0].X, 0);
-    Trim(f.run(), "TRIM,1,2,3,4,5,6,");
-    EXPECT_EQ(Trim(f.run(), "TRIMEND,1").count, 0) << "read as a TRIM record with one comma";
-    Trim(f.run(), "TRIM,1,2,3,4,5,6,");
-    EXPECT_EQ(Trim(f.run(), "TRIM").count, 0);
-    EXPECT_EQ(Trim(f.run(), "TRIM,").count, 0);
-}
-
-TEST(TrimRecord, EachRecordReplacesTheLast) {
-    RecordRunFixture f;
-    Trim(f.run(), "TRIM,1,2,3,4,5,6,7,8,");
-    auto r = Trim(f.run(), "TRIM,9,9,");
-    EXPECT_EQ(r.count, 1);
-    ASSERT_EQ(r.points.size(), 2u);
-    EXPECT_EQ(r.points[1].X, 0) << "earlier points are discarded";
-}
-
-TEST(TrimRecord, CoordinatesAreConvertedStrictly) {
-    RecordRunFixture f;
-    auto r = Trim(f.run(), "TRIM, 1.5 ,-2,1E3,.25,");
-    ASSERT_EQ(r.count, 2);
-    EXPECT_EQ(r.points[0].X, 1.5);
-    EXPECT_EQ(r.points[0].Y, -2);
-    EXPECT_EQ(r.points[1].X, 1000);
-    EXPECT_EQ(r.points[1].Y, 0.25);
-
-    auto empty = ErrorOf([&] { f.run().ReadTrimRecord("TRIM,1,,3,4,"); });
-    EXPECT_EQ(empty.code(), ErrorCode::TypeMismatch);
-    EXPECT_NE(std::string(empty.what()).find("field 2"), std::string::npos) << empty.what();
-
-    auto text = ErrorOf([&] { f.run().ReadTrimRecord("TRIM,1,2,3,north,"); });
-    EXPECT_EQ(text.code(), ErrorCode::TypeMismatch);
-    EXPECT_NE(std::string(text.what()).find("field 4"), std::string::npos) << text.what();
-
-    // The lenient scan would read 12.5m as 12.5; the strict one refuses it.
-    EXPECT_EQ(ErrorOf([&] { f.run().ReadTrimRecord("TRIM,12.5m,1,"); }).code(), ErrorCode::TypeMismatch);
+    for (auto [line, points] : cases) {
+        f.run().ReadTrimRecord("TRIM,1,2,3,4,5,6,7,8,9,9,");   // each record replaces the last
+        f.run().ReadTrimRecord(line);
+        EXPECT_EQ(Points(f.run().TrimPolygon), points) << line;
+    }
+    // Field numbers name the field that is not a number; the lenient scan would read 12.5m.
+    const std::pair<const char*, const char*> bad[] = {
+        {"TRIM,1,,3,4,", "field 2"}, {"TRIM,1,2,3,north,", "field 4"}, {"TRIM,12.5m,1,", "field 1"}};
+    for (auto [line, field] : bad) {
+        auto e = ErrorOf([&] { f.run().ReadTrimRecord(line); });
+        EXPECT_EQ(e.code(), ErrorCode::TypeMismatch) << line;
+        EXPECT_NE(std::string(e.what()).find(field), std::string::npos) << e.what();
+    }
 }
 
 // ------------------------------------------------------------------ strict numbers
 
-TEST(StrictNumber, AcceptsOneWholeNumber) {
-    EXPECT_EQ(StrictNumber("42", "f"), 42);
-    EXPECT_EQ(StrictNumber("-0.5", "f"), -0.5);
-    EXPECT_EQ(StrictNumber("+.5", "f"), 0.5);
-    EXPECT_EQ(StrictNumber("7.", "f"), 7);
-    EXPECT_EQ(StrictNumber("  3.25\t", "f"), 3.25);
-    EXPECT_EQ(StrictNumber("2.5e-3", "f"), 0.0025);
-    EXPECT_EQ(StrictNumber("1D2", "f"), 100) << "D exponent";
-    EXPECT_EQ(StrictNumber("0001.000", "f"), 1);
-    EXPECT_EQ(StrictNumber("1e-400", "f"), 0) << "too small is 0";
-    EXPECT_EQ(StrictNumber("0.000e999", "f"), 0);
-}
-
-TEST(StrictNumber, RefusesAnythingElse) {
-    for (const char* bad : {"", " ", "-", ".", "1.2.3", "1e", "1e+", "abc", "12m", "1 000", "--1", "&H10", "1,5",
-                            "e5"}) {
-        try {
-            StrictNumber(bad, "field 9 of the TRIM record");
-            ADD_FAILURE() << "accepted '" << bad << "'";
-        } catch (const ConversionError& e) {
-            EXPECT_EQ(e.code(), ErrorCode::TypeMismatch) << bad;
-            EXPECT_NE(std::string(e.what()).find("field 9 of the TRIM record"), std::string::npos);
-        }
+TEST(StrictNumber, AcceptsOneWholeNumberAndRefusesAnythingElse) {
+    const std::pair<const char*, double> good[] = {
+        {"42", 42},       {"-0.5", -0.5}, {"+.5", 0.5},       {"7.", 7},  {"  3.25\t", 3.25}, {"2.5e-3", 0.0025},
+        {"1D2", 100},     {"0001.000", 1}, {"1e-400", 0},     {"0.000e999", 0}, {"1.7e308", 1.7e308},
+    };
+    for (auto [text, value] : good) EXPECT_EQ(StrictNumber(text, "f"), value) << text;
+    for (const char* text : {"", " ", "-", ".", "1.2.3", "1e", "1e+", "abc", "12m", "1 000", "--1", "&H10", "1,5", "e5"}) {
+        auto e = ErrorOf([&] { StrictNumber(text, "field 9 of the TRIM record"); });
+        EXPECT_EQ(e.code(), ErrorCode::TypeMismatch) << text;
+        EXPECT_NE(std::string(e.what()).find("field 9 of the TRIM record"), std::string::npos) << text;
     }
-}
-
-TEST(StrictNumber, TooLargeOverflows) {
-    for (const char* big : {"1e309", "-1e400", "123456789e305"}) {
-        try {
-            StrictNumber(big, "f");
-            ADD_FAILURE() << "accepted " << big;
-        } catch (const ConversionError& e) {
-            EXPECT_EQ(e.code(), ErrorCode::Overflow) << big;
-        }
-    }
-    EXPECT_EQ(StrictNumber("1.7e308", "f"), 1.7e308);
+    for (const char* text : {"1e309", "-1e400", "123456789e305"})
+        EXPECT_EQ(ErrorOf([&] { StrictNumber(text, "f"); }).code(), ErrorCode::Overflow) << text;
 }
 
 // ------------------------------------------------------------------ boundary scan
@@ -235,46 +168,24 @@ TEST(BoundaryScan, ALargeExportIsScannedOverItsLast10024Bytes) {
     }
 }
 
-TEST(BoundaryScan, OnlyField1DecidesInAnyLetterCase) {
-    RecordRunFixture f;
-    auto& file = f.Open("TRIM,1,2,3,4,5,6\r\nTEXT,trimmed,1,1,1,7,8\r\nPOLY,TRIM,1,0,0,9,9,9,9\r\n");
-    f.run().ScanBoundary(file);
-    const auto& b = f.run().BoundaryPolygon;
-    ASSERT_EQ(b.count, 1) << "the TEXT line is the first that qualifies";
-    EXPECT_EQ(b.points[0].X, 7);
-    EXPECT_EQ(b.points[0].Y, 8);
-}
-
-TEST(BoundaryScan, ThreeDimensionalLinesSkipTheirZFields) {
-    RecordRunFixture f;
-    auto& file = f.Open("POLY3D,TRIM,1,0,0,1,2,99,3,4,99,5,6,99\r\nPOLY3D,TRIM,1,0,0,5,6,99,7,7,99\r\n");
-    f.run().ScanBoundary(file);
-    const auto& b = f.run().BoundaryPolygon;
-    ASSERT_EQ(b.count, 3) << "continuation lines are not followed";
-    EXPECT_EQ(b.points[1].X, 3);
-    EXPECT_EQ(b.points[1].Y, 4);
-    EXPECT_EQ(b.points[2].X, 5);
-    EXPECT_EQ(b.points[2].Y, 6);
-    EXPECT_EQ(b.points[0].Z, 0);
-}
-
-TEST(BoundaryScan, AnEmptyField5GivesOnePointAtTheOrigin) {
-    RecordRunFixture f;
-    auto& file = f.Open("POLY,TRIM,1,0,0\r\n");
-    f.run().ScanBoundary(file);
-    EXPECT_EQ(f.run().BoundaryPolygon.count, 1);
-    EXPECT_EQ(f.run().BoundaryPolygon.points[0].X, 0);
-}
-
-TEST(BoundaryScan, NoQualifyingLineLeavesNoBoundary) {
-    RecordRunFixture f;
-    f.run().BoundaryPolygon.count = 4;
-    f.run().BoundaryPolygon.points.assign(5, Point3D{1, 1, 0});
-    auto& file = f.Open("POLY,KERB,1,0,0,1,2,3,4\r\nPOINT,A,1\r\n");
-    file.ReadLine();
-    file.ReadLine();
-    f.run().ScanBoundary(file);
-    EXPECT_EQ(f.run().BoundaryPolygon.count, 0);
-    EXPECT_EQ(file.Position(), 1);
-    EXPECT_EQ(file.ReadLine(), "POLY,KERB,1,0,0,1,2,3,4");
+TEST(BoundaryScan, TheFirstLineWhoseField1SaysTrimInAnyCase) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"TRIM,1,2,3,4,5,6\r\nTEXT,trimmed,1,1,1,7,8\r\nPOLY,TRIM,1,0,0,9,9,9,9\r\n", "1: 7,8"},
+        // Z fields are skipped; continuation lines are not followed.
+        {"POLY3D,TRIM,1,0,0,1,2,99,3,4,99,5,6,99\r\nPOLY3D,TRIM,1,0,0,5,6,99,7,7,99\r\n", "3: 1,2 3,4 5,6"},
+        {"POLY,TRIM,1,0,0\r\n", "1: 0,0"},   // an empty field 5: one point at the origin
+        {"POLY,KERB,1,0,0,1,2,3,4\r\nPOINT,A,1\r\n", "0:"},
+    };
+    for (auto [text, points] : cases) {
+        RecordRunFixture f;
+        f.run().BoundaryPolygon.count = 4;
+        f.run().BoundaryPolygon.points.assign(5, Point3D{1, 1, 0});
+        auto& file = f.Open(text);
+        file.ReadLine();
+        f.run().ScanBoundary(file);
+        EXPECT_EQ(Points(f.run().BoundaryPolygon, false), points) << text;
+        EXPECT_EQ(f.run().BoundaryPolygon.points[0].Z, 0);
+        EXPECT_EQ(file.Position(), 1) << "left at the first byte";
+        EXPECT_EQ(file.ReadLine(), std::string_view(text).substr(0, std::string_view(text).find('\r')));
+    }
 }

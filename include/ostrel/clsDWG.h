@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ostrel/errors.h"
+#include "ostrel/export.h"
 #include "ostrel/host.h"
 
 namespace ostrel {
@@ -11,7 +12,7 @@ namespace ostrel {
 class ConversionRun;
 class CadLibrary;
 
-class clsDWG {
+class OSTREL_API clsDWG {
 public:
     // Construction reads the settings (registry, user settings file, main settings file).
     clsDWG();
@@ -24,7 +25,8 @@ public:
     // contains ".DWG", else DXF). Throws ConversionError when the run fails.
     void SaveAsDWG(const std::string& strIN, const std::string& strOUT);
 
-    // The run's state, for the library's own tests and hosts.
+    // The run's state, for the library's own tests and hosts (its type is not
+    // part of the installed headers).
     ConversionRun& run();
 
 private:

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "ostrel/export.h"
+
 namespace ostrel {
 
 // Codes follow the runtime errors the conversion can raise.
@@ -17,7 +19,7 @@ enum class ErrorCode : int {
     Internal = 1002,
 };
 
-class ConversionError : public std::runtime_error {
+class OSTREL_API ConversionError : public std::runtime_error {
 public:
     ConversionError(ErrorCode code, const std::string& message)
         : std::runtime_error(message), code_(code) {}

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "ostrel/export.h"
 #include "ostrel/report.h"
 
 namespace ostrel {
@@ -12,7 +13,7 @@ enum class MessageIcon { None, Critical, Exclamation };
 
 // The modal message boxes of the conversion. A host supplies one; the
 // command-line tool writes to stderr, the Windows build shows MessageBoxA.
-class Prompter {
+class OSTREL_API Prompter {
 public:
     virtual ~Prompter() = default;
     // An OK box.
@@ -22,7 +23,7 @@ public:
 };
 
 // Progress of the trim pass: Start(maximum), then Step() per entity.
-class ProgressSink {
+class OSTREL_API ProgressSink {
 public:
     virtual ~ProgressSink() = default;
     virtual void Start(long maximum) = 0;
@@ -34,7 +35,7 @@ public:
 };
 
 // A prompter that shows nothing and answers Yes (an unattended run).
-class SilentPrompter final : public Prompter {
+class OSTREL_API SilentPrompter final : public Prompter {
 public:
     void ShowMessage(const std::string&, MessageIcon) override {}
     bool AskYesNo(const std::string&) override { return true; }

@@ -275,6 +275,10 @@ class Drawing {
 public:
     HeaderVars header;
     Release release = Release::R2000;   // release read from a file, or the target
+    // A save option: 2D polylines (not 3D ones, not meshes) are written as
+    // LWPOLYLINE where the release has it (R2000 on, DXF and DWG); the
+    // database keeps them heavy. Readers set it when a file holds LWPOLYLINEs.
+    bool lightweightPolylines = false;
 
     std::vector<Layer> layers;
     std::vector<Linetype> linetypes;    // ByBlock, ByLayer, Continuous first
@@ -372,6 +376,12 @@ void EnsureStandardContent(Drawing& d);
 // SEQEND, owners and paper-space flags, the overall viewport of a paper
 // layout. Writers call it before writing.
 void NormalizeForSave(Drawing& d);
+
+// Brings a drawing to what reading back the file a writer makes of it, as
+// DWG or DXF of the release, would give: what the formats cannot hold is
+// repaired (NormalizeForSave), names are those the file gives the records,
+// and the drawing carries the release. Writing it again gives that file.
+void AsReadBack(Drawing& d, Release release, bool dwg);
 
 // Error from a codec (read or write). The message says what and where.
 class CadError : public std::runtime_error {

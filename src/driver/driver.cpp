@@ -245,12 +245,13 @@ void ConversionRun::Convert(const std::string& strIN, const std::string& strOUT)
     prefault.reset();
     file.reset();
     WriteExtents();
-    SaveDrawing(strOUT);
+    const bool sheetInMemory = TitleBlockMode && SaveWithSheet(strOUT);
+    if (!sheetInMemory) SaveDrawing(strOUT);
     if (Tally && DrawingHandle != 0) TallyWritten(tk->database.Get(DrawingHandle), *host_.report);
     // 11. Only on the file this call has just written: a save that failed
     // (or no drawing to save) leaves whatever file had that name alone.
     const bool saved = DrawingHandle != 0;
-    if (TitleBlockMode && saved) {
+    if (TitleBlockMode && saved && !sheetInMemory) {
         try {
             if (trimHandOff) {
                 trimHandOff(strOUT, dblScale, dblRotation);

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -47,7 +48,7 @@ std::string DescribeFailure(const std::string& path, int error) {
     case ENOMEM:
         return "Out of memory";
     default:
-        return std::strerror(error);
+        return std::generic_category().message(error);   // strerror is not safe from several threads
     }
 }
 
@@ -116,7 +117,7 @@ bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string&
     }
     const auto size = std::filesystem::file_size(path, ec);
     if (!ec && size > maxBytes) {
-        reason = "larger than " + std::to_string(maxBytes >> 20) + " MB";
+        reason = std::string("larger than ") + std::to_string(maxBytes >> 20) + " MB";
         return false;
     }
     refused = false;
@@ -125,7 +126,7 @@ bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string&
     if (bytes.size() > maxBytes) {
         bytes.clear();
         bytes.shrink_to_fit();
-        reason = "larger than " + std::to_string(maxBytes >> 20) + " MB";
+        reason = std::string("larger than ") + std::to_string(maxBytes >> 20) + " MB";
         refused = true;
         return false;
     }

@@ -27,14 +27,14 @@ IniFileCache::Entry& IniFileCache::Load(const std::string& path) {
     return entries_.emplace(path, std::move(entry)).first->second;
 }
 
-void IniFileCache::Remember(const std::string& path, IniDocument doc) {
+void IniFileCache::Remember(const std::string& path, IniDocument doc, const FileStamp& replaced) {
     Entry& entry = entries_[path];
     entry.doc = std::move(doc);
     entry.unreadable = false;
     entry.stamp = StampOf(path);
     // The same file cached under another spelling of its path is stale now.
     for (auto it = entries_.begin(); it != entries_.end();) {
-        if (it->first != path && it->second.stamp.SameFile(entry.stamp)) {
+        if (it->first != path && (it->second.stamp.SameFile(entry.stamp) || it->second.stamp.SameFile(replaced))) {
             it = entries_.erase(it);
         } else {
             ++it;

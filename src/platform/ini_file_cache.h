@@ -33,6 +33,7 @@ public:
     template <class Editor>
     bool Change(const std::string& path, bool createFolders, Editor&& edit) {
         std::lock_guard<std::mutex> lock(mutex_);
+        const FileStamp replaced = StampOf(path);
         std::optional<IniDocument> written;
         const bool ok = RewriteFileLocked(path, createFolders, kMaxFileBytes,
                                           [&](std::string current) -> std::optional<std::string> {
@@ -43,7 +44,7 @@ public:
                                               return bytes;
                                           });
         if (ok && written) {
-            Remember(path, std::move(*written));
+            Remember(path, std::move(*written), replaced);
         } else {
             // Unchanged, or in any state now: read it again next time.
             entries_.erase(path);
@@ -70,7 +71,8 @@ private:
         bool unreadable = false;   // exists but could not be read
     };
     Entry& Load(const std::string& path);
-    void Remember(const std::string& path, IniDocument doc);
+    // The document just written to path, which replaced the file replaced.
+    void Remember(const std::string& path, IniDocument doc, const FileStamp& replaced);
 
     std::mutex mutex_;
     std::unordered_map<std::string, Entry> entries_;

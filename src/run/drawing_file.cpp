@@ -83,6 +83,9 @@ void ConversionRun::SaveDrawing(const std::string& path) {
     const std::uint8_t fileType = dwg ? 0 : 1;
     const std::int16_t version = SettingsNumber(GetINIValue("EXPORT", dwg ? "DWGVersion" : "DXFVersion"));
     if (DrawingHandle == 0) return;
+    // EXPORT/LWPOLYLINE "1": plan polylines are written as lightweight
+    // polylines where the release has them (the database keeps them heavy).
+    tk->database.Get(DrawingHandle).lightweightPolylines = GetINIValue("EXPORT", "LWPOLYLINE") == "1";
     if (beforeSave) beforeSave(tk->database.Get(DrawingHandle));
     tk->library->SaveDrawingFile(DrawingHandle, path, fileType, version, 0, 6, 1, 1);
     if (tk->library->LastStatus() != 0) {

@@ -256,7 +256,7 @@ std::int32_t RoundToInt32(double v) {
 std::int16_t NarrowColourIndex(std::int32_t index) {
     if (index < -32768 || index > 32767)
         throw ConversionError(ErrorCode::Overflow,
-                              "Overflow: colour index " + std::to_string(index) + " does not fit in 16 bits");
+                              std::string("Overflow: colour index ") + std::to_string(index) + " does not fit in 16 bits");
     return static_cast<std::int16_t>(index);
 }
 

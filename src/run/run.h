@@ -111,6 +111,12 @@ public:
     void UpdateExtents(double x, double y);
     void WriteExtents();
     void SaveDrawing(const std::string& path);
+    // The save when the export asked for a title block: the sheet pass runs on
+    // the drawing in memory and writes it once, with its sheet; when the pass
+    // ends early or fails, the drawing is saved as converted. False when this
+    // run takes the steps one after the other (save, then the pass on the
+    // file): nothing was done then.
+    bool SaveWithSheet(const std::string& strOUT);
 
     // ------------------------------------------------ trim-frame records
     void ReadTrimRecord(std::string_view line);

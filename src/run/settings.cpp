@@ -94,7 +94,7 @@ void EnsureRegistryKey(std::string_view word, bool showErrors, Prompter& prompte
 
 void ReportRefusedSettingsFiles(Prompter& prompter) {
     for (const std::string& refused : platform::SystemProfileFiles().TakeRefusedFiles())
-        prompter.ShowMessage("Settings file ignored: " + refused, MessageIcon::Exclamation);
+        prompter.ShowMessage(std::string("Settings file ignored: ") + refused, MessageIcon::Exclamation);
 }
 
 std::string GetRegistryValue(std::string_view name) {

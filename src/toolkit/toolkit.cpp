@@ -99,6 +99,18 @@ cad::Drawing* CadDatabase::Find(DrawingId id) {
     return it == drawings_.end() ? nullptr : it->second.get();
 }
 
+std::unique_ptr<cad::Drawing> CadDatabase::Lend(DrawingId id) {
+    auto it = drawings_.find(id);
+    if (it == drawings_.end()) return nullptr;
+    auto d = std::move(it->second);
+    drawings_.erase(it);
+    return d;
+}
+
+void CadDatabase::Return(DrawingId id, std::unique_ptr<cad::Drawing> drawing) {
+    if (drawing) drawings_[id] = std::move(drawing);
+}
+
 // ------------------------------------------------------- CadLibrary
 
 std::int16_t CadLibrary::InitLibrary() {

@@ -89,6 +89,9 @@ public:
 
     cad::Drawing& Get(DrawingId id);           // throws for an unknown id
     cad::Drawing* Find(DrawingId id);          // null for an unknown id
+    // Lends a drawing out (the id then finds nothing) and takes it back.
+    std::unique_ptr<cad::Drawing> Lend(DrawingId id);
+    void Return(DrawingId id, std::unique_ptr<cad::Drawing> drawing);
 
     // Text for the last failed status (set by the library's save).
     void SetStatusDetail(std::int16_t status, std::string text);

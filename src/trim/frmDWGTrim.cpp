@@ -8,6 +8,20 @@
 
 namespace ostrel {
 
+namespace {
+
+// The progress display ends with the pass, whichever way it ends.
+struct FinishProgress {
+    ProgressSink* sink;
+    bool& started;
+    ~FinishProgress() {
+        if (started && sink) sink->Finish();
+        started = false;
+    }
+};
+
+} // namespace
+
 void frmDWGTrim::TrimDWG(const std::string& strOUT, double dblScale, double dblRotation) {
     // 1. A scale that is not above zero (NaN included) ends the pass untouched.
     if (!(dblScale > 0)) return;
@@ -15,18 +29,38 @@ void frmDWGTrim::TrimDWG(const std::string& strOUT, double dblScale, double dblR
     dblScale = 1 / dblScale;
     // 3.
     caption_ = VD.TitleText();
-    // The progress display ends with the pass, whichever way it ends.
-    struct FinishProgress {
-        frmDWGTrim& form;
-        ~FinishProgress() {
-            if (form.progressStarted_ && form.progress_) form.progress_->Finish();
-            form.progressStarted_ = false;
-        }
-    } finish{*this};
+    FinishProgress finish{progress_, progressStarted_};
     // 4. The result is not examined: an open that fails leaves an empty
     // document, whose empty model space ends the pass at step 7.
     VD.Document().OpenDocument(strOUT, 0, 0);
     if (VD.Document().IsOpen()) VD.Document().RestoreLayerNames(layerNames_);
+    BuildAndSave(strOUT, dblScale, dblRotation);
+}
+
+bool frmDWGTrim::TrimDWG(std::unique_ptr<cad::Drawing>& drawing, const std::string& strOUT, double dblScale,
+                         double dblRotation) {
+    if (!(dblScale > 0) || !drawing) return false;
+    dblScale = 1 / dblScale;
+    caption_ = VD.TitleText();
+    FinishProgress finish{progress_, progressStarted_};
+    auto& doc = VD.Document();
+    doc.Adopt(std::move(drawing), strOUT);
+    bool saved = false;
+    try {
+        doc.Checkpoint();
+        doc.RestoreLayerNames(layerNames_);
+        saved = BuildAndSave(strOUT, dblScale, dblRotation);
+    } catch (...) {
+        doc.Rollback();
+        drawing = doc.Release();
+        throw;
+    }
+    if (!saved) doc.Rollback();
+    drawing = doc.Release();
+    return saved;
+}
+
+bool frmDWGTrim::BuildAndSave(const std::string& strOUT, double dblScale, double dblRotation) {
     // 5.
     VD.Commands().Zoom("E", "USER", "USER");
     // 6.
@@ -34,7 +68,7 @@ void frmDWGTrim::TrimDWG(const std::string& strOUT, double dblScale, double dblR
     bool found = false;
     MeasureFrames(trimMin, trimMax, titleMin, titleMax, found);
     // 7.
-    if (!found) return;
+    if (!found) return false;
     // 8.
     DeleteViewports();
     // 9.
@@ -42,7 +76,7 @@ void frmDWGTrim::TrimDWG(const std::string& strOUT, double dblScale, double dblR
     // 10.
     std::int32_t index = 7;
     VersionIndex(VD.Document().VersionText(), index);
-    VD.Document().SaveDocument(strOUT, index);
+    return VD.Document().SaveDocument(strOUT, index) != 0;
 }
 
 void frmDWGTrim::VersionIndex(std::string_view versionText, std::int32_t& index) {

@@ -2,6 +2,7 @@
 // The trim pass: reopens the written drawing, builds the paper-space sheet
 // and saves it again over the same file.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,14 @@ public:
     // progress may be null (no progress shown).
     explicit frmDWGTrim(ProgressSink* progress = nullptr) : progress_(progress) {}
     void TrimDWG(const std::string& strOUT, double dblScale, double dblRotation);
+    // The same pass on a drawing held in memory instead of the file read back:
+    // drawing is what would be written to strOUT, in its release. True when
+    // the sheet was built and the drawing saved over strOUT. Otherwise (the
+    // pass ended before its save, or failed: its error is raised) nothing was
+    // written and drawing holds what it held on entry. drawing always comes
+    // back.
+    bool TrimDWG(std::unique_ptr<cad::Drawing>& drawing, const std::string& strOUT, double dblScale,
+                 double dblRotation);
 
     // The layer names the conversion gave. Releases before R2000 store layer
     // names upper-cased; the pass decides (title block, trim frame, fill) on
@@ -37,6 +46,9 @@ public:
     };
 
 private:
+    // Steps 5 to 10 on the open document; true when it was saved.
+    bool BuildAndSave(const std::string& strOUT, double s, double dblRotation);
+
     // The form's progress bar: its maximum and value, shown through the sink.
     struct ProgressBar {
         double max = 100;

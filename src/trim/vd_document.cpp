@@ -59,6 +59,7 @@ cad::Drawing& vdDocument::Drawing() {
 
 void vdDocument::Reset(const std::string& path) {
     drawing_.reset();
+    saved_.reset();
     cursors_.clear();
     free_.clear();
     fills_.clear();
@@ -71,6 +72,65 @@ void vdDocument::Adopt(std::unique_ptr<cad::Drawing> drawing, const std::string&
     Reset(path);
     drawing_ = std::move(drawing);
     if (drawing_) readRelease_ = drawing_->release;
+}
+
+std::unique_ptr<cad::Drawing> vdDocument::Release() {
+    auto drawing = std::move(drawing_);
+    Reset(path_);
+    return drawing;
+}
+
+namespace {
+
+// Moves the entities and text strings out of a drawing for the time of a
+// copy or an assignment of the rest of it, and back.
+struct Bulk {
+    std::vector<Entity> entities;
+    std::string text;
+    explicit Bulk(cad::Drawing& d) : entities(std::move(d.entities)), text(std::move(d.textPool)) {
+        d.entities.clear();
+        d.textPool.clear();
+    }
+    void PutBack(cad::Drawing& d) {
+        d.entities = std::move(entities);
+        d.textPool = std::move(text);
+    }
+};
+
+} // namespace
+
+void vdDocument::Checkpoint() {
+    auto& d = Drawing();
+    auto saved = std::make_unique<Saved>();
+    Bulk bulk(d);
+    try {
+        saved->rest = d;
+    } catch (...) {
+        bulk.PutBack(d);
+        throw;
+    }
+    bulk.PutBack(d);
+    // Layouts are shared by pointer: the checkpoint keeps copies of its own.
+    for (auto& o : saved->rest.objects)
+        if (o.layout) o.layout = std::make_shared<cad::LayoutData>(*o.layout);
+    saved->entityCount = d.entities.size();
+    saved->textSize = d.textPool.size();
+    saved_ = std::move(saved);
+}
+
+void vdDocument::Rollback() {
+    if (!saved_ || !drawing_) return;
+    auto& d = *drawing_;
+    Bulk bulk(d);
+    bulk.entities.resize(saved_->entityCount);
+    bulk.text.resize(saved_->textSize);
+    for (auto& [index, entity] : saved_->edited) bulk.entities[index] = entity;
+    d = std::move(saved_->rest);
+    bulk.PutBack(d);
+    const std::string path = path_;
+    auto drawing = std::move(drawing_);
+    Reset(path);
+    drawing_ = std::move(drawing);
 }
 
 std::int32_t vdDocument::OpenDocument(const std::string& path, std::int32_t, std::int32_t) {
@@ -154,12 +214,16 @@ std::int32_t vdDocument::SaveDocument(const std::string& path, std::int32_t vers
             b.entities = std::move(ordered);
         }
     }
-    // A layout's last viewport must still exist.
+    // A layout's last viewport must still exist, in the layout's own block
+    // (where the writers look for it).
     for (auto& o : d.objects) {
         if (o.type != cad::ObjectType::Layout || !o.layout || o.layout->lastViewport == 0) continue;
+        const auto block = d.FindBlockByHandle(o.layout->blockRecord);
         bool alive = false;
-        for (auto& e : d.entities)
-            if (e.handle == o.layout->lastViewport) {
+        if (block != kNone)
+            for (auto i : d.blocks[block].entities) {
+                const auto& e = d.entities[i];
+                if (e.handle != o.layout->lastViewport) continue;
                 alive = e.type == EntityType::Viewport && !(e.flags & cad::kEntityDeleted);
                 break;
             }
@@ -202,6 +266,16 @@ Entity& vdDocument::Member(EntityLocation at, std::uint32_t k) {
     return d.entities[list.at(at.pos + k)];
 }
 
+Entity& vdDocument::Edit(EntityLocation at, std::uint32_t k) {
+    at = Resolve(at);
+    if (at.block == kNone || !saved_) return Member(at, k);
+    auto& d = Drawing();
+    const auto index = d.blocks.at(at.block).entities.at(at.pos + k);
+    if (index < saved_->entityCount && saved_->editedIndexes.insert(index).second)
+        saved_->edited.emplace_back(index, d.entities[index]);
+    return d.entities[index];
+}
+
 std::uint32_t vdDocument::VertexCountOf(EntityLocation at) const {
     at = Resolve(at);
     if (at.block == kNone) {
@@ -220,6 +294,12 @@ Entity& vdDocument::VertexAt(EntityLocation at, std::uint32_t vertex, std::uint3
     if (vertex >= count)
         throw cad::CadError("vertex " + std::to_string(vertex) + " out of range");
     return Member(at, 1 + vertex);
+}
+
+Entity& vdDocument::EditVertexAt(EntityLocation at, std::uint32_t vertex, std::uint32_t count) {
+    if (vertex >= count)
+        throw cad::CadError("vertex " + std::to_string(vertex) + " out of range");
+    return Edit(at, 1 + vertex);
 }
 
 bool vdDocument::Listed(std::uint32_t block, std::uint32_t pos) const {

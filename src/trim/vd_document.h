@@ -46,6 +46,15 @@ public:
     // Takes a drawing already in memory, as if it had been opened from a file
     // of its release.
     void Adopt(std::unique_ptr<cad::Drawing> drawing, const std::string& path = std::string());
+    // Hands the drawing back; the document then holds none.
+    std::unique_ptr<cad::Drawing> Release();
+    // Remembers the drawing as it is now, so that Rollback can bring it back
+    // after any edits made through the document (and a failed save). Costs
+    // a copy of everything but the entities and text strings; an entity is
+    // copied when it is first edited.
+    void Checkpoint();
+    // Brings the drawing back to the checkpoint and forgets it.
+    void Rollback();
     // Writes the drawing over path in the release of the version index.
     // 0 without writing anything for an index no codec writes or when no
     // drawing is open; codec errors are raised (cad::CadError). 1 when written.
@@ -99,10 +108,13 @@ private:
     // and its SEQEND follow.
     std::uint32_t MemberCount(EntityLocation at) const;
     cad::Entity& Member(EntityLocation at, std::uint32_t k);
+    // Member k for changing it: kept for Rollback first, when a checkpoint holds.
+    cad::Entity& Edit(EntityLocation at, std::uint32_t k);
     std::uint32_t VertexCountOf(EntityLocation at) const;
     // Vertex i of a polyline whose vertex count the caller holds (counting
     // is linear, so callers count once).
     cad::Entity& VertexAt(EntityLocation at, std::uint32_t vertex, std::uint32_t count);
+    cad::Entity& EditVertexAt(EntityLocation at, std::uint32_t vertex, std::uint32_t count);
     bool Listed(std::uint32_t block, std::uint32_t pos) const;   // counted and walked
     Cursor& CursorOf(std::uint32_t block);
     std::uint32_t DefaultLayer() const;
@@ -115,7 +127,17 @@ private:
     void RefreshFill(EntityLocation polyline);
     bool IsFill(std::uint32_t entity) const { return fillHatches_.count(entity) != 0; }
 
+    // The drawing at Checkpoint: all but its entities and text strings, the
+    // number of those, and each entity as it was before its first edit.
+    struct Saved {
+        cad::Drawing rest;
+        std::size_t entityCount = 0, textSize = 0;
+        std::vector<std::pair<std::uint32_t, cad::Entity>> edited;
+        std::unordered_set<std::uint32_t> editedIndexes;
+    };
+
     std::unique_ptr<cad::Drawing> drawing_;
+    std::unique_ptr<Saved> saved_;
     cad::Release readRelease_ = cad::Release::R2000;
     std::string path_;
     std::string lastError_;

@@ -36,19 +36,28 @@ Entity& vdEntity::Data() const {
     return doc_->Member(at_, 0);
 }
 
-std::string vdEntity::TypeName() const {
+Entity& vdEntity::Edit() const {
+    Data();   // raises for nothing
+    return doc_->Edit(at_, 0);
+}
+
+const std::string& vdEntity::TypeName() const {
+    // Named once: the walks ask every entity of a drawing for its type.
+    static const std::string polyline = "VDPOLYLINE", text = "VDTEXT", insert = "VDINSERT",
+                             viewport = "VDVIEWPORT", point = "VDPOINT", line = "VDLINE", circle = "VDCIRCLE",
+                             arc = "VDARC", face = "VDFACE", hatch = "VDHATCH", other = "VDENTITY";
     switch (Data().type) {
-    case EntityType::Polyline: return "VDPOLYLINE";
-    case EntityType::Text: return "VDTEXT";
-    case EntityType::Insert: return "VDINSERT";
-    case EntityType::Viewport: return "VDVIEWPORT";
-    case EntityType::Point: return "VDPOINT";
-    case EntityType::Line: return "VDLINE";
-    case EntityType::Circle: return "VDCIRCLE";
-    case EntityType::Arc: return "VDARC";
-    case EntityType::Face3D: return "VDFACE";
-    case EntityType::Hatch: return "VDHATCH";
-    default: return "VDENTITY";
+    case EntityType::Polyline: return polyline;
+    case EntityType::Text: return text;
+    case EntityType::Insert: return insert;
+    case EntityType::Viewport: return viewport;
+    case EntityType::Point: return point;
+    case EntityType::Line: return line;
+    case EntityType::Circle: return circle;
+    case EntityType::Arc: return arc;
+    case EntityType::Face3D: return face;
+    case EntityType::Hatch: return hatch;
+    default: return other;
     }
 }
 
@@ -96,7 +105,7 @@ void vdEntity::Delete() {
     }
     if (doc_->IsFilled(at)) doc_->SetFill(at, false);
     auto n = doc_->MemberCount(at);
-    for (std::uint32_t k = 0; k < n; ++k) doc_->Member(at, k).flags |= cad::kEntityDeleted;
+    for (std::uint32_t k = 0; k < n; ++k) doc_->Edit(at, k).flags |= cad::kEntityDeleted;
 }
 
 void vdEntity::Update() {
@@ -104,7 +113,7 @@ void vdEntity::Update() {
 }
 
 void vdEntity::Rotate(const std::array<double, 2>& base, double angle) {
-    auto& e = Data();
+    auto& e = Edit();
     auto& d = doc_->Drawing();
     const double bx = base[0], by = base[1], c = std::cos(angle), s = std::sin(angle);
     auto& g = e.geom;
@@ -134,7 +143,7 @@ void vdEntity::Rotate(const std::array<double, 2>& base, double angle) {
         break;
     case EntityType::Polyline: {
         auto n = doc_->VertexCountOf(at_);
-        for (std::uint32_t i = 0; i < n; ++i) RotatePoint(doc_->VertexAt(at_, i, n).geom.vertex.pos, bx, by, c, s);
+        for (std::uint32_t i = 0; i < n; ++i) RotatePoint(doc_->EditVertexAt(at_, i, n).geom.vertex.pos, bx, by, c, s);
         break;
     }
     case EntityType::Viewport: RotatePoint(d.viewports.at(g.extra.index).center, bx, by, c, s); break;
@@ -167,7 +176,7 @@ std::int16_t vdPolyline::VertexCount() const {
 
 std::int32_t vdPolyline::SetVertex(std::int16_t index, const std::array<double, 3>& point) {
     if (index < 0) throw cad::CadError("vertex index out of range");
-    auto& v = doc_->VertexAt(at_, static_cast<std::uint32_t>(index), count_).geom.vertex;
+    auto& v = doc_->EditVertexAt(at_, static_cast<std::uint32_t>(index), count_).geom.vertex;
     v.pos = {point[0], point[1], point[2]};
     return 1;
 }
@@ -197,7 +206,7 @@ std::array<double, 3> vdText::InsertionPoint() const {
 }
 
 void vdText::InsertionPoint(const std::array<double, 3>& p) {
-    auto& t = Data().geom.text;
+    auto& t = Edit().geom.text;
     const auto& anchor = Justified(t) ? t.align : t.pos;
     Vec3 delta{p[0] - anchor.x, p[1] - anchor.y, p[2] - anchor.z};
     for (Vec3* q : {&t.pos, &t.align}) {
@@ -210,7 +219,7 @@ void vdText::InsertionPoint(const std::array<double, 3>& p) {
 double vdText::Height() const { return Data().geom.text.height; }
 
 void vdText::Height(double h) {
-    auto& t = Data().geom.text;
+    auto& t = Edit().geom.text;
     // The other point keeps its place relative to the anchor at the new size.
     const double k = t.height != 0 ? h / t.height : 1;
     Vec3& anchor = Justified(t) ? t.align : t.pos;
@@ -233,11 +242,11 @@ std::array<double, 3> vdInsert::InsertionPoint() const {
     return {p.x, p.y, p.z};
 }
 
-void vdInsert::InsertionPoint(const std::array<double, 3>& p) { Data().geom.insert.pos = {p[0], p[1], p[2]}; }
+void vdInsert::InsertionPoint(const std::array<double, 3>& p) { Edit().geom.insert.pos = {p[0], p[1], p[2]}; }
 double vdInsert::XScale() const { return Data().geom.insert.xScale; }
-void vdInsert::XScale(double v) { Data().geom.insert.xScale = v; }
+void vdInsert::XScale(double v) { Edit().geom.insert.xScale = v; }
 double vdInsert::YScale() const { return Data().geom.insert.yScale; }
-void vdInsert::YScale(double v) { Data().geom.insert.yScale = v; }
+void vdInsert::YScale(double v) { Edit().geom.insert.yScale = v; }
 
 // ------------------------------------------------------------ viewport
 

@@ -30,7 +30,7 @@ public:
 
     // "VDPOLYLINE", "VDTEXT", "VDINSERT", "VDVIEWPORT", "VDPOINT", "VDLINE",
     // "VDCIRCLE", "VDARC", "VDFACE", "VDHATCH".
-    std::string TypeName() const;
+    const std::string& TypeName() const;
     // The layer's name, valid while no layer is added to the drawing.
     const std::string& LayerName() const;
     // An independent copy with handles of its own, in no list until added.
@@ -48,6 +48,9 @@ public:
     EntityLocation Location() const { return at_; }
 
 protected:
+    // The database entity for changing it (the document keeps it for a rollback).
+    cad::Entity& Edit() const;
+
     vdDocument* doc_ = nullptr;
     EntityLocation at_;
 };

@@ -1,78 +1,35 @@
 #!/usr/bin/python3
-"""Measures how a DXF file's fills cover the polylines they fill.
-
-Usage: fill_cover.py FILE.dxf LAYER
-
-For model space: the closed area of the (first) polyline on LAYER, and of
-the fills on LAYER (SOLID entities, counting each as its corners 1-2-4-3,
-and solid HATCH boundaries), whether every fill triangle's centroid lies
-inside the polyline, and the number of fill entities. Prints one JSON object
-{"outline": a, "filled": b, "inside": true/false, "solids": n, "hatches": m}.
-Exit status 0, or 2 when the file cannot be read or has no such polyline.
-"""
-import json
-import sys
+"""fill_cover.py FILE.dxf LAYER: the area of the first model-space polyline on
+LAYER and of the fills on LAYER (SOLID corners 1-2-4-3, solid HATCH paths),
+the SOLID and HATCH counts, and whether every SOLID's centre lies inside the
+polyline: {"outline": a, "filled": b, "solids": n, "hatches": m, "inside": true}."""
+import json, sys
 
 import ezdxf
 
+def area(p):
+    return abs(sum(p[i][0] * p[i - 1][1] - p[i - 1][0] * p[i][1] for i in range(len(p)))) / 2
 
-def area(pts):
-    return abs(sum(pts[i][0] * pts[(i + 1) % len(pts)][1] - pts[(i + 1) % len(pts)][0] * pts[i][1]
-                   for i in range(len(pts)))) / 2
+def inside(q, p):
+    return sum((a[1] > q[1]) != (b[1] > q[1]) and q[0] < a[0] + (q[1] - a[1]) * (b[0] - a[0]) / (b[1] - a[1])
+               for a, b in zip(p, p[1:] + p[:1])) % 2 == 1
 
-
-def inside(p, poly):
-    x, y = p
-    hit = False
-    for i in range(len(poly)):
-        (x1, y1), (x2, y2) = poly[i], poly[(i + 1) % len(poly)]
-        if (y1 > y) != (y2 > y) and x < x1 + (y - y1) * (x2 - x1) / (y2 - y1):
-            hit = not hit
-    return hit
-
-
-def main(path, layer):
-    try:
-        doc = ezdxf.readfile(path)
-    except Exception as e:  # noqa: BLE001 - any failure to read is reported
-        print("cannot read: %s" % e, file=sys.stderr)
-        return 2
-    outline, filled, solids, hatches, centroids = None, 0.0, 0, 0, []
-    for e in doc.modelspace():
-        if e.dxf.layer != layer:
-            continue
-        t = e.dxftype()
-        if t == "POLYLINE" and outline is None:
-            outline = [(v.dxf.location[0], v.dxf.location[1]) for v in e.vertices]
-        elif t == "LWPOLYLINE" and outline is None:
-            outline = [(p[0], p[1]) for p in e.get_points("xy")]
-        elif t == "SOLID":
-            solids += 1
-            c = [e.dxf.vtx0, e.dxf.vtx1, e.dxf.vtx3, e.dxf.vtx2]
-            pts = []
-            for p in c:
-                if not pts or (p[0], p[1]) != pts[-1]:
-                    pts.append((p[0], p[1]))
-            filled += area(pts)
-            centroid = (sum(p[0] for p in pts) / len(pts), sum(p[1] for p in pts) / len(pts))
-            centroids.append(centroid)
-        elif t == "HATCH" and e.dxf.solid_fill:
-            hatches += 1
-            for path_ in e.paths:
-                filled += area([(v[0], v[1]) for v in path_.vertices])
-    if outline is None:
-        print("no polyline on %s" % layer, file=sys.stderr)
-        return 2
-    if outline[0] == outline[-1]:
-        outline = outline[:-1]
-    ok = all(inside(c, outline) for c in centroids)
-    print(json.dumps({"outline": area(outline), "filled": filled, "inside": ok, "solids": solids,
-                      "hatches": hatches}))
-    return 0
-
-
-if __name__ == "__main__":
-    if len(sys.argv) != 3:
-        print(__doc__, file=sys.stderr)
-        sys.exit(2)
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+outline, filled, centres, n = None, 0.0, [], {"SOLID": 0, "HATCH": 0}
+for e in doc.modelspace() if (doc := ezdxf.readfile(sys.argv[1])) else []:
+    if e.dxf.layer != sys.argv[2]:
+        continue
+    t = e.dxftype()
+    if t in ("POLYLINE", "LWPOLYLINE") and outline is None:
+        outline = [(p[0], p[1]) for p in (e.points() if t == "POLYLINE" else e.get_points("xy"))]
+    elif t == "SOLID":
+        pts = list(dict.fromkeys((e.dxf.get(k)[0], e.dxf.get(k)[1]) for k in ("vtx0", "vtx1", "vtx3", "vtx2")))
+        filled += area(pts)
+        centres.append((sum(x for x, _ in pts) / len(pts), sum(y for _, y in pts) / len(pts)))
+    elif t == "HATCH" and e.dxf.solid_fill:
+        filled += sum(area([(v[0], v[1]) for v in p.vertices]) for p in e.paths)
+    n[t] = n.get(t, 0) + 1
+if outline is None:
+    sys.exit("no polyline on " + sys.argv[2])
+outline = outline[:-1] if outline[0] == outline[-1] else outline
+print(json.dumps({"outline": area(outline), "filled": filled, "solids": n["SOLID"], "hatches": n["HATCH"],
+                  "inside": all(inside(c, outline) for c in centres)}))

@@ -4,6 +4,8 @@
 // export text opened as a file. Header-only; used by the handler tests.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,6 +78,23 @@ public:
             } else if (e.type == cad::EntityType::SeqEnd) {
                 if (out.empty()) ADD_FAILURE() << "end of sequence before any polyline";
                 else out.back().hasSeqEnd = true;
+            }
+        }
+        return out;
+    }
+
+    // Model space's polylines in order, "LAYER#flags: x,y,z x,y,z", joined by " | ".
+    std::string Shape() {
+        std::string out;
+        char xyz[96];
+        for (const auto& p : Polylines()) {
+            if (!out.empty()) out += " | ";
+            out += p.layer + "#" + std::to_string(p.header.geom.polyline.flags) + ":";
+            for (const auto& v : p.vertices) {
+                const auto& at = v.geom.vertex.pos;
+                auto clean = [](double v) { return std::fabs(v) < 1e-9 ? 0.0 : v; };   // no "-0" or "1e-14"
+                std::snprintf(xyz, sizeof xyz, " %g,%g,%g", clean(at.x), clean(at.y), clean(at.z));
+                out += xyz;
             }
         }
         return out;

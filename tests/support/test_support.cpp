@@ -60,4 +60,25 @@ CommandResult RunCommand(const std::string& command) {
 
 std::string SourcePath(const std::string& relative) { return std::string(OSTREL_SOURCE_DIR) + "/" + relative; }
 
+CommandResult RunChecker(const std::string& script, const std::string& args) {
+    return RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/" + script) + " " + args);
+}
+
+std::vector<std::vector<std::string>> SplitRows(const std::string& text, char separator) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> row;
+        std::size_t start = 0;
+        for (;;) {
+            const auto at = line.find(separator, start);
+            row.push_back(line.substr(start, at - start));
+            if (at == std::string::npos) break;
+            start = at + 1;
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 } // namespace ostrel::test

@@ -34,6 +34,12 @@ CommandResult RunCommand(const std::string& command);
 // Path of a file in the source tree.
 std::string SourcePath(const std::string& relative);
 
+// Runs a script of tests/checkers/ with the system Python (the one with ezdxf).
+CommandResult RunChecker(const std::string& script, const std::string& args);
+
+// Lines of text split at a separator: "a|b\nc|d" gives {{"a", "b"}, {"c", "d"}}.
+std::vector<std::vector<std::string>> SplitRows(const std::string& text, char separator = '|');
+
 // A prompter that records every message and answers from a script.
 class ScriptedPrompter : public Prompter {
 public:

@@ -125,6 +125,18 @@ HandleRef BitReader::H() {
     return r;
 }
 
+std::int16_t BitReader::CMC() {
+    std::int16_t index = BS();
+    if (!fullColour) return index;
+    const std::uint32_t value = static_cast<std::uint32_t>(BL());
+    const std::uint8_t flags = RC();
+    if (flags & 1) TV();
+    if (flags & 2) TV();
+    if (index == 0 && (value >> 24) == 0xC3) index = static_cast<std::int16_t>(value & 0xFF);
+    if (index == 0 && (value >> 24) == 0xC0) index = 256;
+    return index;
+}
+
 std::string BitReader::TV() {
     std::int16_t n = BS();
     if (n < 0) Fail("a text has a negative length");

@@ -45,7 +45,10 @@ public:
     double RD();
     HandleRef H();
     std::string TV();
-    std::int16_t CMC() { return BS(); }
+    // The colour index of a CMC value (R2004 and later: its colour value,
+    // flags and names are read past).
+    std::int16_t CMC();
+    bool fullColour = false;                // R2004 and later
     Vec3 BE();
     double BT();
     double DD(double defaultValue);

@@ -96,7 +96,17 @@ public:
         }
     }
     void TV(std::string_view s);            // R2000: bit-short length, then the code-page bytes
-    void CMC(std::int16_t colourIndex) { BS(colourIndex); }
+    // A colour of a table record or the header: R2000 stores the index; R2004
+    // and later the index, the colour value (method byte 0xC0 ByLayer, 0xC1
+    // ByBlock, 0xC3 an index) and a flag byte for the (absent) names.
+    void CMC(std::int16_t colourIndex) {
+        BS(colourIndex);
+        if (!fullColour) return;
+        const std::uint32_t method = colourIndex == 256 ? 0xC0u : colourIndex == 0 ? 0xC1u : 0xC3u;
+        BL(static_cast<std::int32_t>((method << 24) | (method == 0xC3u ? static_cast<std::uint32_t>(colourIndex & 0xFF) : 0u)));
+        RC(0);
+    }
+    bool fullColour = false;                // R2004 and later
     void BE(const Vec3& extrusion);
     void BT(double thickness);
     void DD(double v, double defaultValue);

@@ -51,6 +51,7 @@ struct DecodedObjects {
     std::vector<HatchData> hatches;
     std::vector<std::pair<std::uint64_t, Object>> objects;   // with file address
     std::string textPool;
+    bool lightweightPolylines = false;  // LWPOLYLINE objects were read
 };
 
 } // namespace ostrel::cad::dwg

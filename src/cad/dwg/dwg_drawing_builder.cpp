@@ -28,10 +28,11 @@ std::uint32_t IndexOf(const std::unordered_map<Handle, std::uint32_t>& m, Handle
 
 } // namespace
 
-std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars, const HeaderHandles& hh) {
+std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars, const HeaderHandles& hh,
+                                      Release release) {
     auto dp = std::make_unique<Drawing>();
     Drawing& d = *dp;
-    d.release = Release::R2000;
+    d.release = release;
     d.header = vars;
     d.controls = {hh.blockControl, hh.layerControl, hh.styleControl, hh.linetypeControl, hh.viewControl,
                   hh.ucsControl, hh.vportControl, hh.appidControl, hh.dimstyleControl, hh.vxControl};
@@ -169,6 +170,7 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
     }
     d.viewports = std::move(o.viewports);
     d.hatches = std::move(o.hatches);
+    d.lightweightPolylines = o.lightweightPolylines;
 
     // Objects: the named object dictionary first, then file order.
     auto objectOffset = [](const auto& a, const auto& b) { return a.first < b.first; };

@@ -10,6 +10,8 @@
 
 namespace ostrel::cad::dwg {
 
-std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& objects, const HeaderVars& vars, const HeaderHandles& handles);
+// `release`: the release the file was written in.
+std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& objects, const HeaderVars& vars, const HeaderHandles& handles,
+                                      Release release);
 
 } // namespace ostrel::cad::dwg

@@ -4,7 +4,7 @@
 
 namespace ostrel::cad::dwg {
 
-EncodeContext::EncodeContext(Drawing& drawing) : d(drawing) {
+EncodeContext::EncodeContext(Drawing& drawing, Release r) : d(drawing), release(r) {
     modelSpace = drawing.ModelSpace();
     paperSpace = drawing.PaperSpace();
     if (modelSpace == kNone) throw CadError("cannot write DWG: the drawing has no *Model_Space block");
@@ -27,7 +27,7 @@ EncodeContext::EncodeContext(Drawing& drawing) : d(drawing) {
             if (e.type != EntityType::Viewport) continue;
             if (e.geom.extra.index >= drawing.viewports.size())
                 throw CadError("cannot write DWG: VIEWPORT " + HandleText(e.handle) + " has no viewport data");
-            if (vx_[e.geom.extra.index] == 0) {
+            if (vx_[e.geom.extra.index] == 0 && !R2004()) {
                 vx_[e.geom.extra.index] = drawing.NewHandle();
                 vxRecords_.push_back({vx_[e.geom.extra.index], e.handle});
             }

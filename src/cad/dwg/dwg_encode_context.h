@@ -13,9 +13,12 @@ class EncodeContext {
 public:
     // Checks the drawing's references and allocates a handle for the VX
     // record of every VIEWPORT entity (the one thing the database does not hold).
-    explicit EncodeContext(Drawing& d);
+    // R2004 and later have no VX records.
+    explicit EncodeContext(Drawing& d, Release release = Release::R2000);
 
     const Drawing& d;
+    const Release release;
+    bool R2004() const { return release >= Release::R2004; }
 
     Handle LayerHandle(std::uint32_t index, Handle user) const;
     Handle StyleHandle(std::uint32_t index, Handle user) const;

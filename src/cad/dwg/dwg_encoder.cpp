@@ -16,15 +16,6 @@ namespace {
 
 constexpr std::size_t kPadding = 0x200;     // between the classes and the objects
 
-void CheckUniqueHandles(std::vector<ObjectLocation>& locations) {
-    SortByHandle(locations);
-    for (std::size_t i = 0; i < locations.size(); ++i) {
-        if (locations[i].handle == 0) throw CadError("cannot write DWG: an object has no handle");
-        if (i > 0 && locations[i].handle == locations[i - 1].handle)
-            throw CadError("cannot write DWG: handle " + HandleText(locations[i].handle) + " is used twice");
-    }
-}
-
 std::uint32_t Address(std::size_t v) {
     if (v > 0xFFFFFFFFu) throw CadError("cannot write DWG: the drawing is larger than an R2000 file can hold (4 GB)");
     return static_cast<std::uint32_t>(v);
@@ -54,7 +45,7 @@ void EncodeDwg(Drawing& d, const DwgSink& sink) {
     vars.PadToByte();
     const Bytes header = FramedSection(kHeaderBegin, vars.Bytes(), kHeaderEnd);
     const Bytes classes = FramedSection(kClassesBegin, ClassesData(), kClassesEnd);
-    const Bytes aux = AuxHeader(now, now, c.handSeed);
+    const Bytes aux = AuxHeader(now, now, c.handSeed, kAcadVersionR2000);
     const Bytes preview = EmptyPreview();
 
     const std::size_t auxAddress = kFileHeaderSize;
@@ -81,9 +72,7 @@ void EncodeDwg(Drawing& d, const DwgSink& sink) {
     EncodeObjects(stream, c);
     stream.Finish();
     auto& locations = stream.Locations();
-    CheckUniqueHandles(locations);
-    if (locations.back().handle >= c.handSeed)
-        throw CadError("cannot write DWG: handle " + HandleText(locations.back().handle) + " is above the handle seed");
+    CheckHandles(locations, c.handSeed);
 
     const auto objectCount = static_cast<std::uint32_t>(locations.size());
     const Bytes map = ObjectMap(std::move(locations));

@@ -3,18 +3,11 @@
 #include <cmath>
 
 #include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_lwpolyline.h"
 
 namespace ostrel::cad::dwg {
 
-namespace {
-
 constexpr Vec3 kNormal{0, 0, 1};
-
-struct EntityStart {
-    BitWriter& w;
-    unsigned ltFlags;
-    bool noLinks;
-};
 
 EntityStart BeginEntity(ObjectStream& s, const EncodeContext& c, std::int16_t type, const Entity& e,
                         const EntityLinks& l) {
@@ -22,10 +15,12 @@ EntityStart BeginEntity(ObjectStream& s, const EncodeContext& c, std::int16_t ty
     w.B(false);                                 // no graphic image
     w.BB(l.mode);
     w.BL(0);                                    // reactors
-    bool noLinks = l.prev != 0 && l.next != 0 && l.prev + 1 == e.handle && l.next == e.handle + 1;
-    w.B(noLinks);
+    if (s.R2004()) w.B(true);                   // no extension dictionary
+    // R2004 and later keep no links to the neighbours (and no bit saying so).
+    bool noLinks = s.R2004() || (l.prev != 0 && l.next != 0 && l.prev + 1 == e.handle && l.next == e.handle + 1);
+    if (!s.R2004()) w.B(noLinks);
     std::int16_t colour = (e.colour < 0 || e.colour > 256) ? kColourByLayer : e.colour;
-    w.CMC(colour);
+    w.BS(colour);                               // an index alone, in every release
     w.BD(1.0);                                  // linetype scale
     unsigned ltFlags = c.LinetypeFlags(e.linetype);
     w.BB(ltFlags);
@@ -40,7 +35,7 @@ void EntityHandles(ObjectStream& s, const EncodeContext& c, const EntityStart& s
     BitWriter& w = st.w;
     s.StartHandles();
     if (l.mode == 0) w.H(kSoftPointer, l.owner);
-    w.H(kHardOwner, 0);                         // no extension dictionary
+    if (!s.R2004()) w.H(kHardOwner, 0);         // no extension dictionary
     if (!st.noLinks) {
         w.H(kSoftPointer, l.prev);
         w.H(kSoftPointer, l.next);
@@ -48,6 +43,8 @@ void EntityHandles(ObjectStream& s, const EncodeContext& c, const EntityStart& s
     w.H(kHardPointer, c.LayerHandle(e.layer, e.handle));
     if (st.ltFlags == 3) w.H(kHardPointer, c.LinetypeHandle(e.linetype, e.handle));
 }
+
+namespace {
 
 void Text(BitWriter& w, const EncodeContext& c, const TextGeom& t) {
     std::uint8_t flags = 0;
@@ -112,7 +109,7 @@ void Face(BitWriter& w, const FaceGeom& f) {
     if (!noFlags) w.BS(f.invisibleEdges);
 }
 
-void Viewport(BitWriter& w, const ViewportData& v) {
+void Viewport(BitWriter& w, const ViewportData& v, bool r2004) {
     w.BD3(v.center);
     w.BD(v.width);
     w.BD(v.height);
@@ -140,9 +137,20 @@ void Viewport(BitWriter& w, const ViewportData& v) {
     w.BD3({0, 1, 0});
     w.BD(0.0);
     w.BS(0);
+    if (r2004) w.BS(0);                         // shade plot mode: as displayed
 }
 
-void Hatch(BitWriter& w, const HatchData& h) {
+void Hatch(BitWriter& w, const HatchData& h, bool r2004) {
+    if (r2004) {                                // no gradient
+        w.BL(0);
+        w.BL(0);
+        w.BD(0.0);
+        w.BD(0.0);
+        w.BL(0);
+        w.BD(0.0);
+        w.BL(0);
+        w.TV("");
+    }
     w.BD(h.elevation);
     w.BD3(kNormal);
     w.TV(h.pattern);
@@ -260,10 +268,12 @@ void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, cons
         w.BT(0.0);
         w.BD(g.polyline.elevation);
         w.BE(kNormal);
+        if (s.R2004()) w.BL(static_cast<std::int32_t>(l.vertexEnd - l.vertexBegin));   // owned vertices
         break;
     case kTypePolyline3D:
         w.RC(0);                                // not splined
         w.RC((g.polyline.flags & 1) ? 1 : 0);   // closed
+        if (s.R2004()) w.BL(static_cast<std::int32_t>(l.vertexEnd - l.vertexBegin));
         break;
     case kTypeVertex2D: {
         const auto& v = g.vertex;
@@ -291,12 +301,12 @@ void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, cons
         w.TV(c.d.blocks.at(g.block.block).name);
         break;
     case kTypeViewport:
-        Viewport(w, c.d.viewports.at(g.extra.index));
+        Viewport(w, c.d.viewports.at(g.extra.index), s.R2004());
         break;
     case kTypeHatch:
         if (g.extra.index >= c.d.hatches.size())
             throw CadError("cannot write DWG: HATCH " + HandleText(e.handle) + " has no hatch data");
-        Hatch(w, c.d.hatches[g.extra.index]);
+        Hatch(w, c.d.hatches[g.extra.index], s.R2004());
         break;
     default:                                    // SEQEND, ENDBLK: no data
         break;
@@ -313,13 +323,18 @@ void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, cons
         break;
     case kTypePolyline2D:
     case kTypePolyline3D:
-        w.H(kSoftPointer, l.firstVertex);
-        w.H(kSoftPointer, l.lastVertex);
+        if (s.R2004()) {
+            for (std::size_t i = l.vertexBegin; i < l.vertexEnd; ++i)
+                w.H(kHardOwner, c.d.entities[(*l.blockList)[i]].handle);
+        } else {
+            w.H(kSoftPointer, l.firstVertex);
+            w.H(kSoftPointer, l.lastVertex);
+        }
         w.H(kHardOwner, l.seqEnd);
         break;
     case kTypeViewport:
         w.H(kSoftPointer, 0);                   // no clip boundary
-        w.H(kHardPointer, c.VxHandle(g.extra.index));
+        if (!s.R2004()) w.H(kHardPointer, c.VxHandle(g.extra.index));
         w.H(kHardPointer, 0);                   // named UCS
         w.H(kHardPointer, 0);                   // base UCS
         break;
@@ -359,6 +374,16 @@ void EncodeBlockContents(ObjectStream& s, const EncodeContext& c) {
             // The polyline's vertices and sequence end follow it in the list.
             std::size_t first = top[k] + 1, end = first;
             while (end < b.entities.size() && d.entities[b.entities[end]].type == EntityType::Vertex) ++end;
+            if (WritesLightweight(d, Release::R2000, e, end - first)) {   // R2000 on have LWPOLYLINE
+                std::vector<const Entity*> vertices;
+                vertices.reserve(end - first);
+                for (std::size_t i = first; i < end; ++i) vertices.push_back(&d.entities[b.entities[i]]);
+                EncodeLwPolyline(s, c, e, vertices, l);
+                continue;
+            }
+            l.blockList = &b.entities;
+            l.vertexBegin = first;
+            l.vertexEnd = end;
             if (end > first) {
                 l.firstVertex = d.entities[b.entities[first]].handle;
                 l.lastVertex = d.entities[b.entities[end - 1]].handle;

@@ -14,8 +14,24 @@ struct EntityLinks {
     Handle owner = 0;
     Handle prev = 0, next = 0;
     Handle firstVertex = 0, lastVertex = 0, seqEnd = 0;    // POLYLINE only
+    // POLYLINE in R2004 and later: its vertices, entities [vertexBegin,
+    // vertexEnd) of the block's list.
+    const std::vector<std::uint32_t>* blockList = nullptr;
+    std::size_t vertexBegin = 0, vertexEnd = 0;
     bool in3DPolyline = false;                              // VERTEX only
 };
+
+// The common entity data, and after the entity's own data its common
+// handles: shared by every entity encoder.
+struct EntityStart {
+    BitWriter& w;
+    unsigned ltFlags;
+    bool noLinks;
+};
+EntityStart BeginEntity(ObjectStream& s, const EncodeContext& c, std::int16_t type, const Entity& e,
+                        const EntityLinks& l);
+void EntityHandles(ObjectStream& s, const EncodeContext& c, const EntityStart& st, const Entity& e,
+                   const EntityLinks& l);
 
 void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, const EntityLinks& links);
 void EncodeBlockContents(ObjectStream& s, const EncodeContext& c);

@@ -31,6 +31,6 @@ struct HeaderHandles {
     Handle ltByLayer = 0, ltByBlock = 0, ltContinuous = 0;
 };
 
-void ReadHeaderVariables(BitReader& r, HeaderVars& vars, HeaderHandles& handles);
+void ReadHeaderVariables(BitReader& r, HeaderVars& vars, HeaderHandles& handles, bool r2004 = false);
 
 } // namespace ostrel::cad::dwg

@@ -24,23 +24,27 @@ void SkipUcsBlock(BitReader& r) {
 
 } // namespace
 
-void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h) {
+void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, bool r2004) {
+    r.fullColour = r2004;
     SkipBD(r, 4);                       // unit ratios
     for (int i = 0; i < 4; ++i) r.TV(); // unit names
     r.BL();
     r.BL();
-    Ref(r);                             // current viewport record
-    SkipB(r, 15);                       // DIMASO .. WORLDVIEW
+    if (!r2004) Ref(r);                 // current viewport record
+    SkipB(r, 9);                        // DIMASO .. LIMCHECK
+    if (r2004) r.B();
+    SkipB(r, 6);                        // USRTIMER .. WORLDVIEW
     v.tileMode = r.B() ? 1 : 0;
     SkipB(r, 4);                        // PLIMCHECK, VISRETAIN, DISPSILH, PELLIPSE
     SkipBS(r, 8);                       // PROXYGRAPHICS .. PDMODE
+    if (r2004) for (int i = 0; i < 3; ++i) r.BL();
     SkipBS(r, 5);                       // USERI1-5
     SkipBS(r, 14);                      // SPLINESEGS .. TEXTQLTY
     v.ltScale = r.BD();
     v.textSize = r.BD();
     SkipBD(r, 7 + 5 + 4 + 3);           // TRACEWID .. PLINEWID, USERR1-5, CHAMFERA-D, FACETRES..CELTSCALE
     r.TV();                             // MENUNAME
-    for (int i = 0; i < 8; ++i) r.BL(); // dates and timers
+    for (int i = 0; i < (r2004 ? 11 : 8); ++i) r.BL();  // dates and timers
     r.CMC();                            // CECOLOR
     h.handSeed = Ref(r);
     h.currentLayer = Ref(r);
@@ -73,7 +77,7 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h) {
     r.B();                              // DIMALT
     r.BS();                             // DIMALTD
     SkipB(r, 4);                        // DIMTOFL, DIMSAH, DIMTIX, DIMSOXD
-    SkipBS(r, 3);                       // DIMCLRD, DIMCLRE, DIMCLRT
+    for (int i = 0; i < 3; ++i) r.CMC(); // DIMCLRD, DIMCLRE, DIMCLRT
     SkipBS(r, 11);                      // DIMADEC .. DIMJUST
     SkipB(r, 2);                        // DIMSD1, DIMSD2
     SkipBS(r, 4);                       // DIMTOLJ, DIMTZIN, DIMALTZ, DIMALTTZ
@@ -90,7 +94,7 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h) {
     h.vportControl = Ref(r);
     h.appidControl = Ref(r);
     h.dimstyleControl = Ref(r);
-    h.vxControl = Ref(r);
+    if (!r2004) h.vxControl = Ref(r);
     Ref(r);                             // ACAD_GROUP
     Ref(r);                             // ACAD_MLINESTYLE
     h.namedObjects = Ref(r);
@@ -100,6 +104,10 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h) {
     Ref(r);                             // layouts
     Ref(r);                             // plot settings
     Ref(r);                             // plot styles
+    if (r2004) {
+        Ref(r);                         // materials
+        Ref(r);                         // colours
+    }
     std::int32_t flags = r.BL();
     v.pstyleMode = (flags & 0x2000) ? 1 : 0;
     v.insUnits = r.BS();
@@ -107,6 +115,14 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h) {
     if (plotStyleType == 3) Ref(r);
     r.TV();                             // FINGERPRINTGUID
     r.TV();                             // VERSIONGUID
+    if (r2004) {
+        for (int i = 0; i < 6; ++i) r.RC();     // SORTENTS .. HALOGAP
+        r.BS();
+        r.BS();                         // OBSCOLOR, INTERSECTIONCOLOR
+        r.RC();
+        r.RC();                         // OBSLTYPE, INTERSECTIONDISPLAY
+        r.TV();                         // PROJECTNAME
+    }
     h.paperSpace = Ref(r);
     h.modelSpace = Ref(r);
     h.ltByLayer = Ref(r);

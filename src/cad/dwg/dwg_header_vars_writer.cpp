@@ -35,6 +35,8 @@ void UcsBlock(BitWriter& w) {
 void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created, DwgDate updated) {
     const Drawing& d = c.d;
     const HeaderVars& h = d.header;
+    const bool r2004 = c.R2004();
+    w.fullColour = r2004;
 
     w.BD(412148564080.0);                       // unit conversion ratios
     w.BD(1.0);
@@ -46,7 +48,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.TV("");
     w.BL(24);
     w.BL(0);
-    w.H(kHardPointer, 0);                       // current viewport record
+    if (!r2004) w.H(kHardPointer, 0);           // current viewport record (R2000's VX table)
     w.B(true);                                  // DIMASO
     w.B(true);                                  // DIMSHO
     w.B(false);                                 // PLINEGEN
@@ -56,6 +58,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.B(false);                                 // QTEXTMODE
     w.B(true);                                  // PSLTSCALE
     w.B(false);                                 // LIMCHECK
+    if (r2004) w.B(false);                      // a bit of unknown use
     w.B(true);                                  // USRTIMER
     w.B(false);                                 // SKPOLY
     w.B(false);                                 // ANGDIR
@@ -75,6 +78,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.BS(0);                                    // AUPREC
     w.BS(1);                                    // ATTMODE
     w.BS(0);                                    // PDMODE
+    if (r2004) for (int i = 0; i < 3; ++i) w.BL(0);     // three longs of unknown use
     for (int i = 0; i < 5; ++i) w.BS(0);        // USERI1-5
     w.BS(8);                                    // SPLINESEGS
     w.BS(6);                                    // SURFU
@@ -109,6 +113,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.BL(created.ms);
     w.BL(updated.day);
     w.BL(updated.ms);
+    if (r2004) for (int i = 0; i < 3; ++i) w.BL(0);
     w.BL(0);                                    // TDINDWG
     w.BL(0);
     w.BL(0);                                    // TDUSRTIMER
@@ -218,7 +223,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.H(kHardOwner, d.controls.vport);
     w.H(kHardOwner, d.controls.appid);
     w.H(kHardOwner, d.controls.dimstyle);
-    w.H(kHardOwner, d.controls.vx);
+    if (!r2004) w.H(kHardOwner, d.controls.vx);
     w.H(kHardPointer, c.RootEntry("ACAD_GROUP"));
     w.H(kHardPointer, c.RootEntry("ACAD_MLINESTYLE"));
     w.H(kHardOwner, d.rootDictionary);
@@ -229,6 +234,10 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.H(kHardPointer, c.RootEntry("ACAD_LAYOUT"));
     w.H(kHardPointer, c.RootEntry("ACAD_PLOTSETTINGS"));
     w.H(kHardPointer, c.RootEntry("ACAD_PLOTSTYLENAME"));
+    if (r2004) {
+        w.H(kHardPointer, c.RootEntry("ACAD_MATERIAL"));
+        w.H(kHardPointer, c.RootEntry("ACAD_COLOR"));
+    }
 
     std::int32_t flags = 29;                    // CELWEIGHT ByLayer
     flags |= 0x200;                             // lineweights not displayed
@@ -239,6 +248,19 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.BS(0);                                    // CEPSNTYPE ByLayer
     w.TV("{5A2B4D3C-1E0F-4A6B-9C8D-7E6F5A4B3C2D}");   // FINGERPRINTGUID
     w.TV("{FAEB1C32-E019-11D5-929B-00C0DF256EC4}");   // VERSIONGUID
+    if (r2004) {
+        w.RC(0);                                // SORTENTS
+        w.RC(0);                                // INDEXCTL
+        w.RC(1);                                // HIDETEXT
+        w.RC(0);                                // XCLIPFRAME
+        w.RC(2);                                // DIMASSOC
+        w.RC(0);                                // HALOGAP
+        w.BS(257);                              // OBSCOLOR
+        w.BS(257);                              // INTERSECTIONCOLOR
+        w.RC(0);                                // OBSLTYPE
+        w.RC(0);                                // INTERSECTIONDISPLAY
+        w.TV("");                               // PROJECTNAME
+    }
 
     w.H(kHardPointer, c.paperSpaceHandle);
     w.H(kHardPointer, c.modelSpaceHandle);

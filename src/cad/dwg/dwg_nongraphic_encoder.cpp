@@ -41,13 +41,18 @@ void Layout(ObjectStream& s, const Object& o) {
     w.BS(model ? 0 : 5);                        // plot type: display / layout
     w.BD2(0.0, 0.0);                            // window
     w.BD2(0.0, 0.0);
-    w.TV("");                                   // plot view name
+    if (!s.R2004()) w.TV("");                   // plot view name (a handle from R2004 on)
     w.BD(1.0);                                  // real world units
     w.BD(1.0);                                  // drawing units
     w.TV("");                                   // style sheet
     w.BS(model ? 0 : 16);                       // scale: fit / 1:1
     w.BD(1.0);
     w.BD2(0.0, 0.0);                            // paper image origin
+    if (s.R2004()) {
+        w.BS(0);                                // shade plot: as displayed
+        w.BS(2);                                // resolution: normal
+        w.BS(300);                              // custom dpi
+    }
     // Layout.
     w.TV(l.name);
     w.BL(l.tabOrder);
@@ -62,7 +67,9 @@ void Layout(ObjectStream& s, const Object& o) {
     w.BS(0);
     w.BD3(l.extMin);
     w.BD3(l.extMax);
+    if (s.R2004()) w.BL(0);                     // no viewports listed
     ObjectHandles(s, w, o.owner, &o.reactors);
+    if (s.R2004()) w.H(kHardPointer, 0);        // plot view
     w.H(kSoftPointer, l.blockRecord);
     w.H(kSoftPointer, l.lastViewport);
     w.H(kHardPointer, 0);                       // base UCS

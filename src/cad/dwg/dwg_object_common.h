@@ -12,6 +12,7 @@ namespace ostrel::cad::dwg {
 inline BitWriter& BeginObject(ObjectStream& s, std::int16_t type, Handle handle, std::size_t reactors = 0) {
     BitWriter& w = s.Begin(type, handle);
     w.BL(static_cast<std::int32_t>(reactors));
+    if (s.R2004()) w.B(true);           // no extension dictionary
     return w;
 }
 
@@ -22,7 +23,7 @@ inline void ObjectHandles(ObjectStream& s, BitWriter& w, Handle owner, const std
     w.H(kSoftPointer, owner);
     if (reactors)
         for (Handle r : *reactors) w.H(kSoftPointer, r);
-    w.H(kHardOwner, 0);
+    if (!s.R2004()) w.H(kHardOwner, 0);
 }
 
 // Name, "referenced" bit, xref index + 1 and xref-dependent bit of a table record.

@@ -5,6 +5,7 @@
 #include "cad/dwg/bit_reader.h"
 #include "cad/dwg/crc.h"
 #include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_lwpolyline.h"
 
 namespace ostrel::cad::dwg {
 
@@ -15,18 +16,22 @@ struct ObjectStreams {
     BitReader data;
     BitReader handles;
     Handle self = 0;
+    bool r2004 = false;         // R2004 and later
+    bool xdicMissing = false;   // R2004 and later: no extension dictionary handle
 };
 
 struct EntityCommon {
     unsigned mode = 0;
     std::int32_t reactors = 0;
     bool noLinks = false;
+    bool xdicMissing = false;
+    bool colourHandle = false;
     std::int16_t colour = kColourByLayer;
     unsigned ltFlags = 0, psFlags = 0;
     bool invisible = false;
 };
 
-EntityCommon ReadEntityCommon(BitReader& r) {
+EntityCommon ReadEntityCommon(BitReader& r, bool r2004) {
     EntityCommon c;
     if (r.B()) {                            // a graphic image: skip it
         std::uint32_t size = r.RL();
@@ -36,8 +41,17 @@ EntityCommon ReadEntityCommon(BitReader& r) {
     c.mode = r.BB();
     c.reactors = r.BL();
     if (c.reactors < 0) r.Fail("an entity has a negative reactor count");
-    c.noLinks = r.B();
-    c.colour = r.CMC();
+    if (r2004) c.xdicMissing = r.B();
+    c.noLinks = r2004 || r.B();             // R2004 and later: no links, no bit
+    if (r2004) {                            // index with flags: value, colour book handle, transparency
+        const auto v = static_cast<std::uint16_t>(r.BS());
+        c.colour = static_cast<std::int16_t>(v & 0x1FF);
+        if (v & 0x8000) r.BL();
+        if (v & 0x2000) r.BL();
+        c.colourHandle = (v & 0x4000) != 0;
+    } else {
+        c.colour = r.CMC();
+    }
     r.BD();                                 // linetype scale
     c.ltFlags = r.BB();
     c.psFlags = r.BB();
@@ -51,31 +65,34 @@ void ReadEntityHandles(BitReader& h, const EntityCommon& c, Handle self, Decoded
     if (c.mode == 0) de.owner = h.H().Resolve(self);
     h.RequireItems(static_cast<std::uint64_t>(c.reactors), 8, "reactors");
     for (std::int32_t i = 0; i < c.reactors; ++i) h.H();
-    h.H();                                  // extension dictionary
+    if (!c.xdicMissing) h.H();              // extension dictionary
     if (!c.noLinks) {
         h.H();
         h.H();
     }
+    if (c.colourHandle) h.H();
     de.layer = h.H().Resolve(self);
     if (c.ltFlags == 3) de.linetype = h.H().Resolve(self);
     if (c.psFlags == 3) h.H();
 }
 
-std::int32_t ReadReactorCount(BitReader& r) {
-    std::int32_t n = r.BL();
-    if (n < 0) r.Fail("an object has a negative reactor count");
+std::int32_t ReadReactorCount(ObjectStreams& s) {
+    std::int32_t n = s.data.BL();
+    if (n < 0) s.data.Fail("an object has a negative reactor count");
+    if (s.r2004) s.xdicMissing = s.data.B();
     return n;
 }
 
 // Owner, reactors and extension dictionary of a non-graphic object.
-Handle ReadObjectHandles(BitReader& h, std::int32_t reactors, Handle self, std::vector<Handle>* keep = nullptr) {
+Handle ReadObjectHandles(ObjectStreams& s, std::int32_t reactors, Handle self, std::vector<Handle>* keep = nullptr) {
+    BitReader& h = s.handles;
     Handle owner = h.H().Resolve(self);
     h.RequireItems(static_cast<std::uint64_t>(reactors), 8, "reactors");
     for (std::int32_t i = 0; i < reactors; ++i) {
         Handle r = h.H().Resolve(self);
         if (keep) keep->push_back(r);
     }
-    h.H();                                  // extension dictionary
+    if (!s.xdicMissing) h.H();              // extension dictionary
     return owner;
 }
 
@@ -94,12 +111,12 @@ RecordHead ReadRecordName(BitReader& r) {
 }
 
 void Control(ObjectStreams& s, std::int16_t type, DecodedObjects& out) {
-    std::int32_t reactors = ReadReactorCount(s.data);
+    std::int32_t reactors = ReadReactorCount(s);
     std::int32_t n = s.data.BL();
     if (n < 0) s.data.Fail("a table has a negative entry count");
     if (type == kTypeDimstyleControl) s.data.RC();
     DecodedControl c;
-    ReadObjectHandles(s.handles, reactors, s.self);
+    ReadObjectHandles(s, reactors, s.self);
     s.handles.RequireItems(static_cast<std::uint64_t>(n), 8, "table entries");
     c.entries.reserve(static_cast<std::size_t>(n));
     for (std::int32_t i = 0; i < n; ++i) c.entries.push_back(s.handles.H().Resolve(s.self));
@@ -109,7 +126,7 @@ void Control(ObjectStreams& s, std::int16_t type, DecodedObjects& out) {
 }
 
 void LayerRecord(ObjectStreams& s, DecodedObjects& out) {
-    std::int32_t reactors = ReadReactorCount(s.data);
+    std::int32_t reactors = ReadReactorCount(s);
     DecodedLayer dl;
     Layer& l = dl.layer;
     l.handle = s.self;
@@ -130,7 +147,7 @@ void LayerRecord(ObjectStreams& s, DecodedObjects& out) {
         colour = static_cast<std::int16_t>(-colour);
     }
     l.colour = colour;
-    ReadObjectHandles(s.handles, reactors, s.self);
+    ReadObjectHandles(s, reactors, s.self);
     s.handles.H();                          // xref block
     l.plotStyle = s.handles.H().Resolve(s.self);
     dl.linetype = s.handles.H().Resolve(s.self);
@@ -138,7 +155,7 @@ void LayerRecord(ObjectStreams& s, DecodedObjects& out) {
 }
 
 void LinetypeRecord(ObjectStreams& s, DecodedObjects& out) {
-    ReadReactorCount(s.data);
+    ReadReactorCount(s);
     Linetype lt;
     lt.handle = s.self;
     auto head = ReadRecordName(s.data);
@@ -161,7 +178,7 @@ void LinetypeRecord(ObjectStreams& s, DecodedObjects& out) {
 }
 
 void StyleRecord(ObjectStreams& s, DecodedObjects& out) {
-    ReadReactorCount(s.data);
+    ReadReactorCount(s);
     TextStyle st;
     st.handle = s.self;
     auto head = ReadRecordName(s.data);
@@ -180,13 +197,13 @@ void StyleRecord(ObjectStreams& s, DecodedObjects& out) {
 }
 
 void SimpleTableRecord(ObjectStreams& s, DecodedObjects& out) {
-    ReadReactorCount(s.data);
+    ReadReactorCount(s);
     auto head = ReadRecordName(s.data);
     out.simple[s.self] = SimpleRecord{head.name, s.self, head.flags};
 }
 
 void ViewRecord(ObjectStreams& s, DecodedObjects& out) {
-    ReadReactorCount(s.data);
+    ReadReactorCount(s);
     auto head = ReadRecordName(s.data);
     for (int i = 0; i < 2; ++i) s.data.BD();
     s.data.RD();
@@ -201,7 +218,7 @@ void ViewRecord(ObjectStreams& s, DecodedObjects& out) {
 }
 
 void VportRecordDecode(ObjectStreams& s, DecodedObjects& out) {
-    ReadReactorCount(s.data);
+    ReadReactorCount(s);
     VportRecord v;
     v.handle = s.self;
     v.name = ReadRecordName(s.data).name;
@@ -214,7 +231,7 @@ void VportRecordDecode(ObjectStreams& s, DecodedObjects& out) {
 }
 
 void BlockHeader(ObjectStreams& s, DecodedObjects& out) {
-    std::int32_t reactors = ReadReactorCount(s.data);
+    std::int32_t reactors = ReadReactorCount(s);
     DecodedBlockHeader b;
     b.record.handle = s.self;
     b.record.name = ReadRecordName(s.data).name;
@@ -226,6 +243,11 @@ void BlockHeader(ObjectStreams& s, DecodedObjects& out) {
     if (xref) flags |= 4;
     if (overlaid) flags |= 8;
     s.data.B();                             // loaded
+    std::int32_t owned = 0;
+    if (s.r2004 && !xref && !overlaid) {
+        owned = s.data.BL();
+        if (owned < 0) s.data.Fail("a block has a negative entity count");
+    }
     b.record.flags = flags;
     b.record.base = s.data.BD3();
     s.data.TV();                            // xref path
@@ -235,10 +257,13 @@ void BlockHeader(ObjectStreams& s, DecodedObjects& out) {
     std::int32_t preview = s.data.BL();
     if (preview < 0) s.data.Fail("a block has a negative preview size");
     s.data.RequireItems(static_cast<std::uint64_t>(preview), 8, "preview bytes");
-    ReadObjectHandles(s.handles, reactors, s.self);
+    ReadObjectHandles(s, reactors, s.self);
     s.handles.H();                          // xref block
     b.blockEntity = s.handles.H().Resolve(s.self);
-    if (!xref && !overlaid) {
+    if (s.r2004) {
+        s.handles.RequireItems(static_cast<std::uint64_t>(owned), 8, "block entities");
+        for (std::int32_t i = 0; i < owned; ++i) s.handles.H();
+    } else if (!xref && !overlaid) {
         s.handles.H();                      // first entity
         s.handles.H();                      // last entity
     }
@@ -252,7 +277,7 @@ void Dictionary(ObjectStreams& s, bool withDefault, std::uint64_t offset, Decode
     Object o;
     o.type = withDefault ? ObjectType::DictionaryWithDefault : ObjectType::Dictionary;
     o.handle = s.self;
-    std::int32_t reactors = ReadReactorCount(s.data);
+    std::int32_t reactors = ReadReactorCount(s);
     std::int32_t n = s.data.BL();
     if (n < 0) s.data.Fail("a dictionary has a negative entry count");
     s.data.RequireItems(static_cast<std::uint64_t>(n), 2, "dictionary entries");
@@ -260,7 +285,7 @@ void Dictionary(ObjectStreams& s, bool withDefault, std::uint64_t offset, Decode
     o.hardOwner = s.data.RC() != 0;
     o.entries.resize(static_cast<std::size_t>(n));
     for (auto& e : o.entries) e.name = s.data.TV();
-    o.owner = ReadObjectHandles(s.handles, reactors, s.self, &o.reactors);
+    o.owner = ReadObjectHandles(s, reactors, s.self, &o.reactors);
     for (auto& e : o.entries) e.target = s.handles.H().Resolve(s.self);
     if (withDefault) o.defaultEntry = s.handles.H().Resolve(s.self);
     out.objects.emplace_back(offset, std::move(o));
@@ -273,7 +298,7 @@ void LayoutObject(ObjectStreams& s, std::uint64_t offset, DecodedObjects& out) {
     o.layout = std::make_shared<LayoutData>();
     LayoutData& l = *o.layout;
     BitReader& r = s.data;
-    std::int32_t reactors = ReadReactorCount(r);
+    std::int32_t reactors = ReadReactorCount(s);
     l.pageSetupName = r.TV();
     l.printerName = r.TV();
     l.plotFlags = r.BS();
@@ -287,7 +312,7 @@ void LayoutObject(ObjectStreams& s, std::uint64_t offset, DecodedObjects& out) {
     r.BS();
     r.BS();                                 // units, rotation, plot type
     for (int i = 0; i < 4; ++i) r.BD();     // window
-    r.TV();                                 // plot view name
+    if (!s.r2004) r.TV();                   // plot view name
     r.BD();
     r.BD();                                 // real world and drawing units
     r.TV();                                 // style sheet
@@ -295,6 +320,7 @@ void LayoutObject(ObjectStreams& s, std::uint64_t offset, DecodedObjects& out) {
     r.BD();                                 // scale factor
     r.BD();
     r.BD();                                 // paper image origin
+    if (s.r2004) for (int i = 0; i < 3; ++i) r.BS();   // shade plot mode, resolution, dpi
     l.name = r.TV();
     l.tabOrder = static_cast<std::int16_t>(r.BL());
     l.layoutFlags = r.BS();
@@ -310,7 +336,8 @@ void LayoutObject(ObjectStreams& s, std::uint64_t offset, DecodedObjects& out) {
     r.BS();
     l.extMin = r.BD3();
     l.extMax = r.BD3();
-    o.owner = ReadObjectHandles(s.handles, reactors, s.self, &o.reactors);
+    o.owner = ReadObjectHandles(s, reactors, s.self, &o.reactors);
+    if (s.r2004) s.handles.H();             // plot view
     l.blockRecord = s.handles.H().Resolve(s.self);
     l.lastViewport = s.handles.H().Resolve(s.self);
     out.objects.emplace_back(offset, std::move(o));
@@ -320,7 +347,7 @@ void PlainObject(ObjectStreams& s, ObjectType type, std::uint64_t offset, Decode
     Object o;
     o.type = type;
     o.handle = s.self;
-    std::int32_t reactors = ReadReactorCount(s.data);
+    std::int32_t reactors = ReadReactorCount(s);
     if (type == ObjectType::MLineStyle) o.name = s.data.TV();
     if (type == ObjectType::XRecord) {
         std::int32_t bytes = s.data.BL();
@@ -329,7 +356,7 @@ void PlainObject(ObjectStreams& s, ObjectType type, std::uint64_t offset, Decode
         s.data.Skip(static_cast<std::size_t>(bytes) * 8);
         if (s.data.BitsLeft() >= 2) o.cloning = s.data.BS();
     }
-    o.owner = ReadObjectHandles(s.handles, reactors, s.self, &o.reactors);
+    o.owner = ReadObjectHandles(s, reactors, s.self, &o.reactors);
     out.objects.emplace_back(offset, std::move(o));
 }
 
@@ -432,8 +459,26 @@ ViewportData Viewport(BitReader& r, std::int32_t& frozenLayers) {
     return v;
 }
 
-HatchData Hatch(BitReader& r) {
+HatchData Hatch(BitReader& r, bool r2004) {
     HatchData h;
+    if (r2004) {                            // gradient
+        r.BL();
+        r.BL();
+        r.BD();
+        r.BD();
+        r.BL();
+        r.BD();
+        std::int32_t colours = r.BL();
+        if (colours < 0) r.Fail("a hatch has a negative gradient colour count");
+        r.RequireItems(static_cast<std::uint64_t>(colours), 40, "gradient colours");
+        for (std::int32_t i = 0; i < colours; ++i) {
+            r.BD();
+            r.BS();
+            r.BL();
+            r.RC();
+        }
+        r.TV();
+    }
     h.elevation = r.BD();
     r.BD3();
     h.pattern = r.TV();
@@ -481,7 +526,7 @@ HatchData Hatch(BitReader& r) {
 }
 
 void DecodeEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, DecodedObjects& out) {
-    EntityCommon c = ReadEntityCommon(s.data);
+    EntityCommon c = ReadEntityCommon(s.data, s.r2004);
     DecodedEntity de;
     de.offset = offset;
     de.mode = c.mode;
@@ -596,8 +641,14 @@ void DecodeEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, Dec
     case kTypeHatch:
         e.type = EntityType::Hatch;
         g.extra.index = static_cast<std::uint32_t>(out.hatches.size());
-        out.hatches.push_back(Hatch(r));
+        out.hatches.push_back(Hatch(r, s.r2004));
         break;
+    case kTypeLwPolyline: {
+        const LightweightPolyline lw = DecodeLwPolylineData(r);
+        ReadEntityHandles(s.handles, c, s.self, de);
+        AppendLwPolyline(out, de, lw);
+        return;
+    }
     default:
         return;
     }
@@ -630,6 +681,8 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
     if (src.checkCrc && crc != stored) throw CadError("CRC mismatch (the file is damaged)");
 
     ObjectStreams s{BitReader(body, size, "object"), BitReader(body, size, "object")};
+    s.r2004 = src.r2004;
+    s.data.fullColour = src.r2004;
     std::int16_t type = s.data.BS();
     std::uint32_t bitSize = s.data.RL();
     if (bitSize > static_cast<std::uint64_t>(size) * 8) s.data.Fail("its data size reaches past its end");
@@ -705,6 +758,7 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
     case kTypeFace3D:
     case kTypeViewport:
     case kTypeHatch:
+    case kTypeLwPolyline:
         DecodeEntity(s, type, offset, out);
         break;
     default:                                // VX records, groups and kinds the database does not hold

@@ -26,6 +26,17 @@ void SortByHandle(std::vector<ObjectLocation>& v) {
     }
 }
 
+void CheckHandles(std::vector<ObjectLocation>& locations, Handle handSeed) {
+    SortByHandle(locations);
+    for (std::size_t i = 0; i < locations.size(); ++i) {
+        if (locations[i].handle == 0) throw CadError("cannot write DWG: an object has no handle");
+        if (i > 0 && locations[i].handle == locations[i - 1].handle)
+            throw CadError("cannot write DWG: handle " + HandleText(locations[i].handle) + " is used twice");
+    }
+    if (!locations.empty() && locations.back().handle >= handSeed)
+        throw CadError("cannot write DWG: handle " + HandleText(locations.back().handle) + " is above the handle seed");
+}
+
 ObjectStream::ObjectStream(std::uint64_t baseOffset, Flush flush, std::size_t chunk)
     : base_(baseOffset), flush_(std::move(flush)), chunk_(chunk) {
     out_.ReserveBytes(chunk + (64u << 10));

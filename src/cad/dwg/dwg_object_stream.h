@@ -24,6 +24,9 @@ struct ObjectLocation {
 // handles (tables, blocks, entities, objects), so merging the runs is
 // nearly linear where a full sort would not be.
 void SortByHandle(std::vector<ObjectLocation>& locations);
+// Sorts by handle and throws CadError on a missing or repeated handle or one
+// not below the handle seed.
+void CheckHandles(std::vector<ObjectLocation>& locations, Handle handSeed);
 
 class ObjectStream {
 public:
@@ -32,6 +35,12 @@ public:
     // `baseOffset` is the file address of the section's first byte. Finished
     // objects go to `flush` whenever `chunk` bytes of them are waiting.
     ObjectStream(std::uint64_t baseOffset, Flush flush, std::size_t chunk = 256u << 10);
+
+    // R2004 and later: objects say they have no extension dictionary with a
+    // bit instead of a null handle, entities keep no neighbour links, and
+    // colours of records are written in full.
+    void SetR2004(bool on) { r2004_ = on; out_.fullColour = on; }
+    bool R2004() const { return r2004_; }
 
     // Starts an object and writes the common start.
     BitWriter& Begin(std::int16_t type, Handle handle);
@@ -56,6 +65,7 @@ private:
     std::size_t bodyStart_ = 0;         // bit where the type begins
     std::size_t sizeFieldPos_ = 0;      // bit of the data-size field
     bool handlesMarked_ = false;
+    bool r2004_ = false;
     Handle handle_ = 0;
     std::vector<ObjectLocation> locations_;
 };

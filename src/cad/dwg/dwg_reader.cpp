@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <fstream>
 #include <algorithm>
 
@@ -10,14 +11,62 @@
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_header_vars.h"
 #include "cad/dwg/dwg_object_decoder.h"
+#include "cad/dwg/dwg_r2004_container.h"
 #include "cad/dwg/dwg_section_reader.h"
 
 namespace ostrel::cad {
 
 namespace dwg {
 
+namespace {
+
+// The drawing of a file of the R2004 family, from its named sections.
+std::unique_ptr<Drawing> DecodeR2004(const std::uint8_t* file, std::size_t size, bool crc) {
+    const std::string version(reinterpret_cast<const char*>(file), 6);
+    const auto release = ReleaseFromAcadVersion(version);
+    if (release != Release::R2004)
+        throw CadError("DWG version " + version + " (" + (release ? ReleaseName(*release) : "unknown") +
+                       ") cannot be read; DWG files are read as R2000 (AC1015) or R2004 (AC1018)");
+    R2004File f = ReadR2004Container(file, size);
+    auto need = [&f](const char* name) -> const NamedSection& {
+        const NamedSection* s = f.Find(name);
+        if (!s) throw CadError(std::string("DWG: the file has no ") + name + " section (the file is damaged)");
+        return *s;
+    };
+    const NamedSection& header = need("AcDb:Header");
+    const NamedSection& classes = need("AcDb:Classes");
+    const NamedSection& handles = need("AcDb:Handles");
+    const NamedSection& objects = need("AcDb:AcDbObjects");
+    auto whole = [](const NamedSection& s) {
+        return SectionLocator{0, 0, static_cast<std::uint32_t>(s.data.size())};
+    };
+    auto [headerData, headerSize] = FramedSectionData(header.data.data(), header.data.size(), whole(header),
+                                                      kHeaderBegin, kHeaderEnd, "header", crc);
+    HeaderVars vars;
+    HeaderHandles hh;
+    BitReader hr(headerData, headerSize, "header section");
+    ReadHeaderVariables(hr, vars, hh, true);
+    vars.codePage = CodePageName(f.codePage);
+    if (const NamedSection* t = f.Find("AcDb:Template"); t && t->data.size() >= 4)
+        vars.measurement = static_cast<std::int16_t>(t->data[2] | (t->data[3] << 8));
+    auto [classData, classSize] = FramedSectionData(classes.data.data(), classes.data.size(), whole(classes),
+                                                    kClassesBegin, kClassesEnd, "classes", crc);
+    ObjectSource src{objects.data.data(), objects.data.size(), ReadClassNames(classData, classSize, true), true, crc};
+    auto map = ReadObjectMap(handles.data.data(), handles.data.size(), whole(handles), crc, objects.data.size());
+    auto byOffset = [](const ObjectLocation& a, const ObjectLocation& b) { return a.offset < b.offset; };
+    if (!std::is_sorted(map.begin(), map.end(), byOffset)) std::sort(map.begin(), map.end(), byOffset);
+    DecodedObjects decoded;
+    decoded.entities.reserve(map.size());
+    for (const auto& loc : map) DecodeObject(src, loc.offset, loc.handle, decoded);
+    return BuildDrawing(decoded, vars, hh, Release::R2004);
+}
+
+} // namespace
+
 std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size, DecodeOptions options) {
     const bool crc = options.checkCrc;
+    if (size >= 6 && std::memcmp(file, "AC10", 4) == 0 && std::memcmp(file, "AC1015", 6) > 0)
+        return DecodeR2004(file, size, crc);
     FileLayout layout = ReadFileHeader(file, size, crc);
 
     auto [headerData, headerSize] =
@@ -32,7 +81,7 @@ std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size, D
 
     auto [classData, classSize] =
         FramedSectionData(file, size, *layout.Find(kSectionClasses), kClassesBegin, kClassesEnd, "classes", crc);
-    ObjectSource src{file, size, ReadClassNames(classData, classSize), crc};
+    ObjectSource src{file, size, ReadClassNames(classData, classSize), false, crc};
 
     // Decoded in file order, which is the drawing order of each block's entities.
     auto map = ReadObjectMap(file, size, *layout.Find(kSectionObjectMap), crc);
@@ -41,14 +90,14 @@ std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size, D
     DecodedObjects objects;
     objects.entities.reserve(map.size());
     for (const auto& loc : map) DecodeObject(src, loc.offset, loc.handle, objects);
-    return BuildDrawing(objects, vars, handles);
+    return BuildDrawing(objects, vars, handles, Release::R2000);
 }
 
 } // namespace dwg
 
 std::unique_ptr<Drawing> ReadDwg(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) throw CadError("cannot open DWG file " + path + ": " + std::strerror(errno));
+    if (!in) throw CadError("cannot open DWG file " + path + ": " + std::generic_category().message(errno));
     const std::streamoff length = in.tellg();
     std::vector<std::uint8_t> bytes(length > 0 ? static_cast<std::size_t>(length) : 0);
     in.seekg(0);

@@ -73,9 +73,15 @@ std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t
     return {p + 20, dataSize};
 }
 
-std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size) {
+std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size, bool r2004) {
     std::vector<std::string> names;
     BitReader r(data, size, "classes section");
+    if (r2004) {
+        r.BS();                             // highest class number
+        r.RC();
+        r.RC();
+        r.B();
+    }
     while (r.BitsLeft() >= 8 * 8) {        // a class takes at least eight bytes
         std::int16_t number = r.BS();
         r.BS();                             // proxy flags
@@ -84,6 +90,13 @@ std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t si
         std::string dxf = r.TV();
         r.B();
         r.BS();                             // entity or object
+        if (r2004) {
+            r.BL();
+            r.BS();
+            r.BS();
+            r.BL();
+            r.BL();
+        }
         if (number < 500 || number > 500 + 4096) r.Fail("a class number is out of range");
         std::size_t index = static_cast<std::size_t>(number - 500);
         if (names.size() <= index) names.resize(index + 1);
@@ -93,8 +106,9 @@ std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t si
 }
 
 std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t size, const SectionLocator& loc,
-                                          bool checkCrc) {
+                                          bool checkCrc, std::size_t objectsEnd) {
     std::vector<ObjectLocation> out;
+    if (objectsEnd == 0) objectsEnd = size;
     std::size_t pos = loc.address;
     const std::size_t end = static_cast<std::size_t>(loc.address) + loc.size;
     for (;;) {
@@ -115,8 +129,8 @@ std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t 
             std::int64_t doff = ReadSignedModularChar(file, start + pageSize, pos);
             handle += dh;
             offset += doff;
-            if (offset < 0 || static_cast<std::uint64_t>(offset) >= size)
-                throw CadError("DWG object map: an object address lies outside the file");
+            if (offset < 0 || static_cast<std::uint64_t>(offset) >= objectsEnd)
+                throw CadError("DWG object map: an object address lies outside the objects");
             out.push_back({handle, static_cast<std::uint64_t>(offset)});
         }
         pos = start + pageSize + 2;

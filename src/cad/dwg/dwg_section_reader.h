@@ -25,8 +25,9 @@ std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t
                                                               const std::uint8_t (&begin)[16],
                                                               const std::uint8_t (&end)[16], const char* what,
                                                               bool checkCrc);
-std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size);
+std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size, bool r2004 = false);
+// `objectsEnd`: the bound of the addresses (0: the file's size).
 std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t size, const SectionLocator& loc,
-                                         bool checkCrc);
+                                         bool checkCrc, std::size_t objectsEnd = 0);
 
 } // namespace ostrel::cad::dwg

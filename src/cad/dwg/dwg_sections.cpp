@@ -49,18 +49,18 @@ Bytes FileHeader(const SectionLocator (&loc)[6], std::uint32_t previewAddress, s
     return out;
 }
 
-Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed) {
+Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, std::uint8_t version) {
     Bytes out = {0xFF, 0x77, 0x01};
-    PutRS(out, kAcadVersionR2000);
+    PutRS(out, version);
     PutRS(out, 0);                              // maintenance version
     PutRL(out, 1);                              // number of saves
     PutRL(out, 0xFFFFFFFFu);
     PutRS(out, 1);                              // saves, part 1
     PutRS(out, 0);                              // saves, part 2
     PutRL(out, 0);
-    PutRS(out, kAcadVersionR2000);
+    PutRS(out, version);
     PutRS(out, 0);
-    PutRS(out, kAcadVersionR2000);
+    PutRS(out, version);
     PutRS(out, 0);
     for (std::uint16_t v : {0x0005, 0x0893, 0x0005, 0x0893, 0x0000, 0x0001}) PutRS(out, v);
     for (int i = 0; i < 5; ++i) PutRL(out, 0);
@@ -99,9 +99,15 @@ Bytes FramedSection(const std::uint8_t (&begin)[16], const Bytes& data, const st
     return out;
 }
 
-Bytes ClassesData() {
+Bytes ClassesData(bool r2004) {
     BitWriter w;
     std::int16_t number = 500;
+    if (r2004) {
+        w.BS(static_cast<std::int16_t>(500 + std::size(kWrittenClasses) - 1));   // highest class number
+        w.RC(0);
+        w.RC(0);
+        w.B(true);
+    }
     for (const auto& c : kWrittenClasses) {
         w.BS(number++);
         w.BS(static_cast<std::int16_t>(c.proxyFlags));
@@ -110,6 +116,13 @@ Bytes ClassesData() {
         w.TV(c.dxfName);
         w.B(false);                             // not from a proxy
         w.BS(c.entity ? 0x1F2 : 0x1F3);
+        if (r2004) {
+            w.BL(0);                            // objects of the class (not kept)
+            w.BS(0);                            // release and maintenance release of the class
+            w.BS(0);
+            w.BL(0);
+            w.BL(0);
+        }
     }
     w.PadToByte();
     return w.Bytes();

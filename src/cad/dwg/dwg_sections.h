@@ -22,11 +22,13 @@ using Bytes = std::vector<std::uint8_t>;
 // The 0x61-byte file header: version, preview address, code page, six
 // locators (numbers 0 to 5 in order), CRC and end sentinel.
 Bytes FileHeader(const SectionLocator (&locators)[6], std::uint32_t previewAddress, std::uint16_t codePage);
-Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed);
+// `version`: the writing application's release number (23 R2000, 25 R2004, ...).
+Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, std::uint8_t version);
 Bytes EmptyPreview();
 // begin sentinel, RL size, data, CRC over size and data, end sentinel.
 Bytes FramedSection(const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]);
-Bytes ClassesData();
+// R2004 and later: a short preamble and five more fields a class.
+Bytes ClassesData(bool r2004 = false);
 // Pages of at most 2032 bytes of (handle, address) pairs in handle order,
 // each with its big-endian size and CRC, ended by an empty page.
 Bytes ObjectMap(std::vector<ObjectLocation> locations);

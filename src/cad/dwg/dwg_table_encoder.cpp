@@ -168,9 +168,9 @@ void DimstyleRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord&
     w.B(false);                                     // DIMSAH
     w.B(false);                                     // DIMTIX
     w.B(false);                                     // DIMSOXD
-    w.BS(0);                                        // DIMCLRD
-    w.BS(0);                                        // DIMCLRE
-    w.BS(0);                                        // DIMCLRT
+    w.CMC(0);                                       // DIMCLRD
+    w.CMC(0);                                       // DIMCLRE
+    w.CMC(0);                                       // DIMCLRT
     w.BS(0);                                        // DIMADEC
     w.BS(2);                                        // DIMDEC
     w.BS(2);                                        // DIMTDEC
@@ -295,6 +295,7 @@ void EncodeTables(ObjectStream& s, const EncodeContext& c) {
     if (auto i = d.FindStyle("Standard"); i != kNone) standard = d.styles[i].handle;
     for (const auto& ds : d.dimstyles) DimstyleRecord(s, c, ds, standard);
 
+    if (s.R2004()) return;                          // no VX table from R2004 on
     std::vector<Handle> vx;
     for (const auto& r : c.VxRecords()) vx.push_back(r.handle);
     Control(s, kTypeVxControl, d.controls.vx, vx);
@@ -316,10 +317,15 @@ void EncodeBlockHeaders(ObjectStream& s, const EncodeContext& c) {
             return t != EntityType::Vertex && t != EntityType::SeqEnd;
         };
         Handle first = 0, last = 0;
-        for (auto it = b.entities.begin(); it != b.entities.end(); ++it)
-            if (chained(*it)) { first = d.entities[*it].handle; break; }
-        for (auto it = b.entities.rbegin(); it != b.entities.rend(); ++it)
-            if (chained(*it)) { last = d.entities[*it].handle; break; }
+        std::size_t owned = 0;
+        if (s.R2004()) {
+            for (auto idx : b.entities) owned += chained(idx) ? 1 : 0;
+        } else {
+            for (auto it = b.entities.begin(); it != b.entities.end(); ++it)
+                if (chained(*it)) { first = d.entities[*it].handle; break; }
+            for (auto it = b.entities.rbegin(); it != b.entities.rend(); ++it)
+                if (chained(*it)) { last = d.entities[*it].handle; break; }
+        }
         BitWriter& w = BeginObject(s, kTypeBlockHeader, b.handle);
         RecordName(w, b.name, 0);
         w.B((b.flags & 1) != 0);                    // anonymous
@@ -327,6 +333,7 @@ void EncodeBlockHeaders(ObjectStream& s, const EncodeContext& c) {
         w.B(false);                                 // not an xref
         w.B(false);
         w.B(false);                                 // loaded
+        if (s.R2004()) w.BL(static_cast<std::int32_t>(owned));
         w.BD3(b.base);
         w.TV("");                                   // xref path
         w.RC(0);                                    // no insert handles listed
@@ -335,8 +342,13 @@ void EncodeBlockHeaders(ObjectStream& s, const EncodeContext& c) {
         ObjectHandles(s, w, d.controls.block);
         w.H(kHardPointer, 0);
         w.H(kHardOwner, d.entities.at(b.beginEntity).handle);
-        w.H(kSoftPointer, first);
-        w.H(kSoftPointer, last);
+        if (s.R2004()) {
+            for (auto idx : b.entities)
+                if (chained(idx)) w.H(kHardOwner, d.entities[idx].handle);
+        } else {
+            w.H(kSoftPointer, first);
+            w.H(kSoftPointer, last);
+        }
         w.H(kHardOwner, d.entities.at(b.endEntity).handle);
         w.H(kHardPointer, b.layout);
         s.End();

@@ -4,13 +4,18 @@
 
 #include "cad/atomic_file.h"
 #include "cad/dwg/dwg_encoder.h"
+#include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_named_sections.h"
+#include "cad/dwg/dwg_r2004_container.h"
 
 namespace ostrel::cad {
 
+bool DwgWrites(Release release) { return release == Release::R2000 || release == Release::R2004; }
+
 void SaveDwg(Drawing& d, Release release, const std::string& path) {
-    if (release != Release::R2000)
+    if (!DwgWrites(release))
         throw CadError(std::string("DWG ") + ReleaseName(release) +
-                       " cannot be written; DWG is written as R2000 (release code 0 or 2000)");
+                       " cannot be written; DWG is written as R2000 or R2004 (release code 0, 2000 or 2004)");
     NormalizeForSave(d);
     // The temporary file is opened with the first bytes; a drawing that
     // cannot be encoded leaves no file behind and the target as it was.
@@ -23,7 +28,14 @@ void SaveDwg(Drawing& d, Release release, const std::string& path) {
     sink.patch = [&](std::size_t offset, const std::uint8_t* data, std::size_t size) {
         file->WriteAt(offset, reinterpret_cast<const char*>(data), size);
     };
-    dwg::EncodeDwg(d, sink);
+    if (release == Release::R2004) {
+        // Every section is made before the file is opened: a drawing that
+        // cannot be encoded leaves the target as it was.
+        const auto sections = dwg::EncodeNamedSections(d, release);
+        dwg::WriteR2004Container(sections, release, dwg::CodePageNumber(d.header.codePage), sink);
+    } else {
+        dwg::EncodeDwg(d, sink);
+    }
     file->Commit();
 }
 

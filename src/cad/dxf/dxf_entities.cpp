@@ -3,6 +3,7 @@
 #include <numbers>
 
 #include "cad/dxf/dxf_write_context.h"
+#include "cad/lightweight_polyline.h"
 #include "cad/polygon_triangles.h"
 
 namespace ostrel::cad::dxf {
@@ -102,6 +103,27 @@ void WritePolyline(WriteContext& c, const Entity& e) {
     w.Int(70, is3d ? (p.flags & ~128) : (p.flags & ~(8 | 16 | 32 | 64)));
     if (!is3d && p.startWidth != 0) w.Real(40, p.startWidth);
     if (!is3d && p.endWidth != 0) w.Real(41, p.endWidth);
+}
+
+void WriteLightweight(WriteContext& c, const Entity& head, const std::vector<const Entity*>& vertices) {
+    auto& w = c.w;
+    const LightweightPolyline lw = LightweightOf(head, vertices);
+    Entity shown = head;
+    shown.colour = lw.colour;
+    CommonGroups(c, shown, "LWPOLYLINE", head.handle, head.owner);
+    c.Subclass("AcDbPolyline");
+    w.Int(90, static_cast<std::int64_t>(lw.vertices.size()));
+    w.Int(70, (lw.closed ? 1 : 0) | (lw.continuousPattern ? 128 : 0));
+    if (lw.constantWidth && lw.width != 0) w.Real(43, lw.width);
+    if (lw.elevation != 0) w.Real(38, lw.elevation);
+    for (const auto& v : lw.vertices) {
+        w.Point2(10, v.x, v.y);
+        if (!lw.constantWidth) {
+            w.Real(40, v.startWidth);
+            w.Real(41, v.endWidth);
+        }
+        if (v.bulge != 0) w.Real(42, v.bulge);
+    }
 }
 
 void WriteVertex(WriteContext& c, const Entity& e) {
@@ -272,6 +294,29 @@ void WriteHatch(WriteContext& c, const Entity& e) {
 
 void WriteEntity(WriteContext& c, const Entity& e) {
     auto& w = c.w;
+    if (c.lightweightHead) {
+        // A polyline held back: its vertices are gathered, and at its end it
+        // is written as LWPOLYLINE (or as it is, when too short for one).
+        if (e.type == EntityType::Vertex) {
+            c.lightweightVertices.push_back(&e);
+            return;
+        }
+        const Entity& head = *c.lightweightHead;
+        c.lightweightHead = nullptr;
+        if (WritesLightweight(c.d, c.release, head, c.lightweightVertices.size())) {
+            WriteLightweight(c, head, c.lightweightVertices);
+        } else {
+            WritePolyline(c, head);
+            for (const Entity* v : c.lightweightVertices) WriteVertex(c, *v);
+            if (e.type == EntityType::SeqEnd) Common(c, e);
+        }
+        if (e.type == EntityType::SeqEnd) return;
+    }
+    if (e.type == EntityType::Polyline && WritesLightweight(c.d, c.release, e, 2)) {
+        c.lightweightHead = &e;
+        c.lightweightVertices.clear();
+        return;
+    }
     switch (e.type) {
     case EntityType::Point:
         Common(c, e);

@@ -62,7 +62,7 @@ void KeepReachableObjects(Drawing& d) {
 }
 
 [[noreturn]] void ThrowSharedHandle(Handle h) {
-    throw CadError("object handle " + HandleText(h) + " is also held by another record (damaged file)");
+    throw CadError(std::string("object handle ") + HandleText(h) + " is also held by another record (damaged file)");
 }
 
 // Gives every record a handle of its own: records without one and the later

@@ -225,6 +225,7 @@ void ReadLwPolyline(DxfReadContext& ctx, const Common& c, std::uint32_t block) {
     g.startWidth = g.endWidth = constWidth;
     poly.geom.polyline = g;
     auto& d = ctx.d;
+    d.lightweightPolylines = true;   // saved back as it was read
     d.AppendEntity(block, poly);
 
     Entity v;

@@ -26,6 +26,10 @@ struct WriteContext {
     Handle nextExtraHandle = 0;
     // Whether the polyline whose vertices are being written is a 3D one.
     bool polyline3d = false;
+    // A polyline held back to be written as LWPOLYLINE at its SEQEND, with
+    // the vertices met so far (drawing option, R2000 on).
+    const Entity* lightweightHead = nullptr;
+    std::vector<const Entity*> lightweightVertices;
 
     // Indexes of well-known records.
     std::uint32_t byLayerLinetype = kNone, byBlockLinetype = kNone, continuousLinetype = kNone;

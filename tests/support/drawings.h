@@ -1,12 +1,16 @@
 #pragma once
-// Drawings the DWG tests write and read: one holding every entity kind the
-// database knows, and a large one of many small entities.
+// Drawings the tests write and read: one holding every entity kind the
+// database knows, and the site drawing of the benchmarks (many small entities).
 #include <cmath>
 #include <string>
 
+#include "../../bench/site_drawing.h"
 #include "cad/drawing.h"
 
 namespace ostrel::test {
+
+using bench::SiteDrawing;
+using bench::SiteMix;
 
 inline cad::Entity MakeEntity(cad::Drawing& d, cad::EntityType type, std::uint32_t layer) {
     cad::Entity e;
@@ -227,57 +231,9 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     return dp;
 }
 
-// Model space holding `count` entities of the kinds a survey export makes:
-// points, 3D faces, texts and short polylines in turn.
-inline std::unique_ptr<cad::Drawing> LargeDrawing(std::size_t count) {
-    using namespace ostrel::cad;
-    auto dp = NewDrawing();
-    Drawing& d = *dp;
-    const auto ms = d.ModelSpace();
-    d.entities.reserve(count + count / 2 + 16);
-    for (std::size_t i = 0; i < count; ++i) {
-        const double x = 1000.0 + static_cast<double>(i % 1000) * 1.25;
-        const double y = 5000.0 + static_cast<double>(i / 1000) * 1.5;
-        switch (i % 4) {
-        case 0: {
-            Entity p = MakeEntity(d, EntityType::Point, 0);
-            p.geom.point = {{x, y, 10.0 + 0.001 * static_cast<double>(i % 997)}};
-            d.AppendEntity(ms, p);
-            break;
-        }
-        case 1: {
-            Entity f = MakeEntity(d, EntityType::Face3D, 0);
-            f.geom.face = {{{x, y, 1}, {x + 1, y, 2}, {x + 1, y + 1, 3}, {x + 1, y + 1, 3}}, 0};
-            d.AppendEntity(ms, f);
-            break;
-        }
-        case 2: {
-            Entity t = MakeEntity(d, EntityType::Text, 0);
-            t.geom.text = {};
-            t.geom.text.pos = {x, y, 0};
-            t.geom.text.height = 0.5;
-            t.geom.text.widthFactor = 1;
-            d.SetText(t.geom.text, "12.345");
-            d.AppendEntity(ms, t);
-            break;
-        }
-        default: {
-            Entity pl = MakeEntity(d, EntityType::Polyline, 0);
-            pl.geom.polyline = {0, 0, 0, 0};
-            d.AppendEntity(ms, pl);
-            for (int k = 0; k < 2; ++k) {
-                Entity v = MakeEntity(d, EntityType::Vertex, 0);
-                v.geom.vertex = {};
-                v.geom.vertex.pos = {x + k, y + 0.5 * k, 0};
-                d.AppendEntity(ms, v);
-            }
-            Entity s = MakeEntity(d, EntityType::SeqEnd, 0);
-            d.AppendEntity(ms, s);
-            break;
-        }
-        }
-    }
-    return dp;
-}
+// Everything two drawings hold that the formats keep, compared by name or
+// handle (the order of blocks and objects may differ), entity by entity;
+// throughDxf: b was read from a DXF file, which holds no VX table.
+void ExpectSameDrawing(const cad::Drawing& a, const cad::Drawing& b, bool throughDxf = false);
 
 } // namespace ostrel::test

@@ -126,7 +126,7 @@ inline std::uint32_t AddCircle(cad::Drawing& d, std::uint32_t block, const std::
 
 // check_dxf.py: ezdxf audit and the tag-level structure checks.
 inline void ExpectStrictDxf(const std::string& path, bool r12 = false) {
-    auto r = RunCommand(kPython + SourcePath("tests/checkers/check_dxf.py") + " " + path +
+    auto r = RunChecker("check_dxf.py", path +
                         (r12 ? " --allow-r12-seqend" : ""));
     EXPECT_EQ(r.exitCode, 0) << path << "\n" << r.err;
 }
@@ -164,7 +164,7 @@ struct SheetSummary {
 
 inline SheetSummary Summarise(const std::string& path, bool rawText = false) {
     SheetSummary s;
-    auto r = RunCommand(kPython + SourcePath("tests/checkers/sheet_summary.py") + " " + path +
+    auto r = RunChecker("sheet_summary.py", path +
                         (rawText ? " --raw-text" : ""));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     s.raw = r.out;

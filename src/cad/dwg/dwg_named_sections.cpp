@@ -1,0 +1,125 @@
+#include "cad/dwg/dwg_named_sections.h"
+
+#include "cad/dwg/dwg_encode_context.h"
+#include "cad/dwg/dwg_entity_encoder.h"
+#include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_header_vars.h"
+#include "cad/dwg/dwg_nongraphic_encoder.h"
+#include "cad/dwg/dwg_sections.h"
+#include "cad/dwg/dwg_table_encoder.h"
+
+namespace ostrel::cad::dwg {
+
+namespace {
+
+constexpr std::uint8_t kObjectsStart[4] = {0xCA, 0x0D, 0x00, 0x00};   // what the objects section opens with
+
+void PutRS(Bytes& out, std::uint16_t v) {
+    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void PutRL(Bytes& out, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) out.push_back(static_cast<std::uint8_t>((v >> (8 * k)) & 0xFF));
+}
+
+// Title, subject, author, keywords, comments, last saved by, revision and
+// hyperlink base (all empty), editing time, dates, no custom properties.
+Bytes SummaryInfo(DwgDate created, DwgDate updated) {
+    Bytes out;
+    for (int i = 0; i < 8; ++i) PutRS(out, 0);
+    PutRL(out, 0);
+    PutRL(out, 0);
+    for (DwgDate date : {created, updated}) {
+        PutRL(out, static_cast<std::uint32_t>(date.day));
+        PutRL(out, static_cast<std::uint32_t>(date.ms));
+    }
+    PutRS(out, 0);
+    PutRL(out, 0);
+    PutRL(out, 0);
+    return out;
+}
+
+// A string of the R2004 side sections: its length with the closing zero, then the bytes.
+void PutText16(Bytes& out, std::string_view text) {
+    PutRS(out, static_cast<std::uint16_t>(text.size() + 1));
+    out.insert(out.end(), text.begin(), text.end());
+    out.push_back(0);
+}
+
+// Which application wrote the file: a name, three strings.
+Bytes AppInfo() {
+    Bytes out;
+    PutText16(out, "AppInfoDataList");
+    PutRL(out, 3);
+    PutText16(out, "Written by Ostrel");
+    PutText16(out, "<ProductInformation name =\"Ostrel\" build_version=\"1.0\" registry_version=\"1.0\" "
+                   "install_id_string=\"Ostrel\" registry_localeID=\"1033\"/>");
+    PutText16(out, "1.0");
+    return out;
+}
+
+} // namespace
+
+std::uint8_t AcadReleaseNumber(Release release) {
+    switch (release) {
+    case Release::R2004: return 25;
+    case Release::R2007: return 27;
+    case Release::R2010: return 29;
+    case Release::R2013: return 31;
+    case Release::R2018: return 33;
+    default: return kAcadVersionR2000;
+    }
+}
+
+std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
+    if (release != Release::R2004)
+        throw CadError(std::string("DWG ") + ReleaseName(release) + " cannot be written; DWG is written as R2000 or R2004");
+    EncodeContext c(d, release);
+    const DwgDate now = DateNow();
+
+    BitWriter vars;
+    WriteHeaderVariables(vars, c, now, now);
+    vars.PadToByte();
+
+    Bytes objects(std::begin(kObjectsStart), std::end(kObjectsStart));
+    objects.reserve(64 * 1024 + d.entities.size() * 64);
+    ObjectStream stream(sizeof kObjectsStart,
+                        [&objects](const std::uint8_t* p, std::size_t n) { objects.insert(objects.end(), p, p + n); });
+    stream.SetR2004(true);
+    stream.Locations().reserve(d.entities.size() + d.objects.size() + d.layers.size() + d.blocks.size() +
+                               d.linetypes.size() + 64);
+    EncodeTables(stream, c);
+    EncodeBlockHeaders(stream, c);
+    EncodeBlockContents(stream, c);
+    EncodeObjects(stream, c);
+    stream.Finish();
+    auto& locations = stream.Locations();
+    CheckHandles(locations, c.handSeed);
+    const auto objectCount = static_cast<std::uint32_t>(locations.size());
+
+    std::vector<NamedSection> out;
+    out.reserve(9);
+    auto add = [&out](const char* name, Bytes data, bool compressed) {
+        out.push_back(NamedSection{name, std::move(data), compressed, false});
+    };
+    add("AcDb:SummaryInfo", SummaryInfo(now, now), false);
+    add("AcDb:Preview", EmptyPreview(), false);
+    add("AcDb:AppInfo", AppInfo(), false);
+    add("AcDb:AcDbObjects", std::move(objects), true);
+    add("AcDb:ObjFreeSpace", FreeSpace(objectCount, now, 0), true);
+    add("AcDb:Template", Template(d.header.measurement), true);
+    add("AcDb:Handles", ObjectMap(std::move(locations)), true);
+    // The framed sections close with eight zero bytes from R2004 on.
+    auto framed = [](const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]) {
+        Bytes out = FramedSection(begin, data, end);
+        out.resize(out.size() + 8, 0);
+        return out;
+    };
+    add("AcDb:Classes", framed(kClassesBegin, ClassesData(true), kClassesEnd), true);
+    add("AcDb:AuxHeader", AuxHeader(now, now, c.handSeed, AcadReleaseNumber(release)), true);
+    add("AcDb:Header", framed(kHeaderBegin, vars.Bytes(), kHeaderEnd), true);
+    return out;
+}
+
+} // namespace ostrel::cad::dwg

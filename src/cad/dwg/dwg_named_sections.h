@@ -1,0 +1,23 @@
+#pragma once
+// The named sections of a DWG of R2004 and later, made from a drawing: what
+// both page containers (the R2004 family's and R2007's) lay out in the file.
+#include <vector>
+
+#include "cad/drawing.h"
+#include "cad/dwg/dwg_named_section.h"
+
+namespace ostrel::cad::dwg {
+
+// The sections in the order they go into the file: AcDb:SummaryInfo,
+// AcDb:Preview, AcDb:AppInfo, AcDb:AcDbObjects, AcDb:ObjFreeSpace, AcDb:Template,
+// AcDb:Handles, AcDb:Classes, AcDb:AuxHeader, AcDb:Header. The drawing must
+// be normalised (NormalizeForSave). Throws CadError for a release whose
+// sections this writer cannot make (before R2004; R2007 and later for now)
+// and on references the format cannot hold.
+std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release);
+
+// The application release number the files of a release carry (23 R2000,
+// 25 R2004, 27 R2007, 29 R2010, 31 R2013, 33 R2018).
+std::uint8_t AcadReleaseNumber(Release release);
+
+} // namespace ostrel::cad::dwg

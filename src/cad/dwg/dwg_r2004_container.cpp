@@ -1,0 +1,417 @@
+#include "cad/dwg/dwg_r2004_container.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "cad/dwg/dwg_lz77_r2004.h"
+
+namespace ostrel::cad::dwg {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint32_t kDataPage = 0x4163043B;
+constexpr std::uint32_t kSectionMapPage = 0x4163003B;
+constexpr std::uint32_t kPageMapPage = 0x41630E3B;
+constexpr std::uint32_t kPageMask = 0x4164536B;
+constexpr std::size_t kMaxPage = 0x7400;
+constexpr std::size_t kHeaderData = 0x6C;
+constexpr std::size_t kFirstPage = 0x100;
+constexpr char kFileId[] = "AcFssFcAJMB";
+
+// The pseudo-random bytes that encrypt the header data and fill the gaps.
+const std::array<std::uint8_t, 256>& Magic() {
+    static const std::array<std::uint8_t, 256> table = [] {
+        std::array<std::uint8_t, 256> t{};
+        std::uint32_t seed = 1;
+        for (auto& b : t) {
+            seed = seed * 0x343FDu + 0x269EC3u;
+            b = static_cast<std::uint8_t>(seed >> 16);
+        }
+        return t;
+    }();
+    return table;
+}
+
+std::uint32_t Crc32(const std::uint8_t* p, std::size_t n) {
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i) c = table[(c ^ p[i]) & 0xFF] ^ (c >> 8);
+    return ~c;
+}
+
+void PutRL(Bytes& out, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) out.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+}
+void PutLL(Bytes& out, std::uint64_t v) {
+    for (int k = 0; k < 8; ++k) out.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+}
+void SetRL(std::uint8_t* p, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) p[k] = static_cast<std::uint8_t>(v >> (8 * k));
+}
+std::uint32_t GetRL(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::uint64_t GetLL(const std::uint8_t* p) { return GetRL(p) | (static_cast<std::uint64_t>(GetRL(p + 4)) << 32); }
+
+struct PageRecord {
+    std::uint32_t number;
+    std::uint32_t size;         // bytes in the file
+};
+
+// A system page: 0x14-byte header, data compressed, checksum over both.
+void WriteSystemPage(Bytes& file, std::uint32_t type, const Bytes& data) {
+    Bytes comp;
+    CompressR2004(data.data(), data.size(), comp);
+    std::uint8_t head[0x14] = {};
+    SetRL(head, type);
+    SetRL(head + 4, static_cast<std::uint32_t>(data.size()));
+    SetRL(head + 8, static_cast<std::uint32_t>(comp.size()));
+    SetRL(head + 12, 2);
+    const std::uint32_t sum = PageChecksum(PageChecksum(0, head, sizeof head), comp.data(), comp.size());
+    SetRL(head + 16, sum);
+    file.insert(file.end(), head, head + sizeof head);
+    file.insert(file.end(), comp.begin(), comp.end());
+    file.insert(file.end(), Magic().begin(), Magic().begin() + static_cast<std::ptrdiff_t>((0x20 - file.size() % 0x20) % 0x20));
+}
+
+std::size_t SystemPageSize(std::size_t dataSize) {
+    std::size_t comp = dataSize + 1 + (dataSize <= 18 ? 1 : 2 + (dataSize - 18 - 1) / 255);
+    return (0x14 + comp + 0x1F) & ~std::size_t{0x1F};
+}
+
+} // namespace
+
+std::uint32_t PageChecksum(std::uint32_t seed, const std::uint8_t* data, std::size_t n) {
+    std::uint32_t sum1 = seed & 0xFFFF, sum2 = seed >> 16;
+    while (n != 0) {
+        const std::size_t chunk = std::min<std::size_t>(0x15B0, n);
+        n -= chunk;
+        for (std::size_t i = 0; i < chunk; ++i) {
+            sum1 += *data++;
+            sum2 += sum1;
+        }
+        sum1 %= 0xFFF1;
+        sum2 %= 0xFFF1;
+    }
+    return (sum2 << 16) | (sum1 & 0xFFFF);
+}
+
+const NamedSection* R2004File::Find(const char* name) const {
+    for (const auto& s : sections)
+        if (s.name == name) return &s;
+    return nullptr;
+}
+
+std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& sections, Release release,
+                                              std::uint16_t codePage) {
+    Bytes file;
+    DwgSink sink;
+    sink.write = [&file](const std::uint8_t* data, std::size_t size) { file.insert(file.end(), data, data + size); };
+    sink.patch = [&file](std::size_t offset, const std::uint8_t* data, std::size_t size) {
+        std::copy(data, data + size, file.begin() + static_cast<std::ptrdiff_t>(offset));
+    };
+    WriteR2004Container(sections, release, codePage, sink);
+    return file;
+}
+
+void WriteR2004Container(const std::vector<NamedSection>& sections, Release release, std::uint16_t codePage,
+                         const DwgSink& sink) {
+    std::uint64_t written = 0;
+    auto put = [&](const std::uint8_t* data, std::size_t n) {
+        if (n == 0) return;
+        sink.write(data, n);
+        written += n;
+    };
+    auto align = [&]() {                        // the next page starts on a 0x20 boundary
+        const std::size_t pad = static_cast<std::size_t>((0x20 - written % 0x20) % 0x20);
+        put(Magic().data(), pad);
+    };
+    Bytes zeros(kFirstPage, 0);
+    put(zeros.data(), kFirstPage);              // the file header, filled in last
+
+    std::vector<PageRecord> pages;
+    struct PageUse { std::uint32_t number, dataSize; std::uint64_t offset; };
+    struct Descriptor { const NamedSection* s; std::uint32_t id, maxSize; std::vector<PageUse> pages; };
+    std::vector<Descriptor> descriptors;
+    std::uint64_t previewAddress = 0, summaryAddress = 0;
+    Bytes run;
+    for (std::size_t si = 0; si < sections.size(); ++si) {
+        const NamedSection& s = sections[si];
+        Descriptor desc{&s, static_cast<std::uint32_t>(si + 1), static_cast<std::uint32_t>(kMaxPage), {}};
+        if (!s.compressed)
+            desc.maxSize = static_cast<std::uint32_t>(std::max<std::size_t>(0x100, (s.data.size() + 0x1F) & ~std::size_t{0x1F}));
+        if (s.name == "AcDb:Preview") previewAddress = written;
+        if (s.name == "AcDb:SummaryInfo") summaryAddress = written;
+        for (std::size_t off = 0; off < s.data.size() || off == 0; off += desc.maxSize) {
+            const std::size_t n = std::min<std::size_t>(desc.maxSize, s.data.size() - off);
+            const std::uint8_t* chunk = s.data.data() + off;
+            // A page: its header, then the data as one literal run (its length
+            // before, 0x11 after) or stored. The data is handed on where it
+            // lies; the checksum runs over the pieces in turn.
+            std::uint8_t tail[4] = {};
+            std::size_t dataSize = n;
+            if (s.compressed && n < 4) {        // a short tail: zeros after it keep the run valid
+                std::memcpy(tail, chunk, n);
+                chunk = tail;
+                dataSize = 4;
+            }
+            run.clear();
+            if (s.compressed) LiteralRunStart(dataSize, run);
+            static const std::uint8_t kEnd = 0x11;
+            const std::size_t compSize = s.compressed ? run.size() + dataSize + 1 : desc.maxSize;
+            std::uint32_t dataSum = PageChecksum(PageChecksum(0, run.data(), run.size()), chunk, dataSize);
+            if (s.compressed) dataSum = PageChecksum(dataSum, &kEnd, 1);
+            else if (desc.maxSize > n) {
+                const Bytes pad(desc.maxSize - n, 0);
+                dataSum = PageChecksum(dataSum, pad.data(), pad.size());
+            }
+            const std::uint64_t address = written;
+            std::uint8_t head[32] = {};
+            SetRL(head, kDataPage);
+            SetRL(head + 4, desc.id);
+            SetRL(head + 8, static_cast<std::uint32_t>(compSize));
+            SetRL(head + 12, static_cast<std::uint32_t>(n));
+            SetRL(head + 16, static_cast<std::uint32_t>(off));
+            // 0x14 unused, 0x18 the header's checksum (seeded with the data's), 0x1C the data's.
+            SetRL(head + 28, dataSum);
+            SetRL(head + 24, PageChecksum(dataSum, head, sizeof head));
+            const std::uint32_t mask = kPageMask ^ static_cast<std::uint32_t>(address);
+            for (int k = 0; k < 8; ++k) SetRL(head + 4 * k, GetRL(head + 4 * k) ^ mask);
+            put(head, sizeof head);
+            put(run.data(), run.size());
+            put(chunk, dataSize);
+            if (s.compressed) {
+                put(&kEnd, 1);
+            } else if (desc.maxSize > n) {
+                const Bytes pad(desc.maxSize - n, 0);
+                put(pad.data(), pad.size());
+            }
+            align();
+            const auto number = static_cast<std::uint32_t>(pages.size() + 1);
+            pages.push_back({number, static_cast<std::uint32_t>(written - address)});
+            desc.pages.push_back({number, static_cast<std::uint32_t>(compSize), off});
+            if (s.data.empty()) break;
+        }
+        descriptors.push_back(std::move(desc));
+    }
+
+    // The section map: an empty section 0, then every section with its pages.
+    Bytes map;
+    const auto count = static_cast<std::uint32_t>(descriptors.size() + 1);
+    PutRL(map, count);
+    PutRL(map, 2);
+    PutRL(map, static_cast<std::uint32_t>(kMaxPage));
+    PutRL(map, 0);
+    PutRL(map, count);
+    auto putDescriptor = [&map](std::uint64_t size, const Descriptor* d, std::uint32_t maxSize, bool compressed,
+                                std::uint32_t id, const std::string& name) {
+        PutLL(map, size);
+        PutRL(map, d ? static_cast<std::uint32_t>(d->pages.size()) : 0);
+        PutRL(map, maxSize);
+        PutRL(map, 1);
+        PutRL(map, compressed ? 2 : 1);
+        PutRL(map, id);
+        PutRL(map, 0);                          // not encrypted
+        char field[64] = {};
+        std::memcpy(field, name.data(), std::min<std::size_t>(name.size(), 63));
+        map.insert(map.end(), field, field + 64);
+        if (d)
+            for (const auto& p : d->pages) {
+                PutRL(map, p.number);
+                PutRL(map, p.dataSize);
+                PutLL(map, p.offset);
+            }
+    };
+    putDescriptor(0, nullptr, static_cast<std::uint32_t>(kMaxPage), true, 0, "");
+    for (const auto& d : descriptors) putDescriptor(d.s->data.size(), &d, d.maxSize, d.s->compressed, d.id, d.s->name);
+    Bytes system;
+    const auto sectionMapId = static_cast<std::uint32_t>(pages.size() + 1);
+    WriteSystemPage(system, kSectionMapPage, map);
+    pages.push_back({sectionMapId, static_cast<std::uint32_t>(system.size())});
+
+    // The page map lists every page, itself last.
+    const auto pageMapId = static_cast<std::uint32_t>(pages.size() + 1);
+    const std::size_t pageMapBytes = 8 * (pages.size() + 1);
+    pages.push_back({pageMapId, static_cast<std::uint32_t>(SystemPageSize(pageMapBytes))});
+    Bytes pageMap;
+    for (const auto& p : pages) {
+        PutRL(pageMap, p.number);
+        PutRL(pageMap, p.size);
+    }
+    const std::uint64_t pageMapAddress = written + system.size();
+    WriteSystemPage(system, kPageMapPage, pageMap);
+    if (written + system.size() - pageMapAddress != pages.back().size)
+        throw CadError("cannot write DWG: page map size mismatch");
+    put(system.data(), system.size());
+
+    // The header data, encrypted, at 0x80 and again at the end.
+    Bytes head;
+    head.insert(head.end(), kFileId, kFileId + 12);
+    PutRL(head, 0);
+    PutRL(head, 0x6C);
+    PutRL(head, 4);
+    PutRL(head, 0);                             // tree node gaps
+    PutRL(head, 0);
+    PutRL(head, 0);
+    PutRL(head, 1);
+    PutRL(head, pageMapId);                     // last page
+    PutLL(head, pageMapAddress + pages.back().size - kFirstPage);
+    PutLL(head, written);                       // where the copy goes
+    PutRL(head, 0);                             // no gaps
+    PutRL(head, static_cast<std::uint32_t>(pages.size()));      // pages (and gaps) the page map lists
+    PutRL(head, 0x20);
+    PutRL(head, 0x80);
+    PutRL(head, 0x40);
+    PutRL(head, pageMapId);
+    PutLL(head, pageMapAddress - kFirstPage);
+    PutRL(head, sectionMapId);
+    PutRL(head, static_cast<std::uint32_t>(pages.size()));
+    PutRL(head, 0);                             // gap array
+    PutRL(head, 0);                             // CRC, below
+    SetRL(head.data() + 0x68, Crc32(head.data(), head.size()));
+    for (std::size_t i = 0; i < kHeaderData; ++i) head[i] ^= Magic()[i];
+    put(head.data(), head.size());
+
+    std::uint8_t* p = zeros.data();
+    std::memcpy(p, AcadVersionString(release), 6);
+    p[0x0B] = 0;                                // maintenance release
+    p[0x0C] = 3;
+    SetRL(p + 0x0D, static_cast<std::uint32_t>(previewAddress + 0x20));
+    p[0x11] = 25;                               // written by a release of the R2004 family
+    p[0x12] = 0;
+    p[0x13] = static_cast<std::uint8_t>(codePage & 0xFF);
+    p[0x14] = static_cast<std::uint8_t>(codePage >> 8);
+    SetRL(p + 0x20, static_cast<std::uint32_t>(summaryAddress + 0x20));
+    SetRL(p + 0x28, 0x80);
+    std::memcpy(p + 0x80, head.data(), kHeaderData);
+    std::memcpy(p + 0xEC, Magic().data() + 0xEC, 0x14);
+    sink.patch(0, p, kFirstPage);
+}
+
+namespace {
+
+[[noreturn]] void Damaged(const std::string& what) { throw CadError("DWG: " + what + " (the file is damaged)"); }
+
+Bytes ReadSystemPage(const std::uint8_t* file, std::size_t size, std::uint64_t address, std::uint32_t type,
+                     const char* what) {
+    if (address > size || size - address < 0x14) Damaged(std::string("the ") + what + " lies past the end of the file");
+    const std::uint8_t* h = file + address;
+    if (GetRL(h) != type) Damaged(std::string("the ") + what + " is not where the file header puts it");
+    const std::uint32_t plain = GetRL(h + 4), compSize = GetRL(h + 8);
+    if (compSize > size - address - 0x14 || plain > (64u << 20)) Damaged(std::string("the ") + what + " is truncated");
+    std::uint8_t head[0x14];
+    std::memcpy(head, h, sizeof head);
+    SetRL(head + 16, 0);
+    if (PageChecksum(PageChecksum(0, head, sizeof head), h + 0x14, compSize) != GetRL(h + 16))
+        Damaged(std::string("the ") + what + " fails its checksum");
+    Bytes out(plain);
+    std::size_t made = GetRL(h + 12) == 2 ? DecompressR2004(h + 0x14, compSize, out.data(), out.size())
+                                          : (std::memcpy(out.data(), h + 0x14, std::min<std::size_t>(plain, compSize)), plain);
+    if (made != plain) Damaged(std::string("the ") + what + " expands to the wrong size");
+    return out;
+}
+
+} // namespace
+
+R2004File ReadR2004Container(const std::uint8_t* file, std::size_t size) {
+    if (size < kFirstPage) Damaged("the file header is truncated");
+    R2004File out;
+    std::string version(reinterpret_cast<const char*>(file), 6);
+    auto release = ReleaseFromAcadVersion(version);
+    if (!release) throw CadError("DWG version " + version + " is unknown");
+    out.release = *release;
+    out.codePage = static_cast<std::uint16_t>(file[0x13] | (file[0x14] << 8));
+    std::uint8_t head[kHeaderData];
+    for (std::size_t i = 0; i < kHeaderData; ++i) head[i] = file[0x80 + i] ^ Magic()[i];
+    if (std::memcmp(head, kFileId, 12) != 0) Damaged("the encrypted file header does not decode");
+    const std::uint32_t crc = GetRL(head + 0x68);
+    SetRL(head + 0x68, 0);
+    if (Crc32(head, kHeaderData) != crc) Damaged("the file header fails its CRC");
+    // The header data is repeated at the end: a file cut short loses it.
+    if (GetLL(head + 0x34) > size || size - GetLL(head + 0x34) < kHeaderData) Damaged("the file is truncated");
+    const std::uint32_t pageMapId = GetRL(head + 0x50);
+    const std::uint64_t pageMapAddress = GetLL(head + 0x54) + kFirstPage;
+    const std::uint32_t sectionMapId = GetRL(head + 0x5C);
+
+    const Bytes pageMap = ReadSystemPage(file, size, pageMapAddress, kPageMapPage, "page map");
+    std::map<std::uint32_t, std::uint64_t> pageAddress;
+    std::uint64_t address = kFirstPage;
+    for (std::size_t i = 0; i + 8 <= pageMap.size();) {
+        const auto number = static_cast<std::int32_t>(GetRL(pageMap.data() + i));
+        const std::uint32_t pageSize = GetRL(pageMap.data() + i + 4);
+        i += 8;
+        if (number > 0) pageAddress[static_cast<std::uint32_t>(number)] = address;
+        else i += 16;                           // a gap: parent, left, right, 0
+        address += pageSize;
+    }
+    if (pageAddress.count(pageMapId) == 0 || pageAddress[pageMapId] != pageMapAddress)
+        Damaged("the page map does not list itself where it lies");
+    auto at = pageAddress.find(sectionMapId);
+    if (at == pageAddress.end()) Damaged("the page map lacks the section map");
+    const Bytes map = ReadSystemPage(file, size, at->second, kSectionMapPage, "section map");
+    if (map.size() < 20) Damaged("the section map is truncated");
+    const std::uint32_t count = GetRL(map.data());
+    std::size_t pos = 20;
+    for (std::uint32_t k = 0; k < count; ++k) {
+        if (map.size() - pos < 0x60) Damaged("the section map is truncated");
+        const std::uint8_t* d = map.data() + pos;
+        const std::uint64_t sectionSize = GetLL(d);
+        const std::uint32_t pageCount = GetRL(d + 8), maxSize = GetRL(d + 12), compressed = GetRL(d + 20),
+                            id = GetRL(d + 24);
+        std::string name(reinterpret_cast<const char*>(d + 32), strnlen(reinterpret_cast<const char*>(d + 32), 64));
+        pos += 0x60;
+        if (static_cast<std::uint64_t>(pageCount) * 16 > map.size() - pos) Damaged("the section map is truncated");
+        if (maxSize == 0 || maxSize > 0x100000 || sectionSize > static_cast<std::uint64_t>(pageCount) * maxSize)
+            Damaged("section " + name + " is larger than its pages");
+        NamedSection s{name, Bytes(static_cast<std::size_t>(sectionSize)), compressed == 2, false};
+        Bytes page(maxSize);
+        for (std::uint32_t p = 0; p < pageCount; ++p, pos += 16) {
+            const std::uint32_t number = GetRL(map.data() + pos);
+            const std::uint64_t offset = GetLL(map.data() + pos + 8);
+            auto pa = pageAddress.find(number);
+            if (pa == pageAddress.end()) Damaged("section " + name + " names a page the page map lacks");
+            const std::uint64_t a = pa->second;
+            if (a > size || size - a < 32) Damaged("a page of section " + name + " lies past the end of the file");
+            std::uint8_t h[32];
+            const std::uint32_t mask = kPageMask ^ static_cast<std::uint32_t>(a);
+            for (int w = 0; w < 8; ++w) SetRL(h + 4 * w, GetRL(file + a + 4 * w) ^ mask);
+            if (GetRL(h) != kDataPage || GetRL(h + 4) != id) Damaged("a page of section " + name + " is not a page of it");
+            const std::uint32_t compSize = GetRL(h + 8);
+            if (compSize > size - a - 32) Damaged("a page of section " + name + " is truncated");
+            const std::uint8_t* data = file + a + 32;
+            const std::uint32_t dataSum = PageChecksum(0, data, compSize);
+            const std::uint32_t headSum = GetRL(h + 24);
+            SetRL(h + 24, 0);
+            if (dataSum != GetRL(h + 28) || PageChecksum(dataSum, h, 32) != headSum)
+                Damaged("a page of section " + name + " fails its checksum");
+            std::size_t made;
+            if (compressed == 2) {
+                made = DecompressR2004(data, compSize, page.data(), page.size());
+            } else {
+                made = std::min<std::size_t>(compSize, page.size());
+                std::memcpy(page.data(), data, made);
+            }
+            if (offset > sectionSize) Damaged("a page of section " + name + " starts past the section");
+            const std::size_t n = std::min<std::size_t>(made, static_cast<std::size_t>(sectionSize - offset));
+            std::memcpy(s.data.data() + offset, page.data(), n);
+        }
+        if (id != 0 || !name.empty()) out.sections.push_back(std::move(s));
+    }
+    return out;
+}
+
+} // namespace ostrel::cad::dwg
