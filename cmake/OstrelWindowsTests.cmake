@@ -18,7 +18,8 @@ set(OSTREL_WINDOWS_TESTS_DIR ${CMAKE_SOURCE_DIR}/tests/windows)
 # White-box tests of the server's parts and the platform layer's Windows side.
 add_executable(com_internals_test
   ${OSTREL_WINDOWS_TESTS_DIR}/com_internals_test.cpp
-  ${OSTREL_WINDOWS_TESTS_DIR}/platform_win32_test.cpp)
+  ${OSTREL_WINDOWS_TESTS_DIR}/platform_win32_test.cpp
+  ${OSTREL_WINDOWS_TESTS_DIR}/locked_rewrite_win32_test.cpp)
 target_link_libraries(com_internals_test PRIVATE ostrel_com_core gtest_main)
 
 # A late-bound client: CoCreateInstance by ProgID and IDispatch::Invoke with

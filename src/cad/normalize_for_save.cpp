@@ -134,7 +134,9 @@ void RepairObjects(Drawing& d) {
 // data, a hatch with fewer than three boundary points) is removed.
 void RepairReferences(Drawing& d) {
     const auto zero = d.FindLayer("0");
-    if (d.FindLayer(d.header.currentLayer) == kNone) d.header.currentLayer = "0";
+    // assign(1, '0') rather than = "0": GCC 12 reports a false -Wrestrict on
+    // the latter once optimised (bug 105329).
+    if (d.FindLayer(d.header.currentLayer) == kNone) d.header.currentLayer.assign(1, '0');
     for (auto& l : d.layers)
         if (l.linetype != kNone && l.linetype >= d.linetypes.size()) l.linetype = kNone;
     const auto poolSize = d.textPool.size();
