@@ -13,8 +13,8 @@ ostrel::test::CommandResult WithRunner(const std::string& dir, const std::string
     ostrel::test::WriteFile(dir + "/probe.py",
                             "import importlib.machinery, importlib.util, sys\n"
                             "loader = importlib.machinery.SourceFileLoader('r', sys.argv[1])\n"
-                            "spec = importlib.util.spec_from_loader('r', loader)\n"
-                            "r = importlib.util.module_from_spec(spec)\n"
+                            "found = importlib.util.spec_from_loader('r', loader)\n"
+                            "r = importlib.util.module_from_spec(found)\n"
                             "loader.exec_module(r)\n" +
                                 code);
     return ostrel::test::RunCommand("/usr/bin/python3 " + dir + "/probe.py " +
