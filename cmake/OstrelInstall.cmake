@@ -23,6 +23,7 @@ install(FILES
   ${CMAKE_SOURCE_DIR}/include/ostrel/export.h
   ${CMAKE_SOURCE_DIR}/include/ostrel/host.h
   ${CMAKE_SOURCE_DIR}/include/ostrel/ostrel.h
+  ${CMAKE_SOURCE_DIR}/include/ostrel/report.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ostrel)
 
 # ------------------------------------------------------------------ CMake package
