@@ -164,6 +164,8 @@ TEST(ReaderMatrix, EveryDwgReleaseTheWriterAcceptsReadsWholeInLibredwgLibdxfrwAn
                 EXPECT_NE(rw.out.find("\"read\":true"), std::string::npos) << rw.out;
             }
 
+            // GDAL's CAD driver reads R2000 (AC1015) files only.
+            if (release != cad::Release::R2000) continue;
             auto cad = RunCommand("ogrinfo -al " + path);
             EXPECT_EQ(cad.err.find("ERROR"), std::string::npos) << name << ": GDAL CAD\n" << cad.err;
             Counts features;
