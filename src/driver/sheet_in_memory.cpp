@@ -24,6 +24,8 @@ bool ConversionRun::SaveWithSheet(const std::string& strOUT) {
     if (!choice.ok || (dwg && !cad::DwgWrites(choice.release))) return false;
     auto drawing = tk->database.Lend(DrawingHandle);
     if (!drawing) return false;
+    // Written as the plain save would write it (EXPORT/LWPOLYLINE).
+    drawing->lightweightPolylines = GetINIValue("EXPORT", "LWPOLYLINE") == "1";
 
     bool saved = false;
     try {
