@@ -35,6 +35,19 @@ std::vector<std::uint8_t> EncodeDwg(Drawing& d) {
     return file;
 }
 
+std::vector<ObjectLocation>& EncodeEveryObject(ObjectStream& stream, const EncodeContext& c) {
+    const Drawing& d = c.d;
+    stream.Locations().reserve(d.entities.size() + d.objects.size() + d.layers.size() + d.blocks.size() +
+                               d.linetypes.size() + 64);
+    EncodeTables(stream, c);
+    EncodeBlockHeaders(stream, c);
+    EncodeBlockContents(stream, c);
+    EncodeObjects(stream, c);
+    stream.Finish();
+    CheckHandles(stream.Locations(), c.handSeed);
+    return stream.Locations();
+}
+
 void EncodeDwg(Drawing& d, const DwgSink& sink) {
     EncodeContext c(d);
     const DwgDate now = DateNow();
@@ -64,15 +77,7 @@ void EncodeDwg(Drawing& d, const DwgSink& sink) {
     append(Bytes(kPadding, 0));
 
     ObjectStream stream(objectsAddress, sink.write);
-    stream.Locations().reserve(d.entities.size() + d.objects.size() + d.layers.size() + d.blocks.size() +
-                               d.linetypes.size() + 64);
-    EncodeTables(stream, c);
-    EncodeBlockHeaders(stream, c);
-    EncodeBlockContents(stream, c);
-    EncodeObjects(stream, c);
-    stream.Finish();
-    auto& locations = stream.Locations();
-    CheckHandles(locations, c.handSeed);
+    auto& locations = EncodeEveryObject(stream, c);
 
     const auto objectCount = static_cast<std::uint32_t>(locations.size());
     const Bytes map = ObjectMap(std::move(locations));

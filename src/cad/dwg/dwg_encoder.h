@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "cad/drawing.h"
+#include "cad/dwg/dwg_encode_context.h"
+#include "cad/dwg/dwg_object_stream.h"
 
 namespace ostrel::cad::dwg {
 
@@ -18,6 +20,11 @@ struct DwgSink {
     // Overwrites bytes already appended, from `offset` on.
     std::function<void(std::size_t offset, const std::uint8_t*, std::size_t)> patch;
 };
+
+// Every object of the drawing into the stream, in file order (tables, block
+// headers, block contents, non-graphic objects), then the handles checked
+// against the handle seed. Every release's writer calls it.
+std::vector<ObjectLocation>& EncodeEveryObject(ObjectStream& stream, const EncodeContext& c);
 
 // The drawing must be normalised (NormalizeForSave). It gains a handle for
 // the VX record of each VIEWPORT entity. Throws CadError on references the

@@ -1,6 +1,7 @@
 #include "cad/dwg/dwg_named_sections.h"
 
 #include "cad/dwg/dwg_encode_context.h"
+#include "cad/dwg/dwg_encoder.h"
 #include "cad/dwg/dwg_entity_encoder.h"
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_header_vars.h"
@@ -87,15 +88,7 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     ObjectStream stream(sizeof kObjectsStart,
                         [&objects](const std::uint8_t* p, std::size_t n) { objects.insert(objects.end(), p, p + n); });
     stream.SetR2004(true);
-    stream.Locations().reserve(d.entities.size() + d.objects.size() + d.layers.size() + d.blocks.size() +
-                               d.linetypes.size() + 64);
-    EncodeTables(stream, c);
-    EncodeBlockHeaders(stream, c);
-    EncodeBlockContents(stream, c);
-    EncodeObjects(stream, c);
-    stream.Finish();
-    auto& locations = stream.Locations();
-    CheckHandles(locations, c.handSeed);
+    auto& locations = EncodeEveryObject(stream, c);
     const auto objectCount = static_cast<std::uint32_t>(locations.size());
 
     std::vector<NamedSection> out;
