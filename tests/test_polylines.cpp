@@ -115,7 +115,8 @@ TEST(PolylineRecord, ExtentsLayerColourAndTheBoundary) {
     EXPECT_EQ(f.FindLayer("KERB-LINE")->colour, 3);
     const auto& e = f.run().DrawingExtents;
     EXPECT_EQ(std::vector<double>({e.MinX, e.MinY, e.MaxX, e.MaxY}), std::vector<double>({10, 20, 30, 40}));
-    for (const auto& v : f.Polylines()[0].vertices) EXPECT_EQ(v.colour, cad::kColourByLayer) << "no mapping";
+    const auto lines = f.Polylines();
+    for (const auto& v : lines[0].vertices) EXPECT_EQ(v.colour, cad::kColourByLayer) << "no mapping";
 
     // What the boundary or the trim leaves out does not reach the extents.
     RecordRunFixture b;
@@ -167,8 +168,9 @@ TEST(PolylineRecord, TheFirstRecordsWidthGoesOnTheHeaderAndEveryVertexOfTheChain
 TEST(PolylineRecord, MappedLayersPutTheColourOnEveryVertex) {
     RecordRunFixture f("[EXPORT]\r\nLAYERSTYLE=0\r\n[LAYERS]\r\nKERB-LINE=ROADS\r\n[COLORTABLE]\r\n3=41\r\n");
     RunCase({"POLY,KERB,3,0,0,10,20,30,40\r\n", 1, "ROADS#128: 10,20,0 30,40,0", ""}, f);
-    for (const auto& v : f.Polylines()[0].vertices) EXPECT_EQ(v.colour, 41);
-    EXPECT_EQ(f.Polylines()[0].header.colour, cad::kColourByLayer) << "the header keeps its layer's colour";
+    const auto lines = f.Polylines();
+    for (const auto& v : lines[0].vertices) EXPECT_EQ(v.colour, 41);
+    EXPECT_EQ(lines[0].header.colour, cad::kColourByLayer) << "the header keeps its layer's colour";
 }
 
 TEST(PolylineRecord, LinetypeCodeAndStyleLineMakeTheLayersLinetype) {
