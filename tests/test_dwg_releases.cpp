@@ -24,7 +24,7 @@ using ostrel::test::WriteFile;
 
 namespace {
 
-const Release kPagedReleases[] = {Release::R2004};
+const Release kPagedReleases[] = {Release::R2004, Release::R2007, Release::R2010, Release::R2013, Release::R2018};
 
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
