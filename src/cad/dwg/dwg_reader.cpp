@@ -36,7 +36,12 @@ std::unique_ptr<Drawing> DecodeNamedSections(const std::uint8_t* file, std::size
     std::uint16_t codePage = kCodePageAnsi1252;
     std::uint8_t maintenance = 0;
     if (release == Release::R2007) {
-        r2007::Container f = r2007::ReadContainer(file, size);
+        r2007::Container f;
+        try {
+            f = r2007::ReadContainer(file, size);
+        } catch (const CadError& e) {
+            throw CadError(std::string(e.what()) + " (the file is damaged)");
+        }
         sections = std::move(f.sections);
         codePage = f.facts.codePage;
     } else {
