@@ -1,7 +1,5 @@
 #include "cad/dwg/dwg_header_vars.h"
 
-#include "cad/dwg/dwg_format.h"
-
 namespace ostrel::cad::dwg {
 
 namespace {
@@ -172,8 +170,7 @@ void ReadHeaderSection(const std::uint8_t* data, std::size_t size, HeaderVars& v
     if (bits < 33 || bits > r.BitLimit()) r.Fail("its data size does not fit the section");
     BitReader text(data, size, "header section's texts");
     BitReader handleStream(data, size, "header section's handles");
-    const std::size_t end = static_cast<std::size_t>(bits) + SizeInBitsSkipped(release);
-    if (end > r.BitLimit()) r.Fail("its data size does not fit the section");
+    const std::size_t end = bits;
     handleStream.SetBitPosition(end);
     text.SetStrings(end);
     r.SetBitLimit(end);

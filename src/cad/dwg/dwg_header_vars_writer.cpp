@@ -349,7 +349,7 @@ std::vector<std::uint8_t> HeaderVariablesData(const EncodeContext& c, DwgDate cr
     w.text = nullptr;
     w.handles = nullptr;
     w.EndStrings(text);
-    w.PatchRL(0, static_cast<std::uint32_t>(w.BitPosition() - SizeInBitsSkipped(c.release)));
+    w.PatchRL(0, static_cast<std::uint32_t>(w.BitPosition()));
     w.AppendBits(handles, handles.BitPosition());
     w.PadToByte();
     return w.Bytes();

@@ -135,7 +135,7 @@ Bytes ClassesData(Release release) {
     }
     if (release >= Release::R2007) {
         w.EndStrings(text);
-        w.PatchRL(0, static_cast<std::uint32_t>(w.BitPosition() - SizeInBitsSkipped(release)));
+        w.PatchRL(0, static_cast<std::uint32_t>(w.BitPosition() - ClassesSizeInBitsSkipped(release)));
     }
     w.PadToByte();
     return w.Bytes();
