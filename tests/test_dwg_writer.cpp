@@ -179,26 +179,6 @@ TEST(DwgFileLayout, TinyDrawingSectionsSitWhereTheLocatorsSay) {
     EXPECT_EQ(Crc16(kDwgCrcSeed, f.data() + secondBody, secondEnd - 10 - secondBody), RS(f, secondEnd - 10));
 }
 
-TEST(DwgFileLayout, ClassesDeclareTheThreeR2000ObjectClasses) {
-    auto d = NewDrawing();
-    NormalizeForSave(*d);
-    auto f = EncodeDwg(*d);
-    auto l = Locators(f)[kSectionClasses];
-    BitReader r(f.data() + l.address + 20, RL(f, l.address + 16), "test");
-    std::vector<std::string> names;
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(r.BS(), 500 + i);
-        r.BS();
-        EXPECT_EQ(r.TV(), "ObjectDBX Classes");
-        r.TV();
-        names.push_back(r.TV());
-        EXPECT_FALSE(r.B());
-        EXPECT_EQ(r.BS(), 0x1F3);
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"ACDBDICTIONARYWDFLT", "ACDBPLACEHOLDER", "LAYOUT"}));
-    EXPECT_LT(r.BitsLeft(), 8u);
-}
-
 TEST(DwgObjectMap, TwoObjectsGiveTheKnownBytes) {
     auto bytes = ObjectMap({{2, 0x120}, {1, 0x100}});   // sorted by handle on the way
     // Page: size 7 (big-endian), handle +1 / address +0x100, handle +1 / address +0x20, CRC.
