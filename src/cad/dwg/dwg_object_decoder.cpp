@@ -83,7 +83,9 @@ void ReadEntityHandles(BitReader& h, const EntityCommon& c, Handle self, Decoded
     if (c.colourHandle) h.H();
     de.layer = h.H().Resolve(self);
     if (c.ltFlags == 3) de.linetype = h.H().Resolve(self);
+    if (c.materialFlags == 3) h.H();
     if (c.psFlags == 3) h.H();
+    for (unsigned i = 0; i < c.visualStyles; ++i) h.H();
 }
 
 std::int32_t ReadReactorCount(ObjectStreams& s) {
@@ -112,8 +114,8 @@ struct RecordHead {
     std::int16_t flags = 0;
 };
 
-RecordHead ReadRecordName(const ObjectStreams& s) {
-    BitReader& r = const_cast<BitReader&>(s.data);
+RecordHead ReadRecordName(ObjectStreams& s) {
+    BitReader& r = s.data;
     RecordHead head;
     head.name = r.TV();
     if (s.r2007) {                          // one short: 256 for xref-dependent
