@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "cad/dxf/dxf_read_text.h"
+
 namespace ostrel::cad::dwg {
 
 Handle HandleRef::Resolve(Handle self) const {
@@ -30,6 +32,28 @@ void BitReader::SetBitLimit(std::size_t bits) {
     if (bits > limit_) Fail("a size reaches beyond the end of the data");
     limit_ = bits;
     if (pos_ > limit_) pos_ = limit_;
+}
+
+void BitReader::SetStrings(std::size_t endBit) {
+    if (endBit == 0 || endBit > limit_) Fail("its data size reaches beyond its end");
+    pos_ = endBit - 1;
+    if (!B()) {
+        limit_ = pos_ = endBit - 1;
+        return;
+    }
+    if (endBit < 17) Fail("its texts' size is missing");
+    std::size_t at = endBit - 17;
+    pos_ = at;
+    std::uint32_t size = RS();
+    if (size & 0x8000) {
+        if (at < 16) Fail("its texts' size is missing");
+        at -= 16;
+        pos_ = at;
+        size = (size & 0x7FFF) | (static_cast<std::uint32_t>(RS()) << 15);
+    }
+    if (size > at) Fail("its texts reach before its start");
+    pos_ = at - size;
+    limit_ = at;
 }
 
 void BitReader::Skip(std::size_t bits) {
@@ -116,6 +140,7 @@ double BitReader::RD() {
 }
 
 HandleRef BitReader::H() {
+    if (handles) return handles->H();
     HandleRef r;
     std::uint32_t head = Bits(8);
     r.code = static_cast<std::uint8_t>(head >> 4);
@@ -137,7 +162,36 @@ std::int16_t BitReader::CMC() {
     return index;
 }
 
+std::string BitReader::TU() {
+    static const char hex[] = "0123456789ABCDEF";
+    std::int16_t n = BS();
+    if (n < 0) Fail("a text has a negative length");
+    RequireItems(static_cast<std::uint64_t>(n), 16, "text characters");
+    std::string s;
+    s.reserve(static_cast<std::size_t>(n));
+    for (std::int16_t i = 0; i < n; ++i) {
+        const std::uint16_t unit = RS();
+        const int b = Cp1252FromCodePoint(unit);
+        if (b >= 0) {
+            s.push_back(static_cast<char>(b));
+        } else {
+            s += "\\U+";
+            for (int sh = 12; sh >= 0; sh -= 4) s.push_back(hex[(unit >> sh) & 0xF]);
+        }
+    }
+    while (!s.empty() && s.back() == '\0') s.pop_back();
+    return s;
+}
+
+std::uint64_t BitReader::BLL() {
+    const unsigned n = Bits(3);
+    std::uint64_t v = 0;
+    for (unsigned k = 0; k < n; ++k) v |= static_cast<std::uint64_t>(Bits(8)) << (8 * k);
+    return v;
+}
+
 std::string BitReader::TV() {
+    if (text) return text->TU();
     std::int16_t n = BS();
     if (n < 0) Fail("a text has a negative length");
     RequireItems(static_cast<std::uint64_t>(n), 8, "text bytes");

@@ -30,6 +30,10 @@ public:
     void SetBitPosition(std::size_t pos);
     // Restricts reading to the first `bits` bits (a part of the stream).
     void SetBitLimit(std::size_t bits);
+    // Makes this reader the string stream of data ending at bit `endBit`
+    // (R2007 and later: the strings, their size and a flag end the data); an
+    // object without strings leaves nothing to read.
+    void SetStrings(std::size_t endBit);
     void AlignToByte() { SetBitPosition((pos_ + 7) & ~std::size_t{7}); }
 
     std::uint32_t Bits(unsigned n);         // n <= 32
@@ -44,7 +48,15 @@ public:
     std::uint32_t RL();
     double RD();
     HandleRef H();
+    // Text: a bit-short length and code-page bytes, or (with a `text` stream
+    // set, R2007 and later) UTF-16 read from that stream, as Windows-1252
+    // bytes ("\U+XXXX" for a character the code page lacks).
     std::string TV();
+    std::string TU();
+    std::uint64_t BLL();
+    // Where set, TV and H read from these streams (R2007 and later).
+    BitReader* text = nullptr;
+    BitReader* handles = nullptr;
     // The colour index of a CMC value (R2004 and later: its colour value,
     // flags and names are read past).
     std::int16_t CMC();

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "cad/dxf/dxf_text_encoding.h"
+
 namespace ostrel::cad::dwg {
 
 void BitWriter::Clear() {
@@ -67,10 +69,45 @@ void BitWriter::B3(unsigned v) {
     }
 }
 
-void BitWriter::TV(std::string_view s) {
+void BitWriter::TV8(std::string_view s) {
     std::size_t n = s.size() > 0x7FFF ? 0x7FFF : s.size();
     BS(static_cast<std::int16_t>(n));
     for (std::size_t i = 0; i < n; ++i) Bits(static_cast<std::uint8_t>(s[i]), 8);
+}
+
+void BitWriter::TU(std::string_view s) {
+    std::size_t n = s.size() > 0x7FFF ? 0x7FFF : s.size();
+    BS(static_cast<std::int16_t>(n));
+    for (std::size_t i = 0; i < n; ++i) RS(dxf::Cp1252CodePoint(static_cast<unsigned char>(s[i])));
+}
+
+void BitWriter::BLL(std::uint64_t v) {
+    unsigned n = 0;
+    while (n < 8 && (v >> (8 * n)) != 0) ++n;
+    Bits(n, 3);
+    for (unsigned k = 0; k < n; ++k) Bits(static_cast<std::uint32_t>((v >> (8 * k)) & 0xFF), 8);
+}
+
+void BitWriter::EndStrings(const BitWriter& strings) {
+    const std::size_t bits = strings.BitPosition();
+    if (bits > 0x3FFFFFFF) throw CadError("cannot write DWG: the texts of an object are too long");
+    if (bits > 0) {
+        AppendBits(strings, bits);
+        if (bits >= 0x8000) {
+            RS(static_cast<std::uint16_t>(bits >> 15));
+            RS(static_cast<std::uint16_t>(0x8000 | (bits & 0x7FFF)));
+        } else {
+            RS(static_cast<std::uint16_t>(bits));
+        }
+    }
+    B(bits > 0);
+}
+
+void BitWriter::AppendBits(const BitWriter& other, std::size_t bits) {
+    const std::uint8_t* p = other.Data();
+    std::size_t whole = bits / 8;
+    for (std::size_t i = 0; i < whole; ++i) Bits(p[i], 8);
+    if (const unsigned rest = static_cast<unsigned>(bits % 8)) Bits(static_cast<std::uint32_t>(p[whole] >> (8 - rest)), rest);
 }
 
 void BitWriter::BE(const Vec3& e) {

@@ -84,6 +84,7 @@ public:
         Bits(__builtin_bswap32(static_cast<std::uint32_t>(u >> 32)), 32);
     }
     void H(unsigned code, Handle h) {
+        if (handles) { handles->H(code, h); return; }
         // code, byte count, then the handle's bytes most significant first:
         // the low count * 8 bits of h, written as one value.
         const unsigned count = h ? (71 - static_cast<unsigned>(__builtin_clzll(h))) / 8 : 0;
@@ -95,7 +96,24 @@ public:
             Bits(static_cast<std::uint32_t>(h), count * 8);
         }
     }
-    void TV(std::string_view s);            // R2000: bit-short length, then the code-page bytes
+    // Text: R2000 and R2004 a bit-short length and the code-page bytes; from
+    // R2007 (a `text` stream set) UTF-16 in that stream.
+    void TV(std::string_view s) {
+        if (text) text->TU(s);
+        else TV8(s);
+    }
+    void TV8(std::string_view s);           // bit-short length, then the code-page bytes
+    void TU(std::string_view s);            // bit-short length, then UTF-16 units of the Windows-1252 bytes
+    void BLL(std::uint64_t v);              // 3-bit byte count, then the bytes
+    // Closes data whose texts went to `strings` (R2007 and later): the
+    // strings, their size in bits and a bit saying whether there are any.
+    void EndStrings(const BitWriter& strings);
+    // The first `bits` bits of another stream, appended.
+    void AppendBits(const BitWriter& other, std::size_t bits);
+    // R2007 and later keep the texts of an object (and the header's handles)
+    // in streams of their own: where set, TV and H write there.
+    BitWriter* text = nullptr;
+    BitWriter* handles = nullptr;
     // A colour of a table record or the header: R2000 stores the index; R2004
     // and later the index, the colour value (method byte 0xC0 ByLayer, 0xC1
     // ByBlock, 0xC3 an index) and a flag byte for the (absent) names.

@@ -16,6 +16,7 @@ EntityStart BeginEntity(ObjectStream& s, const EncodeContext& c, std::int16_t ty
     w.BB(l.mode);
     w.BL(0);                                    // reactors
     if (s.R2004()) w.B(true);                   // no extension dictionary
+    if (s.R2013()) w.B(false);                  // no data in the data store
     // R2004 and later keep no links to the neighbours (and no bit saying so).
     bool noLinks = s.R2004() || (l.prev != 0 && l.next != 0 && l.prev + 1 == e.handle && l.next == e.handle + 1);
     if (!s.R2004()) w.B(noLinks);
@@ -25,6 +26,11 @@ EntityStart BeginEntity(ObjectStream& s, const EncodeContext& c, std::int16_t ty
     unsigned ltFlags = c.LinetypeFlags(e.linetype);
     w.BB(ltFlags);
     w.BB(0);                                    // plot style by layer
+    if (s.R2007()) {
+        w.BB(0);                                // material by layer
+        w.RC(0);                                // shadows cast and received
+    }
+    if (s.R2010()) w.Bits(0, 3);                // no visual styles
     w.BS((e.flags & kEntityInvisible) ? 1 : 0);
     w.RC(29);                                   // lineweight by layer
     return {w, ltFlags, noLinks};
@@ -109,7 +115,7 @@ void Face(BitWriter& w, const FaceGeom& f) {
     if (!noFlags) w.BS(f.invisibleEdges);
 }
 
-void Viewport(BitWriter& w, const ViewportData& v, bool r2004) {
+void Viewport(BitWriter& w, const ViewportData& v, const ObjectStream& s) {
     w.BD3(v.center);
     w.BD(v.width);
     w.BD(v.height);
@@ -126,6 +132,7 @@ void Viewport(BitWriter& w, const ViewportData& v, bool r2004) {
     w.RD2(10.0, 10.0);                          // snap spacing
     w.RD2(10.0, 10.0);                          // grid spacing
     w.BS(1000);                                 // circle zoom
+    if (s.R2007()) w.BS(5);                     // major grid lines
     w.BL(0);                                    // no frozen layers
     w.BL(v.statusFlags);
     w.TV("");                                   // plot style sheet
@@ -137,7 +144,14 @@ void Viewport(BitWriter& w, const ViewportData& v, bool r2004) {
     w.BD3({0, 1, 0});
     w.BD(0.0);
     w.BS(0);
-    if (r2004) w.BS(0);                         // shade plot mode: as displayed
+    if (s.R2004()) w.BS(0);                     // shade plot mode: as displayed
+    if (s.R2007()) {                            // default lighting, brightness, contrast, ambient colour
+        w.B(true);
+        w.RC(1);
+        w.BD(0.0);
+        w.BD(0.0);
+        w.CMC(250);
+    }
 }
 
 void Hatch(BitWriter& w, const HatchData& h, bool r2004) {
@@ -287,6 +301,7 @@ void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, cons
             w.BD(ew);
         }
         w.BD(v.bulge);
+        if (s.R2010()) w.BL(0);                 // vertex id
         w.BD(0.0);                              // tangent direction
         break;
     }
@@ -301,7 +316,7 @@ void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, cons
         w.TV(c.d.blocks.at(g.block.block).name);
         break;
     case kTypeViewport:
-        Viewport(w, c.d.viewports.at(g.extra.index), s.R2004());
+        Viewport(w, c.d.viewports.at(g.extra.index), s);
         break;
     case kTypeHatch:
         if (g.extra.index >= c.d.hatches.size())
@@ -337,6 +352,12 @@ void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, cons
         if (!s.R2004()) w.H(kHardPointer, c.VxHandle(g.extra.index));
         w.H(kHardPointer, 0);                   // named UCS
         w.H(kHardPointer, 0);                   // base UCS
+        if (s.R2007()) {                        // background, visual style, shade plot, sun
+            w.H(kSoftPointer, 0);
+            w.H(kHardPointer, 0);
+            w.H(kSoftPointer, 0);
+            w.H(kHardOwner, 0);
+        }
         break;
     default:
         break;

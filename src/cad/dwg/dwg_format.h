@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "cad/drawing.h"
+
 namespace ostrel::cad::dwg {
 
 inline constexpr std::uint8_t kFileHeaderEnd[16] = {0x95, 0xA0, 0x4E, 0x28, 0x99, 0x82, 0x1A, 0xE5,
@@ -103,6 +105,12 @@ inline constexpr std::int16_t kClassDictionaryWithDefault = 500;
 inline constexpr std::int16_t kClassPlaceholder = 501;
 inline constexpr std::int16_t kClassLayout = 502;
 inline constexpr std::string_view kClassAppName = "ObjectDBX Classes";
+
+// R2007 and later put the size in bits of the header's and the classes' data
+// (their strings included) before it, counted from that field on; the
+// classes of R2013 files, whose section size has no high part, count it from
+// after the field (as readers of R2013 take it).
+inline std::uint32_t ClassesSizeInBitsSkipped(Release release) { return release == Release::R2013 ? 32 : 0; }
 
 // Lineweights are stored as an index into this table; 29 is ByLayer,
 // 30 ByBlock, 31 the default.

@@ -3,6 +3,7 @@
 // handles of its tables and dictionaries; read back into HeaderVars plus the
 // handles the reader needs to find the tables.
 #include <cstdint>
+#include <vector>
 
 #include "cad/drawing.h"
 #include "cad/dwg/bit_reader.h"
@@ -19,6 +20,9 @@ struct DwgDate {
 DwgDate DateNow();
 
 void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created, DwgDate updated);
+// The header section's data for the context's release (R2007 and later: with
+// its string and handle streams).
+std::vector<std::uint8_t> HeaderVariablesData(const EncodeContext& c, DwgDate created, DwgDate updated);
 
 // What the reader takes from the header section besides HeaderVars.
 struct HeaderHandles {
@@ -31,6 +35,9 @@ struct HeaderHandles {
     Handle ltByLayer = 0, ltByBlock = 0, ltContinuous = 0;
 };
 
-void ReadHeaderVariables(BitReader& r, HeaderVars& vars, HeaderHandles& handles, bool r2004 = false);
+void ReadHeaderVariables(BitReader& r, HeaderVars& vars, HeaderHandles& handles, Release release = Release::R2000);
+// The header section's data of a release (R2007 and later: its three streams).
+void ReadHeaderSection(const std::uint8_t* data, std::size_t size, HeaderVars& vars, HeaderHandles& handles,
+                       Release release);
 
 } // namespace ostrel::cad::dwg

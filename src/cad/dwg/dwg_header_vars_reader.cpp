@@ -24,8 +24,12 @@ void SkipUcsBlock(BitReader& r) {
 
 } // namespace
 
-void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, bool r2004) {
+void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, Release release) {
+    const bool r2004 = release >= Release::R2004;
+    const bool r2007 = release >= Release::R2007;
+    const bool r2010 = release >= Release::R2010;
     r.fullColour = r2004;
+    if (release >= Release::R2013) r.BLL();     // REQUIREDVERSIONS
     SkipBD(r, 4);                       // unit ratios
     for (int i = 0; i < 4; ++i) r.TV(); // unit names
     r.BL();
@@ -43,13 +47,19 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, bool r20
     v.ltScale = r.BD();
     v.textSize = r.BD();
     SkipBD(r, 7 + 5 + 4 + 3);           // TRACEWID .. PLINEWID, USERR1-5, CHAMFERA-D, FACETRES..CELTSCALE
-    r.TV();                             // MENUNAME
+    if (!r2007) r.TV();                 // MENUNAME
     for (int i = 0; i < (r2004 ? 11 : 8); ++i) r.BL();  // dates and timers
     r.CMC();                            // CECOLOR
-    h.handSeed = Ref(r);
+    {                                   // HANDSEED: in the data stream
+        BitReader* handles = r.handles;
+        r.handles = nullptr;
+        h.handSeed = Ref(r);
+        r.handles = handles;
+    }
     h.currentLayer = Ref(r);
     Ref(r);                             // TEXTSTYLE
     Ref(r);                             // CELTYPE
+    if (r2007) Ref(r);                  // CMATERIAL
     Ref(r);                             // DIMSTYLE
     Ref(r);                             // CMLSTYLE
     r.BD();                             // PSVPSCALE
@@ -71,8 +81,14 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, bool r20
     r.TV();                             // DIMPOST
     r.TV();                             // DIMAPOST
     SkipBD(r, 9);                       // DIMSCALE .. DIMTM
+    if (r2007) {                        // DIMFXL, DIMJOGANG, DIMTFILL, DIMTFILLCLR
+        SkipBD(r, 2);
+        r.BS();
+        r.CMC();
+    }
     SkipB(r, 6);                        // DIMTOL .. DIMSE2
     SkipBS(r, 3);                       // DIMTAD, DIMZIN, DIMAZIN
+    if (r2007) r.BS();                  // DIMARCSYM
     SkipBD(r, 9);                       // DIMTXT .. DIMALTRND
     r.B();                              // DIMALT
     r.BS();                             // DIMALTD
@@ -83,7 +99,16 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, bool r20
     SkipBS(r, 4);                       // DIMTOLJ, DIMTZIN, DIMALTZ, DIMALTTZ
     r.B();                              // DIMUPT
     r.BS();                             // DIMATFIT
+    if (r2007) r.B();                   // DIMFXLON
+    if (r2010) {                        // DIMTXTDIRECTION, DIMALTMZF, DIMALTMZS, DIMMZF, DIMMZS
+        r.B();
+        r.BD();
+        r.TV();
+        r.BD();
+        r.TV();
+    }
     for (int i = 0; i < 5; ++i) Ref(r); // DIMTXSTY, DIMLDRBLK, DIMBLK, DIMBLK1, DIMBLK2
+    if (r2007) for (int i = 0; i < 3; ++i) Ref(r);  // DIMLTYPE, DIMLTEX1, DIMLTEX2
     SkipBS(r, 2);                       // DIMLWD, DIMLWE
     h.blockControl = Ref(r);
     h.layerControl = Ref(r);
@@ -108,6 +133,8 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, bool r20
         Ref(r);                         // materials
         Ref(r);                         // colours
     }
+    if (r2007) Ref(r);                  // visual styles
+    if (release >= Release::R2013) Ref(r);
     std::int32_t flags = r.BL();
     v.pstyleMode = (flags & 0x2000) ? 1 : 0;
     v.insUnits = r.BS();
@@ -128,6 +155,28 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, bool r20
     h.ltByLayer = Ref(r);
     h.ltByBlock = Ref(r);
     h.ltContinuous = Ref(r);
+}
+
+void ReadHeaderSection(const std::uint8_t* data, std::size_t size, HeaderVars& vars, HeaderHandles& handles,
+                       Release release) {
+    BitReader r(data, size, "header section");
+    if (release < Release::R2007) {
+        ReadHeaderVariables(r, vars, handles, release);
+        return;
+    }
+    // The data's size in bits (strings included) leads; the strings end the
+    // data, the handles follow it.
+    const std::uint32_t bits = r.RL();
+    if (bits < 33 || bits > r.BitLimit()) r.Fail("its data size does not fit the section");
+    BitReader text(data, size, "header section's texts");
+    BitReader handleStream(data, size, "header section's handles");
+    const std::size_t end = bits;
+    handleStream.SetBitPosition(end);
+    text.SetStrings(end);
+    r.SetBitLimit(end);
+    r.text = &text;
+    r.handles = &handleStream;
+    ReadHeaderVariables(r, vars, handles, release);
 }
 
 } // namespace ostrel::cad::dwg

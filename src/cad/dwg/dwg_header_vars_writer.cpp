@@ -36,8 +36,10 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     const Drawing& d = c.d;
     const HeaderVars& h = d.header;
     const bool r2004 = c.R2004();
+    const bool r2007 = c.release >= Release::R2007;
     w.fullColour = r2004;
 
+    if (c.release >= Release::R2013) w.BLL(0);  // REQUIREDVERSIONS
     w.BD(412148564080.0);                       // unit conversion ratios
     w.BD(1.0);
     w.BD(1.0);
@@ -108,7 +110,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.BD(0.5);                                  // FACETRES
     w.BD(1.0);                                  // CMLSCALE
     w.BD(1.0);                                  // CELTSCALE
-    w.TV("acad");                               // MENUNAME
+    if (!r2007) w.TV("acad");                   // MENUNAME (up to R2004)
     w.BL(created.day);
     w.BL(created.ms);
     w.BL(updated.day);
@@ -119,7 +121,12 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.BL(0);                                    // TDUSRTIMER
     w.BL(0);
     w.CMC(kColourByLayer);                      // CECOLOR
-    w.H(kOwnHandle, c.handSeed);                // HANDSEED
+    {                                           // HANDSEED: in the data even where handles have a stream
+        BitWriter* handles = w.handles;
+        w.handles = nullptr;
+        w.H(kOwnHandle, c.handSeed);
+        w.handles = handles;
+    }
 
     std::uint32_t layer = d.FindLayer(h.currentLayer);
     w.H(kHardPointer, d.layers[layer == kNone ? 0 : layer].handle);            // CLAYER
@@ -127,6 +134,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     Handle styleHandle = style != kNone ? d.styles[style].handle : (d.styles.empty() ? 0 : d.styles[0].handle);
     w.H(kHardPointer, styleHandle);             // TEXTSTYLE
     w.H(kHardPointer, d.linetypes[c.ltByLayer].handle);                        // CELTYPE
+    if (r2007) w.H(kHardPointer, 0);            // CMATERIAL
     w.H(kHardPointer, d.dimstyles.empty() ? 0 : d.dimstyles[0].handle);        // DIMSTYLE
     w.H(kHardPointer, c.FirstObject(ObjectType::MLineStyle));                  // CMLSTYLE
     w.BD(0.0);                                  // PSVPSCALE
@@ -168,10 +176,17 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.BD(0.0);                                  // DIMDLE
     w.BD(0.0);                                  // DIMTP
     w.BD(0.0);                                  // DIMTM
+    if (r2007) {
+        w.BD(1.0);                              // DIMFXL
+        w.BD(0.7853981633974483);               // DIMJOGANG
+        w.BS(0);                                // DIMTFILL
+        w.CMC(0);                               // DIMTFILLCLR
+    }
     for (int i = 0; i < 6; ++i) w.B(false);     // DIMTOL, DIMLIM, DIMTIH, DIMTOH, DIMSE1, DIMSE2
     w.BS(1);                                    // DIMTAD
     w.BS(8);                                    // DIMZIN
     w.BS(0);                                    // DIMAZIN
+    if (r2007) w.BS(0);                         // DIMARCSYM
     w.BD(2.5);                                  // DIMTXT
     w.BD(2.5);                                  // DIMCEN
     w.BD(0.0);                                  // DIMTSZ
@@ -209,8 +224,17 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.BS(0);                                    // DIMALTTZ
     w.B(false);                                 // DIMUPT
     w.BS(3);                                    // DIMATFIT
+    if (r2007) w.B(false);                      // DIMFXLON
+    if (c.release >= Release::R2010) {
+        w.B(false);                             // DIMTXTDIRECTION
+        w.BD(100.0);                            // DIMALTMZF
+        w.TV("");                               // DIMALTMZS
+        w.BD(100.0);                            // DIMMZF
+        w.TV("");                               // DIMMZS
+    }
     w.H(kHardPointer, styleHandle);             // DIMTXSTY
     for (int i = 0; i < 4; ++i) w.H(kHardPointer, 0);   // DIMLDRBLK, DIMBLK, DIMBLK1, DIMBLK2
+    if (r2007) for (int i = 0; i < 3; ++i) w.H(kHardPointer, 0);   // DIMLTYPE, DIMLTEX1, DIMLTEX2
     w.BS(-2);                                   // DIMLWD
     w.BS(-2);                                   // DIMLWE
 
@@ -238,6 +262,8 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
         w.H(kHardPointer, c.RootEntry("ACAD_MATERIAL"));
         w.H(kHardPointer, c.RootEntry("ACAD_COLOR"));
     }
+    if (r2007) w.H(kHardPointer, c.RootEntry("ACAD_VISUALSTYLE"));
+    if (c.release >= Release::R2013) w.H(kHardPointer, 0);
 
     std::int32_t flags = 29;                    // CELWEIGHT ByLayer
     flags |= 0x200;                             // lineweights not displayed
@@ -267,7 +293,66 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.H(kHardPointer, d.linetypes[c.ltByLayer].handle);
     w.H(kHardPointer, d.linetypes[c.ltByBlock].handle);
     w.H(kHardPointer, d.linetypes[c.ltContinuous].handle);
+    if (r2007) {
+        w.B(false);                             // CAMERADISPLAY
+        w.BL(0);
+        w.BL(0);
+        w.BD(0.0);
+        w.BD(2.0);                              // STEPSPERSEC
+        w.BD(6.0);                              // STEPSIZE
+        w.BD(2.0);                              // 3DDWFPREC
+        w.BD(50.0);                             // LENSLENGTH
+        w.BD(0.0);                              // CAMERAHEIGHT
+        w.RC(1);                                // SOLIDHIST
+        w.RC(1);                                // SHOWHIST
+        w.BD(0.25);                             // PSOLWIDTH
+        w.BD(4.0);                              // PSOLHEIGHT
+        w.BD(1.5707963267948966);               // LOFTANG1
+        w.BD(1.5707963267948966);               // LOFTANG2
+        w.BD(0.0);                              // LOFTMAG1
+        w.BD(0.0);                              // LOFTMAG2
+        w.BS(7);                                // LOFTPARAM
+        w.RC(1);                                // LOFTNORMALS
+        w.BD(37.795);                           // LATITUDE
+        w.BD(-122.394);                         // LONGITUDE
+        w.BD(0.0);                              // NORTHDIRECTION
+        w.BL(-8000);                            // TIMEZONE
+        w.RC(1);                                // LIGHTGLYPHDISPLAY
+        w.RC('0');                              // TILEMODELIGHTSYNCH
+        w.RC(1);                                // DWFFRAME
+        w.RC(1);                                // DGNFRAME
+        w.B(false);
+        w.CMC(1);                               // INTERFERECOLOR
+        w.H(kHardPointer, 0);                   // INTERFEREOBJVS
+        w.H(kHardPointer, 0);                   // INTERFEREVPVS
+        w.H(kHardPointer, 0);                   // DRAGVS
+        w.RC(0);                                // CSHADOW
+        w.BD(0.0);
+    }
     for (int i = 0; i < 4; ++i) w.BS(0);        // four shorts of unknown use
+}
+
+std::vector<std::uint8_t> HeaderVariablesData(const EncodeContext& c, DwgDate created, DwgDate updated) {
+    BitWriter w;
+    if (c.release < Release::R2007) {
+        WriteHeaderVariables(w, c, created, updated);
+        w.PadToByte();
+        return w.Bytes();
+    }
+    // R2007 and later: the size in bits of data and strings, the data with
+    // its strings at the end, then the handles.
+    BitWriter text, handles;
+    w.RL(0);
+    w.text = &text;
+    w.handles = &handles;
+    WriteHeaderVariables(w, c, created, updated);
+    w.text = nullptr;
+    w.handles = nullptr;
+    w.EndStrings(text);
+    w.PatchRL(0, static_cast<std::uint32_t>(w.BitPosition()));
+    w.AppendBits(handles, handles.BitPosition());
+    w.PadToByte();
+    return w.Bytes();
 }
 
 } // namespace ostrel::cad::dwg

@@ -48,19 +48,46 @@ void PutText16(Bytes& out, std::string_view text) {
     out.push_back(0);
 }
 
-// Which application wrote the file: a name, three strings.
-Bytes AppInfo() {
+// A string of the R2007 side sections: its length with the closing zero, then UTF-16.
+void PutText16W(Bytes& out, std::string_view text) {
+    PutRS(out, static_cast<std::uint16_t>(text.size() + 1));
+    for (char ch : text) PutRS(out, static_cast<std::uint8_t>(ch));
+    PutRS(out, 0);
+}
+
+constexpr std::string_view kProduct = "<ProductInformation name =\"Ostrel\" build_version=\"1.0\" "
+                                      "registry_version=\"1.0\" install_id_string=\"Ostrel\" registry_localeID=\"1033\"/>";
+
+// Which application wrote the file: a name, three strings (from R2007 in
+// UTF-16, each after a 16-byte checksum left zero).
+Bytes AppInfo(Release release) {
     Bytes out;
+    if (release >= Release::R2007) {
+        PutRL(out, 2);
+        PutText16W(out, "AppInfoDataList");
+        PutRL(out, 3);
+        for (std::string_view text : {std::string_view("1.0"), std::string_view("Written by Ostrel"), kProduct}) {
+            out.resize(out.size() + 16, 0);
+            PutText16W(out, text);
+        }
+        PutText16(out, "1.0");
+        return out;
+    }
     PutText16(out, "AppInfoDataList");
     PutRL(out, 3);
     PutText16(out, "Written by Ostrel");
-    PutText16(out, "<ProductInformation name =\"Ostrel\" build_version=\"1.0\" registry_version=\"1.0\" "
-                   "install_id_string=\"Ostrel\" registry_localeID=\"1033\"/>");
+    PutText16(out, kProduct);
     PutText16(out, "1.0");
     return out;
 }
 
 } // namespace
+
+std::uint8_t MaintenanceRelease(Release) { return 0; }
+
+bool SectionSizeHasHighPart(Release release, std::uint8_t maintenance) {
+    return release >= Release::R2018 || (release >= Release::R2010 && maintenance > 3);
+}
 
 std::uint8_t AcadReleaseNumber(Release release) {
     switch (release) {
@@ -74,20 +101,17 @@ std::uint8_t AcadReleaseNumber(Release release) {
 }
 
 std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
-    if (release != Release::R2004)
-        throw CadError(std::string("DWG ") + ReleaseName(release) + " cannot be written; DWG is written as R2000 or R2004");
+    if (release < Release::R2004)
+        throw CadError(std::string("DWG ") + ReleaseName(release) + " is not laid out in named sections");
     EncodeContext c(d, release);
     const DwgDate now = DateNow();
-
-    BitWriter vars;
-    WriteHeaderVariables(vars, c, now, now);
-    vars.PadToByte();
+    const Bytes vars = HeaderVariablesData(c, now, now);
 
     Bytes objects(std::begin(kObjectsStart), std::end(kObjectsStart));
     objects.reserve(64 * 1024 + d.entities.size() * 64);
     ObjectStream stream(sizeof kObjectsStart,
                         [&objects](const std::uint8_t* p, std::size_t n) { objects.insert(objects.end(), p, p + n); });
-    stream.SetR2004(true);
+    stream.SetRelease(release);
     auto& locations = EncodeEveryObject(stream, c);
     const auto objectCount = static_cast<std::uint32_t>(locations.size());
 
@@ -98,20 +122,21 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     };
     add("AcDb:SummaryInfo", SummaryInfo(now, now), false);
     add("AcDb:Preview", EmptyPreview(), false);
-    add("AcDb:AppInfo", AppInfo(), false);
+    add("AcDb:AppInfo", AppInfo(release), false);
     add("AcDb:AcDbObjects", std::move(objects), true);
     add("AcDb:ObjFreeSpace", FreeSpace(objectCount, now, 0), true);
     add("AcDb:Template", Template(d.header.measurement), true);
     add("AcDb:Handles", ObjectMap(std::move(locations)), true);
-    // The framed sections close with eight zero bytes from R2004 on.
-    auto framed = [](const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]) {
-        Bytes out = FramedSection(begin, data, end);
+    // The framed sections close with eight zero bytes from R2004 on; R2018
+    // gives their size a high part.
+    auto framed = [release](const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]) {
+        Bytes out = FramedSection(begin, data, end, SectionSizeHasHighPart(release, MaintenanceRelease(release)));
         out.resize(out.size() + 8, 0);
         return out;
     };
-    add("AcDb:Classes", framed(kClassesBegin, ClassesData(true), kClassesEnd), true);
+    add("AcDb:Classes", framed(kClassesBegin, ClassesData(release), kClassesEnd), true);
     add("AcDb:AuxHeader", AuxHeader(now, now, c.handSeed, AcadReleaseNumber(release)), true);
-    add("AcDb:Header", framed(kHeaderBegin, vars.Bytes(), kHeaderEnd), true);
+    add("AcDb:Header", framed(kHeaderBegin, vars, kHeaderEnd), true);
     return out;
 }
 

@@ -70,6 +70,7 @@ void Layout(ObjectStream& s, const Object& o) {
     if (s.R2004()) w.BL(0);                     // no viewports listed
     ObjectHandles(s, w, o.owner, &o.reactors);
     if (s.R2004()) w.H(kHardPointer, 0);        // plot view
+    if (s.R2007()) w.H(kSoftPointer, 0);        // visual style
     w.H(kSoftPointer, l.blockRecord);
     w.H(kSoftPointer, l.lastViewport);
     w.H(kHardPointer, 0);                       // base UCS
@@ -77,7 +78,7 @@ void Layout(ObjectStream& s, const Object& o) {
     s.End();
 }
 
-void MLineStyle(ObjectStream& s, const Object& o) {
+void MLineStyle(ObjectStream& s, const Object& o, Handle byLayer) {
     BitWriter& w = BeginObject(s, kTypeMlineStyle, o.handle, o.reactors.size());
     w.TV(o.name);
     w.TV("");
@@ -90,9 +91,10 @@ void MLineStyle(ObjectStream& s, const Object& o) {
     for (double offset : {0.5, -0.5}) {
         w.BD(offset);
         w.CMC(kColourByLayer);
-        w.BS(32767);                            // linetype ByLayer
+        if (!s.R2018()) w.BS(32767);            // linetype ByLayer (a handle from R2018)
     }
     ObjectHandles(s, w, o.owner, &o.reactors);
+    if (s.R2018()) for (int i = 0; i < 2; ++i) w.H(kHardPointer, byLayer);
     s.End();
 }
 
@@ -115,7 +117,7 @@ void EncodeObjects(ObjectStream& s, const EncodeContext& c) {
         case ObjectType::DictionaryWithDefault: Dictionary(s, o, true); break;
         case ObjectType::Placeholder: Simple(s, o, kClassPlaceholder); break;
         case ObjectType::Layout: Layout(s, o); break;
-        case ObjectType::MLineStyle: MLineStyle(s, o); break;
+        case ObjectType::MLineStyle: MLineStyle(s, o, c.d.linetypes[c.ltByLayer].handle); break;
         case ObjectType::XRecord: Simple(s, o, kTypeXRecord); break;
         }
     }

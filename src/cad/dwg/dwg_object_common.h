@@ -13,6 +13,7 @@ inline BitWriter& BeginObject(ObjectStream& s, std::int16_t type, Handle handle,
     BitWriter& w = s.Begin(type, handle);
     w.BL(static_cast<std::int32_t>(reactors));
     if (s.R2004()) w.B(true);           // no extension dictionary
+    if (s.R2013()) w.B(false);          // no data in the data store
     return w;
 }
 
@@ -26,9 +27,14 @@ inline void ObjectHandles(ObjectStream& s, BitWriter& w, Handle owner, const std
     if (!s.R2004()) w.H(kHardOwner, 0);
 }
 
-// Name, "referenced" bit, xref index + 1 and xref-dependent bit of a table record.
-inline void RecordName(BitWriter& w, std::string_view name, std::int16_t dxfFlags) {
+// Name, "referenced" bit, xref index + 1 and xref-dependent bit of a table
+// record; from R2007 one short holding the xref-dependent flag (256).
+inline void RecordName(const ObjectStream& s, BitWriter& w, std::string_view name, std::int16_t dxfFlags) {
     w.TV(name);
+    if (s.R2007()) {
+        w.BS((dxfFlags & 16) != 0 ? 256 : 0);
+        return;
+    }
     w.B((dxfFlags & 64) != 0);
     w.BS(0);
     w.B((dxfFlags & 16) != 0);

@@ -15,8 +15,11 @@ namespace {
 struct ObjectStreams {
     BitReader data;
     BitReader handles;
+    BitReader text;             // R2007 and later: the strings at the data's end
     Handle self = 0;
+    Release release = Release::R2000;
     bool r2004 = false;         // R2004 and later
+    bool r2007 = false;         // R2007 and later
     bool xdicMissing = false;   // R2004 and later: no extension dictionary handle
 };
 
@@ -27,11 +30,12 @@ struct EntityCommon {
     bool xdicMissing = false;
     bool colourHandle = false;
     std::int16_t colour = kColourByLayer;
-    unsigned ltFlags = 0, psFlags = 0;
+    unsigned ltFlags = 0, psFlags = 0, materialFlags = 0, visualStyles = 0;
     bool invisible = false;
 };
 
-EntityCommon ReadEntityCommon(BitReader& r, bool r2004) {
+EntityCommon ReadEntityCommon(BitReader& r, Release release) {
+    const bool r2004 = release >= Release::R2004;
     EntityCommon c;
     if (r.B()) {                            // a graphic image: skip it
         std::uint32_t size = r.RL();
@@ -42,6 +46,7 @@ EntityCommon ReadEntityCommon(BitReader& r, bool r2004) {
     c.reactors = r.BL();
     if (c.reactors < 0) r.Fail("an entity has a negative reactor count");
     if (r2004) c.xdicMissing = r.B();
+    if (release >= Release::R2013) r.B();   // data in the data store
     c.noLinks = r2004 || r.B();             // R2004 and later: no links, no bit
     if (r2004) {                            // index with flags: value, colour book handle, transparency
         const auto v = static_cast<std::uint16_t>(r.BS());
@@ -55,6 +60,11 @@ EntityCommon ReadEntityCommon(BitReader& r, bool r2004) {
     r.BD();                                 // linetype scale
     c.ltFlags = r.BB();
     c.psFlags = r.BB();
+    if (release >= Release::R2007) {
+        c.materialFlags = r.BB();
+        r.RC();                             // shadows
+    }
+    if (release >= Release::R2010) c.visualStyles = r.B() + r.B() + r.B();
     c.invisible = (r.BS() & 1) != 0;
     r.RC();                                 // lineweight
     return c;
@@ -73,13 +83,16 @@ void ReadEntityHandles(BitReader& h, const EntityCommon& c, Handle self, Decoded
     if (c.colourHandle) h.H();
     de.layer = h.H().Resolve(self);
     if (c.ltFlags == 3) de.linetype = h.H().Resolve(self);
+    if (c.materialFlags == 3) h.H();
     if (c.psFlags == 3) h.H();
+    for (unsigned i = 0; i < c.visualStyles; ++i) h.H();
 }
 
 std::int32_t ReadReactorCount(ObjectStreams& s) {
     std::int32_t n = s.data.BL();
     if (n < 0) s.data.Fail("an object has a negative reactor count");
     if (s.r2004) s.xdicMissing = s.data.B();
+    if (s.release >= Release::R2013) s.data.B();    // data in the data store
     return n;
 }
 
@@ -101,9 +114,14 @@ struct RecordHead {
     std::int16_t flags = 0;
 };
 
-RecordHead ReadRecordName(BitReader& r) {
+RecordHead ReadRecordName(ObjectStreams& s) {
+    BitReader& r = s.data;
     RecordHead head;
     head.name = r.TV();
+    if (s.r2007) {                          // one short: 256 for xref-dependent
+        if (r.BS() & 256) head.flags |= 16;
+        return head;
+    }
     if (r.B()) head.flags |= 64;
     r.BS();
     if (r.B()) head.flags |= 16;
@@ -130,7 +148,7 @@ void LayerRecord(ObjectStreams& s, DecodedObjects& out) {
     DecodedLayer dl;
     Layer& l = dl.layer;
     l.handle = s.self;
-    auto head = ReadRecordName(s.data);
+    auto head = ReadRecordName(s);
     l.name = head.name;
     std::int16_t values = s.data.BS();
     std::int16_t flags = head.flags;
@@ -150,6 +168,7 @@ void LayerRecord(ObjectStreams& s, DecodedObjects& out) {
     ReadObjectHandles(s, reactors, s.self);
     s.handles.H();                          // xref block
     l.plotStyle = s.handles.H().Resolve(s.self);
+    if (s.r2007) s.handles.H();             // material
     dl.linetype = s.handles.H().Resolve(s.self);
     out.layers[s.self] = std::move(dl);
 }
@@ -158,7 +177,7 @@ void LinetypeRecord(ObjectStreams& s, DecodedObjects& out) {
     ReadReactorCount(s);
     Linetype lt;
     lt.handle = s.self;
-    auto head = ReadRecordName(s.data);
+    auto head = ReadRecordName(s);
     lt.name = head.name;
     lt.flags = head.flags;
     lt.description = s.data.TV();
@@ -181,7 +200,7 @@ void StyleRecord(ObjectStreams& s, DecodedObjects& out) {
     ReadReactorCount(s);
     TextStyle st;
     st.handle = s.self;
-    auto head = ReadRecordName(s.data);
+    auto head = ReadRecordName(s);
     st.name = head.name;
     st.flags = head.flags;
     if (s.data.B()) st.flags |= 1;          // shape file
@@ -198,13 +217,13 @@ void StyleRecord(ObjectStreams& s, DecodedObjects& out) {
 
 void SimpleTableRecord(ObjectStreams& s, DecodedObjects& out) {
     ReadReactorCount(s);
-    auto head = ReadRecordName(s.data);
+    auto head = ReadRecordName(s);
     out.simple[s.self] = SimpleRecord{head.name, s.self, head.flags};
 }
 
 void ViewRecord(ObjectStreams& s, DecodedObjects& out) {
     ReadReactorCount(s);
-    auto head = ReadRecordName(s.data);
+    auto head = ReadRecordName(s);
     for (int i = 0; i < 2; ++i) s.data.BD();
     s.data.RD();
     s.data.RD();
@@ -213,6 +232,13 @@ void ViewRecord(ObjectStreams& s, DecodedObjects& out) {
     for (int i = 0; i < 4; ++i) s.data.BD();
     s.data.Bits(4);
     s.data.RC();
+    if (s.r2007) {                          // lighting
+        s.data.B();
+        s.data.RC();
+        s.data.BD();
+        s.data.BD();
+        s.data.CMC();
+    }
     if (s.data.B()) head.flags |= 1;        // paper space view
     out.simple[s.self] = SimpleRecord{head.name, s.self, head.flags};
 }
@@ -221,7 +247,7 @@ void VportRecordDecode(ObjectStreams& s, DecodedObjects& out) {
     ReadReactorCount(s);
     VportRecord v;
     v.handle = s.self;
-    v.name = ReadRecordName(s.data).name;
+    v.name = ReadRecordName(s).name;
     v.viewHeight = s.data.BD();
     double width = s.data.BD();
     v.aspect = v.viewHeight != 0 ? width / v.viewHeight : 0.0;
@@ -234,7 +260,7 @@ void BlockHeader(ObjectStreams& s, DecodedObjects& out) {
     std::int32_t reactors = ReadReactorCount(s);
     DecodedBlockHeader b;
     b.record.handle = s.self;
-    b.record.name = ReadRecordName(s.data).name;
+    b.record.name = ReadRecordName(s).name;
     std::int16_t flags = 0;
     if (s.data.B()) flags |= 1;             // anonymous
     if (s.data.B()) flags |= 2;             // attribute definitions
@@ -338,6 +364,7 @@ void LayoutObject(ObjectStreams& s, std::uint64_t offset, DecodedObjects& out) {
     l.extMax = r.BD3();
     o.owner = ReadObjectHandles(s, reactors, s.self, &o.reactors);
     if (s.r2004) s.handles.H();             // plot view
+    if (s.r2007) s.handles.H();             // visual style
     l.blockRecord = s.handles.H().Resolve(s.self);
     l.lastViewport = s.handles.H().Resolve(s.self);
     out.objects.emplace_back(offset, std::move(o));
@@ -434,7 +461,7 @@ void Face(BitReader& r, FaceGeom& f) {
     f.invisibleEdges = noFlags ? 0 : r.BS();
 }
 
-ViewportData Viewport(BitReader& r, std::int32_t& frozenLayers) {
+ViewportData Viewport(BitReader& r, std::int32_t& frozenLayers, bool r2007) {
     ViewportData v;
     v.center = r.BD3();
     v.width = r.BD();
@@ -451,6 +478,7 @@ ViewportData Viewport(BitReader& r, std::int32_t& frozenLayers) {
     v.viewCenter.y = r.RD();
     for (int i = 0; i < 6; ++i) r.RD();     // snap base, snap spacing, grid spacing
     r.BS();                                 // circle zoom
+    if (r2007) r.BS();                      // major grid lines
     frozenLayers = r.BL();
     if (frozenLayers < 0) r.Fail("a viewport has a negative frozen-layer count");
     v.statusFlags = r.BL();
@@ -526,7 +554,7 @@ HatchData Hatch(BitReader& r, bool r2004) {
 }
 
 void DecodeEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, DecodedObjects& out) {
-    EntityCommon c = ReadEntityCommon(s.data, s.r2004);
+    EntityCommon c = ReadEntityCommon(s.data, s.release);
     DecodedEntity de;
     de.offset = offset;
     de.mode = c.mode;
@@ -636,7 +664,7 @@ void DecodeEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, Dec
     case kTypeViewport:
         e.type = EntityType::Viewport;
         g.extra.index = static_cast<std::uint32_t>(out.viewports.size());
-        out.viewports.push_back(Viewport(r, frozenLayers));
+        out.viewports.push_back(Viewport(r, frozenLayers, s.r2007));
         break;
     case kTypeHatch:
         e.type = EntityType::Hatch;
@@ -673,6 +701,8 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
     if (offset >= src.fileSize) throw CadError("the address lies beyond the end of the file");
     std::size_t pos = static_cast<std::size_t>(offset);
     const std::uint32_t size = ReadModularShort(src.file, src.fileSize, pos);
+    std::uint64_t handleBits = 0;
+    if (src.release >= Release::R2010) handleBits = ReadModularChar(src.file, src.fileSize, pos);
     if (size == 0 || size > src.fileSize - pos || src.fileSize - pos - size < 2)
         throw CadError("the object runs past the end of the file (truncated)");
     const std::uint8_t* body = src.file + pos;
@@ -680,11 +710,26 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
     std::uint16_t stored = static_cast<std::uint16_t>(body[size] | (body[size + 1] << 8));
     if (src.checkCrc && crc != stored) throw CadError("CRC mismatch (the file is damaged)");
 
-    ObjectStreams s{BitReader(body, size, "object"), BitReader(body, size, "object")};
-    s.r2004 = src.r2004;
-    s.data.fullColour = src.r2004;
-    std::int16_t type = s.data.BS();
-    std::uint32_t bitSize = s.data.RL();
+    ObjectStreams s{BitReader(body, size, "object"), BitReader(body, size, "object"),
+                    BitReader(body, size, "object's texts")};
+    s.release = src.release;
+    s.r2004 = src.release >= Release::R2004;
+    s.r2007 = src.release >= Release::R2007;
+    s.data.fullColour = s.r2004;
+    std::int16_t type;
+    std::uint64_t bitSize;
+    if (src.release >= Release::R2010) {    // the type 2-bit-prefixed; the handle stream's size came first
+        if (handleBits > static_cast<std::uint64_t>(size) * 8) s.data.Fail("its handle stream is larger than it");
+        bitSize = static_cast<std::uint64_t>(size) * 8 - handleBits;
+        switch (s.data.BB()) {
+        case 0: type = s.data.RC(); break;
+        case 1: type = static_cast<std::int16_t>(0x1F0 + s.data.RC()); break;
+        default: type = static_cast<std::int16_t>(s.data.RS()); break;
+        }
+    } else {
+        type = s.data.BS();
+        bitSize = s.data.RL();
+    }
     if (bitSize > static_cast<std::uint64_t>(size) * 8) s.data.Fail("its data size reaches past its end");
     HandleRef own = s.data.H();
     if (own.value != mapHandle) s.data.Fail("its handle differs from the object map's");
@@ -699,6 +744,10 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
     }
     s.handles.SetBitPosition(bitSize);
     s.data.SetBitLimit(bitSize);
+    if (s.r2007) {
+        s.text.SetStrings(bitSize);
+        s.data.text = &s.text;
+    }
 
     if (type >= 500) {
         std::size_t index = static_cast<std::size_t>(type - 500);

@@ -14,7 +14,7 @@ struct ObjectSource {
     const std::uint8_t* file;
     std::size_t fileSize;
     std::vector<std::string> classNames;    // DXF names of the classes, by number - 500
-    bool r2004 = false;                     // objects of R2004 and later
+    Release release = Release::R2000;       // the objects' framing and fields
     bool checkCrc = true;
 };
 

@@ -49,30 +49,68 @@ void ObjectStream::Finish() {
     out_.Clear();
 }
 
+void ObjectStream::SetRelease(Release release) {
+    release_ = release;
+    out_.fullColour = R2004();
+}
+
 BitWriter& ObjectStream::Begin(std::int16_t type, Handle handle) {
     start_ = out_.ByteSize();
     handle_ = handle;
     handlesMarked_ = false;
     out_.Bits(0, 16);                   // size, filled in by End
     bodyStart_ = out_.BitPosition();
-    out_.BS(type);
-    sizeFieldPos_ = out_.BitPosition();
-    out_.RL(0);                         // data size in bits, filled in by StartHandles
+    if (R2010()) {                      // the type, 2-bit-prefixed
+        const auto t = static_cast<std::uint16_t>(type);
+        if (t <= 0xFF) {
+            out_.Bits(0, 2);
+            out_.RC(static_cast<std::uint8_t>(t));
+        } else if (t >= 0x1F0 && t <= 0x2EF) {
+            out_.Bits(1, 2);
+            out_.RC(static_cast<std::uint8_t>(t - 0x1F0));
+        } else {
+            out_.Bits(2, 2);
+            out_.RS(t);
+        }
+    } else {
+        out_.BS(type);
+        sizeFieldPos_ = out_.BitPosition();
+        out_.RL(0);                     // data size in bits, filled in by StartHandles
+    }
+    if (R2007()) {
+        text_.Clear();
+        out_.text = &text_;
+    }
     out_.H(kOwnHandle, handle);
     out_.BS(0);                         // no extended data
     return out_;
 }
 
 void ObjectStream::StartHandles() {
+    if (R2007()) {
+        // The strings, their size in bits and a bit saying they are there
+        // close the data: a reader finds them back from the data's end.
+        out_.text = nullptr;
+        out_.EndStrings(text_);
+    }
     const std::size_t dataBits = out_.BitPosition() - bodyStart_;
-    out_.PatchRL(sizeFieldPos_, static_cast<std::uint32_t>(dataBits));
+    if (!R2010()) out_.PatchRL(sizeFieldPos_, static_cast<std::uint32_t>(dataBits));
+    handleStart_ = out_.BitPosition();
     handlesMarked_ = true;
 }
 
 void ObjectStream::End() {
     if (!handlesMarked_) StartHandles();
     out_.PadToByte();
-    std::size_t size = out_.ByteSize() - start_ - 2;
+    std::size_t extra = 0;
+    if (R2010()) {                      // the handle stream's size in bits, before the object
+        std::vector<std::uint8_t> mc;
+        AppendModularChar(mc, out_.BitPosition() - handleStart_);
+        out_.OpenBytes(start_ + 2, mc.size());
+        for (std::size_t k = 0; k < mc.size(); ++k) out_.PatchByte(start_ + 2 + k, mc[k]);
+        extra = mc.size();
+    }
+    std::size_t size = out_.ByteSize() - start_ - 2 - extra;
     if (size >= 0x8000) {               // a modular short of two words
         out_.OpenBytes(start_ + 2, 2);
         const std::uint32_t words = (0x8000u | (size & 0x7FFF)) | (static_cast<std::uint32_t>(size >> 15) << 16);

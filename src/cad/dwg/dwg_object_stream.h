@@ -36,11 +36,18 @@ public:
     // objects go to `flush` whenever `chunk` bytes of them are waiting.
     ObjectStream(std::uint64_t baseOffset, Flush flush, std::size_t chunk = 256u << 10);
 
-    // R2004 and later: objects say they have no extension dictionary with a
-    // bit instead of a null handle, entities keep no neighbour links, and
-    // colours of records are written in full.
-    void SetR2004(bool on) { r2004_ = on; out_.fullColour = on; }
-    bool R2004() const { return r2004_; }
+    // The release's object framing. R2004 and later: objects say they have no
+    // extension dictionary with a bit instead of a null handle, entities keep
+    // no neighbour links, colours of records are written in full. R2007 and
+    // later: texts in a string stream at the end of the object's data. R2010
+    // and later: the type as a 2-bit-prefixed value, the handle stream's size
+    // before the object instead of the data size in it.
+    void SetRelease(Release release);
+    bool R2004() const { return release_ >= Release::R2004; }
+    bool R2007() const { return release_ >= Release::R2007; }
+    bool R2010() const { return release_ >= Release::R2010; }
+    bool R2013() const { return release_ >= Release::R2013; }
+    bool R2018() const { return release_ >= Release::R2018; }
 
     // Starts an object and writes the common start.
     BitWriter& Begin(std::int16_t type, Handle handle);
@@ -64,8 +71,10 @@ private:
     std::size_t start_ = 0;             // byte of the size field
     std::size_t bodyStart_ = 0;         // bit where the type begins
     std::size_t sizeFieldPos_ = 0;      // bit of the data-size field
+    std::size_t handleStart_ = 0;       // bit where the handle stream begins
     bool handlesMarked_ = false;
-    bool r2004_ = false;
+    Release release_ = Release::R2000;
+    BitWriter text_;                    // the object's string stream (R2007 and later)
     Handle handle_ = 0;
     std::vector<ObjectLocation> locations_;
 };

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cad/dwg/dwg_lz77_r2004.h"
+#include "cad/dwg/dwg_named_sections.h"
 
 namespace ostrel::cad::dwg {
 
@@ -288,10 +289,10 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
 
     std::uint8_t* p = zeros.data();
     std::memcpy(p, AcadVersionString(release), 6);
-    p[0x0B] = 0;                                // maintenance release
+    p[0x0B] = MaintenanceRelease(release);
     p[0x0C] = 3;
     SetRL(p + 0x0D, static_cast<std::uint32_t>(previewAddress + 0x20));
-    p[0x11] = 25;                               // written by a release of the R2004 family
+    p[0x11] = AcadReleaseNumber(release);       // the release that wrote it
     p[0x12] = 0;
     p[0x13] = static_cast<std::uint8_t>(codePage & 0xFF);
     p[0x14] = static_cast<std::uint8_t>(codePage >> 8);
@@ -335,6 +336,7 @@ R2004File ReadR2004Container(const std::uint8_t* file, std::size_t size) {
     if (!release) throw CadError("DWG version " + version + " is unknown");
     out.release = *release;
     out.codePage = static_cast<std::uint16_t>(file[0x13] | (file[0x14] << 8));
+    out.maintenance = file[0x0B];
     std::uint8_t head[kHeaderData];
     for (std::size_t i = 0; i < kHeaderData; ++i) head[i] = file[0x80 + i] ^ Magic()[i];
     if (std::memcmp(head, kFileId, 12) != 0) Damaged("the encrypted file header does not decode");

@@ -24,6 +24,7 @@ std::vector<std::uint8_t> WriteR2004Container(const std::vector<NamedSection>& s
 struct R2004File {
     Release release = Release::R2004;
     std::uint16_t codePage = 0;
+    std::uint8_t maintenance = 0;
     std::vector<NamedSection> sections;
     const NamedSection* Find(const char* name) const;
 };

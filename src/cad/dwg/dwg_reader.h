@@ -16,7 +16,7 @@ struct DecodeOptions {
     // Off only where damaged bytes are wanted past them (fuzzing the decoder).
     bool checkCrc = true;
 };
-// Reads the image of an R2000 (AC1015) DWG file held in memory.
+// Reads the image of a DWG file held in memory (R2000 to R2018).
 std::unique_ptr<Drawing> DecodeDwg(const std::uint8_t* file, std::size_t size, DecodeOptions options = {});
 } // namespace dwg
 

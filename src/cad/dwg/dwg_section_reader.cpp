@@ -60,29 +60,43 @@ std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t
                                                               const SectionLocator& loc,
                                                               const std::uint8_t (&begin)[16],
                                                               const std::uint8_t (&end)[16], const char* what,
-                                                              bool checkCrc) {
+                                                              bool checkCrc, bool highSize) {
     const std::string name(what);
-    if (loc.size < 38) throw CadError("DWG " + name + " section: too small");
+    const std::size_t head = highSize ? 24 : 20;        // sentinel, size and its high part
+    if (loc.size < head + 18) throw CadError("DWG " + name + " section: too small");
     const std::uint8_t* p = file + loc.address;
     if (std::memcmp(p, begin, 16) != 0) throw CadError("DWG " + name + " section: start sentinel not found");
     std::uint32_t dataSize = GetRL(p + 16);
-    if (dataSize > loc.size - 38) throw CadError("DWG " + name + " section: its size reaches past its end");
-    std::uint16_t crc = Crc16(kDwgCrcSeed, p + 16, 4 + static_cast<std::size_t>(dataSize));
-    if (checkCrc && crc != GetRS(p + 20 + dataSize)) throw CadError("DWG " + name + " section: CRC mismatch (the file is damaged)");
-    if (std::memcmp(p + 22 + dataSize, end, 16) != 0) throw CadError("DWG " + name + " section: end sentinel not found");
-    return {p + 20, dataSize};
+    if (dataSize > loc.size - head - 18) throw CadError("DWG " + name + " section: its size reaches past its end");
+    std::uint16_t crc = Crc16(kDwgCrcSeed, p + 16, head - 16 + static_cast<std::size_t>(dataSize));
+    if (checkCrc && crc != GetRS(p + head + dataSize)) throw CadError("DWG " + name + " section: CRC mismatch (the file is damaged)");
+    if (std::memcmp(p + head + 2 + dataSize, end, 16) != 0) throw CadError("DWG " + name + " section: end sentinel not found");
+    return {p + head, dataSize};
 }
 
-std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size, bool r2004) {
+std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size, Release release) {
+    const bool r2004 = release >= Release::R2004;
     std::vector<std::string> names;
     BitReader r(data, size, "classes section");
+    BitReader text(data, size, "classes section's texts");
+    if (release >= Release::R2007) {        // the data's size in bits; the names at its end
+        const std::uint32_t bits = r.RL();
+        if (bits < 33 || bits > r.BitLimit()) r.Fail("its data size does not fit the section");
+        const std::size_t end = static_cast<std::size_t>(bits) + ClassesSizeInBitsSkipped(release);
+        if (end > r.BitLimit()) r.Fail("its data size does not fit the section");
+        text.SetStrings(end);
+        r.SetBitLimit(text.BitPosition());  // the names follow the data
+        r.text = &text;
+    }
     if (r2004) {
         r.BS();                             // highest class number
         r.RC();
         r.RC();
         r.B();
     }
-    while (r.BitsLeft() >= 8 * 8) {        // a class takes at least eight bytes
+    // A class takes at least eight bytes (from R2007, its names elsewhere, 40 bits).
+    const std::size_t least = release >= Release::R2007 ? 40 : 64;
+    while (r.BitsLeft() >= least) {
         std::int16_t number = r.BS();
         r.BS();                             // proxy flags
         r.TV();                             // application

@@ -19,13 +19,14 @@ struct FileLayout {
 // Checks the version, the locators and the header CRC.
 // checkCrc false passes over every CRC (see DecodeOptions).
 FileLayout ReadFileHeader(const std::uint8_t* file, std::size_t size, bool checkCrc);
-// The data of a sentinel-framed section, after checking sentinels, size and CRC.
+// The data of a sentinel-framed section, after checking sentinels, size and
+// CRC (`highSize`: R2018's size with a high part).
 std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t* file, std::size_t size,
                                                               const SectionLocator& loc,
                                                               const std::uint8_t (&begin)[16],
                                                               const std::uint8_t (&end)[16], const char* what,
-                                                              bool checkCrc);
-std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size, bool r2004 = false);
+                                                              bool checkCrc, bool highSize = false);
+std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size, Release release = Release::R2000);
 // `objectsEnd`: the bound of the addresses (0: the file's size).
 std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t size, const SectionLocator& loc,
                                          bool checkCrc, std::size_t objectsEnd = 0);

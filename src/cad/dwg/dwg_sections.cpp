@@ -74,7 +74,10 @@ Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, std::uint8_t 
     PutRS(out, 1);                              // saves part 1 - part 2
     for (int i = 0; i < 3; ++i) PutRL(out, 0);
     PutRL(out, 1);                              // number of saves
-    for (int i = 0; i < 2; ++i) PutRL(out, 0);
+    // Files of R2007 and later close with four zero longs, R2018's with three
+    // zero shorts more (R2000 and R2004 readers take the first two).
+    for (int i = 0; i < (version >= 27 ? 4 : 2); ++i) PutRL(out, 0);
+    if (version >= 33) for (int i = 0; i < 3; ++i) PutRS(out, 0);
     return out;
 }
 
@@ -88,19 +91,25 @@ Bytes EmptyPreview() {
     return out;
 }
 
-Bytes FramedSection(const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]) {
+Bytes FramedSection(const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16], bool highSize) {
     Bytes out;
-    out.reserve(data.size() + 38);
+    out.reserve(data.size() + 42);
     PutSentinel(out, begin);
     PutRL(out, static_cast<std::uint32_t>(data.size()));
+    if (highSize) PutRL(out, 0);
     out.insert(out.end(), data.begin(), data.end());
     PutRS(out, Crc16(kDwgCrcSeed, out.data() + 16, out.size() - 16));
     PutSentinel(out, end);
     return out;
 }
 
-Bytes ClassesData(bool r2004) {
-    BitWriter w;
+Bytes ClassesData(Release release) {
+    const bool r2004 = release >= Release::R2004;
+    BitWriter w, text;
+    if (release >= Release::R2007) {        // the size in bits of data and strings, patched below
+        w.RL(0);
+        w.text = &text;
+    }
     std::int16_t number = 500;
     if (r2004) {
         w.BS(static_cast<std::int16_t>(500 + std::size(kWrittenClasses) - 1));   // highest class number
@@ -123,6 +132,10 @@ Bytes ClassesData(bool r2004) {
             w.BL(0);
             w.BL(0);
         }
+    }
+    if (release >= Release::R2007) {
+        w.EndStrings(text);
+        w.PatchRL(0, static_cast<std::uint32_t>(w.BitPosition() - ClassesSizeInBitsSkipped(release)));
     }
     w.PadToByte();
     return w.Bytes();

@@ -25,10 +25,13 @@ Bytes FileHeader(const SectionLocator (&locators)[6], std::uint32_t previewAddre
 // `version`: the writing application's release number (23 R2000, 25 R2004, ...).
 Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, std::uint8_t version);
 Bytes EmptyPreview();
-// begin sentinel, RL size, data, CRC over size and data, end sentinel.
-Bytes FramedSection(const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]);
-// R2004 and later: a short preamble and five more fields a class.
-Bytes ClassesData(bool r2004 = false);
+// begin sentinel, RL size (R2018: and a zero high part), data, CRC over size
+// and data, end sentinel.
+Bytes FramedSection(const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16],
+                    bool highSize = false);
+// R2004 and later: a short preamble and five more fields a class; R2007 and
+// later: the data's size in bits first and the names in a string stream.
+Bytes ClassesData(Release release = Release::R2000);
 // Pages of at most 2032 bytes of (handle, address) pairs in handle order,
 // each with its big-endian size and CRC, ended by an empty page.
 Bytes ObjectMap(std::vector<ObjectLocation> locations);

@@ -1,5 +1,6 @@
 #include "cad/dwg/dwg_table_encoder.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "cad/dwg/dwg_format.h"
@@ -8,6 +9,24 @@
 namespace ostrel::cad::dwg {
 
 namespace {
+
+// R2007 and later: default lighting on, brightness, contrast, ambient colour.
+void Lighting(const ObjectStream& s, BitWriter& w) {
+    if (!s.R2007()) return;
+    w.B(true);
+    w.RC(1);
+    w.BD(0.0);
+    w.BD(0.0);
+    w.CMC(250);
+}
+
+// R2007 and later: background, visual style and sun of a view or viewport.
+void ViewHandles(const ObjectStream& s, BitWriter& w) {
+    if (!s.R2007()) return;
+    w.H(kSoftPointer, 0);
+    w.H(kHardPointer, 0);
+    w.H(kHardOwner, 0);
+}
 
 void Control(ObjectStream& s, std::int16_t type, Handle handle, const std::vector<Handle>& entries,
              const std::vector<Handle>& hardOwned = {}, bool dimstyle = false) {
@@ -30,7 +49,7 @@ std::vector<Handle> HandlesOf(const Records& records) {
 
 void LayerRecord(ObjectStream& s, const EncodeContext& c, const Layer& l) {
     BitWriter& w = BeginObject(s, kTypeLayer, l.handle);
-    RecordName(w, l.name, l.flags);
+    RecordName(s, w, l.name, l.flags);
     std::int16_t values = static_cast<std::int16_t>(LineweightIndex(l.lineweight) << 5);
     if (l.flags & 1) values |= 1;                   // frozen
     if (l.off || l.colour < 0) values |= 2;         // off
@@ -42,6 +61,7 @@ void LayerRecord(ObjectStream& s, const EncodeContext& c, const Layer& l) {
     ObjectHandles(s, w, c.d.controls.layer);
     w.H(kHardPointer, 0);                           // not from an xref
     w.H(kHardPointer, l.plotStyle);
+    if (s.R2007()) w.H(kHardPointer, 0);           // material
     std::uint32_t lt = l.linetype == kNone ? c.ltContinuous : l.linetype;
     w.H(kHardPointer, c.LinetypeHandle(lt, l.handle));
     s.End();
@@ -49,7 +69,7 @@ void LayerRecord(ObjectStream& s, const EncodeContext& c, const Layer& l) {
 
 void LinetypeRecord(ObjectStream& s, const EncodeContext& c, const Linetype& lt) {
     BitWriter& w = BeginObject(s, kTypeLtype, lt.handle);
-    RecordName(w, lt.name, lt.flags);
+    RecordName(s, w, lt.name, lt.flags);
     w.TV(lt.description);
     w.BD(lt.patternLength);
     w.RC(lt.alignment);
@@ -65,7 +85,7 @@ void LinetypeRecord(ObjectStream& s, const EncodeContext& c, const Linetype& lt)
         w.BS(0);
     }
     static const std::uint8_t kNoStrings[256] = {};
-    w.Raw(kNoStrings, sizeof kNoStrings);
+    if (!s.R2007()) w.Raw(kNoStrings, sizeof kNoStrings);  // from R2007 only with text dashes
     ObjectHandles(s, w, c.d.controls.linetype);
     w.H(kHardPointer, 0);
     for (std::size_t i = 0; i < dashes; ++i) w.H(kHardPointer, 0);
@@ -74,7 +94,7 @@ void LinetypeRecord(ObjectStream& s, const EncodeContext& c, const Linetype& lt)
 
 void StyleRecord(ObjectStream& s, const EncodeContext& c, const TextStyle& st) {
     BitWriter& w = BeginObject(s, kTypeStyle, st.handle);
-    RecordName(w, st.name, st.flags);
+    RecordName(s, w, st.name, st.flags);
     w.B((st.flags & 1) != 0);                       // shape file
     w.B((st.flags & 4) != 0);                       // vertical
     w.BD(st.height);
@@ -91,7 +111,7 @@ void StyleRecord(ObjectStream& s, const EncodeContext& c, const TextStyle& st) {
 
 void AppidRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord& r) {
     BitWriter& w = BeginObject(s, kTypeAppid, r.handle);
-    RecordName(w, r.name, r.flags);
+    RecordName(s, w, r.name, r.flags);
     w.RC(0);
     ObjectHandles(s, w, c.d.controls.appid);
     w.H(kHardPointer, 0);
@@ -100,7 +120,7 @@ void AppidRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord& r)
 
 void ViewRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord& r) {
     BitWriter& w = BeginObject(s, kTypeView, r.handle);
-    RecordName(w, r.name, r.flags);
+    RecordName(s, w, r.name, r.flags);
     w.BD(1.0);                                      // height
     w.BD(1.0);                                      // width
     w.RD2(0.0, 0.0);                                // centre
@@ -112,16 +132,20 @@ void ViewRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord& r) 
     w.BD(0.0);
     w.Bits(0, 4);                                   // view mode
     w.RC(0);                                        // render mode
+    Lighting(s, w);
     w.B((r.flags & 1) != 0);                        // paper space view
     w.B(false);                                     // no UCS of its own
+    if (s.R2007()) w.B(false);                      // camera not plotted
     ObjectHandles(s, w, c.d.controls.view);
     w.H(kHardPointer, 0);
+    ViewHandles(s, w);
+    if (s.R2007()) w.H(kSoftPointer, 0);            // live section
     s.End();
 }
 
 void UcsRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord& r) {
     BitWriter& w = BeginObject(s, kTypeUcs, r.handle);
-    RecordName(w, r.name, r.flags);
+    RecordName(s, w, r.name, r.flags);
     w.BD3({0, 0, 0});
     w.BD3({1, 0, 0});
     w.BD3({0, 1, 0});
@@ -137,7 +161,7 @@ void UcsRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord& r) {
 
 void DimstyleRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord& r, Handle textStyle) {
     BitWriter& w = BeginObject(s, kTypeDimstyle, r.handle);
-    RecordName(w, r.name, r.flags);
+    RecordName(s, w, r.name, r.flags);
     w.TV("");                                       // DIMPOST
     w.TV("");                                       // DIMAPOST
     w.BD(1.0);                                      // DIMSCALE
@@ -149,10 +173,17 @@ void DimstyleRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord&
     w.BD(0.0);                                      // DIMDLE
     w.BD(0.0);                                      // DIMTP
     w.BD(0.0);                                      // DIMTM
+    if (s.R2007()) {
+        w.BD(1.0);                                  // DIMFXL
+        w.BD(std::atan(1.0));                       // DIMJOGANG
+        w.BS(0);                                    // DIMTFILL
+        w.CMC(0);                                   // DIMTFILLCLR
+    }
     for (int i = 0; i < 6; ++i) w.B(false);         // DIMTOL .. DIMSE2
     w.BS(1);                                        // DIMTAD
     w.BS(8);                                        // DIMZIN
     w.BS(0);                                        // DIMAZIN
+    if (s.R2007()) w.BS(0);                         // DIMARCSYM
     w.BD(2.5);                                      // DIMTXT
     w.BD(2.5);                                      // DIMCEN
     w.BD(0.0);                                      // DIMTSZ
@@ -190,6 +221,14 @@ void DimstyleRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord&
     w.BS(0);                                        // DIMALTTZ
     w.B(false);                                     // DIMUPT
     w.BS(3);                                        // DIMATFIT
+    if (s.R2007()) w.B(false);                      // DIMFXLON
+    if (s.R2010()) {
+        w.B(false);                                 // DIMTXTDIRECTION
+        w.BD(100.0);                                // DIMALTMZF
+        w.TV("");                                   // DIMALTMZS
+        w.BD(100.0);                                // DIMMZF
+        w.TV("");                                   // DIMMZS
+    }
     w.BS(-2);                                       // DIMLWD
     w.BS(-2);                                       // DIMLWE
     w.B(false);
@@ -197,12 +236,13 @@ void DimstyleRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord&
     w.H(kHardPointer, 0);
     w.H(kHardPointer, textStyle);                   // DIMTXSTY
     for (int i = 0; i < 4; ++i) w.H(kHardPointer, 0);   // DIMLDRBLK, DIMBLK, DIMBLK1, DIMBLK2
+    if (s.R2007()) for (int i = 0; i < 3; ++i) w.H(kHardPointer, 0);   // DIMLTYPE, DIMLTEX1, DIMLTEX2
     s.End();
 }
 
 void VportRecord(ObjectStream& s, const EncodeContext& c, const VportRecord& v) {
     BitWriter& w = BeginObject(s, kTypeVport, v.handle);
-    RecordName(w, v.name, 0);
+    RecordName(s, w, v.name, 0);
     w.BD(v.viewHeight);
     w.BD(v.aspect * v.viewHeight);                  // stored times the height
     w.RD2(v.viewCenter.x, v.viewCenter.y);
@@ -214,6 +254,7 @@ void VportRecord(ObjectStream& s, const EncodeContext& c, const VportRecord& v) 
     w.BD(0.0);
     w.Bits(0, 4);                                   // view mode
     w.RC(0);                                        // render mode
+    Lighting(s, w);
     w.RD2(0.0, 0.0);                                // lower left
     w.RD2(1.0, 1.0);                                // upper right
     w.B(false);                                     // UCSFOLLOW
@@ -235,8 +276,13 @@ void VportRecord(ObjectStream& s, const EncodeContext& c, const VportRecord& v) 
     w.BD3({0, 1, 0});
     w.BD(0.0);
     w.BS(0);
+    if (s.R2007()) {
+        w.BS(3);                                    // grid flags
+        w.BS(5);                                    // major grid lines
+    }
     ObjectHandles(s, w, c.d.controls.vport);
     w.H(kHardPointer, 0);
+    ViewHandles(s, w);
     w.H(kHardPointer, 0);                           // named UCS
     w.H(kHardPointer, 0);                           // base UCS
     s.End();
@@ -244,7 +290,7 @@ void VportRecord(ObjectStream& s, const EncodeContext& c, const VportRecord& v) 
 
 void VxRecord(ObjectStream& s, const EncodeContext& c, Handle handle, Handle viewport, Handle previous) {
     BitWriter& w = BeginObject(s, kTypeVx, handle);
-    RecordName(w, "", 0);
+    RecordName(s, w, "", 0);
     w.B(true);                                      // on
     ObjectHandles(s, w, c.d.controls.vx);
     w.H(kHardPointer, 0);
@@ -327,7 +373,7 @@ void EncodeBlockHeaders(ObjectStream& s, const EncodeContext& c) {
                 if (chained(*it)) { last = d.entities[*it].handle; break; }
         }
         BitWriter& w = BeginObject(s, kTypeBlockHeader, b.handle);
-        RecordName(w, b.name, 0);
+        RecordName(s, w, b.name, 0);
         w.B((b.flags & 1) != 0);                    // anonymous
         w.B((b.flags & 2) != 0);                    // has attribute definitions
         w.B(false);                                 // not an xref
@@ -339,6 +385,11 @@ void EncodeBlockHeaders(ObjectStream& s, const EncodeContext& c) {
         w.RC(0);                                    // no insert handles listed
         w.TV("");                                   // description
         w.BL(0);                                    // no preview
+        if (s.R2007()) {
+            w.BS(0);                                // insert units
+            w.B(true);                              // explodable
+            w.RC(0);                                // any scaling
+        }
         ObjectHandles(s, w, d.controls.block);
         w.H(kHardPointer, 0);
         w.H(kHardOwner, d.entities.at(b.beginEntity).handle);

@@ -7,15 +7,17 @@
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_named_sections.h"
 #include "cad/dwg/dwg_r2004_container.h"
+#include "cad/dwg/r2007_container.h"
 
 namespace ostrel::cad {
 
-bool DwgWrites(Release release) { return release == Release::R2000 || release == Release::R2004; }
+bool DwgWrites(Release release) { return release >= Release::R2000; }
 
 void SaveDwg(Drawing& d, Release release, const std::string& path) {
     if (!DwgWrites(release))
         throw CadError(std::string("DWG ") + ReleaseName(release) +
-                       " cannot be written; DWG is written as R2000 or R2004 (release code 0, 2000 or 2004)");
+                       " cannot be written; DWG is written as R2000, R2004, R2007, R2010, R2013 or R2018 "
+                       "(release code 0, 2000, 2004, 2007, 2010, 2013 or 2018)");
     NormalizeForSave(d);
     // The temporary file is opened with the first bytes; a drawing that
     // cannot be encoded leaves no file behind and the target as it was.
@@ -28,7 +30,13 @@ void SaveDwg(Drawing& d, Release release, const std::string& path) {
     sink.patch = [&](std::size_t offset, const std::uint8_t* data, std::size_t size) {
         file->WriteAt(offset, reinterpret_cast<const char*>(data), size);
     };
-    if (release == Release::R2004) {
+    if (release == Release::R2007) {
+        const auto sections = dwg::EncodeNamedSections(d, release);
+        dwg::r2007::FileFacts facts;
+        facts.codePage = dwg::CodePageNumber(d.header.codePage);
+        const auto bytes = dwg::r2007::WriteContainer(sections, facts);
+        sink.write(bytes.data(), bytes.size());
+    } else if (release >= Release::R2004) {
         // Every section is made before the file is opened: a drawing that
         // cannot be encoded leaves the target as it was.
         const auto sections = dwg::EncodeNamedSections(d, release);

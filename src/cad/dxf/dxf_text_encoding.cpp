@@ -16,12 +16,14 @@ constexpr std::uint16_t kHighControls[32] = {
 
 } // namespace
 
+std::uint16_t Cp1252CodePoint(unsigned char c) { return c >= 0x80 && c < 0xA0 ? kHighControls[c - 0x80] : c; }
+
 char* AppendCp1252AsUtf8(unsigned char c, char* p) {
     if (c < 0x80) {
         *p++ = static_cast<char>(c);
         return p;
     }
-    std::uint32_t cp = c < 0xA0 ? kHighControls[c - 0x80] : c;
+    std::uint32_t cp = Cp1252CodePoint(c);
     if (cp < 0x800) {
         *p++ = static_cast<char>(0xC0 | (cp >> 6));
         *p++ = static_cast<char>(0x80 | (cp & 0x3F));

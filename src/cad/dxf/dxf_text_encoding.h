@@ -1,5 +1,6 @@
 #pragma once
 // Windows-1252 to UTF-8, for the releases that store UTF-8 (R2007 on).
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,9 @@ namespace ostrel::cad::dxf {
 // returns the end. Bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D, which the code page
 // leaves undefined, become U+0081 ... as Windows converts them.
 char* AppendCp1252AsUtf8(unsigned char c, char* p);
+
+// The Unicode code point of one Windows-1252 byte (the same mapping).
+std::uint16_t Cp1252CodePoint(unsigned char c);
 
 std::string Cp1252ToUtf8(std::string_view bytes);
 
