@@ -65,31 +65,6 @@ TEST(Drawing, RepeatedLinetypeNamesAreMadeUnique) {
     EXPECT_EQ(d->FindLinetype("DASHED_2"), ib);
 }
 
-TEST(Drawing, NormalizeRepairsPolylineSequences) {
-    auto d = NewDrawing();
-    auto ms = d->ModelSpace();
-    Entity orphan; orphan.type = EntityType::Vertex; orphan.handle = d->NewHandle();
-    d->AppendEntity(ms, orphan);
-    Entity poly; poly.type = EntityType::Polyline; poly.handle = d->NewHandle(); poly.layer = 0;
-    d->AppendEntity(ms, poly);
-    Entity v; v.type = EntityType::Vertex; v.handle = d->NewHandle();
-    d->AppendEntity(ms, v);
-    Entity pt; pt.type = EntityType::Point; pt.handle = d->NewHandle();
-    d->AppendEntity(ms, pt);
-    NormalizeForSave(*d);
-    auto& list = d->blocks[ms].entities;
-    ASSERT_EQ(list.size(), 4u);   // polyline, vertex, (new) seqend, point
-    EXPECT_EQ(d->entities[list[0]].type, EntityType::Polyline);
-    EXPECT_EQ(d->entities[list[1]].type, EntityType::Vertex);
-    EXPECT_EQ(d->entities[list[2]].type, EntityType::SeqEnd);
-    EXPECT_EQ(d->entities[list[2]].owner, d->entities[list[0]].handle);
-    EXPECT_EQ(d->entities[list[3]].type, EntityType::Point);
-}
-
-TEST(Drawing, EntityStaysCompact) {
-    EXPECT_LE(sizeof(Entity), 144u);
-}
-
 // ------------------------------------------------------- NormalizeForSave
 
 namespace {
@@ -204,27 +179,6 @@ TEST(Normalize, BadReferencesFallBackToDefaults) {
     EXPECT_EQ(text.style, 0u);
     EXPECT_EQ(d->Text(text), "");
     EXPECT_EQ(d->header.currentLayer, "0");
-}
-
-TEST(Normalize, OwnersAndPaperFlagsFollowTheBlocks) {
-    auto d = NewDrawing();
-    auto ms = d->ModelSpace(), ps = d->PaperSpace();
-    Entity p = MakeEntity(*d, EntityType::Point);
-    p.flags = kEntityPaperSpace;        // wrongly flagged
-    p.owner = 0x777;
-    d->AppendEntity(ms, p);
-    d->entities.back().flags = kEntityPaperSpace;
-    d->entities.back().owner = 0x777;
-    Entity q = MakeEntity(*d, EntityType::Point);
-    d->AppendEntity(ps, q);
-    d->entities.back().flags = 0;       // lost its flag
-    NormalizeForSave(*d);
-    auto& mp = d->entities[d->blocks[ms].entities[0]];
-    EXPECT_EQ(mp.flags & kEntityPaperSpace, 0);
-    EXPECT_EQ(mp.owner, d->blocks[ms].handle);
-    auto& pp = d->entities[d->blocks[ps].entities[0]];
-    EXPECT_EQ(pp.flags & kEntityPaperSpace, kEntityPaperSpace);
-    EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].flags & kEntityPaperSpace, kEntityPaperSpace);
 }
 
 TEST(Normalize, PaperLayoutWithViewportsGetsItsOverallViewport) {
@@ -348,20 +302,45 @@ TEST(Drawing, NameLookupsIgnoreCaseForAnyLength) {
     EXPECT_TRUE(b.IsModelSpace());
 }
 
-TEST(Normalize, BrokenBlockListsAreRepaired) {
+// Entities listed twice or in two blocks, indexes naming nothing, block
+// ends that are no block ends, owners and paper flags that do not follow the
+// block, polylines without their sequence end.
+TEST(Normalize, BrokenBlockListsOwnersFlagsAndSequencesAreRepaired) {
     auto d = NewDrawing();
     auto ms = d->ModelSpace(), ps = d->PaperSpace();
+    Entity orphan = MakeEntity(*d, EntityType::Vertex);   // a vertex before any polyline
+    d->AppendEntity(ms, orphan);
     Entity p = MakeEntity(*d, EntityType::Point);
     auto pi = d->AppendEntity(ms, p);
+    d->entities[pi].flags = kEntityPaperSpace;   // wrongly flagged
+    d->entities[pi].owner = 0x777;
     d->blocks[ms].entities.push_back(pi);        // listed twice in its block
     d->blocks[ps].entities.push_back(pi);        // and once in another
     d->blocks[ms].entities.push_back(12345678);  // no such entity
     d->blocks[ps].beginEntity = 987654;          // no such entity
     d->blocks[ms].endEntity = pi;                // not an ENDBLK
+    Entity poly = MakeEntity(*d, EntityType::Polyline);
+    auto polyIndex = d->AppendEntity(ms, poly);
+    Entity v = MakeEntity(*d, EntityType::Vertex);
+    d->AppendEntity(ms, v);
+    Entity last = MakeEntity(*d, EntityType::Point);
+    auto lastIndex = d->AppendEntity(ms, last);
+    Entity q = MakeEntity(*d, EntityType::Point);
+    auto qi = d->AppendEntity(ps, q);
+    d->entities[qi].flags = 0;                   // lost its flag
     NormalizeForSave(*d);
-    EXPECT_EQ(d->blocks[ms].entities, std::vector<std::uint32_t>{pi});
-    EXPECT_TRUE(d->blocks[ps].entities.empty());
+    const auto& list = d->blocks[ms].entities;
+    ASSERT_EQ(list.size(), 5u);   // point, polyline, vertex, (new) seqend, point
+    EXPECT_EQ(list[0], pi);
+    EXPECT_EQ(list[1], polyIndex);
+    EXPECT_EQ(d->entities[list[3]].type, EntityType::SeqEnd);
+    EXPECT_EQ(d->entities[list[3]].owner, d->entities[polyIndex].handle);
+    EXPECT_EQ(list[4], lastIndex);
+    EXPECT_EQ(d->blocks[ps].entities, std::vector<std::uint32_t>{qi});
     EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].type, EntityType::Block);
     EXPECT_EQ(d->entities[d->blocks[ms].endEntity].type, EntityType::EndBlk);
     EXPECT_EQ(d->entities[pi].owner, d->blocks[ms].handle);
+    EXPECT_EQ(d->entities[pi].flags & kEntityPaperSpace, 0);
+    EXPECT_EQ(d->entities[qi].flags & kEntityPaperSpace, kEntityPaperSpace);
+    EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].flags & kEntityPaperSpace, kEntityPaperSpace);
 }

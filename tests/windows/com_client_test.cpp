@@ -336,7 +336,9 @@ TEST_F(LateBoundClient, EveryWayOfPassingTheStringsConvertsAndLeavesTheVariables
         EXPECT_EQ(drawing.substr(0, 4) == "AC10", passing == BstrRefs) << drawing.substr(0, 8);
         // HKCU\Software\kestrelworks\talvero userini names user.ini, whose
         // txtDWGoverride names settings.ini, whose LAYERS section renames KERB-LINE.
-        if (passing == Values) EXPECT_NE(drawing.find("\nROAD-KERB"), std::string::npos) << "settings.ini not applied";
+        if (passing == Values) {
+            EXPECT_NE(drawing.find("\nROAD-KERB"), std::string::npos) << "settings.ini not applied";
+        }
         EXPECT_EQ(in.get(), inBefore) << "the by-reference string was replaced";
         EXPECT_EQ(V_VT(&a), VT_BSTR);
         EXPECT_EQ(Text(V_BSTR(&b)), WorkPath(name));
