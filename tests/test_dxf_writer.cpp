@@ -380,42 +380,24 @@ protected:
     const Structure* Record(const std::string& type, const std::string& name) { return test::Record(all, type, name); }
 };
 
-TEST_F(TagStream, HeaderComesFirstAndHandseedIsAboveEveryHandle) {
-    for (Release r : kAllReleases) {
+// The handle seed, the table counts and the final EOF of every release are
+// check_dxf.py's (EveryRelease); here the order the tables come in.
+TEST_F(TagStream, HeaderComesFirstAndTheTablesInTheirOrder) {
+    for (Release r : {Release::R12, Release::R2000, Release::R2018}) {
         Write(r);
         ASSERT_GE(tags.size(), 4u);
         EXPECT_EQ(tags[1].value, "HEADER");
         EXPECT_EQ(tags[2].value, "$ACADVER");
-        EXPECT_EQ(tags[3].value, cad::AcadVersionString(r));
-        EXPECT_EQ(tags.back().value, "EOF");
-        auto seed = std::stoull(HeaderValue(tags, "$HANDSEED"), nullptr, 16);
-        std::uint64_t highest = 0;
-        for (auto& s : all)
-            for (auto& t : s.tags)
-                if (s.section != "HEADER")
-                    if (t.code == 5 || t.code == 105) highest = std::max<std::uint64_t>(highest, std::stoull(t.value, nullptr, 16));
-        EXPECT_GT(seed, highest) << cad::ReleaseName(r);
-        EXPECT_EQ(HeaderValue(tags, "$DWGCODEPAGE"), "ANSI_1252");
-    }
-}
-
-TEST_F(TagStream, TablesComeInOrderWithTheirCounts) {
-    for (Release r : {Release::R12, Release::R2000, Release::R2018}) {
-        Write(r);
         std::vector<std::string> order;
-        for (auto* t : OfType(all, "TABLE")) order.push_back(t->Get(2));
+        for (auto* t : OfType(all, "TABLE")) {
+            order.push_back(t->Get(2));
+            if (r != Release::R12) {
+                EXPECT_EQ(t->All(100).at(0), "AcDbSymbolTable");
+            }
+        }
         std::vector<std::string> expected = {"VPORT", "LTYPE", "LAYER", "STYLE", "VIEW", "UCS", "APPID", "DIMSTYLE"};
         if (r != Release::R12) expected.push_back("BLOCK_RECORD");
         EXPECT_EQ(order, expected) << cad::ReleaseName(r);
-        // Each table's count is the number of its records.
-        for (auto* t : OfType(all, "TABLE")) {
-            auto records = OfType(all, t->Get(2), "TABLES").size();
-            EXPECT_EQ(std::stoul(t->Get(70)), records) << t->Get(2);
-            if (r != Release::R12) {
-                EXPECT_EQ(t->Get(330), "0");
-                EXPECT_EQ(t->Get(100), "AcDbSymbolTable");
-            }
-        }
     }
 }
 
