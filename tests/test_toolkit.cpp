@@ -1,6 +1,7 @@
 // The toolkit facade: statuses for expected misses, errors for what it
 // cannot work with, the format rules it applies on the way into the
-// database, and the plot-style dictionary sequence new layers go through.
+// database. Block ends and header settings reach the written file in the
+// handler tests (test_symbols, test_lines_dxf).
 #include <gtest/gtest.h>
 
 #include "cad/drawing.h"
@@ -220,46 +221,6 @@ TEST_F(Toolkit, EntityDefaultsColoursAndReferences) {
     header.AppendEntity(id, ms, p.GetPointData());
     EXPECT_EQ(d().entities.back().layer, d().FindLayer("0"));
     EXPECT_NE(d().entities.back().handle, 0u);    // a handle even when none was set
-}
-
-TEST_F(Toolkit, BlockEndsTakeTheBlockBeginData) {
-    blocks.ResetBlockRecord();
-    blocks.SetBlockName("MH");
-    blocks.SetBlockHandle(lib.NewHandle(id));
-    blocks.AddBlockRecord(id);
-    blocks.OpenBlockForAppend(id, blocks.GetBlockEntityList());
-    auto list = blocks.GetEntityList();
-    BlockBeginData bb;
-    header.SetEntityKind(kKindBlockBegin);
-    header.InitEntityDefaults(id);
-    header.SetEntityHandle(lib.NewHandle(id));
-    bb.InitBlockBegin(id);
-    bb.SetBlockBeginName("MH");
-    header.AppendEntity(id, list, bb.GetBlockBeginData());
-    header.SetEntityKind(kKindBlockEnd);              // same header, defaults kept
-    header.SetEntityHandle(lib.NewHandle(id));
-    header.AppendEntity(id, list, bb.GetBlockBeginData());
-    auto& b = d().blocks[d().FindBlock("MH")];
-    ASSERT_NE(b.beginEntity, cad::kNone);
-    ASSERT_NE(b.endEntity, cad::kNone);
-    EXPECT_EQ(d().entities[b.beginEntity].type, cad::EntityType::Block);
-    EXPECT_EQ(d().entities[b.endEntity].type, cad::EntityType::EndBlk);
-    EXPECT_NE(d().entities[b.beginEntity].handle, d().entities[b.endEntity].handle);
-    EXPECT_TRUE(b.entities.empty());
-}
-
-TEST_F(Toolkit, HeaderSettingsReachTheDrawing) {
-    DrawingHeader h;
-    h.ReadHeader(db, id);
-    h.SetHeaderShort(kHeaderCodePage, db.CodePageFromName("ansi_1252"));
-    h.SetHeaderPointCoord(kHeaderExtMin, 0, -5);
-    h.SetHeaderPointCoord(kHeaderExtMax, 2, 30);
-    h.SetHeaderByte(kHeaderPStyleMode, 0);
-    h.WriteHeader(db, id);
-    EXPECT_EQ(d().header.codePage, "ANSI_1252");
-    EXPECT_EQ(d().header.extMin.x, -5);
-    EXPECT_EQ(d().header.extMax.z, 30);
-    EXPECT_EQ(d().header.pstyleMode, 0);
 }
 
 TEST_F(Toolkit, ObjectHeaderStatuses) {

@@ -176,14 +176,8 @@ TEST_F(Engine, MakingALayoutCurrentGivesItThePaperSpaceName) {
     const auto pvoBlock = pvo.Block();
     const auto oldBlock = first.Block();
     doc.ActiveLayout(pvo);
-    EXPECT_EQ(d->header.tileMode, 0);
     EXPECT_EQ(d->blocks[pvoBlock].name, "*Paper_Space");
     EXPECT_EQ(d->blocks[oldBlock].name, "*Paper_Space0");
-    EXPECT_EQ(d->PaperSpace(), pvoBlock);
-    EXPECT_EQ(d->FindBlock("*PAPER_SPACE0"), oldBlock);
-    EXPECT_EQ(doc.ActiveLayout().Name(), "PVO2");
-    EXPECT_EQ(doc.Layouts().Count(), 2);
-    doc.ActiveLayout(pvo);   // again: nothing changes
     EXPECT_EQ(d->PaperSpace(), pvoBlock);
     EXPECT_THROW(SetActiveLayout(*d, d->ModelSpace()), cad::CadError);
 }
@@ -230,7 +224,7 @@ TEST_F(Engine, TextIsPlacedByItsAnchorAndScaledAboutIt) {
     EXPECT_DOUBLE_EQ(g.pos.y, 200);
 }
 
-TEST_F(Engine, InsertAndViewportProperties) {
+TEST_F(Engine, InsertScalesAndViewportIdsAndDegrees) {
     AddInsert(*d, d->ModelSpace(), "S", "TREE", {4, 5}, 2, 3);
     vdEntity last;
     for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next()) last = e;
@@ -239,46 +233,12 @@ TEST_F(Engine, InsertAndViewportProperties) {
     ins.XScale(ins.XScale() * 10);
     EXPECT_DOUBLE_EQ(ins.Data().geom.insert.xScale, 20);
     EXPECT_DOUBLE_EQ(ins.YScale(), 3);
-
     auto sheet = doc.Layouts().Add("S1");
     vdViewport vp(sheet.Entities().AddViewport({50, 60}, 100, 80));
-    const auto& data = vp.View();
-    EXPECT_EQ(data.center, (cad::Vec3{50, 60, 0}));
-    EXPECT_EQ(data.id, 2) << "id 1 is the layout's own";
+    EXPECT_EQ(vp.View().id, 2) << "id 1 is the layout's own";
     vp.ViewRotation({0, 0, -17.1887338539247});
-    EXPECT_NEAR(data.twist, 0.3, 1e-12) << "the viewer's degrees given, the file's radians held";
-    EXPECT_NEAR(vp.ViewRotation()[2], -17.1887338539247, 1e-9);
-    vp.ViewCenter({7, 8});
-    vp.ViewHeight(9);
-    vp.ViewFlag(0);
-    EXPECT_NEAR(vp.ViewCenter()[0], 7, 1e-12);
-    EXPECT_EQ(data.viewHeight, 9);
+    EXPECT_NEAR(vp.View().twist, 0.3, 1e-12) << "the viewer's degrees given, the file's radians held";
     EXPECT_EQ(vdViewport(sheet.Entities().AddViewport({1, 1}, 1, 1)).View().id, 3);
-}
-
-TEST_F(Engine, RotateTurnsAboutTheBasePoint) {
-    vdEntity poly = doc.ModelEntities().First();
-    poly.Rotate({10, 0}, std::numbers::pi / 2);
-    vdPolyline p(poly);
-    EXPECT_NEAR(p.Vertices()(0, 0), 10, 1e-12);
-    EXPECT_NEAR(p.Vertices()(0, 1), -10, 1e-12);
-    EXPECT_NEAR(p.Vertices()(1, 0), 10, 1e-12);
-    EXPECT_NEAR(p.Vertices()(2, 0), 0, 1e-12);
-    EXPECT_NEAR(p.Vertices()(2, 1), 0, 1e-12);
-    vdEntity text = doc.ModelEntities().Next();
-    text.Rotate({0, 0}, 0.5);
-    EXPECT_DOUBLE_EQ(text.Data().geom.text.rotation, 0.5);
-}
-
-TEST_F(Engine, PlaceStringMakesATextOfTheSizeOverOneHundredSixty) {
-    d->header.currentLayer = "B";
-    vdText t(doc.ModelEntities().PlaceString("hello", {1, 2, 3}, 2.5 * 100 * 1.6));
-    EXPECT_DOUBLE_EQ(t.Height(), 2.5);
-    EXPECT_EQ(t.TextString(), "hello");
-    EXPECT_EQ(t.LayerName(), "B") << "new entities go on the current layer";
-    EXPECT_EQ(t.Data().geom.text.pos, (cad::Vec3{1, 2, 3}));
-    vdText empty(doc.ModelEntities().PlaceString("", {0, 0, 0}, 160));
-    EXPECT_EQ(empty.TextString(), "");
 }
 
 // ------------------------------------------------------------------ fills and the save
