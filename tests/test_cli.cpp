@@ -69,15 +69,7 @@ TEST(TerminalPrompterText, EachMessageIsOneLineWithItsKindAndErrorsAreRemembered
     }
 }
 
-TEST(TerminalPrompterQuestions, WithoutATerminalTheAnswerIsYes) {
-    CapturedStream out;
-    TerminalPrompter p(out.get(), nullptr);
-    EXPECT_TRUE(p.AskYesNo("x.dxf Completed!\r\n\r\nContinue With Progress Messages?"));
-    EXPECT_EQ(out.text(), "question: x.dxf Completed! / Continue With Progress Messages? [answered Yes]\n");
-    EXPECT_FALSE(p.errorShown());
-}
-
-TEST(TerminalPrompterQuestions, AnswersFromTheTerminal) {
+TEST(TerminalPrompterQuestions, AnswersFromTheTerminalOrYesWithoutOne) {
     std::vector<std::string> prompts;
     std::vector<std::optional<std::string>> replies;
     auto asker = [&](const std::string& prompt) -> std::optional<std::string> {
@@ -86,9 +78,13 @@ TEST(TerminalPrompterQuestions, AnswersFromTheTerminal) {
         replies.erase(replies.begin());
         return r;
     };
+    CapturedStream silent;
+    TerminalPrompter noTerminal(silent.get(), nullptr);
+    EXPECT_TRUE(noTerminal.AskYesNo("x.dxf Completed!\r\n\r\nContinue With Progress Messages?"));
+    EXPECT_EQ(silent.text(), "question: x.dxf Completed! / Continue With Progress Messages? [answered Yes]\n");
+    EXPECT_FALSE(noTerminal.errorShown());
     CapturedStream out;
     TerminalPrompter p(out.get(), asker);
-
     replies = {std::string("n")};
     EXPECT_FALSE(p.AskYesNo("Continue?"));
     EXPECT_EQ(prompts.back(), "question: Continue? [Y/n] ");
@@ -293,38 +289,26 @@ TEST_F(Cli, RegistryNamesTheUserSettingsWhenNoneIsGiven) {
 
 class CInterface : public Cli {};
 
-TEST_F(CInterface, ConvertsAndReportsSuccess) {
+// Success and an ended call (a missing export's message is discarded) give
+// OK and no text; a failure its text, cut to the buffer; null paths fail.
+TEST_F(CInterface, StatusAndErrorTextCutToTheBufferWithoutCrashingOnNulls) {
+    const std::string good = Export("TALVERO\r\nPOINT,1,1,1,0\r\n"), bad = Export("TALVERO", "bad.txt");
+    const std::string absent = dir_.file("absent.txt"), absentOut = dir_.file("absent.dxf");
     char text[64] = "unchanged";
-    const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\n");
-    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_OK);
+    EXPECT_EQ(ostrel_convert(good.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_OK);
     EXPECT_STREQ(text, "");
     EXPECT_TRUE(std::filesystem::exists(out_));
-}
-
-TEST_F(CInterface, FailureGivesTheErrorTextCutToTheBuffer) {
-    const std::string in = Export("TALVERO");
-    char text[256];
-    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_FAILED);
+    EXPECT_EQ(ostrel_convert(absent.c_str(), absentOut.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_OK);
+    EXPECT_FALSE(std::filesystem::exists(absentOut));
+    EXPECT_EQ(ostrel_convert(bad.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_FAILED);
     EXPECT_EQ(std::string(text).rfind("Input past end of file", 0), 0u) << text;
     char small[6];
-    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), small, sizeof small), OSTREL_FAILED);
+    EXPECT_EQ(ostrel_convert(bad.c_str(), out_.c_str(), userIni_.c_str(), small, sizeof small), OSTREL_FAILED);
     EXPECT_STREQ(small, "Input");
-    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), nullptr, 0), OSTREL_FAILED);
-}
-
-TEST_F(CInterface, NullPathsFailWithoutCrashing) {
-    char text[128];
+    EXPECT_EQ(ostrel_convert(bad.c_str(), out_.c_str(), userIni_.c_str(), nullptr, 0), OSTREL_FAILED);
     EXPECT_EQ(ostrel_convert(nullptr, out_.c_str(), nullptr, text, sizeof text), OSTREL_FAILED);
     EXPECT_NE(std::string(text).find("NULL"), std::string::npos);
     EXPECT_EQ(ostrel_convert("in", nullptr, nullptr, text, sizeof text), OSTREL_FAILED);
-}
-
-TEST_F(CInterface, MessagesAreDiscardedAndTheCallSucceeds) {
-    // A missing export shows a message (discarded) and ends the call without an error.
-    char text[64];
-    const std::string in = dir_.file("absent.txt");
-    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_OK);
-    EXPECT_FALSE(std::filesystem::exists(out_));
 }
 
 } // namespace
