@@ -55,16 +55,6 @@ TEST(NewDrawing, HoldsTheStandardContentWithUniqueHandles) {
     for (auto& s : d->styles) add(s.handle);
 }
 
-TEST(Drawing, RepeatedLinetypeNamesAreMadeUnique) {
-    auto d = NewDrawing();
-    Linetype a; a.name = "DASHED"; a.handle = d->NewHandle();
-    Linetype b; b.name = "dashed"; b.handle = d->NewHandle();
-    auto ia = d->AddLinetype(a), ib = d->AddLinetype(b);
-    EXPECT_EQ(d->linetypes[ia].name, "DASHED");
-    EXPECT_EQ(d->linetypes[ib].name, "dashed_2");
-    EXPECT_EQ(d->FindLinetype("DASHED_2"), ib);
-}
-
 // ------------------------------------------------------- NormalizeForSave
 
 namespace {

@@ -4,33 +4,19 @@
 // handler tests (test_symbols, test_lines_dxf).
 #include <gtest/gtest.h>
 
-#include "cad/drawing.h"
-#include "toolkit/toolkit.h"
+#include "support/facade_drawing.h"
 #include "support/test_support.h"
 
 namespace ostrel::test {
 namespace {
 
-class Toolkit : public ::testing::Test {
+class Toolkit : public ::testing::Test, public FacadeDrawing {
 protected:
-    CadDatabase db;
-    CadLibrary lib{db};
-    EntityHeader header{db};
-    BlockWriter blocks{db};
-    DrawingId id = 0;
-
     void SetUp() override {
-        ASSERT_EQ(lib.InitLibrary(), 0);
-        id = db.CreateNewDrawing(7);
         ASSERT_NE(id, 0);
         ASSERT_EQ(db.DrawingStatus(), 0);
     }
-    cad::Drawing& d() { return db.Get(id); }
-
-    EntityList ModelSpace() {
-        blocks.OpenBlockForAppend(id, lib.FindBlockByName(id, "*Model_Space"));
-        return blocks.GetEntityList();
-    }
+    EntityList ModelSpace() { return Open("*Model_Space"); }
 
     // AddLayer with a colour; returns the status.
     std::int16_t AddLayer(const std::string& name, std::int16_t colour, std::string* handle = nullptr) {
