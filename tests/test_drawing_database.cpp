@@ -5,6 +5,7 @@
 
 #include "cad/drawing.h"
 #include "cad/dxf/dxf_writer.h"
+#include "support/drawings.h"
 #include "support/test_support.h"
 
 using namespace ostrel::cad;
@@ -40,19 +41,7 @@ TEST(NewDrawing, HoldsTheStandardContentWithUniqueHandles) {
     ASSERT_EQ(ps->entries.size(), 1u);
     EXPECT_EQ(ps->entries[0].name, "Normal");
     EXPECT_EQ(d->layers[0].plotStyle, ps->entries[0].target);
-
-    std::set<Handle> seen;
-    auto add = [&](Handle h) {
-        EXPECT_NE(h, 0u);
-        EXPECT_TRUE(seen.insert(h).second) << HandleText(h);
-        EXPECT_LT(h, d->HandleSeed());
-    };
-    for (auto& l : d->layers) add(l.handle);
-    for (auto& l : d->linetypes) add(l.handle);
-    for (auto& b : d->blocks) add(b.handle);
-    for (auto& e : d->entities) add(e.handle);
-    for (auto& o : d->objects) add(o.handle);
-    for (auto& s : d->styles) add(s.handle);
+    ostrel::test::ExpectConsistentHandles(*d);
 }
 
 // ------------------------------------------------------- NormalizeForSave
@@ -64,17 +53,6 @@ Entity MakeEntity(Drawing& d, EntityType type) {
     e.type = type;
     e.handle = d.NewHandle();
     return e;
-}
-
-std::vector<Handle> AllHandles(Drawing& d) {
-    std::vector<Handle> out;
-    for (auto& o : d.objects) out.push_back(o.handle);
-    for (auto& l : d.layers) out.push_back(l.handle);
-    for (auto& l : d.linetypes) out.push_back(l.handle);
-    for (auto& s : d.styles) out.push_back(s.handle);
-    for (auto& b : d.blocks) out.push_back(b.handle);
-    for (auto& e : d.entities) out.push_back(e.handle);
-    return out;
 }
 
 } // namespace
@@ -92,11 +70,7 @@ TEST(Normalize, RepeatedAndZeroHandlesGetFreshOnesAboveTheSeed) {
     d->blocks[ms].entities.push_back(static_cast<std::uint32_t>(d->entities.size() - 1));
     d->layers[0].handle = d->linetypes[0].handle;   // a record reusing another's handle
     NormalizeForSave(*d);
-    auto handles = AllHandles(*d);
-    std::set<Handle> unique(handles.begin(), handles.end());
-    EXPECT_EQ(unique.size(), handles.size());
-    EXPECT_FALSE(unique.count(0));
-    EXPECT_GT(d->HandleSeed(), *unique.rbegin());
+    ostrel::test::ExpectConsistentHandles(*d);
     // The first holder keeps its handle.
     EXPECT_EQ(d->entities[d->blocks[ms].entities[0]].handle, a.handle);
     EXPECT_NE(d->entities[d->blocks[ms].entities[1]].handle, a.handle);

@@ -54,43 +54,6 @@ std::vector<Vec3> VerticesAfter(const Drawing& d, std::uint32_t block, Handle po
     return out;
 }
 
-// Every handle the drawing holds, unique, non-zero and below the seed;
-// every owner names the block (or polyline) that lists the entity.
-void ExpectConsistentHandles(const Drawing& d) {
-    std::set<Handle> seen;
-    auto add = [&](Handle h, const std::string& what) {
-        EXPECT_NE(h, 0u) << what;
-        EXPECT_TRUE(seen.insert(h).second) << what << " handle " << HandleText(h) << " repeated";
-        EXPECT_LT(h, d.HandleSeed()) << what;
-    };
-    for (auto& l : d.layers) add(l.handle, "layer " + l.name);
-    for (auto& l : d.linetypes) add(l.handle, "linetype " + l.name);
-    for (auto& s : d.styles) add(s.handle, "style " + s.name);
-    for (auto& b : d.blocks) {
-        add(b.handle, "block " + b.name);
-        Handle poly = 0;
-        for (auto i : b.entities) {
-            const auto& e = d.entities[i];
-            add(e.handle, std::string("entity ") + EntityTypeName(e.type));
-            if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) EXPECT_EQ(e.owner, poly);
-            else EXPECT_EQ(e.owner, b.handle);
-            if (e.type == EntityType::Polyline) poly = e.handle;
-        }
-        ASSERT_NE(b.beginEntity, kNone) << b.name;
-        ASSERT_NE(b.endEntity, kNone) << b.name;
-        add(d.entities[b.beginEntity].handle, "BLOCK of " + b.name);
-        add(d.entities[b.endEntity].handle, "ENDBLK of " + b.name);
-    }
-    for (auto& o : d.objects) add(o.handle, ObjectTypeName(o.type));
-    for (auto& o : d.objects)
-        for (auto& e : o.entries) EXPECT_NE(d.ObjectByHandle(e.target), nullptr) << "entry " << e.name;
-    for (auto& l : d.layers) {
-        auto* ps = d.ObjectByHandle(l.plotStyle);
-        ASSERT_NE(ps, nullptr) << l.name;
-        EXPECT_EQ(ps->type, ObjectType::Placeholder);
-    }
-}
-
 } // namespace
 
 // ------------------------------------------------------------------ tags and text

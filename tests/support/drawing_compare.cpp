@@ -2,6 +2,7 @@
 // fields is compared as one tuple, so a failure shows the whole group.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <tuple>
 
 #include "support/drawings.h"
@@ -99,6 +100,41 @@ void ExpectSameEntity(const Drawing& a, const Entity& x, const Drawing& b, const
 
 } // namespace
 
+void ExpectConsistentHandles(const Drawing& d) {
+    std::set<Handle> seen;
+    auto add = [&](Handle h, const std::string& what) {
+        EXPECT_NE(h, 0u) << what;
+        EXPECT_TRUE(seen.insert(h).second) << what << " handle " << HandleText(h) << " repeated";
+        EXPECT_LT(h, d.HandleSeed()) << what;
+    };
+    for (auto& l : d.layers) add(l.handle, "layer " + l.name);
+    for (auto& l : d.linetypes) add(l.handle, "linetype " + l.name);
+    for (auto& s : d.styles) add(s.handle, "style " + s.name);
+    for (auto& b : d.blocks) {
+        add(b.handle, "block " + b.name);
+        Handle poly = 0;
+        for (auto i : b.entities) {
+            const auto& e = d.entities[i];
+            add(e.handle, std::string("entity ") + EntityTypeName(e.type));
+            if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) EXPECT_EQ(e.owner, poly);
+            else EXPECT_EQ(e.owner, b.handle);
+            if (e.type == EntityType::Polyline) poly = e.handle;
+        }
+        ASSERT_NE(b.beginEntity, kNone) << b.name;
+        ASSERT_NE(b.endEntity, kNone) << b.name;
+        add(d.entities[b.beginEntity].handle, "BLOCK of " + b.name);
+        add(d.entities[b.endEntity].handle, "ENDBLK of " + b.name);
+    }
+    for (auto& o : d.objects) add(o.handle, ObjectTypeName(o.type));
+    for (auto& o : d.objects)
+        for (auto& e : o.entries) EXPECT_NE(d.ObjectByHandle(e.target), nullptr) << "entry " << e.name;
+    for (auto& l : d.layers) {
+        auto* ps = d.ObjectByHandle(l.plotStyle);
+        ASSERT_NE(ps, nullptr) << l.name;
+        EXPECT_EQ(ps->type, ObjectType::Placeholder);
+    }
+}
+
 void ExpectSameDrawing(const Drawing& a, const Drawing& b, bool throughDxf) {
     ASSERT_EQ(a.layers.size(), b.layers.size());
     auto layer = [](const Drawing& d, const Layer& l) {
@@ -166,7 +202,9 @@ void ExpectSameDrawing(const Drawing& a, const Drawing& b, bool throughDxf) {
         const Object* p = b.ObjectByHandle(o.handle);
         ASSERT_NE(p, nullptr);
         ASSERT_EQ(object(o), object(*p));
-        if (o.layout) EXPECT_EQ(layout(*o.layout), layout(*p->layout));
+        if (o.layout) {
+            EXPECT_EQ(layout(*o.layout), layout(*p->layout));
+        }
     }
 
     auto header = [](const Drawing& d) {

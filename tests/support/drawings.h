@@ -236,4 +236,9 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
 // throughDxf: b was read from a DXF file, which holds no VX table.
 void ExpectSameDrawing(const cad::Drawing& a, const cad::Drawing& b, bool throughDxf = false);
 
+// Every handle the drawing holds, unique, non-zero and below the seed;
+// every owner names the block (or polyline) that lists the entity; every
+// dictionary entry and layer plot style names an object of the drawing.
+void ExpectConsistentHandles(const cad::Drawing& d);
+
 } // namespace ostrel::test
