@@ -405,14 +405,6 @@ TEST_F(Driver, HeaderlessExportsFirstLineIsARecordEvenWhenItIsTheOnlyLine) {
 
 // ------------------------------------------------------------------ construction
 
-TEST_F(Driver, DebugOnShowsTheSettingsPathAtConstruction) {
-    Settings("[GENERAL]\r\nDEBUG=ON\r\n");
-    Make();
-    ASSERT_EQ(prompter_->shown.size(), 1u);
-    EXPECT_EQ(prompter_->shown[0].text, "INI=" + mainIni_);
-    EXPECT_FALSE(prompter_->shown[0].question);
-}
-
 TEST_F(Driver, ByEntityOnlyForExactlyOneLayerStyleIsTheRoundedNumber) {
     const std::tuple<const char*, bool, int> cases[] = {
         {"1", true, 1}, {" 1 ", true, 1}, {"\"1 \"", false, 1}, {"yes", false, 0}, {"", false, 0}, {"01", false, 1},
