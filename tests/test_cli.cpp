@@ -43,63 +43,33 @@ private:
 
 // ------------------------------------------------------------------ prompter
 
-TEST(TerminalPrompterText, MessagesBecomeOneLine) {
-    EXPECT_EQ(TerminalPrompter::OneLine("a\r\nb"), "a / b");
-    EXPECT_EQ(TerminalPrompter::OneLine("out.dxf Completed!\r\n\r\nContinue With Progress Messages?"),
-              "out.dxf Completed! / Continue With Progress Messages?");
-    EXPECT_EQ(TerminalPrompter::OneLine("a\nb\rc"), "a / b / c");
-    EXPECT_EQ(TerminalPrompter::OneLine("\r\nlead and trail\r\n"), "lead and trail");
-    EXPECT_EQ(TerminalPrompter::OneLine("plain"), "plain");
-    EXPECT_EQ(TerminalPrompter::OneLine(""), "");
-}
-
-TEST(TerminalPrompterText, EachMessageIsOneLineWithItsKind) {
-    CapturedStream out;
-    TerminalPrompter p(out.get(), nullptr);
-    p.ShowMessage("INI=/x/main.ini", MessageIcon::None);
-    EXPECT_FALSE(p.errorShown());
-    p.ShowMessage("Failed to add layer.", MessageIcon::Exclamation);
-    p.ShowMessage("Error in CdSaveFile: disk\r\nfull", MessageIcon::Critical);
-    EXPECT_EQ(out.text(), "message: INI=/x/main.ini\n"
-                          "warning: Failed to add layer.\n"
-                          "error: Error in CdSaveFile: disk / full\n");
-}
-
-TEST(TerminalPrompterText, ErrorKindMessagesAreRemembered) {
+TEST(TerminalPrompterText, EachMessageIsOneLineWithItsKindAndErrorsAreRemembered) {
     struct Case {
         const char* text;
         MessageIcon icon;
+        const char* line;
         bool error;
     } cases[] = {
-        {"Error Opening /a.SYM\r\nFile not found", MessageIcon::None, true},
-        {"Error in cdmain.init.  Application terminating.", MessageIcon::Critical, true},
-        {"Failed to add layer.", MessageIcon::Exclamation, true},
-        {"INI=/x.ini", MessageIcon::None, false},
-        {"error opening lower case is not the message", MessageIcon::None, false},
+        {"Error Opening /a.SYM\r\nFile not found", MessageIcon::None,
+         "error: Error Opening /a.SYM / File not found\n", true},
+        {"Error in cdmain.init.\rApplication\nterminating.", MessageIcon::Critical,
+         "error: Error in cdmain.init. / Application / terminating.\n", true},
+        {"Failed to add layer.", MessageIcon::Exclamation, "warning: Failed to add layer.\n", true},
+        {"\r\nINI=/x.ini\r\n", MessageIcon::None, "message: INI=/x.ini\n", false},   // lead and trail go
+        {"error opening lower case is not the message", MessageIcon::None,
+         "message: error opening lower case is not the message\n", false},
+        {"", MessageIcon::None, "message: \n", false},
     };
     for (const auto& c : cases) {
         CapturedStream out;
         TerminalPrompter p(out.get(), nullptr);
         p.ShowMessage(c.text, c.icon);
         EXPECT_EQ(p.errorShown(), c.error) << c.text;
-        EXPECT_EQ(out.text().rfind(c.icon == MessageIcon::Exclamation ? "warning: "
-                                   : c.error                            ? "error: "
-                                                                        : "message: ",
-                                   0),
-                  0u)
-            << c.text;
+        EXPECT_EQ(out.text(), c.line);
     }
 }
 
-TEST(TerminalPrompterQuestions, WithoutATerminalTheAnswerIsYes) {
-    CapturedStream out;
-    TerminalPrompter p(out.get(), nullptr);
-    EXPECT_TRUE(p.AskYesNo("x.dxf Completed!\r\n\r\nContinue With Progress Messages?"));
-    EXPECT_EQ(out.text(), "question: x.dxf Completed! / Continue With Progress Messages? [answered Yes]\n");
-    EXPECT_FALSE(p.errorShown());
-}
-
-TEST(TerminalPrompterQuestions, AnswersFromTheTerminal) {
+TEST(TerminalPrompterQuestions, AnswersFromTheTerminalOrYesWithoutOne) {
     std::vector<std::string> prompts;
     std::vector<std::optional<std::string>> replies;
     auto asker = [&](const std::string& prompt) -> std::optional<std::string> {
@@ -108,9 +78,13 @@ TEST(TerminalPrompterQuestions, AnswersFromTheTerminal) {
         replies.erase(replies.begin());
         return r;
     };
+    CapturedStream silent;
+    TerminalPrompter noTerminal(silent.get(), nullptr);
+    EXPECT_TRUE(noTerminal.AskYesNo("x.dxf Completed!\r\n\r\nContinue With Progress Messages?"));
+    EXPECT_EQ(silent.text(), "question: x.dxf Completed! / Continue With Progress Messages? [answered Yes]\n");
+    EXPECT_FALSE(noTerminal.errorShown());
     CapturedStream out;
     TerminalPrompter p(out.get(), asker);
-
     replies = {std::string("n")};
     EXPECT_FALSE(p.AskYesNo("Continue?"));
     EXPECT_EQ(prompts.back(), "question: Continue? [Y/n] ");
@@ -132,39 +106,30 @@ TEST(TerminalPrompterQuestions, AnswersFromTheTerminal) {
 
 // ------------------------------------------------------------------ progress
 
-TEST(TerminalProgressBar, NothingWhenNotATerminal) {
+TEST(TerminalProgressBar, RedrawsOnlyWhenThePercentageChangesAndNothingWithoutATerminal) {
+    for (bool terminal : {false, true}) {
+        CapturedStream out;
+        TerminalProgress bar(out.get(), terminal, 80);
+        bar.Start(20000);
+        for (int i = 0; i < 20005; ++i) bar.Step();
+        const std::string drawn = out.text();
+        bar.Finish();
+        if (!terminal) {
+            EXPECT_EQ(out.text(), "");
+            continue;
+        }
+        EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\r'), 101);
+        for (const char* shown : {"] 0%", "] 50%", "] 100%"}) EXPECT_NE(drawn.find(shown), std::string::npos) << shown;
+        EXPECT_EQ(drawn.find("101%"), std::string::npos);
+        const std::string finished = out.text();
+        EXPECT_EQ(finished.back(), '\r');
+        EXPECT_EQ(finished.find('\n'), std::string::npos);
+    }
     CapturedStream out;
-    TerminalProgress bar(out.get(), false, 80);
-    bar.Start(10);
-    for (int i = 0; i < 10; ++i) bar.Step();
-    bar.Finish();
-    EXPECT_EQ(out.text(), "");
-}
-
-TEST(TerminalProgressBar, RedrawsOnlyWhenThePercentageChanges) {
-    CapturedStream out;
-    TerminalProgress bar(out.get(), true, 80);
-    bar.Start(20000);
-    for (int i = 0; i < 20005; ++i) bar.Step();
-    const std::string drawn = out.text();
-    EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\r'), 101);
-    EXPECT_NE(drawn.find("] 0%"), std::string::npos);
-    EXPECT_NE(drawn.find("] 50%"), std::string::npos);
-    EXPECT_NE(drawn.find("] 100%"), std::string::npos);
-    EXPECT_EQ(drawn.find("101%"), std::string::npos);
-    bar.Finish();
-    const std::string finished = out.text();
-    EXPECT_EQ(finished.back(), '\r');
-    EXPECT_EQ(finished.find('\n'), std::string::npos);
-}
-
-TEST(TerminalProgressBar, EmptyJobStaysAtZero) {
-    CapturedStream out;
-    TerminalProgress bar(out.get(), true, 80);
-    bar.Start(0);
-    bar.Step();
-    bar.Finish();
-    EXPECT_NE(out.text().find("] 0%"), std::string::npos);
+    TerminalProgress empty(out.get(), true, 80);
+    empty.Start(0);
+    empty.Step();
+    EXPECT_NE(out.text().find("] 0%"), std::string::npos) << "an empty job stays at zero";
 }
 
 // ------------------------------------------------------------------ the program
@@ -324,38 +289,26 @@ TEST_F(Cli, RegistryNamesTheUserSettingsWhenNoneIsGiven) {
 
 class CInterface : public Cli {};
 
-TEST_F(CInterface, ConvertsAndReportsSuccess) {
+// Success and an ended call (a missing export's message is discarded) give
+// OK and no text; a failure its text, cut to the buffer; null paths fail.
+TEST_F(CInterface, StatusAndErrorTextCutToTheBufferWithoutCrashingOnNulls) {
+    const std::string good = Export("TALVERO\r\nPOINT,1,1,1,0\r\n"), bad = Export("TALVERO", "bad.txt");
+    const std::string absent = dir_.file("absent.txt"), absentOut = dir_.file("absent.dxf");
     char text[64] = "unchanged";
-    const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\n");
-    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_OK);
+    EXPECT_EQ(ostrel_convert(good.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_OK);
     EXPECT_STREQ(text, "");
     EXPECT_TRUE(std::filesystem::exists(out_));
-}
-
-TEST_F(CInterface, FailureGivesTheErrorTextCutToTheBuffer) {
-    const std::string in = Export("TALVERO");
-    char text[256];
-    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_FAILED);
+    EXPECT_EQ(ostrel_convert(absent.c_str(), absentOut.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_OK);
+    EXPECT_FALSE(std::filesystem::exists(absentOut));
+    EXPECT_EQ(ostrel_convert(bad.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_FAILED);
     EXPECT_EQ(std::string(text).rfind("Input past end of file", 0), 0u) << text;
     char small[6];
-    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), small, sizeof small), OSTREL_FAILED);
+    EXPECT_EQ(ostrel_convert(bad.c_str(), out_.c_str(), userIni_.c_str(), small, sizeof small), OSTREL_FAILED);
     EXPECT_STREQ(small, "Input");
-    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), nullptr, 0), OSTREL_FAILED);
-}
-
-TEST_F(CInterface, NullPathsFailWithoutCrashing) {
-    char text[128];
+    EXPECT_EQ(ostrel_convert(bad.c_str(), out_.c_str(), userIni_.c_str(), nullptr, 0), OSTREL_FAILED);
     EXPECT_EQ(ostrel_convert(nullptr, out_.c_str(), nullptr, text, sizeof text), OSTREL_FAILED);
     EXPECT_NE(std::string(text).find("NULL"), std::string::npos);
     EXPECT_EQ(ostrel_convert("in", nullptr, nullptr, text, sizeof text), OSTREL_FAILED);
-}
-
-TEST_F(CInterface, MessagesAreDiscardedAndTheCallSucceeds) {
-    // A missing export shows a message (discarded) and ends the call without an error.
-    char text[64];
-    const std::string in = dir_.file("absent.txt");
-    EXPECT_EQ(ostrel_convert(in.c_str(), out_.c_str(), userIni_.c_str(), text, sizeof text), OSTREL_OK);
-    EXPECT_FALSE(std::filesystem::exists(out_));
 }
 
 } // namespace

@@ -27,7 +27,7 @@ protected:
     void SetUp() override { Start(kTable); }
 };
 
-TEST_F(ColourTable, TableValueGivesTheIndex) {
+TEST_F(ColourTable, TableValueGivesTheIndexOrAnOverflow) {
     const std::pair<std::int32_t, std::int32_t> cases[] = {
         {3, 5},
         {25, -4},                          // negative table values stay
@@ -40,28 +40,14 @@ TEST_F(ColourTable, TableValueGivesTheIndex) {
         {-7, -7}, {-100000, -100000},
     };
     for (auto [code, index] : cases) EXPECT_EQ(run->LookupColour(code), index) << code;
-}
-
-TEST_F(ColourTable, ValueTooLargeFor32BitsIsAnOverflow) {
     try {
         run->LookupColour(26);
         FAIL() << "no error";
     } catch (const ConversionError& e) {
-        EXPECT_EQ(e.code(), ErrorCode::Overflow);
+        EXPECT_EQ(e.code(), ErrorCode::Overflow) << "a value too large for 32 bits";
     }
-}
-
-TEST_F(ColourTable, EachLookupReadsTheSettingsAgain) {
-    EXPECT_EQ(run->LookupColour(3), 5);
     WriteSettings("[COLORTABLE]\n3=6\n");
-    EXPECT_EQ(run->LookupColour(3), 6);
-}
-
-TEST(ColourIndex, NarrowingBeyondSixteenBitsIsAnOverflow) {
-    EXPECT_EQ(NarrowColourIndex(255), 255);
-    EXPECT_EQ(NarrowColourIndex(-32768), -32768);
-    EXPECT_THROW(NarrowColourIndex(32768), ConversionError);
-    EXPECT_THROW(NarrowColourIndex(-40000), ConversionError);
+    EXPECT_EQ(run->LookupColour(3), 6) << "each lookup reads the settings again";
 }
 
 TEST(ColourIndex, RecordColourCodesAreRoundedHalvesToEven) {
@@ -70,6 +56,10 @@ TEST(ColourIndex, RecordColourCodesAreRoundedHalvesToEven) {
                                                           {"SYM,L,16777215", 16777215}};
     for (auto [line, code] : cases) EXPECT_EQ(ColourCodeField(2, line), code) << line;
     EXPECT_THROW(ColourCodeField(2, "SYM,L,1E10"), ConversionError);
+    EXPECT_EQ(NarrowColourIndex(255), 255);
+    EXPECT_EQ(NarrowColourIndex(-32768), -32768);
+    EXPECT_THROW(NarrowColourIndex(32768), ConversionError);   // beyond sixteen bits
+    EXPECT_THROW(NarrowColourIndex(-40000), ConversionError);
 }
 
 // ------------------------------------------------------------------ ApplyEntityStyle

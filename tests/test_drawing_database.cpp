@@ -5,6 +5,7 @@
 
 #include "cad/drawing.h"
 #include "cad/dxf/dxf_writer.h"
+#include "support/drawings.h"
 #include "support/test_support.h"
 
 using namespace ostrel::cad;
@@ -40,54 +41,7 @@ TEST(NewDrawing, HoldsTheStandardContentWithUniqueHandles) {
     ASSERT_EQ(ps->entries.size(), 1u);
     EXPECT_EQ(ps->entries[0].name, "Normal");
     EXPECT_EQ(d->layers[0].plotStyle, ps->entries[0].target);
-
-    std::set<Handle> seen;
-    auto add = [&](Handle h) {
-        EXPECT_NE(h, 0u);
-        EXPECT_TRUE(seen.insert(h).second) << HandleText(h);
-        EXPECT_LT(h, d->HandleSeed());
-    };
-    for (auto& l : d->layers) add(l.handle);
-    for (auto& l : d->linetypes) add(l.handle);
-    for (auto& b : d->blocks) add(b.handle);
-    for (auto& e : d->entities) add(e.handle);
-    for (auto& o : d->objects) add(o.handle);
-    for (auto& s : d->styles) add(s.handle);
-}
-
-TEST(Drawing, RepeatedLinetypeNamesAreMadeUnique) {
-    auto d = NewDrawing();
-    Linetype a; a.name = "DASHED"; a.handle = d->NewHandle();
-    Linetype b; b.name = "dashed"; b.handle = d->NewHandle();
-    auto ia = d->AddLinetype(a), ib = d->AddLinetype(b);
-    EXPECT_EQ(d->linetypes[ia].name, "DASHED");
-    EXPECT_EQ(d->linetypes[ib].name, "dashed_2");
-    EXPECT_EQ(d->FindLinetype("DASHED_2"), ib);
-}
-
-TEST(Drawing, NormalizeRepairsPolylineSequences) {
-    auto d = NewDrawing();
-    auto ms = d->ModelSpace();
-    Entity orphan; orphan.type = EntityType::Vertex; orphan.handle = d->NewHandle();
-    d->AppendEntity(ms, orphan);
-    Entity poly; poly.type = EntityType::Polyline; poly.handle = d->NewHandle(); poly.layer = 0;
-    d->AppendEntity(ms, poly);
-    Entity v; v.type = EntityType::Vertex; v.handle = d->NewHandle();
-    d->AppendEntity(ms, v);
-    Entity pt; pt.type = EntityType::Point; pt.handle = d->NewHandle();
-    d->AppendEntity(ms, pt);
-    NormalizeForSave(*d);
-    auto& list = d->blocks[ms].entities;
-    ASSERT_EQ(list.size(), 4u);   // polyline, vertex, (new) seqend, point
-    EXPECT_EQ(d->entities[list[0]].type, EntityType::Polyline);
-    EXPECT_EQ(d->entities[list[1]].type, EntityType::Vertex);
-    EXPECT_EQ(d->entities[list[2]].type, EntityType::SeqEnd);
-    EXPECT_EQ(d->entities[list[2]].owner, d->entities[list[0]].handle);
-    EXPECT_EQ(d->entities[list[3]].type, EntityType::Point);
-}
-
-TEST(Drawing, EntityStaysCompact) {
-    EXPECT_LE(sizeof(Entity), 144u);
+    ostrel::test::ExpectConsistentHandles(*d);
 }
 
 // ------------------------------------------------------- NormalizeForSave
@@ -99,17 +53,6 @@ Entity MakeEntity(Drawing& d, EntityType type) {
     e.type = type;
     e.handle = d.NewHandle();
     return e;
-}
-
-std::vector<Handle> AllHandles(Drawing& d) {
-    std::vector<Handle> out;
-    for (auto& o : d.objects) out.push_back(o.handle);
-    for (auto& l : d.layers) out.push_back(l.handle);
-    for (auto& l : d.linetypes) out.push_back(l.handle);
-    for (auto& s : d.styles) out.push_back(s.handle);
-    for (auto& b : d.blocks) out.push_back(b.handle);
-    for (auto& e : d.entities) out.push_back(e.handle);
-    return out;
 }
 
 } // namespace
@@ -127,11 +70,7 @@ TEST(Normalize, RepeatedAndZeroHandlesGetFreshOnesAboveTheSeed) {
     d->blocks[ms].entities.push_back(static_cast<std::uint32_t>(d->entities.size() - 1));
     d->layers[0].handle = d->linetypes[0].handle;   // a record reusing another's handle
     NormalizeForSave(*d);
-    auto handles = AllHandles(*d);
-    std::set<Handle> unique(handles.begin(), handles.end());
-    EXPECT_EQ(unique.size(), handles.size());
-    EXPECT_FALSE(unique.count(0));
-    EXPECT_GT(d->HandleSeed(), *unique.rbegin());
+    ostrel::test::ExpectConsistentHandles(*d);
     // The first holder keeps its handle.
     EXPECT_EQ(d->entities[d->blocks[ms].entities[0]].handle, a.handle);
     EXPECT_NE(d->entities[d->blocks[ms].entities[1]].handle, a.handle);
@@ -204,27 +143,6 @@ TEST(Normalize, BadReferencesFallBackToDefaults) {
     EXPECT_EQ(text.style, 0u);
     EXPECT_EQ(d->Text(text), "");
     EXPECT_EQ(d->header.currentLayer, "0");
-}
-
-TEST(Normalize, OwnersAndPaperFlagsFollowTheBlocks) {
-    auto d = NewDrawing();
-    auto ms = d->ModelSpace(), ps = d->PaperSpace();
-    Entity p = MakeEntity(*d, EntityType::Point);
-    p.flags = kEntityPaperSpace;        // wrongly flagged
-    p.owner = 0x777;
-    d->AppendEntity(ms, p);
-    d->entities.back().flags = kEntityPaperSpace;
-    d->entities.back().owner = 0x777;
-    Entity q = MakeEntity(*d, EntityType::Point);
-    d->AppendEntity(ps, q);
-    d->entities.back().flags = 0;       // lost its flag
-    NormalizeForSave(*d);
-    auto& mp = d->entities[d->blocks[ms].entities[0]];
-    EXPECT_EQ(mp.flags & kEntityPaperSpace, 0);
-    EXPECT_EQ(mp.owner, d->blocks[ms].handle);
-    auto& pp = d->entities[d->blocks[ps].entities[0]];
-    EXPECT_EQ(pp.flags & kEntityPaperSpace, kEntityPaperSpace);
-    EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].flags & kEntityPaperSpace, kEntityPaperSpace);
 }
 
 TEST(Normalize, PaperLayoutWithViewportsGetsItsOverallViewport) {
@@ -348,20 +266,45 @@ TEST(Drawing, NameLookupsIgnoreCaseForAnyLength) {
     EXPECT_TRUE(b.IsModelSpace());
 }
 
-TEST(Normalize, BrokenBlockListsAreRepaired) {
+// Entities listed twice or in two blocks, indexes naming nothing, block
+// ends that are no block ends, owners and paper flags that do not follow the
+// block, polylines without their sequence end.
+TEST(Normalize, BrokenBlockListsOwnersFlagsAndSequencesAreRepaired) {
     auto d = NewDrawing();
     auto ms = d->ModelSpace(), ps = d->PaperSpace();
+    Entity orphan = MakeEntity(*d, EntityType::Vertex);   // a vertex before any polyline
+    d->AppendEntity(ms, orphan);
     Entity p = MakeEntity(*d, EntityType::Point);
     auto pi = d->AppendEntity(ms, p);
+    d->entities[pi].flags = kEntityPaperSpace;   // wrongly flagged
+    d->entities[pi].owner = 0x777;
     d->blocks[ms].entities.push_back(pi);        // listed twice in its block
     d->blocks[ps].entities.push_back(pi);        // and once in another
     d->blocks[ms].entities.push_back(12345678);  // no such entity
     d->blocks[ps].beginEntity = 987654;          // no such entity
     d->blocks[ms].endEntity = pi;                // not an ENDBLK
+    Entity poly = MakeEntity(*d, EntityType::Polyline);
+    auto polyIndex = d->AppendEntity(ms, poly);
+    Entity v = MakeEntity(*d, EntityType::Vertex);
+    d->AppendEntity(ms, v);
+    Entity last = MakeEntity(*d, EntityType::Point);
+    auto lastIndex = d->AppendEntity(ms, last);
+    Entity q = MakeEntity(*d, EntityType::Point);
+    auto qi = d->AppendEntity(ps, q);
+    d->entities[qi].flags = 0;                   // lost its flag
     NormalizeForSave(*d);
-    EXPECT_EQ(d->blocks[ms].entities, std::vector<std::uint32_t>{pi});
-    EXPECT_TRUE(d->blocks[ps].entities.empty());
+    const auto& list = d->blocks[ms].entities;
+    ASSERT_EQ(list.size(), 5u);   // point, polyline, vertex, (new) seqend, point
+    EXPECT_EQ(list[0], pi);
+    EXPECT_EQ(list[1], polyIndex);
+    EXPECT_EQ(d->entities[list[3]].type, EntityType::SeqEnd);
+    EXPECT_EQ(d->entities[list[3]].owner, d->entities[polyIndex].handle);
+    EXPECT_EQ(list[4], lastIndex);
+    EXPECT_EQ(d->blocks[ps].entities, std::vector<std::uint32_t>{qi});
     EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].type, EntityType::Block);
     EXPECT_EQ(d->entities[d->blocks[ms].endEntity].type, EntityType::EndBlk);
     EXPECT_EQ(d->entities[pi].owner, d->blocks[ms].handle);
+    EXPECT_EQ(d->entities[pi].flags & kEntityPaperSpace, 0);
+    EXPECT_EQ(d->entities[qi].flags & kEntityPaperSpace, kEntityPaperSpace);
+    EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].flags & kEntityPaperSpace, kEntityPaperSpace);
 }

@@ -181,30 +181,27 @@ TEST_F(Driver, DebugValueMustBeExactlyOn) {
     }
 }
 
-TEST_F(Driver, AnsweringNoWritesOffAndSilencesTheNextCall) {
+TEST_F(Driver, AnsweringNoWritesOffAndSilencesTheNextCallYesChangesNothing) {
     const std::string settings = "; main\r\n[GENERAL]\r\nDEBUG=ON\r\nOTHER=1\r\n\r\n[EXPORT]\r\nBYENT=0\r\n";
-    Settings(settings);
-    prompter_->answers = {false};
-    auto c = Make();
     const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\n");
-    c->SaveAsDWG(in, out_);
-    EXPECT_EQ(ReadFile(mainIni_), "; main\r\n[GENERAL]\r\nDEBUG=OFF\r\nOTHER=1\r\n\r\n[EXPORT]\r\nBYENT=0\r\n");
-    events_.clear();
-    c->SaveAsDWG(in, out_);
-    EXPECT_EQ(events_, (std::vector<std::string>{"init", "save"}));
-}
-
-TEST_F(Driver, AnsweringYesChangesNothing) {
-    Settings("[GENERAL]\r\nDEBUG=ON\r\n");
-    auto c = Make();
-    const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\n");
-    c->SaveAsDWG(in, out_);
-    EXPECT_EQ(ReadFile(mainIni_), "[GENERAL]\r\nDEBUG=ON\r\n");
-    events_.clear();
-    c->SaveAsDWG(in, out_);
-    ASSERT_EQ(events_.size(), 4u);
-    EXPECT_EQ(events_[0], "message:" + in + "\r\n" + out_);
-    EXPECT_EQ(events_.back().rfind("ask:", 0), 0u);
+    for (bool answer : {true, false}) {
+        Settings(settings);
+        prompter_->answers = {answer};
+        auto c = Make();
+        c->SaveAsDWG(in, out_);
+        std::string after = settings;
+        if (!answer) after.replace(after.find("DEBUG=ON"), 8, "DEBUG=OFF");
+        EXPECT_EQ(ReadFile(mainIni_), after);
+        events_.clear();
+        c->SaveAsDWG(in, out_);
+        if (!answer) {
+            EXPECT_EQ(events_, (std::vector<std::string>{"init", "save"}));
+            continue;
+        }
+        ASSERT_EQ(events_.size(), 4u);
+        EXPECT_EQ(events_[0], "message:" + in + "\r\n" + out_);
+        EXPECT_EQ(events_.back().rfind("ask:", 0), 0u);
+    }
 }
 
 TEST_F(Driver, EachCallInitialisesAFreshToolkitAndState) {
@@ -220,20 +217,16 @@ TEST_F(Driver, EachCallInitialisesAFreshToolkitAndState) {
 
 // ------------------------------------------------------------------ failures
 
-TEST_F(Driver, MissingExportShowsTheOpenErrorAndSavesNothing) {
+TEST_F(Driver, MissingExportShowsTheOpenErrorAnEmptyOneNothingAndNeitherSaves) {
     auto c = Make();
     const std::string in = dir_.file("absent.txt");
     WriteFile(dir_.file("absent.SYM"), "");
     EXPECT_NO_THROW(c->SaveAsDWG(in, out_));
     EXPECT_EQ(Messages(), (std::vector<std::string>{"Error Opening " + in + "\r\nFile not found"}));
-    EXPECT_EQ(g_toolkit.inits, 1);
-    EXPECT_EQ(g_toolkit.saves, 0);
-}
-
-TEST_F(Driver, EmptyExportEndsTheCallSilently) {
-    auto c = Make();
+    prompter_->shown.clear();
     EXPECT_NO_THROW(c->SaveAsDWG(Export(""), out_));
     EXPECT_TRUE(prompter_->shown.empty());
+    EXPECT_EQ(g_toolkit.inits, 2);
     EXPECT_EQ(g_toolkit.saves, 0);
 }
 
@@ -252,23 +245,15 @@ TEST_F(Driver, HeaderOnlyExportEndsWithAnEndOfFileError) {
     EXPECT_TRUE(prompter_->shown.empty());
 }
 
-TEST_F(Driver, MissingSymbolFileIsReportedAndTheRunGoesOn) {
-    const std::string in = dir_.file("site.txt");
-    WriteFile(in, "TALVERO\r\nPOINT,1,1,1,0\r\n");
-    auto c = Make();
-    c->SaveAsDWG(in, out_);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"Error Opening " + dir_.file("site.SYM") + "\r\nFile not found"}));
-    EXPECT_EQ(g_toolkit.saves, 1);
-    EXPECT_EQ(Count(cad::EntityType::Point), 1u);
-}
-
-TEST_F(Driver, SymbolFileIsTheWholePathUpToItsLastDot) {
+TEST_F(Driver, MissingSymbolFileIsReportedAndTheRunGoesOnItsNameIsThePathUpToTheLastDot) {
     std::filesystem::create_directories(dir_.file("data.old"));
     const std::string in = dir_.file("data.old/job");
     WriteFile(in, "TALVERO\r\nPOINT,1,1,1,0\r\n");
     auto c = Make();
     c->SaveAsDWG(in, out_);
     EXPECT_EQ(Messages(), (std::vector<std::string>{"Error Opening " + dir_.file("data.SYM") + "\r\nFile not found"}));
+    EXPECT_EQ(g_toolkit.saves, 1);
+    EXPECT_EQ(Count(cad::EntityType::Point), 1u);
 
     prompter_->shown.clear();
     WriteFile(dir_.file("data.SYM"), "");
@@ -404,50 +389,31 @@ TEST_F(Driver, TheLastStartTbDecidesTheTrimHandOff) {
     EXPECT_EQ(c->run().BoundaryPolygon.count, 0);
 }
 
-TEST_F(Driver, HeaderlessExportsFirstLineIsARecord) {
+TEST_F(Driver, HeaderlessExportsFirstLineIsARecordEvenWhenItIsTheOnlyLine) {
     auto c = Make();
     c->SaveAsDWG(Export("STARTTB,5,1\r\nPOINT,1,1,1,0\r\n"), out_);
     EXPECT_FALSE(c->run().HasHeader);
     EXPECT_EQ(std::count(events_.begin(), events_.end(), "trim 5 1"), 1);
     EXPECT_EQ(Count(cad::EntityType::Point), 1u);
-
-    c->SaveAsDWG(Export("TALVERO\r\nPOINT,1,1,1,0\r\n"), out_);
-    EXPECT_TRUE(c->run().HasHeader);
-    EXPECT_EQ(Count(cad::EntityType::Point), 1u);
-}
-
-TEST_F(Driver, OneLineHeaderlessExportIsConverted) {
-    auto c = Make();
-    c->SaveAsDWG(Export("POINT,1,1,1,0"), out_);
-    EXPECT_EQ(Count(cad::EntityType::Point), 1u);
-    EXPECT_EQ(g_toolkit.saves, 1);
+    for (const char* text : {"TALVERO\r\nPOINT,1,1,1,0\r\n", "POINT,1,1,1,0"}) {
+        c->SaveAsDWG(Export(text), out_);
+        EXPECT_EQ(c->run().HasHeader, text[0] == 'T');
+        EXPECT_EQ(Count(cad::EntityType::Point), 1u) << text;
+    }
+    EXPECT_EQ(g_toolkit.saves, 3);
 }
 
 // ------------------------------------------------------------------ construction
 
-TEST_F(Driver, DebugOnShowsTheSettingsPathAtConstruction) {
-    Settings("[GENERAL]\r\nDEBUG=ON\r\n");
-    Make();
-    ASSERT_EQ(prompter_->shown.size(), 1u);
-    EXPECT_EQ(prompter_->shown[0].text, "INI=" + mainIni_);
-    EXPECT_FALSE(prompter_->shown[0].question);
-}
-
-TEST_F(Driver, ByEntityOnlyForExactlyOne) {
-    const std::pair<const char*, bool> cases[] = {
-        {"1", true}, {" 1 ", true}, {"\"1 \"", false}, {"yes", false}, {"true", false}, {"", false}, {"01", false},
-    };
-    for (const auto& [value, expected] : cases) {
-        Settings(std::string("[EXPORT]\r\nBYENT=") + value + "\r\n");
-        EXPECT_EQ(Make()->run().ByEntity, expected) << value;
-    }
-}
-
-TEST_F(Driver, LayerStyleIsTheRoundedSettingsNumber) {
-    const std::pair<const char*, int> cases[] = {{"2.5", 2}, {"3.5", 4}, {"7abc", 7}, {"", 0}, {"-1", -1}};
-    for (const auto& [value, expected] : cases) {
-        Settings(std::string("[EXPORT]\r\nLAYERSTYLE=") + value + "\r\n");
-        EXPECT_EQ(Make()->run().LayerStyle, expected) << value;
+TEST_F(Driver, ByEntityOnlyForExactlyOneLayerStyleIsTheRoundedNumber) {
+    const std::tuple<const char*, bool, int> cases[] = {
+        {"1", true, 1}, {" 1 ", true, 1}, {"\"1 \"", false, 1}, {"yes", false, 0}, {"", false, 0}, {"01", false, 1},
+        {"2.5", false, 2}, {"3.5", false, 4}, {"7abc", false, 7}, {"-1", false, -1}};
+    for (const auto& [value, byEntity, layerStyle] : cases) {
+        Settings(std::string("[EXPORT]\r\nBYENT=") + value + "\r\nLAYERSTYLE=" + value + "\r\n");
+        auto c = Make();
+        EXPECT_EQ(c->run().ByEntity, byEntity) << value;
+        EXPECT_EQ(c->run().LayerStyle, layerStyle) << value;
     }
 }
 

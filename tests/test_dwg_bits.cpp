@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cad/dwg/bit_reader.h"
@@ -45,37 +46,25 @@ std::vector<std::uint8_t> Hex(const std::string& text) {
 
 } // namespace
 
-TEST(BitShort, WorkedExampleStreamReadsAndWritesBack) {
-    const std::string stream = "0000000001000000011011010000111110";
-    auto bytes = FromBitText(stream);
-    BitReader r(bytes.data(), bytes.size(), "test");
-    std::vector<int> got;
-    for (int i = 0; i < 5; ++i) got.push_back(r.BS());
-    EXPECT_EQ(got, (std::vector<int>{257, 0, 256, 15, 0}));
-
-    BitWriter w;
-    for (int v : {257, 0, 256, 15, 0}) w.BS(static_cast<std::int16_t>(v));
-    EXPECT_EQ(ToBitText(w), stream);
-}
-
-TEST(BitShort, NegativeValuesUseTheFullForm) {
-    BitWriter w;
-    w.BS(-1);
-    EXPECT_EQ(ToBitText(w), "00" "11111111" "11111111");
-    BitReader r(w.Data(), w.ByteSize(), "test");
-    EXPECT_EQ(r.BS(), -1);
-}
-
-TEST(BitLong, WorkedExampleStreamReadsAndWritesBack) {
-    const std::string stream = "000000000100000001000000000000000010010000111110";
-    auto bytes = FromBitText(stream);
-    BitReader r(bytes.data(), bytes.size(), "test");
-    std::vector<int> got;
-    for (int i = 0; i < 4; ++i) got.push_back(r.BL());
-    EXPECT_EQ(got, (std::vector<int>{257, 0, 15, 0}));
-    BitWriter w;
-    for (int v : {257, 0, 15, 0}) w.BL(v);
-    EXPECT_EQ(ToBitText(w), stream.substr(0, w.BitPosition()));
+// The reference's worked streams read and written back; a negative short
+// takes the full form.
+TEST(BitShortAndLong, WorkedExampleStreamsReadAndWriteBack) {
+    const std::string shorts = "0000000001000000011011010000111110", minusOne = "00" "11111111" "11111111";
+    const std::string longs = "000000000100000001000000000000000010010000111110";
+    const std::tuple<std::string, bool, std::vector<int>> cases[] = {
+        {shorts, true, {257, 0, 256, 15, 0}}, {minusOne, true, {-1}}, {longs, false, {257, 0, 15, 0}}};
+    for (const auto& [stream, isShort, values] : cases) {
+        auto bytes = FromBitText(stream);
+        BitReader r(bytes.data(), bytes.size(), "test");
+        BitWriter w;
+        for (int v : values) {
+            EXPECT_EQ(isShort ? r.BS() : r.BL(), v);
+            if (isShort) w.BS(static_cast<std::int16_t>(v));
+            else w.BL(v);
+        }
+        EXPECT_EQ(ToBitText(w), stream.substr(0, w.BitPosition()));
+        EXPECT_EQ(w.BitPosition(), stream.size());
+    }
 }
 
 TEST(BitDouble, CommonValuesTakeTwoBits) {
@@ -182,7 +171,7 @@ TEST(Text, LengthThenCodePageBytes) {
     EXPECT_EQ(w.BitPosition(), 10u + 72u + 2u);
 }
 
-TEST(ModularChar, WorkedExamples) {
+TEST(ModularNumbers, WorkedExamplesAndRoundTrips) {
     struct Case { const char* hex; std::int64_t value; };
     for (auto c : {Case{"82 24", 4610}, Case{"E9 97 E6 35", 112823273}, Case{"85 4B", -1413}}) {
         auto bytes = Hex(c.hex);
@@ -193,14 +182,11 @@ TEST(ModularChar, WorkedExamples) {
         AppendSignedModularChar(out, c.value);
         EXPECT_EQ(out, bytes) << c.hex;
     }
-}
-
-TEST(ModularChar, UnsignedFormUsesAllSevenBitsOfTheLastByte) {
-    std::vector<std::uint8_t> out;
-    AppendModularChar(out, 0x7F);
-    EXPECT_EQ(out, Hex("7F"));      // the signed form would need two bytes
-    std::vector<std::uint8_t> s;
+    // The unsigned form uses all seven bits of the last byte; the signed one would need two.
+    std::vector<std::uint8_t> u, s;
+    AppendModularChar(u, 0x7F);
     AppendSignedModularChar(s, 0x7F);
+    EXPECT_EQ(u, Hex("7F"));
     EXPECT_EQ(s, Hex("FF 00"));
     for (std::uint64_t v : {0ull, 1ull, 127ull, 128ull, 300000ull, 0xFFFFFFFFFFull}) {
         std::vector<std::uint8_t> b;
@@ -208,18 +194,14 @@ TEST(ModularChar, UnsignedFormUsesAllSevenBitsOfTheLastByte) {
         std::size_t pos = 0;
         EXPECT_EQ(ReadModularChar(b.data(), b.size(), pos), v);
     }
-}
-
-TEST(ModularShort, WorkedExample) {
-    auto bytes = Hex("31 F4 8D 00");
-    std::size_t pos = 0;
-    EXPECT_EQ(ReadModularShort(bytes.data(), bytes.size(), pos), 4650033u);
-    std::vector<std::uint8_t> out;
-    AppendModularShort(out, 4650033u);
-    EXPECT_EQ(out, bytes);
-    out.clear();
-    AppendModularShort(out, 0x23);
-    EXPECT_EQ(out, Hex("23 00"));
+    for (auto [hex, value] : {std::pair{"31 F4 8D 00", 4650033u}, {"23 00", 0x23u}}) {
+        auto bytes = Hex(hex);
+        std::size_t pos = 0;
+        EXPECT_EQ(ReadModularShort(bytes.data(), bytes.size(), pos), value);
+        std::vector<std::uint8_t> out;
+        AppendModularShort(out, value);
+        EXPECT_EQ(out, bytes);
+    }
 }
 
 TEST(Crc, StandardCheckValueAndSampleSums) {

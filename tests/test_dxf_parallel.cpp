@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "../bench/site_drawing.h"
 #include "cad/drawing.h"
 #include "cad/dxf/dxf_entities_parallel.h"
 #include "cad/dxf/dxf_write_context.h"
@@ -13,13 +14,7 @@ using namespace ostrel::cad;
 
 namespace {
 
-Entity Make(Drawing& d, EntityType type, std::uint32_t layer) {
-    Entity e;
-    e.type = type;
-    e.handle = d.NewHandle();
-    e.layer = layer;
-    return e;
-}
+using ostrel::bench::NewEntity;
 
 // A site: points, texts, circles, faces, and polylines of 1 to 9 vertices,
 // every third one 3D, some entities deleted.
@@ -32,11 +27,11 @@ std::unique_ptr<Drawing> Site(int groups) {
     const auto ms = d->ModelSpace();
     for (int g = 0; g < groups; ++g) {
         const double x = 512000 + g * 0.125, y = 184000 + g * 0.375;
-        auto p = Make(*d, EntityType::Point, layer);
+        auto p = NewEntity(*d, EntityType::Point, layer);
         p.geom.point.pos = {x, y, 10.5};
         d->AppendEntity(ms, p);
 
-        auto t = Make(*d, EntityType::Text, 0);
+        auto t = NewEntity(*d, EntityType::Text, 0);
         t.geom.text = TextGeom{};
         t.geom.text.pos = {x, y, 0};
         t.geom.text.height = 0.5;
@@ -45,21 +40,21 @@ std::unique_ptr<Drawing> Site(int groups) {
         d->AppendEntity(ms, t);
 
         const bool threeD = g % 3 == 0;
-        auto pl = Make(*d, EntityType::Polyline, layer);
+        auto pl = NewEntity(*d, EntityType::Polyline, layer);
         pl.geom.polyline = PolylineGeom{};
         pl.geom.polyline.flags = threeD ? 8 : 0;
         d->AppendEntity(ms, pl);
         for (int v = 0; v <= g % 9; ++v) {
-            auto vx = Make(*d, EntityType::Vertex, layer);
+            auto vx = NewEntity(*d, EntityType::Vertex, layer);
             vx.geom.vertex = VertexGeom{};
             vx.geom.vertex.pos = {x + v, y - v * 0.5, threeD ? 3.25 * v : 0};
             vx.geom.vertex.flags = threeD ? 32 : 0;
             vx.geom.vertex.bulge = threeD ? 0 : 0.25;
             d->AppendEntity(ms, vx);
         }
-        d->AppendEntity(ms, Make(*d, EntityType::SeqEnd, layer));
+        d->AppendEntity(ms, NewEntity(*d, EntityType::SeqEnd, layer));
 
-        auto f = Make(*d, EntityType::Face3D, 0);
+        auto f = NewEntity(*d, EntityType::Face3D, 0);
         f.geom.face = FaceGeom{};
         f.geom.face.corner[0] = {x, y, 1};
         f.geom.face.corner[1] = {x + 1, y, 2};
@@ -67,7 +62,7 @@ std::unique_ptr<Drawing> Site(int groups) {
         f.geom.face.corner[3] = {x, y + 1, 3};
         d->AppendEntity(ms, f);
 
-        auto c = Make(*d, EntityType::Circle, layer);
+        auto c = NewEntity(*d, EntityType::Circle, layer);
         c.colour = static_cast<std::int16_t>(1 + g % 200);
         c.geom.circle.center = {x, y, 0};
         c.geom.circle.radius = 0.75;

@@ -7,61 +7,26 @@
 #include <string>
 #include <vector>
 
-#include "cad/drawing.h"
-#include "toolkit/toolkit.h"
+#include "support/facade_drawing.h"
 
 namespace ostrel {
 namespace {
 
 class EntityTableHandles : public ::testing::Test {
 protected:
-    CadDatabase db;
-    CadLibrary lib{db};
-    EntityHeader header{db};
-    BlockWriter blocks{db};
-    PointData point;
-    DrawingId id = 0;
-    EntityList modelSpace = 0;
+    test::FacadeDrawing f;
+    EntityList modelSpace = f.Open("*Model_Space");
 
-    void SetUp() override {
-        ASSERT_EQ(lib.InitLibrary(), 0);
-        id = db.CreateNewDrawing(7);
-        ASSERT_NE(id, 0);
-        blocks.OpenBlockForAppend(id, lib.FindBlockByName(id, "*Model_Space"));
-        modelSpace = blocks.GetEntityList();
-    }
-    cad::Drawing& d() { return db.Get(id); }
-
-    std::string Layer(const std::string& name) {
-        LayerRecord l(db);
-        l.InitLayer(id);
-        l.SetLayerName(name);
-        std::string h = lib.NewHandle(id);
-        l.SetLayerHandle(h);
-        l.SetLayerColour(3);
-        l.AddLayer(id);
-        EXPECT_EQ(l.AddLayerStatus(), 0) << name;
-        return h;
-    }
-    std::string Linetype(const std::string& name) {
-        LinetypeRecord t(db);
-        t.ResetLinetype();
-        std::string h = lib.NewHandle(id);
-        t.SetLinetypeHandle(h);
-        t.SetLinetypeName(name);
-        t.AddLinetype(id);
-        return h;
-    }
+    cad::Drawing& d() { return f.d(); }
+    std::string Layer(const std::string& name) { return f.Layer(name, 3); }
+    std::string Linetype(const std::string& name) { return f.Linetype(name, {}); }
     // A point on the layer (and linetype) with these handles; the layer and
     // linetype names of the entity appended.
     std::pair<std::string, std::string> Point(const std::string& layer, const std::string& linetype = "") {
-        header.SetEntityKind(2);
-        header.InitEntityDefaults(id);
-        header.SetEntityHandle(lib.NewHandle(id));
-        if (!layer.empty()) header.SetEntityLayer(layer);
-        if (!linetype.empty()) header.SetEntityLinetype(linetype);
-        point.InitPoint(id);
-        header.AppendEntity(id, modelSpace, point.GetPointData());
+        f.Begin(kKindPoint, layer, 256, linetype);
+        PointData point;
+        point.InitPoint(f.id);
+        f.header.AppendEntity(f.id, modelSpace, point.GetPointData());
         const auto& e = d().entities.back();
         return {d().layers.at(e.layer).name, e.linetype == cad::kNone ? "" : d().linetypes.at(e.linetype).name};
     }

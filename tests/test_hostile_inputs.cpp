@@ -128,16 +128,6 @@ TEST(HostileInputs, DamagedDxfFilesGiveReaderErrors) {
     }
 }
 
-TEST(HostileInputs, AnExistingLayerIsAddedWithoutAMessage) {
-    test::RecordRunFixture f("[EXPORT]\r\nLAYERSTYLE=1\r\n");
-    auto& file = f.Open("POLY,,1,0,0,0,0,1,1\r\nPOLY,,2,0,0,0,0,1,1\r\nPOLY,,3,0,0,0,0,1,1\r\n");
-    for (int i = 0; i < 3; ++i) f.Polyline(file);
-    EXPECT_TRUE(f.prompter().shown.empty());
-    const auto lines = f.Polylines();
-    ASSERT_EQ(lines.size(), 3u);
-    for (const auto& l : lines) EXPECT_EQ(l.layer, "0");
-}
-
 TEST(HostileInputs, PolylineVertexColoursBeyondSixteenBitsOverflow) {
     test::RecordRunFixture f("[LAYERS]\r\nA-LINE=MAPPED\r\n");
     f.Polyline(f.Open("POLY,A,1,0,0,0,0,1,1\r\n"));

@@ -112,80 +112,47 @@ TEST_F(MakeLayerTest, NewLayerTakesLookedUpColourLinetypeAndPlotStyleName) {
     EXPECT_EQ(target, cad::HandleText(entry->target));
     const auto placeholders = OfType(all, "ACDBPLACEHOLDER", "OBJECTS");
     EXPECT_TRUE(std::any_of(placeholders.begin(), placeholders.end(), [&](auto* p) { return p->Get(5) == target; }));
-}
 
-TEST_F(MakeLayerTest, EveryLayerMadeAddsOneEntry) {
-    Start();
-    const auto before = PlotStyleDictionary().entries.size();
-    for (std::string name : {"A", "B", "C"}) run->MakeLayer(name, 1, 0, 0, -1);
+    // Every layer made adds its own entry; without a linetype code no linetype record is made.
+    for (std::string other : {"A", "B"}) run->MakeLayer(other, 1, 0, 0, -1);
     EXPECT_EQ(PlotStyleDictionary().entries.size(), before + 3);
-    for (auto n : {"APSTYLE", "BPSTYLE", "CPSTYLE"}) EXPECT_NE(PlotStyleEntry(n), nullptr) << n;
+    for (auto n : {"APSTYLE", "BPSTYLE"}) EXPECT_NE(PlotStyleEntry(n), nullptr) << n;
     EXPECT_NE(FindLayer("A")->plotStyle, FindLayer("B")->plotStyle);
-    // No linetype code: the layer is continuous and no linetype record is made.
     EXPECT_EQ(FindLayer("A")->linetype, cad::kNone);
-    EXPECT_EQ(run->LinetypeCounter, 0);
+    EXPECT_EQ(run->LinetypeCounter, 1);
 }
 
-TEST_F(MakeLayerTest, WithoutPlotStyleDictionaryLayersHaveNoPlotStyleButTheHeaderIsSet) {
-    Start();
-    auto& root = drawing().Root().entries;
-    root.erase(std::remove_if(root.begin(), root.end(), [](auto& e) { return e.name == "ACAD_PLOTSTYLENAME"; }),
-               root.end());
-    const auto objects = drawing().objects.size();
-    std::string name = "WALL";
-    run->MakeLayer(name, 2, 0, 0, -1);
-    ASSERT_NE(FindLayer("WALL"), nullptr);
-    EXPECT_EQ(FindLayer("WALL")->plotStyle, 0u);
-    EXPECT_EQ(FindLayer("WALL")->colour, 2);
-    EXPECT_EQ(drawing().objects.size(), objects);
-    EXPECT_EQ(drawing().header.pstyleMode, 0);
+TEST_F(MakeLayerTest, WithoutAUsablePlotStyleDictionaryLayersHaveNoPlotStyle) {
+    for (bool unreadableRoot : {false, true}) {
+        Start();
+        auto& root = drawing().Root().entries;
+        if (unreadableRoot) drawing().rootDictionary = 0xFFFFF;   // names no object
+        else root.erase(std::remove_if(root.begin(), root.end(), [](auto& e) { return e.name == "ACAD_PLOTSTYLENAME"; }),
+                        root.end());
+        const auto objects = drawing().objects.size();
+        std::string name = "WALL";
+        run->MakeLayer(name, 2, 0, 0, -1);
+        ASSERT_NE(FindLayer("WALL"), nullptr);
+        EXPECT_EQ(FindLayer("WALL")->plotStyle, 0u);
+        EXPECT_EQ(FindLayer("WALL")->colour, 2);
+        EXPECT_EQ(drawing().objects.size(), objects);
+        EXPECT_EQ(drawing().header.pstyleMode, unreadableRoot ? 1 : 0) << "an unreadable root: before the header step";
+    }
 }
 
-TEST_F(MakeLayerTest, UnreadableRootDictionaryMakesTheLayerWithoutPlotStyle) {
-    Start();
-    drawing().rootDictionary = 0xFFFFF;   // names no object
-    std::string name = "WALL";
-    run->MakeLayer(name, 2, 0, 0, -1);
-    ASSERT_NE(FindLayer("WALL"), nullptr);
-    EXPECT_EQ(FindLayer("WALL")->plotStyle, 0u);
-    EXPECT_EQ(drawing().header.pstyleMode, 1);   // skipped before the header step
-}
-
-TEST_F(MakeLayerTest, EmptyNameBecomesZeroForTheCallerToo) {
+TEST_F(MakeLayerTest, EmptyNamesExistingLayersNoDrawingAndColoursBeyondSixteenBits) {
     Start();
     std::string name;
     run->MakeLayer(name, 1, 0, 0, -1);
-    EXPECT_EQ(name, "0");
-    EXPECT_NE(FindLayer("0"), nullptr);
-}
-
-TEST_F(MakeLayerTest, AnExistingLayerIsAddedAgainWithoutAMessageOrASecondRecord) {
-    Start();
-    std::string name = "KERB";
+    EXPECT_EQ(name, "0") << "an empty name becomes 0 for the caller too";
+    name = "KERB";
     run->MakeLayer(name, 1, 0, 0, -1);
     const auto layers = drawing().layers.size();
-    run->MakeLayer(name, 2, 0, 0, -1);
+    run->MakeLayer(name, 2, 0, 0, -1);   // again: no message, no second record
     EXPECT_EQ(CountShown("Failed to add layer."), 0);
     EXPECT_EQ(drawing().layers.size(), layers);
     EXPECT_EQ(FindLayer("KERB")->colour, 1);
-}
-
-TEST_F(MakeLayerTest, WithoutDrawingNothingIsMade) {
-    Start();
-    const auto layers = drawing().layers.size();
-    const auto id = run->DrawingHandle;
-    run->DrawingHandle = 0;
-    std::string name;
-    run->MakeLayer(name, 1, 0, 1111, -1);
-    EXPECT_EQ(name, "0");
-    run->DrawingHandle = id;
-    EXPECT_EQ(drawing().layers.size(), layers);
-    EXPECT_EQ(run->LinetypeCounter, 0);
-}
-
-TEST_F(MakeLayerTest, ColourIndexBeyondSixteenBitsIsAnOverflow) {
-    Start();
-    std::string name = "BIG";
+    name = "BIG";
     try {
         run->MakeLayer(name, -40000, 0, 0, -1);
         FAIL() << "no error";
@@ -193,6 +160,14 @@ TEST_F(MakeLayerTest, ColourIndexBeyondSixteenBitsIsAnOverflow) {
         EXPECT_EQ(e.code(), ErrorCode::Overflow);
     }
     EXPECT_EQ(FindLayer("BIG"), nullptr);
+    const auto id = run->DrawingHandle;
+    run->DrawingHandle = 0;
+    name.clear();
+    run->MakeLayer(name, 1, 0, 1111, -1);
+    EXPECT_EQ(name, "0");
+    run->DrawingHandle = id;
+    EXPECT_EQ(drawing().layers.size(), layers);
+    EXPECT_EQ(run->LinetypeCounter, 0);
 }
 
 // ------------------------------------------------------------------ layer resolution

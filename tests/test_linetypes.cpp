@@ -54,27 +54,17 @@ TEST_F(Linetypes, RecordCarriesTheFourElementsAsDashesAndGaps) {
     EXPECT_EQ(lt.patternLength, LinetypePatternLength(LinetypeElements(1234)));
 }
 
-TEST_F(Linetypes, EveryCallMakesANewRecordAndCountsOn) {
-    Start();
-    const auto before = drawing().linetypes.size();
-    const auto a = run->MakeLinetype(1111, -1);
-    const auto b = run->MakeLinetype(1111, -1);
-    EXPECT_NE(a, b);
-    EXPECT_EQ(drawing().linetypes.size(), before + 2);
-    EXPECT_EQ(ByHandle(a).name, "lstyle1");
-    EXPECT_EQ(ByHandle(b).name, "lstyle2");
-    EXPECT_EQ(run->LinetypeCounter, 2);
-}
-
 TEST_F(Linetypes, StyleFileNamesTheLinetypeAndStillCounts) {
     Start();
     WriteStyleFile("  DASHED = Dashed __ __\r\nFENCE=Fence -x-x-\r\nHIDDEN\r\n");
-    EXPECT_EQ(ByHandle(run->MakeLinetype(1111, -1)).name, "lstyle1");
+    const auto before = drawing().linetypes.size();
+    EXPECT_EQ(ByHandle(run->MakeLinetype(1111, -1)).name, "lstyle1");   // every call a new record
     const auto& dashed = ByHandle(run->MakeLinetype(1111, 0));
     EXPECT_EQ(dashed.name, "DASHED");
     EXPECT_EQ(dashed.description, "DASHED");
     EXPECT_EQ(ByHandle(run->MakeLinetype(1111, -1)).name, "lstyle3");
     EXPECT_EQ(run->LinetypeCounter, 3);
+    EXPECT_EQ(drawing().linetypes.size(), before + 3);
 }
 
 TEST_F(Linetypes, StyleFileLinesCountFromZeroAndDollarEntriesRenameThem) {
@@ -112,15 +102,12 @@ TEST_F(Linetypes, TwoLayersWithTheSameStyleGetTwoRecords) {
     EXPECT_EQ(drawing().linetypes[lb].description, "DASHED");
 }
 
-TEST_F(Linetypes, NoDrawingGivesAnEmptyHandleAndCountsNothing) {
+TEST_F(Linetypes, CounterOutlivesConversionCallsButNotADrawingLessCall) {
     Start();
+    const auto id = run->DrawingHandle;
     run->DrawingHandle = 0;
     EXPECT_EQ(run->MakeLinetype(1111, -1), "");
-    EXPECT_EQ(run->LinetypeCounter, 0);
-}
-
-TEST_F(Linetypes, CounterOutlivesConversionCalls) {
-    Start();
+    run->DrawingHandle = id;
     run->MakeLinetype(1111, -1);
     run->MakeLinetype(1111, -1);
     WriteFile(dir.file("job.txt"), "TALVERO\r\nPOINT,1,1,2,3\r\n");

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <tuple>
 
 #include "geometry/plane_geometry.h"
 #include "ostrel/errors.h"
@@ -151,7 +152,7 @@ TEST(Chainage, PolarPointOffsetToTheRightAndZByPlanDistance) {
 
 // ------------------------------------------------------------------ crossings
 
-TEST(Crossings, LinesCrossEvenBeyondTheirEnds) {
+TEST(Crossings, LinesCrossBeyondTheirEndsSegmentsWithinAThousandthAndNearlyParallelOnesNot) {
     Point3D p{0, 0, 7};
     ASSERT_TRUE(LineIntersection({0, 0}, {1, 1}, {0, 10}, {1, 9}, p));
     EXPECT_NEAR(p.X, 5, 1e-9);
@@ -159,26 +160,18 @@ TEST(Crossings, LinesCrossEvenBeyondTheirEnds) {
     EXPECT_EQ(p.Z, 7) << "only X and Y are written";
     EXPECT_FALSE(SegmentIntersection({0, 0}, {1, 1}, {0, 10}, {1, 9}, p));
     EXPECT_TRUE(SegmentIntersection({0, 0}, {10, 10}, {0, 10}, {10, 0}, p));
-}
-
-TEST(Crossings, NearlyParallelLinesBelowTheLimitDoNotCross) {
-    Point3D p;
     EXPECT_FALSE(LineIntersection({0, 0}, {10, 0}, {0, 1}, {10, 1}, p));
     EXPECT_FALSE(LineIntersection({0, 0}, {10, 0}, {20, 0}, {30, 0}, p)) << "collinear";
     // sin^2 of the angle against 1e-7: 3.0e-4 rad lies below, 3.3e-4 above.
     EXPECT_FALSE(LineIntersection({0, 0}, {1000, 0}, {0, 1}, {1000, 1 + 1000 * std::tan(3.0e-4)}, p));
     EXPECT_TRUE(LineIntersection({0, 0}, {1000, 0}, {0, 1}, {1000, 1 + 1000 * std::tan(3.3e-4)}, p));
-}
-
-TEST(Crossings, SegmentBoxesAreWidenedByAThousandthInclusive) {
-    EXPECT_TRUE(InSegmentBox({10.0009, 5}, {0, 0}, {10, 10}));
-    EXPECT_FALSE(InSegmentBox({10.0011, 5}, {0, 0}, {10, 10}));
-    EXPECT_TRUE(InSegmentBox({5, -0.0009}, {0, 0}, {10, 0}));
-    EXPECT_FALSE(InSegmentBox({5, -0.0011}, {0, 0}, {10, 0}));
-    EXPECT_TRUE(InSegmentBox({0.5, 0.5}, {1, 1}, {0, 0})) << "ends in either order";
-    // A crossing just past the end of a segment still counts.
-    Point3D p;
-    EXPECT_TRUE(SegmentIntersection({0, 0}, {10, 0}, {10.0005, -5}, {10.0005, 5}, p));
+    // Segment boxes are widened by a thousandth, inclusive, ends in either order.
+    const std::tuple<Point3D, Point3D, Point3D, bool> boxes[] = {
+        {{10.0009, 5}, {0, 0}, {10, 10}, true}, {{10.0011, 5}, {0, 0}, {10, 10}, false},
+        {{5, -0.0009}, {0, 0}, {10, 0}, true},  {{5, -0.0011}, {0, 0}, {10, 0}, false},
+        {{0.5, 0.5}, {1, 1}, {0, 0}, true}};
+    for (const auto& [q, a, b, in] : boxes) EXPECT_EQ(InSegmentBox(q, a, b), in) << q.X << "," << q.Y;
+    EXPECT_TRUE(SegmentIntersection({0, 0}, {10, 0}, {10.0005, -5}, {10.0005, 5}, p)) << "just past the end";
     EXPECT_FALSE(SegmentIntersection({0, 0}, {10, 0}, {10.002, -5}, {10.002, 5}, p));
 }
 

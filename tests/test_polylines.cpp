@@ -1,5 +1,6 @@
 // POLY and POLY3D records: layer naming, styling, vertices, continuation
-// records, the boundary and trim clip and the 16-bit limits.
+// records, the boundary and trim clip and the 16-bit limits. Mapped colours,
+// widths and linetypes as a reader sees them: test_lines_dxf, test_tables_dxf.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -165,32 +166,6 @@ TEST(PolylineRecord, TheFirstRecordsWidthGoesOnTheHeaderAndEveryVertexOfTheChain
     for (const auto& v : lines[1].vertices) EXPECT_EQ(v.geom.vertex.widthFlags, 0);
 }
 
-TEST(PolylineRecord, MappedLayersPutTheColourOnEveryVertex) {
-    RecordRunFixture f("[EXPORT]\r\nLAYERSTYLE=0\r\n[LAYERS]\r\nKERB-LINE=ROADS\r\n[COLORTABLE]\r\n3=41\r\n");
-    RunCase({"POLY,KERB,3,0,0,10,20,30,40\r\n", 1, "ROADS#128: 10,20,0 30,40,0", ""}, f);
-    const auto lines = f.Polylines();
-    for (const auto& v : lines[0].vertices) EXPECT_EQ(v.colour, 41);
-    EXPECT_EQ(lines[0].header.colour, cad::kColourByLayer) << "the header keeps its layer's colour";
-}
-
-TEST(PolylineRecord, LinetypeCodeAndStyleLineMakeTheLayersLinetype) {
-    RecordRunFixture f;
-    std::filesystem::create_directories(f.dir().path() / "styles");
-    test::WriteFile(f.dir().file("styles/style.lin"), "DASHED=1\r\nHIDDEN=2\r\nCENTER=3\r\nFENCE=4\r\n");
-    f.Polyline(f.Open("POLY,FENCE,1,0,1020:3,0,0,5,0\r\n"));
-    f.Polyline(f.Open("POLY,HEDGE,1,0,1020,0,0,5,0\r\n"));
-    auto& d = f.drawing();
-    const auto* fence = f.FindLayer("FENCE-LINE");
-    ASSERT_TRUE(fence && fence->linetype != cad::kNone);
-    EXPECT_EQ(d.linetypes[fence->linetype].name, "FENCE") << "style line 3 names it";
-    ASSERT_EQ(d.linetypes[fence->linetype].dashes.size(), 4u);
-    EXPECT_NEAR(d.linetypes[fence->linetype].dashes[0], 0.1, 1e-6);
-    EXPECT_NEAR(d.linetypes[fence->linetype].dashes[2], 0.2, 1e-6);
-    const auto* hedge = f.FindLayer("HEDGE-LINE");
-    ASSERT_TRUE(hedge && hedge->linetype != cad::kNone);
-    EXPECT_EQ(d.linetypes[hedge->linetype].name, "DASHED") << "no ':' means style line 0";
-}
-
 TEST(PolylineRecord, ContourLayersTakeTheContourColourCaseSensitively) {
     RecordRunFixture f("[EXPORT]\r\nLAYERSTYLE=1\r\n[LAYERS]\r\nTOPO=CONTOUR-MIN\r\n"
                        "[COLORTABLE]\r\nMajorContour=11,12\r\nMinorContour=13,14\r\n");
@@ -205,19 +180,6 @@ TEST(PolylineRecord, ContourLayersTakeTheContourColourCaseSensitively) {
     RecordRunFixture lower("[EXPORT]\r\nLAYERSTYLE=1\r\n[COLORTABLE]\r\nMajorContour=11,12\r\n");
     lower.Polyline(lower.Open("POLY,contour-maj,5,0,0,0,0,1,1\r\n"));
     EXPECT_EQ(lower.FindLayer("contour-maj")->colour, 5);
-}
-
-TEST(PolylineContinuation, ReadContinuationLeavesTheFileWhereItWas) {
-    RecordRunFixture f;
-    auto& file = f.Open("POLY,A,1,0,0,0,0,1,1\r\nTEXT,A,1,0,0,1,1\r\nPOLY,A,1,0,0,1,1,2,2\r\n");
-    const std::string_view first = file.ReadLine();
-    const auto position = file.Position();
-    EXPECT_EQ(f.run().ReadContinuation(file, first, {1, 1}), "");
-    EXPECT_EQ(file.Position(), position);
-    EXPECT_EQ(file.ReadLine(), "TEXT,A,1,0,0,1,1");
-    EXPECT_EQ(f.run().ReadContinuation(file, first, {1, 1}), "POLY,A,1,0,0,1,1,2,2");
-    EXPECT_TRUE(file.AtEnd());
-    EXPECT_EQ(f.run().ReadContinuation(file, first, {2, 2}), "") << "at the end of the file";
 }
 
 // ------------------------------------------------------------------ limits

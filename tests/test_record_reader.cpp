@@ -173,11 +173,23 @@ std::unique_ptr<ExportFile> OpenBytes(TempDir& dir, const std::string& bytes, co
     return f;
 }
 
-TEST(ExportFileLines, ReadingPastTheEndIsAnEndOfFileError) {
+TEST(ExportFileLines, BytesPositionsSeeksLineNumbersAndTheEnd) {
     TempDir dir;
-    auto f = OpenBytes(dir, "only");
+    const std::string odd("caf\xE9,\x00\x1A\xFF", 8);   // bytes are kept as they are
+    auto f = OpenBytes(dir, "AB\r\nCD\r\nEF\rL3\nstill3\r\n" + odd, "named.txt");
     ASSERT_TRUE(f);
-    EXPECT_EQ(f->ReadLine(), "only");
+    EXPECT_EQ(f->Path(), dir.file("named.txt"));
+    EXPECT_EQ(f->Length(), 30);
+    EXPECT_EQ(f->Position(), 1);
+    EXPECT_EQ(f->LineNumber(), 0);
+    const auto first = f->ReadLine();
+    EXPECT_EQ(f->Position(), 5);
+    EXPECT_EQ(f->LineNumber(), 1);
+    const std::string_view lines[] = {"CD", "EF", "L3\nstill3"};   // CR LF, a lone CR, CR LF; a lone LF is text
+    for (auto expected : lines) EXPECT_EQ(f->ReadLine(), expected);
+    EXPECT_EQ(f->LineNumber(), 4);
+    EXPECT_EQ(f->ReadLine(), odd);
+    EXPECT_EQ(first, "AB");   // earlier lines stay valid while the file is open
     try {
         f->ReadLine();
         FAIL() << "no error";
@@ -185,119 +197,45 @@ TEST(ExportFileLines, ReadingPastTheEndIsAnEndOfFileError) {
         EXPECT_EQ(e.code(), ErrorCode::EndOfFile);
         EXPECT_STREQ(e.what(), "Input past end of file");
     }
-}
-
-TEST(ExportFileLines, BytesAreKeptAsTheyAre) {
-    TempDir dir;
-    const std::string bytes("caf\xE9,\x00\x1A\xFF", 8);
-    auto f = OpenBytes(dir, bytes + "\r\n");
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->ReadLine(), bytes);
-}
-
-TEST(ExportFileLines, LinesStayValidWhileTheFileIsOpen) {
-    TempDir dir;
-    auto f = OpenBytes(dir, "first\r\nsecond\r\n");
-    ASSERT_TRUE(f);
-    const auto a = f->ReadLine();
-    const auto b = f->ReadLine();
-    EXPECT_EQ(a, "first");
-    EXPECT_EQ(b, "second");
-}
-
-TEST(ExportFileLines, PositionSeekAndLength) {
-    TempDir dir;
-    auto f = OpenBytes(dir, "AB\r\nCD\r\nEF");
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->Length(), 10);
-    EXPECT_EQ(f->Position(), 1);
-    f->ReadLine();
-    EXPECT_EQ(f->Position(), 5);
-    f->Seek(6);   // in the middle of "CD"
+    f->Seek(6);   // in the middle of "CD": the line before it is line 1
+    EXPECT_EQ(f->LineNumber(), 1);
     EXPECT_EQ(f->ReadLine(), "D");
     EXPECT_EQ(f->Position(), 9);
-    f->Seek(1);
-    EXPECT_EQ(f->ReadLine(), "AB");
+    EXPECT_EQ(f->LineNumber(), 2);
     f->Seek(4);   // between CR and LF: the LF starts the next read
     EXPECT_EQ(f->ReadLine(), "\nCD");
-    f->Seek(11);
-    EXPECT_TRUE(f->AtEnd());
-    f->Seek(1000);
-    EXPECT_TRUE(f->AtEnd());
+    for (std::int64_t at : {31, 1000}) {
+        f->Seek(at);
+        EXPECT_TRUE(f->AtEnd()) << at;
+    }
     f->Seek(-3);
     EXPECT_EQ(f->Position(), 1);
     EXPECT_EQ(f->ReadLine(), "AB");
 }
 
-TEST(ExportFileLines, LineNumbersFollowReadsAndSeeks) {
-    TempDir dir;
-    auto f = OpenBytes(dir, "L1\r\nL2\rL3\nstill3\r\nL4\r\nL5");
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->LineNumber(), 0);
-    f->ReadLine();
-    EXPECT_EQ(f->LineNumber(), 1);
-    f->ReadLine();
-    f->ReadLine();
-    EXPECT_EQ(f->LineNumber(), 3);
-    f->ReadLine();
-    f->ReadLine();
-    EXPECT_EQ(f->LineNumber(), 5);
-    f->Seek(5);   // start of L2: the line before it is line 1
-    EXPECT_EQ(f->LineNumber(), 1);
-    EXPECT_EQ(f->ReadLine(), "L2");
-    EXPECT_EQ(f->LineNumber(), 2);
-    f->Seek(9);   // inside line 3
-    EXPECT_EQ(f->ReadLine(), "3\nstill3");
-    EXPECT_EQ(f->LineNumber(), 3);
-    f->Seek(1);
-    EXPECT_EQ(f->LineNumber(), 0);
-    f->ReadLine();
-    EXPECT_EQ(f->LineNumber(), 1);
-}
-
-TEST(ExportFileLines, PathIsKept) {
-    TempDir dir;
-    auto f = OpenBytes(dir, "x", "named.txt");
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->Path(), dir.file("named.txt"));
-}
-
-// ------------------------------------------------------------------ opening
-
-TEST(OpenForInput, EmptyFileGivesNothingSilently) {
+TEST(OpenForInput, EmptyMissingAndFolderPathsGiveNoFileAndTheirMessage) {
     TempDir dir;
     WriteFile(dir.file("empty.txt"), "");
-    ScriptedPrompter p;
-    EXPECT_EQ(OpenForInput(dir.file("empty.txt"), true, p), nullptr);
-    EXPECT_TRUE(p.shown.empty());
-}
-
-TEST(OpenForInput, MissingFileShowsTheOpenError) {
-    TempDir dir;
-    ScriptedPrompter p;
-    const std::string path = dir.file("missing.txt");
-    EXPECT_EQ(OpenForInput(path, true, p), nullptr);
-    ASSERT_EQ(p.shown.size(), 1u);
-    EXPECT_EQ(p.shown[0].text, "Error Opening " + path + "\r\nFile not found");
-    EXPECT_EQ(p.shown[0].icon, MessageIcon::None);
-    EXPECT_FALSE(p.shown[0].question);
-}
-
-TEST(OpenForInput, MissingFolderAndFolderInsteadOfFile) {
-    TempDir dir;
-    ScriptedPrompter p;
-    EXPECT_EQ(OpenForInput(dir.file("nofolder/x.txt"), true, p), nullptr);
-    EXPECT_EQ(OpenForInput(dir.path().string(), true, p), nullptr);
-    ASSERT_EQ(p.shown.size(), 2u);
-    EXPECT_EQ(p.shown[0].text, "Error Opening " + dir.file("nofolder/x.txt") + "\r\nPath not found");
-    EXPECT_EQ(p.shown[1].text, "Error Opening " + dir.path().string() + "\r\nPath/File access error");
-}
-
-TEST(OpenForInput, ErrorsCanBeKeptQuiet) {
-    TempDir dir;
-    ScriptedPrompter p;
-    EXPECT_EQ(OpenForInput(dir.file("missing.txt"), false, p), nullptr);
-    EXPECT_TRUE(p.shown.empty());
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.file("empty.txt"), ""},   // silently
+        {dir.file("missing.txt"), "File not found"},
+        {dir.file("nofolder/x.txt"), "Path not found"},
+        {dir.path().string(), "Path/File access error"},
+    };
+    for (const auto& [path, error] : cases) {
+        for (bool show : {true, false}) {
+            ScriptedPrompter p;
+            EXPECT_EQ(OpenForInput(path, show, p), nullptr) << path;
+            if (!show || error.empty()) {
+                EXPECT_TRUE(p.shown.empty()) << path;
+                continue;
+            }
+            ASSERT_EQ(p.shown.size(), 1u) << path;
+            EXPECT_EQ(p.shown[0].text, "Error Opening " + path + "\r\n" + error);
+            EXPECT_EQ(p.shown[0].icon, MessageIcon::None);
+            EXPECT_FALSE(p.shown[0].question);
+        }
+    }
 }
 
 // ------------------------------------------------------------------ allocation
@@ -349,11 +287,9 @@ TEST(Robustness, RandomBytesNeverCrashTheReader) {
             continue;
         }
         ASSERT_TRUE(f);
-        std::size_t consumed = 0;
         int lines = 0;
         while (!f->AtEnd()) {
             const auto line = f->ReadLine();
-            consumed += line.size();
             ++lines;
             for (int n = -1; n < 12; ++n) {
                 const double v = GetNumField(n, line);
@@ -370,7 +306,6 @@ TEST(Robustness, RandomBytesNeverCrashTheReader) {
             ASSERT_LT(lines, 100000) << "reading does not end";
         }
         EXPECT_THROW(f->ReadLine(), ConversionError);
-        (void)consumed;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <tuple>
 
 #include "run/run.h"
 #include "run/settings.h"
@@ -80,11 +81,8 @@ TEST_F(Registry, FileComesFromOstrelRegistryThenXdgThenHome) {
         EXPECT_EQ(reg.Location(), "/home/someone/.config/ostrel/registry");
     }
     EXPECT_EQ(reg.Location(), registry_);
-}
-
-TEST_F(Registry, KeysAreMadeInTheFileNamedByXdgConfigHome) {
     ScopedEnv noOverride("OSTREL_REGISTRY", std::nullopt);
-    ScopedEnv xdg("XDG_CONFIG_HOME", dir_.file("xdg"));
+    ScopedEnv xdg("XDG_CONFIG_HOME", dir_.file("xdg"));   // keys are made in the file named so
     EnsureRegistryKey("talvero", true, *prompter_);
     EXPECT_TRUE(prompter_->shown.empty());
     EXPECT_NE(ReadFile(dir_.file("xdg/ostrel/registry")).find("[Software\\kestrelworks\\talvero]"),
@@ -93,15 +91,11 @@ TEST_F(Registry, KeysAreMadeInTheFileNamedByXdgConfigHome) {
 
 // ------------------------------------------------------------------ EnsureRegistryKey
 
-TEST_F(Registry, EnsureRegistryKeyCreatesFileFolderAndKeys) {
+TEST_F(Registry, EnsureRegistryKeyCreatesFileFolderAndKeysAndLeavesAnExistingFileAsItIs) {
     EnsureRegistryKey("talvero", true, *prompter_);
     EXPECT_EQ(RegistryKeyPath(), "Software\\kestrelworks\\talvero");
-    EXPECT_TRUE(prompter_->shown.empty());
     EXPECT_EQ(ReadFile(registry_), "[Software\\kestrelworks]\r\n\r\n[Software\\kestrelworks\\talvero]\r\n");
     EXPECT_EQ(GetRegistryValue("userini"), "");
-}
-
-TEST_F(Registry, EnsureRegistryKeyLeavesAnExistingFileAsItIs) {
     const std::string before =
         "; hand-written\n[software\\KESTRELWORKS]\n[Software\\kestrelworks\\talvero]\nuserini = /u.ini \n";
     WriteRegistry(before);
@@ -114,7 +108,7 @@ TEST_F(Registry, EnsureRegistryKeyLeavesAnExistingFileAsItIs) {
     EXPECT_TRUE(prompter_->shown.empty());
 }
 
-TEST_F(Registry, FailureToCreateTheKeyIsShownWhenAsked) {
+TEST_F(Registry, FailureToCreateTheKeyIsShownWhenAskedAndConstructionGoesOn) {
     WriteFile(dir_.file("plainfile"), "x");
     ScopedEnv blocked("OSTREL_REGISTRY", dir_.file("plainfile/registry"));
     EnsureRegistryKey("talvero", true, *prompter_);
@@ -123,39 +117,33 @@ TEST_F(Registry, FailureToCreateTheKeyIsShownWhenAsked) {
     EXPECT_EQ(prompter_->shown[0].icon, MessageIcon::None);
     EXPECT_EQ(RegistryKeyPath(), "Software\\kestrelworks\\talvero");
     EXPECT_EQ(GetRegistryValue("userini"), "");
-
     ScriptedPrompter quiet;
     EnsureRegistryKey("office", false, quiet);
     EXPECT_TRUE(quiet.shown.empty());
+    prompter_->shown.clear();
+    auto c = Construct();   // the message for each key, and the run goes on
+    ASSERT_EQ(prompter_->shown.size(), 2u);
+    EXPECT_EQ(prompter_->shown[1].text, "Ostrel.cRegistryFailed to create registry Key: 'Software\\");
+    EXPECT_EQ(c->run().UserSettingsFile, "");
 }
 
 // ------------------------------------------------------------------ GetRegistryValue
 
-TEST_F(Registry, ValuesAreReadFromTheCurrentKey) {
-    WriteRegistry("[Software\\kestrelworks\\talvero]\r\nuserini=/t/user.ini\r\nother=1\r\n"
-                  "[Software\\kestrelworks\\office]\r\nuserini=/o/user.ini\r\n");
+TEST_F(Registry, ValuesAreReadFromTheCurrentKeyUpToTheBuffer) {
     RegistryKeyPath() = "Software\\kestrelworks\\talvero";
-    EXPECT_EQ(GetRegistryValue("userini"), "/t/user.ini");
-    EXPECT_EQ(GetRegistryValue("USERINI"), "/t/user.ini");
-    EXPECT_EQ(GetRegistryValue("missing"), "");
-    RegistryKeyPath() = "Software\\kestrelworks\\office";
-    EXPECT_EQ(GetRegistryValue("userini"), "/o/user.ini");
-    RegistryKeyPath() = "Software\\kestrelworks\\absent";
-    EXPECT_EQ(GetRegistryValue("userini"), "");
-}
-
-TEST_F(Registry, ValueLongerThanTheBufferReadsAsEmpty) {
-    WriteRegistry("[Software\\kestrelworks\\talvero]\r\nfits=" + std::string(2047, 'a') +
-                  "\r\ntoolong=" + std::string(2048, 'b') + "\r\n");
-    RegistryKeyPath() = "Software\\kestrelworks\\talvero";
-    EXPECT_EQ(GetRegistryValue("fits"), std::string(2047, 'a'));
-    EXPECT_EQ(GetRegistryValue("toolong"), "");
-}
-
-TEST_F(Registry, MissingStoreReadsAsEmpty) {
-    RegistryKeyPath() = "Software\\kestrelworks\\talvero";
-    EXPECT_EQ(GetRegistryValue("userini"), "");
+    EXPECT_EQ(GetRegistryValue("userini"), "");   // no store yet
     EXPECT_FALSE(std::filesystem::exists(registry_));
+    WriteRegistry("[Software\\kestrelworks\\talvero]\r\nuserini=/t/user.ini\r\nother=1\r\nfits=" +
+                  std::string(2047, 'a') + "\r\ntoolong=" + std::string(2048, 'b') + "\r\n" +
+                  "[Software\\kestrelworks\\office]\r\nuserini=/o/user.ini\r\n");
+    const std::tuple<const char*, const char*, std::string> cases[] = {
+        {"talvero", "userini", "/t/user.ini"}, {"talvero", "USERINI", "/t/user.ini"}, {"talvero", "missing", ""},
+        {"talvero", "fits", std::string(2047, 'a')}, {"talvero", "toolong", ""},   // longer than the buffer
+        {"office", "userini", "/o/user.ini"}, {"absent", "userini", ""}};
+    for (const auto& [key, name, value] : cases) {
+        RegistryKeyPath() = std::string("Software\\kestrelworks\\") + key;
+        EXPECT_EQ(GetRegistryValue(name), value) << key << " " << name;
+    }
 }
 
 // ------------------------------------------------------------------ construction of clsDWG
@@ -192,15 +180,6 @@ TEST_F(Registry, NoStoreYetCreatesBothKeysAndConvertsWithDefaults) {
     EXPECT_NE(text.find("[Software\\kestrelworks\\talvero]"), std::string::npos);
     EXPECT_NE(text.find("[Software\\kestrelworks\\office]"), std::string::npos);
     EXPECT_TRUE(prompter_->shown.empty());
-}
-
-TEST_F(Registry, UnwritableStoreShowsTheMessageForEachKeyAndGoesOn) {
-    WriteFile(dir_.file("plainfile"), "x");
-    ScopedEnv blocked("OSTREL_REGISTRY", dir_.file("plainfile/registry"));
-    auto c = Construct();
-    ASSERT_EQ(prompter_->shown.size(), 2u);
-    EXPECT_EQ(prompter_->shown[1].text, "Ostrel.cRegistryFailed to create registry Key: 'Software\\");
-    EXPECT_EQ(c->run().UserSettingsFile, "");
 }
 
 TEST_F(Registry, SecondInstanceWithoutUseriniReadsTheOverrideFromThePreviousSettingsFile) {

@@ -199,25 +199,21 @@ TEST_F(ProfileSection, EntriesEndedByNulAndPaddedTo10240) {
     EXPECT_EQ(Section("LAYERS"), std::string(10240, '\0'));
 }
 
-TEST_F(ProfileSection, ExactlyFittingSectionIsWholeAndOneMoreIsCut) {
-    // "k=" + value + NUL + the final NUL fill the 10240 characters exactly.
+TEST_F(ProfileSection, AFittingSectionIsWholeALongerOneIsCutAndEndsWithTwoNuls) {
+    // "k=" + value + NUL + the final NUL fill the 10240 characters exactly; a "y" more is cut.
     const std::string value(10240 - 4, 'x');
     for (const char* more : {"", "y"}) {
         Make("[A]\r\nk=" + value + more + "\r\n", std::string("fit") + more + ".ini");
         std::string s = Section("A");
         ASSERT_EQ(s.size(), 10240u);
-        EXPECT_EQ(s.substr(0, 10238), "k=" + value);   // a "y" is cut
+        EXPECT_EQ(s.substr(0, 10238), "k=" + value);
         EXPECT_EQ(s.substr(10238), std::string(2, '\0'));
     }
-}
-
-TEST_F(ProfileSection, TooLongSectionIsCutAndEndsWithTwoNuls) {
     std::string body = "[LAYERS]\r\n";
     std::vector<std::string> expected;
     for (int i = 0; i < 1000; ++i) {
-        std::string e = "LAYER" + std::to_string(i) + "=TARGET" + std::to_string(i);
-        body += e + "\r\n";
-        expected.push_back(e);
+        expected.push_back("LAYER" + std::to_string(i) + "=TARGET" + std::to_string(i));
+        body += expected.back() + "\r\n";
     }
     Make(body);
     const std::string s = Section("LAYERS");

@@ -1,6 +1,5 @@
-// The style file behind linetype names: read at most once per conversion
-// call when it can be read, reported at every linetype when it cannot, and
-// read anew by the next call.
+// The style file behind linetype names (its lines: test_linetypes): reported
+// at every linetype when it cannot be read, and read anew by the next call.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,18 +22,6 @@ protected:
         return "?";
     }
 };
-
-TEST_F(StyleFileReads, EveryLineNumberNamesItsLineWithinOneCall) {
-    Start("[LAYERS]\n$FENCE=FENCE-POST-RAIL\n");
-    WriteStyleFile("  DASHED = a\r\nFENCE=b\r\nHIDDEN\r\n\r\n");
-    EXPECT_EQ(NameOf(run->MakeLinetype(1020, 2)), "HIDDEN");
-    EXPECT_EQ(NameOf(run->MakeLinetype(1020, 0)), "DASHED");
-    EXPECT_EQ(NameOf(run->MakeLinetype(1020, 1)), "FENCE-POST-RAIL");
-    EXPECT_EQ(NameOf(run->MakeLinetype(1020, 3)), "lstyle4");   // an empty line: no name
-    EXPECT_EQ(NameOf(run->MakeLinetype(1020, 9)), "lstyle5");   // beyond the last line
-    EXPECT_EQ(NameOf(run->MakeLinetype(1020, 2)), "HIDDEN_2");
-    EXPECT_TRUE(prompter->shown.empty());
-}
 
 TEST_F(StyleFileReads, AMissingFileIsReportedAtEveryLinetype) {
     Start();

@@ -1,6 +1,8 @@
 // The symbol library: outline lines and the blocks made from a symbol file.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tables/symbol_outline.h"
 #include "support/tables_fixture.h"
 
@@ -126,49 +128,38 @@ TEST_F(SymbolLibrary, DefinitionMakesANamedBlockOfPolylines) {
     EXPECT_TRUE(ModelSpace().empty());
 }
 
-TEST_F(SymbolLibrary, SeveralDefinitionsEachGetTheirOwnBlock) {
-    Start();
-    Load("SYMDEF,TREE\r\n0,0,1,1,\r\nENDSYM\r\n\r\nSYMDEF,MH,ignored\r\n0,0,2,2,3,3,\r\n1,1,2,2,\r\nENDSYM\r\n");
-    ASSERT_NE(Block("SYMTREE"), nullptr);
-    ASSERT_NE(Block("SYMMH"), nullptr);
-    EXPECT_EQ(Polylines(*Block("SYMTREE")).size(), 1u);
-    EXPECT_EQ(Polylines(*Block("SYMMH")).size(), 2u);
-    EXPECT_EQ(Polylines(*Block("SYMMH"))[0].vertices.size(), 3u);
-}
-
-TEST_F(SymbolLibrary, KeywordsAreCaseSensitive) {
-    Start();
-    Load("SYMDEF,A\r\nsymdef,B\r\nsymdef,1,2,3\r\nendsym\r\nENDSYM\r\n");
-    EXPECT_EQ(Block("SYMB"), nullptr);
-    ASSERT_NE(Block("SYMA"), nullptr);
-    // "symdef,1,2,3" has three commas: an outline of A with vertices (0,1) and (2,3).
-    auto polys = Polylines(*Block("SYMA"));
-    ASSERT_EQ(polys.size(), 1u);
-    EXPECT_EQ(polys[0].vertices, (std::vector<std::pair<double, double>>{{0, 1}, {2, 3}}));
-}
-
-TEST_F(SymbolLibrary, OutlinesWithoutAnOpenBlockAreSkipped) {
-    Start();
-    const auto entities = drawing().entities.size();
-    Load("0,0,1,1,\r\nENDSYM\r\nSYMDEF,A\r\n0,0,1,1,\r\nENDSYM\r\n");
-    ASSERT_NE(Block("SYMA"), nullptr);
-    EXPECT_EQ(Polylines(*Block("SYMA")).size(), 1u);
-    // The block's begin and end, one polyline with two vertices and its end.
-    EXPECT_EQ(drawing().entities.size(), entities + 6);
-}
-
-TEST_F(SymbolLibrary, RepeatedNameKeepsTheFirstDefinition) {
-    Start();
-    Load("SYMDEF,A\r\n0,0,1,1,\r\nENDSYM\r\nSYMDEF,A\r\n5,5,6,6,7,7,\r\nENDSYM\r\n");
-    auto polys = Polylines(*Block("SYMA"));
-    ASSERT_EQ(polys.size(), 1u);
-    EXPECT_EQ(polys[0].vertices.size(), 2u);
-}
-
-TEST_F(SymbolLibrary, OutlinesAfterTheEndStayWithTheLastBlock) {
-    Start();
-    Load("SYMDEF,A\r\n0,0,1,1,\r\nENDSYM\r\n2,2,3,3,\r\n");
-    EXPECT_EQ(Polylines(*Block("SYMA")).size(), 2u);
+// Each case: the symbol file, then every block it should make with the
+// vertex count of each of its polylines ("" for no such block).
+TEST_F(SymbolLibrary, DefinitionsKeywordsRepeatsAndStrayOutlines) {
+    const std::tuple<const char*, std::vector<std::pair<const char*, std::vector<std::size_t>>>> cases[] = {
+        {"SYMDEF,TREE\r\n0,0,1,1,\r\nENDSYM\r\n\r\nSYMDEF,MH,ignored\r\n0,0,2,2,3,3,\r\n1,1,2,2,\r\nENDSYM\r\n",
+         {{"SYMTREE", {2}}, {"SYMMH", {3, 2}}}},
+        // Keywords are case sensitive: "symdef,1,2,3" has three commas, an outline of A.
+        {"SYMDEF,A\r\nsymdef,B\r\nsymdef,1,2,3\r\nendsym\r\nENDSYM\r\n", {{"SYMA", {2}}, {"SYMB", {}}}},
+        {"0,0,1,1,\r\nENDSYM\r\nSYMDEF,A\r\n0,0,1,1,\r\nENDSYM\r\n", {{"SYMA", {2}}}},   // no open block: skipped
+        {"SYMDEF,A\r\n0,0,1,1,\r\nENDSYM\r\nSYMDEF,A\r\n5,5,6,6,7,7,\r\nENDSYM\r\n", {{"SYMA", {2}}}},   // the first wins
+        {"SYMDEF,A\r\n0,0,1,1,\r\nENDSYM\r\n2,2,3,3,\r\n", {{"SYMA", {2, 2}}}},   // after the end: the last block
+    };
+    for (const auto& [file, blocks] : cases) {
+        Start();
+        const auto entities = drawing().entities.size();
+        Load(file);
+        std::size_t made = 0;
+        for (const auto& [name, counts] : blocks) {
+            const auto* b = Block(name);
+            if (counts.empty()) {
+                EXPECT_EQ(b, nullptr) << name;
+                continue;
+            }
+            ASSERT_NE(b, nullptr) << name << " in\n" << file;
+            std::vector<std::size_t> got;
+            for (const auto& p : Polylines(*b)) got.push_back(p.vertices.size());
+            EXPECT_EQ(got, counts) << name << " in\n" << file;
+            made += 2;   // its begin and end
+            for (auto n : counts) made += n + 2;
+        }
+        EXPECT_EQ(drawing().entities.size(), entities + made) << file;
+    }
 }
 
 TEST_F(SymbolLibrary, WithoutDrawingNothingIsRead) {

@@ -179,11 +179,20 @@ TEST_F(TablesDxf, LinetypeOfAPolylineLayerFromTheStyleFile) {
     EXPECT_EQ(e[3], 0);
 }
 
-TEST_F(TablesDxf, RecordsOnAnEmptyLayerNameStayReadable) {
+// Records on an empty layer name stay readable; diameters the record gives
+// unchecked are repaired where the file is written: a negative one gives
+// its size, none gives a point at the centre.
+TEST_F(TablesDxf, EmptyLayerNamesAndNegativeOrZeroDiametersAreWrittenReadable) {
     Convert("CIRCLE,(GONE),7,0,0,0,1\r\n"
-            "CIRCLE,,7,1,1,0,1\r\n");
+            "CIRCLE,,7,1,1,0,-4\r\n"
+            "CIRCLE,TREES,3,7,8,9,0\r\n");
     auto circles = All("CIRCLE", "0");
-    EXPECT_EQ(circles.size(), 2u);
+    ASSERT_EQ(circles.size(), 2u);
+    EXPECT_EQ(Num((*circles[0])[5]), 0.5);
+    EXPECT_EQ(Num((*circles[1])[5]), 2);
+    const Row* point = Find("POINT", "TREES");
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(std::vector<double>({Num((*point)[2]), Num((*point)[3]), Num((*point)[4])}), std::vector<double>({7, 8, 9}));
 }
 
 } // namespace

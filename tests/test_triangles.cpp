@@ -1,4 +1,5 @@
-// TRI records: one three-dimensional face on layer "TRI" per triangle.
+// TRI records: one three-dimensional face on layer "TRI" per triangle (its
+// corners as a reader sees them: test_lines_dxf).
 #include <gtest/gtest.h>
 
 #include "support/record_run_fixture.h"
@@ -16,22 +17,6 @@ void ExpectCorner(const cad::Vec3& c, double x, double y, double z) {
 
 } // namespace
 
-TEST(TriangleRecord, OneFaceWhoseFourthCornerRepeatsTheThird) {
-    RecordRunFixture f;
-    f.run().AddTriangleRecord("TRI,5,0,0,10,10,0,11,0,10,12");
-    auto faces = f.EntitiesOf(cad::EntityType::Face3D);
-    ASSERT_EQ(faces.size(), 1u);
-    const auto& c = faces[0].geom.face.corner;
-    ExpectCorner(c[0], 0, 0, 10);
-    ExpectCorner(c[1], 10, 0, 11);
-    ExpectCorner(c[2], 0, 10, 12);
-    ExpectCorner(c[3], 0, 10, 12);
-    EXPECT_EQ(f.drawing().layers[faces[0].layer].name, "TRI");
-    ASSERT_NE(f.FindLayer("TRI"), nullptr);
-    EXPECT_EQ(f.FindLayer("TRI")->colour, 5);
-    EXPECT_EQ(faces[0].colour, cad::kColourByLayer);
-}
-
 TEST(TriangleRecord, TheFirstTriangleDecidesTheLayerColourByEntityColoursEachFace) {
     for (bool byEntity : {false, true}) {
         RecordRunFixture f(byEntity ? "[EXPORT]\r\nBYENT=1\r\n[COLORTABLE]\r\n7=40\r\n" : "");
@@ -39,6 +24,7 @@ TEST(TriangleRecord, TheFirstTriangleDecidesTheLayerColourByEntityColoursEachFac
         f.run().AddTriangleRecord("TRI,7,0,0,0,1,0,0,0,1,0");
         auto faces = f.EntitiesOf(cad::EntityType::Face3D);
         ASSERT_EQ(faces.size(), 2u);
+        EXPECT_EQ(f.drawing().layers[faces[0].layer].name, "TRI");
         EXPECT_EQ(faces[0].layer, faces[1].layer);
         EXPECT_EQ(f.FindLayer("TRI")->colour, 5);
         EXPECT_EQ(faces[0].colour, byEntity ? 5 : cad::kColourByLayer);

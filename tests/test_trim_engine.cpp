@@ -50,40 +50,26 @@ protected:
 
 // ------------------------------------------------------------------ the walk
 
-TEST_F(Engine, CountAndWalkSeeEachEntityOnceAndNotTheVertices) {
+TEST_F(Engine, TheWalkSeesEachEntityOnceAndSurvivesDeletionsAndAdditions) {
     EXPECT_EQ(doc.ModelEntities().Count(), 4);
-    EXPECT_EQ(Walk(doc.ModelEntities()), (std::vector<std::string>{"A", "B", "C", "D"}));
-    auto list = doc.ModelEntities();
-    list.First();
-    for (int i = 0; i < 3; ++i) list.Next();
-    EXPECT_FALSE(list.Next());
-    EXPECT_FALSE(list.Next()) << "the end stays the end";
-}
-
-TEST_F(Engine, TheWalkSurvivesDeletionsAndAdditions) {
-    std::vector<std::string> seen;
-    for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next()) {
-        seen.push_back(e.LayerName());
-        if (e.LayerName() == "A") e.Delete();   // the current one
-        if (e.LayerName() == "C") doc.ModelEntities().PlaceString("added", {0, 0, 0}, 160);
-    }
-    EXPECT_EQ(seen, (std::vector<std::string>{"A", "B", "C", "D"})) << "the added text is not visited";
-    EXPECT_EQ(doc.ModelEntities().Count(), 4) << "B, C, D and the added text";
-    EXPECT_EQ(Walk(doc.ModelEntities()), (std::vector<std::string>{"B", "C", "D", "0"}));
-}
-
-TEST_F(Engine, AnEntityDeletedAheadOfTheCursorIsPassedOver) {
-    // Find the circle first, then walk and delete it when B is reached.
     vdEntity circle;
-    for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next())
-        if (e.TypeName() == "VDCIRCLE") circle = e;
-    ASSERT_TRUE(circle);
     std::vector<std::string> seen;
     for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next()) {
-        seen.push_back(e.LayerName());
-        if (e.LayerName() == "B") circle.Delete();
+        seen.push_back(e.LayerName());   // not the vertices
+        if (e.TypeName() == "VDCIRCLE") circle = e;
     }
-    EXPECT_EQ(seen, (std::vector<std::string>{"A", "B", "D"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"A", "B", "C", "D"}));
+    EXPECT_FALSE(doc.ModelEntities().Next()) << "the end stays the end";
+    ASSERT_TRUE(circle);
+    seen.clear();
+    for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next()) {
+        seen.push_back(e.LayerName());
+        if (e.LayerName() == "A") e.Delete();        // the current one
+        if (e.LayerName() == "B") circle.Delete();   // one ahead of the cursor
+        if (e.LayerName() == "D") doc.ModelEntities().PlaceString("added", {0, 0, 0}, 160);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"A", "B", "D"})) << "the added text is not visited";
+    EXPECT_EQ(Walk(doc.ModelEntities()), (std::vector<std::string>{"B", "D", "0"}));
     EXPECT_EQ(doc.ModelEntities().Count(), 3);
 }
 
@@ -190,42 +176,29 @@ TEST_F(Engine, MakingALayoutCurrentGivesItThePaperSpaceName) {
     const auto pvoBlock = pvo.Block();
     const auto oldBlock = first.Block();
     doc.ActiveLayout(pvo);
-    EXPECT_EQ(d->header.tileMode, 0);
     EXPECT_EQ(d->blocks[pvoBlock].name, "*Paper_Space");
     EXPECT_EQ(d->blocks[oldBlock].name, "*Paper_Space0");
-    EXPECT_EQ(d->PaperSpace(), pvoBlock);
-    EXPECT_EQ(d->FindBlock("*PAPER_SPACE0"), oldBlock);
-    EXPECT_EQ(doc.ActiveLayout().Name(), "PVO2");
-    EXPECT_EQ(doc.Layouts().Count(), 2);
-    doc.ActiveLayout(pvo);   // again: nothing changes
     EXPECT_EQ(d->PaperSpace(), pvoBlock);
     EXPECT_THROW(SetActiveLayout(*d, d->ModelSpace()), cad::CadError);
 }
 
 // ------------------------------------------------------------------ kind views
 
-TEST_F(Engine, KindViewsRefuseOtherKinds) {
+TEST_F(Engine, KindViewsRefuseOtherKindsAndIndexesOutsideTheVertices) {
     vdEntity poly = doc.ModelEntities().First();
     EXPECT_THROW(vdText{poly}, cad::CadError);
     EXPECT_THROW(vdInsert{poly}, cad::CadError);
     EXPECT_THROW(vdViewport{poly}, cad::CadError);
-    EXPECT_NO_THROW(vdPolyline{poly});
     EXPECT_THROW(vdEntity().TypeName(), cad::CadError) << "nothing has no type";
     vdPolyline p(poly);
     EXPECT_EQ(p.VertexCount(), 3);
     EXPECT_THROW(p.Vertices()(3, 0), cad::CadError);
     EXPECT_THROW(p.Vertices()(0, 3), cad::CadError);
     EXPECT_THROW(p.SetVertex(3, {0, 0, 0}), cad::CadError);
-}
-
-TEST_F(Engine, VertexCountIsSixteenBit) {
-    std::vector<Pt> many(32768, Pt{1, 1});
-    AddPolyline(*d, d->ModelSpace(), "BIG", many);
+    AddPolyline(*d, d->ModelSpace(), "BIG", std::vector<Pt>(32768, Pt{1, 1}));
     vdEntity big;
-    for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next())
-        if (e.LayerName() == "BIG") big = e;
-    ASSERT_TRUE(big);
-    EXPECT_THROW(vdPolyline(big).VertexCount(), ConversionError);
+    for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next()) big = e;
+    EXPECT_THROW(vdPolyline(big).VertexCount(), ConversionError) << "the count is sixteen-bit";
 }
 
 TEST_F(Engine, TextIsPlacedByItsAnchorAndScaledAboutIt) {
@@ -251,7 +224,7 @@ TEST_F(Engine, TextIsPlacedByItsAnchorAndScaledAboutIt) {
     EXPECT_DOUBLE_EQ(g.pos.y, 200);
 }
 
-TEST_F(Engine, InsertAndViewportProperties) {
+TEST_F(Engine, InsertScalesAndViewportIdsAndDegrees) {
     AddInsert(*d, d->ModelSpace(), "S", "TREE", {4, 5}, 2, 3);
     vdEntity last;
     for (vdEntity e = doc.ModelEntities().First(); e; e = doc.ModelEntities().Next()) last = e;
@@ -260,46 +233,12 @@ TEST_F(Engine, InsertAndViewportProperties) {
     ins.XScale(ins.XScale() * 10);
     EXPECT_DOUBLE_EQ(ins.Data().geom.insert.xScale, 20);
     EXPECT_DOUBLE_EQ(ins.YScale(), 3);
-
     auto sheet = doc.Layouts().Add("S1");
     vdViewport vp(sheet.Entities().AddViewport({50, 60}, 100, 80));
-    const auto& data = vp.View();
-    EXPECT_EQ(data.center, (cad::Vec3{50, 60, 0}));
-    EXPECT_EQ(data.id, 2) << "id 1 is the layout's own";
+    EXPECT_EQ(vp.View().id, 2) << "id 1 is the layout's own";
     vp.ViewRotation({0, 0, -17.1887338539247});
-    EXPECT_NEAR(data.twist, 0.3, 1e-12) << "the viewer's degrees given, the file's radians held";
-    EXPECT_NEAR(vp.ViewRotation()[2], -17.1887338539247, 1e-9);
-    vp.ViewCenter({7, 8});
-    vp.ViewHeight(9);
-    vp.ViewFlag(0);
-    EXPECT_NEAR(vp.ViewCenter()[0], 7, 1e-12);
-    EXPECT_EQ(data.viewHeight, 9);
+    EXPECT_NEAR(vp.View().twist, 0.3, 1e-12) << "the viewer's degrees given, the file's radians held";
     EXPECT_EQ(vdViewport(sheet.Entities().AddViewport({1, 1}, 1, 1)).View().id, 3);
-}
-
-TEST_F(Engine, RotateTurnsAboutTheBasePoint) {
-    vdEntity poly = doc.ModelEntities().First();
-    poly.Rotate({10, 0}, std::numbers::pi / 2);
-    vdPolyline p(poly);
-    EXPECT_NEAR(p.Vertices()(0, 0), 10, 1e-12);
-    EXPECT_NEAR(p.Vertices()(0, 1), -10, 1e-12);
-    EXPECT_NEAR(p.Vertices()(1, 0), 10, 1e-12);
-    EXPECT_NEAR(p.Vertices()(2, 0), 0, 1e-12);
-    EXPECT_NEAR(p.Vertices()(2, 1), 0, 1e-12);
-    vdEntity text = doc.ModelEntities().Next();
-    text.Rotate({0, 0}, 0.5);
-    EXPECT_DOUBLE_EQ(text.Data().geom.text.rotation, 0.5);
-}
-
-TEST_F(Engine, PlaceStringMakesATextOfTheSizeOverOneHundredSixty) {
-    d->header.currentLayer = "B";
-    vdText t(doc.ModelEntities().PlaceString("hello", {1, 2, 3}, 2.5 * 100 * 1.6));
-    EXPECT_DOUBLE_EQ(t.Height(), 2.5);
-    EXPECT_EQ(t.TextString(), "hello");
-    EXPECT_EQ(t.LayerName(), "B") << "new entities go on the current layer";
-    EXPECT_EQ(t.Data().geom.text.pos, (cad::Vec3{1, 2, 3}));
-    vdText empty(doc.ModelEntities().PlaceString("", {0, 0, 0}, 160));
-    EXPECT_EQ(empty.TextString(), "");
 }
 
 // ------------------------------------------------------------------ fills and the save
@@ -351,20 +290,13 @@ TEST_F(Engine, AFilledPolylineIsSavedWithASolidHatchBeneathIt) {
     ASSERT_EQ(doc.SaveDocument(dir.file("f2.dxf"), 7), 1);
     EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 1);
 
-    fillable.Delete();
-    ASSERT_EQ(doc.SaveDocument(dir.file("f3.dxf"), 7), 1);
-    EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 0) << "deleted with its polyline";
-}
-
-TEST_F(Engine, FillModeZeroRemovesTheFill) {
-    vdPolyline p(doc.ModelEntities().First());
-    p.FillMode(1);
     p.FillMode(0);
-    EXPECT_EQ(p.FillMode(), 0);
-    int hatches = 0;
-    for (auto i : d->blocks[d->ModelSpace()].entities)
-        if (d->entities[i].type == EntityType::Hatch && !(d->entities[i].flags & cad::kEntityDeleted)) ++hatches;
-    EXPECT_EQ(hatches, 0);
+    ASSERT_EQ(doc.SaveDocument(dir.file("f3.dxf"), 7), 1);
+    EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 0) << "fill mode 0 removes the fill";
+    p.FillMode(1);
+    fillable.Delete();
+    ASSERT_EQ(doc.SaveDocument(dir.file("f4.dxf"), 7), 1);
+    EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 0) << "deleted with its polyline";
 }
 
 TEST_F(Engine, SaveWritesOnlyTheReleasesOfTheTable) {
@@ -411,16 +343,12 @@ TEST(EngineVersions, VersionIndexTakesTheFirstRowContainedIgnoringCase) {
         frmDWGTrim::VersionIndex(text, i);
         return i;
     };
-    EXPECT_EQ(index("Release 14"), 6);
-    EXPECT_EQ(index("release 2.6"), 1);
-    EXPECT_EQ(index("RELEASE 2.5"), 0);
-    EXPECT_EQ(index("Version 9 then 14"), 2) << "the earlier row wins";
-    EXPECT_EQ(index("AutoCAD 2000"), 7);
-    EXPECT_EQ(index(""), 7);
-    EXPECT_EQ(index("r 100"), 3) << "\" 10\" followed by more digits";
-    EXPECT_EQ(index("Release 11/12"), 4);
-    EXPECT_EQ(index("R13"), 7) << "every searched text begins with a space";
-    EXPECT_EQ(index("x 13"), 5);
+    const std::pair<std::string_view, int> cases[] = {
+        {"Release 14", 6}, {"release 2.6", 1}, {"RELEASE 2.5", 0}, {"Version 9 then 14", 2},   // the earlier row wins
+        {"AutoCAD 2000", 7}, {"", 7}, {"r 100", 3},   // " 10" followed by more digits
+        {"Release 11/12", 4}, {"R13", 7},            // every searched text begins with a space
+        {"x 13", 5}};
+    for (auto [text, expected] : cases) EXPECT_EQ(index(text), expected) << text;
 }
 
 // ------------------------------------------------------------------ open and zoom

@@ -101,70 +101,26 @@ TEST(StrictNumber, AcceptsOneWholeNumberAndRefusesAnythingElse) {
 
 // ------------------------------------------------------------------ boundary scan
 
-TEST(BoundaryScan, ASmallExportIsScannedFromItsFirstByte) {
-    RecordRunFixture f;
-    std::string text = "POLY,Site-trim-line,1,0,0,1,2,3,4,5,6\r\n";
-    text += Filler(9000 - text.size());
-    ASSERT_EQ(text.size(), 9000u);
-    auto& file = f.Open(text);
-    file.ReadLine();
-    f.run().ScanBoundary(file);
-    const auto& b = f.run().BoundaryPolygon;
-    ASSERT_EQ(b.count, 3);
-    EXPECT_EQ(b.points[0].X, 1);
-    EXPECT_EQ(b.points[0].Y, 2);
-    EXPECT_EQ(b.points[2].X, 5);
-    EXPECT_EQ(b.points[2].Y, 6);
-    EXPECT_EQ(file.Position(), 1) << "left at the first byte";
-    EXPECT_EQ(file.ReadLine(), "POLY,Site-trim-line,1,0,0,1,2,3,4,5,6");
-}
-
-TEST(BoundaryScan, ALargeExportIsScannedOverItsLast10024Bytes) {
+TEST(BoundaryScan, AnExportIsScannedFromItsFirstByteOrOverItsLast10024Bytes) {
     // Read from its first byte, this line's field 1 is "AB"; read from its
     // third byte, it is "TRIM".
     const std::string shifted = "Q,AB,TRIM,c,c,c,1,2,3,4\r\n";
-    {
-        // 10025 bytes: the scan starts at byte 1 and sees "AB".
+    const std::string small = "POLY,Site-trim-line,1,0,0,1,2,3,4,5,6\r\n";
+    std::string early = "POLY,TRIM,1,0,0,50,50,60,60\r\n";
+    early += Filler(9973 - early.size()) + shifted;   // the shifted line begins at byte 9974
+    const std::pair<std::string, const char*> cases[] = {
+        {small + Filler(9000 - small.size()), "3: 1,2 3,4 5,6"},   // small: from the first byte
+        {shifted + Filler(10025 - shifted.size()), "0:"},            // from byte 1: "AB"
+        {shifted + Filler(10026 - shifted.size()), "0:"},            // from byte 2, the comma: still "AB"
+        {shifted + Filler(10027 - shifted.size()), "2: 1,2 3,4"},    // from byte 3, mid-line
+        {early + Filler(20000 - early.size()), "2: 1,2 3,4"},        // from byte 9976: the early line is not seen
+    };
+    for (const auto& [text, points] : cases) {
         RecordRunFixture f;
-        auto& file = f.Open(shifted + Filler(10025 - shifted.size()));
-        f.run().ScanBoundary(file);
-        EXPECT_EQ(f.run().BoundaryPolygon.count, 0);
-        EXPECT_EQ(file.Position(), 1);
-    }
-    {
-        // 10026 bytes: it starts at byte 2, on the comma, and still sees "AB".
-        RecordRunFixture f;
-        auto& file = f.Open(shifted + Filler(10026 - shifted.size()));
-        f.run().ScanBoundary(file);
-        EXPECT_EQ(f.run().BoundaryPolygon.count, 0);
-    }
-    {
-        // 10027 bytes: it starts at byte 3, in the middle of the line.
-        RecordRunFixture f;
-        auto& file = f.Open(shifted + Filler(10027 - shifted.size()));
-        f.run().ScanBoundary(file);
-        const auto& b = f.run().BoundaryPolygon;
-        ASSERT_EQ(b.count, 2);
-        EXPECT_EQ(b.points[0].X, 1);
-        EXPECT_EQ(b.points[0].Y, 2);
-        EXPECT_EQ(b.points[1].X, 3);
-        EXPECT_EQ(b.points[1].Y, 4);
-        EXPECT_EQ(file.Position(), 1);
-    }
-    {
-        // 20000 bytes: it starts at byte 9976; a boundary line before it is not seen.
-        RecordRunFixture f;
-        const std::string early = "POLY,TRIM,1,0,0,50,50,60,60\r\n";
-        std::string text = early + Filler(9973 - early.size());
-        ASSERT_EQ(text.size(), 9973u);
-        text += shifted;   // begins at byte 9974
-        text += Filler(20000 - text.size());
         auto& file = f.Open(text);
         f.run().ScanBoundary(file);
-        const auto& b = f.run().BoundaryPolygon;
-        ASSERT_EQ(b.count, 2);
-        EXPECT_EQ(b.points[0].X, 1);
-        EXPECT_EQ(b.points[1].Y, 4);
+        EXPECT_EQ(Points(f.run().BoundaryPolygon, false), points) << text.size() << " bytes";
+        EXPECT_EQ(file.Position(), 1) << "left at the first byte";
     }
 }
 

@@ -1,5 +1,9 @@
-// The comparison of two drawings the round-trip tests share.
+// The comparison of two drawings the round-trip tests share. Each group of
+// fields is compared as one tuple, so a failure shows the whole group.
 #include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
 
 #include "support/drawings.h"
 
@@ -18,145 +22,143 @@ std::string LayerLinetypeName(const Drawing& d, std::uint32_t lt) {
     return lt == kNone ? "Continuous" : LinetypeName(d, lt);
 }
 
+// The fields of an entity the formats keep, with the names of what it refers to.
+auto Kept(const Drawing& d, const Entity& e) {
+    return std::make_tuple(e.type, e.handle, e.colour, e.flags & (kEntityInvisible | kEntityPaperSpace),
+                           d.layers[e.layer].name, LinetypeName(d, e.linetype));
+}
+
 void ExpectSameEntity(const Drawing& a, const Entity& x, const Drawing& b, const Entity& y) {
     SCOPED_TRACE(std::string(EntityTypeName(x.type)) + " " + HandleText(x.handle));
     ASSERT_EQ(x.type, y.type);
-    EXPECT_EQ(x.handle, y.handle);
-    EXPECT_EQ(x.colour, y.colour);
-    EXPECT_EQ(x.flags & (kEntityInvisible | kEntityPaperSpace), y.flags & (kEntityInvisible | kEntityPaperSpace));
-    EXPECT_EQ(a.layers[x.layer].name, b.layers[y.layer].name);
-    EXPECT_EQ(LinetypeName(a, x.linetype), LinetypeName(b, y.linetype));
+    EXPECT_EQ(Kept(a, x), Kept(b, y));
     const EntityGeom& g = x.geom;
     const EntityGeom& h = y.geom;
     switch (x.type) {
     case EntityType::Point: EXPECT_EQ(g.point.pos, h.point.pos); break;
-    case EntityType::Line:
-        EXPECT_EQ(g.line.start, h.line.start);
-        EXPECT_EQ(g.line.end, h.line.end);
-        break;
+    case EntityType::Line: EXPECT_EQ(std::tie(g.line.start, g.line.end), std::tie(h.line.start, h.line.end)); break;
     case EntityType::Circle:
-        EXPECT_EQ(g.circle.center, h.circle.center);
-        EXPECT_EQ(g.circle.radius, h.circle.radius);
+        EXPECT_EQ(std::tie(g.circle.center, g.circle.radius), std::tie(h.circle.center, h.circle.radius));
         break;
-    case EntityType::Arc:
-        EXPECT_EQ(g.arc.center, h.arc.center);
-        EXPECT_EQ(g.arc.radius, h.arc.radius);
-        EXPECT_EQ(g.arc.startAngle, h.arc.startAngle);
-        EXPECT_EQ(g.arc.endAngle, h.arc.endAngle);
+    case EntityType::Arc: {
+        auto arc = [](const ArcGeom& c) { return std::tie(c.center, c.radius, c.startAngle, c.endAngle); };
+        EXPECT_EQ(arc(g.arc), arc(h.arc));
         break;
-    case EntityType::Text:
-        EXPECT_EQ(a.Text(g.text), b.Text(h.text));
-        EXPECT_EQ(g.text.pos, h.text.pos);
+    }
+    case EntityType::Text: {
+        auto text = [](const Drawing& d, const TextGeom& t) {
+            return std::make_tuple(d.Text(t), t.pos, t.height, t.rotation, t.widthFactor, t.hAlign, t.vAlign,
+                                   d.styles[t.style].name);
+        };
+        EXPECT_EQ(text(a, g.text), text(b, h.text));
         if (g.text.hAlign != 0 || g.text.vAlign != 0) {   // the point a reader aligns the text by
-            EXPECT_EQ(g.text.align.x, h.text.align.x);
-            EXPECT_EQ(g.text.align.y, h.text.align.y);
+            EXPECT_EQ(std::tie(g.text.align.x, g.text.align.y), std::tie(h.text.align.x, h.text.align.y));
         }
-        EXPECT_EQ(g.text.height, h.text.height);
-        EXPECT_EQ(g.text.rotation, h.text.rotation);
-        EXPECT_EQ(g.text.widthFactor, h.text.widthFactor);
         EXPECT_DOUBLE_EQ(g.text.oblique, h.text.oblique);   // DXF holds degrees
-        EXPECT_EQ(g.text.hAlign, h.text.hAlign);
-        EXPECT_EQ(g.text.vAlign, h.text.vAlign);
-        EXPECT_EQ(a.styles[g.text.style].name, b.styles[h.text.style].name);
         break;
-    case EntityType::Insert:
-        EXPECT_EQ(a.blocks[g.insert.block].name, b.blocks[h.insert.block].name);
-        EXPECT_EQ(g.insert.pos, h.insert.pos);
-        EXPECT_EQ(g.insert.xScale, h.insert.xScale);
-        EXPECT_EQ(g.insert.yScale, h.insert.yScale);
-        EXPECT_EQ(g.insert.zScale, h.insert.zScale);
-        EXPECT_EQ(g.insert.rotation, h.insert.rotation);
-        EXPECT_EQ(g.insert.columns, h.insert.columns);
-        EXPECT_EQ(g.insert.rows, h.insert.rows);
-        EXPECT_EQ(g.insert.columnSpacing, h.insert.columnSpacing);
-        EXPECT_EQ(g.insert.rowSpacing, h.insert.rowSpacing);
+    }
+    case EntityType::Insert: {
+        auto insert = [](const Drawing& d, const InsertGeom& i) {
+            return std::make_tuple(d.blocks[i.block].name, i.pos, i.xScale, i.yScale, i.zScale, i.rotation, i.columns,
+                                   i.rows, i.columnSpacing, i.rowSpacing);
+        };
+        EXPECT_EQ(insert(a, g.insert), insert(b, h.insert));
         break;
+    }
     case EntityType::Polyline:
         EXPECT_EQ(g.polyline.flags, h.polyline.flags);
         if (!(g.polyline.flags & 8)) {
-            EXPECT_EQ(g.polyline.startWidth, h.polyline.startWidth);
-            EXPECT_EQ(g.polyline.endWidth, h.polyline.endWidth);
-            EXPECT_EQ(g.polyline.elevation, h.polyline.elevation);
+            EXPECT_EQ(std::tie(g.polyline.startWidth, g.polyline.endWidth, g.polyline.elevation),
+                      std::tie(h.polyline.startWidth, h.polyline.endWidth, h.polyline.elevation));
         }
         break;
-    case EntityType::Vertex:
-        EXPECT_EQ(g.vertex.pos, h.vertex.pos);
-        EXPECT_EQ(g.vertex.flags, h.vertex.flags);
-        EXPECT_EQ(g.vertex.startWidth, h.vertex.startWidth);
-        EXPECT_EQ(g.vertex.endWidth, h.vertex.endWidth);
-        EXPECT_EQ(g.vertex.bulge, h.vertex.bulge);
+    case EntityType::Vertex: {
+        auto vertex = [](const VertexGeom& v) { return std::tie(v.pos, v.flags, v.startWidth, v.endWidth, v.bulge); };
+        EXPECT_EQ(vertex(g.vertex), vertex(h.vertex));
         break;
+    }
     case EntityType::Face3D:
         for (int i = 0; i < 4; ++i) EXPECT_EQ(g.face.corner[i], h.face.corner[i]) << i;
         EXPECT_EQ(g.face.invisibleEdges, h.face.invisibleEdges);
         break;
     case EntityType::Viewport: {
-        const auto& v = a.viewports[g.extra.index];
-        const auto& w = b.viewports[h.extra.index];
-        EXPECT_EQ(v.center, w.center);
-        EXPECT_EQ(v.width, w.width);
-        EXPECT_EQ(v.height, w.height);
-        EXPECT_EQ(v.viewCenter.x, w.viewCenter.x);
-        EXPECT_EQ(v.viewCenter.y, w.viewCenter.y);
-        EXPECT_EQ(v.viewTarget, w.viewTarget);
-        EXPECT_EQ(v.viewDirection, w.viewDirection);
-        EXPECT_EQ(v.viewHeight, w.viewHeight);
-        EXPECT_EQ(v.twist, w.twist);
-        EXPECT_EQ(v.lensLength, w.lensLength);
-        EXPECT_EQ(v.statusFlags, w.statusFlags);
-        EXPECT_EQ(v.id, w.id);
+        auto view = [](const ViewportData& v) {
+            return std::tie(v.center, v.width, v.height, v.viewCenter.x, v.viewCenter.y, v.viewTarget, v.viewDirection,
+                            v.viewHeight, v.twist, v.lensLength, v.statusFlags, v.id);
+        };
+        EXPECT_EQ(view(a.viewports[g.extra.index]), view(b.viewports[h.extra.index]));
         break;
     }
     case EntityType::Hatch: {
-        const auto& p = a.hatches[g.extra.index];
-        const auto& q = b.hatches[h.extra.index];
-        EXPECT_EQ(p.pattern, q.pattern);
-        EXPECT_EQ(p.solid, q.solid);
-        EXPECT_EQ(p.boundary, q.boundary);
-        EXPECT_EQ(p.elevation, q.elevation);
+        auto hatch = [](const HatchData& p) { return std::tie(p.pattern, p.solid, p.boundary, p.elevation); };
+        EXPECT_EQ(hatch(a.hatches[g.extra.index]), hatch(b.hatches[h.extra.index]));
         break;
     }
     default: break;
     }
 }
 
-// Everything the database holds and the format keeps, compared by name or
-// handle (the order of blocks and objects may differ).
 } // namespace
+
+void ExpectConsistentHandles(const Drawing& d) {
+    std::set<Handle> seen;
+    auto add = [&](Handle h, const std::string& what) {
+        EXPECT_NE(h, 0u) << what;
+        EXPECT_TRUE(seen.insert(h).second) << what << " handle " << HandleText(h) << " repeated";
+        EXPECT_LT(h, d.HandleSeed()) << what;
+    };
+    for (auto& l : d.layers) add(l.handle, "layer " + l.name);
+    for (auto& l : d.linetypes) add(l.handle, "linetype " + l.name);
+    for (auto& s : d.styles) add(s.handle, "style " + s.name);
+    for (auto& b : d.blocks) {
+        add(b.handle, "block " + b.name);
+        Handle poly = 0;
+        for (auto i : b.entities) {
+            const auto& e = d.entities[i];
+            add(e.handle, std::string("entity ") + EntityTypeName(e.type));
+            if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) EXPECT_EQ(e.owner, poly);
+            else EXPECT_EQ(e.owner, b.handle);
+            if (e.type == EntityType::Polyline) poly = e.handle;
+        }
+        ASSERT_NE(b.beginEntity, kNone) << b.name;
+        ASSERT_NE(b.endEntity, kNone) << b.name;
+        add(d.entities[b.beginEntity].handle, "BLOCK of " + b.name);
+        add(d.entities[b.endEntity].handle, "ENDBLK of " + b.name);
+    }
+    for (auto& o : d.objects) add(o.handle, ObjectTypeName(o.type));
+    for (auto& o : d.objects)
+        for (auto& e : o.entries) EXPECT_NE(d.ObjectByHandle(e.target), nullptr) << "entry " << e.name;
+    for (auto& l : d.layers) {
+        auto* ps = d.ObjectByHandle(l.plotStyle);
+        ASSERT_NE(ps, nullptr) << l.name;
+        EXPECT_EQ(ps->type, ObjectType::Placeholder);
+    }
+}
 
 void ExpectSameDrawing(const Drawing& a, const Drawing& b, bool throughDxf) {
     ASSERT_EQ(a.layers.size(), b.layers.size());
+    auto layer = [](const Drawing& d, const Layer& l) {
+        return std::make_tuple(l.handle, l.colour, l.off, l.flags, l.lineweight, l.plot, l.plotStyle,
+                               LayerLinetypeName(d, l.linetype));
+    };
     for (const auto& l : a.layers) {
-        SCOPED_TRACE("layer " + l.name);
         auto i = b.FindLayer(l.name);
-        ASSERT_NE(i, kNone);
-        const auto& m = b.layers[i];
-        EXPECT_EQ(l.handle, m.handle);
-        EXPECT_EQ(l.colour, m.colour);
-        EXPECT_EQ(l.off, m.off);
-        EXPECT_EQ(l.flags, m.flags);
-        EXPECT_EQ(l.lineweight, m.lineweight);
-        EXPECT_EQ(l.plot, m.plot);
-        EXPECT_EQ(l.plotStyle, m.plotStyle);
-        EXPECT_EQ(LayerLinetypeName(a, l.linetype), LayerLinetypeName(b, m.linetype));
+        ASSERT_NE(i, kNone) << l.name;
+        EXPECT_EQ(layer(a, l), layer(b, b.layers[i])) << "layer " << l.name;
     }
     ASSERT_EQ(a.linetypes.size(), b.linetypes.size());
+    auto linetype = [](const Linetype& t) { return std::tie(t.handle, t.description, t.dashes, t.patternLength); };
     for (const auto& lt : a.linetypes) {
-        SCOPED_TRACE("linetype " + lt.name);
         auto i = b.FindLinetype(lt.name);
-        ASSERT_NE(i, kNone);
-        EXPECT_EQ(lt.handle, b.linetypes[i].handle);
-        EXPECT_EQ(lt.description, b.linetypes[i].description);
-        EXPECT_EQ(lt.dashes, b.linetypes[i].dashes);
-        EXPECT_EQ(lt.patternLength, b.linetypes[i].patternLength);
+        ASSERT_NE(i, kNone) << lt.name;
+        EXPECT_EQ(linetype(lt), linetype(b.linetypes[i])) << "linetype " << lt.name;
     }
     ASSERT_EQ(a.styles.size(), b.styles.size());
+    auto style = [](const TextStyle& s) { return std::tie(s.font, s.widthFactor, s.handle); };
     for (const auto& s : a.styles) {
         auto i = b.FindStyle(s.name);
         ASSERT_NE(i, kNone) << s.name;
-        EXPECT_EQ(s.font, b.styles[i].font);
-        EXPECT_EQ(s.widthFactor, b.styles[i].widthFactor);
-        EXPECT_EQ(s.handle, b.styles[i].handle);
+        EXPECT_EQ(style(s), style(b.styles[i])) << "style " << s.name;
     }
     auto names = [](const auto& records) {
         std::vector<std::pair<std::string, Handle>> out;
@@ -173,11 +175,10 @@ void ExpectSameDrawing(const Drawing& a, const Drawing& b, bool throughDxf) {
         auto i = b.FindBlock(blk.name);
         ASSERT_NE(i, kNone);
         const auto& other = b.blocks[i];
-        EXPECT_EQ(blk.handle, other.handle);
-        EXPECT_EQ(blk.base, other.base);
-        EXPECT_EQ(blk.layout, other.layout);
-        EXPECT_EQ(a.entities[blk.beginEntity].handle, b.entities[other.beginEntity].handle);
-        EXPECT_EQ(a.entities[blk.endEntity].handle, b.entities[other.endEntity].handle);
+        EXPECT_EQ(std::make_tuple(blk.handle, blk.base, blk.layout, a.entities[blk.beginEntity].handle,
+                                  a.entities[blk.endEntity].handle),
+                  std::make_tuple(other.handle, other.base, other.layout, b.entities[other.beginEntity].handle,
+                                  b.entities[other.endEntity].handle));
         ASSERT_EQ(blk.entities.size(), other.entities.size());
         for (std::size_t k = 0; k < blk.entities.size(); ++k)
             ExpectSameEntity(a, a.entities[blk.entities[k]], b, b.entities[other.entities[k]]);
@@ -186,59 +187,36 @@ void ExpectSameDrawing(const Drawing& a, const Drawing& b, bool throughDxf) {
     ASSERT_EQ(a.objects.size(), b.objects.size());
     EXPECT_EQ(a.objects.front().handle, a.rootDictionary);
     EXPECT_EQ(b.objects.front().handle, b.rootDictionary);
+    auto object = [](const Object& o) {
+        std::vector<std::pair<std::string, Handle>> entries;
+        for (const auto& e : o.entries) entries.emplace_back(e.name, e.target);
+        return std::make_tuple(o.type, o.owner, o.reactors, entries, o.defaultEntry, o.hardOwner, o.name,
+                               o.layout != nullptr);
+    };
+    auto layout = [](const LayoutData& l) {
+        return std::tie(l.name, l.tabOrder, l.blockRecord, l.lastViewport, l.paperName, l.printerName, l.paperWidth,
+                        l.paperHeight, l.layoutFlags, l.plotFlags, l.limMax[0], l.limMax[1], l.extMin, l.extMax);
+    };
     for (const auto& o : a.objects) {
         SCOPED_TRACE("object " + HandleText(o.handle));
         const Object* p = b.ObjectByHandle(o.handle);
         ASSERT_NE(p, nullptr);
-        EXPECT_EQ(o.type, p->type);
-        EXPECT_EQ(o.owner, p->owner);
-        EXPECT_EQ(o.reactors, p->reactors);
-        ASSERT_EQ(o.entries.size(), p->entries.size());
-        for (std::size_t k = 0; k < o.entries.size(); ++k) {
-            EXPECT_EQ(o.entries[k].name, p->entries[k].name);
-            EXPECT_EQ(o.entries[k].target, p->entries[k].target);
-        }
-        EXPECT_EQ(o.defaultEntry, p->defaultEntry);
-        EXPECT_EQ(o.hardOwner, p->hardOwner);
-        EXPECT_EQ(o.name, p->name);
-        ASSERT_EQ(o.layout != nullptr, p->layout != nullptr);
+        ASSERT_EQ(object(o), object(*p));
         if (o.layout) {
-            const auto& l = *o.layout;
-            const auto& m = *p->layout;
-            EXPECT_EQ(l.name, m.name);
-            EXPECT_EQ(l.tabOrder, m.tabOrder);
-            EXPECT_EQ(l.blockRecord, m.blockRecord);
-            EXPECT_EQ(l.lastViewport, m.lastViewport);
-            EXPECT_EQ(l.paperName, m.paperName);
-            EXPECT_EQ(l.printerName, m.printerName);
-            EXPECT_EQ(l.paperWidth, m.paperWidth);
-            EXPECT_EQ(l.paperHeight, m.paperHeight);
-            EXPECT_EQ(l.layoutFlags, m.layoutFlags);
-            EXPECT_EQ(l.plotFlags, m.plotFlags);
-            EXPECT_EQ(l.limMax[0], m.limMax[0]);
-            EXPECT_EQ(l.limMax[1], m.limMax[1]);
-            EXPECT_EQ(l.extMin, m.extMin);
-            EXPECT_EQ(l.extMax, m.extMax);
+            EXPECT_EQ(layout(*o.layout), layout(*p->layout));
         }
     }
 
-    EXPECT_EQ(a.header.extMin, b.header.extMin);
-    EXPECT_EQ(a.header.extMax, b.header.extMax);
-    EXPECT_EQ(a.header.limMin[0], b.header.limMin[0]);
-    EXPECT_EQ(a.header.limMax[1], b.header.limMax[1]);
-    EXPECT_EQ(a.header.insUnits, b.header.insUnits);
-    EXPECT_EQ(a.header.pstyleMode, b.header.pstyleMode);
-    EXPECT_EQ(a.header.tileMode, b.header.tileMode);
-    EXPECT_EQ(a.header.measurement, b.header.measurement);
-    EXPECT_EQ(a.header.codePage, b.header.codePage);
-    EXPECT_EQ(a.header.currentLayer, b.header.currentLayer);
-    EXPECT_EQ(a.header.ltScale, b.header.ltScale);
-    EXPECT_EQ(a.header.textSize, b.header.textSize);
-    EXPECT_EQ(a.controls.layer, b.controls.layer);
+    auto header = [](const Drawing& d) {
+        const auto& h = d.header;
+        return std::tie(h.extMin, h.extMax, h.limMin[0], h.limMax[1], h.insUnits, h.pstyleMode, h.tileMode,
+                        h.measurement, h.codePage, h.currentLayer, h.ltScale, h.textSize, d.controls.layer,
+                        d.rootDictionary);
+    };
+    EXPECT_EQ(header(a), header(b));
     if (!throughDxf) {   // DXF has no VX table
         EXPECT_EQ(a.controls.vx, b.controls.vx);
     }
-    EXPECT_EQ(a.rootDictionary, b.rootDictionary);
     EXPECT_GE(b.HandleSeed(), a.HandleSeed());
 }
 

@@ -12,13 +12,7 @@ namespace ostrel::test {
 using bench::SiteDrawing;
 using bench::SiteMix;
 
-inline cad::Entity MakeEntity(cad::Drawing& d, cad::EntityType type, std::uint32_t layer) {
-    cad::Entity e;
-    e.type = type;
-    e.handle = d.NewHandle();
-    e.layer = layer;
-    return e;
-}
+using bench::NewEntity;
 
 // Layers "TOPO" (green, dashed) and "NOTES" (off), a DASHED linetype, a
 // ROMANS text style, a block "SYM1" (circle and line), and in model space a
@@ -70,39 +64,39 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     auto bSym = d.AddBlock(sym);
     d.EnsureBlockEnds(bSym);
     {
-        Entity c = MakeEntity(d, EntityType::Circle, 0);
+        Entity c = NewEntity(d, EntityType::Circle, 0);
         c.colour = 0;   // ByBlock
         c.geom.circle = {{0, 0, 0}, 0.5};
         d.AppendEntity(bSym, c);
-        Entity l = MakeEntity(d, EntityType::Line, 0);
+        Entity l = NewEntity(d, EntityType::Line, 0);
         l.geom.line = {{-0.5, 0, 0}, {0.5, 0, 0}};
         d.AppendEntity(bSym, l);
     }
 
     const auto ms = d.ModelSpace();
-    Entity p = MakeEntity(d, EntityType::Point, lTopo);
+    Entity p = NewEntity(d, EntityType::Point, lTopo);
     p.geom.point = {{100.25, 200.5, 12.75}};
     d.AppendEntity(ms, p);
 
-    Entity line = MakeEntity(d, EntityType::Line, lTopo);
+    Entity line = NewEntity(d, EntityType::Line, lTopo);
     line.colour = 1;
     line.geom.line = {{10, 20, 0}, {110, 120, 0}};
     d.AppendEntity(ms, line);
-    Entity line3 = MakeEntity(d, EntityType::Line, lTopo);
+    Entity line3 = NewEntity(d, EntityType::Line, lTopo);
     line3.linetype = d.FindLinetype("Continuous");
     line3.geom.line = {{10, 20, 5}, {10, 120, 7.5}};
     d.AppendEntity(ms, line3);
 
-    Entity circle = MakeEntity(d, EntityType::Circle, lTopo);
+    Entity circle = NewEntity(d, EntityType::Circle, lTopo);
     circle.linetype = lt;
     circle.geom.circle = {{300, 300, 0}, 25.5};
     d.AppendEntity(ms, circle);
 
-    Entity arc = MakeEntity(d, EntityType::Arc, lTopo);
+    Entity arc = NewEntity(d, EntityType::Arc, lTopo);
     arc.geom.arc = {{250, 250, 0}, 10, 0.5, 2.5};
     d.AppendEntity(ms, arc);
 
-    Entity text = MakeEntity(d, EntityType::Text, lNotes);
+    Entity text = NewEntity(d, EntityType::Text, lNotes);
     text.geom.text = {};
     text.geom.text.pos = {50, 60, 0};
     text.geom.text.height = 2.5;
@@ -111,7 +105,7 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     text.geom.text.style = sRomans;
     d.SetText(text.geom.text, "Spot 12.34");
     d.AppendEntity(ms, text);
-    Entity aligned = MakeEntity(d, EntityType::Text, lNotes);
+    Entity aligned = NewEntity(d, EntityType::Text, lNotes);
     aligned.geom.text = {};
     aligned.geom.text.pos = {70, 80, 3};
     aligned.geom.text.align = {75, 80, 3};
@@ -124,7 +118,7 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     d.SetText(aligned.geom.text, "Centre");
     d.AppendEntity(ms, aligned);
 
-    Entity ins = MakeEntity(d, EntityType::Insert, lTopo);
+    Entity ins = NewEntity(d, EntityType::Insert, lTopo);
     ins.geom.insert = {};
     ins.geom.insert.pos = {400, 100, 0};
     ins.geom.insert.xScale = ins.geom.insert.yScale = ins.geom.insert.zScale = 2;
@@ -133,12 +127,12 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     ins.geom.insert.columns = ins.geom.insert.rows = 1;
     d.AppendEntity(ms, ins);
 
-    Entity pl = MakeEntity(d, EntityType::Polyline, lTopo);
+    Entity pl = NewEntity(d, EntityType::Polyline, lTopo);
     pl.geom.polyline = {0.5, 0.5, 0, 1};
     d.AppendEntity(ms, pl);
     const double pts[4][2] = {{0, 0}, {50, 0}, {50, 40}, {0, 40}};
     for (int i = 0; i < 4; ++i) {
-        Entity v = MakeEntity(d, EntityType::Vertex, lTopo);
+        Entity v = NewEntity(d, EntityType::Vertex, lTopo);
         v.geom.vertex = {};
         v.geom.vertex.pos = {pts[i][0], pts[i][1], 0};
         v.geom.vertex.startWidth = 0.5;
@@ -147,31 +141,31 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
         v.geom.vertex.widthFlags = 3;
         d.AppendEntity(ms, v);
     }
-    Entity se = MakeEntity(d, EntityType::SeqEnd, lTopo);
+    Entity se = NewEntity(d, EntityType::SeqEnd, lTopo);
     d.AppendEntity(ms, se);
 
-    Entity p3 = MakeEntity(d, EntityType::Polyline, lTopo);
+    Entity p3 = NewEntity(d, EntityType::Polyline, lTopo);
     p3.geom.polyline = {0, 0, 0, 8};
     d.AppendEntity(ms, p3);
     for (int i = 0; i < 3; ++i) {
-        Entity v = MakeEntity(d, EntityType::Vertex, lTopo);
+        Entity v = NewEntity(d, EntityType::Vertex, lTopo);
         v.geom.vertex = {};
         v.geom.vertex.pos = {200.0 + i, 100.0 + 2 * i, 50.0 + 0.5 * i};
         v.geom.vertex.flags = 32;
         d.AppendEntity(ms, v);
     }
-    Entity se3 = MakeEntity(d, EntityType::SeqEnd, lTopo);
+    Entity se3 = NewEntity(d, EntityType::SeqEnd, lTopo);
     d.AppendEntity(ms, se3);
 
-    Entity face = MakeEntity(d, EntityType::Face3D, lTopo);
+    Entity face = NewEntity(d, EntityType::Face3D, lTopo);
     face.geom.face = {{{1, 2, 3}, {11, 2, 4}, {11, 12, 5}, {11, 12, 5}}, 0};
     d.AppendEntity(ms, face);
-    Entity face2 = MakeEntity(d, EntityType::Face3D, lTopo);
+    Entity face2 = NewEntity(d, EntityType::Face3D, lTopo);
     face2.geom.face = {{{0, 0, 0}, {5, 0, 0}, {5, 5, 0}, {0, 5, 0}}, 5};
     d.AppendEntity(ms, face2);
 
     // Kinds GDAL's DWG reader stops at (MINSERT) or skips (HATCH) come last.
-    Entity grid = MakeEntity(d, EntityType::Insert, lTopo);
+    Entity grid = NewEntity(d, EntityType::Insert, lTopo);
     grid.geom.insert = {};
     grid.geom.insert.pos = {420, 100, 0};
     grid.geom.insert.xScale = 1;
@@ -186,7 +180,7 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     HatchData h;
     h.boundary = {{0, 0, 0}, {20, 0, 0}, {20, 10, 0}, {0, 10, 0}};
     d.hatches.push_back(h);
-    Entity hatch = MakeEntity(d, EntityType::Hatch, lTopo);
+    Entity hatch = NewEntity(d, EntityType::Hatch, lTopo);
     hatch.geom.extra.index = 0;
     d.AppendEntity(ms, hatch);
 
@@ -199,7 +193,7 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     overall.viewHeight = 297;
     overall.id = 1;
     d.viewports.push_back(overall);
-    Entity vp1 = MakeEntity(d, EntityType::Viewport, 0);
+    Entity vp1 = NewEntity(d, EntityType::Viewport, 0);
     vp1.geom.extra.index = 0;
     d.AppendEntity(ps, vp1);
     ViewportData sheet;
@@ -211,12 +205,12 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     sheet.twist = 0.3;
     sheet.id = 2;
     d.viewports.push_back(sheet);
-    Entity vp2 = MakeEntity(d, EntityType::Viewport, 0);
+    Entity vp2 = NewEntity(d, EntityType::Viewport, 0);
     vp2.geom.extra.index = 1;
     d.AppendEntity(ps, vp2);
     if (auto* layout = d.ObjectByHandle(d.blocks[ps].layout); layout && layout->layout)
         layout->layout->lastViewport = vp1.handle;
-    Entity ptext = MakeEntity(d, EntityType::Text, 0);
+    Entity ptext = NewEntity(d, EntityType::Text, 0);
     ptext.geom.text = {};
     ptext.geom.text.pos = {20, 20, 0};
     ptext.geom.text.height = 5;
@@ -235,5 +229,10 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
 // handle (the order of blocks and objects may differ), entity by entity;
 // throughDxf: b was read from a DXF file, which holds no VX table.
 void ExpectSameDrawing(const cad::Drawing& a, const cad::Drawing& b, bool throughDxf = false);
+
+// Every handle the drawing holds, unique, non-zero and below the seed;
+// every owner names the block (or polyline) that lists the entity; every
+// dictionary entry and layer plot style names an object of the drawing.
+void ExpectConsistentHandles(const cad::Drawing& d);
 
 } // namespace ostrel::test

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../../bench/site_drawing.h"
 #include "cad/drawing.h"
 #include "support/test_support.h"
 
@@ -35,25 +36,15 @@ struct Pt {
 inline std::uint32_t AddPolyline(cad::Drawing& d, std::uint32_t block, const std::string& layer,
                                  const std::vector<Pt>& pts, std::int16_t flags = 0) {
     auto l = LayerNamed(d, layer);
-    cad::Entity p;
-    p.type = cad::EntityType::Polyline;
-    p.handle = d.NewHandle();
-    p.layer = l;
+    cad::Entity p = bench::NewEntity(d, cad::EntityType::Polyline, l);
     p.geom.polyline = cad::PolylineGeom{0, 0, 0, flags};
     auto head = d.AppendEntity(block, p);
     for (auto& q : pts) {
-        cad::Entity v;
-        v.type = cad::EntityType::Vertex;
-        v.handle = d.NewHandle();
-        v.layer = l;
+        cad::Entity v = bench::NewEntity(d, cad::EntityType::Vertex, l);
         v.geom.vertex = cad::VertexGeom{{q.x, q.y, q.z}, 0, 0, 0, static_cast<std::int16_t>(flags & 8 ? 32 : 0), 0};
         d.AppendEntity(block, v);
     }
-    cad::Entity s;
-    s.type = cad::EntityType::SeqEnd;
-    s.handle = d.NewHandle();
-    s.layer = l;
-    d.AppendEntity(block, s);
+    d.AppendEntity(block, bench::NewEntity(d, cad::EntityType::SeqEnd, l));
     return head;
 }
 
@@ -63,10 +54,7 @@ inline std::vector<Pt> Rect(double x0, double y0, double x1, double y1) {
 
 inline std::uint32_t AddText(cad::Drawing& d, std::uint32_t block, const std::string& layer, Pt at, double height,
                              const std::string& text, std::uint8_t hAlign = 0) {
-    cad::Entity e;
-    e.type = cad::EntityType::Text;
-    e.handle = d.NewHandle();
-    e.layer = LayerNamed(d, layer);
+    cad::Entity e = bench::NewEntity(d, cad::EntityType::Text, LayerNamed(d, layer));
     cad::TextGeom t{};
     t.pos = {at.x, at.y, at.z};
     t.align = t.pos;
@@ -88,9 +76,7 @@ inline std::uint32_t SymbolBlock(cad::Drawing& d, const std::string& name) {
     r.handle = d.NewHandle();
     b = d.AddBlock(r);
     d.EnsureBlockEnds(b);
-    cad::Entity line;
-    line.type = cad::EntityType::Line;
-    line.handle = d.NewHandle();
+    cad::Entity line = bench::NewEntity(d, cad::EntityType::Line, 0);
     line.geom.line = cad::LineGeom{{-1, 0, 0}, {1, 0, 0}};
     d.AppendEntity(b, line);
     return b;
@@ -98,10 +84,7 @@ inline std::uint32_t SymbolBlock(cad::Drawing& d, const std::string& name) {
 
 inline std::uint32_t AddInsert(cad::Drawing& d, std::uint32_t block, const std::string& layer, const std::string& name,
                                Pt at, double xs, double ys) {
-    cad::Entity e;
-    e.type = cad::EntityType::Insert;
-    e.handle = d.NewHandle();
-    e.layer = LayerNamed(d, layer);
+    cad::Entity e = bench::NewEntity(d, cad::EntityType::Insert, LayerNamed(d, layer));
     cad::InsertGeom g{};
     g.pos = {at.x, at.y, at.z};
     g.xScale = xs;
@@ -114,10 +97,7 @@ inline std::uint32_t AddInsert(cad::Drawing& d, std::uint32_t block, const std::
 }
 
 inline std::uint32_t AddCircle(cad::Drawing& d, std::uint32_t block, const std::string& layer, Pt c, double r) {
-    cad::Entity e;
-    e.type = cad::EntityType::Circle;
-    e.handle = d.NewHandle();
-    e.layer = LayerNamed(d, layer);
+    cad::Entity e = bench::NewEntity(d, cad::EntityType::Circle, LayerNamed(d, layer));
     e.geom.circle = cad::CircleGeom{{c.x, c.y, c.z}, r};
     return d.AppendEntity(block, e);
 }

@@ -8,6 +8,8 @@
 #include <oleauto.h>
 
 #include <new>
+#include <tuple>
+#include <vector>
 #include <stdexcept>
 #include <string>
 
@@ -37,53 +39,34 @@ const auto* const apartment = ::testing::AddGlobalTestEnvironment(new ComApartme
 
 // ---------------------------------------------------------------- BSTR text
 
-TEST(BstrText, AsciiRoundTrips) {
-    Bstr path(L"C:\\jobs\\site.txt");
-    EXPECT_EQ(NarrowFromBstr(path.value), "C:\\jobs\\site.txt");
-    BSTR back = BstrFromNarrow("C:\\jobs\\site.txt");
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(std::wstring(back, SysStringLen(back)), L"C:\\jobs\\site.txt");
-    SysFreeString(back);
-}
-
-TEST(BstrText, NullAndEmptyBstrGiveEmptyText) {
-    EXPECT_EQ(NarrowFromBstr(nullptr), "");
-    Bstr empty(L"");
-    EXPECT_EQ(NarrowFromBstr(empty.value), "");
-    BSTR back = BstrFromNarrow("");
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(SysStringLen(back), 0u);
-    SysFreeString(back);
-}
-
-TEST(BstrText, WholeLengthIsConvertedIncludingEmbeddedNul) {
-    Bstr withNul(L"ab\0cd", 5);
-    std::string text = NarrowFromBstr(withNul.value);
-    ASSERT_EQ(text.size(), 5u);
-    EXPECT_EQ(text, std::string("ab\0cd", 5));
-}
-
-TEST(BstrText, AnsiCodePageCharactersMapToTheirBytes) {
-    if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page is " << GetACP();
-    Bstr accented(L"caf\u00e9 \u00c4");
-    EXPECT_EQ(NarrowFromBstr(accented.value), "caf\xe9 \xc4");
-    EXPECT_EQ(WideFromNarrow("caf\xe9"), L"caf\u00e9");
-}
-
-TEST(BstrText, CharacterOutsideTheCodePageBecomesTheDefaultCharacterAndIsTold) {
-    if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page is " << GetACP();
-    Bstr cjk(L"a\u4e2db");
-    bool lossy = false;
-    EXPECT_EQ(NarrowFromBstr(cjk.value, &lossy), "a?b");
-    EXPECT_TRUE(lossy);
-
-    Bstr accented(L"caf\u00e9?");
-    lossy = true;
-    EXPECT_EQ(NarrowFromBstr(accented.value, &lossy), "caf\xe9?");
-    EXPECT_FALSE(lossy) << "a question mark of the text itself is no loss";
-    lossy = true;
+TEST(BstrText, WholeLengthRoundTripsAndNullOrEmptyGiveEmptyText) {
+    for (std::wstring text : {std::wstring(L"C:\\jobs\\site.txt"), std::wstring(L"ab\0cd", 5), std::wstring()}) {
+        Bstr b(text.data(), static_cast<UINT>(text.size()));
+        const std::string narrow = NarrowFromBstr(b.value);
+        EXPECT_EQ(narrow, std::string(text.begin(), text.end()));   // embedded NULs included
+        BSTR back = BstrFromNarrow(narrow);
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(std::wstring(back, SysStringLen(back)), text);
+        SysFreeString(back);
+    }
+    bool lossy = true;
     EXPECT_EQ(NarrowFromBstr(nullptr, &lossy), "");
     EXPECT_FALSE(lossy);
+}
+
+TEST(BstrText, AnsiCodePageCharactersMapToTheirBytesOthersBecomeTheDefaultAndAreTold) {
+    if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page is " << GetACP();
+    EXPECT_EQ(WideFromNarrow("caf\xe9"), L"caf\u00e9");
+    const std::tuple<const wchar_t*, std::string, bool> cases[] = {
+        {L"caf\u00e9 \u00c4", "caf\xe9 \xc4", false},
+        {L"caf\u00e9?", "caf\xe9?", false},   // a question mark of the text itself is no loss
+        {L"a\u4e2db", "a?b", true}};
+    for (const auto& [wide, narrow, loss] : cases) {
+        Bstr b(wide);
+        bool lossy = !loss;
+        EXPECT_EQ(NarrowFromBstr(b.value, &lossy), narrow);
+        EXPECT_EQ(lossy, loss) << narrow;
+    }
 }
 
 // ------------------------------------------------------ Invoke's arguments
@@ -99,179 +82,97 @@ DISPPARAMS Params(VARIANT* args, UINT count, DISPID* named = nullptr, UINT named
     return p;
 }
 
-TEST(CollectArguments, PositionalArgumentsComeInReverseOrder) {
+TEST(CollectArguments, PositionalInReverseOrderNamedToTheirParameter) {
     VARIANT args[2];
-    const VARIANT* found[2];
-    DISPPARAMS p = Params(args, 2);
-    UINT argError = 99;
-    ASSERT_EQ(CollectArguments(p, 2, found, &argError), S_OK);
-    EXPECT_EQ(found[0], &args[1]);   // strIN: the last element
-    EXPECT_EQ(found[1], &args[0]);   // strOUT
+    // rgvarg[1] is strIN, rgvarg[0] strOUT: by position, both by name, or strOUT by name.
+    std::vector<std::vector<DISPID>> namings = {{}, {1, 0}, {1}};
+    for (auto& named : namings) {
+        const VARIANT* found[2];
+        DISPPARAMS p = Params(args, 2, named.empty() ? nullptr : named.data(), static_cast<UINT>(named.size()));
+        UINT argError = 99;
+        ASSERT_EQ(CollectArguments(p, 2, found, &argError), S_OK) << named.size();
+        EXPECT_EQ(found[0], &args[1]);
+        EXPECT_EQ(found[1], &args[0]);
+    }
 }
 
-TEST(CollectArguments, NamedArgumentsGoToTheirParameter) {
-    VARIANT args[2];
-    DISPID named[2] = {1, 0};   // strOUT first, then strIN
-    const VARIANT* found[2];
-    DISPPARAMS p = Params(args, 2, named, 2);
-    ASSERT_EQ(CollectArguments(p, 2, found, nullptr), S_OK);
-    EXPECT_EQ(found[0], &args[1]);
-    EXPECT_EQ(found[1], &args[0]);
-}
-
-TEST(CollectArguments, PositionalThenNamed) {
-    VARIANT args[2];
-    DISPID named[1] = {1};   // rgvarg[0] is strOUT by name, rgvarg[1] strIN by position
-    const VARIANT* found[2];
-    DISPPARAMS p = Params(args, 2, named, 1);
-    ASSERT_EQ(CollectArguments(p, 2, found, nullptr), S_OK);
-    EXPECT_EQ(found[0], &args[1]);
-    EXPECT_EQ(found[1], &args[0]);
-}
-
-TEST(CollectArguments, WrongCountIsRefused) {
+TEST(CollectArguments, WrongCountsUnknownRepeatedAndClashingNamesAreRefusedWithTheirIndex) {
     VARIANT args[3];
     const VARIANT* found[2];
     for (UINT count : {0u, 1u, 3u}) {
         DISPPARAMS p = Params(args, count);
         EXPECT_EQ(CollectArguments(p, 2, found, nullptr), DISP_E_BADPARAMCOUNT) << count << " arguments";
     }
-}
-
-TEST(CollectArguments, UnknownOrRepeatedNameIsRefusedWithItsIndex) {
-    VARIANT args[2];
-    const VARIANT* found[2];
     struct Case {
-        DISPID named[2];
+        std::vector<DISPID> named;
         UINT badIndex;
-    } cases[] = {{{0, 2}, 1}, {{-1, 0}, 0}, {{1, 1}, 1}};
+    } cases[] = {{{0, 2}, 1}, {{-1, 0}, 0}, {{1, 1}, 1}, {{0}, 0}};   // the last: strIN by name and by position
     for (auto& c : cases) {
-        DISPPARAMS p = Params(args, 2, c.named, 2);
+        DISPPARAMS p = Params(args, 2, c.named.data(), static_cast<UINT>(c.named.size()));
         UINT argError = 99;
         EXPECT_EQ(CollectArguments(p, 2, found, &argError), DISP_E_PARAMNOTFOUND);
         EXPECT_EQ(argError, c.badIndex);
-        EXPECT_EQ(found[0], nullptr);
-        EXPECT_EQ(found[1], nullptr);
     }
 }
 
-TEST(CollectArguments, NamedArgumentClashingWithPositionalIsRefused) {
-    VARIANT args[2];
-    DISPID named[1] = {0};   // strIN by name although rgvarg[1] already is strIN
-    const VARIANT* found[2];
-    DISPPARAMS p = Params(args, 2, named, 1);
-    UINT argError = 99;
-    EXPECT_EQ(CollectArguments(p, 2, found, &argError), DISP_E_PARAMNOTFOUND);
-    EXPECT_EQ(argError, 0u);
-}
-
-class ArgumentTextTest : public ::testing::Test {
-protected:
-    std::string text = "stale";
-};
-
-TEST_F(ArgumentTextTest, BstrByValue) {
-    Bstr s(L"C:\\a.txt");
+VARIANT Variant(VARTYPE type) {
     VARIANT v;
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = s.value;
-    ASSERT_EQ(ArgumentText(v, text), S_OK);
-    EXPECT_EQ(text, "C:\\a.txt");
+    VariantInit(&v);
+    V_VT(&v) = type;
+    return v;
 }
 
-TEST_F(ArgumentTextTest, BstrByReferenceAsVb6Passes) {
-    Bstr s(L"C:\\b.txt");
-    BSTR variable = s.value;
-    VARIANT v;
-    V_VT(&v) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&v) = &variable;
-    ASSERT_EQ(ArgumentText(v, text), S_OK);
-    EXPECT_EQ(text, "C:\\b.txt");
-
-    BSTR nothing = nullptr;   // an unassigned String variable
-    V_BSTRREF(&v) = &nothing;
-    ASSERT_EQ(ArgumentText(v, text), S_OK);
-    EXPECT_EQ(text, "");
+TEST(ArgumentText, StringsByValueAndReferenceNumbersAndEmptyConvert) {
+    Bstr a(L"C:\\a.txt"), c(L"C:\\c.dwg");
+    BSTR variable = a.value, nothing = nullptr;   // nothing: an unassigned String variable
+    VARIANT byValue = Variant(VT_BSTR), bstrRef = Variant(VT_BYREF | VT_BSTR), unassigned = bstrRef;
+    V_BSTR(&byValue) = c.value;
+    V_BSTRREF(&bstrRef) = &variable;
+    V_BSTRREF(&unassigned) = &nothing;
+    VARIANT variantRef = Variant(VT_BYREF | VT_VARIANT), number = Variant(VT_I4), numberRef = variantRef;
+    V_VARIANTREF(&variantRef) = &byValue;   // as VBScript passes a variable
+    V_I4(&number) = 42;
+    V_VARIANTREF(&numberRef) = &number;
+    VARIANT shortNumber = Variant(VT_I2), longRef = Variant(VT_BYREF | VT_I4);
+    V_I2(&shortNumber) = -7;
+    LONG twelve = 12;
+    V_I4REF(&longRef) = &twelve;
+    const std::pair<VARIANT, std::string> cases[] = {
+        {byValue, "C:\\c.dwg"}, {bstrRef, "C:\\a.txt"}, {unassigned, ""}, {variantRef, "C:\\c.dwg"},
+        {numberRef, "42"}, {shortNumber, "-7"}, {longRef, "12"}, {Variant(VT_EMPTY), ""}};
+    for (const auto& [v, expected] : cases) {
+        std::string text = "stale";
+        ASSERT_EQ(ArgumentText(v, text), S_OK) << expected;
+        EXPECT_EQ(text, expected);
+    }
 }
 
-TEST_F(ArgumentTextTest, VariantByReferenceAsVbscriptPasses) {
-    Bstr s(L"C:\\c.dwg");
-    VARIANT variable;
-    V_VT(&variable) = VT_BSTR;
-    V_BSTR(&variable) = s.value;
-    VARIANT v;
-    V_VT(&v) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&v) = &variable;
-    ASSERT_EQ(ArgumentText(v, text), S_OK);
-    EXPECT_EQ(text, "C:\\c.dwg");
-}
-
-TEST_F(ArgumentTextTest, LossTellsOfCharactersOutsideTheCodePage) {
+TEST(ArgumentText, LossTellsOfCharactersOutsideTheCodePage) {
     if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page is " << GetACP();
-    Bstr s(L"C:\\\u0416.txt");
-    BSTR variable = s.value;
-    VARIANT v;
-    V_VT(&v) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&v) = &variable;
-    bool lossy = false;
-    ASSERT_EQ(ArgumentText(v, text, &lossy), S_OK);
+    Bstr s(L"C:\\\u0416.txt"), plain(L"C:\\a.txt");
+    VARIANT v = Variant(VT_BSTR);
+    std::string text;
+    for (BSTR b : {s.value, plain.value}) {
+        V_BSTR(&v) = b;
+        bool lossy = b == plain.value;
+        ASSERT_EQ(ArgumentText(v, text, &lossy), S_OK);
+        EXPECT_EQ(lossy, b == s.value) << text;
+    }
+    V_BSTR(&v) = s.value;
+    ArgumentText(v, text);
     EXPECT_EQ(text, "C:\\?.txt");
-    EXPECT_TRUE(lossy);
-
-    Bstr plain(L"C:\\a.txt");
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = plain.value;
-    ASSERT_EQ(ArgumentText(v, text, &lossy), S_OK);
-    EXPECT_FALSE(lossy);
 }
 
-TEST_F(ArgumentTextTest, VariantByReferenceHoldingNumberIsConverted) {
-    VARIANT variable;
-    V_VT(&variable) = VT_I4;
-    V_I4(&variable) = 42;
-    VARIANT v;
-    V_VT(&v) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&v) = &variable;
-    ASSERT_EQ(ArgumentText(v, text), S_OK);
-    EXPECT_EQ(text, "42");
-}
-
-TEST_F(ArgumentTextTest, NumbersAndEmptyAreConvertedAsVariantChangeTypeDoes) {
-    VARIANT v;
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = -7;
-    ASSERT_EQ(ArgumentText(v, text), S_OK);
-    EXPECT_EQ(text, "-7");
-
-    LONG number = 12;
-    V_VT(&v) = VT_BYREF | VT_I4;
-    V_I4REF(&v) = &number;
-    ASSERT_EQ(ArgumentText(v, text), S_OK);
-    EXPECT_EQ(text, "12");
-
-    VariantInit(&v);   // Empty: an uninitialised VBScript variable
-    ASSERT_EQ(ArgumentText(v, text), S_OK);
-    EXPECT_EQ(text, "");
-}
-
-TEST_F(ArgumentTextTest, NullMissingAndBrokenReferencesAreTypeMismatches) {
-    VARIANT v;
-    V_VT(&v) = VT_NULL;
-    EXPECT_EQ(ArgumentText(v, text), DISP_E_TYPEMISMATCH);
-
-    V_VT(&v) = VT_ERROR;   // an omitted argument
-    V_ERROR(&v) = DISP_E_PARAMNOTFOUND;
-    EXPECT_EQ(ArgumentText(v, text), DISP_E_TYPEMISMATCH);
-
-    V_VT(&v) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&v) = nullptr;
-    EXPECT_EQ(ArgumentText(v, text), DISP_E_TYPEMISMATCH);
-
-    VARIANT nullVariable;
-    V_VT(&nullVariable) = VT_NULL;
-    V_VARIANTREF(&v) = &nullVariable;
-    EXPECT_EQ(ArgumentText(v, text), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(text, "");
+TEST(ArgumentText, NullMissingAndBrokenReferencesAreTypeMismatches) {
+    VARIANT omitted = Variant(VT_ERROR), broken = Variant(VT_BYREF | VT_VARIANT), nullVariable = Variant(VT_NULL);
+    V_ERROR(&omitted) = DISP_E_PARAMNOTFOUND;
+    V_VARIANTREF(&broken) = nullptr;
+    VARIANT nullRef = Variant(VT_BYREF | VT_VARIANT);
+    V_VARIANTREF(&nullRef) = &nullVariable;
+    for (const VARIANT& v : {Variant(VT_NULL), omitted, broken, nullRef}) {
+        std::string text = "stale";
+        EXPECT_EQ(ArgumentText(v, text), DISP_E_TYPEMISMATCH) << V_VT(&v);
+    }
 }
 
 // ------------------------------------------------------------------ errors
@@ -393,16 +294,11 @@ private:
 };
 
 TEST_F(SuppressionVariable, SetToAnythingButZeroSuppresses) {
-    Set("1");
-    EXPECT_TRUE(MessageBoxesSuppressed());
-    Set("yes");
-    EXPECT_TRUE(MessageBoxesSuppressed());
-    Set("");
-    EXPECT_TRUE(MessageBoxesSuppressed());
-    Set("0");
-    EXPECT_FALSE(MessageBoxesSuppressed());
-    Set(nullptr);
-    EXPECT_FALSE(MessageBoxesSuppressed());
+    const std::pair<const char*, bool> cases[] = {{"1", true}, {"yes", true}, {"", true}, {"0", false}, {nullptr, false}};
+    for (auto [value, suppressed] : cases) {
+        Set(value);
+        EXPECT_EQ(MessageBoxesSuppressed(), suppressed) << (value ? value : "(unset)");
+    }
 }
 
 TEST_F(SuppressionVariable, SuppressedPrompterShowsNothingAndAnswersYes) {

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <tuple>
 
 #include "run/settings.h"
 #include "ostrel/host.h"
@@ -56,30 +58,22 @@ TEST_F(RegistryStoreTest, CreateKeyMakesNestedKeysAndOpensExistingOnes) {
     EXPECT_FALSE(SystemRegistry().CreateKey("")) << "no key path";
 }
 
-TEST_F(RegistryStoreTest, QueryValueReturnsTheBytesWithTheTerminatingNul) {
-    SetValue(base_, "userini", "C:\\settings\\user.ini"s + '\0');
-    auto data = SystemRegistry().QueryValue(base_, "userini", 2048);
-    ASSERT_TRUE(data);
-    EXPECT_EQ(*data, "C:\\settings\\user.ini"s + '\0');
-    // Value names match without regard to case, as the registry does.
-    auto upper = SystemRegistry().QueryValue(base_, "USERINI", 2048);
-    ASSERT_TRUE(upper);
-    EXPECT_EQ(*upper, *data);
-}
-
-TEST_F(RegistryStoreTest, MissingKeyValueOrRoomGivesNothing) {
+// The bytes with their terminating NUL, names without case, any value type;
+// nothing for a missing key or value, or data larger than the buffer.
+TEST_F(RegistryStoreTest, QueryValueReturnsTheBytesOrNothing) {
     SetValue(base_, "userini", "C:\\a.ini"s + '\0');
-    EXPECT_FALSE(SystemRegistry().QueryValue(base_ + "\\absent", "userini", 2048));
-    EXPECT_FALSE(SystemRegistry().QueryValue(base_, "absent", 2048));
-    EXPECT_FALSE(SystemRegistry().QueryValue(base_, "userini", 4)) << "data larger than the buffer";
-    EXPECT_TRUE(SystemRegistry().QueryValue(base_, "userini", 9)) << "data exactly the buffer's size";
-}
-
-TEST_F(RegistryStoreTest, ValueTypeIsNotExamined) {
-    SetValue(base_, "userini", "abc", REG_BINARY);
-    auto data = SystemRegistry().QueryValue(base_, "userini", 2048);
-    ASSERT_TRUE(data);
-    EXPECT_EQ(*data, "abc");
+    SetValue(base_, "binary", "abc", REG_BINARY);
+    struct Case {
+        std::string key;
+        const char* name;
+        std::size_t room;
+        std::optional<std::string> data;
+    };
+    const Case cases[] = {{base_, "userini", 2048, "C:\\a.ini"s + '\0'}, {base_, "USERINI", 2048, "C:\\a.ini"s + '\0'},
+                          {base_, "userini", 9, "C:\\a.ini"s + '\0'}, {base_, "userini", 4, std::nullopt},
+                          {base_, "binary", 2048, "abc"}, {base_ + "\\absent", "userini", 2048, std::nullopt},
+                          {base_, "absent", 2048, std::nullopt}};
+    for (const auto& c : cases) EXPECT_EQ(SystemRegistry().QueryValue(c.key, c.name, c.room), c.data) << c.name << " " << c.room;
 }
 
 // The settings functions over the system registry.
@@ -123,28 +117,17 @@ protected:
     std::string path_;
 };
 
-TEST_F(ProfileFilesTest, ReadStringFindsSectionAndKeyWithoutCase) {
-    Write("[GENERAL]\r\nDEBUG=ON\r\n[EXPORT]\r\nBYENT=1\r\nDWGVersion=2000\r\n");
+TEST_F(ProfileFilesTest, ReadStringFindsSectionAndKeyWithoutCaseDropsQuotesAndCutsToTheBuffer) {
     auto& files = SystemProfileFiles();
-    EXPECT_EQ(files.ReadString("GENERAL", "DEBUG", path_, 2048), "ON");
-    EXPECT_EQ(files.ReadString("export", "dwgversion", path_, 2048), "2000");
-    EXPECT_EQ(files.ReadString("EXPORT", "DXFVersion", path_, 2048), "");
-    EXPECT_EQ(files.ReadString("LAYERS", "BYENT", path_, 2048), "");
-}
-
-TEST_F(ProfileFilesTest, ReadStringDropsQuotesAndCutsToTheBuffer) {
-    Write("[S]\r\nquoted=\"C:\\a b\\c.ini\"\r\nlong=abcdefghij\r\n");
-    auto& files = SystemProfileFiles();
-    EXPECT_EQ(files.ReadString("S", "quoted", path_, 2048), "C:\\a b\\c.ini");
-    EXPECT_EQ(files.ReadString("S", "long", path_, 5), "abcd");
-}
-
-TEST_F(ProfileFilesTest, MissingOrUnnamedFileGivesEmptyValues) {
-    auto& files = SystemProfileFiles();
-    EXPECT_EQ(files.ReadString("GENERAL", "DEBUG", path_, 2048), "");
+    EXPECT_EQ(files.ReadString("GENERAL", "DEBUG", path_, 2048), "") << "no file yet";
     EXPECT_EQ(files.ReadString("GENERAL", "DEBUG", "", 2048), "");
-    std::string section = files.ReadSection("LAYERS", "", 64);
-    EXPECT_EQ(section, std::string(64, '\0'));
+    EXPECT_EQ(files.ReadSection("LAYERS", "", 64), std::string(64, '\0'));
+    Write("[GENERAL]\r\nDEBUG=ON\r\n[EXPORT]\r\nBYENT=1\r\nDWGVersion=2000\r\n[S]\r\nquoted=\"C:\\a b\\c.ini\"\r\n"
+          "long=abcdefghij\r\n");
+    const std::tuple<const char*, const char*, std::size_t, const char*> cases[] = {
+        {"GENERAL", "DEBUG", 2048, "ON"}, {"export", "dwgversion", 2048, "2000"}, {"EXPORT", "DXFVersion", 2048, ""},
+        {"LAYERS", "BYENT", 2048, ""}, {"S", "quoted", 2048, "C:\\a b\\c.ini"}, {"S", "long", 5, "abcd"}};
+    for (auto [section, key, room, value] : cases) EXPECT_EQ(files.ReadString(section, key, path_, room), value) << key;
 }
 
 TEST_F(ProfileFilesTest, WriteStringCreatesFileSectionAndKey) {
