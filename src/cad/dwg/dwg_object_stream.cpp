@@ -104,11 +104,11 @@ void ObjectStream::End() {
     out_.PadToByte();
     std::size_t extra = 0;
     if (R2010()) {                      // the handle stream's size in bits, before the object
-        std::vector<std::uint8_t> mc;
-        AppendModularChar(mc, out_.BitPosition() - handleStart_);
-        out_.OpenBytes(start_ + 2, mc.size());
-        for (std::size_t k = 0; k < mc.size(); ++k) out_.PatchByte(start_ + 2 + k, mc[k]);
-        extra = mc.size();
+        handleSize_.clear();
+        AppendModularChar(handleSize_, out_.BitPosition() - handleStart_);
+        out_.OpenBytes(start_ + 2, handleSize_.size());
+        for (std::size_t k = 0; k < handleSize_.size(); ++k) out_.PatchByte(start_ + 2 + k, handleSize_[k]);
+        extra = handleSize_.size();
     }
     std::size_t size = out_.ByteSize() - start_ - 2 - extra;
     if (size >= 0x8000) {               // a modular short of two words

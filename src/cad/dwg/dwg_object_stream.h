@@ -75,6 +75,7 @@ private:
     bool handlesMarked_ = false;
     Release release_ = Release::R2000;
     BitWriter text_;                    // the object's string stream (R2007 and later)
+    std::vector<std::uint8_t> handleSize_;  // the handle stream's size as MC, reused (R2010 and later)
     Handle handle_ = 0;
     std::vector<ObjectLocation> locations_;
 };
