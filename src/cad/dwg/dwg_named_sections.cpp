@@ -1,5 +1,7 @@
 #include "cad/dwg/dwg_named_sections.h"
 
+#include <memory>
+
 #include "cad/dwg/dwg_encode_context.h"
 #include "cad/dwg/dwg_encoder.h"
 #include "cad/dwg/dwg_entity_encoder.h"
@@ -103,30 +105,45 @@ std::uint8_t AcadReleaseNumber(Release release) {
 std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     if (release < Release::R2004)
         throw CadError(std::string("DWG ") + ReleaseName(release) + " is not laid out in named sections");
-    EncodeContext c(d, release);
+    // The objects are encoded as the container writes them, page by page,
+    // and leave their places for the object map and their count for the
+    // free-space section after them.
+    struct Objects {
+        Objects(Drawing& d, Release release) : c(d, release) {}
+        EncodeContext c;
+        std::vector<ObjectLocation> locations;
+    };
+    auto objects = std::make_shared<Objects>(d, release);
+    const EncodeContext& c = objects->c;
     const DwgDate now = DateNow();
     const Bytes vars = HeaderVariablesData(c, now, now);
 
-    Bytes objects(std::begin(kObjectsStart), std::end(kObjectsStart));
-    objects.reserve(64 * 1024 + d.entities.size() * 64);
-    ObjectStream stream(sizeof kObjectsStart,
-                        [&objects](const std::uint8_t* p, std::size_t n) { objects.insert(objects.end(), p, p + n); });
-    stream.SetRelease(release);
-    auto& locations = EncodeEveryObject(stream, c);
-    const auto objectCount = static_cast<std::uint32_t>(locations.size());
-
     std::vector<NamedSection> out;
-    out.reserve(9);
+    out.reserve(10);
     auto add = [&out](const char* name, Bytes data, bool compressed) {
-        out.push_back(NamedSection{name, std::move(data), compressed, false});
+        out.push_back(NamedSection{name, std::move(data), compressed, false, {}});
+    };
+    auto produce = [&out](const char* name, std::function<void(const ByteSink&)> make) {
+        out.push_back(NamedSection{name, {}, true, false, std::move(make)});
     };
     add("AcDb:SummaryInfo", SummaryInfo(now, now), false);
     add("AcDb:Preview", EmptyPreview(), false);
     add("AcDb:AppInfo", AppInfo(release), false);
-    add("AcDb:AcDbObjects", std::move(objects), true);
-    add("AcDb:ObjFreeSpace", FreeSpace(objectCount, now, 0), true);
+    produce("AcDb:AcDbObjects", [objects, release](const ByteSink& put) {
+        put(kObjectsStart, sizeof kObjectsStart);
+        ObjectStream stream(sizeof kObjectsStart, put);
+        stream.SetRelease(release);
+        objects->locations = std::move(EncodeEveryObject(stream, objects->c));
+    });
+    produce("AcDb:ObjFreeSpace", [objects, now](const ByteSink& put) {
+        const Bytes free = FreeSpace(static_cast<std::uint32_t>(objects->locations.size()), now, 0);
+        put(free.data(), free.size());
+    });
     add("AcDb:Template", Template(d.header.measurement), true);
-    add("AcDb:Handles", ObjectMap(std::move(locations)), true);
+    produce("AcDb:Handles", [objects](const ByteSink& put) {
+        const Bytes map = ObjectMap(std::move(objects->locations));
+        put(map.data(), map.size());
+    });
     // The framed sections close with eight zero bytes from R2004 on; R2018
     // gives their size a high part.
     auto framed = [release](const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]) {
@@ -138,6 +155,15 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     add("AcDb:AuxHeader", AuxHeader(now, now, c.handSeed, AcadReleaseNumber(release)), true);
     add("AcDb:Header", framed(kHeaderBegin, vars, kHeaderEnd), true);
     return out;
+}
+
+void MakeWhole(std::vector<NamedSection>& sections) {
+    for (auto& s : sections) {
+        if (!s.produce) continue;
+        s.data.clear();
+        s.produce([&s](const std::uint8_t* p, std::size_t n) { s.data.insert(s.data.end(), p, p + n); });
+        s.produce = nullptr;
+    }
 }
 
 } // namespace ostrel::cad::dwg

@@ -146,20 +146,24 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
 
     std::vector<PageRecord> pages;
     struct PageUse { std::uint32_t number, dataSize; std::uint64_t offset; };
-    struct Descriptor { const NamedSection* s; std::uint32_t id, maxSize; std::vector<PageUse> pages; };
+    struct Descriptor {
+        const NamedSection* s;
+        std::uint32_t id, maxSize;
+        std::vector<PageUse> pages;
+        std::uint64_t size = 0;         // the section's bytes, uncompressed
+    };
     std::vector<Descriptor> descriptors;
     std::uint64_t previewAddress = 0, summaryAddress = 0;
     Bytes run;
     for (std::size_t si = 0; si < sections.size(); ++si) {
         const NamedSection& s = sections[si];
-        Descriptor desc{&s, static_cast<std::uint32_t>(si + 1), static_cast<std::uint32_t>(kMaxPage), {}};
+        Descriptor desc{&s, static_cast<std::uint32_t>(si + 1), static_cast<std::uint32_t>(kMaxPage), {}, s.data.size()};
         if (!s.compressed)
             desc.maxSize = static_cast<std::uint32_t>(std::max<std::size_t>(0x100, (s.data.size() + 0x1F) & ~std::size_t{0x1F}));
         if (s.name == "AcDb:Preview") previewAddress = written;
         if (s.name == "AcDb:SummaryInfo") summaryAddress = written;
-        for (std::size_t off = 0; off < s.data.size() || off == 0; off += desc.maxSize) {
-            const std::size_t n = std::min<std::size_t>(desc.maxSize, s.data.size() - off);
-            const std::uint8_t* chunk = s.data.data() + off;
+        // One page of the section: n bytes from `off` on.
+        auto writePage = [&](std::size_t off, const std::uint8_t* chunk, std::size_t n) {
             // A page: its header, then the data as one literal run (its length
             // before, 0x11 after) or stored. The data is handed on where it
             // lies; the checksum runs over the pieces in turn.
@@ -205,7 +209,33 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
             const auto number = static_cast<std::uint32_t>(pages.size() + 1);
             pages.push_back({number, static_cast<std::uint32_t>(written - address)});
             desc.pages.push_back({number, static_cast<std::uint32_t>(compSize), off});
-            if (s.data.empty()) break;
+        };
+        if (s.produce) {
+            // Made as it is written: pages are cut from what the producer
+            // hands over, so the section is never held whole.
+            Bytes page;
+            page.reserve(desc.maxSize);
+            std::size_t off = 0;
+            s.produce([&](const std::uint8_t* p, std::size_t n) {
+                while (n != 0) {
+                    const std::size_t take = std::min<std::size_t>(n, desc.maxSize - page.size());
+                    page.insert(page.end(), p, p + take);
+                    p += take;
+                    n -= take;
+                    if (page.size() == desc.maxSize) {
+                        writePage(off, page.data(), page.size());
+                        off += page.size();
+                        page.clear();
+                    }
+                }
+            });
+            if (!page.empty() || off == 0) writePage(off, page.data(), page.size());
+            desc.size = off + page.size();
+        } else {
+            for (std::size_t off = 0; off < s.data.size() || off == 0; off += desc.maxSize) {
+                writePage(off, s.data.data() + off, std::min<std::size_t>(desc.maxSize, s.data.size() - off));
+                if (s.data.empty()) break;
+            }
         }
         descriptors.push_back(std::move(desc));
     }
@@ -238,7 +268,7 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
             }
     };
     putDescriptor(0, nullptr, static_cast<std::uint32_t>(kMaxPage), true, 0, "");
-    for (const auto& d : descriptors) putDescriptor(d.s->data.size(), &d, d.maxSize, d.s->compressed, d.id, d.s->name);
+    for (const auto& d : descriptors) putDescriptor(d.size, &d, d.maxSize, d.s->compressed, d.id, d.s->name);
     Bytes system;
     const auto sectionMapId = static_cast<std::uint32_t>(pages.size() + 1);
     WriteSystemPage(system, kSectionMapPage, map);

@@ -31,14 +31,16 @@ void SaveDwg(Drawing& d, Release release, const std::string& path) {
         file->WriteAt(offset, reinterpret_cast<const char*>(data), size);
     };
     if (release == Release::R2007) {
-        const auto sections = dwg::EncodeNamedSections(d, release);
+        auto sections = dwg::EncodeNamedSections(d, release);
+        dwg::MakeWhole(sections);
         dwg::r2007::FileFacts facts;
         facts.codePage = dwg::CodePageNumber(d.header.codePage);
         const auto bytes = dwg::r2007::WriteContainer(sections, facts);
         sink.write(bytes.data(), bytes.size());
     } else if (release >= Release::R2004) {
-        // Every section is made before the file is opened: a drawing that
-        // cannot be encoded leaves the target as it was.
+        // The objects are encoded as their pages are written; a drawing
+        // that cannot be encoded leaves the target as it was all the same,
+        // as the file is only put in its place by Commit.
         const auto sections = dwg::EncodeNamedSections(d, release);
         dwg::WriteR2004Container(sections, release, dwg::CodePageNumber(d.header.codePage), sink);
     } else {
