@@ -36,7 +36,7 @@ std::vector<dwg::NamedSection> Sections(bool compressed) {
                 e.geom.point.pos = {x, y, z};
             } else if (i % 20 < 18) {
                 e.type = EntityType::Face3D;
-                e.geom.face = {{{x, y, z}, {x + 2.5, y, z + 0.2}, {x + 2.5, y + 2.5, z - 0.1}, {x + 2.5, y + 2.5, z - 0.1}}, 0};
+                e.geom.face = {{{x, y, z}, {x + 2.5, y, z + 0.2}, {x + 2.5, y + 2.5, z - 0.1}, {x + 2.5, y + 2.5, z - 0.1}}};
             } else {
                 e.type = EntityType::Text;
                 e.geom.text = {};

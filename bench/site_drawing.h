@@ -70,7 +70,7 @@ inline std::unique_ptr<cad::Drawing> SiteDrawing(std::size_t count, SiteMix* mix
                 ++made.points;
             } else if (k < 26) {
                 cad::Entity e = NewEntity(*d, EntityType::Face3D, layer[1]);
-                e.geom.face = {{{x, y, z}, {x + 2.5, y, z + 0.2}, {x + 2.5, y + 2.5, z - 0.1}, {x + 2.5, y + 2.5, z - 0.1}}, 0};
+                e.geom.face = {{{x, y, z}, {x + 2.5, y, z + 0.2}, {x + 2.5, y + 2.5, z - 0.1}, {x + 2.5, y + 2.5, z - 0.1}}};
                 d->AppendEntity(ms, e);
                 ++made.faces;
             } else if (k < 28) {

@@ -38,7 +38,7 @@ std::unique_ptr<cad::Drawing> ConvertedKinds(bool lightweight) {
         e.type = type;
         e.handle = d->NewHandle();
         if (type == cad::EntityType::Point) e.geom.point.pos = {10, 20, 30};
-        else e.geom.face = cad::FaceGeom{{{0, 0, 1}, {4, 0, 2}, {0, 4, 3}, {0, 4, 3}}, 0};
+        else e.geom.face = cad::FaceGeom{{{0, 0, 1}, {4, 0, 2}, {0, 4, 3}, {0, 4, 3}}};
         d->AppendEntity(ms, e);
     }
     d->lightweightPolylines = lightweight;

@@ -81,7 +81,7 @@ struct VertexGeom {
     std::int16_t flags;     // 32 3D polyline vertex
     std::uint8_t widthFlags; // bit 0: start width set, bit 1: end width set
 };
-struct FaceGeom { Vec3 corner[4]; std::int16_t invisibleEdges; };
+struct FaceGeom { Vec3 corner[4]; };         // its hidden edges: Entity::invisibleEdges
 struct BlockGeom { std::uint32_t block; };     // the block record this BLOCK/ENDBLK belongs to
 struct ExtraGeom { std::uint32_t index; };     // index into Drawing::viewports / hatches
 
@@ -113,6 +113,9 @@ struct Entity {
     std::int16_t colour = kColourByLayer;
     std::uint32_t layer = 0;    // index into Drawing::layers
     std::uint32_t linetype = kNone; // index into Drawing::linetypes; kNone = ByLayer
+    // 3DFACE: the edges not drawn (1, 2, 4, 8 for the first to fourth). Held
+    // here, in what would be padding, so that the geometry stays 96 bytes.
+    std::int16_t invisibleEdges = 0;
     EntityGeom geom{};
 };
 

@@ -31,6 +31,12 @@ void ReserveEntitiesFor(cad::Drawing& drawing, std::int64_t exportBytes) {
     if (n <= static_cast<std::int64_t>(drawing.entities.capacity())) return;
     try {
         drawing.entities.reserve(drawing.entities.size() + static_cast<std::size_t>(n));
+        // The model space lists nearly all of them.
+        const auto model = drawing.ModelSpace();
+        if (model != cad::kNone) {
+            auto& list = drawing.blocks[model].entities;
+            list.reserve(list.size() + static_cast<std::size_t>(n));
+        }
     } catch (const std::exception&) {
         return;
     }

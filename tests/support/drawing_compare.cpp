@@ -79,7 +79,7 @@ void ExpectSameEntity(const Drawing& a, const Entity& x, const Drawing& b, const
     }
     case EntityType::Face3D:
         for (int i = 0; i < 4; ++i) EXPECT_EQ(g.face.corner[i], h.face.corner[i]) << i;
-        EXPECT_EQ(g.face.invisibleEdges, h.face.invisibleEdges);
+        EXPECT_EQ(x.invisibleEdges, y.invisibleEdges);
         break;
     case EntityType::Viewport: {
         auto view = [](const ViewportData& v) {

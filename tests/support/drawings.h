@@ -158,10 +158,11 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     d.AppendEntity(ms, se3);
 
     Entity face = NewEntity(d, EntityType::Face3D, lTopo);
-    face.geom.face = {{{1, 2, 3}, {11, 2, 4}, {11, 12, 5}, {11, 12, 5}}, 0};
+    face.geom.face = {{{1, 2, 3}, {11, 2, 4}, {11, 12, 5}, {11, 12, 5}}};
     d.AppendEntity(ms, face);
     Entity face2 = NewEntity(d, EntityType::Face3D, lTopo);
-    face2.geom.face = {{{0, 0, 0}, {5, 0, 0}, {5, 5, 0}, {0, 5, 0}}, 5};
+    face2.geom.face = {{{0, 0, 0}, {5, 0, 0}, {5, 5, 0}, {0, 5, 0}}};
+    face2.invisibleEdges = 5;
     d.AppendEntity(ms, face2);
 
     // Kinds GDAL's DWG reader stops at (MINSERT) or skips (HATCH) come last.

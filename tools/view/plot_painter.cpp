@@ -187,7 +187,7 @@ void PlotPainter::Block(std::uint32_t block, const Affine& m, const Inherited& i
                 const auto& f = e.geom.face;
                 cairo_new_path(cr_);
                 for (int edge = 0; edge < 4; ++edge) {
-                    if (f.invisibleEdges & (1 << edge)) continue;
+                    if (e.invisibleEdges & (1 << edge)) continue;
                     const auto& p = f.corner[edge];
                     const auto& q = f.corner[(edge + 1) % 4];
                     local.Apply(p.x, p.y, x, y);

@@ -99,8 +99,8 @@ void InsertScale(BitWriter& w, const InsertGeom& g) {
     }
 }
 
-void Face(BitWriter& w, const FaceGeom& f) {
-    bool noFlags = f.invisibleEdges == 0;
+void Face(BitWriter& w, const FaceGeom& f, std::int16_t invisibleEdges) {
+    bool noFlags = invisibleEdges == 0;
     bool zZero = f.corner[0].z == 0;
     w.B(noFlags);
     w.B(zZero);
@@ -112,7 +112,7 @@ void Face(BitWriter& w, const FaceGeom& f) {
         w.DD(f.corner[i].y, f.corner[i - 1].y);
         w.DD(f.corner[i].z, f.corner[i - 1].z);
     }
-    if (!noFlags) w.BS(f.invisibleEdges);
+    if (!noFlags) w.BS(invisibleEdges);
 }
 
 void Viewport(BitWriter& w, const ViewportData& v, const ObjectStream& s) {
@@ -310,7 +310,7 @@ void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, cons
         w.BD3(g.vertex.pos);
         break;
     case kTypeFace3D:
-        Face(w, g.face);
+        Face(w, g.face, e.invisibleEdges);
         break;
     case kTypeBlock:
         w.TV(c.d.blocks.at(g.block.block).name);

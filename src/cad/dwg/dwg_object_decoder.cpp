@@ -447,7 +447,7 @@ void Insert(BitReader& r, InsertGeom& g, bool multiple) {
     g.block = kNone;
 }
 
-void Face(BitReader& r, FaceGeom& f) {
+void Face(BitReader& r, FaceGeom& f, std::int16_t& invisibleEdges) {
     bool noFlags = r.B();
     bool zZero = r.B();
     f.corner[0].x = r.RD();
@@ -458,7 +458,7 @@ void Face(BitReader& r, FaceGeom& f) {
         f.corner[i].y = r.DD(f.corner[i - 1].y);
         f.corner[i].z = r.DD(f.corner[i - 1].z);
     }
-    f.invisibleEdges = noFlags ? 0 : r.BS();
+    invisibleEdges = noFlags ? 0 : r.BS();
 }
 
 ViewportData Viewport(BitReader& r, std::int32_t& frozenLayers, bool r2007) {
@@ -653,7 +653,7 @@ void DecodeEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, Dec
         break;
     case kTypeFace3D:
         e.type = EntityType::Face3D;
-        Face(r, g.face);
+        Face(r, g.face, e.invisibleEdges);
         break;
     case kTypeBlock:
         e.type = EntityType::Block;         // its name is the block header's

@@ -149,7 +149,7 @@ void WriteFace(WriteContext& c, const Entity& e) {
     Common(c, e);
     c.Subclass("AcDbFace");
     for (int i = 0; i < 4; ++i) w.Point3(10 + i, f.corner[i]);
-    if (f.invisibleEdges & 0xF) w.Int(70, f.invisibleEdges & 0xF);
+    if (e.invisibleEdges & 0xF) w.Int(70, e.invisibleEdges & 0xF);
 }
 
 // Viewport data before R2000 travels in the "ACAD" extended data ("MVIEW").

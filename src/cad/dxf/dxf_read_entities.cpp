@@ -206,7 +206,7 @@ void ReadFace(DxfReadContext& ctx, Entity& e) {
         bool done = false;
         for (int k = 0; k < 4 && !done; ++k)
             if (PointCode(t.code, 10 + k, axis)) { SetAxis(g.corner[k], axis, t); done = true; }
-        if (!done && t.code == 70) g.invisibleEdges = TagShort(t);
+        if (!done && t.code == 70) e.invisibleEdges = TagShort(t);
     }
     e.geom.face = g;
 }
