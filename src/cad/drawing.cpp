@@ -1,7 +1,6 @@
 #include "cad/drawing.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 
 namespace ostrel::cad {
@@ -20,9 +19,17 @@ std::optional<Handle> ParseHandle(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
     if (text.empty() || text.size() > 16) return std::nullopt;
+    // Sixteen hex digits at most: no overflow to check. The toolkit passes
+    // every handle it gives out through here.
     Handle h = 0;
-    auto r = std::from_chars(text.data(), text.data() + text.size(), h, 16);
-    if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return std::nullopt;
+    for (const char ch : text) {
+        const unsigned lower = static_cast<unsigned char>(ch) | 0x20u;
+        unsigned digit;
+        if (ch >= '0' && ch <= '9') digit = static_cast<unsigned>(ch - '0');
+        else if (lower >= 'a' && lower <= 'f') digit = lower - 'a' + 10;
+        else return std::nullopt;
+        h = h << 4 | digit;
+    }
     return h;
 }
 

@@ -55,11 +55,32 @@ bool DistinctNonZero(Drawing& d, std::size_t count, Handle lowest, Handle highes
     return std::adjacent_find(all.begin(), all.end()) == all.end();
 }
 
+// One pass for the common case: handles given out by the drawing lie
+// below its seed, and a seed not far above their number bounds a bitmap of
+// them. True when every handle is non-zero, below the seed and distinct;
+// false when that is not so or cannot be told this way.
+bool DistinctBelowSeed(Drawing& d, std::size_t entityCount) {
+    const Handle seed = d.HandleSeed();
+    if (seed == 0 || seed / 64 > entityCount + 4096) return false;
+    std::vector<std::uint64_t> seen(static_cast<std::size_t>(seed / 64) + 1, 0);
+    bool clean = true;
+    ForEachOwnHandle(d, [&](Handle& h) {
+        const bool inside = h != 0 && h < seed;
+        const Handle bit = inside ? h : 0;
+        std::uint64_t& word = seen[static_cast<std::size_t>(bit / 64)];
+        const std::uint64_t mask = std::uint64_t{1} << (bit % 64);
+        clean = clean && inside && !(word & mask);
+        word |= mask;
+    });
+    return clean;
+}
+
 // Handles: every one non-zero and unique, and the seed above all of them.
 // A zero handle, or one an earlier record already uses, gets a fresh one
-// (the earlier holder keeps it). The common case, all distinct, costs two
-// passes over the handles.
+// (the earlier holder keeps it). The common case, all distinct and below
+// the seed, costs one pass over the handles; otherwise two or three.
 void RepairHandles(Drawing& d) {
+    if (DistinctBelowSeed(d, d.entities.size() + d.objects.size())) return;
     std::size_t count = 0;
     Handle lowest = ~Handle{0}, highest = 0;
     ForEachOwnHandle(d, [&](Handle& h) {
@@ -132,41 +153,33 @@ void RepairObjects(Drawing& d) {
 // colour outside 0..256 is by layer; an entity whose own data is missing
 // (an INSERT of no block or of a layout block, a viewport or hatch with no
 // data, a hatch with fewer than three boundary points) is removed.
-void RepairReferences(Drawing& d) {
-    const auto zero = d.FindLayer("0");
-    // assign(1, '0') rather than = "0": GCC 12 reports a false -Wrestrict on
-    // the latter once optimised (bug 105329).
-    if (d.FindLayer(d.header.currentLayer) == kNone) d.header.currentLayer.assign(1, '0');
-    for (auto& l : d.layers)
-        if (l.linetype != kNone && l.linetype >= d.linetypes.size()) l.linetype = kNone;
+void RepairReferences(const Drawing& d, Entity& e, std::uint32_t zero) {
     const auto poolSize = d.textPool.size();
-    for (auto& e : d.entities) {
-        if (e.layer >= d.layers.size()) e.layer = zero;
-        if (e.linetype != kNone && e.linetype >= d.linetypes.size()) e.linetype = kNone;
-        if (e.colour < 0 || e.colour > 256) e.colour = kColourByLayer;
-        switch (e.type) {
-        case EntityType::Text: {
-            auto& t = e.geom.text;
-            if (t.style >= d.styles.size()) t.style = 0;
-            if (t.textOffset > poolSize || t.textLength > poolSize - t.textOffset) t.textOffset = t.textLength = 0;
-            break;
-        }
-        case EntityType::Insert: {
-            auto b = e.geom.insert.block;
-            if (b >= d.blocks.size() || d.blocks[b].IsModelSpace() || d.blocks[b].IsPaperSpace())
-                e.flags |= kEntityDeleted;
-            break;
-        }
-        case EntityType::Viewport:
-            if (e.geom.extra.index >= d.viewports.size()) e.flags |= kEntityDeleted;
-            break;
-        case EntityType::Hatch:
-            if (e.geom.extra.index >= d.hatches.size() || d.hatches[e.geom.extra.index].boundary.size() < 3)
-                e.flags |= kEntityDeleted;
-            break;
-        default:
-            break;
-        }
+    if (e.layer >= d.layers.size()) e.layer = zero;
+    if (e.linetype != kNone && e.linetype >= d.linetypes.size()) e.linetype = kNone;
+    if (e.colour < 0 || e.colour > 256) e.colour = kColourByLayer;
+    switch (e.type) {
+    case EntityType::Text: {
+        auto& t = e.geom.text;
+        if (t.style >= d.styles.size()) t.style = 0;
+        if (t.textOffset > poolSize || t.textLength > poolSize - t.textOffset) t.textOffset = t.textLength = 0;
+        break;
+    }
+    case EntityType::Insert: {
+        auto b = e.geom.insert.block;
+        if (b >= d.blocks.size() || d.blocks[b].IsModelSpace() || d.blocks[b].IsPaperSpace())
+            e.flags |= kEntityDeleted;
+        break;
+    }
+    case EntityType::Viewport:
+        if (e.geom.extra.index >= d.viewports.size()) e.flags |= kEntityDeleted;
+        break;
+    case EntityType::Hatch:
+        if (e.geom.extra.index >= d.hatches.size() || d.hatches[e.geom.extra.index].boundary.size() < 3)
+            e.flags |= kEntityDeleted;
+        break;
+    default:
+        break;
     }
 }
 
@@ -181,41 +194,53 @@ bool Positive(double v) { return std::isfinite(v) && v > 0; }
 //   positive becomes 1; alignments outside their ranges become 0;
 // - an insert scale factor of zero becomes 1, and a column or row count
 //   below 1 becomes 1.
-void RepairValues(Drawing& d) {
+void RepairValues(Entity& e, double textSize) {
+    switch (e.type) {
+    case EntityType::Circle:
+    case EntityType::Arc: {
+        const Vec3 centre = e.type == EntityType::Circle ? e.geom.circle.center : e.geom.arc.center;
+        double& r = e.type == EntityType::Circle ? e.geom.circle.radius : e.geom.arc.radius;
+        if (std::isfinite(r) && r < 0) r = -r;
+        if (!Positive(r)) {
+            e.type = EntityType::Point;
+            e.geom.point.pos = centre;
+        }
+        break;
+    }
+    case EntityType::Text: {
+        auto& t = e.geom.text;
+        if (std::isfinite(t.height) && t.height < 0) t.height = -t.height;
+        if (!Positive(t.height)) t.height = textSize;
+        if (!Positive(t.widthFactor)) t.widthFactor = 1;
+        if (t.hAlign > 5) t.hAlign = 0;
+        if (t.vAlign > 3) t.vAlign = 0;
+        break;
+    }
+    case EntityType::Insert: {
+        auto& in = e.geom.insert;
+        for (double* s : {&in.xScale, &in.yScale, &in.zScale})
+            if (*s == 0 || !std::isfinite(*s)) *s = 1;
+        if (in.columns < 1) in.columns = 1;
+        if (in.rows < 1) in.rows = 1;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// References and values in one pass over the entities.
+void RepairEntities(Drawing& d) {
+    const auto zero = d.FindLayer("0");
+    // assign(1, '0') rather than = "0": GCC 12 reports a false -Wrestrict on
+    // the latter once optimised (bug 105329).
+    if (d.FindLayer(d.header.currentLayer) == kNone) d.header.currentLayer.assign(1, '0');
+    for (auto& l : d.layers)
+        if (l.linetype != kNone && l.linetype >= d.linetypes.size()) l.linetype = kNone;
     const double textSize = Positive(d.header.textSize) ? d.header.textSize : 2.5;
     for (auto& e : d.entities) {
-        switch (e.type) {
-        case EntityType::Circle:
-        case EntityType::Arc: {
-            const Vec3 centre = e.type == EntityType::Circle ? e.geom.circle.center : e.geom.arc.center;
-            double& r = e.type == EntityType::Circle ? e.geom.circle.radius : e.geom.arc.radius;
-            if (std::isfinite(r) && r < 0) r = -r;
-            if (!Positive(r)) {
-                e.type = EntityType::Point;
-                e.geom.point.pos = centre;
-            }
-            break;
-        }
-        case EntityType::Text: {
-            auto& t = e.geom.text;
-            if (std::isfinite(t.height) && t.height < 0) t.height = -t.height;
-            if (!Positive(t.height)) t.height = textSize;
-            if (!Positive(t.widthFactor)) t.widthFactor = 1;
-            if (t.hAlign > 5) t.hAlign = 0;
-            if (t.vAlign > 3) t.vAlign = 0;
-            break;
-        }
-        case EntityType::Insert: {
-            auto& in = e.geom.insert;
-            for (double* s : {&in.xScale, &in.yScale, &in.zScale})
-                if (*s == 0 || !std::isfinite(*s)) *s = 1;
-            if (in.columns < 1) in.columns = 1;
-            if (in.rows < 1) in.rows = 1;
-            break;
-        }
-        default:
-            break;
-        }
+        RepairReferences(d, e, zero);
+        RepairValues(e, textSize);
     }
 }
 
@@ -258,10 +283,20 @@ void RepairBlockLists(Drawing& d) {
             e.geom.block.block = bi;
             e.flags = static_cast<std::uint8_t>(paper ? (e.flags | kEntityPaperSpace) : (e.flags & ~kEntityPaperSpace));
         }
-        std::vector<std::uint32_t> out;
-        out.reserve(d.blocks[bi].entities.size());
+        // The list is rewritten in place: what is kept is written over what
+        // has been read. Only an added SEQEND could overtake the reading;
+        // from then on the rest goes to a list of its own, appended at the end.
+        auto& list = d.blocks[bi].entities;
+        const std::size_t count = list.size();
+        std::size_t read = 0, written = 0;
+        std::vector<std::uint32_t> spill;
+        auto keep = [&](std::uint32_t idx) {
+            if (spill.empty() && written < read) list[written++] = idx;
+            else spill.push_back(idx);
+        };
         std::uint32_t polyline = kNone;   // index of the open polyline
-        for (auto idx : d.blocks[bi].entities) {
+        while (read < count) {
+            const auto idx = list[read++];
             if (idx >= listed.size() || listed[idx]) continue;
             listed[idx] = true;
             auto& e = d.entities[idx];
@@ -274,27 +309,28 @@ void RepairBlockLists(Drawing& d) {
                 const auto& p = d.entities[polyline];
                 e.owner = p.handle;
                 e.layer = p.layer;
-                out.push_back(idx);
+                keep(idx);
                 if (e.type == EntityType::SeqEnd) polyline = kNone;
                 continue;
             }
             if (polyline != kNone) {
                 auto si = AddSeqEnd(d, d.entities[polyline]);
                 d.entities[si].flags = d.entities[idx].flags & kEntityPaperSpace;
-                out.push_back(si);
+                keep(si);
                 polyline = kNone;
             }
             auto& cur = d.entities[idx];     // AddSeqEnd may have moved it
             cur.owner = owner;
             if (cur.type == EntityType::Polyline) polyline = idx;
-            out.push_back(idx);
+            keep(idx);
         }
         if (polyline != kNone) {
             auto si = AddSeqEnd(d, d.entities[polyline]);
             d.entities[si].flags = d.entities[polyline].flags & kEntityPaperSpace;
-            out.push_back(si);
+            keep(si);
         }
-        d.blocks[bi].entities = std::move(out);
+        list.resize(written);
+        list.insert(list.end(), spill.begin(), spill.end());
     }
 }
 
@@ -357,8 +393,7 @@ void NormalizeForSave(Drawing& d) {
     RepairHandles(d);
     RepairObjects(d);
     EnsureStandardContent(d);
-    RepairReferences(d);
-    RepairValues(d);
+    RepairEntities(d);
     RepairBlockLists(d);
     RepairPaperViewports(d);
 }
