@@ -125,9 +125,21 @@ std::string CadLibrary::NewHandle(DrawingId drawing) {
 
 std::string CadLibrary::FindBlockByName(DrawingId drawing, std::string_view name) {
     auto& d = db_.Get(drawing);
+    auto& last = lastBlock_;
+    // Names are unique: a block that bears exactly the name asked for is the one.
+    if (last.index < d.blocks.size() && d.blocks[last.index].name == name && last.name == name &&
+        d.blocks[last.index].handle == last.handle) {
+        lastStatus_ = kStatusOk;
+        return last.handleText;
+    }
     auto i = d.FindBlock(name);
     lastStatus_ = i == cad::kNone ? kStatusNotFound : kStatusOk;
-    return i == cad::kNone ? std::string() : cad::HandleText(d.blocks[i].handle);
+    if (i == cad::kNone) return std::string();
+    last.name.assign(name);
+    last.index = i;
+    last.handle = d.blocks[i].handle;
+    last.handleText = cad::HandleText(last.handle);
+    return last.handleText;
 }
 
 std::string CadLibrary::FindLayerByName(DrawingId drawing, std::string_view name) {
@@ -319,10 +331,18 @@ void BlockWriter::AddBlockRecord(DrawingId drawing) {
 
 void BlockWriter::OpenBlockForAppend(DrawingId drawing, const std::string& blockHandle) {
     auto& d = db_.Get(drawing);
+    if (open_ < d.blocks.size() && d.blocks[open_].handle == openHandle_ && blockHandle == openText_) {
+        status_ = kStatusOk;
+        return;
+    }
     auto h = cad::ParseHandle(blockHandle);
     auto i = h ? d.FindBlockByHandle(*h) : cad::kNone;
     status_ = i == cad::kNone ? kStatusCannotOpen : kStatusOk;
     open_ = i;
+    if (i != cad::kNone) {
+        openText_ = blockHandle;
+        openHandle_ = d.blocks[i].handle;
+    }
 }
 
 // ------------------------------------------------------- EntityHeader

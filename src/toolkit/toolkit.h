@@ -126,6 +126,16 @@ protected:
     CadDatabase& db_;
     std::int16_t lastStatus_ = 0;
     DrawingWriter writer_ = &WriteDrawingFile;
+
+private:
+    // The block found last by name (a conversion asks for its model space
+    // once per record), taken again while the block at that index still
+    // bears that very name and handle.
+    struct FoundBlock {
+        std::string name, handleText;
+        std::uint32_t index = cad::kNone;
+        cad::Handle handle = 0;
+    } lastBlock_;
 };
 
 // ------------------------------------------------------- drawing header
@@ -265,6 +275,10 @@ private:
     std::string name_, handle_;
     EntityList open_ = cad::kNone;
     std::int16_t status_ = 0;
+    // The handle text last opened and its block's handle, taken again while
+    // the open block still has that handle.
+    std::string openText_;
+    cad::Handle openHandle_ = 0;
 };
 
 // ------------------------------------------------------- entity header

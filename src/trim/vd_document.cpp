@@ -162,7 +162,15 @@ void vdDocument::RestoreLayerNames(const std::vector<std::string>& names) {
 std::string vdDocument::VersionText() const { return drawing_ ? VersionTextFor(readRelease_) : std::string(); }
 
 vdEntities vdDocument::ModelEntities() {
-    return vdEntities(this, drawing_ ? drawing_->ModelSpace() : kNone);
+    if (!drawing_) return vdEntities(this, kNone);
+    // The walks ask for the model space once per entity: the block found
+    // last time is taken while it still bears the name it had then.
+    const auto& blocks = drawing_->blocks;
+    if (modelBlock_ >= blocks.size() || blocks[modelBlock_].name != modelName_) {
+        modelBlock_ = drawing_->ModelSpace();
+        modelName_ = modelBlock_ == kNone ? std::string() : blocks[modelBlock_].name;
+    }
+    return vdEntities(this, modelBlock_);
 }
 
 void vdDocument::ActiveLayout(const vdLayout& layout) {
@@ -302,23 +310,12 @@ Entity& vdDocument::EditVertexAt(EntityLocation at, std::uint32_t vertex, std::u
     return Edit(at, 1 + vertex);
 }
 
-bool vdDocument::Listed(std::uint32_t block, std::uint32_t pos) const {
+
+bool vdDocument::ListedViewport(std::uint32_t block, const Entity& viewport) const {
+    // A layout's own overall viewport belongs to the layout, not its list.
     const auto& d = *drawing_;
-    auto idx = d.blocks[block].entities[pos];
-    const auto& e = d.entities[idx];
-    if (e.flags & cad::kEntityDeleted) return false;
-    switch (e.type) {
-    case EntityType::Vertex:
-    case EntityType::SeqEnd:
-    case EntityType::Block:
-    case EntityType::EndBlk: return false;
-    case EntityType::Hatch: return !IsFill(idx);
-    case EntityType::Viewport:
-        // A layout's own overall viewport belongs to the layout, not its list.
-        return !(d.blocks[block].IsPaperSpace() && e.geom.extra.index < d.viewports.size() &&
-                 d.viewports[e.geom.extra.index].id == 1);
-    default: return true;
-    }
+    const auto index = viewport.geom.extra.index;
+    return !(d.blocks[block].IsPaperSpace() && index < d.viewports.size() && d.viewports[index].id == 1);
 }
 
 vdDocument::Cursor& vdDocument::CursorOf(std::uint32_t block) {

@@ -115,7 +115,24 @@ private:
     // is linear, so callers count once).
     cad::Entity& VertexAt(EntityLocation at, std::uint32_t vertex, std::uint32_t count);
     cad::Entity& EditVertexAt(EntityLocation at, std::uint32_t vertex, std::uint32_t count);
-    bool Listed(std::uint32_t block, std::uint32_t pos) const;   // counted and walked
+    // Whether the entity at pos of a block's list is counted and walked
+    // (inline: every walk asks it of every entity).
+    bool Listed(std::uint32_t block, std::uint32_t pos) const {
+        const auto& d = *drawing_;
+        const auto idx = d.blocks[block].entities[pos];
+        const auto& e = d.entities[idx];
+        if (e.flags & cad::kEntityDeleted) return false;
+        switch (e.type) {
+        case cad::EntityType::Vertex:
+        case cad::EntityType::SeqEnd:
+        case cad::EntityType::Block:
+        case cad::EntityType::EndBlk: return false;
+        case cad::EntityType::Hatch: return !IsFill(idx);
+        case cad::EntityType::Viewport: return ListedViewport(block, e);
+        default: return true;
+        }
+    }
+    bool ListedViewport(std::uint32_t block, const cad::Entity& viewport) const;
     Cursor& CursorOf(std::uint32_t block);
     std::uint32_t DefaultLayer() const;
     // Appends entities to a block's list; the location of the first.
@@ -142,6 +159,8 @@ private:
     std::string path_;
     std::string lastError_;
     std::vector<Cursor> cursors_;
+    std::uint32_t modelBlock_ = cad::kNone;   // where the model space was found last
+    std::string modelName_;                   // and its name then
     std::vector<FreeEntity> free_;
     std::unordered_map<std::uint32_t, std::uint32_t> fills_;   // polyline entity -> hatch entity
     std::unordered_set<std::uint32_t> fillHatches_;
