@@ -1,7 +1,11 @@
 // VERTEX and SEQEND owners given by AppendEntity: the POLYLINE that starts the
 // run of vertices ending the block's list, also when appends alternate
-// between blocks or the list was changed directly.
+// between blocks or the list was changed directly; and the SEQENDs the save
+// adds to polylines left open.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
 
 #include "cad/drawing.h"
 
@@ -83,4 +87,30 @@ TEST(EntitySequences, APolylineWithoutAHandleYetStillOwnsItsVertices) {
     EXPECT_EQ(OwnerOf(*d, v), 0u);
     EXPECT_NE(OwnerOf(*d, v), block);
     EXPECT_EQ(d->entities[pi].type, EntityType::Polyline);
+}
+
+// The save closes every polyline left open with its SEQEND, in the list's
+// order, wherever it stands: P polyline, V vertex, S SEQEND, O point.
+TEST(EntitySequences, TheSaveClosesOpenPolylinesWhereTheyStand) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"PVO", "PVSO"}, {"PV", "PVS"}, {"PVOPVO", "PVSOPVSO"}, {"OPVVSO", "OPVVSO"}, {"PPO", "PSPSO"}};
+    for (const auto& [given, saved] : cases) {
+        SCOPED_TRACE(given);
+        auto d = NewDrawing();
+        const auto ms = d->ModelSpace();
+        for (const char* c = given; *c; ++c)
+            Append(*d, ms, *c == 'P' ? EntityType::Polyline : *c == 'V' ? EntityType::Vertex
+                           : *c == 'S' ? EntityType::SeqEnd : EntityType::Point);
+        NormalizeForSave(*d);
+        std::string types;
+        Handle open = 0;
+        for (auto i : d->blocks[ms].entities) {
+            const auto& e = d->entities[i];
+            types += e.type == EntityType::Polyline ? 'P' : e.type == EntityType::Vertex ? 'V'
+                     : e.type == EntityType::SeqEnd ? 'S' : 'O';
+            if (e.type == EntityType::Polyline) open = e.handle;
+            if (e.type == EntityType::SeqEnd) EXPECT_EQ(e.owner, open);
+        }
+        EXPECT_EQ(types, saved);
+    }
 }
