@@ -177,7 +177,7 @@ TEST_P(DwgRelease, LibDxfrwGetsAsFarAsInR2000) {
     auto read = [&](Release release, const std::string& name) {
         auto d = ostrel::test::EveryKindDrawing();
         SaveDwg(*d, release, dir.file(name));
-        auto r = ostrel::test::RunDwgChecker("check_dxfrw_tables.mjs", Quote(dir.file(name)));
+        auto r = ostrel::test::RunDwgChecker("check_dxfrw.mjs", Quote(dir.file(name)));
         std::smatch m;
         EXPECT_TRUE(std::regex_search(r.out, m, std::regex("\"error\":([0-9]+),\"layers\":(\\[[^\\]]*\\])")))
             << r.out << r.err;
