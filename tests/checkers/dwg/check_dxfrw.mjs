@@ -1,8 +1,7 @@
 // Reads one DWG (or DXF) file with the libdxfrw WebAssembly build (the
 // library inside LibreCAD's and QGIS's DWG import; an outside reader, used
 // only to check the files Ostrel writes) and prints one JSON line:
-//   {"read": true|false, "error": <its DWG error code, -1 for DXF>, "layers": [...],
-//    "model": {"LINE": 3, ...}, "blocks": {name: {...}}}
+//   {"read": true|false, "model": {"LINE": 3, ...}, "blocks": {name: {...}}}
 // "model" counts the entities the reader hands over as the drawing's own
 // (model space), "blocks" those of each block, by the reader's entity type;
 // heavy polylines as POLYLINE2D or POLYLINE3D, with "_HOLLOW" when the
@@ -31,16 +30,11 @@ const database = new lib.DRW_Database();
 const handler = new lib.DRW_FileHandler();
 handler.database = database;
 const bytes = fs.readFileSync(input);
-let read = false, error = -1;
+let read;
 if (input.toLowerCase().endsWith('.dwg')) {
   const dwg = new lib.DRW_DwgR(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length));
   if (process.argv.includes('--debug')) dwg.setDebug(lib.DRW_Dbg_Level.Debug);
-  try {
-    read = dwg.read(handler, false);
-  } catch (e) {
-    console.error(String(e));
-  }
-  error = dwg.getError().value;
+  read = dwg.read(handler, false);
   dwg.delete();
 } else {
   const dxf = new lib.DRW_DxfRW(bytes.toString('latin1'));
@@ -67,8 +61,6 @@ for (let i = 0, n = handler.database.blocks.size(); i < n; ++i) {
   const b = handler.database.blocks.get(i);
   blocks[b.name] = count(b.entities, {});
 }
-const layers = [];
-for (let i = 0; i < database.layers.size(); ++i) layers.push(database.layers.get(i).name);
-console.log(JSON.stringify({ read: Boolean(read), error, layers, model, blocks }));
+console.log(JSON.stringify({ read: Boolean(read), model, blocks }));
 database.delete();
 handler.delete();
