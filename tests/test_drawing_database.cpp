@@ -10,13 +10,33 @@
 
 using namespace ostrel::cad;
 
-TEST(Handles, TextIsUpperHexAndRoundTrips) {
+// Handles as text; names looked up without case, whatever their length.
+TEST(Handles, TextIsUpperHexAndRoundTripsNamesIgnoreCase) {
     EXPECT_EQ(HandleText(0x2af), "2AF");
     EXPECT_EQ(HandleText(0), "0");
     EXPECT_EQ(ParseHandle("2af").value(), 0x2afu);
     EXPECT_FALSE(ParseHandle("").has_value());
     EXPECT_FALSE(ParseHandle("xyz").has_value());
     EXPECT_FALSE(ParseHandle("12345678901234567").has_value());
+    auto d = NewDrawing();
+    Layer l;
+    l.name = "Contour-Major-Index-Lines";
+    l.handle = d->NewHandle();
+    auto i = d->AddLayer(l);
+    EXPECT_EQ(d->FindLayer("CONTOUR-MAJOR-INDEX-LINES"), i);
+    EXPECT_EQ(d->FindLayer("contour-major-index-lines"), i);
+    EXPECT_EQ(d->FindLayer("contour-major-index-line"), kNone);
+    EXPECT_EQ(d->FindLayer("contour-major-index-linez"), kNone);
+    EXPECT_EQ(FoldedNameHash{}("Abc-\xe9"), FoldedNameHash{}("aBC-\xe9"));
+    EXPECT_FALSE(FoldedNameEqual{}("\xe9", "\xc9"));   // only ASCII letters fold
+    EXPECT_TRUE(d->blocks[d->PaperSpace()].IsPaperSpace());
+    BlockRecord b;
+    for (auto [name, paper, model] : {std::tuple{"*PAPER_space7", true, false}, {"*Paper_Spac", false, false},
+                                      {"*MODEL_SPACE", false, true}}) {
+        b.name = name;
+        EXPECT_EQ(b.IsPaperSpace(), paper) << name;
+        EXPECT_EQ(b.IsModelSpace(), model) << name;
+    }
 }
 
 TEST(NewDrawing, HoldsTheStandardContentWithUniqueHandles) {
@@ -245,28 +265,6 @@ TEST(Normalize, ValuesNoReaderTakesAreWrittenReadable) {
                      "TEXT|0|256|1.5|1.0|0|0\n"           // the height's absolute value
                      "TEXT|0|0|3.5|0.8|0|0\n"             // no height: the drawing's text size
                      "INSERT|0|256|1.0|-2.0|1.0|1|1\n");
-}
-
-TEST(Drawing, NameLookupsIgnoreCaseForAnyLength) {
-    auto d = NewDrawing();
-    Layer l;
-    l.name = "Contour-Major-Index-Lines";
-    l.handle = d->NewHandle();
-    auto i = d->AddLayer(l);
-    EXPECT_EQ(d->FindLayer("CONTOUR-MAJOR-INDEX-LINES"), i);
-    EXPECT_EQ(d->FindLayer("contour-major-index-lines"), i);
-    EXPECT_EQ(d->FindLayer("contour-major-index-line"), kNone);
-    EXPECT_EQ(d->FindLayer("contour-major-index-linez"), kNone);
-    EXPECT_EQ(FoldedNameHash{}("Abc-\xe9"), FoldedNameHash{}("aBC-\xe9"));
-    EXPECT_FALSE(FoldedNameEqual{}("\xe9", "\xc9"));   // only ASCII letters fold
-    EXPECT_TRUE(d->blocks[d->PaperSpace()].IsPaperSpace());
-    BlockRecord b;
-    b.name = "*PAPER_space7";
-    EXPECT_TRUE(b.IsPaperSpace());
-    b.name = "*Paper_Spac";
-    EXPECT_FALSE(b.IsPaperSpace());
-    b.name = "*MODEL_SPACE";
-    EXPECT_TRUE(b.IsModelSpace());
 }
 
 // Entities listed twice or in two blocks, indexes naming nothing, block

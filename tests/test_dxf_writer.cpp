@@ -487,7 +487,7 @@ TEST_F(AtomicSave, AFailingWriteLeavesTheEarlierFileByteIdentical) {
     EXPECT_EQ(Files(), std::vector<std::string>{"site.dxf"});
 }
 
-TEST_F(AtomicSave, AMissingFolderGivesAClearErrorAndAFolderAsTargetIsRefused) {
+TEST_F(AtomicSave, AMissingFolderGivesAClearErrorOrAStatusAndAFolderAsTargetIsRefused) {
     FacadeDrawing f;
     auto path = dir.file("no-such-folder/site.dxf");
     try {
@@ -501,11 +501,7 @@ TEST_F(AtomicSave, AMissingFolderGivesAClearErrorAndAFolderAsTargetIsRefused) {
     std::filesystem::create_directories(dir.file("out.dxf"));
     EXPECT_THROW(cad::SaveDxf(f.d(), Release::R2000, dir.file("out.dxf")), cad::CadError);
     EXPECT_EQ(Files(), std::vector<std::string>{"out.dxf"});
-}
-
-TEST_F(AtomicSave, ToolkitSaveReportsTheFailureThroughItsStatus) {
-    FacadeDrawing f;
-    auto path = dir.file("missing/site.dxf");
+    // Through the toolkit the failure is its status, the text naming the path.
     f.lib.SaveDrawingFile(f.id, path, 1, 2000, 0, 6, 1, 1);
     EXPECT_EQ(f.lib.LastStatus(), kStatusWriteFailed);
     EXPECT_NE(f.db.StatusText(f.lib.LastStatus()).find(path), std::string::npos);
@@ -548,7 +544,7 @@ protected:
     }
 };
 
-TEST_F(CheckerSelfTest, FindsTheFaultsEzdxfMisses) {
+TEST_F(CheckerSelfTest, FindsTheFaultsEzdxfMissesAndCountsFeatures) {
     EXPECT_EQ(RunChecker("check_dxf.py", good).exitCode, 0);
     auto r = RunChecker("check_dxf.py", Mutate(9, "$HANDSEED", 5, "10"));   // too low
     EXPECT_EQ(r.exitCode, 1);
@@ -559,9 +555,7 @@ TEST_F(CheckerSelfTest, FindsTheFaultsEzdxfMisses) {
     r = RunChecker("check_dxf.py", Mutate(2, "LAYER", 70, "9"));         // a wrong table count
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("declares"), std::string::npos) << r.err;
-}
-
-TEST_F(CheckerSelfTest, ReaderCheckerCountsFeatures) {
+    // The readers' checker counts features and refuses a cut file.
     EXPECT_EQ(RunChecker("check_readers.py", good + " --features 10").exitCode, 0);
     EXPECT_EQ(RunChecker("check_readers.py", good + " --features 11").exitCode, 1);
     auto bytes = ReadFile(good);
