@@ -1,6 +1,7 @@
 // The DWG reader (R2000 here; the later releases in test_dwg_releases): what the writer puts into a file comes back as an
 // equal database, and damaged, truncated, foreign or random files end in a
-// clear CadError, never a crash or a hang.
+// clear CadError (any bytes, behind valid CRCs or not: the fuzz_dwg_reader
+// harnesses of scripts/fuzz).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -215,40 +216,4 @@ TEST(DwgReadErrors, TruncationsAndRandomDamageEndInAnErrorNeverACrash) {
         std::memcpy(noise.data(), "AC1015", 6);
         EXPECT_NE(ErrorOf(noise), "(no error)");
     }
-}
-
-TEST(DwgReadErrors, DamageBehindValidCrcsFailsCleanlyOrGivesAWritableDrawing) {
-    // Rewrite the CRC of a damaged object so that only the object's own
-    // structure can give it away: the reader either stops with a CadError or
-    // returns a drawing that the writer can save again.
-    auto d = ostrel::test::EveryKindDrawing();
-    const auto good = Encode(*d);
-    std::mt19937 rng(7);
-    int refused = 0, read = 0;
-    for (std::size_t o : ObjectOffsets(good)) {
-        std::size_t p = o;
-        std::uint32_t size = dwg::ReadModularShort(good.data(), good.size(), p);
-        for (int round = 0; round < 4; ++round) {
-            auto bad = good;
-            bad[p + rng() % size] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
-            std::uint16_t crc = dwg::Crc16(dwg::kDwgCrcSeed, bad.data() + o, p - o + size);
-            bad[p + size] = static_cast<std::uint8_t>(crc & 0xFF);
-            bad[p + size + 1] = static_cast<std::uint8_t>(crc >> 8);
-            std::unique_ptr<Drawing> got;
-            try {
-                got = dwg::DecodeDwg(bad.data(), bad.size());
-            } catch (const CadError&) {
-                ++refused;
-                continue;
-            }
-            ++read;
-            try {
-                Encode(*got);
-            } catch (const CadError&) {
-                // a drawing the format cannot hold is refused clearly too
-            }
-        }
-    }
-    EXPECT_GT(refused, 0);
-    EXPECT_GT(read, 0);
 }
