@@ -20,15 +20,10 @@ protected:
 
     // AddLayer with a colour; returns the status.
     std::int16_t AddLayer(const std::string& name, std::int16_t colour, std::string* handle = nullptr) {
-        LayerRecord l(db);
-        l.InitLayer(id);
-        l.SetLayerName(name);
-        std::string h = lib.NewHandle(id);
+        std::int16_t status = -1;
+        const std::string h = Layer(name, colour, "", &status);
         if (handle) *handle = h;
-        l.SetLayerHandle(h);
-        l.SetLayerColour(colour);
-        l.AddLayer(id);
-        return l.AddLayerStatus();
+        return status;
     }
 
     const cad::Layer& LayerNamed(const std::string& name) { return d().layers.at(d().FindLayer(name)); }
