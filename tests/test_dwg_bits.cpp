@@ -237,21 +237,3 @@ TEST(Reader, RunningPastTheEndThrowsAClearError) {
     std::size_t pos = 0;
     EXPECT_THROW(ReadModularChar(mc.data(), mc.size(), pos), CadError);
 }
-
-TEST(Crc, EqualsTheBitwiseDefinitionOnAnyLengthAndSeed) {
-    auto bitwise = [](std::uint16_t crc, const std::uint8_t* p, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) {
-            crc ^= p[i];
-            for (int k = 0; k < 8; ++k) crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : static_cast<std::uint16_t>(crc >> 1);
-        }
-        return crc;
-    };
-    std::vector<std::uint8_t> data(300);
-    std::uint32_t x = 12345;
-    for (auto& b : data) b = static_cast<std::uint8_t>((x = x * 1103515245u + 12345u) >> 16);
-    for (std::size_t n = 0; n <= data.size(); n += 7)
-        for (std::uint16_t seed : {std::uint16_t{0}, kDwgCrcSeed, std::uint16_t{0xFFFF}})
-            ASSERT_EQ(Crc16(seed, data.data() + 3, std::min(n, data.size() - 3)),
-                      bitwise(seed, data.data() + 3, std::min(n, data.size() - 3)))
-                << n << " " << seed;
-}
