@@ -162,7 +162,7 @@ protected:
     std::string out_ = dir_.file("out.dxf");
 };
 
-TEST_F(Cli, HelpExplainsWhereSettingsComeFrom) {
+TEST_F(Cli, HelpExplainsWhereSettingsComeFromVersionIsTheLibrarys) {
     ASSERT_TRUE(std::filesystem::exists(binary_)) << "build the ostrel_cli target first";
     const auto r = Run("--help");
     EXPECT_EQ(r.exitCode, 0);
@@ -174,12 +174,9 @@ TEST_F(Cli, HelpExplainsWhereSettingsComeFrom) {
     const auto sub = Run("convert --help");
     EXPECT_EQ(sub.exitCode, 0);
     EXPECT_NE(sub.out.find("--user-settings"), std::string::npos);
-}
-
-TEST_F(Cli, VersionMatchesTheLibrary) {
-    const auto r = Run("--version");
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, std::string("ostrel ") + ostrel_version() + "\n");
+    const auto version = Run("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, std::string("ostrel ") + ostrel_version() + "\n");
     EXPECT_STRNE(ostrel_version(), "");
     EXPECT_STRNE(ostrel_version(), "0.0.0");
 }
@@ -215,7 +212,7 @@ TEST_F(Cli, GoodConversionExitsWithZero) {
     EXPECT_EQ(check.exitCode, 0) << check.err;
 }
 
-TEST_F(Cli, RelativeUserSettingsPathIsTakenFromTheCurrentFolder) {
+TEST_F(Cli, UserSettingsFromARelativePathInTheCurrentFolderOrFromTheRegistry) {
     const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\n");
     WriteFile(mainIni_, "[GENERAL]\r\nDEBUG=ON\r\n");
     const auto r = RunCommand("cd '" + dir_.path().string() + "' && OSTREL_REGISTRY='" + registry_ + "' '" + binary_ +
@@ -223,6 +220,11 @@ TEST_F(Cli, RelativeUserSettingsPathIsTakenFromTheCurrentFolder) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("message: INI=" + mainIni_ + "\n"), std::string::npos) << r.err;
     EXPECT_TRUE(std::filesystem::exists(out_));
+    // Without --user-settings the registry names the file.
+    WriteFile(registry_, "[Software\\kestrelworks\\talvero]\r\nuserini=" + userIni_ + "\r\n");
+    const auto fromRegistry = Run("convert '" + in + "' '" + out_ + "'");
+    EXPECT_EQ(fromRegistry.exitCode, 0) << fromRegistry.err;
+    EXPECT_EQ(fromRegistry.err.rfind("message: INI=" + mainIni_ + "\n", 0), 0u) << fromRegistry.err;
 }
 
 TEST_F(Cli, DebugMessagesAndQuestionsAreOneLineEachAndAnsweredYes) {
@@ -275,14 +277,6 @@ TEST_F(Cli, FailuresAndProblemsExitWithOneOrThree) {
     WriteFile(out_, "old drawing");
     EXPECT_EQ(Run(Convert(Export(""), out_)).exitCode, 3);
     EXPECT_EQ(ReadFile(out_), "old drawing");
-}
-
-TEST_F(Cli, RegistryNamesTheUserSettingsWhenNoneIsGiven) {
-    WriteFile(registry_, "[Software\\kestrelworks\\talvero]\r\nuserini=" + userIni_ + "\r\n");
-    WriteFile(mainIni_, "[GENERAL]\r\nDEBUG=ON\r\n");
-    const auto r = Run("convert '" + Export("TALVERO\r\nPOINT,1,1,1,0\r\n") + "' '" + out_ + "'");
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.err.rfind("message: INI=" + mainIni_ + "\n", 0), 0u) << r.err;
 }
 
 // ------------------------------------------------------------------ C interface

@@ -69,6 +69,14 @@ TEST_F(Batch, GoodOnesWrittenBrokenOnesListedWorstStatusSameBytesForAnyJobs) {
     EXPECT_EQ(dwg.exitCode, 0) << dwg.out;
     EXPECT_NE(RunCommand("'" OSTREL_BINARY_DIR "/ostrel' info '" + dir_.file("out4/good4.dwg") + "'").out.find("DWG"),
               std::string::npos);
+    // Two exports of one name: the second is refused, not written over the first.
+    std::filesystem::create_directories(dir_.file("in/again"));
+    WriteFile(dir_.file("in/again/good5.txt"), sample);
+    const auto twice = Run("convert '" + Export("good5", sample) + "' '" + dir_.file("in/again/good5.txt") + "' -o '" +
+                           dir_.file("out5") + "'");
+    EXPECT_EQ(twice.exitCode, 1);
+    EXPECT_TRUE(std::regex_search(twice.out, std::regex("failed +\\S*again/good5.txt: an earlier export is written to")))
+        << twice.out;
     // Usage: -j without -o.
     EXPECT_EQ(Run("convert a b -j 2").exitCode, 2);
 }

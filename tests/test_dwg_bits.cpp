@@ -67,21 +67,36 @@ TEST(BitShortAndLong, WorkedExampleStreamsReadAndWriteBack) {
     }
 }
 
-TEST(BitDouble, CommonValuesTakeTwoBits) {
+// 1.0 and 0.0 take two bits, the default extrusion and zero thickness one;
+// text is its length, then its code-page bytes.
+TEST(ShortForms, CommonDoublesDefaultExtrusionThicknessAndText) {
     BitWriter w;
     w.BD(1.0);
     w.BD(0.0);
-    EXPECT_EQ(ToBitText(w), "0110");
+    w.BE({0, 0, 1});
+    w.BT(0.0);
+    EXPECT_EQ(ToBitText(w), "011011");
     w.BD(-0.0);                 // keeps its sign: full form
     w.BD(2.5);
+    w.BE({0, 1, 0});
+    w.BT(3.0);
+    const std::size_t before = w.BitPosition();
+    w.TV("DEFPOINTS");
+    w.TV("");
+    EXPECT_EQ(w.BitPosition() - before, 10u + 72u + 2u);
     BitReader r(w.Data(), w.ByteSize(), "test");
     EXPECT_EQ(r.BD(), 1.0);
     EXPECT_EQ(r.BD(), 0.0);
+    EXPECT_EQ(r.BE(), (Vec3{0, 0, 1}));
+    EXPECT_EQ(r.BT(), 0.0);
     double neg = r.BD();
     EXPECT_EQ(neg, 0.0);
     EXPECT_TRUE(std::signbit(neg));
     EXPECT_EQ(r.BD(), 2.5);
-    EXPECT_EQ(w.BitPosition(), 4u + 66u + 66u);
+    EXPECT_EQ(r.BE(), (Vec3{0, 1, 0}));
+    EXPECT_EQ(r.BT(), 3.0);
+    EXPECT_EQ(r.TV(), "DEFPOINTS");
+    EXPECT_EQ(r.TV(), "");
 }
 
 TEST(BitDoubleWithDefault, PicksTheShortestPatchAndReadsBack) {
@@ -106,20 +121,6 @@ TEST(BitDoubleWithDefault, PicksTheShortestPatchAndReadsBack) {
     }
 }
 
-TEST(ExtrusionAndThickness, DefaultsTakeOneBit) {
-    BitWriter w;
-    w.BE({0, 0, 1});
-    w.BT(0.0);
-    EXPECT_EQ(ToBitText(w), "11");
-    w.BE({0, 1, 0});
-    w.BT(3.0);
-    BitReader r(w.Data(), w.ByteSize(), "test");
-    EXPECT_EQ(r.BE(), (Vec3{0, 0, 1}));
-    EXPECT_EQ(r.BT(), 0.0);
-    EXPECT_EQ(r.BE(), (Vec3{0, 1, 0}));
-    EXPECT_EQ(r.BT(), 3.0);
-}
-
 TEST(BitTriplet, ReadsUntilAZeroOrThreeBits) {
     BitWriter w;
     for (unsigned v : {0u, 2u, 6u, 7u}) w.B3(v);
@@ -128,7 +129,7 @@ TEST(BitTriplet, ReadsUntilAZeroOrThreeBits) {
     for (unsigned v : {0u, 2u, 6u, 7u}) EXPECT_EQ(r.B3(), v);
 }
 
-TEST(Handle, WorkedExampleLayerReference) {
+TEST(Handle, WorkedExampleLayerReferenceAndAnR14ObjectsOwnHandle) {
     BitWriter w;
     w.H(5, 0x5E7);
     EXPECT_EQ(w.Bytes(), Hex("52 05 E7"));
@@ -139,6 +140,13 @@ TEST(Handle, WorkedExampleLayerReference) {
     EXPECT_EQ(h.code, 5);
     EXPECT_EQ(h.value, 0x5E7u);
     EXPECT_EQ(r.H().value, 0u);
+    // A POINT of the reference's R14 sample: size 0x23, type 0x1B, handle D2.
+    auto bytes = Hex("230046C074A6C80000013309FE67997ED403A801FFF9D1853CD8FA05536084182 8CCA88986");
+    std::size_t pos = 0;
+    EXPECT_EQ(ReadModularShort(bytes.data(), bytes.size(), pos), 0x23u);
+    BitReader object(bytes.data() + pos, bytes.size() - pos, "test");
+    EXPECT_EQ(object.BS(), 0x1B);
+    EXPECT_EQ(object.H().value, 0xD2u);
 }
 
 TEST(Handle, RelativeCodesResolveAgainstTheOwnHandle) {
@@ -147,28 +155,6 @@ TEST(Handle, RelativeCodesResolveAgainstTheOwnHandle) {
     EXPECT_EQ((HandleRef{0xA, 5}).Resolve(0x40), 0x45u);
     EXPECT_EQ((HandleRef{0xC, 5}).Resolve(0x40), 0x3Bu);
     EXPECT_EQ((HandleRef{0x5, 0x99}).Resolve(0x40), 0x99u);
-}
-
-TEST(Handle, SampleR14PointObjectStartsWithTypeAndHandle) {
-    // A POINT of the reference's R14 sample: size 0x23, type 0x1B, handle D2.
-    auto bytes = Hex("230046C074A6C80000013309FE67997ED403A801FFF9D1853CD8FA05536084182 8CCA88986");
-    std::size_t pos = 0;
-    EXPECT_EQ(ReadModularShort(bytes.data(), bytes.size(), pos), 0x23u);
-    BitReader r(bytes.data() + pos, bytes.size() - pos, "test");
-    EXPECT_EQ(r.BS(), 0x1B);
-    auto h = r.H();
-    EXPECT_EQ(h.code, 0);
-    EXPECT_EQ(h.value, 0xD2u);
-}
-
-TEST(Text, LengthThenCodePageBytes) {
-    BitWriter w;
-    w.TV("DEFPOINTS");
-    w.TV("");
-    BitReader r(w.Data(), w.ByteSize(), "test");
-    EXPECT_EQ(r.TV(), "DEFPOINTS");
-    EXPECT_EQ(r.TV(), "");
-    EXPECT_EQ(w.BitPosition(), 10u + 72u + 2u);
 }
 
 TEST(ModularNumbers, WorkedExamplesAndRoundTrips) {
@@ -250,22 +236,4 @@ TEST(Reader, RunningPastTheEndThrowsAClearError) {
     std::vector<std::uint8_t> mc = {0x80, 0x80};
     std::size_t pos = 0;
     EXPECT_THROW(ReadModularChar(mc.data(), mc.size(), pos), CadError);
-}
-
-TEST(Crc, EqualsTheBitwiseDefinitionOnAnyLengthAndSeed) {
-    auto bitwise = [](std::uint16_t crc, const std::uint8_t* p, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) {
-            crc ^= p[i];
-            for (int k = 0; k < 8; ++k) crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : static_cast<std::uint16_t>(crc >> 1);
-        }
-        return crc;
-    };
-    std::vector<std::uint8_t> data(300);
-    std::uint32_t x = 12345;
-    for (auto& b : data) b = static_cast<std::uint8_t>((x = x * 1103515245u + 12345u) >> 16);
-    for (std::size_t n = 0; n <= data.size(); n += 7)
-        for (std::uint16_t seed : {std::uint16_t{0}, kDwgCrcSeed, std::uint16_t{0xFFFF}})
-            ASSERT_EQ(Crc16(seed, data.data() + 3, std::min(n, data.size() - 3)),
-                      bitwise(seed, data.data() + 3, std::min(n, data.size() - 3)))
-                << n << " " << seed;
 }

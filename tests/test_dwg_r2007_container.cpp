@@ -1,6 +1,7 @@
 // The R2007 (AC1021) container: its check sums against published vectors,
 // the Reed-Solomon codes (encoding, repair, what is beyond repair), the R21
 // LZ77 variant, and whole files written and read back, whole and damaged.
+// Outside readers read the container in whole drawings (test_dwg_releases).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -278,56 +279,4 @@ TEST(R2007Container, RandomDamageGivesTheDataOrAnError) {
     }
     EXPECT_GT(errors, 10);
     EXPECT_GT(clean, 10);
-}
-
-namespace {
-
-// Runs one outside reader on a file; returns the number after "error":.
-int OutsideReaderError(const char* script, const std::string& path) {
-    const auto r = ostrel::test::RunDwgChecker(script, "'" + path + "'");
-    std::smatch m;
-    return std::regex_search(r.out, m, std::regex("\"error\":([0-9]+)")) ? std::stoi(m[1]) : -1;
-}
-
-} // namespace
-
-// The sections hold no drawing, so libredwg stops at their contents; what
-// shows it reads the container is that it finds every section, and the
-// header and classes sentinels deep in pages of several interleaved
-// codewords (the classes missing when their sentinel is not there).
-TEST(R2007Container, LibreDwgFindsTheSections) {
-    if (!ostrel::test::DwgCheckerHas("node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm"))
-        GTEST_SKIP() << "DWG checker not installed (scripts/install-dwg-checker)";
-    const std::uint8_t headerSentinel[16] = {0xCF, 0x7B, 0x1F, 0x23, 0xFD, 0xDE, 0x38, 0xA9,
-                                             0x5F, 0x7C, 0x68, 0xB8, 0x4E, 0x6D, 0x33, 0x5F};
-    const std::uint8_t classesSentinel[16] = {0x8D, 0xA1, 0xC4, 0xB8, 0xC4, 0xA9, 0xF8, 0xC5,
-                                              0xC0, 0xDC, 0xF4, 0x5F, 0xE7, 0xCF, 0xB6, 0x8A};
-    ostrel::test::TempDir dir;
-    const auto write = [&](bool withClasses, const std::string& name) {
-        std::vector<NamedSection> sections(8);
-        const char* names[] = {"AcDb:Header",   "AcDb:Classes",      "AcDb:Handles",     "AcDb:AcDbObjects",
-                               "AcDb:Template", "AcDb:ObjFreeSpace", "AcDb:SummaryInfo", "AcDb:AuxHeader"};
-        for (int i = 0; i < 8; ++i) sections[i].name = names[i];
-        sections[0].data = DrawingLikeBytes(3000, 12);
-        std::copy(std::begin(headerSentinel), std::end(headerSentinel), sections[0].data.begin() + 2500);
-        sections[1].data = DrawingLikeBytes(3000, 13);
-        if (withClasses) std::copy(std::begin(classesSentinel), std::end(classesSentinel), sections[1].data.begin() + 2500);
-        sections[2].data = {0x00, 0x02, 0x00, 0x00};  // an empty object map
-        sections[3].data = DrawingLikeBytes(100000, 14);
-        sections[4].data = {0, 0, 1, 0};
-        sections[5].data = DrawingLikeBytes(53, 15);
-        sections[6].data = RandomBytes(300, 16);
-        sections[6].compressed = false;
-        sections[7].data = DrawingLikeBytes(123, 17);
-        const Bytes file = r2007::WriteContainer(sections);
-        const auto path = dir.file(name);
-        ostrel::test::WriteFile(path, std::string(file.begin(), file.end()));
-        return path;
-    };
-    constexpr int kNotFound = 128 | 256 | 512;  // classes, section, page not found
-    const auto path = write(true, "found.dwg");
-    const int error = OutsideReaderError("check_dwg.mjs", path);
-    ASSERT_GE(error, 0);
-    EXPECT_EQ(error & kNotFound, 0) << error;
-    EXPECT_NE(OutsideReaderError("check_dwg.mjs", write(false, "missing.dwg")) & 128, 0);
 }

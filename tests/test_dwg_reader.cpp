@@ -1,6 +1,7 @@
 // The DWG reader (R2000 here; the later releases in test_dwg_releases): what the writer puts into a file comes back as an
 // equal database, and damaged, truncated, foreign or random files end in a
-// clear CadError, never a crash or a hang.
+// clear CadError (any bytes, behind valid CRCs or not: the fuzz_dwg_reader
+// harnesses of scripts/fuzz).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -73,17 +74,11 @@ TEST(DwgRoundTrip, EveryKindDrawingReadsBackEqualAndWritesAgainUnchanged) {
     Handle fresh = again->NewHandle();
     for (const auto& e : again->entities) EXPECT_NE(e.handle, fresh);
     for (const auto& o : again->objects) EXPECT_NE(o.handle, fresh);
-}
-
-TEST(DwgRoundTrip, NewDrawingAndALargeDrawingReadBackEqual) {
-    auto empty = NewDrawing();
-    auto bytes = Encode(*empty);
-    ExpectSameDrawing(*empty, *dwg::DecodeDwg(bytes.data(), bytes.size()));
-
-    auto large = ostrel::test::SiteDrawing(6000);
-    auto big = Encode(*large);
-    auto read = dwg::DecodeDwg(big.data(), big.size());
-    ExpectSameDrawing(*large, *read);
+    // A new drawing and a large one read back equal too.
+    for (const auto& other : {NewDrawing(), ostrel::test::SiteDrawing(6000)}) {
+        auto bytes = Encode(*other);
+        ExpectSameDrawing(*other, *dwg::DecodeDwg(bytes.data(), bytes.size()));
+    }
 }
 
 // Code-page bytes in R2000 and R2004, UTF-16 from R2007: the text comes back as written.
@@ -196,18 +191,13 @@ TEST(DwgReadErrors, EveryDamagedSectionIsReportedAsACrcMismatch) {
     }
 }
 
-TEST(DwgReadErrors, TruncatedFilesEndInAnError) {
+TEST(DwgReadErrors, TruncationsAndRandomDamageEndInAnErrorNeverACrash) {
     auto d = ostrel::test::EveryKindDrawing();
-    auto good = Encode(*d);
+    const auto good = Encode(*d);
     for (std::size_t len = 0; len < good.size(); len += std::max<std::size_t>(1, good.size() / 97)) {
         std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(len));
         EXPECT_NE(ErrorOf(cut), "(no error)") << len;
     }
-}
-
-TEST(DwgReadErrors, RandomDamageNeverCrashes) {
-    auto d = ostrel::test::EveryKindDrawing();
-    const auto good = Encode(*d);
     std::mt19937 rng(20240611);
     std::uniform_int_distribution<std::size_t> at(0, good.size() - 1);
     std::uniform_int_distribution<int> byte(0, 255);
@@ -226,40 +216,4 @@ TEST(DwgReadErrors, RandomDamageNeverCrashes) {
         std::memcpy(noise.data(), "AC1015", 6);
         EXPECT_NE(ErrorOf(noise), "(no error)");
     }
-}
-
-TEST(DwgReadErrors, DamageBehindValidCrcsFailsCleanlyOrGivesAWritableDrawing) {
-    // Rewrite the CRC of a damaged object so that only the object's own
-    // structure can give it away: the reader either stops with a CadError or
-    // returns a drawing that the writer can save again.
-    auto d = ostrel::test::EveryKindDrawing();
-    const auto good = Encode(*d);
-    std::mt19937 rng(7);
-    int refused = 0, read = 0;
-    for (std::size_t o : ObjectOffsets(good)) {
-        std::size_t p = o;
-        std::uint32_t size = dwg::ReadModularShort(good.data(), good.size(), p);
-        for (int round = 0; round < 4; ++round) {
-            auto bad = good;
-            bad[p + rng() % size] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
-            std::uint16_t crc = dwg::Crc16(dwg::kDwgCrcSeed, bad.data() + o, p - o + size);
-            bad[p + size] = static_cast<std::uint8_t>(crc & 0xFF);
-            bad[p + size + 1] = static_cast<std::uint8_t>(crc >> 8);
-            std::unique_ptr<Drawing> got;
-            try {
-                got = dwg::DecodeDwg(bad.data(), bad.size());
-            } catch (const CadError&) {
-                ++refused;
-                continue;
-            }
-            ++read;
-            try {
-                Encode(*got);
-            } catch (const CadError&) {
-                // a drawing the format cannot hold is refused clearly too
-            }
-        }
-    }
-    EXPECT_GT(refused, 0);
-    EXPECT_GT(read, 0);
 }

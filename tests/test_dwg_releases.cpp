@@ -46,17 +46,6 @@ std::string ErrorOf(const std::string& path) {
     return "";
 }
 
-std::uint8_t key[0x6C];             // what encrypts the file header's middle part
-
-std::uint32_t Crc32(const std::uint8_t* p, std::size_t n) {
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < n; ++i) {
-        c ^= p[i];
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return ~c;
-}
-
 class DwgRelease : public ::testing::TestWithParam<Release> {
 protected:
     std::string Write(Drawing& d, const std::string& name) {
@@ -117,23 +106,6 @@ TEST_P(DwgRelease, DamagedFilesEndInAClearError) {
         auto flipped = good;
         flipped[0x100 + 40] = static_cast<char>(flipped[0x100 + 40] ^ 0x04);
         EXPECT_NE(damaged(flipped).find("fails its checksum"), std::string::npos) << damaged(flipped);
-        // The header names another page as the section map (its CRC made right).
-        auto wrongMap = good;
-        std::uint8_t head[0x6C];
-        std::uint32_t seed = 1;
-        for (std::size_t i = 0; i < 0x6C; ++i) {
-            seed = seed * 0x343FDu + 0x269EC3u;
-            key[i] = static_cast<std::uint8_t>(seed >> 16);
-            head[i] = static_cast<std::uint8_t>(static_cast<unsigned char>(good[0x80 + i]) ^ key[i]);
-        }
-        head[0x5C] ^= 1;
-        std::memset(head + 0x68, 0, 4);
-        const std::uint32_t crc = Crc32(head, 0x6C);
-        std::memcpy(head + 0x68, &crc, 4);
-        for (std::size_t i = 0; i < 0x6C; ++i) wrongMap[0x80 + i] = static_cast<char>(head[i] ^ key[i]);
-        const auto error = damaged(wrongMap);
-        EXPECT_NE(error.find("damaged"), std::string::npos) << error;
-        EXPECT_EQ(error.find("CRC"), std::string::npos) << error;
     }
     // Damage at every 97th byte never crashes: an error or a drawing.
     for (std::size_t at = 0; at < good.size(); at += 97) {
@@ -165,27 +137,6 @@ TEST_P(DwgRelease, LibreDwgReadsItCleanlyAndSeesTheEntitiesOfOurDxf) {
         return s.out;
     };
     EXPECT_EQ(summary(converted), summary(ours));
-}
-
-// libdxfrw stops at the layouts of our R2000 files too (its known limit):
-// it must get as far in every later release, with the same tables.
-TEST_P(DwgRelease, LibDxfrwGetsAsFarAsInR2000) {
-    if (!ostrel::test::DwgCheckerHas("node_modules/@mlightcad/libdxfrw-web/dist/libdxfrw.wasm"))
-        GTEST_SKIP() << "libdxfrw checker not installed (scripts/install-dwg-checker)";
-    if (GetParam() == Release::R2010)
-        GTEST_SKIP() << "libdxfrw stops earlier in R2010 files: at the classes (error 8), which libredwg reads cleanly";
-    auto read = [&](Release release, const std::string& name) {
-        auto d = ostrel::test::EveryKindDrawing();
-        SaveDwg(*d, release, dir.file(name));
-        auto r = ostrel::test::RunDwgChecker("check_dxfrw_tables.mjs", Quote(dir.file(name)));
-        std::smatch m;
-        EXPECT_TRUE(std::regex_search(r.out, m, std::regex("\"error\":([0-9]+),\"layers\":(\\[[^\\]]*\\])")))
-            << r.out << r.err;
-        return m.size() == 3 ? m[1].str() + " " + m[2].str() : r.out;
-    };
-    const auto reference = read(Release::R2000, "r2000.dwg");
-    EXPECT_NE(reference.find("\"TOPO\",\"NOTES\",\"0\""), std::string::npos) << reference;
-    EXPECT_EQ(read(GetParam(), "later.dwg"), reference);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paged, DwgRelease, ::testing::ValuesIn(kPagedReleases),

@@ -115,16 +115,6 @@ std::size_t ObjectCount(const Drawing& d) {
            d.dimstyles.size() + d.vports.size() + d.blocks.size() + d.objects.size() + 10;
 }
 
-std::map<std::int16_t, int> TypeCounts(const std::vector<std::uint8_t>& f) {
-    auto loc = Locators(f);
-    std::map<std::int16_t, int> counts;
-    for (const auto& e : ParseMap(f, loc[kSectionObjectMap]).entries) {
-        bool ok = false;
-        ++counts[ObjectAt(f, e.offset, ok).first];
-    }
-    return counts;
-}
-
 } // namespace
 
 TEST(DwgFileLayout, TinyDrawingSectionsSitWhereTheLocatorsSay) {
@@ -194,34 +184,20 @@ TEST(DwgObjectMap, TwoObjectsGiveTheKnownBytes) {
     EXPECT_EQ(bytes, page);
 }
 
-TEST(DwgObjectMap, SortingByHandleMergesTheWrittenRuns) {
-    std::mt19937 rng(3);
-    for (int runs : {1, 2, 3, 7, 40}) {
-        std::vector<ObjectLocation> v;
-        for (int r = 0; r < runs; ++r) {
-            Handle h = 1 + rng() % 1000;
-            for (int k = 0; k < 1 + static_cast<int>(rng() % 50); ++k) {
-                h += 1 + rng() % 5;
-                v.push_back({h * 100 + static_cast<Handle>(r), static_cast<std::uint64_t>(v.size())});
-            }
-        }
-        auto expected = v;
-        std::sort(expected.begin(), expected.end(),
-                  [](const ObjectLocation& a, const ObjectLocation& b) { return a.handle < b.handle; });
-        SortByHandle(v);
-        ASSERT_EQ(v.size(), expected.size());
-        for (std::size_t i = 0; i < v.size(); ++i) {
-            EXPECT_EQ(v[i].handle, expected[i].handle) << runs << " " << i;
-            EXPECT_EQ(v[i].offset, expected[i].offset) << runs << " " << i;
-        }
-    }
-}
-
-TEST(DwgObjectMap, LargeMapsArePagedWithTotalsResetPerPage) {
-    auto d = ostrel::test::SiteDrawing(4000);
-    NormalizeForSave(*d);
-    auto f = EncodeDwg(*d);
+// A large drawing saved to a file: written in pieces, the file header patched
+// at the end names the sections of the saved file; the object map is paged.
+TEST(DwgObjectMap, ALargeSavedDrawingHasAPagedMapAndAPatchedFileHeader) {
+    TempDir dir;
+    auto path = dir.file("large.dwg");
+    auto d = ostrel::test::SiteDrawing(120000);     // several pieces of objects
+    SaveDwg(*d, Release::R2000, path);
+    auto text = ostrel::test::ReadFile(path);
+    std::vector<std::uint8_t> f(text.begin(), text.end());
+    const std::size_t crcAt = 0x19 + 6 * 9;
+    EXPECT_EQ(Crc16(kDwgCrcSeed, f.data(), crcAt), RS(f, crcAt));
     auto loc = Locators(f);
+    ExpectFramed(f, loc[kSectionHeader], kHeaderBegin, kHeaderEnd, "header");
+    EXPECT_EQ(loc[kSectionTemplate].address + loc[kSectionTemplate].size, f.size());
     auto m = ParseMap(f, loc[kSectionObjectMap]);
     EXPECT_TRUE(m.crcsMatch);
     ASSERT_GT(m.pageSizes.size(), 3u);
@@ -230,54 +206,16 @@ TEST(DwgObjectMap, LargeMapsArePagedWithTotalsResetPerPage) {
     // Each page starts again from handle 0: its first delta is a whole handle.
     for (std::size_t p = 1; p < m.firstDeltas.size(); ++p) EXPECT_GT(m.firstDeltas[p], 0x20u) << p;
     ASSERT_EQ(m.entries.size(), ObjectCount(*d));
+    // Sorted by handle (the writer merges its runs of objects).
     for (std::size_t i = 1; i < m.entries.size(); ++i) ASSERT_LT(m.entries[i - 1].handle, m.entries[i].handle);
-    // Every entry names an intact object carrying that handle.
-    for (std::size_t i = 0; i < m.entries.size(); i += 97) {
+    // Every entry names an intact object carrying that handle (the last one too).
+    for (std::size_t i = 0; i < m.entries.size(); i = i + 1 == m.entries.size() ? i + 1 : std::min(i + 997, m.entries.size() - 1)) {
         bool crcOk = false;
         auto [type, handle] = ObjectAt(f, m.entries[i].offset, crcOk);
         EXPECT_TRUE(crcOk) << i;
         EXPECT_EQ(handle, m.entries[i].handle);
         EXPECT_GT(type, 0);
     }
-}
-
-TEST(DwgObjects, EveryKindDrawingWritesOneObjectPerEntityAndAVxPerViewport) {
-    auto d = ostrel::test::EveryKindDrawing();
-    NormalizeForSave(*d);
-    auto f = EncodeDwg(*d);
-    auto t = TypeCounts(f);
-    EXPECT_EQ(t[kTypePoint], 1);
-    EXPECT_EQ(t[kTypeLine], 3);             // two in model space, one in SYM1
-    EXPECT_EQ(t[kTypeCircle], 2);
-    EXPECT_EQ(t[kTypeArc], 1);
-    EXPECT_EQ(t[kTypeText], 3);
-    EXPECT_EQ(t[kTypeInsert], 1);
-    EXPECT_EQ(t[kTypeMInsert], 1);
-    EXPECT_EQ(t[kTypePolyline2D], 1);
-    EXPECT_EQ(t[kTypeVertex2D], 4);
-    EXPECT_EQ(t[kTypePolyline3D], 1);
-    EXPECT_EQ(t[kTypeVertex3D], 3);
-    EXPECT_EQ(t[kTypeSeqEnd], 2);
-    EXPECT_EQ(t[kTypeFace3D], 2);
-    EXPECT_EQ(t[kTypeHatch], 1);
-    EXPECT_EQ(t[kTypeViewport], 2);
-    EXPECT_EQ(t[kTypeVx], 2);
-    EXPECT_EQ(t[kTypeVxControl], 1);
-    EXPECT_EQ(t[kTypeBlockHeader], 3);
-    EXPECT_EQ(t[kTypeBlock], 3);
-    EXPECT_EQ(t[kTypeEndBlk], 3);
-    EXPECT_EQ(t[kTypeLayer], 3);
-    EXPECT_EQ(t[kTypeLtype], 4);
-    EXPECT_EQ(t[kTypeStyle], 2);
-    EXPECT_EQ(t[kTypeDictionary], 5);
-    EXPECT_EQ(t[kClassDictionaryWithDefault], 1);
-    EXPECT_EQ(t[kClassPlaceholder], 1);
-    EXPECT_EQ(t[kClassLayout], 2);
-    EXPECT_EQ(t[kTypeMlineStyle], 1);
-    for (std::int16_t control : {kTypeBlockControl, kTypeLayerControl, kTypeStyleControl, kTypeLtypeControl,
-                                 kTypeViewControl, kTypeUcsControl, kTypeVportControl, kTypeAppidControl,
-                                 kTypeDimstyleControl})
-        EXPECT_EQ(t[control], 1) << control;
 }
 
 TEST(DwgObjects, HandleSeedIsAboveEveryHandleInBothHeaders) {
@@ -349,26 +287,6 @@ TEST(SaveDwg, ReplacesAFileWholeAndLeavesNothingBehindOnFailure) {
     // A folder that does not exist: a clear error, nothing created.
     EXPECT_THROW(SaveDwg(*d, Release::R2000, dir.file("missing/site.dwg")), CadError);
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
-}
-
-TEST(SaveDwg, TheFileHeaderPatchedAtTheEndNamesTheSectionsOfTheSavedFile) {
-    TempDir dir;
-    auto path = dir.file("large.dwg");
-    auto d = ostrel::test::SiteDrawing(120000);     // several pieces of objects
-    SaveDwg(*d, Release::R2000, path);
-    auto text = ostrel::test::ReadFile(path);
-    std::vector<std::uint8_t> f(text.begin(), text.end());
-    const std::size_t crcAt = 0x19 + 6 * 9;
-    EXPECT_EQ(Crc16(kDwgCrcSeed, f.data(), crcAt), RS(f, crcAt));
-    auto loc = Locators(f);
-    ExpectFramed(f, loc[kSectionHeader], kHeaderBegin, kHeaderEnd, "header");
-    auto m = ParseMap(f, loc[kSectionObjectMap]);
-    EXPECT_TRUE(m.crcsMatch);
-    EXPECT_EQ(m.entries.size(), ObjectCount(*d));
-    EXPECT_EQ(loc[kSectionTemplate].address + loc[kSectionTemplate].size, f.size());
-    bool crcOk = false;
-    EXPECT_EQ(ObjectAt(f, m.entries.back().offset, crcOk).second, m.entries.back().handle);
-    EXPECT_TRUE(crcOk);
 }
 
 TEST(AtomicFileWriteAt, OverwritesEarlierBytesAndKeepsAppending) {

@@ -87,7 +87,8 @@ TEST(LeadingNumber, TheScanOfTheExportsNumbers) {
         {"12.5m", 12.5}, {"7abc", 7}, {"3,4", 3}, {"2-3", 2}, {"1E", 1}, {"1E+", 1}, {"1E3.5", 1000}, {"4\r5", 4},
         {std::string("9\0" "1", 3), 9},
         // Blanks, tabs and line feeds are skipped anywhere.
-        {"1 000", 1000}, {" 2", 2}, {"\t-\n1 . 5", -1.5}, {"1 E 2", 100}, {"1e- 2", 0.01},
+        {"1 000", 1000}, {" 2", 2}, {"\t-\n1 . 5", -1.5}, {"1 E 2", 100}, {"1e- 2", 0.01}, {"1000 5", 10005},
+        {"- 5", -5}, {"2.5e-1", 0.25},
         // Exponents with E or D.
         {"2.5E-2", 0.025}, {"1D3", 1000}, {"3d-1", 0.3},
         // Hexadecimal and octal integers, 16 bits unless "&" asks for 32.
@@ -104,6 +105,7 @@ TEST(LeadingNumber, TheScanOfTheExportsNumbers) {
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumber(text), value) << "'" << text << "'";
     EXPECT_FALSE(std::signbit(LeadingNumber("-0")));
+    EXPECT_FALSE(std::signbit(LeadingNumber("-0.000")));
     EXPECT_DOUBLE_EQ(GetNumField(2, "POINT,1,1000.500,2000"), 1000.5);
     EXPECT_EQ(GetNumField(5, "POINT,1,2"), 0);
 }

@@ -148,7 +148,7 @@ TEST_F(Registry, ValuesAreReadFromTheCurrentKeyUpToTheBuffer) {
 
 // ------------------------------------------------------------------ construction of clsDWG
 
-TEST_F(Registry, TalveroValueWinsAndOfficeIsNeitherReadNorCreated) {
+TEST_F(Registry, TalveroValueWinsAndOfficeIsNeitherReadNorCreatedAnEmptyOneFallsBackToOffice) {
     WriteFile(dir_.file("t.ini"), "[OPTION]\r\ntxtDWGoverride=" + dir_.file("main-t.ini") + "\r\n");
     WriteRegistry("[Software\\kestrelworks]\r\n[Software\\kestrelworks\\talvero]\r\nuserini=" + dir_.file("t.ini") +
                   "\r\n[Software\\kestrelworks\\Office-Other]\r\n");
@@ -158,13 +158,13 @@ TEST_F(Registry, TalveroValueWinsAndOfficeIsNeitherReadNorCreated) {
     EXPECT_EQ(RegistryKeyPath(), "Software\\kestrelworks\\talvero");
     EXPECT_EQ(ReadFile(registry_).find("kestrelworks\\office]"), std::string::npos);
     EXPECT_TRUE(prompter_->shown.empty());
-}
 
-TEST_F(Registry, EmptyTalveroValueFallsBackToOffice) {
+    SettingsFile().clear();
+    RegistryKeyPath().clear();
     WriteFile(dir_.file("o.ini"), "[OPTION]\r\ntxtDWGoverride=" + dir_.file("main-o.ini") + "\r\n");
     WriteRegistry("[Software\\kestrelworks\\talvero]\r\nuserini=\r\n[Software\\kestrelworks\\office]\r\nuserini=" +
                   dir_.file("o.ini") + "\r\n");
-    auto c = Construct();
+    c = Construct();
     EXPECT_EQ(c->run().UserSettingsFile, dir_.file("o.ini"));
     EXPECT_EQ(SettingsFile(), dir_.file("main-o.ini"));
     EXPECT_EQ(RegistryKeyPath(), "Software\\kestrelworks\\office");

@@ -71,16 +71,14 @@ TEST_F(Engine, TheWalkSeesEachEntityOnceAndSurvivesDeletionsAndAdditions) {
     EXPECT_EQ(seen, (std::vector<std::string>{"A", "B", "D"})) << "the added text is not visited";
     EXPECT_EQ(Walk(doc.ModelEntities()), (std::vector<std::string>{"B", "D", "0"}));
     EXPECT_EQ(doc.ModelEntities().Count(), 3);
-}
-
-TEST_F(Engine, ListsKeepCursorsOfTheirOwn) {
+    // Each list keeps a cursor of its own.
     auto layout = doc.Layouts().Add("Other");
     layout.Entities().AddPolyline({0, 0, 0, 1, 1, 0});
     layout.Entities().PlaceString("x", {0, 0, 0}, 160);
     auto model = doc.ModelEntities();
-    ASSERT_EQ(model.First().LayerName(), "A");
+    ASSERT_EQ(model.First().LayerName(), "B");
     ASSERT_TRUE(layout.Entities().First());
-    EXPECT_EQ(model.Next().LayerName(), "B") << "walking the layout left model space's cursor alone";
+    EXPECT_EQ(model.Next().LayerName(), "D") << "walking the layout left model space's cursor alone";
 }
 
 // ------------------------------------------------------------------ copies
@@ -115,16 +113,15 @@ TEST_F(Engine, ACopyIsIndependentAndMovesIntoTheListItIsAddedTo) {
     // The copy object now names the placed entity.
     copy.SetVertex(0, {-1, -2, 0});
     EXPECT_EQ(placed.Vertices()(0, 0), -1);
-}
 
-TEST_F(Engine, AddingAListedEntityAddsACopyAndADeletedCopyCannotBeAdded) {
+    // Adding a listed entity adds a copy; a deleted copy cannot be added.
     vdEntity text = doc.ModelEntities().First();
     text = doc.ModelEntities().Next();
-    auto sheet = doc.Layouts().Add("Sheet");
     sheet.Entities().AddEntity(text);
-    EXPECT_EQ(sheet.Entities().Count(), 1);
+    EXPECT_EQ(sheet.Entities().Count(), 2);
     EXPECT_EQ(doc.ModelEntities().Count(), 4);
-    vdText added(sheet.Entities().First());
+    sheet.Entities().First();
+    vdText added(sheet.Entities().Next());
     added.Height(7);
     EXPECT_EQ(vdText(text).Height(), 2.5);
 

@@ -112,43 +112,24 @@ TEST_P(TrimSheetCases, BuildsTheSheetAndClearsTheTitleBlockFromModelSpace) {
     ExpectStrictDxf(path, r12);
     auto s = Summarise(path);
     EXPECT_EQ(s.Value("AUDIT"), "0") << s.raw;
-    EXPECT_EQ(s.Value("VERSION"), cad::AcadVersionString(release)) << "saved in the release it was read in";
+    const bool layouts = release >= cad::Release::R2000;   // ezdxf reads R13 and R14 as R2000
+    EXPECT_EQ(s.Value("VERSION"), cad::AcadVersionString(layouts || r12 ? release : cad::Release::R2000))
+        << "saved in the release it was read in";
     EXPECT_EQ(s.Value("TILEMODE"), "0");
-    if (!r12) {
-        // R12 holds one paper space and no layout names.
+    if (layouts) {
+        // R12 to R14 hold one paper space and no layout names.
         EXPECT_EQ(s.Value("ACTIVE"), "PVO2");
         EXPECT_EQ(s.Layouts(), (std::vector<std::string>{"Layout1", "PVO2"}));
     }
     const double f = 1000 / scale;
 
-    // The frame: the title block's extent at sheet scale, closed by repeating its start.
+    // The frame and the viewport at sheet scale: test_trim_conversion measures
+    // them against the boxes of each converted drawing; here their number, and
+    // the title-block polylines copied at sheet scale, z flattened.
     auto polylines = s.All("PS", "POLYLINE");
     ASSERT_EQ(polylines.size(), 3u) << s.raw;   // the frame and two title-block copies
-    const auto& frame = *polylines[0];
-    ASSERT_EQ(frame.f.size(), 14u);
-    const double w = (B1x - B0x) * f, h = (B1y - B0y) * f;
-    const double expect[] = {0, 0, 0, h, w, h, w, 0, 0, 0};
-    for (int i = 0; i < 10; ++i) EXPECT_NEAR(frame.num(4 + i), expect[i], kTol) << i;
-
-    // The viewport: where the trim frame sits in the title block, showing its region.
-    const SummaryLine* view = nullptr;
-    for (auto* l : s.All("PS", "VIEWPORT"))
-        if (l->f[3] != "1") view = l;
-    ASSERT_NE(view, nullptr) << s.raw;
-    const double vw = (T1x - T0x) * f, vh = (T1y - T0y) * f;
-    const double ox = (T0x - B0x) * f, oy = (T0y - B0y) * f;
-    EXPECT_NEAR(view->num(4), vw / 2 + ox, kTol);
-    EXPECT_NEAR(view->num(5), vh / 2 + oy, kTol);
-    EXPECT_NEAR(view->num(6), vw, kTol);
-    EXPECT_NEAR(view->num(7), vh, kTol);
-    EXPECT_NEAR(view->num(10), T1y - T0y, kTol) << "view height in drawing units";
-    if (r == 0) {
-        EXPECT_NEAR(view->num(8), (T0x + T1x) / 2, kTol);
-        EXPECT_NEAR(view->num(9), (T0y + T1y) / 2, kTol);
-        EXPECT_NEAR(view->num(11), 0, kTol);
-    }   // a turned view is checked through a reader's model-to-paper transform (test_sheet_readers)
-
-    // Title-block polylines copied at sheet scale, z flattened.
+    EXPECT_EQ(s.All("PS", "VIEWPORT").size(), 2u) << s.raw;
+    const double w = (B1x - B0x) * f;
     const auto& tbFrame = *polylines[2];
     EXPECT_EQ(tbFrame.f[2], "$TB-TRIM-FRAME");
     EXPECT_NEAR(tbFrame.num(4), (T0x - B0x) * f, kTol);
@@ -228,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(Sheets, TrimSheetCases,
                          ::testing::Values(Case{500, 0, cad::Release::R2000}, Case{1000, 0, cad::Release::R2000},
                                            Case{500, 0.3, cad::Release::R2000}, Case{1000, 0.3, cad::Release::R2018},
                                            Case{500, 0, cad::Release::R12}, Case{1000, 0.3, cad::Release::R12},
-                                           Case{500, 0.3, cad::Release::R2007}),
+                                           Case{500, 0.3, cad::Release::R2007}, Case{500, 0.3, cad::Release::R14}),
                          [](const auto& info) {
                              return "S" + std::to_string(static_cast<int>(info.param.scale)) +
                                     (info.param.rotation != 0 ? "_turned_" : "_") +

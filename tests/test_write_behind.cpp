@@ -62,7 +62,10 @@ TEST(WriteBehind, ASmallOutputIsWrittenOnTheCallersThreadByDrain) {
     EXPECT_TRUE(received.empty());   // nothing before Drain
     behind.Drain();
     EXPECT_EQ(received, "0\nSECTION\n");
-    ASSERT_EQ(writers.size(), 1u);
+    behind.Put("\n", 1);            // a tail of one byte is written too
+    behind.Drain();
+    EXPECT_EQ(received, "0\nSECTION\n\n");
+    ASSERT_EQ(writers.size(), 2u);
     EXPECT_EQ(writers[0], caller);
 }
 

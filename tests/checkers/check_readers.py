@@ -17,79 +17,57 @@ Known harmless warnings:
 Prints a JSON summary on stdout; exit status 0 when every check passes,
 1 otherwise (the failures are listed on stderr).
 """
+import argparse
 import json
 import re
 import subprocess
 import sys
 from collections import Counter
 
-HARMLESS = [
-    re.compile(r"^Warning 1: Non closed ring detected\. .*$"),
-]
+HARMLESS = re.compile(r"^Warning 1: Non closed ring detected\. .*$")
 GEOMETRY = re.compile(r"^  (POINT|LINESTRING|POLYGON|MULTIPOINT|MULTILINESTRING|MULTIPOLYGON|GEOMETRYCOLLECTION)( Z)? ")
 
 
-def run(command):
-    p = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
+def run(*command):
+    p = subprocess.run(command, capture_output=True, timeout=300)
     return p.returncode, p.stdout.decode("utf-8", "replace"), p.stderr.decode("utf-8", "replace")
 
 
-def main(argv):
-    args = argv[1:]
-    path = None
-    want_features = None
-    want_geometry = {}
-    i = 0
-    while i < len(args):
-        a = args[i]
-        if a == "--features":
-            want_features = int(args[i + 1])
-            i += 2
-        elif a == "--geometry":
-            kind, count = args[i + 1].split("=")
-            want_geometry[kind] = int(count)
-            i += 2
-        else:
-            path = a
-            i += 1
-    if path is None:
-        print(__doc__, file=sys.stderr)
-        return 2
+def main():
+    parser = argparse.ArgumentParser(usage=__doc__)
+    parser.add_argument("path")
+    parser.add_argument("--features", type=int)
+    parser.add_argument("--geometry", action="append", default=[])
+    args = parser.parse_args()
+    want_geometry = {kind: int(count) for kind, count in (g.split("=") for g in args.geometry)}
 
     failures = []
-    rc, out, err = run(["ogrinfo", "-al", path])
+    rc, out, err = run("ogrinfo", "-al", args.path)
     features = sum(1 for line in out.splitlines() if line.startswith("OGRFeature("))
-    geometry = Counter()
-    for line in out.splitlines():
-        m = GEOMETRY.match(line)
-        if m:
-            geometry[m.group(1)] += 1
+    geometry = Counter(m.group(1) for m in map(GEOMETRY.match, out.splitlines()) if m)
     if rc != 0:
         failures.append("ogrinfo exit status %d" % rc)
     if "using driver `DXF' successful" not in out:
         failures.append("ogrinfo did not open the file with its DXF driver")
-    for line in err.splitlines():
-        if line.strip() and not any(p.match(line) for p in HARMLESS):
-            failures.append("ogrinfo: " + line)
-    if want_features is not None and features != want_features:
-        failures.append("ogrinfo: %d features, expected %d" % (features, want_features))
+    failures += ["ogrinfo: " + line for line in err.splitlines() if line.strip() and not HARMLESS.match(line)]
+    if args.features is not None and features != args.features:
+        failures.append("ogrinfo: %d features, expected %d" % (features, args.features))
     for kind, count in want_geometry.items():
         if geometry.get(kind, 0) != count:
             failures.append("ogrinfo: %d %s geometries, expected %d" % (geometry.get(kind, 0), kind, count))
 
-    drc, dout, derr = run(["dxf2vrml", path, "-o", "/dev/null"])
+    drc, _, derr = run("dxf2vrml", args.path, "-o", "/dev/null")
     if drc != 0:
         failures.append("dxf2vrml exit status %d" % drc)
     if derr.strip():
         failures.append("dxf2vrml: " + derr.strip().splitlines()[0])
 
-    summary = {"features": features, "geometry": dict(sorted(geometry.items())), "dime_status": drc,
-               "failures": failures}
-    print(json.dumps(summary, indent=1))
+    print(json.dumps({"features": features, "geometry": dict(sorted(geometry.items())), "dime_status": drc,
+                      "failures": failures}, indent=1))
     for f in failures:
         print("FAIL: " + f, file=sys.stderr)
     return 1 if failures else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(main())

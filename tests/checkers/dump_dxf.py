@@ -27,11 +27,7 @@ values: <TYPE>|<layer>|<colour>|<values>, for every model-space entity:
 """
 import sys
 
-import ezdxf
-
-
-def num(v):
-    return repr(float(v))
+from dxf_file import load, num
 
 
 def out(*fields):
@@ -45,99 +41,69 @@ def audit(doc):
 
 def lines(doc):
     audit(doc)
-    lo = doc.header.get("$EXTMIN", (0, 0, 0))
-    hi = doc.header.get("$EXTMAX", (0, 0, 0))
+    lo, hi = doc.header.get("$EXTMIN", (0, 0, 0)), doc.header.get("$EXTMAX", (0, 0, 0))
     out("EXTENTS", num(lo[0]), num(lo[1]), num(hi[0]), num(hi[1]))
     for layer in doc.layers:
         out("LAYER", layer.dxf.name, layer.dxf.color, layer.dxf.linetype)
     for e in doc.modelspace():
-        kind = e.dxftype()
-        if kind == "POLYLINE":
+        if e.dxftype() == "POLYLINE":
             vertices = list(e.vertices)
             out("POLYLINE", e.dxf.layer, e.dxf.flags, num(e.dxf.get("default_start_width", 0)),
                 num(e.dxf.get("default_end_width", 0)), e.dxf.get("color", 256), len(vertices))
             for v in vertices:
-                loc = v.dxf.location
-                out("VERTEX", num(loc[0]), num(loc[1]), num(loc[2]), v.dxf.flags,
-                    num(v.dxf.get("start_width", 0)), num(v.dxf.get("end_width", 0)),
-                    v.dxf.get("color", 256), v.dxf.layer)
-        elif kind == "3DFACE":
-            corners = ";".join("%s,%s,%s" % (num(c[0]), num(c[1]), num(c[2]))
-                               for c in (e.dxf.vtx0, e.dxf.vtx1, e.dxf.vtx2, e.dxf.vtx3))
-            out("FACE", e.dxf.layer, e.dxf.get("color", 256), corners)
+                out("VERTEX", *map(num, v.dxf.location), v.dxf.flags, num(v.dxf.get("start_width", 0)),
+                    num(v.dxf.get("end_width", 0)), v.dxf.get("color", 256), v.dxf.layer)
+        elif e.dxftype() == "3DFACE":
+            out("FACE", e.dxf.layer, e.dxf.get("color", 256),
+                ";".join(",".join(map(num, c)) for c in (e.dxf.vtx0, e.dxf.vtx1, e.dxf.vtx2, e.dxf.vtx3)))
 
 
 def tables(doc):
     audit(doc)
     out("HEADER", "PSTYLEMODE", doc.header.get("$PSTYLEMODE", ""))
     for layer in doc.layers:
-        out("LAYER", layer.dxf.name, layer.dxf.color, layer.dxf.linetype,
-            layer.dxf.get("plotstyle_handle", "-"))
+        out("LAYER", layer.dxf.name, layer.dxf.color, layer.dxf.linetype, layer.dxf.get("plotstyle_handle", "-"))
     for lt in doc.linetypes:
         pattern = lt.pattern_tags.tags if hasattr(lt, "pattern_tags") else []
-        elements = [num(t.value) for t in pattern if t.code == 49]
         length = [num(t.value) for t in pattern if t.code == 40]
         out("LTYPE", lt.dxf.name, lt.dxf.get("description", ""), length[0] if length else "",
-            ";".join(elements))
+            ";".join(num(t.value) for t in pattern if t.code == 49))
     if "ACAD_PLOTSTYLENAME" in doc.rootdict:
         for name, entity in doc.rootdict["ACAD_PLOTSTYLENAME"].items():
             has = hasattr(entity, "dxf")
-            out("PSTYLE", name, entity.dxf.handle if has else str(entity),
-                entity.dxf.get("owner", "-") if has else "-")
+            out("PSTYLE", name, entity.dxf.handle if has else str(entity), entity.dxf.get("owner", "-") if has else "-")
     for block in doc.blocks:
         if block.name.lower() in ("*model_space", "*paper_space"):
             continue
         polys = [e for e in block if e.dxftype() == "POLYLINE"]
         out("BLOCK", block.name, len(polys))
         for p in polys:
-            pts = ";".join("%s,%s" % (num(v.dxf.location.x), num(v.dxf.location.y)) for v in p.vertices)
-            out("BPOLY", block.name, 1 if p.is_closed else 0, pts)
+            out("BPOLY", block.name, 1 if p.is_closed else 0,
+                ";".join("%s,%s" % (num(v.dxf.location.x), num(v.dxf.location.y)) for v in p.vertices))
     for e in doc.modelspace():
-        t, layer, colour = e.dxftype(), e.dxf.layer, e.dxf.get("color", 256)
+        t, layer, colour, d = e.dxftype(), e.dxf.layer, e.dxf.get("color", 256), e.dxf
         if t == "POINT":
-            p = e.dxf.location
-            out("POINT", layer, num(p.x), num(p.y), num(p.z))
+            out("POINT", layer, *map(num, d.location))
         elif t == "INSERT":
-            p = e.dxf.insert
-            out("INSERT", layer, e.dxf.name, num(p.x), num(p.y), num(p.z), num(e.dxf.get("xscale", 1)),
-                num(e.dxf.get("yscale", 1)), num(e.dxf.get("rotation", 0)), colour)
+            out("INSERT", layer, d.name, *map(num, d.insert), num(d.get("xscale", 1)), num(d.get("yscale", 1)),
+                num(d.get("rotation", 0)), colour)
         elif t == "TEXT":
-            p = e.dxf.insert
-            out("TEXT", layer, num(p.x), num(p.y), num(p.z), num(e.dxf.height),
-                num(e.dxf.get("rotation", 0)), colour, e.dxf.text)
+            out("TEXT", layer, *map(num, d.insert), num(d.height), num(d.get("rotation", 0)), colour, d.text)
         elif t == "CIRCLE":
-            c = e.dxf.center
-            out("CIRCLE", layer, num(c.x), num(c.y), num(c.z), num(e.dxf.radius), colour)
-
-
-def entity_values(e):
-    kind = e.dxftype()
-    if kind in ("CIRCLE", "ARC"):
-        return [num(e.dxf.radius)]
-    if kind == "POINT":
-        return [num(c) for c in e.dxf.location]
-    if kind == "TEXT":
-        return [num(e.dxf.height), num(e.dxf.width), e.dxf.halign, e.dxf.valign]
-    if kind == "INSERT":
-        return [num(e.dxf.xscale), num(e.dxf.yscale), num(e.dxf.zscale),
-                e.dxf.get("column_count", 1), e.dxf.get("row_count", 1)]
-    return []
+            out("CIRCLE", layer, *map(num, d.center), num(d.radius), colour)
 
 
 def values(doc):
     for e in doc.modelspace():
-        out(e.dxftype(), e.dxf.layer, e.dxf.color, *entity_values(e))
-
-
-def main(mode, path):
-    try:
-        doc = ezdxf.readfile(path)
-    except Exception as e:  # noqa: BLE001 - any reader failure is the finding
-        print("READ-ERROR|%s" % e)
-        return 2
-    {"lines": lines, "tables": tables, "values": values}[mode](doc)
-    return 0
+        d, kind = e.dxf, e.dxftype()
+        more = {"CIRCLE": lambda: [num(d.radius)], "ARC": lambda: [num(d.radius)],
+                "POINT": lambda: [num(c) for c in d.location],
+                "TEXT": lambda: [num(d.height), num(d.width), d.halign, d.valign],
+                "INSERT": lambda: [num(d.xscale), num(d.yscale), num(d.zscale), d.get("column_count", 1),
+                                   d.get("row_count", 1)]}.get(kind, lambda: [])()
+        out(kind, d.layer, d.color, *more)
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+    mode, path = sys.argv[1], sys.argv[2]
+    {"lines": lines, "tables": tables, "values": values}[mode](load(path, "READ-ERROR|%.0s%s", sys.stdout))

@@ -21,122 +21,59 @@ is the rest of its line):
   <space> <TYPE> <layer>                         any other entity
 Exit status 0, or 2 when the file cannot be read.
 """
+import re
 import sys
 
-import ezdxf
-
-
-def num(v):
-    return repr(float(v))
+from dxf_file import load, num, read_tags, structures
 
 
 def caret_decoded(text):
     """A DXF text value with its caret notation undone ("^ " is a caret)."""
-    out = []
-    i = 0
-    while i < len(text):
-        c = text[i]
-        if c == "^" and i + 1 < len(text):
-            n = text[i + 1]
-            if n == " ":
-                out.append("^")
-                i += 2
-                continue
-            if "@" <= n <= "_":
-                out.append(chr(ord(n) - 64))
-                i += 2
-                continue
-        out.append(c)
-        i += 1
-    return "".join(out)
+    return re.sub(r"\^([ @-_])", lambda m: "^" if m[1] == " " else chr(ord(m[1]) - 64), text)
 
 
 def r12_views(path):
-    """Viewport handle -> (view centre x, y, view height, twist) of an R12
-    file, from each VIEWPORT's "ACAD" MVIEW extended data (ezdxf 0.18 does
-    not load it)."""
-    with open(path, "rb") as f:
-        lines = f.read().decode("cp1252").split("\n")
-    tags = []
-    for i in range(0, len(lines) - 1, 2):
-        tags.append((int(lines[i].strip()), lines[i + 1].rstrip("\r")))
+    """Viewport handle -> (view centre x, y, view height, twist) of an R12 file, from each
+    VIEWPORT's "ACAD" MVIEW extended data (ezdxf 0.18 does not load it)."""
     views = {}
-    i = 0
-    while i < len(tags):
-        if tags[i] != (0, "VIEWPORT"):
-            i += 1
-            continue
-        j = i + 1
-        while j < len(tags) and tags[j][0] != 0:
-            j += 1
-        entity = tags[i + 1:j]
+    for _, entity in structures(read_tags(path)[1]):
         handle = next((v for c, v in entity if c == 5), None)
-        values = []
-        started = False
-        for code, value in entity:
-            if code == 1000 and value == "MVIEW":
-                started = True
-            elif started and code in (1010, 1040, 1070):
-                values.append(float(value))
+        mview = [i for i, t in enumerate(entity) if t == (1000, "MVIEW")]
+        if entity[0] != (0, "VIEWPORT") or not mview:
+            continue
+        values = [float(v) for c, v in entity[mview[0]:] if c in (1010, 1040, 1070)]
         # version, target x, direction x, twist, height, centre x, centre y
         if handle and len(values) >= 7:
             views[handle.upper()] = (values[5], values[6], values[4], values[3])
-        i = j
     return views
 
 
-R12_VIEWS = {}
-RAW_TEXT = False
-
-
-def describe(space, e):
-    t = e.dxftype()
-    layer = e.dxf.layer
+def describe(space, e, r12_views, raw_text):
+    t, d = e.dxftype(), e.dxf
+    fields = [space, "POLYLINE" if t == "LWPOLYLINE" else t, d.layer]
     if t == "POLYLINE":
-        pts = []
-        for v in e.vertices:
-            pts += [num(v.dxf.location[0]), num(v.dxf.location[1])]
-        return " ".join([space, t, layer, str(e.dxf.flags)] + pts)
-    if t == "LWPOLYLINE":
-        pts = []
-        for p in e.get_points("xy"):
-            pts += [num(p[0]), num(p[1])]
-        return " ".join([space, "POLYLINE", layer, str(e.dxf.flags)] + pts)
-    if t == "VIEWPORT":
-        d = e.dxf
-        view = (d.view_center_point[0], d.view_center_point[1], d.view_height, d.get("view_twist_angle", 0.0))
-        view = R12_VIEWS.get(d.handle.upper(), view)
-        return " ".join([space, t, layer, str(d.id), num(d.center[0]), num(d.center[1]), num(d.width),
-                         num(d.height), num(view[0]), num(view[1]), num(view[2]), num(view[3])])
-    if t == "TEXT":
-        d = e.dxf
-        just = d.get("halign", 0) or d.get("valign", 0)
-        p = d.align_point if just and d.hasattr("align_point") else d.insert
-        return " ".join([space, t, layer, num(p[0]), num(p[1]), num(d.height), d.text if RAW_TEXT else caret_decoded(d.text)])
-    if t == "INSERT":
-        d = e.dxf
-        return " ".join([space, t, layer, d.name, num(d.insert[0]), num(d.insert[1]), num(d.get("xscale", 1)),
-                         num(d.get("yscale", 1))])
-    if t == "HATCH":
-        pts = []
+        fields += [str(d.flags)] + [num(v.dxf.location[i]) for v in e.vertices for i in (0, 1)]
+    elif t == "LWPOLYLINE":
+        fields += [str(d.flags)] + [num(c) for p in e.get_points("xy") for c in p]
+    elif t == "VIEWPORT":
+        view = r12_views.get(d.handle.upper(), (d.view_center_point[0], d.view_center_point[1], d.view_height,
+                                                d.get("view_twist_angle", 0.0)))
+        fields += [str(d.id)] + [num(v) for v in (d.center[0], d.center[1], d.width, d.height) + tuple(view)]
+    elif t == "TEXT":
+        p = d.align_point if (d.get("halign", 0) or d.get("valign", 0)) and d.hasattr("align_point") else d.insert
+        fields += [num(p[0]), num(p[1]), num(d.height), d.text if raw_text else caret_decoded(d.text)]
+    elif t == "INSERT":
+        fields += [d.name] + [num(v) for v in (d.insert[0], d.insert[1], d.get("xscale", 1), d.get("yscale", 1))]
+    elif t == "HATCH":
         paths = list(e.paths)
-        if paths and hasattr(paths[0], "vertices"):
-            for v in paths[0].vertices:
-                pts += [num(v[0]), num(v[1])]
-        return " ".join([space, t, layer, str(e.dxf.solid_fill)] + pts)
-    return " ".join([space, t, layer])
+        vertices = paths[0].vertices if paths and hasattr(paths[0], "vertices") else []
+        fields += [str(d.solid_fill)] + [num(v[i]) for v in vertices for i in (0, 1)]
+    return " ".join(fields)
 
 
 def main(argv):
-    global RAW_TEXT
-    RAW_TEXT = "--raw-text" in argv[2:]
-    try:
-        doc = ezdxf.readfile(argv[1])
-    except Exception as e:  # noqa: BLE001 - any failure to read is reported
-        print("cannot read: %s" % e, file=sys.stderr)
-        return 2
-    if doc.dxfversion == "AC1009":
-        R12_VIEWS.update(r12_views(argv[1]))
+    doc = load(argv[1], "cannot read: %.0s%s")
+    views = r12_views(argv[1]) if doc.dxfversion == "AC1009" else {}
     auditor = doc.audit()
     print("VERSION", doc.dxfversion)
     print("AUDIT", len(auditor.errors), len(auditor.fixes))
@@ -144,13 +81,11 @@ def main(argv):
     active = doc.layouts.active_layout()
     print("ACTIVE", active.name)
     for name in doc.layouts.names_in_taborder():
-        if name == "Model":
-            continue
-        print("LAYOUT", name, len(doc.layouts.get(name)))
-    for e in doc.modelspace():
-        print(describe("MS", e))
-    for e in active:
-        print(describe("PS", e))
+        if name != "Model":
+            print("LAYOUT", name, len(doc.layouts.get(name)))
+    for space, layout in (("MS", doc.modelspace()), ("PS", active)):
+        for e in layout:
+            print(describe(space, e, views, "--raw-text" in argv[2:]))
     return 0
 
 

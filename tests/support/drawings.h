@@ -74,6 +74,25 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     }
 
     const auto ms = d.ModelSpace();
+    const auto ps = d.PaperSpace();
+    auto addText = [&](std::uint32_t space, std::uint32_t layer, const TextGeom& g, const char* text) {
+        Entity t = NewEntity(d, EntityType::Text, layer);
+        t.geom.text = g;
+        d.SetText(t.geom.text, text);
+        d.AppendEntity(space, t);
+    };
+    auto addInsert = [&](const InsertGeom& g) {
+        Entity i = NewEntity(d, EntityType::Insert, lTopo);
+        i.geom.insert = g;
+        d.AppendEntity(ms, i);
+    };
+    auto addViewport = [&](const ViewportData& v) {
+        d.viewports.push_back(v);
+        Entity e = NewEntity(d, EntityType::Viewport, 0);
+        e.geom.extra.index = static_cast<std::uint32_t>(d.viewports.size() - 1);
+        d.AppendEntity(ps, e);
+        return e.handle;
+    };
     Entity p = NewEntity(d, EntityType::Point, lTopo);
     p.geom.point = {{100.25, 200.5, 12.75}};
     d.AppendEntity(ms, p);
@@ -96,36 +115,11 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     arc.geom.arc = {{250, 250, 0}, 10, 0.5, 2.5};
     d.AppendEntity(ms, arc);
 
-    Entity text = NewEntity(d, EntityType::Text, lNotes);
-    text.geom.text = {};
-    text.geom.text.pos = {50, 60, 0};
-    text.geom.text.height = 2.5;
-    text.geom.text.rotation = 0.25;
-    text.geom.text.widthFactor = 1;
-    text.geom.text.style = sRomans;
-    d.SetText(text.geom.text, "Spot 12.34");
-    d.AppendEntity(ms, text);
-    Entity aligned = NewEntity(d, EntityType::Text, lNotes);
-    aligned.geom.text = {};
-    aligned.geom.text.pos = {70, 80, 3};
-    aligned.geom.text.align = {75, 80, 3};
-    aligned.geom.text.height = 1.8;
-    aligned.geom.text.widthFactor = 0.9;
-    aligned.geom.text.oblique = 0.1;
-    aligned.geom.text.hAlign = 1;
-    aligned.geom.text.vAlign = 2;
-    aligned.geom.text.style = 0;
-    d.SetText(aligned.geom.text, "Centre");
-    d.AppendEntity(ms, aligned);
-
-    Entity ins = NewEntity(d, EntityType::Insert, lTopo);
-    ins.geom.insert = {};
-    ins.geom.insert.pos = {400, 100, 0};
-    ins.geom.insert.xScale = ins.geom.insert.yScale = ins.geom.insert.zScale = 2;
-    ins.geom.insert.rotation = 0.75;
-    ins.geom.insert.block = bSym;
-    ins.geom.insert.columns = ins.geom.insert.rows = 1;
-    d.AppendEntity(ms, ins);
+    // TextGeom: pos, align, height, rotation, width factor, oblique, text, style, alignments.
+    addText(ms, lNotes, {{50, 60, 0}, {}, 2.5, 0.25, 1, 0, 0, 0, sRomans, 0, 0}, "Spot 12.34");
+    addText(ms, lNotes, {{70, 80, 3}, {75, 80, 3}, 1.8, 0, 0.9, 0.1, 0, 0, 0, 1, 2}, "Centre");
+    // InsertGeom: pos, scales, rotation, block, columns, rows, spacings.
+    addInsert({{400, 100, 0}, 2, 2, 2, 0.75, bSym, 1, 1, 0, 0});
 
     Entity pl = NewEntity(d, EntityType::Polyline, lTopo);
     pl.geom.polyline = {0.5, 0.5, 0, 1};
@@ -166,18 +160,7 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     d.AppendEntity(ms, face2);
 
     // Kinds GDAL's DWG reader stops at (MINSERT) or skips (HATCH) come last.
-    Entity grid = NewEntity(d, EntityType::Insert, lTopo);
-    grid.geom.insert = {};
-    grid.geom.insert.pos = {420, 100, 0};
-    grid.geom.insert.xScale = 1;
-    grid.geom.insert.yScale = 1.5;
-    grid.geom.insert.zScale = 1;
-    grid.geom.insert.block = bSym;
-    grid.geom.insert.columns = 3;
-    grid.geom.insert.rows = 2;
-    grid.geom.insert.columnSpacing = 5;
-    grid.geom.insert.rowSpacing = 4;
-    d.AppendEntity(ms, grid);
+    addInsert({{420, 100, 0}, 1, 1.5, 1, 0, bSym, 3, 2, 5, 4});
     HatchData h;
     h.boundary = {{0, 0, 0}, {20, 0, 0}, {20, 10, 0}, {0, 10, 0}};
     d.hatches.push_back(h);
@@ -185,19 +168,12 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     hatch.geom.extra.index = 0;
     d.AppendEntity(ms, hatch);
 
-    const auto ps = d.PaperSpace();
-    ViewportData overall;
-    overall.center = {210, 148.5, 0};
+    ViewportData overall, sheet;
+    overall.center = overall.viewCenter = {210, 148.5, 0};
     overall.width = 420;
-    overall.height = 297;
-    overall.viewCenter = {210, 148.5, 0};
-    overall.viewHeight = 297;
+    overall.height = overall.viewHeight = 297;
     overall.id = 1;
-    d.viewports.push_back(overall);
-    Entity vp1 = NewEntity(d, EntityType::Viewport, 0);
-    vp1.geom.extra.index = 0;
-    d.AppendEntity(ps, vp1);
-    ViewportData sheet;
+    const Handle vp1 = addViewport(overall);
     sheet.center = {200, 150, 0};
     sheet.width = 380;
     sheet.height = 250;
@@ -205,19 +181,10 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     sheet.viewHeight = 390;
     sheet.twist = 0.3;
     sheet.id = 2;
-    d.viewports.push_back(sheet);
-    Entity vp2 = NewEntity(d, EntityType::Viewport, 0);
-    vp2.geom.extra.index = 1;
-    d.AppendEntity(ps, vp2);
+    addViewport(sheet);
     if (auto* layout = d.ObjectByHandle(d.blocks[ps].layout); layout && layout->layout)
-        layout->layout->lastViewport = vp1.handle;
-    Entity ptext = NewEntity(d, EntityType::Text, 0);
-    ptext.geom.text = {};
-    ptext.geom.text.pos = {20, 20, 0};
-    ptext.geom.text.height = 5;
-    ptext.geom.text.widthFactor = 1;
-    d.SetText(ptext.geom.text, "Sheet 1");
-    d.AppendEntity(ps, ptext);
+        layout->layout->lastViewport = vp1;
+    addText(ps, 0, {{20, 20, 0}, {}, 5, 0, 1, 0, 0, 0, 0, 0, 0}, "Sheet 1");
 
     d.header.extMin = {10, 20, 0};
     d.header.extMax = {500, 400, 30};

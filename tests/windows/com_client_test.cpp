@@ -145,6 +145,19 @@ struct InvokeResult {
     }
 };
 
+// The thread's error object names the class and gives the message.
+void ExpectErrorObject(const std::string& message) {
+    Ref<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, info.Out()), S_OK);
+    BSTR source = nullptr, description = nullptr;
+    info->GetSource(&source);
+    info->GetDescription(&description);
+    EXPECT_EQ(Text(source), L"Ostrel.clsDWG");
+    EXPECT_EQ(Text(description), ostrel::com::WideFromNarrow(message));
+    SysFreeString(source);
+    SysFreeString(description);
+}
+
 class LateBoundClient : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -195,27 +208,28 @@ protected:
 
 // ------------------------------------------------------------- registration
 
-TEST(Registration, ProgIdsNameTheClass) {
-    CLSID clsid{};
-    ASSERT_EQ(CLSIDFromProgID(L"Ostrel.clsDWG", &clsid), S_OK);
-    EXPECT_TRUE(IsEqualCLSID(clsid, kClassId));
-    ASSERT_EQ(CLSIDFromProgID(L"Ostrel.clsDWG.1", &clsid), S_OK);
-    EXPECT_TRUE(IsEqualCLSID(clsid, kClassId));
+// Both ProgIDs name the class; its server is Ostrel.dll, apartment-threaded,
+// with the type library; the interface goes through the automation marshaler.
+TEST(Registration, ProgIdsServerTypeLibraryAndMarshaler) {
+    for (const wchar_t* name : {L"Ostrel.clsDWG", L"Ostrel.clsDWG.1"}) {
+        CLSID clsid{};
+        ASSERT_EQ(CLSIDFromProgID(name, &clsid), S_OK);
+        EXPECT_TRUE(IsEqualCLSID(clsid, kClassId));
+    }
     LPOLESTR progId = nullptr;
     ASSERT_EQ(ProgIDFromCLSID(kClassId, &progId), S_OK);
     EXPECT_STREQ(progId, L"Ostrel.clsDWG.1");
     CoTaskMemFree(progId);
-}
-
-TEST(Registration, InprocServerIsOstrelDllWithApartmentThreading) {
-    const std::wstring key = L"CLSID\\{6C114C4A-B3B3-40D0-B2C1-2DA13919FC4C}\\InprocServer32";
-    std::wstring path = RegistryString(HKEY_CLASSES_ROOT, key, nullptr);
+    const std::wstring key = L"CLSID\\{6C114C4A-B3B3-40D0-B2C1-2DA13919FC4C}";
+    std::wstring path = RegistryString(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", nullptr);
     ASSERT_GE(path.size(), 10u);
     EXPECT_EQ(path.substr(path.size() - 10), L"Ostrel.dll");
     EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "registered path does not exist";
-    EXPECT_EQ(RegistryString(HKEY_CLASSES_ROOT, key, L"ThreadingModel"), L"Apartment");
-    EXPECT_EQ(RegistryString(HKEY_CLASSES_ROOT, L"CLSID\\{6C114C4A-B3B3-40D0-B2C1-2DA13919FC4C}\\TypeLib", nullptr),
-              L"{0748F626-498D-4072-B9C8-A6F629E5F57A}");
+    EXPECT_EQ(RegistryString(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+    EXPECT_EQ(RegistryString(HKEY_CLASSES_ROOT, key + L"\\TypeLib", nullptr), L"{0748F626-498D-4072-B9C8-A6F629E5F57A}");
+    EXPECT_EQ(RegistryString(HKEY_CLASSES_ROOT, L"Interface\\{A0E9A14A-0ACF-4765-8A32-5B144D3C68B1}\\ProxyStubClsid32",
+                             nullptr),
+              L"{00020424-0000-0000-C000-000000000046}");
 }
 
 TEST(Registration, TypeLibraryDescribesTheClassAndItsDefaultInterface) {
@@ -230,22 +244,7 @@ TEST(Registration, TypeLibraryDescribesTheClassAndItsDefaultInterface) {
     ASSERT_EQ(library->GetTypeInfoOfGuid(kClassId, coclass.Out()), S_OK);
     INT flags = 0;
     ASSERT_EQ(coclass->GetImplTypeFlags(0, &flags), S_OK);
-    EXPECT_TRUE(flags & IMPLTYPEFLAG_FDEFAULT);
-    HREFTYPE href = 0;
-    ASSERT_EQ(coclass->GetRefTypeOfImplType(0, &href), S_OK);
-    Ref<ITypeInfo> iface;
-    ASSERT_EQ(coclass->GetRefTypeInfo(href, iface.Out()), S_OK);
-    TYPEATTR* attr = nullptr;
-    ASSERT_EQ(iface->GetTypeAttr(&attr), S_OK);
-    EXPECT_TRUE(IsEqualIID(attr->guid, kInterfaceId));
-    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FDUAL);
-    iface->ReleaseTypeAttr(attr);
-}
-
-TEST(Registration, InterfaceIsMarshalledByTheAutomationMarshaler) {
-    EXPECT_EQ(RegistryString(HKEY_CLASSES_ROOT, L"Interface\\{A0E9A14A-0ACF-4765-8A32-5B144D3C68B1}\\ProxyStubClsid32",
-                             nullptr),
-              L"{00020424-0000-0000-C000-000000000046}");
+    EXPECT_TRUE(flags & IMPLTYPEFLAG_FDEFAULT);   // the interface itself: the object's type information
 }
 
 // ------------------------------------------------------------------- names
@@ -281,6 +280,8 @@ TEST_F(LateBoundClient, TypeInfoShowsSaveAsDwgWithTwoStringsByReference) {
 
     TYPEATTR* attr = nullptr;
     ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
+    EXPECT_TRUE(IsEqualIID(attr->guid, kInterfaceId));
+    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FDUAL);
     const WORD functions = attr->cFuncs;
     info->ReleaseTypeAttr(attr);
     bool found = false;
@@ -308,13 +309,15 @@ TEST_F(LateBoundClient, TypeInfoShowsSaveAsDwgWithTwoStringsByReference) {
 
 TEST_F(LateBoundClient, EveryWayOfPassingTheStringsConvertsAndLeavesTheVariablesAlone) {
     // VBScript variables (VT_BYREF|VT_VARIANT), VB6 String variables
-    // (VT_BYREF|VT_BSTR), values, and named arguments listed either way.
-    enum Passing { VariantRefs, BstrRefs, Values, Named, NamedReversed };
-    const std::pair<Passing, const wchar_t*> cases[] = {{VariantRefs, L"client-variant-ref.dxf"},
-                                                        {BstrRefs, L"client-bstr-ref.dwg"},
-                                                        {Values, L"client-by-value.dxf"},
-                                                        {Named, L"client-named.dxf"},
-                                                        {NamedReversed, L"client-named-2.dxf"}};
+    // (VT_BYREF|VT_BSTR), values, named arguments listed either way, and an
+    // early-bound client's vtable call.
+    enum Passing { VariantRefs, BstrRefs, Values, Named, NamedReversed, NamedOut, Vtable };
+    const std::pair<Passing, const wchar_t*> cases[] = {
+        {VariantRefs, L"client-variant-ref.dxf"}, {BstrRefs, L"client-bstr-ref.dwg"}, {Values, L"client-by-value.dxf"},
+        {Named, L"client-named.dxf"}, {NamedReversed, L"client-named-2.dxf"}, {NamedOut, L"client-named-out.dxf"},
+        {Vtable, L"client-vtable.dxf"}};
+    Ref<_clsDWG> direct;
+    ASSERT_EQ(dispatch_->QueryInterface(kInterfaceId, direct.OutVoid()), S_OK);
     for (auto [passing, name] : cases) {
         Bstr in(WorkPath(L"survey.txt"));
         Bstr out(FreshOutput(name));
@@ -325,12 +328,14 @@ TEST_F(LateBoundClient, EveryWayOfPassingTheStringsConvertsAndLeavesTheVariables
         if (passing == VariantRefs) args = {VariantRef(&b), VariantRef(&a)};
         if (passing == BstrRefs) args = {BstrRef(&out.get()), BstrRef(&in.get())};
         if (passing == Named) named = {1, 0};   // SaveAsDWG strOUT:=b, strIN:=a
+        if (passing == NamedOut) named = {1};   // SaveAsDWG a, strOUT:=b
         if (passing == NamedReversed) {
             args = {a, b};
             named = {0, 1};
         }
         InvokeResult r;
-        Invoke(r, args, named);
+        if (passing == Vtable) r.hr = direct->SaveAsDWG(&in.get(), &out.get());
+        else Invoke(r, args, named);
         ASSERT_EQ(r.hr, S_OK) << Text(r.exception.bstrDescription);
         const std::string drawing = FileStart(WorkPath(name), 1 << 20);
         EXPECT_EQ(drawing.substr(0, 4) == "AC10", passing == BstrRefs) << drawing.substr(0, 8);
@@ -345,7 +350,7 @@ TEST_F(LateBoundClient, EveryWayOfPassingTheStringsConvertsAndLeavesTheVariables
     }
 }
 
-TEST_F(LateBoundClient, PathWithAnsiCharactersReachesTheFileSystem) {
+TEST_F(LateBoundClient, AnsiPathsReachTheFileSystemOthersAreRefused) {
     if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page is " << GetACP();
     ASSERT_TRUE(CopyFileW(WorkPath(L"survey.txt").c_str(), WorkPath(L"sit\u00e9.txt").c_str(), FALSE));
     ASSERT_TRUE(CopyFileW(WorkPath(L"survey.SYM").c_str(), WorkPath(L"sit\u00e9.SYM").c_str(), FALSE));
@@ -356,28 +361,21 @@ TEST_F(LateBoundClient, PathWithAnsiCharactersReachesTheFileSystem) {
     Invoke(r, args);
     ASSERT_EQ(r.hr, S_OK) << Text(r.exception.bstrDescription);
     EXPECT_GT(FileSize(WorkPath(L"sit\u00e9.dxf")), 0);
-}
 
-// ---------------------------------------------------------------- failures
-
-TEST_F(LateBoundClient, PathOutsideTheAnsiCodePageIsRefused) {
-    if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page is " << GetACP();
     // The library's paths are ANSI: this one would reach the file system as
     // "?.dxf", another file than the caller named.
-    Bstr in(WorkPath(L"survey.txt"));
-    Bstr out(FreshOutput(L"\u0416.dxf"));
-    std::vector<VARIANT> args = {BstrRef(&out.get()), BstrRef(&in.get())};
-    InvokeResult r;
-    Invoke(r, args);
-    ASSERT_EQ(r.hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(r.exception.scode, static_cast<HRESULT>(0x800A0005));
-    EXPECT_EQ(Text(r.exception.bstrSource), L"Ostrel.clsDWG");
-    EXPECT_EQ(Text(r.exception.bstrDescription).rfind(L"The path cannot be written in the ANSI code page: ", 0), 0u)
-        << Text(r.exception.bstrDescription);
-
+    Bstr other(FreshOutput(L"\u0416.dxf"));
+    args = {BstrRef(&other.get()), BstrRef(&in.get())};
+    InvokeResult refused;
+    Invoke(refused, args);
+    ASSERT_EQ(refused.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(refused.exception.scode, static_cast<HRESULT>(0x800A0005));
+    EXPECT_EQ(Text(refused.exception.bstrSource), L"Ostrel.clsDWG");
+    EXPECT_EQ(Text(refused.exception.bstrDescription).rfind(L"The path cannot be written in the ANSI code page: ", 0), 0u)
+        << Text(refused.exception.bstrDescription);
     Ref<_clsDWG> direct;
     ASSERT_EQ(dispatch_->QueryInterface(kInterfaceId, direct.OutVoid()), S_OK);
-    EXPECT_EQ(direct->SaveAsDWG(&in.get(), &out.get()), static_cast<HRESULT>(0x800A0005));
+    EXPECT_EQ(direct->SaveAsDWG(&in.get(), &other.get()), static_cast<HRESULT>(0x800A0005));
 }
 
 TEST_F(LateBoundClient, FailedConversionRaisesTheConversionsMessage) {
@@ -402,12 +400,12 @@ TEST_F(LateBoundClient, FailedConversionRaisesTheConversionsMessage) {
     Ref<ISupportErrorInfo> support;
     ASSERT_EQ(dispatch_->QueryInterface(IID_ISupportErrorInfo, support.OutVoid()), S_OK);
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(kInterfaceId), S_OK);
-    Ref<IErrorInfo> info;
-    ASSERT_EQ(GetErrorInfo(0, info.Out()), S_OK);
-    BSTR description = nullptr;
-    info->GetDescription(&description);
-    EXPECT_EQ(Text(description), ostrel::com::WideFromNarrow(expected->message));
-    SysFreeString(description);
+    ExpectErrorObject(expected->message);
+    // The vtable call returns the same result and sets the same error object.
+    Ref<_clsDWG> direct;
+    ASSERT_EQ(dispatch_->QueryInterface(kInterfaceId, direct.OutVoid()), S_OK);
+    EXPECT_EQ(direct->SaveAsDWG(&in.get(), &out.get()), ostrel::com::ConversionErrorResult(expected->code));
+    ExpectErrorObject(expected->message);
 
     // The object converts again after the failure.
     Bstr good(WorkPath(L"survey.txt")), goodOut(FreshOutput(L"client-again.dxf"));
@@ -437,10 +435,15 @@ TEST_F(LateBoundClient, WrongCountsNullsUnknownNamesMembersAccessesAndInterfaces
         EXPECT_EQ(r.argError, position);
     }
     std::vector<VARIANT> args = {ByValue(in.get()), ByValue(in.get())};
-    InvokeResult unknownName;
-    Invoke(unknownName, args, {0, 7});
-    EXPECT_EQ(unknownName.hr, DISP_E_PARAMNOTFOUND);
-    EXPECT_EQ(unknownName.argError, 1u);
+    // Named arguments: an unknown name, a negative id, a repeated name, and
+    // strIN by name while the positional argument is strIN too.
+    const std::pair<std::vector<DISPID>, UINT> badNames[] = {{{0, 7}, 1u}, {{-1, 0}, 0u}, {{1, 1}, 1u}, {{0}, 0u}};
+    for (const auto& [named, position] : badNames) {
+        InvokeResult r;
+        Invoke(r, args, named);
+        EXPECT_EQ(r.hr, DISP_E_PARAMNOTFOUND) << named.size();
+        EXPECT_EQ(r.argError, position);
+    }
     InvokeResult unknownMember, propertyPut, propertyGet, otherInterface;
     Invoke(unknownMember, args, {}, DISPATCH_METHOD, 1);
     EXPECT_EQ(unknownMember.hr, DISP_E_MEMBERNOTFOUND);
@@ -452,36 +455,9 @@ TEST_F(LateBoundClient, WrongCountsNullsUnknownNamesMembersAccessesAndInterfaces
     EXPECT_EQ(otherInterface.hr, DISP_E_UNKNOWNINTERFACE);
 }
 
-// ------------------------------------------------------------ early binding
-
-TEST_F(LateBoundClient, VtableCallConvertsAndReportsFailures) {
-    Ref<_clsDWG> direct;
-    ASSERT_EQ(dispatch_->QueryInterface(kInterfaceId, direct.OutVoid()), S_OK);
-
-    Bstr in(WorkPath(L"survey.txt")), out(FreshOutput(L"client-vtable.dxf"));
-    ASSERT_EQ(direct->SaveAsDWG(&in.get(), &out.get()), S_OK);
-    EXPECT_GT(FileSize(WorkPath(L"client-vtable.dxf")), 0);
-
-    const std::wstring badPath = WorkPath(L"header-only.txt");
-    const std::wstring badOutPath = FreshOutput(L"client-vtable-bad.dxf");
-    std::optional<Failure> expected = InProcessFailure(badPath, badOutPath);
-    ASSERT_TRUE(expected);
-    Bstr bad(badPath), badOut(badOutPath);
-    EXPECT_EQ(direct->SaveAsDWG(&bad.get(), &badOut.get()), ostrel::com::ConversionErrorResult(expected->code));
-    Ref<IErrorInfo> info;
-    ASSERT_EQ(GetErrorInfo(0, info.Out()), S_OK);
-    BSTR source = nullptr, description = nullptr;
-    info->GetSource(&source);
-    info->GetDescription(&description);
-    EXPECT_EQ(Text(source), L"Ostrel.clsDWG");
-    EXPECT_EQ(Text(description), ostrel::com::WideFromNarrow(expected->message));
-    SysFreeString(source);
-    SysFreeString(description);
-}
-
 // ---------------------------------------------------- objects and the module
 
-TEST(ObjectModel, InterfacesAnsweredAndRefused) {
+TEST(ObjectModel, InterfacesAnsweredAndRefusedAndNoAggregation) {
     Ref<IUnknown> unknown;
     ASSERT_EQ(CoCreateInstance(kClassId, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, unknown.OutVoid()), S_OK);
     Ref<IDispatch> dispatch;
@@ -494,15 +470,10 @@ TEST(ObjectModel, InterfacesAnsweredAndRefused) {
     EXPECT_EQ(unknownAgain.get(), unknown.get()) << "IUnknown identity";
     EXPECT_EQ(unknown->QueryInterface(IID_IPersist, persist.OutVoid()), E_NOINTERFACE);
     EXPECT_FALSE(persist);
-}
-
-TEST(ObjectModel, FactoryRefusesAggregation) {
     Ref<IClassFactory> factory;
     ASSERT_EQ(CoGetClassObject(kClassId, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.OutVoid()), S_OK);
-    Ref<IUnknown> outer;
-    ASSERT_EQ(CoCreateInstance(kClassId, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, outer.OutVoid()), S_OK);
     Ref<IUnknown> inner;
-    EXPECT_EQ(factory->CreateInstance(outer.get(), IID_IUnknown, inner.OutVoid()), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(factory->CreateInstance(unknown.get(), IID_IUnknown, inner.OutVoid()), CLASS_E_NOAGGREGATION);
     EXPECT_FALSE(inner);
 }
 

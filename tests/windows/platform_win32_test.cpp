@@ -148,17 +148,6 @@ TEST_F(ProfileFilesTest, ReadSectionGivesNulEndedEntriesPaddedToTheBuffer) {
     EXPECT_EQ(section.find_first_not_of('\0', expected.size()), std::string::npos);
 }
 
-TEST_F(ProfileFilesTest, SettingsFunctionsUseTheSettingsFileForAnEmptyPath) {
-    Write("[EXPORT]\r\nLAYERSTYLE=3.5\r\n");
-    SettingsFile() = path_;
-    std::string file;
-    EXPECT_EQ(GetINIValue("EXPORT", "LAYERSTYLE", file), "3.5");
-    EXPECT_EQ(file, path_) << "the empty path argument receives SettingsFile";
-    WriteINIValue("GENERAL", "DEBUG", "OFF");
-    EXPECT_EQ(GetINIValue("GENERAL", "DEBUG"), "OFF");
-    SettingsFile().clear();
-}
-
 // ------------------------------------------------------- stamps and names
 
 TEST_F(ProfileFilesTest, StampsTellFilesAndTheirChanges) {

@@ -61,19 +61,14 @@ Check FileSize(fso, strOUT) > 0, "the DWG file was written"
 Check Left(FirstBytes(fso, strOUT, 6), 4) = "AC10", "the DWG file starts with a release signature"
 Check strIN = work & "\survey.txt" And strOUT = work & "\vbs-survey.dwg", "the by-reference arguments are unchanged"
 
-' A DXF, the arguments being expressions (passed by value).
+' A DXF by the same object (each call is a whole run), the arguments being
+' expressions (passed by value).
 dxfOut = work & "\vbs-survey.dxf"
 If fso.FileExists(dxfOut) Then fso.DeleteFile dxfOut
 dwg.SaveAsDWG work & "\survey.txt", work & "\vbs-" & "survey.dxf"
 Check Err.Number = 0, "SaveAsDWG with expressions returns without error " & Err.Description
 Err.Clear
 Check FileSize(fso, dxfOut) > 0, "the DXF file was written"
-
-' The same object converts again (each call is a whole run).
-If fso.FileExists(dxfOut) Then fso.DeleteFile dxfOut
-dwg.SaveAsDWG strIN, dxfOut
-Check Err.Number = 0 And FileSize(fso, dxfOut) > 0, "a second call on the same object converts again " & Err.Description
-Err.Clear
 
 ' A failing conversion: the header line alone runs the loop past the end.
 badIn = work & "\header-only.txt"
@@ -86,13 +81,7 @@ Check Err.Description = expectedError, "its Description is the conversion's mess
 Err.Clear
 Check Not fso.FileExists(badOut), "the failed conversion wrote no drawing"
 
-' Calls the method does not accept.
-dwg.SaveAsDWG strIN
-Check Err.Number <> 0, "one argument is refused (Err.Number " & Err.Number & ")"
-Err.Clear
-dwg.SaveAsDWG strIN, strOUT, strOUT
-Check Err.Number <> 0, "three arguments are refused (Err.Number " & Err.Number & ")"
-Err.Clear
+' A call the method does not accept (the C++ client tries every kind).
 dwg.SaveAsDWG Null, strOUT
 Check Err.Number <> 0, "Null for strIN is refused (Err.Number " & Err.Number & ")"
 Err.Clear

@@ -9,31 +9,14 @@ them, POLYLINE vertices not counted separately). Exit status 2 when ezdxf
 cannot read the file.
 """
 import json
+import os
 import sys
 from collections import Counter
 
-import ezdxf
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from dxf_file import load  # noqa: E402
 
-
-def main(path):
-    try:
-        doc = ezdxf.readfile(path)
-    except Exception as e:  # noqa: BLE001 - any reader failure is the finding
-        print("cannot read %s: %s" % (path, e), file=sys.stderr)
-        return 2
-    blocks = {}
-    for block in doc.blocks:
-        blocks[block.name.upper()] = dict(sorted(Counter(e.dxftype() for e in block).items()))
-    summary = {
-        "layers": sorted(layer.dxf.name for layer in doc.layers),
-        "blocks": dict(sorted(blocks.items())),
-    }
-    print(json.dumps(summary, sort_keys=True))
-    return 0
-
-
-if __name__ == "__main__":
-    if len(sys.argv) != 2:
-        print(__doc__, file=sys.stderr)
-        sys.exit(2)
-    sys.exit(main(sys.argv[1]))
+doc = load(sys.argv[1])
+print(json.dumps({"layers": sorted(layer.dxf.name for layer in doc.layers),
+                  "blocks": {b.name.upper(): dict(Counter(e.dxftype() for e in b)) for b in doc.blocks}},
+                 sort_keys=True))
