@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "cad/dwg/dwg_dimension_defaults.h"
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_object_common.h"
 
@@ -18,6 +19,21 @@ void Lighting(const ObjectStream& s, BitWriter& w) {
     w.BD(0.0);
     w.BD(0.0);
     w.CMC(250);
+}
+
+// What view and viewport records share: looking straight down on the
+// origin, untwisted, through a 50 mm lens, unclipped, in plain view and
+// render modes.
+void PlanView(const ObjectStream& s, BitWriter& w) {
+    w.BD3({0, 0, 0});                               // target
+    w.BD3({0, 0, 1});                               // direction
+    w.BD(0.0);                                      // twist
+    w.BD(50.0);                                     // lens length
+    w.BD(0.0);                                      // front clip
+    w.BD(0.0);                                      // back clip
+    w.Bits(0, 4);                                   // view mode
+    w.RC(0);                                        // render mode
+    Lighting(s, w);
 }
 
 // R2007 and later: background, visual style and sun of a view or viewport.
@@ -124,15 +140,7 @@ void ViewRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord& r) 
     w.BD(1.0);                                      // height
     w.BD(1.0);                                      // width
     w.RD2(0.0, 0.0);                                // centre
-    w.BD3({0, 0, 0});                               // target
-    w.BD3({0, 0, 1});                               // direction
-    w.BD(0.0);                                      // twist
-    w.BD(50.0);                                     // lens length
-    w.BD(0.0);
-    w.BD(0.0);
-    w.Bits(0, 4);                                   // view mode
-    w.RC(0);                                        // render mode
-    Lighting(s, w);
+    PlanView(s, w);
     w.B((r.flags & 1) != 0);                        // paper space view
     w.B(false);                                     // no UCS of its own
     if (s.R2007()) w.B(false);                      // camera not plotted
@@ -162,73 +170,7 @@ void UcsRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord& r) {
 void DimstyleRecord(ObjectStream& s, const EncodeContext& c, const SimpleRecord& r, Handle textStyle) {
     BitWriter& w = BeginObject(s, kTypeDimstyle, r.handle);
     RecordName(s, w, r.name, r.flags);
-    w.TV("");                                       // DIMPOST
-    w.TV("");                                       // DIMAPOST
-    w.BD(1.0);                                      // DIMSCALE
-    w.BD(2.5);                                      // DIMASZ
-    w.BD(0.625);                                    // DIMEXO
-    w.BD(3.75);                                     // DIMDLI
-    w.BD(1.25);                                     // DIMEXE
-    w.BD(0.0);                                      // DIMRND
-    w.BD(0.0);                                      // DIMDLE
-    w.BD(0.0);                                      // DIMTP
-    w.BD(0.0);                                      // DIMTM
-    if (s.R2007()) {
-        w.BD(1.0);                                  // DIMFXL
-        w.BD(std::atan(1.0));                       // DIMJOGANG
-        w.BS(0);                                    // DIMTFILL
-        w.CMC(0);                                   // DIMTFILLCLR
-    }
-    for (int i = 0; i < 6; ++i) w.B(false);         // DIMTOL .. DIMSE2
-    w.BS(1);                                        // DIMTAD
-    w.BS(8);                                        // DIMZIN
-    w.BS(0);                                        // DIMAZIN
-    if (s.R2007()) w.BS(0);                         // DIMARCSYM
-    w.BD(2.5);                                      // DIMTXT
-    w.BD(2.5);                                      // DIMCEN
-    w.BD(0.0);                                      // DIMTSZ
-    w.BD(0.03937007874015748);                      // DIMALTF
-    w.BD(1.0);                                      // DIMLFAC
-    w.BD(0.0);                                      // DIMTVP
-    w.BD(1.0);                                      // DIMTFAC
-    w.BD(0.625);                                    // DIMGAP
-    w.BD(0.0);                                      // DIMALTRND
-    w.B(false);                                     // DIMALT
-    w.BS(3);                                        // DIMALTD
-    w.B(true);                                      // DIMTOFL
-    w.B(false);                                     // DIMSAH
-    w.B(false);                                     // DIMTIX
-    w.B(false);                                     // DIMSOXD
-    w.CMC(0);                                       // DIMCLRD
-    w.CMC(0);                                       // DIMCLRE
-    w.CMC(0);                                       // DIMCLRT
-    w.BS(0);                                        // DIMADEC
-    w.BS(2);                                        // DIMDEC
-    w.BS(2);                                        // DIMTDEC
-    w.BS(2);                                        // DIMALTU
-    w.BS(2);                                        // DIMALTTD
-    w.BS(0);                                        // DIMAUNIT
-    w.BS(0);                                        // DIMFRAC
-    w.BS(2);                                        // DIMLUNIT
-    w.BS(44);                                       // DIMDSEP ','
-    w.BS(0);                                        // DIMTMOVE
-    w.BS(0);                                        // DIMJUST
-    w.B(false);                                     // DIMSD1
-    w.B(false);                                     // DIMSD2
-    w.BS(0);                                        // DIMTOLJ
-    w.BS(8);                                        // DIMTZIN
-    w.BS(0);                                        // DIMALTZ
-    w.BS(0);                                        // DIMALTTZ
-    w.B(false);                                     // DIMUPT
-    w.BS(3);                                        // DIMATFIT
-    if (s.R2007()) w.B(false);                      // DIMFXLON
-    if (s.R2010()) {
-        w.B(false);                                 // DIMTXTDIRECTION
-        w.BD(100.0);                                // DIMALTMZF
-        w.TV("");                                   // DIMALTMZS
-        w.BD(100.0);                                // DIMMZF
-        w.TV("");                                   // DIMMZS
-    }
+    DimensionDefaults(w, c.release);                // DIMPOST .. DIMMZS
     w.BS(-2);                                       // DIMLWD
     w.BS(-2);                                       // DIMLWE
     w.B(false);
@@ -246,15 +188,7 @@ void VportRecord(ObjectStream& s, const EncodeContext& c, const VportRecord& v) 
     w.BD(v.viewHeight);
     w.BD(v.aspect * v.viewHeight);                  // stored times the height
     w.RD2(v.viewCenter.x, v.viewCenter.y);
-    w.BD3({0, 0, 0});                               // target
-    w.BD3({0, 0, 1});                               // direction
-    w.BD(0.0);                                      // twist
-    w.BD(50.0);                                     // lens length
-    w.BD(0.0);
-    w.BD(0.0);
-    w.Bits(0, 4);                                   // view mode
-    w.RC(0);                                        // render mode
-    Lighting(s, w);
+    PlanView(s, w);
     w.RD2(0.0, 0.0);                                // lower left
     w.RD2(1.0, 1.0);                                // upper right
     w.B(false);                                     // UCSFOLLOW
