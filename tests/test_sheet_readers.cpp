@@ -60,7 +60,8 @@ TEST(SheetReaders, TheTurnedTrimFrameFillsItsViewportInEzdxfsTransform) {
         auto path = SheetFile(dir, release, name);
         frmDWGTrim().TrimDWG(path, 500, r);
         if (path.find(".dwg") != std::string::npos) {   // as the outside DWG reader sees it
-            auto c = RunCommand("node " + SourcePath("tests/checkers/dwg/check_dwg.mjs") + " " + path + " --dxf " + path + ".dxf");
+            if (!DwgReadersInstalled()) continue;   // the DXF cases still run
+            auto c = RunDwgChecker("check_dwg.mjs", path + " --dxf " + path + ".dxf");
             ASSERT_NE(c.out.find("\"error\":0"), std::string::npos) << c.out << c.err;
             path += ".dxf";
         }
@@ -146,7 +147,8 @@ TEST(SheetReaders, WithLightweightPolylinesTheTrimmedDwgShowsEveryPolylineInGdal
     };
     EXPECT_EQ(count(cad.out, lw), 2) << cad.out.substr(0, 3000);
     EXPECT_EQ(count(cad.out, p3), 1) << cad.out.substr(0, 3000);
-    auto rw = RunCommand("node " + SourcePath("tests/checkers/dwg/check_dxfrw.mjs") + " " + out);
+    if (!DwgReadersInstalled()) GTEST_SKIP() << kNoDwgReaders;
+    auto rw = RunDwgChecker("check_dxfrw.mjs", out);
     int shown = 0;
     const std::regex n("\"LWPOLYLINE\":([0-9]+)");
     for (std::sregex_iterator i(rw.out.begin(), rw.out.end(), n), end; i != end; ++i) shown += std::stoi((*i)[1]);

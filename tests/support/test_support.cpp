@@ -78,6 +78,12 @@ bool DwgCheckerHas(const std::string& relative) {
     return std::ifstream(DwgCheckerDir() + "/" + relative).good() && RunCommand("command -v node").exitCode == 0;
 }
 
+bool DwgReadersInstalled() {
+    static const bool installed = DwgCheckerHas("node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm") &&
+                                  DwgCheckerHas("node_modules/@mlightcad/libdxfrw-web/package.json");
+    return installed;
+}
+
 std::vector<std::vector<std::string>> SplitRows(const std::string& text, char separator) {
     std::vector<std::vector<std::string>> rows;
     std::istringstream lines(text);

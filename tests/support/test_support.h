@@ -42,6 +42,10 @@ CommandResult RunChecker(const std::string& script, const std::string& args);
 CommandResult RunDwgChecker(const std::string& script, const std::string& args);
 // True when node runs and the DWG checker's folder holds this file.
 bool DwgCheckerHas(const std::string& relative);
+// True when the outside DWG readers (libredwg-web, libdxfrw-web) can run:
+// tests that need them skip otherwise.
+bool DwgReadersInstalled();
+inline constexpr const char* kNoDwgReaders = "DWG checker not installed (scripts/install-dwg-checker)";
 
 // Lines of text split at a separator: "a|b\nc|d" gives {{"a", "b"}, {"c", "d"}}.
 std::vector<std::vector<std::string>> SplitRows(const std::string& text, char separator = '|');
