@@ -219,6 +219,7 @@ std::uint32_t Drawing::AddBlock(BlockRecord block) {
     blockHandleIndex_[block.handle] = idx;
     blocks.push_back(std::move(block));
     blockIndex_.emplace(std::move(key), idx);
+    modelSpace_ = FindBlock("*Model_Space");
     return idx;
 }
 
@@ -227,6 +228,7 @@ void Drawing::RenameBlock(std::uint32_t block, const std::string& name) {
     blockIndex_.erase(FoldName(b.name));
     b.name = name;
     blockIndex_[FoldName(name)] = block;
+    modelSpace_ = FindBlock("*Model_Space");
 }
 
 std::uint32_t Drawing::AddObject(Object obj) {
@@ -321,6 +323,7 @@ void Drawing::RebuildIndexes() {
         blockHandleIndex_[blocks[i].handle] = i;
         reserve(blocks[i].handle);
     }
+    modelSpace_ = FindBlock("*Model_Space");
     for (std::uint32_t i = 0; i < styles.size(); ++i) { styleIndex_.emplace(FoldName(styles[i].name), i); reserve(styles[i].handle); }
     for (std::uint32_t i = 0; i < objects.size(); ++i) { objectIndex_[objects[i].handle] = i; reserve(objects[i].handle); }
     for (auto& e : entities) reserve(e.handle);

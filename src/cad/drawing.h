@@ -314,7 +314,7 @@ public:
     std::uint32_t FindStyle(std::string_view name) const;
     std::uint32_t FindObject(Handle h) const;                  // index into objects
     std::uint32_t FindBlockByHandle(Handle h) const;
-    std::uint32_t ModelSpace() const { return FindBlock("*Model_Space"); }
+    std::uint32_t ModelSpace() const { return modelSpace_; }   // kept with the name index
     std::uint32_t PaperSpace() const { return FindBlock("*Paper_Space"); }
 
     // ---- adding (the name indexes are kept up to date)
@@ -350,6 +350,9 @@ private:
     std::uint32_t sequenceBlock_ = kNone, sequencePolyline_ = kNone, sequenceLast_ = kNone;
     std::size_t sequenceLength_ = 0;
     NameIndex layerIndex_, linetypeIndex_, blockIndex_, styleIndex_;
+    // The model space's block, found again whenever the block names change:
+    // walks and writers ask for it once per entity.
+    std::uint32_t modelSpace_ = kNone;
     // Per folded linetype name: the number from which a repeat of it looks for a free "_n".
     std::unordered_map<std::string, int> linetypeSuffix_;
     std::unordered_map<Handle, std::uint32_t> objectIndex_, blockHandleIndex_;

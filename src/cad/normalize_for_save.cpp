@@ -59,9 +59,9 @@ bool DistinctNonZero(Drawing& d, std::size_t count, Handle lowest, Handle highes
 // below its seed, and a seed not far above their number bounds a bitmap of
 // them. True when every handle is non-zero, below the seed and distinct;
 // false when that is not so or cannot be told this way.
-bool DistinctBelowSeed(Drawing& d, std::size_t entityCount) {
+bool DistinctBelowSeed(Drawing& d, std::size_t count) {
     const Handle seed = d.HandleSeed();
-    if (seed == 0 || seed / 64 > entityCount + 4096) return false;
+    if (seed == 0 || seed / 64 > count + 4096) return false;
     std::vector<std::uint64_t> seen(static_cast<std::size_t>(seed / 64) + 1, 0);
     bool clean = true;
     ForEachOwnHandle(d, [&](Handle& h) {

@@ -127,15 +127,13 @@ std::string CadLibrary::FindBlockByName(DrawingId drawing, std::string_view name
     auto& d = db_.Get(drawing);
     auto& last = lastBlock_;
     // Names are unique: a block that bears exactly the name asked for is the one.
-    if (last.index < d.blocks.size() && d.blocks[last.index].name == name && last.name == name &&
-        d.blocks[last.index].handle == last.handle) {
+    if (last.index < d.blocks.size() && d.blocks[last.index].name == name && d.blocks[last.index].handle == last.handle) {
         lastStatus_ = kStatusOk;
         return last.handleText;
     }
     auto i = d.FindBlock(name);
     lastStatus_ = i == cad::kNone ? kStatusNotFound : kStatusOk;
     if (i == cad::kNone) return std::string();
-    last.name.assign(name);
     last.index = i;
     last.handle = d.blocks[i].handle;
     last.handleText = cad::HandleText(last.handle);

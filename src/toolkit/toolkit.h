@@ -129,10 +129,10 @@ protected:
 
 private:
     // The block found last by name (a conversion asks for its model space
-    // once per record), taken again while the block at that index still
-    // bears that very name and handle.
+    // once per record), taken again while the block at that index bears the
+    // name asked for (names are unique) and the handle its text spells.
     struct FoundBlock {
-        std::string name, handleText;
+        std::string handleText;
         std::uint32_t index = cad::kNone;
         cad::Handle handle = 0;
     } lastBlock_;

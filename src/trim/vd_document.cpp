@@ -162,15 +162,7 @@ void vdDocument::RestoreLayerNames(const std::vector<std::string>& names) {
 std::string vdDocument::VersionText() const { return drawing_ ? VersionTextFor(readRelease_) : std::string(); }
 
 vdEntities vdDocument::ModelEntities() {
-    if (!drawing_) return vdEntities(this, kNone);
-    // The walks ask for the model space once per entity: the block found
-    // last time is taken while it still bears the name it had then.
-    const auto& blocks = drawing_->blocks;
-    if (modelBlock_ >= blocks.size() || blocks[modelBlock_].name != modelName_) {
-        modelBlock_ = drawing_->ModelSpace();
-        modelName_ = modelBlock_ == kNone ? std::string() : blocks[modelBlock_].name;
-    }
-    return vdEntities(this, modelBlock_);
+    return vdEntities(this, drawing_ ? drawing_->ModelSpace() : kNone);
 }
 
 void vdDocument::ActiveLayout(const vdLayout& layout) {
@@ -309,7 +301,6 @@ Entity& vdDocument::EditVertexAt(EntityLocation at, std::uint32_t vertex, std::u
         throw cad::CadError("vertex " + std::to_string(vertex) + " out of range");
     return Edit(at, 1 + vertex);
 }
-
 
 bool vdDocument::ListedViewport(std::uint32_t block, const Entity& viewport) const {
     // A layout's own overall viewport belongs to the layout, not its list.

@@ -159,8 +159,6 @@ private:
     std::string path_;
     std::string lastError_;
     std::vector<Cursor> cursors_;
-    std::uint32_t modelBlock_ = cad::kNone;   // where the model space was found last
-    std::string modelName_;                   // and its name then
     std::vector<FreeEntity> free_;
     std::unordered_map<std::uint32_t, std::uint32_t> fills_;   // polyline entity -> hatch entity
     std::unordered_set<std::uint32_t> fillHatches_;

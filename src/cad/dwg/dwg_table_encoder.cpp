@@ -1,6 +1,5 @@
 #include "cad/dwg/dwg_table_encoder.h"
 
-#include <cmath>
 #include <cstdlib>
 
 #include "cad/dwg/dwg_dimension_defaults.h"
