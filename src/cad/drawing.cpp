@@ -301,6 +301,12 @@ void Drawing::EnsureBlockEnds(std::uint32_t block) {
     }
 }
 
+void Drawing::CountNotRead(std::string_view kind) {
+    auto it = notRead.find(kind);
+    if (it == notRead.end()) it = notRead.emplace(std::string(kind), 0).first;
+    ++it->second;
+}
+
 void Drawing::SetText(TextGeom& t, std::string_view s) {
     t.textOffset = static_cast<std::uint32_t>(textPool.size());
     t.textLength = static_cast<std::uint32_t>(s.size());

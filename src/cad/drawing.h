@@ -7,6 +7,7 @@
 // Strings held here are bytes in the drawing's code page (Windows-1252);
 // the codecs convert for releases that store UTF-8 or UTF-16.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -294,6 +295,11 @@ public:
     std::vector<HatchData> hatches;
     std::vector<Object> objects;        // root dictionary first
     std::string textPool;               // text strings, addressed by offset and length
+    // Entity and object kinds a reader met but the database does not keep,
+    // by the name the file gives them ("MESH", "ACAD_TABLE"), with how many
+    // it skipped. Writers ignore it; info and plot report it.
+    std::map<std::string, std::uint32_t, std::less<>> notRead;
+    void CountNotRead(std::string_view kind);
 
     // Table control objects (and the VX control for R2000 DWG), fixed handles.
     struct Controls {
