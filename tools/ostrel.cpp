@@ -19,6 +19,7 @@
 #include "ostrel/ostrel.h"
 #include "platform/file_stamp.h"
 #include "platform/registry_store.h"
+#include "platform/system_path.h"
 #include "tools/convert/convert_exports.h"
 #include "tools/view/drawing_info.h"
 #include "tools/view/drawing_plot.h"
@@ -110,8 +111,8 @@ int main(int argc, char** argv) {
         // would name it: its folder is where styles/style.lin is looked for.
         if (!options.userSettings.empty()) {
             std::error_code ec;
-            const auto absolute = std::filesystem::absolute(options.userSettings, ec);
-            if (!ec) options.userSettings = absolute.lexically_normal().string();
+            const auto absolute = std::filesystem::absolute(ostrel::platform::SystemPath(options.userSettings), ec);
+            if (!ec) options.userSettings = ostrel::platform::SystemPathText(absolute.lexically_normal());
         }
         return ConvertExports(options);
     } catch (const std::exception& e) {

@@ -9,6 +9,7 @@
 
 #include "cad/drawing.h"
 #include "cad/write_behind.h"
+#include "platform/system_path.h"
 
 namespace ostrel::cad {
 
@@ -16,7 +17,7 @@ namespace {
 
 std::string FolderText(const std::filesystem::path& target) {
     auto folder = target.parent_path();
-    return folder.empty() ? std::string(".") : folder.string();
+    return folder.empty() ? std::string(".") : platform::SystemPathText(folder);
 }
 
 std::string ErrorText(int err) { return std::generic_category().message(err); }
@@ -37,7 +38,7 @@ std::string TemporaryName(const std::string& target, unsigned attempt) {
 AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
     if (target_.empty()) throw CadError("cannot write a drawing: no file name given");
     std::error_code ec;
-    if (std::filesystem::is_directory(target_, ec))
+    if (std::filesystem::is_directory(platform::SystemPath(target_), ec))
         throw CadError("cannot write " + target_ + ": it is a folder");
     int lastError = 0;
     for (unsigned attempt = 0; attempt < 16 && !file_; ++attempt) {
@@ -50,7 +51,7 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
     if (!file_) {
         temp_.clear();
         throw CadError("cannot write " + target_ + ": cannot create a file in folder " +
-                       FolderText(target_) + " (" + ErrorText(lastError ? lastError : EIO) + ")");
+                       FolderText(platform::SystemPath(target_)) + " (" + ErrorText(lastError ? lastError : EIO) + ")");
     }
     // Blocks arrive large; stdio's own buffer would only copy them.
     std::setvbuf(file_, nullptr, _IONBF, 0);
@@ -129,7 +130,7 @@ void AtomicFile::Commit() {
         throw CadError("cannot write " + target_ + ": " + ErrorText(err ? err : EIO));
     }
     std::error_code ec;
-    std::filesystem::rename(temp_, target_, ec);
+    std::filesystem::rename(platform::SystemPath(temp_), platform::SystemPath(target_), ec);
     if (ec) {
         Discard();
         throw CadError("cannot replace " + target_ + ": " + ec.message());

@@ -1,11 +1,16 @@
-// DllRegisterServer and DllUnregisterServer's work: registry entries of the
-// class and its ProgIDs, and the type library's own registration.
+// DllRegisterServer and DllUnregisterServer's work: the rows of
+// class_registry_rows.h (the same the MSI writes), then the type library's
+// own registration by the system.
 #include "com/registration.h"
 
 #include <ole2.h>
 #include <oleauto.h>
 #include <olectl.h>
 
+#include <string>
+#include <utility>
+
+#include "com/class_registry_rows.h"
 #include "com/com_identity.h"
 
 namespace ostrel::com {
@@ -13,6 +18,8 @@ namespace ostrel::com {
 namespace {
 
 const std::wstring kClassKey = std::wstring(L"CLSID\\") + kClassIdText;
+const std::wstring kInterfaceKey = L"Interface\\{A0E9A14A-0ACF-4765-8A32-5B144D3C68B1}";
+const std::wstring kLibraryKey = std::wstring(L"TypeLib\\") + kLibraryIdText;
 
 // Sets a REG_SZ value of HKCR\path, creating the key; a null name sets the
 // key's default value.
@@ -24,14 +31,6 @@ LONG SetString(const std::wstring& path, const wchar_t* name, const std::wstring
     rc = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
-    return rc;
-}
-
-LONG CreateEmptyKey(const std::wstring& path) {
-    HKEY key = nullptr;
-    LONG rc = RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                              nullptr, &key, nullptr);
-    if (rc == ERROR_SUCCESS) RegCloseKey(key);
     return rc;
 }
 
@@ -58,27 +57,25 @@ SYSKIND ThisSysKind() { return sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32; }
 
 HRESULT FromWin32(LONG rc) { return rc == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(rc)); }
 
+// The row's text with the markers of class_registry_rows.h replaced.
+std::wstring Expand(const wchar_t* text, const std::wstring& modulePath) {
+    const std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L'\\') + 1);
+    const std::pair<std::wstring, std::wstring> markers[] = {
+        {L"<module>", modulePath}, {L"<folder>", folder}, {L"<syskind>", sizeof(void*) == 8 ? L"win64" : L"win32"}};
+    std::wstring out = text;
+    for (const auto& [marker, replacement] : markers)
+        for (auto at = out.find(marker); at != std::wstring::npos; at = out.find(marker, at + replacement.size()))
+            out.replace(at, marker.size(), replacement);
+    return out;
+}
+
 HRESULT WriteClassEntries(const std::wstring& modulePath) {
-    const std::wstring name = kVersionIndependentProgId;
-    const std::pair<std::wstring, std::pair<const wchar_t*, std::wstring>> values[] = {
-        {kClassKey, {nullptr, name}},
-        {kClassKey + L"\\InprocServer32", {nullptr, modulePath}},
-        {kClassKey + L"\\InprocServer32", {L"ThreadingModel", L"Apartment"}},
-        {kClassKey + L"\\ProgID", {nullptr, kProgId}},
-        {kClassKey + L"\\VersionIndependentProgID", {nullptr, kVersionIndependentProgId}},
-        {kClassKey + L"\\TypeLib", {nullptr, kLibraryIdText}},
-        {kClassKey + L"\\Version", {nullptr, L"1.0"}},
-        {kProgId, {nullptr, name}},
-        {std::wstring(kProgId) + L"\\CLSID", {nullptr, kClassIdText}},
-        {kVersionIndependentProgId, {nullptr, name}},
-        {std::wstring(kVersionIndependentProgId) + L"\\CLSID", {nullptr, kClassIdText}},
-        {std::wstring(kVersionIndependentProgId) + L"\\CurVer", {nullptr, kProgId}},
-    };
-    for (const auto& [path, value] : values) {
-        LONG rc = SetString(path, value.first, value.second);
+    for (const ClassRegistryRow& row : kClassRegistryRows) {
+        const LONG rc = SetString(Expand(row.key, modulePath), *row.name ? row.name : nullptr,
+                                  Expand(row.value, modulePath));
         if (rc != ERROR_SUCCESS) return FromWin32(rc);
     }
-    return FromWin32(CreateEmptyKey(kClassKey + L"\\Programmable"));
+    return S_OK;
 }
 
 } // namespace
@@ -87,8 +84,8 @@ HRESULT RegisterServer(const std::wstring& modulePath) {
     if (modulePath.empty()) return SELFREG_E_CLASS;
     HRESULT hr = WriteClassEntries(modulePath);
     if (SUCCEEDED(hr)) {
-        // Registers HKCR\TypeLib\{...} and the interface's entries (with the
-        // automation marshaler as its proxy).
+        // The system registers the type library and the interface over the
+        // rows just written (and may add values of its own).
         ITypeLib* library = nullptr;
         hr = LoadTypeLibEx(modulePath.c_str(), REGKIND_REGISTER, &library);
         if (SUCCEEDED(hr)) library->Release();
@@ -101,7 +98,13 @@ HRESULT UnregisterServer() {
     // A type library that is not registered is no error here.
     UnRegisterTypeLib(kLibraryId, kLibraryMajor, kLibraryMinor, LANG_NEUTRAL, ThisSysKind());
 
-    HRESULT result = FromWin32(DeleteTree(kClassKey));
+    // What the system left of the type library's and interface's keys, and
+    // the class: all three are named by our own identifiers.
+    HRESULT result = S_OK;
+    for (const std::wstring& key : {kClassKey, kInterfaceKey, kLibraryKey}) {
+        HRESULT hr = FromWin32(DeleteTree(key));
+        if (SUCCEEDED(result)) result = hr;
+    }
     for (const wchar_t* progId : {kProgId, kVersionIndependentProgId}) {
         if (!ProgIdNamesOurClass(progId)) continue;
         HRESULT hr = FromWin32(DeleteTree(progId));

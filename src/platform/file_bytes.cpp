@@ -1,6 +1,7 @@
 // Whole-file reads and writes over the C library's streams.
 #include "platform/file_bytes.h"
 #include "platform/huge_pages.h"
+#include "platform/system_path.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -25,7 +26,7 @@ std::string DescribeFailure(const std::string& path, int error) {
     switch (error) {
     case ENOENT: {
         std::error_code ec;
-        const auto parent = std::filesystem::path(path).parent_path();
+        const auto parent = SystemPath(path).parent_path();
         if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) return "Path not found";
         return "File not found";
     }
@@ -68,7 +69,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& rea
     }
     try {
         std::error_code ec;
-        const auto size = std::filesystem::file_size(path, ec);
+        const auto size = std::filesystem::file_size(SystemPath(path), ec);
         // The size known beforehand is read straight into place; a file that
         // grew meanwhile goes on in chunks, one that shrank ends where it ends.
         if (!ec && size > 0 && size < (std::uintmax_t{1} << 40)) {
@@ -110,12 +111,12 @@ bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string&
     bytes.clear();
     refused = true;
     std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
+    const auto status = std::filesystem::status(SystemPath(path), ec);
     if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
         reason = "not a regular file";
         return false;
     }
-    const auto size = std::filesystem::file_size(path, ec);
+    const auto size = std::filesystem::file_size(SystemPath(path), ec);
     if (!ec && size > maxBytes) {
         reason = std::string("larger than ") + std::to_string(maxBytes >> 20) + " MB";
         return false;
@@ -136,7 +137,7 @@ bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string&
 bool WriteWholeFile(const std::string& path, const std::string& bytes, bool createFolders) {
     if (path.empty()) return false;
     if (createFolders) {
-        const auto parent = std::filesystem::path(path).parent_path();
+        const auto parent = SystemPath(path).parent_path();
         std::error_code ec;
         if (!parent.empty()) std::filesystem::create_directories(parent, ec);
     }

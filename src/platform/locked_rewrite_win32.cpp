@@ -6,6 +6,7 @@
 // written to a temporary file in the same folder and moved over it with
 // MoveFileExA(MOVEFILE_REPLACE_EXISTING), one rename within the volume.
 #include "platform/locked_rewrite.h"
+#include "platform/system_path.h"
 
 #include <windows.h>
 
@@ -125,7 +126,7 @@ bool RewriteFileLocked(const std::string& path, bool createFolders, std::size_t 
     if (path.empty()) return false;
     if (createFolders) {
         std::error_code ec;
-        const auto parent = std::filesystem::path(path).parent_path();
+        const auto parent = SystemPath(path).parent_path();
         if (!parent.empty()) std::filesystem::create_directories(parent, ec);
     }
     // The file, created empty when missing; what it is, and where it is.

@@ -16,6 +16,7 @@
 
 #include "ostrel/clsDWG.h"
 #include "platform/file_stamp.h"
+#include "platform/system_path.h"
 #include "platform/terminal.h"
 #include "platform/terminal_progress.h"
 #include "platform/terminal_prompter.h"
@@ -100,7 +101,7 @@ bool WriteReport(const std::string& path, const std::vector<ConversionReport>& r
 
 std::int64_t SizeOf(const std::string& path) {
     std::error_code ec;
-    const auto n = fs::file_size(path, ec);
+    const auto n = fs::file_size(platform::SystemPath(path), ec);
     return ec ? 0 : static_cast<std::int64_t>(n);
 }
 
@@ -119,8 +120,8 @@ int ConvertSingle(const ConvertOptions& options) {
 
 int ConvertBatch(const ConvertOptions& options) {
     std::error_code ec;
-    fs::create_directories(options.output, ec);
-    if (!fs::is_directory(options.output)) {
+    fs::create_directories(platform::SystemPath(options.output), ec);
+    if (!fs::is_directory(platform::SystemPath(options.output))) {
         std::fprintf(stderr, "error: cannot make the folder %s\n", options.output.c_str());
         return kFailed;
     }
@@ -197,7 +198,8 @@ int ConvertBatch(const ConvertOptions& options) {
 } // namespace
 
 std::string OutputPathFor(const std::string& input, const std::string& dir, const std::string& format) {
-    return (fs::path(dir) / fs::path(input).filename().replace_extension(format)).string();
+    return platform::SystemPathText(platform::SystemPath(dir) /
+                                     platform::SystemPath(input).filename().replace_extension(format));
 }
 
 int ConvertExports(const ConvertOptions& options) {
