@@ -1,7 +1,8 @@
 #pragma once
-// Self-registration of the server under HKEY_CLASSES_ROOT: the class
-// (InprocServer32 with ThreadingModel Apartment), its ProgIDs and the type
-// library.
+// Self-registration of the server under HKEY_CLASSES_ROOT: the rows of
+// class_registry_rows.h (the class with InprocServer32 and ThreadingModel
+// Apartment, its ProgIDs, the interface, the type library), which the MSI
+// writes as well, then the system's registration of the type library.
 #include <windows.h>
 
 #include <string>
