@@ -47,6 +47,7 @@ public:
     void Revalidate() override {}
     // The system's profile functions read the files and refuse nothing.
     std::vector<std::string> TakeRefusedFiles() override { return {}; }
+    void SetRelativeFolder(std::string) override {}
 };
 
 } // namespace
