@@ -4,12 +4,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <unistd.h>
 
 #include "ostrel/ostrel.h"
 #include "platform/terminal_progress.h"
 #include "platform/terminal_prompter.h"
 #include "support/test_support.h"
+#include "tools/convert/progress_bar.h"
 
 namespace ostrel {
 namespace {
@@ -131,6 +133,27 @@ TEST(TerminalProgressBar, RedrawsOnlyWhenThePercentageChangesAndNothingWithoutAT
     empty.Start(0);
     empty.Step();
     EXPECT_NE(out.text().find("] 0%"), std::string::npos) << "an empty job stays at zero";
+}
+
+// The program's line: the export read, then the save as a phase of its own,
+// below 100% until the file is done (its size is only estimated).
+TEST(ExportProgressBar, ShowsTheSaveAsAPhaseOfItsOwnBelowFullUntilDone) {
+    using namespace std::chrono_literals;
+    CapturedStream out;
+    cli::ProgressBar bar(out.get(), true, 80, 1, 1000);
+    std::this_thread::sleep_for(550ms);   // nothing is drawn in a run's first half second
+    bar.Read(1000);
+    std::this_thread::sleep_for(110ms);
+    bar.Written(std::int64_t{45} << 20, std::int64_t{100} << 20);
+    std::this_thread::sleep_for(110ms);
+    bar.Written(std::int64_t{150} << 20, std::int64_t{100} << 20);
+    bar.Clear();
+    const std::string text = out.text();
+    EXPECT_NE(text.find("\rexports 0/1 [" + std::string(40, '#') + "] 100% of 1 KB"), std::string::npos) << text;
+    EXPECT_NE(text.find("\rwriting [" + std::string(18, '#') + std::string(22, '.') + "] 45% (45 MB)"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("] 99% (150 MB)"), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.rfind('\r', text.size() - 2)), "\r" + std::string(79, ' ') + "\r");
 }
 
 // ------------------------------------------------------------------ the program

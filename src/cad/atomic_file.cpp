@@ -79,6 +79,13 @@ void Track(const std::string& temp, bool live) {
 
 } // namespace
 
+static SaveProgress& ThreadSaveProgress() {
+    thread_local SaveProgress progress;
+    return progress;
+}
+
+void SetSaveProgress(SaveProgress progress) { ThreadSaveProgress() = std::move(progress); }
+
 void RemoveUnfinishedSaves() noexcept {
     std::lock_guard<std::mutex> lock(liveMutex);
     for (const auto& temp : Live()) std::remove(temp.c_str());
@@ -105,6 +112,7 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
                        FolderText(target_) + " (" + ErrorText(lastError ? lastError : EIO) + ")");
     }
     Track(temp_, true);
+    progress_ = ThreadSaveProgress();
     // Blocks arrive large; stdio's own buffer would only copy them.
     std::setvbuf(file_, nullptr, _IONBF, 0);
     behind_ = std::make_unique<WriteBehind>([this](const char* data, std::size_t size) { WriteNow(data, size); });
@@ -143,6 +151,11 @@ void AtomicFile::Write(const char* data, std::size_t size) {
     } catch (...) {
         Discard();
         throw;
+    }
+    appended_ += size;
+    if (progress_ && appended_ - toldAt_ >= (std::uint64_t{1} << 20)) {
+        toldAt_ = appended_;
+        progress_(appended_);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,11 @@ class WriteBehind;
 // Removes the temporary files of every save of this process still under
 // way (an interrupted run, just before it ends).
 void RemoveUnfinishedSaves() noexcept;
+
+// Told the bytes appended so far, every megabyte or so, by the saves that
+// this thread starts while it is set (empty: none).
+using SaveProgress = std::function<void(std::uint64_t bytesWritten)>;
+void SetSaveProgress(SaveProgress progress);
 
 class AtomicFile {
 public:
@@ -56,6 +62,8 @@ private:
     std::string temp_;
     std::FILE* file_ = nullptr;
     bool committed_ = false;
+    SaveProgress progress_;
+    std::uint64_t appended_ = 0, toldAt_ = 0;
 };
 
 } // namespace ostrel::cad
