@@ -292,6 +292,10 @@ TEST_F(Cli, SettingsFoundBesideTheUserFileAndMissingOnesSaid) {
 TEST_F(Cli, InitWritesSettingsTheSampleConvertsWithAndKeepsWhatExists) {
     const std::string env = "HOME='" + dir_.file("home") + "' XDG_CONFIG_HOME= OSTREL_REGISTRY= '" + binary_ + "' ";
     const std::string folder = dir_.file("home/.config/ostrel"), user = folder + "/user.ini";
+    const std::string sample = "convert '" + test::SourcePath("examples/site.txt") + "' '" + out_ + "' </dev/null";
+    const auto unconfigured = RunCommand(env + sample);
+    EXPECT_EQ(unconfigured.exitCode, 3);
+    EXPECT_NE(unconfigured.err.find("converting with defaults. `ostrel init` writes a set"), std::string::npos);
     const auto init = RunCommand(env + "init </dev/null");
     ASSERT_EQ(init.exitCode, 0) << init.err;
     EXPECT_NE(init.out.find("recorded " + user + " as userini in " + folder + "/registry"), std::string::npos) << init.out;
@@ -299,9 +303,9 @@ TEST_F(Cli, InitWritesSettingsTheSampleConvertsWithAndKeepsWhatExists) {
     for (const char* key : {"DEBUG=OFF", "BYENT=0", "LAYERSTYLE=0", "DWGVersion=0", "DXFVersion=0", "LWPOLYLINE=0",
                             "[LAYERS]", "[COLORTABLE]", "MajorContour"})
         EXPECT_NE(settings.find(key), std::string::npos) << key;
-    const auto sample = RunCommand(env + "convert '" + test::SourcePath("examples/site.txt") + "' '" + out_ + "' </dev/null");
-    EXPECT_EQ(sample.exitCode, 0) << sample.err;
-    EXPECT_EQ(sample.err + sample.out, "");
+    const auto configured = RunCommand(env + sample);
+    EXPECT_EQ(configured.exitCode, 0) << configured.err;
+    EXPECT_EQ(configured.err + configured.out, "");
     EXPECT_NE(ReadFile(out_).find("\nFENCE\n"), std::string::npos) << "the linetype named by style line 1";
     WriteFile(user, "mine");
     const auto again = RunCommand(env + "init </dev/null");

@@ -33,6 +33,7 @@ public:
     // path: in `folder` (empty: the current folder). Ours on POSIX only;
     // Windows' profile functions keep their own rule (the Windows folder).
     virtual void SetRelativeFolder(std::string folder) = 0;
+    virtual std::string GetRelativeFolder() = 0;
 };
 
 ProfileFiles& SystemProfileFiles();

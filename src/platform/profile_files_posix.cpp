@@ -75,6 +75,7 @@ public:
     // Also the registry store's file, which shares the cache.
     std::vector<std::string> TakeRefusedFiles() override { return SharedIniFiles().TakeRefusals(); }
     void SetRelativeFolder(std::string folder) override { RelativeFolder() = std::move(folder); }
+    std::string GetRelativeFolder() override { return RelativeFolder(); }
 };
 
 } // namespace

@@ -48,6 +48,7 @@ public:
     // The system's profile functions read the files and refuse nothing.
     std::vector<std::string> TakeRefusedFiles() override { return {}; }
     void SetRelativeFolder(std::string) override {}
+    std::string GetRelativeFolder() override { return {}; }
 };
 
 } // namespace

@@ -52,6 +52,10 @@ std::vector<std::string> MissingSettingsWarnings(const std::string& userSettings
     return warnings;
 }
 
+bool NoUserSettings(const std::string& userSettings) {
+    return userSettings.empty() && RegistryValue("talvero").empty() && RegistryValue("office").empty();
+}
+
 std::string RegistryStoreNote() {
     const std::string store = platform::SystemRegistry().Location();
     std::string why;

@@ -13,6 +13,9 @@ namespace ostrel::cli {
 // for the registry's.
 std::vector<std::string> MissingSettingsWarnings(const std::string& userSettings);
 
+// True when no user settings file is named at all (nothing configured yet).
+bool NoUserSettings(const std::string& userSettings);
+
 // "the registry store FILE could not be written: why".
 std::string RegistryStoreNote();
 
