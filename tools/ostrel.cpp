@@ -82,6 +82,52 @@ int JobCount(const std::string& text) {
     return n;
 }
 
+CLI::App* AddConvert(CLI::App& app, ConvertOptions& options, std::vector<std::string>& files, std::string& jobs) {
+    CLI::App* convert = app.add_subcommand(
+        "convert", "Convert the export IN into the drawing OUT (DWG when OUT's upper-cased path contains "
+                   "\".DWG\", else DXF), or with -o DIR each export IN... into DIR.");
+    convert->add_option("IN", files, "IN OUT, or with -o the exports (each with its symbol file: the export's "
+                                     "path with the extension SYM)")
+        ->required();
+    convert->add_option("-o,--output-dir", options.output, "convert every IN into this folder (same base name)");
+    convert->add_option("--format", options.format, "with -o: the drawings' format")
+        ->check(CLI::IsMember({"dxf", "dwg"}));
+    convert->add_option("-j,--jobs", jobs, "with -o: conversions run at a time (1 to 256)");
+    convert->add_flag("-q,--quiet", options.quiet, "with -o: no summary on stdout (messages and failures still on stderr)");
+    convert->add_option("--report", options.reportPath,
+                        "write what each conversion did (records, entities, records that made nothing "
+                        "and why, messages) to this JSON file");
+    convert->add_option("--user-settings", options.userSettings,
+                        "the user settings file, used instead of the registry's \"userini\" value")
+        ->check(CLI::ExistingFile);
+    return convert;
+}
+
+CLI::App* AddInit(CLI::App& app, InitOptions& init, bool& noRegister) {
+    CLI::App* initCommand = app.add_subcommand(
+        "init", "Write a user settings file, a main settings file (every key, commented) and styles/style.lin "
+                "into DIR (default: ~/.config/ostrel), and record the user settings file in the registry store.");
+    initCommand->add_option("DIR", init.folder, "the folder for the settings files");
+    initCommand->add_flag("--force", init.force, "replace files that exist");
+    initCommand->add_flag("--no-register", noRegister, "leave the registry store alone");
+    return initCommand;
+}
+
+int RunConvert(ConvertOptions options) {
+    // The user settings file is named by its full path, as the registry
+    // would name it: its folder is where styles/style.lin is looked for.
+    if (!options.userSettings.empty()) {
+        std::error_code ec;
+        const auto absolute = std::filesystem::absolute(options.userSettings, ec);
+        if (!ec) options.userSettings = absolute.lexically_normal().string();
+    }
+    if (const std::string problem = PathProblem(options); !problem.empty()) {
+        std::fprintf(stderr, "error: %s\n", problem.c_str());
+        return kUsage;
+    }
+    return ConvertExports(std::move(options));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -92,24 +138,8 @@ int main(int argc, char** argv) {
 
     ConvertOptions options;
     std::vector<std::string> files;
-    CLI::App* convert = app.add_subcommand(
-        "convert", "Convert the export IN into the drawing OUT (DWG when OUT's upper-cased path contains "
-                   "\".DWG\", else DXF), or with -o DIR each export IN... into DIR.");
-    convert->add_option("IN", files, "IN OUT, or with -o the exports (each with its symbol file: the export's "
-                                     "path with the extension SYM)")
-        ->required();
-    convert->add_option("-o,--output-dir", options.output, "convert every IN into this folder (same base name)");
-    convert->add_option("--format", options.format, "with -o: the drawings' format")
-        ->check(CLI::IsMember({"dxf", "dwg"}));
     std::string jobs;
-    convert->add_option("-j,--jobs", jobs, "with -o: conversions run at a time (1 to 256)");
-    convert->add_flag("-q,--quiet", options.quiet, "with -o: no summary on stdout (messages and failures still on stderr)");
-    convert->add_option("--report", options.reportPath,
-                        "write what each conversion did (records, entities, records that made nothing "
-                        "and why, messages) to this JSON file");
-    convert->add_option("--user-settings", options.userSettings,
-                        "the user settings file, used instead of the registry's \"userini\" value")
-        ->check(CLI::ExistingFile);
+    CLI::App* convert = AddConvert(app, options, files, jobs);
 
     std::string drawing, picture, layout;
     bool json = false;
@@ -124,12 +154,7 @@ int main(int argc, char** argv) {
     plot->add_option("--layout", layout, "the layout to draw (default: model space)");
     InitOptions init;
     bool noRegister = false;
-    CLI::App* initCommand = app.add_subcommand(
-        "init", "Write a user settings file, a main settings file (every key, commented) and styles/style.lin "
-                "into DIR (default: ~/.config/ostrel), and record the user settings file in the registry store.");
-    initCommand->add_option("DIR", init.folder, "the folder for the settings files");
-    initCommand->add_flag("--force", init.force, "replace files that exist");
-    initCommand->add_flag("--no-register", noRegister, "leave the registry store alone");
+    CLI::App* initCommand = AddInit(app, init, noRegister);
 
     if (const std::string unknown = UnknownWord(argc, argv, app); !unknown.empty()) {
         std::fprintf(stderr, "error: %s\nRun with --help for more information.\n", unknown.c_str());
@@ -160,18 +185,7 @@ int main(int argc, char** argv) {
         if (*info) return PrintDrawingInfo(drawing, json);
         if (*plot) return PlotDrawing(drawing, picture, layout);
         options.inputs = std::move(files);
-        // The user settings file is named by its full path, as the registry
-        // would name it: its folder is where styles/style.lin is looked for.
-        if (!options.userSettings.empty()) {
-            std::error_code ec;
-            const auto absolute = std::filesystem::absolute(options.userSettings, ec);
-            if (!ec) options.userSettings = absolute.lexically_normal().string();
-        }
-        if (const std::string problem = PathProblem(options); !problem.empty()) {
-            std::fprintf(stderr, "error: %s\n", problem.c_str());
-            return kUsage;
-        }
-        return ConvertExports(options);
+        return RunConvert(std::move(options));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "error: %s\n", e.what());
         return kFailed;

@@ -113,6 +113,7 @@ Outcome ConvertOne(const std::string& in, const std::string& out, const ConvertO
     } else if (!error.empty() || shown->problem) {
         o.status = kProblem;
         if (!error.empty()) shown->lines.push_back("error: " + error);
+        if (!error.empty() && show) std::fprintf(stderr, "error: %s\n", error.c_str());
     }
     o.messages = std::move(shown->lines);
     if (report) {
