@@ -4,11 +4,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
+#include <unistd.h>
 
 #include "ostrel/ostrel.h"
 #include "platform/terminal_progress.h"
 #include "platform/terminal_prompter.h"
 #include "support/test_support.h"
+#include "tools/convert/progress_bar.h"
 
 namespace ostrel {
 namespace {
@@ -132,6 +135,27 @@ TEST(TerminalProgressBar, RedrawsOnlyWhenThePercentageChangesAndNothingWithoutAT
     EXPECT_NE(out.text().find("] 0%"), std::string::npos) << "an empty job stays at zero";
 }
 
+// The program's line: the export read, then the save as a phase of its own,
+// below 100% until the file is done (its size is only estimated).
+TEST(ExportProgressBar, ShowsTheSaveAsAPhaseOfItsOwnBelowFullUntilDone) {
+    using namespace std::chrono_literals;
+    CapturedStream out;
+    cli::ProgressBar bar(out.get(), true, 80, 1, 1000);
+    std::this_thread::sleep_for(550ms);   // nothing is drawn in a run's first half second
+    bar.Read(1000);
+    std::this_thread::sleep_for(110ms);
+    bar.Written(std::int64_t{45} << 20, std::int64_t{100} << 20);
+    std::this_thread::sleep_for(110ms);
+    bar.Written(std::int64_t{150} << 20, std::int64_t{100} << 20);
+    bar.Clear();
+    const std::string text = out.text();
+    EXPECT_NE(text.find("\rexports 0/1 [" + std::string(40, '#') + "] 100% of 1 KB"), std::string::npos) << text;
+    EXPECT_NE(text.find("\rwriting [" + std::string(18, '#') + std::string(22, '.') + "] 45% (45 MB)"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("] 99% (150 MB)"), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.rfind('\r', text.size() - 2)), "\r" + std::string(79, ' ') + "\r");
+}
+
 // ------------------------------------------------------------------ the program
 
 class Cli : public ::testing::Test {
@@ -181,24 +205,41 @@ TEST_F(Cli, HelpExplainsWhereSettingsComeFromVersionIsTheLibrarys) {
     EXPECT_STRNE(ostrel_version(), "0.0.0");
 }
 
-TEST_F(Cli, UsageErrorsExitWithTwo) {
-    const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\n");
-    const std::vector<std::string> usages = {
-        "",
-        "convert",
-        "convert '" + in + "'",
-        "convert a b c",
-        "frobnicate a b",
-        "--bogus convert a b",
-        "convert '" + in + "' '" + out_ + "' --user-settings '" + dir_.file("none.ini") + "'",
-        "convert '" + in + "' '" + out_ + "' --user-settings",
+// Usage errors name the mistake (with the nearest right word) and convert
+// nothing: an output that is an export or not a drawing's name, a folder
+// that would make a .dxf drawing DWG, a report that cannot be written.
+TEST_F(Cli, UsageErrorsExitWithTwoSayWhatIsWrongAndWriteNothing) {
+    const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\n"), other = Export("TALVERO\r\n", "other.txt");
+    std::filesystem::create_directories(dir_.file("jobs.dwg-archive"));
+    const std::string q = "'" + in + "' ", o = "'" + out_ + "' ";
+    const std::pair<std::string, std::string> usages[] = {
+        {"", ""},
+        {"convert", ""},
+        {"convert " + q, "IN OUT"},
+        {"conver a b", "error: unknown command 'conver'; did you mean 'convert'?\n"},
+        {"--versoin", "error: unknown option '--versoin'; did you mean '--version'?\n"},
+        {"convert a b.dxf --reprot=r.json", "unknown option '--reprot'; did you mean '--report'?"},
+        {"frobnicate a b", "unknown command 'frobnicate'\n"},
+        {"convert " + q + "-o d -j abc", "wants a whole number from 1 to 256, not 'abc'"},
+        {"convert " + q + "-o d -j 257", "wants a whole number from 1 to 256, not '257'"},
+        {"convert " + q + q, "it is the export being converted; to convert many exports use -o DIR"},
+        {"convert " + q + "'" + other + "'", "ends in .dxf or .dwg; to convert many exports use -o DIR"},
+        {"convert " + q + "'" + dir_.file("jobs.dwg-archive/site.DXF") + "'", "\"jobs.dwg-archive\" in its path holds"},
+        {"convert " + q + "-o '" + dir_.file("x.DWG-out") + "'", "\"x.DWG-out\" in its path holds \".dwg\""},
+        {"convert " + q + o + "--report '" + dir_.file("no/r.json") + "'", "cannot write the report " + dir_.file("no/r.json")},
+        {"convert " + q + o + "--user-settings '" + dir_.file("none.ini") + "'", "none.ini"},
+        {"convert " + q + o + "--user-settings", "--user-settings"},
     };
-    for (const std::string& args : usages) {
+    for (const auto& [args, words] : usages) {
         const auto r = Run(args);
         EXPECT_EQ(r.exitCode, 2) << args << "\n" << r.err;
         EXPECT_FALSE(r.err.empty()) << args;
+        EXPECT_NE(r.err.find(words), std::string::npos) << args << "\n" << r.err;
     }
     EXPECT_FALSE(std::filesystem::exists(out_));
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("x.DWG-out")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("jobs.dwg-archive/site.DXF")));
+    EXPECT_EQ(ReadFile(in) + ReadFile(other), "TALVERO\r\nPOINT,1,1,1,0\r\nTALVERO\r\n");
 }
 
 TEST_F(Cli, GoodConversionExitsWithZero) {
@@ -210,6 +251,116 @@ TEST_F(Cli, GoodConversionExitsWithZero) {
     // The file the program wrote reads back cleanly in an outside reader.
     const auto check = test::RunChecker("check_dxf.py", "'" + out_ + "'");
     EXPECT_EQ(check.exitCode, 0) << check.err;
+}
+
+// A main settings file named by a relative path lies beside the user
+// settings file, from any folder; settings files named but missing, and a
+// registry store that cannot be written, are said on stderr and in the report.
+TEST_F(Cli, SettingsFoundBesideTheUserFileAndMissingOnesSaid) {
+    const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\n"), report = dir_.file("r.json");
+    WriteFile(mainIni_, "[EXPORT]\r\nDXFVersion=12\r\n");
+    WriteFile(userIni_, "[OPTION]\r\ntxtDWGoverride=main.ini\r\n");
+    const auto r = RunCommand("cd / && OSTREL_REGISTRY='" + registry_ + "' '" + binary_ + "' " + Convert(in, out_));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(ReadFile(out_).find("AC1009"), std::string::npos) << "the main settings file was read";
+    WriteFile(userIni_, "[OPTION]\r\ntxtDWGoverride=gone.ini\r\n");
+    WriteFile(registry_, "[Software\\kestrelworks\\talvero]\r\nuserini=" + dir_.file("gone-user.ini") + "\r\n");
+    const std::string mainGone = "main settings file " + dir_.file("gone.ini") + " not found; converting with defaults";
+    const std::string userGone = "user settings file " + dir_.file("gone-user.ini") + " not found; converting with defaults";
+    const std::pair<std::string, std::string> cases[] = {{Convert(in, out_), mainGone},
+                                                         {"convert '" + in + "' '" + out_ + "'", userGone}};
+    for (const auto& [args, warning] : cases) {
+        const auto missing = Run(args + " --report '" + report + "'");
+        EXPECT_EQ(missing.exitCode, 3) << missing.err;
+        EXPECT_EQ(missing.err.rfind("warning: " + warning + "\n", 0), 0u) << missing.err;
+        EXPECT_NE(ReadFile(report).find("\"messages\": [\"" + warning + "\""), std::string::npos) << ReadFile(report);
+    }
+    // The registry store's message, then a note naming the store and why.
+    const auto store = RunCommand("OSTREL_REGISTRY=/dev/null/registry '" + binary_ + "' convert '" + in + "' '" + out_ +
+                                  "' --report '" + report + "' </dev/null");
+    EXPECT_EQ(store.exitCode, 3);
+    const std::string note = "the registry store /dev/null/registry could not be written: its folder /dev/null cannot be made";
+    EXPECT_NE(store.err.find(".cRegistryFailed to create registry Key: 'Software\\\nnote: " + note), std::string::npos)
+        << store.err;
+    EXPECT_NE(ReadFile(report).find("Key: 'Software\\\\\", \"" + note), std::string::npos) << ReadFile(report);
+}
+
+// `ostrel init` on a machine with nothing configured: the sample then
+// converts cleanly (its polylines' style line 1 named from styles/style.lin);
+// files that exist are kept unless --force.
+TEST_F(Cli, InitWritesSettingsTheSampleConvertsWithAndKeepsWhatExists) {
+    const std::string env = "HOME='" + dir_.file("home") + "' XDG_CONFIG_HOME= OSTREL_REGISTRY= '" + binary_ + "' ";
+    const std::string folder = dir_.file("home/.config/ostrel"), user = folder + "/user.ini";
+    const std::string sample = "convert '" + test::SourcePath("examples/site.txt") + "' '" + out_ + "' </dev/null";
+    const auto unconfigured = RunCommand(env + sample);
+    EXPECT_EQ(unconfigured.exitCode, 3);
+    EXPECT_NE(unconfigured.err.find("converting with defaults. `ostrel init` writes a set"), std::string::npos);
+    const auto init = RunCommand(env + "init </dev/null");
+    ASSERT_EQ(init.exitCode, 0) << init.err;
+    EXPECT_NE(init.out.find("recorded " + user + " as userini in " + folder + "/registry"), std::string::npos) << init.out;
+    const std::string settings = ReadFile(folder + "/settings.ini");
+    for (const char* key : {"DEBUG=OFF", "BYENT=0", "LAYERSTYLE=0", "DWGVersion=0", "DXFVersion=0", "LWPOLYLINE=0",
+                            "[LAYERS]", "[COLORTABLE]", "MajorContour"})
+        EXPECT_NE(settings.find(key), std::string::npos) << key;
+    const auto configured = RunCommand(env + sample);
+    EXPECT_EQ(configured.exitCode, 0) << configured.err;
+    EXPECT_EQ(configured.err + configured.out, "");
+    EXPECT_NE(ReadFile(out_).find("\nFENCE\n"), std::string::npos) << "the linetype named by style line 1";
+    WriteFile(user, "mine");
+    const auto again = RunCommand(env + "init </dev/null");
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_NE(again.err.find(user + " exists; ostrel init --force replaces it"), std::string::npos) << again.err;
+    EXPECT_EQ(ReadFile(user), "mine");
+    EXPECT_EQ(RunCommand(env + "init --force </dev/null").exitCode, 0);
+    EXPECT_NE(ReadFile(user).find("txtDWGoverride=" + folder + "/settings.ini"), std::string::npos);
+    const std::string registry = ReadFile(folder + "/registry");
+    const auto other = RunCommand(env + "init '" + dir_.file("other") + "' --no-register </dev/null");
+    EXPECT_EQ(other.exitCode, 0);
+    EXPECT_NE(other.out.find("--user-settings " + dir_.file("other/user.ini")), std::string::npos) << other.out;
+    EXPECT_EQ(ReadFile(folder + "/registry"), registry);
+}
+
+// An interrupt during a save removes its temporary file and writes no
+// drawing; a later save removes the temporaries of runs that were killed,
+// never those of a process still running.
+TEST_F(Cli, InterruptedSaveLeavesNothingAndLeftTemporariesGo) {
+    std::string text = "TALVERO\r\n";
+    while (text.size() < 6'000'000) text += "POINT,1,1000.000,2000.000,50.000\r\n";
+    const std::string in = Export(text);
+    for (const auto& [signal, status] : {std::pair{"INT", 130}, std::pair{"TERM", 143}}) {
+        const auto r = RunCommand("cd '" + dir_.path().string() + "' && { OSTREL_REGISTRY='" + registry_ + "' '" +
+                                  binary_ + "' " + Convert(in, out_) + " </dev/null & pid=$!; "
+                                  "until { set -- out.dxf.~*; [ -e \"$1\" ]; } || ! kill -0 $pid 2>/dev/null; do :; done; "
+                                  "kill -" + signal + " $pid; wait $pid; echo $?; ls; }");
+        EXPECT_EQ(r.out.substr(0, r.out.find('\n')), std::to_string(status)) << r.out << r.err;
+        EXPECT_EQ(r.out.find("out.dxf"), std::string::npos) << r.out;
+    }
+    const std::string dead = out_ + ".~999999999-1-0-0.tmp", live = out_ + ".~" + std::to_string(::getpid()) + "-1-0-0.tmp";
+    WriteFile(dead, "left by a killed run");
+    WriteFile(live, "a save under way");
+    EXPECT_EQ(Run(Convert(Export("TALVERO\r\nPOINT,1,1,1,0\r\n"), out_)).exitCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(dead));
+    EXPECT_TRUE(std::filesystem::exists(live));
+}
+
+// With SOURCE_DATE_EPOCH the drawing's time stamps come from it: the same
+// export gives the same DWG bytes, in the container of every kind.
+TEST_F(Cli, SourceDateEpochMakesDwgBytesRepeatable) {
+    const std::string in = Export("TALVERO\r\nPOINT,1,1,1,0\r\nCIRCLE,C,1,5,5,0,2\r\n");
+    for (const char* release : {"2000", "2004", "2018"}) {
+        WriteFile(mainIni_, std::string("[EXPORT]\r\nDWGVersion=") + release + "\r\n");
+        std::string bytes[3];
+        for (int i = 0; i < 3; ++i) {
+            const std::string out = dir_.file("r" + std::to_string(i) + ".dwg");
+            RunCommand(std::string("SOURCE_DATE_EPOCH=") + (i < 2 ? "1700000000" : "1800000000") + " OSTREL_REGISTRY='" +
+                       registry_ + "' '" + binary_ + "' " + Convert(in, out) + " </dev/null");
+            bytes[i] = ReadFile(out);
+        }
+        EXPECT_GT(bytes[0].size(), 1000u) << release;
+        EXPECT_EQ(bytes[0], bytes[1]) << release;
+        EXPECT_NE(bytes[0], bytes[2]) << release << ": the stamp is the drawing's";
+    }
 }
 
 TEST_F(Cli, UserSettingsFromARelativePathInTheCurrentFolderOrFromTheRegistry) {
@@ -237,23 +388,24 @@ TEST_F(Cli, DebugMessagesAndQuestionsAreOneLineEachAndAnsweredYes) {
     EXPECT_EQ(ReadFile(mainIni_), "[GENERAL]\r\nDEBUG=ON\r\n");
 }
 
-// Exit 1: the conversion failed; 3: it ended without an error but reported a
-// problem or wrote nothing (an earlier output is left as it was).
-TEST_F(Cli, FailuresAndProblemsExitWithOneOrThree) {
+// Exit 1: nothing written, whatever the reason (an earlier output is left as
+// it was); 3: written, with messages. The report gives each its status and why.
+TEST_F(Cli, NothingWrittenExitsOneWrittenWithMessagesThree) {
     struct Case {
         const char* settings;   // replaces the main settings file when given
         const char* text;       // the export; nullptr: none, "?": no symbol file
         const char* out;
         int exitCode;
         const char* err;
-        bool written;
+        const char* reportStatus;
     };
     const Case cases[] = {
-        {nullptr, nullptr, "out.dxf", 3, "error: Error Opening {in} / File not found\n", false},
-        {nullptr, "?", "out.dxf", 3, "error: Error Opening {dir}/job.SYM", true},
-        {nullptr, "", "out.dxf", 3, "nothing was written", false},
-        {nullptr, "TALVERO", "out.dxf", 1, "error: Input past end of file (line 1 of ", false},
-        {"[EXPORT]\r\nDWGVersion=1234\r\n", "TALVERO\r\nPOINT,1,1,1,0\r\n", "out.dwg", 3, "error: Error in CdSaveFile: ", false},
+        {nullptr, nullptr, "out.dxf", 1, "error: Error Opening {in} / File not found\nerror: unreadable: the export {in} does not exist\n", "\"status\": \"failed\",\n      \"reason\": \"unreadable: "},
+        {nullptr, "?", "out.dxf", 3, "error: Error Opening {dir}/job.SYM", "\"status\": \"messages\",\n      \"reason\": null"},
+        {nullptr, "", "out.dxf", 1, "error: empty export: {in} holds nothing to convert\n", "\"reason\": \"empty export: "},
+        {nullptr, "TALVERO", "out.dxf", 1, "error: Input past end of file (line 1 of ", "\"error\": \"Input past end of file"},
+        {"[EXPORT]\r\nDWGVersion=1234\r\n", "TALVERO\r\nPOINT,1,1,1,0\r\n", "out.dwg", 1,
+         "error: nothing written: Error in CdSaveFile: ", "\"messages\": [\"Error in CdSaveFile: "},
     };
     for (const auto& c : cases) {
         if (c.settings) WriteFile(mainIni_, c.settings);
@@ -266,16 +418,18 @@ TEST_F(Cli, FailuresAndProblemsExitWithOneOrThree) {
         const auto out = dir_.file(c.out);
         std::string err = c.err;
         for (auto [key, value] : {std::pair{"{in}", in}, std::pair{"{dir}", dir_.path().string()}})
-            if (auto at = err.find(key); at != std::string::npos) err.replace(at, std::string(key).size(), value);
-        const auto r = Run(Convert(in, out));
+            for (auto at = err.find(key); at != std::string::npos; at = err.find(key))
+                err.replace(at, std::string(key).size(), value);
+        const auto r = Run(Convert(in, out) + " --report '" + dir_.file("r.json") + "'");
         EXPECT_EQ(r.exitCode, c.exitCode) << c.err;
         EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
-        EXPECT_EQ(std::filesystem::exists(out), c.written) << c.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(std::filesystem::exists(out), c.exitCode != 1) << c.err;
+        EXPECT_NE(ReadFile(dir_.file("r.json")).find(c.reportStatus), std::string::npos) << ReadFile(dir_.file("r.json"));
         std::filesystem::remove(out);
     }
-    // Nothing written: an output that existed before stays as it was.
     WriteFile(out_, "old drawing");
-    EXPECT_EQ(Run(Convert(Export(""), out_)).exitCode, 3);
+    EXPECT_EQ(Run(Convert(Export(""), out_)).exitCode, 1);
     EXPECT_EQ(ReadFile(out_), "old drawing");
 }
 

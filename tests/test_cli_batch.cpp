@@ -48,22 +48,28 @@ TEST_F(Batch, GoodOnesWrittenBrokenOnesListedWorstStatusSameBytesForAnyJobs) {
                            dir_.file("in/absent.txt");
     for (const char* jobs : {"1", "2"}) {
         const auto r = Run("convert '" + in + "' -o '" + dir_.file(std::string("out") + jobs) + "' -j " + jobs);
-        EXPECT_EQ(r.exitCode, 1) << r.out << r.err;   // a failure outranks a problem
-        EXPECT_NE(r.out.find("5 exports: 2 converted, 1 with messages, 2 failed"), std::string::npos) << r.out;
-        EXPECT_TRUE(std::regex_search(r.out, std::regex("failed +\\S*broken.txt: Input past end of file")));
-        EXPECT_TRUE(std::regex_search(r.out, std::regex("failed +\\S*absent.txt: nothing was written")));
-        EXPECT_TRUE(std::regex_search(r.out, std::regex("messages +\\S*nosym.txt -> \\S*nosym.dxf\\n +error: "
-                                                        "Error Opening \\S*nosym.SYM")));
-        EXPECT_EQ(r.err, "");   // no progress line without a terminal
+        EXPECT_EQ(r.exitCode, 1) << r.out << r.err;   // a failure outranks messages
+        // The summary on stdout; messages and failures on stderr, led by their export.
+        EXPECT_NE(r.out.find("5 exports: 2 converted, 1 with messages, 2 failed\n"), std::string::npos) << r.out;
+        EXPECT_TRUE(std::regex_search(r.out, std::regex("\n  failed    \\S*broken.txt\n")));
+        EXPECT_TRUE(std::regex_search(r.out, std::regex("\n  messages  \\S*nosym.txt -> \\S*nosym.dxf\n")));
+        EXPECT_TRUE(std::regex_search(r.err, std::regex("\\S*broken.txt: failed: Input past end of file")));
+        EXPECT_TRUE(std::regex_search(r.err, std::regex("\\S*absent.txt: failed: unreadable: the export \\S* does not exist")));
+        EXPECT_TRUE(std::regex_search(r.err, std::regex("\\S*nosym.txt: error: Error Opening \\S*nosym.SYM")));
+        EXPECT_EQ(r.err.find('\r'), std::string::npos);   // no progress line without a terminal
+        EXPECT_EQ(r.out.find("Error"), std::string::npos);
     }
+    const auto quiet = Run("convert '" + Export("good6", sample) + "' -o '" + dir_.file("out6") + "' -q");
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.out + quiet.err, "");
     for (const char* name : {"good1.dxf", "good2.dxf", "nosym.dxf"}) {
         const std::string one = ReadFile(dir_.file(std::string("out1/") + name));
         EXPECT_GT(one.size(), 10000u) << name;
         EXPECT_EQ(one, ReadFile(dir_.file(std::string("out2/") + name))) << name;
     }
     EXPECT_FALSE(std::filesystem::exists(dir_.file("out1/broken.dxf")));
-    // Only problems: status 3; all good, DWG: 0, and our reader reads what was written.
-    EXPECT_EQ(Run("convert '" + Export("good3", sample) + "' '" + dir_.file("in/absent.txt") + "' -o '" +
+    // Only messages: status 3; all good, DWG: 0, and our reader reads what was written.
+    EXPECT_EQ(Run("convert '" + Export("good3", sample) + "' '" + Export("nosym3", sample, false) + "' -o '" +
                   dir_.file("out3") + "'").exitCode, 3);
     const auto dwg = Run("convert '" + Export("good4", sample) + "' -o '" + dir_.file("out4") + "' --format dwg");
     EXPECT_EQ(dwg.exitCode, 0) << dwg.out;
@@ -75,8 +81,8 @@ TEST_F(Batch, GoodOnesWrittenBrokenOnesListedWorstStatusSameBytesForAnyJobs) {
     const auto twice = Run("convert '" + Export("good5", sample) + "' '" + dir_.file("in/again/good5.txt") + "' -o '" +
                            dir_.file("out5") + "'");
     EXPECT_EQ(twice.exitCode, 1);
-    EXPECT_TRUE(std::regex_search(twice.out, std::regex("failed +\\S*again/good5.txt: an earlier export is written to")))
-        << twice.out;
+    EXPECT_TRUE(std::regex_search(twice.err, std::regex("again/good5.txt: failed: nothing written: an earlier export is "
+                                                        "written to"))) << twice.err;
     // Usage: -j without -o.
     EXPECT_EQ(Run("convert a b -j 2").exitCode, 2);
 }
@@ -102,6 +108,19 @@ TEST_F(Batch, ReportOfTheSampleListsTheOneRecordItDrops) {
     EXPECT_NE(json.find("\"INSERT\": 6"), std::string::npos);   // 7 SYM records, one dropped
     EXPECT_NE(json.find("\"release\": \"R2000\""), std::string::npos);
     EXPECT_NE(json.find("\"written\": true"), std::string::npos);
+    EXPECT_NE(json.find("\"status\": \"converted\",\n      \"reason\": null"), std::string::npos);
+    EXPECT_NE(json.find("\"short_records\": [],"), std::string::npos);
+    // Records with fewer fields than their layout are listed (and still read).
+    const auto shortOnes = Run("convert '" + Export("short", "TALVERO\r\nPOINT,1,1,1\r\nTEXT,T,1,hi,0,0,2\r\nPOINT,1,2\r\n"
+                                                      "POINT,2,1,1,0\r\n") + "' '" + dir_.file("short.dxf") +
+                               "' --report '" + dir_.file("s.json") + "'");
+    EXPECT_EQ(shortOnes.exitCode, 0) << shortOnes.err;
+    EXPECT_NE(ReadFile(dir_.file("s.json")).find(
+                  "\"short_records\": [\n        {\"keyword\": \"POINT\", \"fields\": 5, \"count\": 2, "
+                  "\"lines_not_listed\": 0, \"lines\": [2, 4]},\n        {\"keyword\": \"TEXT\", \"fields\": 8, "
+                  "\"count\": 1, \"lines_not_listed\": 0, \"lines\": [3]}\n      ],"),
+              std::string::npos)
+        << ReadFile(dir_.file("s.json"));
 }
 
 // Every reason, by line, through the C++ interface (a header-less export:

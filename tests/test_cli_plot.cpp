@@ -79,7 +79,8 @@ TEST_F(Plot, InfoTellsReleaseTablesLayoutsCountsAndExtentsOfDxfAndDwg) {
         ASSERT_EQ(r.exitCode, 0) << r.err;
         EXPECT_NE(r.out.find(std::string("release:  R2000 (AC1015), ") + (ext[1] == 'x' ? "DXF" : "DWG")),
                   std::string::npos) << r.out;
-        EXPECT_NE(r.out.find("  FENCE-LINE  colour 5  FENCE\n"), std::string::npos) << r.out;
+        // The sample's main settings (named relative to its user settings) map the linetype.
+        EXPECT_NE(r.out.find("  FENCE-LINE  colour 5  FENCE-POST-RAIL\n"), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("  SYMNORTH: POLYLINE 2, SEQEND 2, VERTEX 7\n"), std::string::npos);
         // The title block's entities moved onto the sheet; model space keeps the survey.
         EXPECT_NE(r.out.find("  Model: 3DFACE 4, CIRCLE 3, INSERT 5, POINT 5, POLYLINE 10, SEQEND 10, TEXT 7, "
@@ -151,6 +152,27 @@ TEST_F(Plot, SheetPixelsShowTitleBlockAndTheViewportsModelRegionAndPdfIsTrueScal
     EXPECT_TRUE(std::regex_search(ReadFile(pdf), std::regex("/MediaBox \\[ ?0 0 1190\\.55\\d* 841\\.88\\d* ?\\]")));
     EXPECT_EQ(Ostrel("plot '" + dxf + "' '" + dir_.file("x.png") + "' --layout NONE").exitCode, 2);
     EXPECT_FALSE(std::filesystem::exists(dir_.file("x.png")));
+    EXPECT_EQ(Ostrel("plot '" + dxf + "' '" + png + "' --layout PVO2").err, "") << "a sheet on its paper: no warning";
+}
+
+// A title block at 1:50 makes a sheet ten times its paper: the plot fits it
+// to the page with a warning, instead of printing its lower left corner.
+TEST_F(Plot, SheetLargerThanItsPaperIsFittedWithAWarning) {
+    std::string text = ReadFile(SourcePath("examples/site.txt"));
+    text.replace(text.find("STARTTB,500"), 11, "STARTTB,50");
+    test::WriteFile(dir_.file("big.txt"), text);
+    test::WriteFile(dir_.file("big.SYM"), ReadFile(SourcePath("examples/site.SYM")));
+    ASSERT_EQ(Ostrel("convert big.txt big.dxf --user-settings '" + SourcePath("examples/user.ini") + "'").exitCode, 0);
+    const auto r = Ostrel("plot big.dxf big.png --layout PVO2");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(std::regex_search(r.err, std::regex("^warning: the layout PVO2 \\(4[0-9.]+ x [0-9.]+ mm of content\\) is "
+                                                    "larger than its paper \\(420.0 x 297.0 mm\\): fitted to the page "
+                                                    "at 0.0[0-9]+ of its size, not to scale\n$"))) << r.err;
+    // The sheet's divider (two thirds along the title block) now lies on the page.
+    Picture p(dir_.file("big.png"), 420);
+    bool divider = false;
+    for (double x = 250; x < 300 && !divider; x += 0.5) divider = p.Near(x, 148, kBlack) && p.Near(x, 100, kBlack);
+    EXPECT_TRUE(divider);
 }
 
 // A viewport twisted by 90 degrees (written by ezdxf as the format defines

@@ -32,6 +32,9 @@ public:
     // Progress of the record loop: bytes of the export read so far of its
     // length, reported every few hundred kilobytes (and once at the end).
     virtual void ExportRead(std::int64_t /*bytesRead*/, std::int64_t /*length*/) {}
+    // Progress of the drawing's save: bytes of the file written so far,
+    // reported every megabyte or so (the final size is known only at the end).
+    virtual void DrawingWritten(std::int64_t /*bytesWritten*/) {}
 };
 
 // A prompter that shows nothing and answers Yes (an unattended run).

@@ -18,6 +18,14 @@ struct ConversionReport {
         std::vector<std::int64_t> lines;  // line numbers of the first kMaxLines of them
     };
     static constexpr std::size_t kMaxLines = 1000;
+    // Records of a known keyword with fewer fields than its layout: read
+    // all the same, the missing fields empty (numbers 0).
+    struct Short {
+        std::string keyword;
+        int fields = 0;                   // the fields its layout has
+        std::int64_t count = 0;
+        std::vector<std::int64_t> lines;  // the first kMaxLines of them
+    };
 
     std::string input, output;
     std::string release;                  // "R2000", ...; empty when nothing was written
@@ -27,6 +35,7 @@ struct ConversionReport {
     std::map<std::string, std::int64_t, std::less<>> recordsByKeyword;   // "" for empty lines
     std::map<std::string, std::int64_t> entitiesByType;     // model space, as saved ("LINE", ...)
     std::vector<Dropped> dropped;         // in the order the reasons first occurred
+    std::vector<Short> shortRecords;      // by keyword, in the order first met
     std::vector<std::string> messages;    // every message shown, in order
 };
 

@@ -2,7 +2,10 @@
 // A file written in one piece: the bytes go to a temporary file in the
 // target's folder, which is renamed over the target only by Commit(). A save
 // that fails, or an AtomicFile destroyed without Commit(), leaves an earlier
-// file at the target untouched and removes the temporary.
+// file at the target untouched and removes the temporary. The temporary is
+// on the disk before the rename, and the rename after it. Its name holds
+// the process id: a later save to the same target removes the temporaries
+// of processes that no longer run.
 //
 // Appended bytes are written behind the caller (see write_behind.h): Write
 // copies them and returns, a thread hands them to the system. A failure
@@ -10,12 +13,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace ostrel::cad {
 
 class WriteBehind;
+
+// Removes the temporary files of every save of this process still under
+// way (an interrupted run, just before it ends).
+void RemoveUnfinishedSaves() noexcept;
+
+// Told the bytes appended so far, every megabyte or so, by the saves that
+// this thread starts while it is set (empty: none).
+using SaveProgress = std::function<void(std::uint64_t bytesWritten)>;
+void SetSaveProgress(SaveProgress progress);
 
 class AtomicFile {
 public:
@@ -49,6 +62,8 @@ private:
     std::string temp_;
     std::FILE* file_ = nullptr;
     bool committed_ = false;
+    SaveProgress progress_;
+    std::uint64_t appended_ = 0, toldAt_ = 0;
 };
 
 } // namespace ostrel::cad

@@ -10,6 +10,7 @@
 #include "ostrel/clsDWG.h"
 #include "ostrel/ostrel.h"
 #include "platform/file_stamp.h"
+#include "platform/profile_files.h"
 #include "platform/terminal_prompter.h"
 #include "run/settings.h"
 
@@ -108,7 +109,7 @@ struct ostrel_converter {
     // The main settings file and registry key the instance found. The library
     // keeps them per thread; they are put back on the calling thread before
     // each conversion, so a converter may move from one thread to another.
-    std::string settingsFile, registryKey;
+    std::string settingsFile, settingsFolder, registryKey;
 
     int errorCode = OSTREL_ERROR_NONE;
     std::string errorMessage;
@@ -128,6 +129,7 @@ struct ostrel_converter {
         host.userSettingsOverride = userSettings;
         instance = std::make_unique<ostrel::clsDWG>(std::move(host));
         settingsFile = ostrel::SettingsFile();
+        settingsFolder = ostrel::platform::SystemProfileFiles().GetRelativeFolder();
         registryKey = ostrel::RegistryKeyPath();
     }
 
@@ -140,6 +142,7 @@ struct ostrel_converter {
                 MakeInstance();
             } else {
                 ostrel::SettingsFile() = settingsFile;
+                ostrel::platform::SystemProfileFiles().SetRelativeFolder(settingsFolder);
                 ostrel::RegistryKeyPath() = registryKey;
             }
             prompter->Forget();

@@ -13,6 +13,7 @@
 #include "ostrel/clsDWG.h"
 #include "platform/huge_pages.h"
 #include "platform/prefault.h"
+#include "platform/profile_files.h"
 #include "trim/frmDWGTrim.h"
 
 namespace ostrel {
@@ -68,6 +69,7 @@ ConversionRun::ConversionRun(HostOptions host) : host_(std::move(host)) {
 
 void ConversionRun::Construct() {
     RevalidateSettingsCache();
+    platform::SystemProfileFiles().SetRelativeFolder({});
     if (!host_.userSettingsOverride.empty()) {
         // The host named the user settings file: the registry is not consulted.
         UserSettingsFile = host_.userSettingsOverride;
@@ -80,6 +82,9 @@ void ConversionRun::Construct() {
         }
     }
     SettingsFile() = GetINIValue("OPTION", "txtDWGoverride", UserSettingsFile);
+    // A main settings file named by a relative path lies beside the user
+    // settings file that names it; SettingsFile keeps the text as read.
+    platform::SystemProfileFiles().SetRelativeFolder(FolderOf(UserSettingsFile));
     if (GetINIValue("GENERAL", "DEBUG") == "ON") prompter().ShowMessage("INI=" + SettingsFile(), MessageIcon::None);
     ByEntity = GetINIValue("EXPORT", "BYENT") == "1";
     LayerStyle = SettingsNumber(GetINIValue("EXPORT", "LAYERSTYLE"));
@@ -129,7 +134,7 @@ void ConversionRun::RecordLoop(ExportFile& file, const std::vector<cad::Entity>*
         std::string_view keyword = GetCommaField(0, line);
         if (tally) {
             RecordLine = file.LineNumber();
-            tally->Read(keyword);
+            tally->Read(keyword, line, RecordLine);
         }
         if (keyword == "SYM") AddSymbolRecord(line);
         else if (keyword == "POINT") AddPointRecord(line);

@@ -1,6 +1,8 @@
 // Locked rewrites on POSIX: flock(2) on the file itself, a temporary file
-// beside it, rename(2) over it.
+// beside it, flushed to the disk and renamed over it, the folder flushed.
 #include "platform/locked_rewrite.h"
+
+#include "platform/durable_file.h"
 
 #include <cerrno>
 #include <climits>
@@ -106,9 +108,9 @@ bool RewriteFileLocked(const std::string& path, bool createFolders, std::size_t 
         Descriptor out(::mkstemp(temporary.data()));
         if (out.get() < 0) return false;
         const bool written = WriteAll(out.get(), *replacement) &&
-                             ::fchmod(out.get(), held.st_mode & 07777) == 0;
+                             ::fchmod(out.get(), held.st_mode & 07777) == 0 && FlushToDisk(out.get());
         const int closed = ::close(out.Release());
-        if (!written || closed != 0 || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        if (!written || closed != 0 || !ReplaceDurably(temporary, target).empty()) {
             ::unlink(temporary.c_str());
             return false;
         }

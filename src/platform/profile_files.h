@@ -29,6 +29,11 @@ public:
     // The files refused since the last call (a FIFO, a device, a file over
     // 16 MB), each as "path: reason"; they read as empty.
     virtual std::vector<std::string> TakeRefusedFiles() = 0;
+    // Where this thread's later calls look for a file named by a relative
+    // path: in `folder` (empty: the current folder). Ours on POSIX only;
+    // Windows' profile functions keep their own rule (the Windows folder).
+    virtual void SetRelativeFolder(std::string folder) = 0;
+    virtual std::string GetRelativeFolder() = 0;
 };
 
 ProfileFiles& SystemProfileFiles();

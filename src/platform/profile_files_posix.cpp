@@ -1,5 +1,8 @@
 // Profile files on POSIX: the Windows rules over the shared INI cache.
-// A relative path is taken from the current folder.
+// A relative path is taken from the folder this thread set, else from the
+// current folder.
+#include <filesystem>
+
 #include "platform/ini_file_cache.h"
 #include "platform/profile_files.h"
 
@@ -13,12 +16,24 @@ std::string_view WithoutQuotes(std::string_view v) {
     return v;
 }
 
+std::string& RelativeFolder() {
+    thread_local std::string folder;
+    return folder;
+}
+
+// The file a path names, a relative one taken from RelativeFolder().
+std::string Located(const std::string& file) {
+    const std::string& folder = RelativeFolder();
+    if (folder.empty() || file.empty() || std::filesystem::path(file).is_absolute()) return file;
+    return (std::filesystem::path(folder) / file).string();
+}
+
 class PosixProfileFiles final : public ProfileFiles {
 public:
     std::string ReadString(std::string_view section, std::string_view key, const std::string& file,
                            std::size_t bufferSize) override {
         if (file.empty() || bufferSize == 0) return {};
-        return SharedIniFiles().Read(file, [&](const IniDocument& doc) {
+        return SharedIniFiles().Read(Located(file), [&](const IniDocument& doc) {
             const auto value = doc.Find(section, key);
             if (!value) return std::string();
             const auto text = WithoutQuotes(*value);
@@ -29,7 +44,7 @@ public:
     bool WriteString(std::string_view section, std::string_view key, std::string_view value,
                      const std::string& file) override {
         if (file.empty()) return false;
-        return SharedIniFiles().Change(file, false,
+        return SharedIniFiles().Change(Located(file), false,
                                        [&](IniDocument& doc) { return doc.Set(section, key, value); });
     }
 
@@ -37,7 +52,7 @@ public:
         std::string buffer;
         buffer.reserve(bufferSize);
         if (!file.empty()) {
-            SharedIniFiles().Read(file, [&](const IniDocument& doc) {
+            SharedIniFiles().Read(Located(file), [&](const IniDocument& doc) {
                 doc.ForEachEntry(section, [&](std::string_view name, std::string_view value, bool hasValue) {
                     buffer.append(name);
                     if (hasValue) buffer.append("=").append(value);
@@ -59,6 +74,8 @@ public:
     void Revalidate() override { SharedIniFiles().Revalidate(); }
     // Also the registry store's file, which shares the cache.
     std::vector<std::string> TakeRefusedFiles() override { return SharedIniFiles().TakeRefusals(); }
+    void SetRelativeFolder(std::string folder) override { RelativeFolder() = std::move(folder); }
+    std::string GetRelativeFolder() override { return RelativeFolder(); }
 };
 
 } // namespace

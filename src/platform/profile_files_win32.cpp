@@ -47,6 +47,8 @@ public:
     void Revalidate() override {}
     // The system's profile functions read the files and refuse nothing.
     std::vector<std::string> TakeRefusedFiles() override { return {}; }
+    void SetRelativeFolder(std::string) override {}
+    std::string GetRelativeFolder() override { return {}; }
 };
 
 } // namespace

@@ -22,6 +22,9 @@ public:
     // does not fit.
     virtual std::optional<std::string> QueryValue(std::string_view path, std::string_view name,
                                                   std::size_t bufferSize) = 0;
+    // Sets value name of HKEY_CURRENT_USER\path to the text data, creating
+    // the key when needed (for `ostrel init`; the library only reads values).
+    virtual bool SetValue(std::string_view path, std::string_view name, std::string_view data) = 0;
     // Where the store lives, in words for help texts (the file on POSIX).
     virtual std::string Location() const = 0;
     // Notices changes made by others to what the store keeps cached.

@@ -69,6 +69,13 @@ public:
         });
     }
 
+    bool SetValue(std::string_view path, std::string_view name, std::string_view data) override {
+        const std::string file = RegistryFile();
+        const std::string_view key = KeyPath(path);
+        if (file.empty() || key.empty()) return false;
+        return SharedIniFiles().Change(file, true, [&](IniDocument& doc) { return doc.Set(key, name, data); });
+    }
+
     std::string Location() const override { return RegistryFile(); }
 
     // The file sits in the cache shared with the profile files, whose

@@ -60,6 +60,17 @@ public:
         return std::string(buffer.data(), size);
     }
 
+    bool SetValue(std::string_view path, std::string_view name, std::string_view data) override {
+        if (!CreateKey(path)) return false;
+        HKEY key = nullptr;
+        if (RegOpenKeyA(HKEY_CURRENT_USER, KeyPath(path).c_str(), &key) != ERROR_SUCCESS) return false;
+        const std::string valueName(name), text(data);
+        const LONG rc = RegSetValueExA(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                       static_cast<DWORD>(text.size() + 1));
+        RegCloseKey(key);
+        return rc == ERROR_SUCCESS;
+    }
+
     std::string Location() const override { return "HKEY_CURRENT_USER (the Windows registry)"; }
 
     // The system keeps the registry: nothing is cached here.

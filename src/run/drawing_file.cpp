@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "cad/atomic_file.h"
 #include "run/run.h"
 #include "run/settings.h"
 
@@ -87,7 +88,17 @@ void ConversionRun::SaveDrawing(const std::string& path) {
     // polylines where the release has them (the database keeps them heavy).
     tk->database.Get(DrawingHandle).lightweightPolylines = GetINIValue("EXPORT", "LWPOLYLINE") == "1";
     if (beforeSave) beforeSave(tk->database.Get(DrawingHandle));
-    tk->library->SaveDrawingFile(DrawingHandle, path, fileType, version, 0, 6, 1, 1);
+    {
+        // The host sees the save's bytes as they are written.
+        struct SaveProgressScope {
+            explicit SaveProgressScope(std::shared_ptr<ProgressSink> sink) {
+                if (sink)
+                    cad::SetSaveProgress([sink](std::uint64_t n) { sink->DrawingWritten(static_cast<std::int64_t>(n)); });
+            }
+            ~SaveProgressScope() { cad::SetSaveProgress({}); }
+        } scope(host_.progress);
+        tk->library->SaveDrawingFile(DrawingHandle, path, fileType, version, 0, 6, 1, 1);
+    }
     if (tk->library->LastStatus() != 0) {
         DrawingHandle = 0;
         prompter().ShowMessage("Error in CdSaveFile: " + tk->database.StatusText(tk->library->LastStatus()),

@@ -20,13 +20,41 @@ std::string_view DropReasonText(DropReason reason) {
     return "unknown";
 }
 
-void RecordTally::Read(std::string_view keyword) {
-    for (auto& [name, count] : keywords_)
-        if (name == keyword) {
-            ++count;
-            return;
+namespace {
+
+// The fields of each fixed record layout (POLY, POLY3D and TRIM run on
+// with their vertices; their first five fields are the fixed part).
+int LayoutFields(std::string_view keyword) {
+    static constexpr std::pair<std::string_view, int> kLayouts[] = {
+        {"POINT", 5}, {"SYM", 10}, {"TEXT", 8}, {"TEXT3D", 9}, {"CIRCLE", 7},
+        {"TRI", 11},  {"POLY", 5}, {"POLY3D", 5}, {"STARTTB", 3},
+    };
+    for (const auto& [name, fields] : kLayouts)
+        if (name == keyword) return fields;
+    return 0;
+}
+
+} // namespace
+
+void RecordTally::Read(std::string_view keyword, std::string_view record, std::int64_t line) {
+    Keyword* k = nullptr;
+    for (auto& seen : keywords_)
+        if (seen.name == keyword) {
+            k = &seen;
+            break;
         }
-    keywords_.emplace_back(std::string(keyword), 1);
+    if (!k) {
+        k = &keywords_.emplace_back();
+        k->name = std::string(keyword);
+        k->fields = LayoutFields(keyword);
+    }
+    ++k->count;
+    if (k->fields == 0) return;
+    int fields = 1;
+    for (const char c : record)
+        if (c == ',' && ++fields >= k->fields) return;
+    if (k->shortOnes.count++ < static_cast<std::int64_t>(ConversionReport::kMaxLines))
+        k->shortOnes.lines.push_back(line);
 }
 
 void RecordTally::Drop(DropReason reason, std::int64_t line) {
@@ -37,7 +65,13 @@ void RecordTally::Drop(DropReason reason, std::int64_t line) {
 }
 
 void RecordTally::Finish() {
-    for (auto& [name, count] : keywords_) report_.recordsByKeyword[name] += count;
+    for (auto& k : keywords_) {
+        report_.recordsByKeyword[k.name] += k.count;
+        if (k.shortOnes.count == 0) continue;
+        k.shortOnes.keyword = k.name;
+        k.shortOnes.fields = k.fields;
+        report_.shortRecords.push_back(std::move(k.shortOnes));
+    }
     keywords_.clear();
     for (std::size_t k = 0; k < reasons_; ++k) {
         auto& d = drops_[order_[k]];

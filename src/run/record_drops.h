@@ -33,7 +33,9 @@ class RecordTally {
 public:
     explicit RecordTally(ConversionReport& report) : report_(report) {}
 
-    void Read(std::string_view keyword);
+    // A record read at line `line`; one of a known keyword with fewer
+    // fields than its layout is also listed as short.
+    void Read(std::string_view keyword, std::string_view record, std::int64_t line);
     void Drop(DropReason reason, std::int64_t line);
     // Copies the tallies into the report (the reasons in order of first occurrence).
     void Finish();
@@ -42,7 +44,13 @@ private:
     ConversionReport& report_;
     // Keywords seen so far with their counts: an export uses a dozen, so a
     // look along this short list is quicker than a map per record.
-    std::vector<std::pair<std::string, std::int64_t>> keywords_;
+    struct Keyword {
+        std::string name;
+        std::int64_t count = 0;
+        int fields = 0;                   // of its layout; 0: not checked
+        ConversionReport::Short shortOnes;
+    };
+    std::vector<Keyword> keywords_;
     std::array<ConversionReport::Dropped, static_cast<std::size_t>(DropReason::Count)> drops_{};
     std::array<std::uint8_t, static_cast<std::size_t>(DropReason::Count)> order_{};
     std::size_t reasons_ = 0;

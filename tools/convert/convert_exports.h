@@ -6,6 +6,8 @@
 
 namespace ostrel::cli {
 
+// 0 written and clean; 1 nothing written (any reason); 2 usage; 3 written,
+// with messages; 130 and 143 interrupted (SIGINT, SIGTERM).
 enum ExitStatus { kWritten = 0, kFailed = 1, kUsage = 2, kProblem = 3 };
 
 struct ConvertOptions {
@@ -16,12 +18,14 @@ struct ConvertOptions {
     int jobs = 1;
     std::string userSettings;  // absolute, or empty
     std::string reportPath;    // empty: no report
+    bool quiet = false;        // batch form: no summary on stdout
+    std::vector<std::string> settingsWarnings;   // filled by ConvertExports
 };
 
-// Single form: messages on stderr as they come. Batch form: a summary on
-// stdout at the end. Returns the exit status (the worst of the exports':
-// failed, then problem, then written).
-int ConvertExports(const ConvertOptions& options);
+// Single form: messages on stderr as they come. Batch form: messages and
+// failures on stderr, a summary on stdout at the end. Returns the exit
+// status (the worst of the exports': failed, then problem, then written).
+int ConvertExports(ConvertOptions options);
 
 // The drawing an export becomes in folder dir: its base name with the
 // format's extension.

@@ -7,6 +7,13 @@
 
 namespace ostrel::cli {
 
-std::string ReportJson(const std::vector<ConversionReport>& reports);
+// One export's entry: what the library reported and the program's verdict.
+struct ExportReport {
+    ConversionReport report;
+    std::string status;   // "converted", "messages" or "failed"
+    std::string reason;   // failed: why nothing was written
+};
+
+std::string ReportJson(const std::vector<ExportReport>& reports);
 
 } // namespace ostrel::cli

@@ -58,17 +58,31 @@ bool ModelPage(const cad::Drawing& d, Page& page) {
     return true;
 }
 
-// A paper layout: its paper, paper-space millimetres from the lower left corner.
+// A paper layout: its paper, paper-space millimetres from the lower left
+// corner. A layout whose content is clearly larger than its paper (a title
+// block at a large scale) is fitted to the page instead, with a warning:
+// printed at scale it would show one corner of the sheet.
 void PaperPage(const cad::Drawing& d, const LayoutRef& layout, Page& page) {
+    constexpr double kOverPaper = 0.1;   // beyond the paper by more than this share of it
     page.block = layout.block;
     page.widthMm = layout.data ? layout.data->paperWidth : 0;
     page.heightMm = layout.data ? layout.data->paperHeight : 0;
+    const Box b = ExtentsOf(d, layout.block);
     if (page.widthMm <= 0 || page.heightMm <= 0) {
-        const Box b = ExtentsOf(d, layout.block);
         page.widthMm = b.empty() ? 420 : std::max(b.maxX, 1.0);
         page.heightMm = b.empty() ? 297 : std::max(b.maxY, 1.0);
     }
     page.toPage = Affine{1, 0, 0, -1, 0, page.heightMm};
+    const double w = page.widthMm, h = page.heightMm, slackX = w * kOverPaper, slackY = h * kOverPaper;
+    if (b.empty() || (b.minX >= -slackX && b.minY >= -slackY && b.maxX <= w + slackX && b.maxY <= h + slackY)) return;
+    const double bw = std::max(b.maxX - b.minX, 1e-9), bh = std::max(b.maxY - b.minY, 1e-9);
+    const double scale = std::min(w / bw, h / bh) * (1 - 2 * kMarginShare);
+    const double left = (w - bw * scale) / 2, top = (h - bh * scale) / 2;
+    page.toPage = Affine{scale, 0, 0, -scale, left - b.minX * scale, top + b.maxY * scale};
+    std::fprintf(stderr,
+                 "warning: the layout %s (%.1f x %.1f mm of content) is larger than its paper (%.1f x %.1f mm): "
+                 "fitted to the page at %.4g of its size, not to scale\n",
+                 layout.name.c_str(), bw, bh, w, h, scale);
 }
 
 using Surface = std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)>;

@@ -1,4 +1,5 @@
 #include <chrono>
+#include <cstdlib>
 
 #include "cad/dwg/dwg_dimension_defaults.h"
 #include "cad/dwg/dwg_format.h"
@@ -6,9 +7,28 @@
 
 namespace ostrel::cad::dwg {
 
+namespace {
+
+// SOURCE_DATE_EPOCH (whole seconds since 1970, as reproducible builds set
+// it) when it is set and valid, so that the same export gives the same bytes.
+bool SourceDateEpoch(long long& ms) {
+    const char* text = std::getenv("SOURCE_DATE_EPOCH");
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    const long long seconds = std::strtoll(text, &end, 10);
+    if (*end != '\0' || seconds < 0 || seconds > 253402300799LL) return false;   // up to 9999-12-31
+    ms = seconds * 1000;
+    return true;
+}
+
+} // namespace
+
+// Every time stamp a drawing holds (the header's TDCREATE and TDUPDATE, the
+// aux header, the summary info, the free-space section) comes from here.
 DwgDate DateNow() {
     using namespace std::chrono;
-    auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    long long ms = 0;
+    if (!SourceDateEpoch(ms)) ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
     if (ms < 0) ms = 0;
     // A Julian date: days since noon of 1 January 4713 BC; 1970-01-01 00:00 is 2440587.5.
     ms += 86400000LL * 2440587 + 43200000LL;
