@@ -147,7 +147,8 @@ TEST_F(DxfReaderMalformed, ErrorsSayWhatIsWrongAndWhere) {
     const std::string head = "0\nSECTION\n2\nENTITIES\n";
     const std::pair<std::string, const char*> cases[] = {
         {"", "empty"},
-        {std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "\x00\x00", "binary DXF is not supported"},
+        {std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + std::string("\0\0SECTION", 9), "binary DXF, byte 24"},
+        {std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + std::string("\0SECTION\0\x0a\x01", 11), "byte 32"},
         {head + "0\nLINE\n10\nabc\n0\nENDSEC\n0\nEOF\n", "line 7"},
         {"0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nX\n0\nENDSEC\n0\nEOF\n", "no ENDTAB"},
         {"5\nSECTION\n0\nEOF\n", "line 1"},
@@ -158,6 +159,19 @@ TEST_F(DxfReaderMalformed, ErrorsSayWhatIsWrongAndWhere) {
         EXPECT_NE(msg.find(words), std::string::npos) << msg;
     }
     EXPECT_NE(Expected(dir.file("missing.dxf")).find("cannot open"), std::string::npos);
+}
+
+TEST_F(DxfReaderMalformed, EveryTruncationOfABinaryFileIsRefused) {
+    auto full = dir.file("full.dxf"), binary = dir.file("full_binary.dxf");
+    auto made = RunChecker("ezdxf_sample.py", "R2018 " + full + " " + binary);
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const std::string bytes = ReadFile(binary);
+    ASSERT_NO_THROW(ReadDxf(binary));
+    const auto eof = bytes.rfind("EOF");
+    for (std::size_t cut = 0; cut < eof; cut += 211) {
+        auto p = Write("cut.dxf", bytes.substr(0, cut));
+        EXPECT_THROW(ReadDxf(p), CadError) << "cut at " << cut;
+    }
 }
 
 TEST_F(DxfReaderMalformed, EveryTruncationOfAFileIsRefused) {
@@ -179,18 +193,51 @@ TEST_F(DxfReaderMalformed, EveryTruncationOfAFileIsRefused) {
 
 // ------------------------------------------------------------------ files from ezdxf
 
+// Every block's entities by kind, with the kinds the reader skipped, are
+// those ezdxf counts (a lightweight polyline is read as a POLYLINE); from
+// R2000, so are the objects it skipped (ezdxf adds objects to an R12 file).
+void ExpectKindsAsEzdxf(const std::string& path, const Drawing& d) {
+    auto listed = RunChecker("kind_counts.py", "'" + path + "'");
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    std::map<std::string, std::int64_t> ours, theirs, oursSkipped, theirsSkipped;
+    for (const auto& b : d.blocks)
+        for (auto i : b.entities) {
+            const auto t = d.entities[i].type;
+            if (t != EntityType::Block && t != EntityType::EndBlk && t != EntityType::Vertex && t != EntityType::SeqEnd)
+                ++ours[EntityTypeName(t)];
+        }
+    for (const auto& [kind, n] : d.notRead) ours[kind] += n;
+    for (const auto& [kind, n] : d.objectsNotRead) oursSkipped[kind] = n;
+    const std::set<std::string> kept = {"DICTIONARY", "ACDBDICTIONARYWDFLT", "ACDBPLACEHOLDER", "MLINESTYLE", "LAYOUT"};
+    for (const auto& row : SplitRows(listed.out)) {
+        ASSERT_EQ(row.size(), 3u);
+        const auto n = std::stoll(row[2]);
+        if (row[0] == "entity") theirs[row[1] == "LWPOLYLINE" ? "POLYLINE" : row[1]] += n;
+        else if (!kept.count(row[1])) theirsSkipped[row[1]] = n;
+    }
+    EXPECT_EQ(ours, theirs) << path;
+    if (d.release > Release::R12) EXPECT_EQ(oursSkipped, theirsSkipped) << path;
+}
+
 class DxfReaderEzdxf : public ::testing::TestWithParam<const char*> {
 protected:
     TempDir dir;
 };
 
-TEST_P(DxfReaderEzdxf, ReadsTheKindsWeHoldAndSkipsTheRest) {
+TEST_P(DxfReaderEzdxf, ReadsTheKindsWeHoldAndNamesTheRest) {
     const std::string version = GetParam();
     const bool r12 = version == "R12";
-    auto path = dir.file("ez.dxf");
-    auto made = RunChecker("ezdxf_sample.py", version + " " + path);
+    auto path = dir.file("ez.dxf"), binary = dir.file("ez_binary.dxf");
+    auto made = RunChecker("ezdxf_sample.py", version + " " + path + " " + binary);
     ASSERT_EQ(made.exitCode, 0) << made.err;
     auto d = ReadDxf(path);
+    // Its binary twin gives the same drawing; both skip the same kinds, which ezdxf counts alike.
+    auto twin = ReadDxf(binary);
+    ExpectSameDrawing(*d, *twin);
+    EXPECT_EQ(d->notRead, twin->notRead);
+    EXPECT_EQ(d->objectsNotRead, twin->objectsNotRead);
+    ExpectKindsAsEzdxf(path, *d);
+    EXPECT_EQ(d->notRead.count(r12 ? "SOLID" : "ELLIPSE"), 1u);
     EXPECT_STREQ(ReleaseName(d->release), version.c_str());
 
     auto walls = d->FindLayer("WALLS");
@@ -313,6 +360,40 @@ TEST_P(DxfReaderEzdxf, ReadsTheKindsWeHoldAndSkipsTheRest) {
 
 INSTANTIATE_TEST_SUITE_P(Releases, DxfReaderEzdxf,
                          ::testing::Values("R12", "R2000", "R2004", "R2007", "R2010", "R2013", "R2018"));
+
+// Other programs' files (the leading CAD program's, ASCII and binary, R12 to
+// R2018): each reads, with ezdxf's counts; a binary file and its ASCII twin
+// give the same drawing.
+TEST(DxfReaderRealFiles, ReadWithEzdxfsCountsAndTheirTwinsAlike) {
+    const auto dir = SharedCases("real-dxf");
+    if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << dir << " is absent";
+    std::map<std::string, std::unique_ptr<Drawing>> read;
+    for (const auto& f : std::filesystem::directory_iterator(dir)) {
+        if (f.path().extension() != ".dxf") continue;
+        SCOPED_TRACE(f.path().filename().string());
+        std::unique_ptr<Drawing> d;
+        ASSERT_NO_THROW(d = ReadDxf(f.path().string()));
+        ExpectKindsAsEzdxf(f.path().string(), *d);
+        read[f.path().filename().string()] = std::move(d);
+    }
+    ASSERT_FALSE(read.empty());
+    for (const auto& [name, d] : read) {
+        const auto at = name.find("_binary");
+        if (at == std::string::npos || !read.count(name.substr(0, at) + "_ascii.dxf")) continue;
+        const auto& ascii = *read[name.substr(0, at) + "_ascii.dxf"];
+        SCOPED_TRACE(name);
+        EXPECT_EQ(ascii.release, d->release);
+        EXPECT_EQ(ascii.notRead, d->notRead);
+    }
+}
+
+TEST(DxfReaderTables, AnR12DimstyleNamesItsArrowBlockInGroup5) {
+    auto d = ReadDxfText("0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nDIMSTYLE\n70\n1\n0\nDIMSTYLE\n2\nARCH\n70\n0\n5\n"
+                         "BOXBLANK\n0\nENDTAB\n0\nENDSEC\n0\nEOF\n");
+    auto arch = std::find_if(d->dimstyles.begin(), d->dimstyles.end(), [](auto& s) { return s.name == "ARCH"; });
+    ASSERT_NE(arch, d->dimstyles.end());
+    EXPECT_NE(arch->handle, 0u) << "a handle of its own, given on completion";
+}
 
 // ------------------------------------------------------------------ our writer, every release
 

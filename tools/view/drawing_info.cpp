@@ -1,10 +1,12 @@
 // What a drawing holds, as text or JSON.
 #include "tools/view/drawing_info.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/convert/json_text.h"
@@ -37,6 +39,13 @@ std::string CountsJson(const Counts& c) {
     return out + "}";
 }
 
+std::string NotReadJson(const std::map<std::string, std::uint32_t, std::less<>>& counts) {
+    std::string out = "{";
+    for (const auto& [kind, n] : counts)
+        out += (out.size() > 1 ? ", " : "") + JsonString(kind) + ": " + std::to_string(n);
+    return out + "}";
+}
+
 std::string BoxJson(const Box& b) {
     if (b.empty()) return "null";
     return "[" + JsonNumber(b.minX) + ", " + JsonNumber(b.minY) + ", " + JsonNumber(b.maxX) + ", " +
@@ -51,6 +60,15 @@ std::string BoxText(const Box& b) {
 }
 
 } // namespace
+
+std::string NotReadText(const std::map<std::string, std::uint32_t, std::less<>>& counts) {
+    std::vector<std::pair<std::uint32_t, std::string>> byCount;
+    for (const auto& [kind, n] : counts) byCount.emplace_back(n, kind);
+    std::stable_sort(byCount.begin(), byCount.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::string out;
+    for (const auto& [n, kind] : byCount) out += (out.empty() ? "" : ", ") + std::to_string(n) + " " + kind;
+    return out;
+}
 
 int PrintDrawingInfo(const std::string& path, bool json) {
     OpenedDrawing opened;
@@ -99,7 +117,9 @@ int PrintDrawingInfo(const std::string& path, bool json) {
             out += (first ? "\n    " : ",\n    ") + JsonString(d.blocks[b].name) + ": " + CountsJson(CountEntities(d, b));
             first = false;
         }
-        out += "\n  },\n  \"extents\": " + BoxJson(model) + ",\n  \"header_extents\": " + BoxJson(header) + "\n}\n";
+        out += "\n  },\n  \"not_read\": " + NotReadJson(d.notRead) +
+               ",\n  \"objects_not_read\": " + NotReadJson(d.objectsNotRead);
+        out += ",\n  \"extents\": " + BoxJson(model) + ",\n  \"header_extents\": " + BoxJson(header) + "\n}\n";
     } else {
         out = "drawing:  " + path + "\nrelease:  " + cad::ReleaseName(d.release) + " (" +
               cad::AcadVersionString(d.release) + "), " + format + "\n";
@@ -122,6 +142,8 @@ int PrintDrawingInfo(const std::string& path, bool json) {
             out += ": " + CountsText(CountEntities(d, l.block)) + "\n";
             out += "    extents " + BoxText(ExtentsOf(d, l.block)) + "\n";
         }
+        if (!d.notRead.empty()) out += "not read: " + NotReadText(d.notRead) + "\n";
+        if (!d.objectsNotRead.empty()) out += "objects not read: " + NotReadText(d.objectsNotRead) + "\n";
         out += "extents:  " + BoxText(model) + " (model space, measured)\n";
         out += "header:   " + BoxText(header) + " ($EXTMIN, $EXTMAX)\n";
     }
