@@ -196,10 +196,14 @@ TEST_F(DxfReaderMalformed, EveryTruncationOfAFileIsRefused) {
 // Every block's entities by kind, with the kinds the reader skipped, are
 // those ezdxf counts (a lightweight polyline is read as a POLYLINE); from
 // R2000, so are the objects it skipped (ezdxf adds objects to an R12 file).
+// The layers of the table have ezdxf's colours and linetypes.
 void ExpectKindsAsEzdxf(const std::string& path, const Drawing& d) {
     auto listed = RunChecker("kind_counts.py", "'" + path + "'");
     ASSERT_EQ(listed.exitCode, 0) << listed.err;
     std::map<std::string, std::int64_t> ours, theirs, oursSkipped, theirsSkipped;
+    std::map<std::string, std::string> ourLayers, theirLayers;
+    for (const auto& l : d.layers)
+        ourLayers[l.name] = std::to_string(l.colour) + " " + FoldName(l.linetype < d.linetypes.size() ? d.linetypes[l.linetype].name : "Continuous");
     for (const auto& b : d.blocks)
         for (auto i : b.entities) {
             const auto t = d.entities[i].type;
@@ -210,12 +214,17 @@ void ExpectKindsAsEzdxf(const std::string& path, const Drawing& d) {
     for (const auto& [kind, n] : d.objectsNotRead) oursSkipped[kind] = n;
     const std::set<std::string> kept = {"DICTIONARY", "ACDBDICTIONARYWDFLT", "ACDBPLACEHOLDER", "MLINESTYLE", "LAYOUT"};
     for (const auto& row : SplitRows(listed.out)) {
+        if (row[0] == "layer" && row.size() == 4) {
+            theirLayers[row[1]] = row[2] + " " + row[3];
+            continue;
+        }
         ASSERT_EQ(row.size(), 3u);
         const auto n = std::stoll(row[2]);
         if (row[0] == "entity") theirs[row[1] == "LWPOLYLINE" ? "POLYLINE" : row[1]] += n;
         else if (!kept.count(row[1])) theirsSkipped[row[1]] = n;
     }
     EXPECT_EQ(ours, theirs) << path;
+    for (const auto& [name, what] : theirLayers) EXPECT_EQ(ourLayers[name], what) << path << " layer " << name;
     if (d.release > Release::R12) EXPECT_EQ(oursSkipped, theirsSkipped) << path;
 }
 

@@ -6,7 +6,9 @@ Usage: kind_counts.py FILE
 Prints "entity KIND N" for the entities of every block and layout (ATTRIB
 and ATTDEF included; VERTEX and SEQEND, which belong to their polyline, left
 out; polyface and polygon meshes as "POLYLINE (polyface mesh)" and
-"POLYLINE (polygon mesh)"), then "object KIND N" for the OBJECTS section.
+"POLYLINE (polygon mesh)"), then "object KIND N" for the OBJECTS section,
+then "layer NAME COLOUR LINETYPE" for each layer (colour without the sign
+that switches a layer off). Fields are separated by "|".
 """
 import collections
 import sys
@@ -38,6 +40,8 @@ def main(argv):
         print("entity", name, n, sep="|")
     for name, n in sorted(objects.items()):
         print("object", name, n, sep="|")
+    for layer in doc.layers:
+        print("layer", layer.dxf.name, abs(layer.dxf.color), layer.dxf.linetype.upper(), sep="|")
     return 0
 
 
