@@ -73,7 +73,7 @@ protected:
     TempDir dir_;
 };
 
-TEST_F(Plot, InfoTellsReleaseTablesLayoutsCountsAndExtentsOfDxfAndDwg) {
+TEST_F(Plot, InfoTellsReleaseTablesLayoutsCountsExtentsAndKindsNotRead) {
     for (const char* ext : {"dxf", "dwg"}) {
         const auto r = Ostrel("info '" + Sample(ext) + "'");
         ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -89,14 +89,12 @@ TEST_F(Plot, InfoTellsReleaseTablesLayoutsCountsAndExtentsOfDxfAndDwg) {
         EXPECT_NE(r.out.find("extents:  (990.000, 1990.000) - (1110.000, 2085.000)"), std::string::npos);
         EXPECT_EQ(r.out.find("not read"), std::string::npos) << "our drawing holds no kind the readers skip";
     }
-    const auto json = Ostrel("info --json '" + dir_.file("site.dxf") + "'");
-    EXPECT_NE(json.out.find("\"extents\": [990, 1990, 1110, 2085]"), std::string::npos) << json.out;
+    const auto ours = Ostrel("info --json '" + dir_.file("site.dxf") + "'");
+    EXPECT_NE(ours.out.find("\"extents\": [990, 1990, 1110, 2085]"), std::string::npos) << ours.out;
     EXPECT_EQ(Ostrel("info '" + SourcePath("examples/site.txt") + "'").exitCode, 1);
-}
 
-// A drawing of another program (ezdxf, binary DXF): info and plot name, with
-// their counts, the kinds the reader skipped.
-TEST_F(Plot, InfoAndPlotNameTheKindsNotRead) {
+    // A drawing of another program (ezdxf, binary DXF): info and plot name
+    // the kinds the reader skipped, with their counts.
     const std::string dxf = dir_.file("ez.dxf"), binary = dir_.file("ez_binary.dxf");
     const auto made = test::RunChecker("ezdxf_sample.py", "R2018 '" + dxf + "' '" + binary + "'");
     ASSERT_EQ(made.exitCode, 0) << made.err;
