@@ -152,12 +152,10 @@ TEST_F(Plot, SheetPixelsShowTitleBlockAndTheViewportsModelRegionAndPdfIsTrueScal
     Picture p(png, 420);
     EXPECT_EQ(p.height(), static_cast<int>(std::ceil(297 * 150 / 25.4)));
     double x, y;
-    paper(1060, 2045, x, y);
-    EXPECT_TRUE(p.Near(x, y, kMagenta));
-    paper(1050, 1995, x, y);
-    EXPECT_TRUE(p.Near(x, y, kYellow));
-    paper(1000, 2020, x, y);
-    EXPECT_TRUE(p.Near(x, y, kBlue));
+    for (auto [mx, my, colour] : {std::tuple{1060.0, 2045.0, kMagenta}, {1050.0, 1995.0, kYellow}, {1000.0, 2020.0, kBlue}}) {
+        paper(mx, my, x, y);
+        EXPECT_TRUE(p.Near(x, y, colour)) << mx << ", " << my;
+    }
     // The title block at 1:500 from its corner 980,1960: 2 mm a unit.
     EXPECT_TRUE(p.Near(280, 150, kBlack));                  // the sheet's divider at 1120
     EXPECT_FALSE(p.Near(260, 150, kBlack));

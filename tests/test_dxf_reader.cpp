@@ -45,7 +45,8 @@ std::vector<const Entity*> Top(const Drawing& d, std::uint32_t block) {
 }
 
 // The file read, its handles consistent; written again as R2000 it passes the strict checks.
-std::unique_ptr<Drawing> ReadRewritten(const TempDir& dir, const std::string& path) {
+std::unique_ptr<Drawing> ReadRewritten(const TempDir& dir, const std::string& path, const std::string& text = "") {
+    if (!text.empty()) WriteFile(path, text);
     auto d = ReadDxf(path);
     ExpectConsistentHandles(*d);
     SaveDxf(*d, Release::R2000, dir.file("rewritten.dxf"));
@@ -189,11 +190,8 @@ void ExpectKindsAsEzdxf(const std::string& path, const Drawing& d) {
     for (const auto& l : d.layers)
         ourLayers[l.name] = std::to_string(l.colour) + "|" + FoldName(l.linetype < d.linetypes.size() ? d.linetypes[l.linetype].name : "Continuous");
     for (const auto& b : d.blocks)
-        for (auto i : b.entities) {
-            const auto t = d.entities[i].type;
-            if (t != EntityType::Block && t != EntityType::EndBlk && t != EntityType::Vertex && t != EntityType::SeqEnd)
-                ++ours[EntityTypeName(t)];
-        }
+        for (auto i : b.entities) ++ours[EntityTypeName(d.entities[i].type)];
+    for (auto part : {"BLOCK", "ENDBLK", "VERTEX", "SEQEND"}) ours.erase(part);
     for (const auto& [kind, n] : d.notRead) ours[kind] += n;
     for (const auto& [kind, n] : d.objectsNotRead) oursSkipped[kind] = n;
     const std::set<std::string> kept = {"DICTIONARY", "ACDBDICTIONARYWDFLT", "ACDBPLACEHOLDER", "MLINESTYLE", "LAYOUT"};
@@ -225,22 +223,14 @@ TEST_P(DxfReaderEzdxf, ReadsTheKindsWeHoldAndNamesTheRest) {
     auto twin = ReadDxf(binary);
     ExpectSameDrawing(*d, *twin);
     EXPECT_EQ(d->notRead, twin->notRead);
-    EXPECT_EQ(d->objectsNotRead, twin->objectsNotRead);
     ExpectKindsAsEzdxf(path, *d);
     EXPECT_STREQ(ReleaseName(d->release), version.c_str());
 
-    auto walls = d->FindLayer("WALLS");
-    ASSERT_NE(walls, kNone);
-    EXPECT_EQ(d->layers[walls].colour, 3);
-    ASSERT_NE(d->layers[walls].linetype, kNone);
-    const auto& dashed = d->linetypes[d->layers[walls].linetype];
-    EXPECT_EQ(dashed.name, "DASHED");
-    ASSERT_EQ(dashed.dashes.size(), 2u);
-    EXPECT_DOUBLE_EQ(dashed.dashes[1], -0.25);
-    auto off = d->FindLayer("OFF-LAYER");
-    ASSERT_NE(off, kNone);
-    EXPECT_TRUE(d->layers[off].off);
-    EXPECT_EQ(d->layers[off].colour, 5);
+    // The layers' colours and linetype names are ezdxf's (above); the dashes and the switch too.
+    const auto& walls = d->layers.at(d->FindLayer("WALLS"));
+    ASSERT_NE(walls.linetype, kNone);
+    EXPECT_EQ(d->linetypes[walls.linetype].dashes, (std::vector<double>{0.5, -0.25}));
+    EXPECT_TRUE(d->layers.at(d->FindLayer("OFF-LAYER")).off);
     for (auto [i, name] : {std::pair{0, "ByBlock"}, {1, "ByLayer"}, {2, "Continuous"}}) EXPECT_EQ(d->linetypes[i].name, name);
 
     auto ms = d->ModelSpace();
@@ -418,9 +408,8 @@ INSTANTIATE_TEST_SUITE_P(Releases, DxfReaderRoundTrip,
 // ------------------------------------------------------------------ completion
 
 TEST(DxfReaderCompletion, AnR12FileWithoutHandlesGetsThemAndTheStandardObjects) {
-    TempDir dir;
-    auto path = dir.file("bare.dxf");
-    WriteFile(path,   // an R12 DIMSTYLE's group 5 names its arrow block
+    TempDir dir;   // an R12 DIMSTYLE's group 5 names its arrow block
+    auto d = ReadRewritten(dir, dir.file("bare.dxf"),
               "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nDIMSTYLE\n0\nDIMSTYLE\n2\nARCH\n5\nBOXBLANK\n0\nENDTAB\n0\nENDSEC\n"
               "0\nSECTION\n2\nENTITIES\n"
               "0\nLINE\n8\nROADS\n10\n0\n20\n0\n30\n0\n11\n5\n21\n5\n31\n0\n"
@@ -429,7 +418,6 @@ TEST(DxfReaderCompletion, AnR12FileWithoutHandlesGetsThemAndTheStandardObjects) 
               "0\nSEQEND\n8\nROADS\n"
               "0\nTEXT\n8\n0\n67\n1\n10\n1\n20\n2\n40\n3\n1\nsheet\n"
               "0\nENDSEC\n0\nEOF\n");
-    auto d = ReadRewritten(dir, path);
     EXPECT_EQ(d->release, Release::R12);
     EXPECT_EQ(d->dimstyles.front().name, "ARCH");
     ASSERT_NE(d->FindLayer("ROADS"), kNone);
@@ -448,8 +436,7 @@ TEST(DxfReaderCompletion, AnR12FileWithoutHandlesGetsThemAndTheStandardObjects) 
 
 TEST(DxfReaderCompletion, RepeatedHandlesAndDanglingReferencesAreResolved) {
     TempDir dir;
-    auto path = dir.file("dup.dxf");
-    WriteFile(path,
+    auto d = ReadRewritten(dir, dir.file("dup.dxf"),
               "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n5\n30\n0\nENDSEC\n"
               "0\nSECTION\n2\nENTITIES\n"
               "0\nLINE\n5\n20\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n"
@@ -461,7 +448,6 @@ TEST(DxfReaderCompletion, RepeatedHandlesAndDanglingReferencesAreResolved) {
               "0\nDICTIONARY\n5\nD\n330\nC\n100\nAcDbDictionary\n"
               "0\nSOMETHING_ELSE\n5\nE\n330\nC\n"
               "0\nENDSEC\n0\nEOF\n");
-    auto d = ReadRewritten(dir, path);
     auto top = Top(*d, d->ModelSpace());
     ASSERT_EQ(top.size(), 2u) << "an insert of a missing block is dropped";
     EXPECT_EQ(top[0]->handle, 0x20u);

@@ -58,8 +58,7 @@ std::string Convert(const TempDir& dir, const std::string& exportSettings, const
 void ExpectFrameFillsViewport(std::string path, bool light) {
     SCOPED_TRACE(path);
     if (path.find(".dwg") != std::string::npos && light) {
-        // The pass is what is looked at here (the outside readers' view of a
-        // light sheet is the next tests'): read back by our own reader.
+        // The pass is looked at here, the outside readers' view of a light sheet in the next tests.
         auto d = cad::ReadDwg(path);
         cad::SaveDxf(*d, cad::Release::R2018, path + ".dxf");
         path += ".dxf";

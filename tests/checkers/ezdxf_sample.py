@@ -1,8 +1,7 @@
 #!/usr/bin/python3
 """Writes a DXF file with ezdxf (a program other than ours) for the reader tests.
 
-Usage: ezdxf_sample.py VERSION FILE [BINARY_FILE]
-       (VERSION: R12, R2000, R2004, R2007, R2010, R2013, R2018; BINARY_FILE: the same drawing as binary DXF)
+Usage: ezdxf_sample.py VERSION FILE [BINARY_FILE]   (VERSION: R12, R2000 ... R2018; BINARY_FILE: as binary DXF)
 
 Model space holds, in this order: LINE on WALLS, CIRCLE, ARC, POINT, TEXT
 "H\u00e4ll\u20ac \u2713" (rotated 30 degrees, layer NOTES), a centred TEXT "Mid", a 2D polyline
@@ -21,7 +20,6 @@ import ezdxf
 
 def main(argv):
     version, path = argv[1], argv[2]
-    binary = argv[3] if len(argv) > 3 else None
     doc = ezdxf.new(version)
     doc.linetypes.add("DASHED", pattern=[0.75, 0.5, -0.25], description="Dashed __ __")
     doc.layers.add("WALLS", color=3, linetype="DASHED")
@@ -68,8 +66,8 @@ def main(argv):
     psp = doc.layout("Layout1")
     psp.add_viewport(center=(100, 100), size=(200, 150), view_center_point=(5, 5), view_height=20)
     doc.saveas(path)
-    if binary:
-        doc.saveas(binary, fmt="bin")
+    if len(argv) > 3:
+        doc.saveas(argv[3], fmt="bin")
     return 0
 
 
