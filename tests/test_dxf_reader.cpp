@@ -188,7 +188,8 @@ void ExpectKindsAsEzdxf(const std::string& path, const Drawing& d) {
     std::map<std::string, std::int64_t> ours, theirs, oursSkipped, theirsSkipped;
     std::map<std::string, std::string> ourLayers;
     for (const auto& l : d.layers)
-        ourLayers[l.name] = std::to_string(l.colour) + "|" + FoldName(l.linetype < d.linetypes.size() ? d.linetypes[l.linetype].name : "Continuous");
+        ourLayers[l.name] = std::to_string(l.colour) + "|" +
+                            FoldName(l.linetype < d.linetypes.size() ? d.linetypes[l.linetype].name : "Continuous");
     for (const auto& b : d.blocks)
         for (auto i : b.entities) ++ours[EntityTypeName(d.entities[i].type)];
     for (auto part : {"BLOCK", "ENDBLK", "VERTEX", "SEQEND"}) ours.erase(part);
@@ -196,8 +197,7 @@ void ExpectKindsAsEzdxf(const std::string& path, const Drawing& d) {
     for (const auto& [kind, n] : d.objectsNotRead) oursSkipped[kind] = n;
     const std::set<std::string> kept = {"DICTIONARY", "ACDBDICTIONARYWDFLT", "ACDBPLACEHOLDER", "MLINESTYLE", "LAYOUT"};
     for (const auto& row : SplitRows(listed.out)) {
-        if (row[0] == "layer" && row.size() == 4) EXPECT_EQ(ourLayers[row[1]], row[2] + "|" + row[3]) << path;
-        if (row[0] == "layer") continue;
+        if (row[0] == "layer") { EXPECT_EQ(ourLayers[row.at(1)], row.at(2) + "|" + row.at(3)) << path; continue; }
         ASSERT_EQ(row.size(), 3u);
         const auto n = std::stoll(row[2]);
         if (row[0] == "entity") theirs[row[1] == "LWPOLYLINE" ? "POLYLINE" : row[1]] += n;

@@ -1,6 +1,6 @@
 // Reads a DXF file (ASCII, or binary spelled out as ASCII) into the drawing
-// database: the file is loaded whole, split into tags, and each section is handed to its reader; the
-// drawing is then completed so that any writer can save it.
+// database: the file is loaded whole, split into tags, and each section is
+// handed to its reader; the drawing is then completed so that any writer can save it.
 #include "cad/dxf/dxf_reader.h"
 
 #include "cad/dxf/dxf_read_binary.h"
