@@ -73,7 +73,7 @@ protected:
     TempDir dir_;
 };
 
-TEST_F(Plot, InfoTellsReleaseTablesLayoutsCountsAndExtentsOfDxfAndDwg) {
+TEST_F(Plot, InfoTellsReleaseTablesLayoutsCountsExtentsAndKindsNotRead) {
     for (const char* ext : {"dxf", "dwg"}) {
         const auto r = Ostrel("info '" + Sample(ext) + "'");
         ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -88,10 +88,27 @@ TEST_F(Plot, InfoTellsReleaseTablesLayoutsCountsAndExtentsOfDxfAndDwg) {
         EXPECT_TRUE(std::regex_search(r.out, std::regex("  PVO2 \\(paper 420 x 297 mm\\): INSERT 1, POLYLINE 4, "
                                                         "SEQEND 4, TEXT 3, VERTEX 17, VIEWPORT 2\\n")));
         EXPECT_NE(r.out.find("extents:  (990.000, 1990.000) - (1110.000, 2085.000)"), std::string::npos);
+        EXPECT_EQ(r.out.find("not read"), std::string::npos) << "our drawing holds no kind the readers skip";
     }
-    const auto json = Ostrel("info --json '" + dir_.file("site.dxf") + "'");
-    EXPECT_NE(json.out.find("\"extents\": [990, 1990, 1110, 2085]"), std::string::npos) << json.out;
+    const auto ours = Ostrel("info --json '" + dir_.file("site.dxf") + "'");
+    EXPECT_NE(ours.out.find("\"extents\": [990, 1990, 1110, 2085]"), std::string::npos) << ours.out;
     EXPECT_EQ(Ostrel("info '" + SourcePath("examples/site.txt") + "'").exitCode, 1);
+
+    // A drawing of another program (ezdxf, binary DXF): info and plot name
+    // the kinds the reader skipped, with their counts.
+    const std::string dxf = dir_.file("ez.dxf"), binary = dir_.file("ez_binary.dxf");
+    const auto made = test::RunChecker("ezdxf_sample.py", "R2018 '" + dxf + "' '" + binary + "'");
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const std::string kinds = "2 MTEXT, 2 SOLID, 1 ATTDEF, 1 ATTRIB, 1 DIMENSION, 1 ELLIPSE, 1 SPLINE\n";
+    const auto info = Ostrel("info '" + binary + "'");
+    EXPECT_NE(info.out.find("\nnot read: " + kinds), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("\nobjects not read: 3 MATERIAL, 2 DICTIONARYVAR, 1 MLEADERSTYLE\n"), std::string::npos);
+    const auto json = Ostrel("info --json '" + binary + "'");
+    EXPECT_NE(json.out.find("\"not_read\": {\"ATTDEF\": 1, \"ATTRIB\": 1, \"DIMENSION\": 1, \"ELLIPSE\": 1, "
+                            "\"MTEXT\": 2, \"SOLID\": 2, \"SPLINE\": 1},"), std::string::npos) << json.out;
+    const auto plot = Ostrel("plot '" + binary + "' '" + dir_.file("ez.svg") + "'");
+    ASSERT_EQ(plot.exitCode, 0) << plot.err;
+    EXPECT_NE(plot.out.find("\nnot drawn (not read): " + kinds), std::string::npos) << plot.out;
 }
 
 // Model space: the page holds the extents with a margin of 3% of their larger
@@ -136,12 +153,10 @@ TEST_F(Plot, SheetPixelsShowTitleBlockAndTheViewportsModelRegionAndPdfIsTrueScal
     Picture p(png, 420);
     EXPECT_EQ(p.height(), static_cast<int>(std::ceil(297 * 150 / 25.4)));
     double x, y;
-    paper(1060, 2045, x, y);
-    EXPECT_TRUE(p.Near(x, y, kMagenta));
-    paper(1050, 1995, x, y);
-    EXPECT_TRUE(p.Near(x, y, kYellow));
-    paper(1000, 2020, x, y);
-    EXPECT_TRUE(p.Near(x, y, kBlue));
+    for (auto [mx, my, colour] : {std::tuple{1060.0, 2045.0, kMagenta}, {1050.0, 1995.0, kYellow}, {1000.0, 2020.0, kBlue}}) {
+        paper(mx, my, x, y);
+        EXPECT_TRUE(p.Near(x, y, colour)) << mx << ", " << my;
+    }
     // The title block at 1:500 from its corner 980,1960: 2 mm a unit.
     EXPECT_TRUE(p.Near(280, 150, kBlack));                  // the sheet's divider at 1120
     EXPECT_FALSE(p.Near(260, 150, kBlack));

@@ -301,11 +301,18 @@ void Drawing::EnsureBlockEnds(std::uint32_t block) {
     }
 }
 
-void Drawing::CountNotRead(std::string_view kind) {
-    auto it = notRead.find(kind);
-    if (it == notRead.end()) it = notRead.emplace(std::string(kind), 0).first;
+namespace {
+
+void CountKind(std::map<std::string, std::uint32_t, std::less<>>& counts, std::string_view kind) {
+    auto it = counts.find(kind);
+    if (it == counts.end()) it = counts.emplace(std::string(kind), 0).first;
     ++it->second;
 }
+
+} // namespace
+
+void Drawing::CountNotRead(std::string_view kind) { CountKind(notRead, kind); }
+void Drawing::CountObjectNotRead(std::string_view kind) { CountKind(objectsNotRead, kind); }
 
 void Drawing::SetText(TextGeom& t, std::string_view s) {
     t.textOffset = static_cast<std::uint32_t>(textPool.size());

@@ -300,6 +300,10 @@ public:
     // it skipped. Writers ignore it; info and plot report it.
     std::map<std::string, std::uint32_t, std::less<>> notRead;
     void CountNotRead(std::string_view kind);
+    // The same for objects (the OBJECTS section's kinds): never drawn, so
+    // kept apart from the entities a plot leaves out.
+    std::map<std::string, std::uint32_t, std::less<>> objectsNotRead;
+    void CountObjectNotRead(std::string_view kind);
 
     // Table control objects (and the VX control for R2000 DWG), fixed handles.
     struct Controls {

@@ -1,14 +1,15 @@
 #!/usr/bin/python3
 """Writes a DXF file with ezdxf (a program other than ours) for the reader tests.
 
-Usage: ezdxf_sample.py VERSION FILE      (VERSION: R12, R2000, R2004, R2007, R2010, R2013, R2018)
+Usage: ezdxf_sample.py VERSION FILE [BINARY_FILE]   (VERSION: R12, R2000 ... R2018; BINARY_FILE: as binary DXF)
 
 Model space holds, in this order: LINE on WALLS, CIRCLE, ARC, POINT, TEXT
 "H\u00e4ll\u20ac \u2713" (rotated 30 degrees, layer NOTES), a centred TEXT "Mid", a 2D polyline
 (LWPOLYLINE from R2000, else POLYLINE) with widths and a bulge, a heavy 2D
 POLYLINE, a 3D POLYLINE, a 3DFACE, an INSERT of SYM1, an INSERT of TAG with an
-attribute, an MTEXT and a SPLINE (kinds the reader skips), and from R2000 a
-HATCH with a polyline path and one with line and arc edges. Paper space
+attribute, a SOLID, a linear DIMENSION (with its block) and from R2000 an
+MTEXT, a SPLINE and an ELLIPSE (kinds the reader skips), a HATCH with a
+polyline path and one with line and arc edges. Paper space
 (Layout1) holds one VIEWPORT. Layer WALLS: colour 3, linetype DASHED; layer
 OFF-LAYER: colour 5, switched off.
 """
@@ -49,9 +50,12 @@ def main(argv):
     msp.add_blockref("SYM1", (20, 30), dxfattribs={"xscale": 2, "yscale": 3, "rotation": 45})
     ref = msp.add_blockref("TAG", (40, 40))
     ref.add_auto_attribs({"NAME": "N1"})
+    msp.add_solid([(0, 0), (2, 0), (0, 2), (2, 2)])
+    msp.add_linear_dim(base=(0, 20), p1=(0, 15), p2=(10, 15)).render()
     if version != "R12":
         msp.add_mtext("skipped")
         msp.add_spline([(0, 0), (1, 2), (3, 1), (4, 4)])
+        msp.add_ellipse((0, 0), major_axis=(5, 0), ratio=0.5)
         hatch = msp.add_hatch(color=2, dxfattribs={"layer": "FILL"})
         hatch.paths.add_polyline_path([(0, 0), (4, 0), (4, 3), (0, 3)], is_closed=True)
         edge = msp.add_hatch(color=4)
@@ -62,6 +66,8 @@ def main(argv):
     psp = doc.layout("Layout1")
     psp.add_viewport(center=(100, 100), size=(200, 150), view_center_point=(5, 5), view_height=20)
     doc.saveas(path)
+    if len(argv) > 3:
+        doc.saveas(argv[3], fmt="bin")
     return 0
 
 

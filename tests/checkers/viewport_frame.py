@@ -4,16 +4,18 @@
 active layout's sheet viewport (Viewport.get_transformation_matrix(), a top
 view). Prints {"off": d1, "missed": d2}: the farthest a mapped vertex lies from
 a viewport corner, and a viewport corner from a mapped vertex (0 and 0 when
-the frame fills the viewport). Exit 2 when there is no such viewport or frame."""
+the frame fills the viewport), and "kinds": the frame's entity kinds. Exit 2
+when there is no such viewport or frame."""
 import json, math, sys
 
 import ezdxf
 
 doc = ezdxf.readfile(sys.argv[1])
 vps = [e for e in doc.layouts.active_layout() if e.dxftype() == "VIEWPORT" and e.dxf.id != 1]
-frame = []
+frame, kinds = [], set()
 for e in doc.modelspace():
     if e.dxf.layer.startswith("$TB-") and "TRIM" in e.dxf.layer.upper():
+        kinds.add(e.dxftype())
         if e.dxftype() == "POLYLINE":
             frame += [v.dxf.location for v in e.vertices]
         elif e.dxftype() == "LWPOLYLINE":
@@ -25,4 +27,5 @@ mapped = [m.transform(p) for p in frame]
 corners = [(d.center[0] + sx * d.width / 2, d.center[1] + sy * d.height / 2) for sx in (-1, 1) for sy in (-1, 1)]
 dist = lambda a, b: math.hypot(a[0] - b[0], a[1] - b[1])
 print(json.dumps({"off": max(min(dist(p, c) for c in corners) for p in mapped),
-                  "missed": max(min(dist(c, p) for p in mapped) for c in corners)}))
+                  "missed": max(min(dist(c, p) for p in mapped) for c in corners),
+                  "kinds": sorted(kinds)}))

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "tools/view/drawing_extents.h"
+#include "tools/view/drawing_info.h"
 #include "tools/view/open_drawing.h"
 #include "tools/view/plot_painter.h"
 
@@ -166,6 +167,7 @@ int PlotDrawing(const std::string& path, const std::string& picture, const std::
         return 1;
     }
     std::printf("%s: %.1f x %.1f mm\n", picture.c_str(), page.widthMm, page.heightMm);
+    if (!d.notRead.empty()) std::printf("not drawn (not read): %s\n", NotReadText(d.notRead).c_str());
     return 0;
 }
 

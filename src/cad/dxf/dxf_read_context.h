@@ -28,6 +28,7 @@ struct DxfReadContext {
     // Linetype names of the layers, resolved when the tables are complete.
     std::vector<std::string> layerLinetypeNames;
     bool tablesFinished = false;
+    bool inBlocks = false;      // reading the BLOCKS section
 
     // The record being read: its tags without 102 groups and extended data,
     // its ACAD_REACTORS handles and its extended data (codes 1000 and above).

@@ -1,6 +1,6 @@
 // Entity records of the BLOCKS and ENTITIES sections. Kinds the database
 // does not hold (MTEXT, ATTRIB, DIMENSION, SPLINE, polyface and polygon
-// meshes ...) are skipped.
+// meshes ...) are skipped and counted by name in the drawing's notRead.
 #include <cmath>
 #include <string>
 
@@ -374,7 +374,15 @@ std::uint32_t LinetypeForName(DxfReadContext& ctx, std::string_view raw) {
 std::uint32_t BlockForName(DxfReadContext& ctx, std::string_view raw) {
     auto name = ctx.Decode(raw);
     if (ctx.lastBlock != kNone && name == ctx.lastBlockName) return ctx.lastBlock;
-    auto idx = ctx.d.FindBlock(NormalizeBlockName(std::string(name)));
+    const auto normalized = NormalizeBlockName(std::string(name));
+    auto idx = ctx.d.FindBlock(normalized);
+    if (idx == kNone && ctx.inBlocks && !name.empty()) {
+        // A block that a later definition gives (R12 has no block records to
+        // name it beforehand): its record is made now and filled then.
+        BlockRecord b;
+        b.name = normalized;
+        idx = ctx.d.AddBlock(std::move(b));
+    }
     if (idx != kNone) {
         ctx.lastBlockName.assign(name);
         ctx.lastBlock = idx;
@@ -405,7 +413,10 @@ void ReadEntityRecord(DxfReadContext& ctx, std::string_view type, std::uint32_t 
         if (type == "SEQEND") ctx.sequence = Seq::None;
         return;
     }
-    if (type == "ATTRIB" && ctx.sequence == Seq::Attributes) return;
+    if (type == "ATTRIB" && ctx.sequence == Seq::Attributes) {
+        d.CountNotRead(type);
+        return;
+    }
     ctx.sequence = Seq::None;
 
     Common c = ReadCommon(ctx.record);
@@ -427,7 +438,10 @@ void ReadEntityRecord(DxfReadContext& ctx, std::string_view type, std::uint32_t 
     else if (type == "3DFACE") et = EntityType::Face3D;
     else if (type == "VIEWPORT") et = EntityType::Viewport;
     else if (type == "HATCH") et = EntityType::Hatch;
-    else return;   // a kind the database does not hold
+    else {
+        d.CountNotRead(type);   // a kind the database does not hold
+        return;
+    }
 
     Entity e = Base(ctx, c, et);
     switch (et) {
@@ -446,6 +460,7 @@ void ReadEntityRecord(DxfReadContext& ctx, std::string_view type, std::uint32_t 
     case EntityType::Polyline:
         ReadPolyline(ctx, e);
         if (e.geom.polyline.flags & (16 | 64)) {   // polygon and polyface meshes are not held
+            d.CountNotRead(e.geom.polyline.flags & 64 ? "POLYLINE (polyface mesh)" : "POLYLINE (polygon mesh)");
             ctx.sequence = Seq::SkippedPolyline;
             return;
         }
@@ -488,6 +503,7 @@ void EnsureSpaceBlocks(DxfReadContext& ctx) {
 
 void ReadBlocksSection(DxfReadContext& ctx) {
     FinishTables(ctx);
+    ctx.inBlocks = true;
     auto& d = ctx.d;
     std::uint32_t current = kNone;
     bool skipping = false;           // inside a repeated definition
@@ -495,6 +511,7 @@ void ReadBlocksSection(DxfReadContext& ctx) {
     while (ctx.tags.Next(tag)) {
         if (tag.code != 0) ThrowAtLine(tag.line, "unexpected group code " + std::to_string(tag.code) + " in BLOCKS");
         if (tag.value == "ENDSEC") {
+            ctx.inBlocks = false;
             EnsureSpaceBlocks(ctx);
             ctx.sequence = DxfReadContext::Sequence::None;
             return;

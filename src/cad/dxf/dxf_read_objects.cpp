@@ -1,6 +1,6 @@
 // The OBJECTS section: dictionaries, the plot-style placeholder, layouts
-// and multiline styles. Other objects are not held; references to them are
-// removed when the drawing is completed.
+// and multiline styles. Other objects are not held (they are counted by
+// kind); references to them are removed when the drawing is completed.
 #include <memory>
 #include <string>
 
@@ -122,6 +122,7 @@ void ReadObjectsSection(DxfReadContext& ctx) {
             o.type = ObjectType::Layout;
             ReadLayout(ctx, o);
         } else {
+            d.CountObjectNotRead(type);
             first = false;
             continue;
         }

@@ -111,11 +111,15 @@ void ReadVport(DxfReadContext& ctx) {
     ctx.d.vports.push_back(std::move(v));
 }
 
+// handleCode is the record's handle group: 5, but 105 in DIMSTYLE. An R12
+// DIMSTYLE's group 5 is the arrow block's name (DIMBLK); later releases'
+// writers sometimes give the handle there.
 void ReadSimple(DxfReadContext& ctx, std::vector<SimpleRecord>& into, int handleCode) {
     SimpleRecord r;
+    const bool fiveIsHandle = handleCode == 5 || ctx.d.release > Release::R12;
     for (auto& t : ctx.record) {
         if (t.code == 2) r.name = ctx.DecodeString(t.value);
-        else if (t.code == handleCode || (t.code == 5 && r.handle == 0)) r.handle = TagHandle(t);
+        else if (t.code == handleCode || (t.code == 5 && fiveIsHandle && r.handle == 0)) r.handle = TagHandle(t);
         else if (t.code == 70) r.flags = TagShort(t);
     }
     if (r.name.empty()) return;

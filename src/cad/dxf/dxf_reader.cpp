@@ -1,8 +1,9 @@
-// Reads an ASCII DXF file into the drawing database: the file is loaded
-// whole, split into tags, and each section is handed to its reader; the
-// drawing is then completed so that any writer can save it.
+// Reads a DXF file (ASCII, or binary spelled out as ASCII) into the drawing
+// database: the file is loaded whole, split into tags, and each section is
+// handed to its reader; the drawing is then completed so that any writer can save it.
 #include "cad/dxf/dxf_reader.h"
 
+#include "cad/dxf/dxf_read_binary.h"
 #include "cad/dxf/dxf_read_context.h"
 #include "platform/file_bytes.h"
 #include "platform/huge_pages.h"
@@ -25,11 +26,6 @@ void ReserveEntities(Drawing& d, std::size_t fileBytes) {
     platform::AdviseHugePages(d.entities.data(), d.entities.capacity() * sizeof(Entity));
 }
 
-bool IsBinaryDxf(std::string_view text) {
-    static constexpr std::string_view sentinel("AutoCAD Binary DXF");
-    return text.substr(0, sentinel.size()) == sentinel;
-}
-
 // Skips a section this reader does not keep (CLASSES, THUMBNAILIMAGE, ...).
 void SkipSection(DxfReadContext& ctx) {
     DxfTag tag;
@@ -43,7 +39,15 @@ void SkipSection(DxfReadContext& ctx) {
 } // namespace
 
 std::unique_ptr<Drawing> ReadDxfText(std::string_view text) {
-    if (IsBinaryDxf(text)) throw CadError("binary DXF is not supported");
+    if (IsBinaryDxf(text)) {
+        // Read as its ASCII form: line numbers in messages are that form's.
+        const std::string ascii = BinaryDxfAsText(text);
+        try {
+            return ReadDxfText(ascii);
+        } catch (const CadError& e) {
+            throw CadError(std::string("binary DXF read as text: ") + e.what());
+        }
+    }
     auto d = std::make_unique<Drawing>();
     // Handles of a read drawing come from the file; none are fixed in advance.
     d->controls = Drawing::Controls{0, 0, 0, 0, 0, 0, 0, 0, 0, 0};

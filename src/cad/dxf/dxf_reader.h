@@ -7,8 +7,8 @@
 
 namespace ostrel::cad {
 
-// Reads an ASCII DXF file into a drawing. Throws CadError (with the line) on
-// anything it cannot read.
+// Reads a DXF file, ASCII or binary, into a drawing. Throws CadError (with
+// the line) on anything it cannot read.
 std::unique_ptr<Drawing> ReadDxf(const std::string& path);
 // The same for the text of a DXF file held in memory.
 std::unique_ptr<Drawing> ReadDxfText(std::string_view text);
