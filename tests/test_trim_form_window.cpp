@@ -36,7 +36,7 @@ struct RecordingWindow final : FormWindow {
     }
     void SetProgressMax(double m) override { maximum = m; }
     void SetProgressValue(double v) override { value = v; }
-    void Yield() override { ++yields, calls.size() < 20 ? Note("Yield") : void(); }
+    void DoEvents() override { ++yields, calls.size() < 20 ? Note("DoEvents") : void(); }
     void Unload() override { Note("Unload"); }
 };
 
@@ -82,7 +82,7 @@ TEST(TrimFormWindow, DrivenAroundThePassAndNeverChangesTheFile) {
             EXPECT_EQ(w->value, entities);
             EXPECT_EQ(w->yields, entities);
             // A window that fails, at any call, or cannot be made.
-            for (const char* failing : {"Load", "Show", "ShowDrawing", "Yield"}) {
+            for (const char* failing : {"Load", "Show", "ShowDrawing", "DoEvents"}) {
                 auto broken = std::make_shared<RecordingWindow>();
                 broken->throwAt = failing;
                 EXPECT_TRUE(same(convert(std::string("broken-") + out, broken, reread).first)) << failing;

@@ -27,7 +27,7 @@ public:
     virtual void ShowDrawing(const cad::Drawing& drawing) = 0;
     virtual void SetProgressMax(double maximum) = 0;
     virtual void SetProgressValue(double value) = 0;
-    virtual void Yield() = 0;
+    virtual void DoEvents() = 0;
     // Destroys the window.
     virtual void Unload() = 0;
 };
@@ -48,7 +48,7 @@ public:
     void ShowDrawing(const cad::Drawing& d) { Call([&] { window_->ShowDrawing(d); }); }
     void SetProgressMax(double maximum) { Call([&] { window_->SetProgressMax(maximum); }); }
     void SetProgressValue(double value) { Call([&] { window_->SetProgressValue(value); }); }
-    void Yield() { Call([&] { window_->Yield(); }); }
+    void DoEvents() { Call([&] { window_->DoEvents(); }); }
 
 
 private:

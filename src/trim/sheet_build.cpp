@@ -76,7 +76,7 @@ void frmDWGTrim::MeasureFrames(Corner& trimMin, Corner& trimMax, Corner& titleMi
         }
         // 5. The yield to the message loop (the form's window, if any,
         // repaints; the host sees progress below).
-        if (window_) window_->Yield();
+        if (window_) window_->DoEvents();
         // 6.
         e = VD.Document().ModelEntities().Next();
         // 7.
