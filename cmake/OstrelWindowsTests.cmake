@@ -28,7 +28,11 @@ target_link_libraries(com_internals_test PRIVATE ostrel_com_core gtest_main)
 add_executable(com_client_test ${OSTREL_WINDOWS_TESTS_DIR}/com_client_test.cpp)
 target_link_libraries(com_client_test PRIVATE ostrel_com_core gtest)
 
-foreach(test com_internals_test com_client_test)
+# The trim form's window, watched from the client's thread (a display needed).
+add_executable(com_window_test ${OSTREL_WINDOWS_TESTS_DIR}/com_window_test.cpp)
+target_link_libraries(com_window_test PRIVATE ostrel_com_core gtest)
+
+foreach(test com_internals_test com_client_test com_window_test)
   set_target_properties(${test} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_options(${test} PRIVATE -static -static-libgcc -static-libstdc++)
   add_dependencies(${test} ostrel_com)

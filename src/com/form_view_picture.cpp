@@ -37,7 +37,7 @@ View CurrentView(const cad::Drawing& d) {
 
 } // namespace
 
-void PaintFormView(HDC dc, int width, int height, const cad::Drawing& d) {
+void PaintFormView(HDC dc, int width, int height, const cad::Drawing& d, ULONGLONG budgetMs) {
     RECT all{0, 0, width, height};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     const View view = CurrentView(d);
@@ -46,7 +46,7 @@ void PaintFormView(HDC dc, int width, int height, const cad::Drawing& d) {
     const double scale = std::min(width / view.width, height / view.height);
     const picture::Affine toView{scale, 0, 0, -scale, width / 2.0 - scale * view.centreX,
                                  height / 2.0 + scale * view.centreY};
-    GdiSurface surface(dc, width, height);
+    GdiSurface surface(dc, width, height, budgetMs);
     picture::DrawingWalker(d, surface).DrawBlock(view.block, toView);
 }
 

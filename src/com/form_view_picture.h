@@ -9,7 +9,8 @@
 
 namespace ostrel::com {
 
-// Paints the picture onto dc, width x height pixels.
-void PaintFormView(HDC dc, int width, int height, const cad::Drawing& d);
+// Paints the picture onto dc, width x height pixels, within budgetMs (a
+// large drawing is thinned evenly when the budget runs out).
+void PaintFormView(HDC dc, int width, int height, const cad::Drawing& d, ULONGLONG budgetMs);
 
 } // namespace ostrel::com

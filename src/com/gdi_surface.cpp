@@ -15,7 +15,10 @@ constexpr double kFar = 1 << 26;      // device coordinates are kept within GDI'
 
 COLORREF Colour(picture::Rgb c) { return RGB(c.r, c.g, c.b); }
 
-LONG Device(double v) { return static_cast<LONG>(std::lround(std::clamp(v, -kFar, kFar))); }
+LONG Device(double v) {
+    v = std::clamp(v, -kFar, kFar);
+    return static_cast<LONG>(v < 0 ? v - 0.5 : v + 0.5);
+}
 
 bool SamePen(const picture::Pen& a, const picture::Pen& b) {
     return a.colour.r == b.colour.r && a.colour.g == b.colour.g && a.colour.b == b.colour.b &&
@@ -32,13 +35,15 @@ std::wstring Wide(const std::string& utf8) {
 
 } // namespace
 
-GdiSurface::GdiSurface(HDC dc, int width, int height) : dc_(dc), width_(width), height_(height) {
+GdiSurface::GdiSurface(HDC dc, int width, int height, ULONGLONG budgetMs)
+    : dc_(dc), width_(width), height_(height), deadline_(budgetMs ? GetTickCount64() + budgetMs : 0) {
     SetBkMode(dc_, TRANSPARENT);
     SetTextAlign(dc_, TA_LEFT | TA_BASELINE | TA_NOUPDATECP);
     SetPolyFillMode(dc_, ALTERNATE);
 }
 
 GdiSurface::~GdiSurface() {
+    Flush();
     while (!clips_.empty()) PopClip();
     if (firstPen_) SelectObject(dc_, firstPen_);
     if (firstBrush_) SelectObject(dc_, firstBrush_);
@@ -68,13 +73,21 @@ void GdiSurface::DevicePoints(const picture::Path& path, bool closeRuns) {
             points_.resize(start);
             continue;
         }
-        if (points_.size() - start == 1) points_.push_back(points_.back());   // a run within a pixel: one dot
+        if (points_.size() - start == 1) points_.push_back({points_.back().x + 1, points_.back().y});   // one pixel
         counts_.push_back(static_cast<INT>(points_.size() - start));
     }
 }
 
+void GdiSurface::Flush() {
+    if (strokeCounts_.empty()) return;
+    PolyPolyline(dc_, strokePoints_.data(), strokeCounts_.data(), static_cast<DWORD>(strokeCounts_.size()));
+    strokePoints_.clear();
+    strokeCounts_.clear();
+}
+
 void GdiSurface::SelectPen(const picture::Pen& pen) {
     if (pen_ && SamePen(pen, penKey_)) return;
+    Flush();
     LOGBRUSH brush{BS_SOLID, Colour(pen.colour), 0};
     const DWORD width = static_cast<DWORD>(std::max<long>(1, std::lround(pen.width)));
     std::vector<DWORD> style;
@@ -107,8 +120,9 @@ void GdiSurface::Stroke(const picture::Path& path, const picture::Pen& pen) {
     DevicePoints(path, true);
     if (counts_.empty()) return;
     SelectPen(pen);
-    std::vector<DWORD> counts(counts_.begin(), counts_.end());
-    PolyPolyline(dc_, points_.data(), counts.data(), static_cast<DWORD>(counts.size()));
+    strokePoints_.insert(strokePoints_.end(), points_.begin(), points_.end());
+    strokeCounts_.insert(strokeCounts_.end(), counts_.begin(), counts_.end());
+    if (strokePoints_.size() > 16384) Flush();
 }
 
 void GdiSurface::Fill(const picture::Path& path, picture::Rgb colour, double opacity) {
@@ -119,18 +133,22 @@ void GdiSurface::Fill(const picture::Path& path, picture::Rgb colour, double opa
     const COLORREF shade = RGB(mix(colour.r), mix(colour.g), mix(colour.b));
     SelectBrush(shade);
     SelectPen(picture::Pen{{GetRValue(shade), GetGValue(shade), GetBValue(shade)}, 0, {}});
+    Flush();
     PolyPolygon(dc_, points_.data(), counts_.data(), static_cast<int>(counts_.size()));
 }
 
 void GdiSurface::Dot(double x, double y, picture::Rgb colour) {
     const LONG cx = Device(x), cy = Device(y);
     if (cx < -2 || cy < -2 || cx > width_ + 2 || cy > height_ + 2) return;
-    SelectBrush(Colour(colour));
+    // Three pixels across, gathered with the strokes of its colour.
     SelectPen(picture::Pen{colour, 0, {}});
-    Ellipse(dc_, cx - 1, cy - 1, cx + 2, cy + 2);
+    strokePoints_.push_back({cx - 1, cy});
+    strokePoints_.push_back({cx + 2, cy});
+    strokeCounts_.push_back(2);
 }
 
 void GdiSurface::Text(const picture::TextRun& run) {
+    Flush();
     const LONG height = -std::lround(run.height / kCapHeight);   // negative: the em height
     const LONG escapement = std::lround(-run.angle * 1800 / kPi);
     if (!font_ || height != fontHeight_ || escapement != fontEscapement_) {
@@ -157,6 +175,7 @@ void GdiSurface::Text(const picture::TextRun& run) {
 }
 
 void GdiSurface::PushClip(double x0, double y0, double x1, double y1) {
+    Flush();
     HRGN before = CreateRectRgn(0, 0, 0, 0);
     if (GetClipRgn(dc_, before) != 1) {
         DeleteObject(before);
@@ -169,6 +188,7 @@ void GdiSurface::PushClip(double x0, double y0, double x1, double y1) {
 
 void GdiSurface::PopClip() {
     if (clips_.empty()) return;
+    Flush();
     HRGN before = clips_.back();
     clips_.pop_back();
     SelectClipRgn(dc_, before);

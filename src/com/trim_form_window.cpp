@@ -104,7 +104,7 @@ void TrimFormWindow::ShowDrawing(const cad::Drawing& drawing) {
     }
     HDC memory = CreateCompatibleDC(nullptr);
     HGDIOBJ before = SelectObject(memory, picture_);
-    PaintFormView(memory, width, height, drawing);
+    PaintFormView(memory, width, height, drawing, kPaintBudget);
     SelectObject(memory, before);
     DeleteDC(memory);
     InvalidateRect(view_, nullptr, FALSE);

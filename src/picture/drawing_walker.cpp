@@ -16,6 +16,13 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kMostDepth = 16;   // nested inserts
+// A budgeted surface gets a block of more entries than kSpreadFrom in
+// kSpread rounds: every kSpread-th entry from offsets in bit-reversed order
+// (0, 8, 4, 12, ...), so each round halves the gaps the earlier ones left.
+constexpr std::size_t kSpreadFrom = 4096;
+constexpr std::size_t kSpread = 16;
+constexpr std::size_t kSpreadOffsets[kSpread] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+constexpr std::size_t kBudgetEvery = 256;   // entries between looks at the budget
 
 bool IsLayerZero(const cad::Layer& l) { return l.name == "0"; }
 
@@ -97,23 +104,39 @@ void DrawingWalker::Block(std::uint32_t block, const Affine& m, const Inherited&
     const cad::BlockRecord& b = d_.blocks[block];
     const Affine local = depth == 0 ? m : m.After(Affine::Translate(-b.base.x, -b.base.y));
     const auto& list = b.entities;
-    for (std::size_t k = 0; k < list.size(); ++k) {
-        const cad::Entity& e = d_.entities[list[k]];
-        const Style s = Resolve(e, in);
-        if (e.type == cad::EntityType::Polyline) {
-            std::size_t end = k + 1;
-            while (end < list.size() && d_.entities[list[end]].type == cad::EntityType::Vertex) ++end;
-            if (s.visible) Polyline(&list[k], list.data() + end, s, local);
-            k = end - 1;
-        } else if (e.type == cad::EntityType::Viewport) {
-            if (depth == 0 && !b.IsModelSpace() && e.geom.extra.index < d_.viewports.size())
-                Viewport(d_.viewports[e.geom.extra.index], m);
-        } else if (e.type == cad::EntityType::Insert) {
-            if (s.visible) Insert(e.geom.insert, s, local, depth);
-        } else if (s.visible) {
-            Entity(e, s, local);
-        }
+    if (!surface_.Budgeted() || list.size() <= kSpreadFrom) {
+        for (std::size_t k = 0; k < list.size() && !stopped_; ++k) k = Entry(b, k, m, local, in, depth);
+        return;
     }
+    std::size_t seen = 0;
+    for (std::size_t offset : kSpreadOffsets)
+        for (std::size_t k = offset; k < list.size() && !stopped_; k += kSpread) {
+            if (++seen % kBudgetEvery == 0 && surface_.BudgetSpent()) stopped_ = true;
+            const auto type = d_.entities[list[k]].type;
+            if (type != cad::EntityType::Vertex && type != cad::EntityType::SeqEnd) Entry(b, k, m, local, in, depth);
+        }
+}
+
+std::size_t DrawingWalker::Entry(const cad::BlockRecord& b, std::size_t k, const Affine& m, const Affine& local,
+                                 const Inherited& in, int depth) {
+    const auto& list = b.entities;
+    const cad::Entity& e = d_.entities[list[k]];
+    const Style s = Resolve(e, in);
+    if (e.type == cad::EntityType::Polyline) {
+        std::size_t end = k + 1;
+        while (end < list.size() && d_.entities[list[end]].type == cad::EntityType::Vertex) ++end;
+        if (s.visible) Polyline(&list[k], list.data() + end, s, local);
+        return end - 1;
+    }
+    if (e.type == cad::EntityType::Viewport) {
+        if (depth == 0 && !b.IsModelSpace() && e.geom.extra.index < d_.viewports.size())
+            Viewport(d_.viewports[e.geom.extra.index], m);
+    } else if (e.type == cad::EntityType::Insert) {
+        if (s.visible) Insert(e.geom.insert, s, local, depth);
+    } else if (s.visible) {
+        Entity(e, s, local);
+    }
+    return k;
 }
 
 void DrawingWalker::Insert(const cad::InsertGeom& ins, const Style& s, const Affine& m, int depth) {

@@ -36,6 +36,10 @@ private:
     };
 
     void Block(std::uint32_t block, const Affine& m, const Inherited& in, int depth);
+    // The entity at list[k] (a polyline with its vertices); the index of the
+    // last entry it took.
+    std::size_t Entry(const cad::BlockRecord& b, std::size_t k, const Affine& m, const Affine& local,
+                      const Inherited& in, int depth);
     void Entity(const cad::Entity& e, const Style& s, const Affine& m);
     void Insert(const cad::InsertGeom& ins, const Style& s, const Affine& m, int depth);
     Style Resolve(const cad::Entity& e, const Inherited& in) const;
@@ -49,6 +53,7 @@ private:
     Surface& surface_;
     Path path_;                            // reused for every entity
     std::vector<std::uint32_t> drawing_;   // the blocks being drawn, outermost first (no cycles)
+    bool stopped_ = false;                 // the surface's budget ran out
 };
 
 } // namespace ostrel::picture

@@ -75,6 +75,12 @@ public:
     // and the smallest cap height it writes (smaller: left out).
     virtual double FinestDashPattern() const = 0;
     virtual double SmallestText() const = 0;
+    // A surface with a time budget (a view on screen) is given the entities
+    // of a large block spread over it first, then filled in, until its
+    // budget is spent: a picture cut short still shows the whole drawing,
+    // thinned. Without one (a plot), everything is drawn in the block's order.
+    virtual bool Budgeted() const { return false; }
+    virtual bool BudgetSpent() { return false; }
 
     virtual void Stroke(const Path& path, const Pen& pen) = 0;
     // Filled with the colour at the given opacity (1 opaque).

@@ -88,7 +88,7 @@ void vdCommands::Zoom(std::string_view mode, std::int16_t, std::int16_t) {
 void vdCommands::ZoomExtents() {
     if (!doc_.IsOpen()) return;
     FitExtents();
-    if (view_) view_->ShowDrawing(doc_.Drawing());
+    control_.Paint();
 }
 
 void vdCommands::FitExtents() {
@@ -126,8 +126,9 @@ void vdCommands::FitExtents() {
     }
 }
 
-void vdControl::Redraw() {
+void vdControl::Paint() {
     if (view_ && document_.IsOpen()) view_->ShowDrawing(document_.Drawing());
+    viewCurrent_ = true;
 }
 
 std::string vdControl::TitleText() const {
