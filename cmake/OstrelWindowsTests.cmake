@@ -40,13 +40,13 @@ endforeach()
 
 enable_testing()
 set(OSTREL_WINE_RUNNER ${OSTREL_WINDOWS_TESTS_DIR}/run-wine-tests)
-set(OSTREL_WINE_STEPS setup internals client vbscript teardown)
+set(OSTREL_WINE_STEPS setup internals client vbscript window teardown)
 foreach(step ${OSTREL_WINE_STEPS})
   add_test(NAME wine_${step} COMMAND ${OSTREL_WINE_RUNNER} ${CMAKE_BINARY_DIR} ${step})
   set_tests_properties(wine_${step} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300 RESOURCE_LOCK wine_prefix)
 endforeach()
 set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine_registered)
-set_tests_properties(wine_internals wine_client wine_vbscript PROPERTIES FIXTURES_REQUIRED wine_registered)
+set_tests_properties(wine_internals wine_client wine_vbscript wine_window PROPERTIES FIXTURES_REQUIRED wine_registered)
 set_tests_properties(wine_teardown PROPERTIES FIXTURES_CLEANUP wine_registered)
 
 # The DLL's exports and imports, read from the file itself (no Wine needed).
