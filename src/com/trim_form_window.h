@@ -17,7 +17,7 @@ namespace ostrel::com {
 class TrimFormWindow final : public FormWindow {
 public:
     static constexpr ULONGLONG kPumpInterval = 30;   // ms
-    static constexpr ULONGLONG kPaintBudget = 60;    // ms a picture of the drawing may take
+    static constexpr ULONGLONG kPaintBudget = 40;    // ms a picture of the drawing may take
     ~TrimFormWindow() override { Unload(); }
 
     bool Load() override;
