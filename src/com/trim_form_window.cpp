@@ -31,6 +31,11 @@ bool WindowsWanted() {
 }
 
 bool RegisterClasses(WNDPROC form, WNDPROC view) {
+    // A class left registered by an earlier load of this module would hold
+    // procedures at that load's addresses: replaced (while another thread's
+    // form is open, the class is this load's own and stays).
+    UnregisterClassW(kViewClass, ModuleHandle());
+    UnregisterClassW(kFormClass, ModuleHandle());
     WNDCLASSEXW c{};
     c.cbSize = sizeof(c);
     c.hInstance = ModuleHandle();
