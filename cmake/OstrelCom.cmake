@@ -62,7 +62,7 @@ list(REMOVE_ITEM OSTREL_COM_SOURCES ${CMAKE_SOURCE_DIR}/src/com/dll_entry_points
 add_library(ostrel_com_core STATIC ${OSTREL_COM_SOURCES})
 add_dependencies(ostrel_com_core ostrel_com_idl)
 target_include_directories(ostrel_com_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${OSTREL_COM_GENERATED})
-target_link_libraries(ostrel_com_core PUBLIC ostrel ole32 oleaut32 uuid advapi32 user32)
+target_link_libraries(ostrel_com_core PUBLIC ostrel ole32 oleaut32 uuid advapi32 user32 gdi32 comctl32)
 
 add_library(ostrel_com SHARED
   ${CMAKE_SOURCE_DIR}/src/com/dll_entry_points.cpp

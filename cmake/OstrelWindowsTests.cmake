@@ -28,7 +28,11 @@ target_link_libraries(com_internals_test PRIVATE ostrel_com_core gtest_main)
 add_executable(com_client_test ${OSTREL_WINDOWS_TESTS_DIR}/com_client_test.cpp)
 target_link_libraries(com_client_test PRIVATE ostrel_com_core gtest)
 
-foreach(test com_internals_test com_client_test)
+# The trim form's window, watched from the client's thread (a display needed).
+add_executable(com_window_test ${OSTREL_WINDOWS_TESTS_DIR}/com_window_test.cpp)
+target_link_libraries(com_window_test PRIVATE ostrel_com_core gtest)
+
+foreach(test com_internals_test com_client_test com_window_test)
   set_target_properties(${test} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_options(${test} PRIVATE -static -static-libgcc -static-libstdc++)
   add_dependencies(${test} ostrel_com)
@@ -36,13 +40,13 @@ endforeach()
 
 enable_testing()
 set(OSTREL_WINE_RUNNER ${OSTREL_WINDOWS_TESTS_DIR}/run-wine-tests)
-set(OSTREL_WINE_STEPS setup internals client vbscript teardown)
+set(OSTREL_WINE_STEPS setup internals client vbscript window teardown)
 foreach(step ${OSTREL_WINE_STEPS})
   add_test(NAME wine_${step} COMMAND ${OSTREL_WINE_RUNNER} ${CMAKE_BINARY_DIR} ${step})
   set_tests_properties(wine_${step} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300 RESOURCE_LOCK wine_prefix)
 endforeach()
 set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine_registered)
-set_tests_properties(wine_internals wine_client wine_vbscript PROPERTIES FIXTURES_REQUIRED wine_registered)
+set_tests_properties(wine_internals wine_client wine_vbscript wine_window PROPERTIES FIXTURES_REQUIRED wine_registered)
 set_tests_properties(wine_teardown PROPERTIES FIXTURES_CLEANUP wine_registered)
 
 # The DLL's exports and imports, read from the file itself (no Wine needed).

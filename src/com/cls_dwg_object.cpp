@@ -9,7 +9,9 @@
 #include "com/error_info.h"
 #include "com/host_prompter.h"
 #include "com/module_state.h"
+#include "com/trim_form_window.h"
 #include "ostrel/clsDWG.h"
+#include "run/run.h"
 
 namespace ostrel::com {
 
@@ -47,6 +49,8 @@ HRESULT ClsDwgObject::Initialise() {
         HostOptions host;
         host.prompter = MakeHostPrompter();
         conversion_ = std::make_unique<clsDWG>(std::move(host));
+        // The sheet pass shows frmDWGTrim as a window on the caller's thread.
+        conversion_->run().formWindow = MakeTrimFormWindow();
     } catch (...) {
         return ReportCurrentException();
     }

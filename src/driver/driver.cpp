@@ -267,7 +267,8 @@ void ConversionRun::Convert(const std::string& strIN, const std::string& strOUT)
             if (trimHandOff) {
                 trimHandOff(strOUT, dblScale, dblRotation);
             } else {
-                frmDWGTrim form(host_.progress.get());
+                FormWindowCalls window(formWindow.get());
+                frmDWGTrim form(host_.progress.get(), &window);
                 std::vector<std::string> layerNames;
                 if (auto* drawing = tk->database.Find(DrawingHandle))
                     for (const auto& layer : drawing->layers) layerNames.push_back(layer.name);

@@ -35,7 +35,10 @@ bool ConversionRun::SaveWithSheet(const std::string& strOUT) {
         for (const auto& layer : drawing->layers) layerNames.push_back(layer.name);
         // What the pass would read back from the file the conversion writes.
         cad::AsReadBack(*drawing, choice.release, dwg);
-        frmDWGTrim form(host_.progress.get());
+        // Load and show the form (its window, if the host has one), call
+        // TrimDWG, unload it.
+        FormWindowCalls window(formWindow.get());
+        frmDWGTrim form(host_.progress.get(), &window);
         form.LayerNamesGiven(std::move(layerNames));
         saved = form.TrimDWG(drawing, strOUT, dblScale, dblRotation);
     } catch (...) {

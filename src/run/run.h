@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "run/form_window.h"
 #include "run/record_drops.h"
 #include "run/run_types.h"
 #include "toolkit/toolkit.h"
@@ -104,6 +105,8 @@ public:
     std::function<void(const std::string& strOUT, double scale, double rotation)> trimHandOff;
     // Called with the drawing just before it is saved (tests inspect it).
     std::function<void(cad::Drawing&)> beforeSave;
+    // The trim form's window (the COM host's); null: the pass shows nothing.
+    std::shared_ptr<FormWindow> formWindow;
 
     // ------------------------------------------------ drawing file lifecycle
     void CreateDrawing();

@@ -29,6 +29,7 @@ void frmDWGTrim::TrimDWG(const std::string& strOUT, double dblScale, double dblR
     dblScale = 1 / dblScale;
     // 3.
     caption_ = VD.TitleText();
+    if (window_) window_->SetCaption(caption_);
     FinishProgress finish{progress_, progressStarted_};
     // 4. The result is not examined: an open that fails leaves an empty
     // document, whose empty model space ends the pass at step 7.
@@ -42,6 +43,7 @@ bool frmDWGTrim::TrimDWG(std::unique_ptr<cad::Drawing>& drawing, const std::stri
     if (!(dblScale > 0) || !drawing) return false;
     dblScale = 1 / dblScale;
     caption_ = VD.TitleText();
+    if (window_) window_->SetCaption(caption_);
     FinishProgress finish{progress_, progressStarted_};
     auto& doc = VD.Document();
     doc.Adopt(std::move(drawing), strOUT);

@@ -8,14 +8,17 @@
 #include <vector>
 
 #include "ostrel/host.h"
+#include "run/form_window.h"
 #include "trim/vd_control.h"
 
 namespace ostrel {
 
 class frmDWGTrim {
 public:
-    // progress may be null (no progress shown).
-    explicit frmDWGTrim(ProgressSink* progress = nullptr) : progress_(progress) {}
+    // progress may be null (no progress shown); window, the form's window,
+    // may be null (nothing shown on screen).
+    explicit frmDWGTrim(ProgressSink* progress = nullptr, FormWindowCalls* window = nullptr)
+        : VD(window), progress_(progress), window_(window) {}
     void TrimDWG(const std::string& strOUT, double dblScale, double dblRotation);
     // The same pass on a drawing held in memory instead of the file read back:
     // drawing is what would be written to strOUT, in its release. True when
@@ -62,6 +65,7 @@ private:
                     double s, double dblRotation);
 
     ProgressSink* progress_;
+    FormWindowCalls* window_;
     ProgressBar progressBar1_;
     bool progressStarted_ = false;
     std::string caption_;

@@ -58,6 +58,7 @@ void frmDWGTrim::MeasureFrames(Corner& trimMin, Corner& trimMax, Corner& titleMi
     // 3.
     progressBar1_.max = static_cast<float>(count);
     progressBar1_.value = 0;
+    if (window_) window_->SetProgressMax(progressBar1_.max);
     if (progress_) {
         progress_->Start(count);
         progressStarted_ = true;
@@ -73,12 +74,15 @@ void frmDWGTrim::MeasureFrames(Corner& trimMin, Corner& trimMax, Corner& titleMi
                 ExtendBox(e, titleMin, titleMax);
             }
         }
-        // 5. The yield to the message loop: the host sees progress below.
+        // 5. The yield to the message loop (the form's window, if any,
+        // repaints; the host sees progress below).
+        if (window_) window_->DoEvents();
         // 6.
         e = VD.Document().ModelEntities().Next();
         // 7.
         if (progressBar1_.max > progressBar1_.value) {
             progressBar1_.value += 1;
+            if (window_) window_->SetProgressValue(progressBar1_.value);
             if (progress_) progress_->Step();
         }
     }

@@ -87,6 +87,11 @@ void vdCommands::Zoom(std::string_view mode, std::int16_t, std::int16_t) {
 
 void vdCommands::ZoomExtents() {
     if (!doc_.IsOpen()) return;
+    FitExtents();
+    control_.Paint();
+}
+
+void vdCommands::FitExtents() {
     auto& d = doc_.Drawing();
     const bool model = d.header.tileMode != 0;
     auto block = model ? d.ModelSpace() : d.PaperSpace();
@@ -119,6 +124,11 @@ void vdCommands::ZoomExtents() {
         v.viewHeight = height;
         break;
     }
+}
+
+void vdControl::Paint() {
+    if (view_ && document_.IsOpen()) view_->ShowDrawing(document_.Drawing());
+    viewCurrent_ = true;
 }
 
 std::string vdControl::TitleText() const {

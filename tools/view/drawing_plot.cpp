@@ -19,7 +19,8 @@
 #include "tools/view/drawing_extents.h"
 #include "tools/view/drawing_info.h"
 #include "tools/view/open_drawing.h"
-#include "tools/view/plot_painter.h"
+#include "picture/drawing_walker.h"
+#include "tools/view/cairo_surface.h"
 
 namespace ostrel::cli {
 
@@ -145,7 +146,8 @@ int PlotDrawing(const std::string& path, const std::string& picture, const std::
     cairo_scale(cr, unit, unit);
     std::string failure;
     try {
-        PlotPainter(cr, d).DrawBlock(page.block, page.toPage);
+        CairoSurface onPage(cr);
+        picture::DrawingWalker(d, onPage).DrawBlock(page.block, page.toPage);
     } catch (const std::exception& e) {
         failure = e.what();
     }

@@ -1,10 +1,10 @@
 // Indexed colours: 1..9 named, 10..249 in 24 hues of ten shades each (five
 // brightnesses, full and half saturation), 250..255 greys.
-#include "tools/view/aci_colours.h"
+#include "picture/indexed_colours.h"
 
 #include <cmath>
 
-namespace ostrel::cli {
+namespace ostrel::picture {
 
 namespace {
 
@@ -43,4 +43,4 @@ Rgb IndexedColour(int index) {
     return FromHsv((k / 10) * 15.0, (k % 2) ? 0.5 : 1.0, kValue[(k % 10) / 2]);
 }
 
-} // namespace ostrel::cli
+} // namespace ostrel::picture

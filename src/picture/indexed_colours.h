@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-namespace ostrel::cli {
+namespace ostrel::picture {
 
 struct Rgb {
     std::uint8_t r = 0, g = 0, b = 0;
@@ -12,4 +12,4 @@ struct Rgb {
 
 Rgb IndexedColour(int index);
 
-} // namespace ostrel::cli
+} // namespace ostrel::picture
