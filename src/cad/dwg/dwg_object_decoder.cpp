@@ -417,7 +417,9 @@ void Text(BitReader& r, DecodedObjects& out, TextGeom& t) {
     t.style = kNone;
 }
 
-void Insert(BitReader& r, InsertGeom& g, bool multiple) {
+// The attributes an INSERT owns are read past: their ATTRIB entities and
+// SEQEND are not kept (counted as not read where they are met).
+void Insert(BitReader& r, InsertGeom& g, bool multiple, bool r2004) {
     g.pos = r.BD3();
     switch (r.BB()) {
     case 3: g.xScale = g.yScale = g.zScale = 1.0; break;
@@ -435,7 +437,10 @@ void Insert(BitReader& r, InsertGeom& g, bool multiple) {
     }
     g.rotation = r.BD();
     r.BD3();                                // extrusion
-    if (r.B()) r.Fail("INSERT with attributes is not supported");
+    if (r.B() && r2004) {                   // attributes, and from R2004 their count
+        const std::int32_t owned = r.BL();
+        if (owned < 0) r.Fail("expected the count of an INSERT's attributes, found " + std::to_string(owned));
+    }
     g.columns = g.rows = 1;
     g.columnSpacing = g.rowSpacing = 0;
     if (multiple) {
@@ -608,7 +613,7 @@ void DecodeEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, Dec
     case kTypeInsert:
     case kTypeMInsert:
         e.type = EntityType::Insert;
-        Insert(r, g.insert, type == kTypeMInsert);
+        Insert(r, g.insert, type == kTypeMInsert, s.r2004);
         break;
     case kTypePolyline2D:
         e.type = EntityType::Polyline;

@@ -78,7 +78,7 @@ std::unique_ptr<Drawing> DecodeNamedSections(const std::uint8_t* file, std::size
         vars.measurement = static_cast<std::int16_t>(t->data[2] | (t->data[3] << 8));
     auto [classData, classSize] = FramedSectionData(classes.data.data(), classes.data.size(), whole(classes),
                                                     kClassesBegin, kClassesEnd, "classes", crc, highSize);
-    ObjectSource src{objects.data.data(), objects.data.size(), ReadClassNames(classData, classSize, release), release,
+    ObjectSource src{objects.data.data(), objects.data.size(), ReadClassNames(classData, classSize, release, highSize), release,
                      crc};
     auto map = ReadObjectMap(handles.data.data(), handles.data.size(), whole(handles), crc, objects.data.size());
     auto byOffset = [](const ObjectLocation& a, const ObjectLocation& b) { return a.offset < b.offset; };
