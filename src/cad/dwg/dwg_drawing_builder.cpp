@@ -123,7 +123,10 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
         std::uint32_t block = kNone;
         if (e.type == EntityType::Block || e.type == EntityType::EndBlk) {
             auto it = blockEnds.find(e.handle);
-            if (it == blockEnds.end()) continue;
+            if (it == blockEnds.end()) {
+                d.CountNotRead(EntityTypeName(e.type));
+                continue;
+            }
             block = it->second.first;
         } else if (de.mode == 2) {
             block = model;
@@ -134,7 +137,10 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
         } else {
             block = IndexOf(blockIndex, de.owner);
         }
-        if (block == kNone) continue;       // an entity with no place in the drawing
+        if (block == kNone) {               // no place in the drawing (an attribute list's SEQEND)
+            d.CountNotRead(EntityTypeName(e.type));
+            continue;
+        }
 
         std::uint32_t layer = IndexOf(layerIndex, de.layer);
         e.layer = layer == kNone ? 0 : layer;
@@ -150,7 +156,10 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
             e.geom.text.style = st == kNone ? 0 : st;
         } else if (e.type == EntityType::Insert) {
             e.geom.insert.block = IndexOf(blockIndex, de.ref);
-            if (e.geom.insert.block == kNone) continue;
+            if (e.geom.insert.block == kNone) {
+                d.CountNotRead(EntityTypeName(e.type));
+                continue;
+            }
         } else if (e.type == EntityType::Viewport) {
             auto& v = o.viewports.at(e.geom.extra.index);
             v.id = static_cast<std::int16_t>(++viewportCount[block]);
@@ -171,6 +180,7 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
     d.viewports = std::move(o.viewports);
     d.hatches = std::move(o.hatches);
     d.lightweightPolylines = o.lightweightPolylines;
+    for (const auto& [kind, count] : o.notRead) d.notRead[kind] += count;
 
     // Objects: the named object dictionary first, then file order.
     auto objectOffset = [](const auto& a, const auto& b) { return a.first < b.first; };
