@@ -60,6 +60,11 @@ CommandResult RunCommand(const std::string& command) {
 
 std::string SourcePath(const std::string& relative) { return std::string(OSTREL_SOURCE_DIR) + "/" + relative; }
 
+std::filesystem::path SharedCases(const std::string& name) {
+    const char* root = std::getenv("OSTREL_SHARED_CASES");
+    return std::filesystem::path(root ? root : SourcePath("../shared/cases")) / name;
+}
+
 CommandResult RunChecker(const std::string& script, const std::string& args) {
     return RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/" + script) + " " + args);
 }

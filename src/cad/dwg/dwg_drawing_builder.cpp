@@ -1,6 +1,7 @@
 #include "cad/dwg/dwg_drawing_builder.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace ostrel::cad::dwg {
 
@@ -88,21 +89,30 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
     // Blocks: the two spaces first, then the table's entries.
     std::unordered_map<Handle, std::uint32_t> blockIndex;
     std::unordered_map<Handle, std::pair<std::uint32_t, bool>> blockEnds;   // BLOCK/ENDBLK handle -> block, is begin
-    auto addBlock = [&](Handle h) {
+    // The file names anonymous blocks by their kind only ("*D", "*U") and
+    // every layout's block "*Paper_Space": such a name gains the record's
+    // place in the block table, as readers spell them in DXF ("*D3",
+    // "*Paper_Space0").
+    auto addBlock = [&](Handle h, std::size_t place) {
         auto it = o.blocks.find(h);
         if (it == o.blocks.end() || blockIndex.count(h)) return;
         BlockRecord b = it->second.record;
+        const bool bare = (b.name.size() == 2 && b.name[0] == '*') || (b.name == "*Paper_Space" && h != hh.paperSpace);
+        if (bare && place != SIZE_MAX) b.name += std::to_string(place);
         auto idx = d.AddBlock(std::move(b));
-        if (idx == kNone) return;
+        if (idx == kNone) {                 // a name given twice: its entities have no block
+            d.CountNotRead("BLOCK_RECORD");
+            return;
+        }
         blockIndex[h] = idx;
         blockEnds[it->second.blockEntity] = {idx, true};
         blockEnds[it->second.endEntity] = {idx, false};
     };
-    addBlock(hh.modelSpace);
-    addBlock(hh.paperSpace);
+    addBlock(hh.modelSpace, SIZE_MAX);
+    addBlock(hh.paperSpace, SIZE_MAX);
     if (const DecodedControl* c = FindControl(o, hh.blockControl)) {
-        for (Handle h : c->extra) addBlock(h);
-        for (Handle h : c->entries) addBlock(h);
+        for (Handle h : c->extra) addBlock(h, SIZE_MAX);
+        for (std::size_t i = 0; i < c->entries.size(); ++i) addBlock(c->entries[i], i);
     }
     const std::uint32_t model = IndexOf(blockIndex, hh.modelSpace);
     const std::uint32_t paper = IndexOf(blockIndex, hh.paperSpace);

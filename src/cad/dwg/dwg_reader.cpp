@@ -36,12 +36,7 @@ std::unique_ptr<Drawing> DecodeNamedSections(const std::uint8_t* file, std::size
     std::uint16_t codePage = kCodePageAnsi1252;
     std::uint8_t maintenance = 0;
     if (release == Release::R2007) {
-        r2007::Container f;
-        try {
-            f = r2007::ReadContainer(file, size);
-        } catch (const CadError& e) {
-            throw CadError(std::string(e.what()) + " (the file is damaged)");
-        }
+        r2007::Container f = r2007::ReadContainer(file, size);
         sections = std::move(f.sections);
         codePage = f.facts.codePage;
     } else {
@@ -57,7 +52,7 @@ std::unique_ptr<Drawing> DecodeNamedSections(const std::uint8_t* file, std::size
     };
     auto need = [&find](const char* name) -> const NamedSection& {
         const NamedSection* s = find(name);
-        if (!s) throw CadError(std::string("DWG: the file has no ") + name + " section (the file is damaged)");
+        if (!s) throw CadError(std::string("DWG section map: expected a section ") + name + ", found none");
         return *s;
     };
     const NamedSection& header = need("AcDb:Header");
