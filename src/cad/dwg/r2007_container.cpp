@@ -570,9 +570,9 @@ struct PageFacts {
 
 // One data page into `dst` (uSize bytes). A page stored as it is (its
 // compressed size its size) lies in the file without Reed-Solomon coding in
-// the leading program's files, and coded (255, 251) one block after another
-// in ours: the CRC tells which. Other pages are coded interleaved (ours also
-// for sections kept compressed).
+// the leading program's files, and coded (255, 251) in ours: the CRC tells
+// which. Coded pages are interleaved in sections kept compressed, one block
+// after another in the others.
 void ReadDataPage(const std::uint8_t* file, const PageSpot& spot, const PageFacts& page, std::uint64_t seed,
                   bool interleaved, const std::string& where, std::uint8_t* dst, long& corrected) {
     const std::uint64_t crcSeed = UpdateSeed1(seed, page.cSize);
@@ -585,7 +585,7 @@ void ReadDataPage(const std::uint8_t* file, const PageSpot& spot, const PageFact
             Fail(where + ": expected its " + std::to_string(page.cSize) + " bytes, coded, within its page of " +
                  std::to_string(spot.size) + " bytes");
         std::vector<std::uint8_t> coded(blocks * 251);
-        const long fixed = RsDecodeBlocks(DataPageCode(), file + spot.at, blocks, interleaved && !stored, coded.data());
+        const long fixed = RsDecodeBlocks(DataPageCode(), file + spot.at, blocks, interleaved, coded.data());
         if (fixed < 0) Fail(where + " is damaged beyond repair");
         corrected += fixed;
         if (Crc64Mirrored(crcSeed, coded.data(), page.cSize) != page.crc)
@@ -602,7 +602,7 @@ void ReadDataPage(const std::uint8_t* file, const PageSpot& spot, const PageFact
 } // namespace
 
 Container ReadContainer(const std::uint8_t* file, std::size_t size) {
-    if (size < kPagesBase || std::memcmp(file, "AC1021", 6) != 0) Fail("not an AC1021 file, or cut short before its header");
+    if (size < kPagesBase || std::memcmp(file, "AC1021", 6) != 0) Fail("not an AC1021 file, or cut short before its header (the file is damaged)");
     Container out;
     out.facts.maintenanceVersion = file[0x0B];
     out.facts.zeroOneOrThree = file[0x0C];
@@ -618,7 +618,8 @@ Container ReadContainer(const std::uint8_t* file, std::size_t size) {
         if (size < kPagesBase + kHeaderPageSize) throw;
         h = DecodeHeaderPage(file + size - kHeaderPageSize, out.correctedBytes);
     }
-    if (h[kFileSize] != size) Fail("the file is " + std::to_string(size) + " bytes, its header says " + std::to_string(h[kFileSize]));
+    if (h[kFileSize] != size) Fail("the file is " + std::to_string(size) + " bytes, its header says " + std::to_string(h[kFileSize]) +
+                                     " (the file is truncated or damaged)");
     const std::uint64_t seed = h[kCrcSeedField];
 
     // Page map.
