@@ -411,13 +411,13 @@ R2004File ReadR2004Container(const std::uint8_t* file, std::size_t size) {
         std::string name(reinterpret_cast<const char*>(d + 32), strnlen(reinterpret_cast<const char*>(d + 32), 64));
         pos += 0x60;
         if (static_cast<std::uint64_t>(pageCount) * 16 > map.size() - pos) Damaged("the section map is truncated");
-        if (maxSize == 0 || maxSize > 0x100000)
-            Unexpected("section " + name, "a page size of at most 1 MB, not " + std::to_string(maxSize));
+        if (maxSize == 0 || maxSize > 0x1000000)    // stored sections (a large preview) take pages above 1 MB
+            Unexpected("section " + name, "a page size from 1 byte to 16 MB, not " + std::to_string(maxSize));
         // Some writers list a section (the template) with a size but no
         // pages: only what its pages hold is read.
         const std::uint64_t held = std::min<std::uint64_t>(sectionSize, static_cast<std::uint64_t>(pageCount) * maxSize);
         NamedSection s{name, {}, compressed == 2, false, {}};
-        Bytes page(maxSize);
+        Bytes page(pageCount != 0 ? maxSize : 0);
         for (std::uint32_t p = 0; p < pageCount; ++p, pos += 16) {
             const std::uint32_t number = GetRL(map.data() + pos);
             const std::uint64_t offset = GetLL(map.data() + pos + 8);
