@@ -3,6 +3,7 @@
 // together: table records and non-graphic objects keyed by handle, and
 // entities with the handles they refer to, in file order.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -52,6 +53,8 @@ struct DecodedObjects {
     std::vector<std::pair<std::uint64_t, Object>> objects;   // with file address
     std::string textPool;
     bool lightweightPolylines = false;  // LWPOLYLINE objects were read
+    // Kinds of entity and object skipped, by DXF name (Drawing::notRead).
+    std::map<std::string, std::uint32_t, std::less<>> notRead;
 };
 
 } // namespace ostrel::cad::dwg

@@ -1,6 +1,7 @@
 #include "cad/dwg/dwg_drawing_builder.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace ostrel::cad::dwg {
 
@@ -88,21 +89,30 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
     // Blocks: the two spaces first, then the table's entries.
     std::unordered_map<Handle, std::uint32_t> blockIndex;
     std::unordered_map<Handle, std::pair<std::uint32_t, bool>> blockEnds;   // BLOCK/ENDBLK handle -> block, is begin
-    auto addBlock = [&](Handle h) {
+    // The file names anonymous blocks by their kind only ("*D", "*U") and
+    // every layout's block "*Paper_Space": such a name gains the record's
+    // place in the block table, as readers spell them in DXF ("*D3",
+    // "*Paper_Space0").
+    auto addBlock = [&](Handle h, std::size_t place) {
         auto it = o.blocks.find(h);
         if (it == o.blocks.end() || blockIndex.count(h)) return;
         BlockRecord b = it->second.record;
+        const bool bare = (b.name.size() == 2 && b.name[0] == '*') || (b.name == "*Paper_Space" && h != hh.paperSpace);
+        if (bare && place != SIZE_MAX) b.name += std::to_string(place);
         auto idx = d.AddBlock(std::move(b));
-        if (idx == kNone) return;
+        if (idx == kNone) {                 // a name given twice: its entities have no block
+            d.CountNotRead("BLOCK_RECORD");
+            return;
+        }
         blockIndex[h] = idx;
         blockEnds[it->second.blockEntity] = {idx, true};
         blockEnds[it->second.endEntity] = {idx, false};
     };
-    addBlock(hh.modelSpace);
-    addBlock(hh.paperSpace);
+    addBlock(hh.modelSpace, SIZE_MAX);
+    addBlock(hh.paperSpace, SIZE_MAX);
     if (const DecodedControl* c = FindControl(o, hh.blockControl)) {
-        for (Handle h : c->extra) addBlock(h);
-        for (Handle h : c->entries) addBlock(h);
+        for (Handle h : c->extra) addBlock(h, SIZE_MAX);
+        for (std::size_t i = 0; i < c->entries.size(); ++i) addBlock(c->entries[i], i);
     }
     const std::uint32_t model = IndexOf(blockIndex, hh.modelSpace);
     const std::uint32_t paper = IndexOf(blockIndex, hh.paperSpace);
@@ -123,7 +133,10 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
         std::uint32_t block = kNone;
         if (e.type == EntityType::Block || e.type == EntityType::EndBlk) {
             auto it = blockEnds.find(e.handle);
-            if (it == blockEnds.end()) continue;
+            if (it == blockEnds.end()) {
+                d.CountNotRead(EntityTypeName(e.type));
+                continue;
+            }
             block = it->second.first;
         } else if (de.mode == 2) {
             block = model;
@@ -134,7 +147,10 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
         } else {
             block = IndexOf(blockIndex, de.owner);
         }
-        if (block == kNone) continue;       // an entity with no place in the drawing
+        if (block == kNone) {               // no place in the drawing (an attribute list's SEQEND)
+            d.CountNotRead(EntityTypeName(e.type));
+            continue;
+        }
 
         std::uint32_t layer = IndexOf(layerIndex, de.layer);
         e.layer = layer == kNone ? 0 : layer;
@@ -150,7 +166,10 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
             e.geom.text.style = st == kNone ? 0 : st;
         } else if (e.type == EntityType::Insert) {
             e.geom.insert.block = IndexOf(blockIndex, de.ref);
-            if (e.geom.insert.block == kNone) continue;
+            if (e.geom.insert.block == kNone) {
+                d.CountNotRead(EntityTypeName(e.type));
+                continue;
+            }
         } else if (e.type == EntityType::Viewport) {
             auto& v = o.viewports.at(e.geom.extra.index);
             v.id = static_cast<std::int16_t>(++viewportCount[block]);
@@ -171,6 +190,7 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
     d.viewports = std::move(o.viewports);
     d.hatches = std::move(o.hatches);
     d.lightweightPolylines = o.lightweightPolylines;
+    for (const auto& [kind, count] : o.notRead) d.notRead[kind] += count;
 
     // Objects: the named object dictionary first, then file order.
     auto objectOffset = [](const auto& a, const auto& b) { return a.first < b.first; };

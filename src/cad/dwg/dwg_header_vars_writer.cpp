@@ -69,6 +69,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.TV("");
     w.TV("");
     w.TV("");
+    if (r2007) w.TV("");                        // MENUNAME (from R2007 among the strings, after the unit names)
     w.BL(24);
     w.BL(0);
     if (!r2004) w.H(kHardPointer, 0);           // current viewport record (R2000's VX table)

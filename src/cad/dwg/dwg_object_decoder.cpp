@@ -6,6 +6,7 @@
 #include "cad/dwg/crc.h"
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_lwpolyline.h"
+#include "cad/dwg/dwg_type_names.h"
 
 namespace ostrel::cad::dwg {
 
@@ -37,8 +38,8 @@ struct EntityCommon {
 EntityCommon ReadEntityCommon(BitReader& r, Release release) {
     const bool r2004 = release >= Release::R2004;
     EntityCommon c;
-    if (r.B()) {                            // a graphic image: skip it
-        std::uint32_t size = r.RL();
+    if (r.B()) {                            // a graphic image: skip it (its size a BLL from R2010)
+        const std::uint64_t size = release >= Release::R2010 ? r.BLL() : r.RL();
         r.RequireItems(size, 8, "image bytes");
         r.Skip(static_cast<std::size_t>(size) * 8);
     }
@@ -48,12 +49,14 @@ EntityCommon ReadEntityCommon(BitReader& r, Release release) {
     if (r2004) c.xdicMissing = r.B();
     if (release >= Release::R2013) r.B();   // data in the data store
     c.noLinks = r2004 || r.B();             // R2004 and later: no links, no bit
-    if (r2004) {                            // index with flags: value, colour book handle, transparency
+    if (r2004) {                            // index with flags: transparency, colour book handle or RGB, names
         const auto v = static_cast<std::uint16_t>(r.BS());
         c.colour = static_cast<std::int16_t>(v & 0x1FF);
-        if (v & 0x8000) r.BL();
         if (v & 0x2000) r.BL();
         c.colourHandle = (v & 0x4000) != 0;
+        if (!c.colourHandle && (v & 0x8000)) r.BL();
+        if ((v & 0x4100) == 0x4100) r.TV();
+        if ((v & 0x4200) == 0x4200) r.TV();
     } else {
         c.colour = r.CMC();
     }
@@ -417,7 +420,9 @@ void Text(BitReader& r, DecodedObjects& out, TextGeom& t) {
     t.style = kNone;
 }
 
-void Insert(BitReader& r, InsertGeom& g, bool multiple) {
+// The attributes an INSERT owns are read past: their ATTRIB entities and
+// SEQEND are not kept (counted as not read where they are met).
+void Insert(BitReader& r, InsertGeom& g, bool multiple, bool r2004) {
     g.pos = r.BD3();
     switch (r.BB()) {
     case 3: g.xScale = g.yScale = g.zScale = 1.0; break;
@@ -435,7 +440,10 @@ void Insert(BitReader& r, InsertGeom& g, bool multiple) {
     }
     g.rotation = r.BD();
     r.BD3();                                // extrusion
-    if (r.B()) r.Fail("INSERT with attributes is not supported");
+    if (r.B() && r2004) {                   // attributes, and from R2004 their count
+        const std::int32_t owned = r.BL();
+        if (owned < 0) r.Fail("expected the count of an INSERT's attributes, found " + std::to_string(owned));
+    }
     g.columns = g.rows = 1;
     g.columnSpacing = g.rowSpacing = 0;
     if (multiple) {
@@ -608,7 +616,7 @@ void DecodeEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, Dec
     case kTypeInsert:
     case kTypeMInsert:
         e.type = EntityType::Insert;
-        Insert(r, g.insert, type == kTypeMInsert);
+        Insert(r, g.insert, type == kTypeMInsert, s.r2004);
         break;
     case kTypePolyline2D:
         e.type = EntityType::Polyline;
@@ -697,7 +705,25 @@ void DecodeEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, Dec
 
 namespace {
 
-void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, DecodedObjects& out) {
+// The DXF name of an object type: a fixed type's, or its class's.
+std::string TypeName(const ObjectSource& src, std::int16_t type) {
+    if (type < 500) {
+        const char* name = FixedTypeDxfName(type);
+        return *name ? name : "type " + std::to_string(type);
+    }
+    const auto index = static_cast<std::size_t>(type - 500);
+    if (index < src.classNames.size() && !src.classNames[index].empty()) return src.classNames[index];
+    return "class " + std::to_string(type);
+}
+
+void Skipped(const ObjectSource& src, std::int16_t type, DecodedObjects& out) {
+    const std::string name = TypeName(src, type);
+    auto it = out.notRead.find(name);
+    if (it == out.notRead.end()) it = out.notRead.emplace(name, 0).first;
+    ++it->second;
+}
+
+void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, DecodedObjects& out, std::int16_t& type) {
     if (offset >= src.fileSize) throw CadError("the address lies beyond the end of the file");
     std::size_t pos = static_cast<std::size_t>(offset);
     const std::uint32_t size = ReadModularShort(src.file, src.fileSize, pos);
@@ -716,7 +742,6 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
     s.r2004 = src.release >= Release::R2004;
     s.r2007 = src.release >= Release::R2007;
     s.data.fullColour = s.r2004;
-    std::int16_t type;
     std::uint64_t bitSize;
     if (src.release >= Release::R2010) {    // the type 2-bit-prefixed; the handle stream's size came first
         if (handleBits > static_cast<std::uint64_t>(size) * 8) s.data.Fail("its handle stream is larger than it");
@@ -751,14 +776,15 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
 
     if (type >= 500) {
         std::size_t index = static_cast<std::size_t>(type - 500);
-        if (index >= src.classNames.size()) return;     // a class we do not know: skipped
-        const std::string& name = src.classNames[index];
-        if (name == "ACDBDICTIONARYWDFLT") Dictionary(s, true, offset, out);
-        else if (name == "ACDBPLACEHOLDER") PlainObject(s, ObjectType::Placeholder, offset, out);
-        else if (name == "LAYOUT") LayoutObject(s, offset, out);
-        else if (name == "DICTIONARY") Dictionary(s, false, offset, out);
-        else if (name == "XRECORD") PlainObject(s, ObjectType::XRecord, offset, out);
-        else if (name == "HATCH") DecodeEntity(s, kTypeHatch, offset, out);
+        const std::string* name = index < src.classNames.size() ? &src.classNames[index] : nullptr;
+        if (!name) Skipped(src, type, out);             // a class the classes section lacks
+        else if (*name == "ACDBDICTIONARYWDFLT") Dictionary(s, true, offset, out);
+        else if (*name == "ACDBPLACEHOLDER") PlainObject(s, ObjectType::Placeholder, offset, out);
+        else if (*name == "LAYOUT") LayoutObject(s, offset, out);
+        else if (*name == "DICTIONARY") Dictionary(s, false, offset, out);
+        else if (*name == "XRECORD") PlainObject(s, ObjectType::XRecord, offset, out);
+        else if (*name == "HATCH") DecodeEntity(s, kTypeHatch, offset, out);
+        else Skipped(src, type, out);
         return;
     }
     switch (type) {
@@ -811,6 +837,7 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
         DecodeEntity(s, type, offset, out);
         break;
     default:                                // VX records, groups and kinds the database does not hold
+        Skipped(src, type, out);
         break;
     }
 }
@@ -818,13 +845,16 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
 } // namespace
 
 void DecodeObject(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, DecodedObjects& out) {
+    std::int16_t type = -1;
     try {
-        DecodeAt(src, offset, mapHandle, out);
+        DecodeAt(src, offset, mapHandle, out, type);
     } catch (const CadError& e) {
-        // The message gains the object's handle and address here, off the hot path.
+        // The message gains the object's handle, address and type here, off the hot path.
         std::string what = e.what();
         if (what.rfind("DWG object: ", 0) == 0) what.erase(0, 12);
-        throw CadError("DWG object " + HandleText(mapHandle) + " at " + std::to_string(offset) + ": " + what);
+        std::string kind;
+        if (type >= 0) kind = " (" + TypeName(src, type) + ")";
+        throw CadError("DWG object " + HandleText(mapHandle) + kind + " at " + std::to_string(offset) + ": " + what);
     }
 }
 

@@ -336,6 +336,10 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
 namespace {
 
 [[noreturn]] void Damaged(const std::string& what) { throw CadError("DWG: " + what + " (the file is damaged)"); }
+// A structure this reader does not understand: where, and what it expected there.
+[[noreturn]] void Unexpected(const std::string& where, const std::string& expected) {
+    throw CadError("DWG " + where + ": expected " + expected);
+}
 
 Bytes ReadSystemPage(const std::uint8_t* file, std::size_t size, std::uint64_t address, std::uint32_t type,
                      const char* what) {
@@ -407,10 +411,13 @@ R2004File ReadR2004Container(const std::uint8_t* file, std::size_t size) {
         std::string name(reinterpret_cast<const char*>(d + 32), strnlen(reinterpret_cast<const char*>(d + 32), 64));
         pos += 0x60;
         if (static_cast<std::uint64_t>(pageCount) * 16 > map.size() - pos) Damaged("the section map is truncated");
-        if (maxSize == 0 || maxSize > 0x100000 || sectionSize > static_cast<std::uint64_t>(pageCount) * maxSize)
-            Damaged("section " + name + " is larger than its pages");
-        NamedSection s{name, Bytes(static_cast<std::size_t>(sectionSize)), compressed == 2, false};
-        Bytes page(maxSize);
+        if (maxSize == 0 || maxSize > 0x1000000)    // stored sections (a large preview) take pages above 1 MB
+            Unexpected("section " + name, "a page size from 1 byte to 16 MB, not " + std::to_string(maxSize));
+        // Some writers list a section (the template) with a size but no
+        // pages: only what its pages hold is read.
+        const std::uint64_t held = std::min<std::uint64_t>(sectionSize, static_cast<std::uint64_t>(pageCount) * maxSize);
+        NamedSection s{name, {}, compressed == 2, false, {}};
+        Bytes page(pageCount != 0 ? maxSize : 0);
         for (std::uint32_t p = 0; p < pageCount; ++p, pos += 16) {
             const std::uint32_t number = GetRL(map.data() + pos);
             const std::uint64_t offset = GetLL(map.data() + pos + 8);
@@ -437,8 +444,12 @@ R2004File ReadR2004Container(const std::uint8_t* file, std::size_t size) {
                 made = std::min<std::size_t>(compSize, page.size());
                 std::memcpy(page.data(), data, made);
             }
-            if (offset > sectionSize) Damaged("a page of section " + name + " starts past the section");
-            const std::size_t n = std::min<std::size_t>(made, static_cast<std::size_t>(sectionSize - offset));
+            // Grown page by page, so that a size the pages do not bear out is never allocated.
+            if (offset > held || offset > s.data.size() + maxSize)
+                Unexpected("section " + name, "page " + std::to_string(p) + " to start within the section, not at " +
+                                                  std::to_string(offset));
+            const std::size_t n = std::min<std::size_t>(made, static_cast<std::size_t>(held - offset));
+            if (offset + n > s.data.size()) s.data.resize(static_cast<std::size_t>(offset + n));
             std::memcpy(s.data.data() + offset, page.data(), n);
         }
         if (id != 0 || !name.empty()) out.sections.push_back(std::move(s));

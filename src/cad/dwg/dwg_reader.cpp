@@ -36,12 +36,7 @@ std::unique_ptr<Drawing> DecodeNamedSections(const std::uint8_t* file, std::size
     std::uint16_t codePage = kCodePageAnsi1252;
     std::uint8_t maintenance = 0;
     if (release == Release::R2007) {
-        r2007::Container f;
-        try {
-            f = r2007::ReadContainer(file, size);
-        } catch (const CadError& e) {
-            throw CadError(std::string(e.what()) + " (the file is damaged)");
-        }
+        r2007::Container f = r2007::ReadContainer(file, size);
         sections = std::move(f.sections);
         codePage = f.facts.codePage;
     } else {
@@ -57,7 +52,7 @@ std::unique_ptr<Drawing> DecodeNamedSections(const std::uint8_t* file, std::size
     };
     auto need = [&find](const char* name) -> const NamedSection& {
         const NamedSection* s = find(name);
-        if (!s) throw CadError(std::string("DWG: the file has no ") + name + " section (the file is damaged)");
+        if (!s) throw CadError(std::string("DWG section map: expected a section ") + name + ", found none");
         return *s;
     };
     const NamedSection& header = need("AcDb:Header");
@@ -78,7 +73,7 @@ std::unique_ptr<Drawing> DecodeNamedSections(const std::uint8_t* file, std::size
         vars.measurement = static_cast<std::int16_t>(t->data[2] | (t->data[3] << 8));
     auto [classData, classSize] = FramedSectionData(classes.data.data(), classes.data.size(), whole(classes),
                                                     kClassesBegin, kClassesEnd, "classes", crc, highSize);
-    ObjectSource src{objects.data.data(), objects.data.size(), ReadClassNames(classData, classSize, release), release,
+    ObjectSource src{objects.data.data(), objects.data.size(), ReadClassNames(classData, classSize, release, highSize), release,
                      crc};
     auto map = ReadObjectMap(handles.data.data(), handles.data.size(), whole(handles), crc, objects.data.size());
     auto byOffset = [](const ObjectLocation& a, const ObjectLocation& b) { return a.offset < b.offset; };

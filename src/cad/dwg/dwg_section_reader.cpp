@@ -1,5 +1,6 @@
 #include "cad/dwg/dwg_section_reader.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "cad/dwg/bit_reader.h"
@@ -74,29 +75,36 @@ std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t
     return {p + head, dataSize};
 }
 
-std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size, Release release) {
+std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size, Release release,
+                                        bool highSize) {
     const bool r2004 = release >= Release::R2004;
     std::vector<std::string> names;
     BitReader r(data, size, "classes section");
     BitReader text(data, size, "classes section's texts");
     if (release >= Release::R2007) {        // the data's size in bits; the names at its end
         const std::uint32_t bits = r.RL();
-        if (bits < 33 || bits > r.BitLimit()) r.Fail("its data size does not fit the section");
-        const std::size_t end = static_cast<std::size_t>(bits) + ClassesSizeInBitsSkipped(release);
-        if (end > r.BitLimit()) r.Fail("its data size does not fit the section");
+        if (bits < 33 || bits > r.BitLimit())
+            r.Fail("expected the size in bits of its data (at most " + std::to_string(r.BitLimit()) + "), found " +
+                   std::to_string(bits));
+        // Our own R2013 files of maintenance version 0 count the size from after the field.
+        const std::size_t end = static_cast<std::size_t>(bits) + (highSize ? 0 : ClassesSizeInBitsSkipped(release));
+        if (end > r.BitLimit()) r.Fail("expected the size in bits of its data, found " + std::to_string(bits));
         text.SetStrings(end);
         r.SetBitLimit(text.BitPosition());  // the names follow the data
         r.text = &text;
     }
+    // A class takes at least eight bytes (from R2007, its names elsewhere, 40 bits).
+    const std::size_t least = release >= Release::R2007 ? 40 : 64;
+    std::size_t count = SIZE_MAX;           // R2000: as many as the section holds
     if (r2004) {
-        r.BS();                             // highest class number
+        const std::int16_t highest = r.BS();
         r.RC();
         r.RC();
         r.B();
+        count = highest < 500 ? 0 : static_cast<std::size_t>(highest - 499);
+        r.RequireItems(count, static_cast<unsigned>(least), "classes");
     }
-    // A class takes at least eight bytes (from R2007, its names elsewhere, 40 bits).
-    const std::size_t least = release >= Release::R2007 ? 40 : 64;
-    while (r.BitsLeft() >= least) {
+    for (std::size_t k = 0; k < count && (r2004 || r.BitsLeft() >= least); ++k) {
         std::int16_t number = r.BS();
         r.BS();                             // proxy flags
         r.TV();                             // application
@@ -105,13 +113,14 @@ std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t si
         r.B();
         r.BS();                             // entity or object
         if (r2004) {
-            r.BL();
-            r.BS();
-            r.BS();
+            r.BL();                         // instances
+            r.BS();                         // release
+            r.BL();                         // maintenance version
             r.BL();
             r.BL();
         }
-        if (number < 500 || number > 500 + 4096) r.Fail("a class number is out of range");
+        if (number < 500 || number > 500 + 4096)
+            r.Fail("expected class numbers from 500 to 4596, found " + std::to_string(number));
         std::size_t index = static_cast<std::size_t>(number - 500);
         if (names.size() <= index) names.resize(index + 1);
         names[index] = dxf;

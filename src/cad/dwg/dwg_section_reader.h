@@ -26,7 +26,9 @@ std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t
                                                               const std::uint8_t (&begin)[16],
                                                               const std::uint8_t (&end)[16], const char* what,
                                                               bool checkCrc, bool highSize = false);
-std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size, Release release = Release::R2000);
+// `highSize`: the section's size has a high part (maintenance versions above 3).
+std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size, Release release = Release::R2000,
+                                        bool highSize = false);
 // `objectsEnd`: the bound of the addresses (0: the file's size).
 std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t size, const SectionLocator& loc,
                                          bool checkCrc, std::size_t objectsEnd = 0);

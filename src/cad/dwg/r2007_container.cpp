@@ -564,10 +564,45 @@ std::string NameFromUtf16(const std::uint8_t* p, std::size_t bytes) {
     return name;
 }
 
+struct PageFacts {
+    std::uint64_t cSize = 0, uSize = 0, checksum = 0, crc = 0;
+};
+
+// One data page into `dst` (uSize bytes). A page stored as it is (its
+// compressed size its size) lies in the file without Reed-Solomon coding in
+// the leading program's files, and coded (255, 251) in ours: the CRC tells
+// which. Coded pages are interleaved in sections kept compressed, one block
+// after another in the others.
+void ReadDataPage(const std::uint8_t* file, const PageSpot& spot, const PageFacts& page, std::uint64_t seed,
+                  bool interleaved, const std::string& where, std::uint8_t* dst, long& corrected) {
+    const std::uint64_t crcSeed = UpdateSeed1(seed, page.cSize);
+    const bool stored = page.cSize == page.uSize;
+    if (stored && page.cSize <= spot.size && Crc64Mirrored(crcSeed, file + spot.at, page.cSize) == page.crc) {
+        std::copy(file + spot.at, file + spot.at + page.cSize, dst);
+    } else {
+        const std::uint64_t blocks = (Align(page.cSize, 8) + 250) / 251;
+        if (blocks * 255 > spot.size)
+            Fail(where + ": expected its " + std::to_string(page.cSize) + " bytes, coded, within its page of " +
+                 std::to_string(spot.size) + " bytes");
+        std::vector<std::uint8_t> coded(blocks * 251);
+        const long fixed = RsDecodeBlocks(DataPageCode(), file + spot.at, blocks, interleaved, coded.data());
+        if (fixed < 0) Fail(where + " is damaged beyond repair");
+        corrected += fixed;
+        if (Crc64Mirrored(crcSeed, coded.data(), page.cSize) != page.crc)
+            Fail(where + ": the CRC does not match (the file is damaged)");
+        if (stored)
+            std::copy(coded.begin(), coded.begin() + static_cast<std::ptrdiff_t>(page.cSize), dst);
+        else
+            lz77r21::Decompress(coded.data(), page.cSize, dst, page.uSize);
+    }
+    if (PageChecksum(seed, dst, page.uSize) != page.checksum)
+        Fail(where + ": the checksum does not match (the file is damaged)");
+}
+
 } // namespace
 
 Container ReadContainer(const std::uint8_t* file, std::size_t size) {
-    if (size < kPagesBase || std::memcmp(file, "AC1021", 6) != 0) Fail("not an AC1021 file, or cut short before its header");
+    if (size < kPagesBase || std::memcmp(file, "AC1021", 6) != 0) Fail("not an AC1021 file, or cut short before its header (the file is damaged)");
     Container out;
     out.facts.maintenanceVersion = file[0x0B];
     out.facts.zeroOneOrThree = file[0x0C];
@@ -583,7 +618,8 @@ Container ReadContainer(const std::uint8_t* file, std::size_t size) {
         if (size < kPagesBase + kHeaderPageSize) throw;
         h = DecodeHeaderPage(file + size - kHeaderPageSize, out.correctedBytes);
     }
-    if (h[kFileSize] != size) Fail("the file is " + std::to_string(size) + " bytes, its header says " + std::to_string(h[kFileSize]));
+    if (h[kFileSize] != size) Fail("the file is " + std::to_string(size) + " bytes, its header says " + std::to_string(h[kFileSize]) +
+                                     " (the file is truncated or damaged)");
     const std::uint64_t seed = h[kCrcSeedField];
 
     // Page map.
@@ -646,36 +682,36 @@ Container ReadContainer(const std::uint8_t* file, std::size_t size) {
         if (encryption == 1) Fail("section " + s.name + " is encrypted, which this reader does not read");
         if (pageCount > (sectionMap.size() - pos) / kPageRecord) Fail("section " + s.name + " lists more pages than the map holds");
         if (maxSize == 0 || maxSize > kMaxPageData) Fail("section " + s.name + " has a page size out of range");
-        if (dataSize > (pageCount + 1) * maxSize) Fail("section " + s.name + " is larger than its pages");
         s.compressed = encoding == 4;
         s.encrypted = encryption != 0;
-        s.data.assign(dataSize, 0);
-        std::uint64_t end = 0;
+        // Grown page by page, so that a size the pages do not bear out is never allocated.
+        std::vector<std::uint8_t> page;
         for (std::uint64_t i = 0; i < pageCount; ++i, pos += kPageRecord) {
             const std::uint8_t* p = sectionMap.data() + pos;
-            const std::uint64_t offset = Get64(p), pageSize = Get64(p + 8), id = Get64(p + 16), uSize = Get64(p + 24),
+            const std::uint64_t offset = Get64(p), id = Get64(p + 16), uSize = Get64(p + 24),
                                 cSize = Get64(p + 32), checksum = Get64(p + 40), crc = Get64(p + 48);
             const std::string where = "section " + s.name + " page " + std::to_string(i);
             const PageSpot spot = spotOf(id, where);
             if (!claimed.emplace(id, true).second) Fail(where + " uses a page another section uses");
-            if (offset < end || offset > dataSize || uSize > dataSize - offset || uSize == 0 || uSize > maxSize)
-                Fail(where + " does not fit its section");
-            if (cSize == 0 || cSize > uSize || pageSize > spot.size) Fail(where + " has sizes that do not fit");
-            const std::uint64_t blocks = (Align(cSize, 8) + 250) / 251;
-            if (blocks * 255 > spot.size) Fail(where + " is larger than its place in the file");
-            std::vector<std::uint8_t> stored(blocks * 251);
-            const long fixed = RsDecodeBlocks(DataPageCode(), file + spot.at, blocks, s.compressed, stored.data());
-            if (fixed < 0) Fail(where + " is damaged beyond repair");
-            out.correctedBytes += fixed;
-            if (Crc64Mirrored(UpdateSeed1(seed, cSize), stored.data(), cSize) != crc) Fail(where + ": the CRC does not match");
-            std::uint8_t* dst = s.data.data() + offset;
-            if (cSize < uSize)
-                lz77r21::Decompress(stored.data(), cSize, dst, uSize);
-            else
-                std::copy(stored.begin(), stored.begin() + cSize, dst);
-            if (PageChecksum(seed, dst, uSize) != checksum) Fail(where + ": the checksum does not match");
-            end = offset + uSize;
+            // A page may hold more than the section's size (the last page's
+            // tail) and more than its `maxSize`; the record's page size is
+            // not its place in the file (the page map's), so neither is checked.
+            if (offset != s.data.size() || offset >= dataSize || uSize == 0 || uSize > kMaxPageData)
+                Fail(where + ": expected " + std::to_string(s.data.size() < dataSize ? dataSize - s.data.size() : 0) +
+                     " more bytes of the section from offset " + std::to_string(s.data.size()) + ", found " +
+                     std::to_string(uSize) + " at " + std::to_string(offset));
+            if (cSize == 0 || cSize > uSize)
+                Fail(where + ": expected a compressed size from 1 to its size " + std::to_string(uSize) + ", found " +
+                     std::to_string(cSize));
+            page.assign(uSize, 0);
+            ReadDataPage(file, spot, {cSize, uSize, checksum, crc}, seed, s.compressed, where, page.data(),
+                         out.correctedBytes);
+            s.data.insert(s.data.end(), page.begin(),
+                          page.begin() + static_cast<std::ptrdiff_t>(std::min(uSize, dataSize - offset)));
         }
+        if (pageCount != 0 && s.data.size() != dataSize)    // a section listed without pages is read empty
+            Fail("section " + s.name + ": expected pages holding its " + std::to_string(dataSize) + " bytes, found " +
+                 std::to_string(s.data.size()));
         out.sections.push_back(std::move(s));
     }
     if (!closed && pos != sectionMap.size()) Fail("the section map ends inside a section");
