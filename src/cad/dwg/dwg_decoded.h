@@ -53,8 +53,9 @@ struct DecodedObjects {
     std::vector<std::pair<std::uint64_t, Object>> objects;   // with file address
     std::string textPool;
     bool lightweightPolylines = false;  // LWPOLYLINE objects were read
-    // Kinds of entity and object skipped, by DXF name (Drawing::notRead).
-    std::map<std::string, std::uint32_t, std::less<>> notRead;
+    // Kinds of entity and of object skipped, by DXF name (Drawing::notRead
+    // and Drawing::objectsNotRead).
+    std::map<std::string, std::uint32_t, std::less<>> notRead, objectsNotRead;
 };
 
 } // namespace ostrel::cad::dwg

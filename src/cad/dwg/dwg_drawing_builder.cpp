@@ -101,7 +101,7 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
         if (bare && place != SIZE_MAX) b.name += std::to_string(place);
         auto idx = d.AddBlock(std::move(b));
         if (idx == kNone) {                 // a name given twice: its entities have no block
-            d.CountNotRead("BLOCK_RECORD");
+            d.CountObjectNotRead("BLOCK_RECORD");
             return;
         }
         blockIndex[h] = idx;
@@ -191,6 +191,7 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
     d.hatches = std::move(o.hatches);
     d.lightweightPolylines = o.lightweightPolylines;
     for (const auto& [kind, count] : o.notRead) d.notRead[kind] += count;
+    for (const auto& [kind, count] : o.objectsNotRead) d.objectsNotRead[kind] += count;
 
     // Objects: the named object dictionary first, then file order.
     auto objectOffset = [](const auto& a, const auto& b) { return a.first < b.first; };

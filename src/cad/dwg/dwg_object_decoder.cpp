@@ -712,14 +712,25 @@ std::string TypeName(const ObjectSource& src, std::int16_t type) {
         return *name ? name : "type " + std::to_string(type);
     }
     const auto index = static_cast<std::size_t>(type - 500);
-    if (index < src.classNames.size() && !src.classNames[index].empty()) return src.classNames[index];
+    if (index < src.classNames.size() && !src.classNames[index].dxf.empty()) return src.classNames[index].dxf;
     return "class " + std::to_string(type);
+}
+
+// Whether objects of the type are entities: the fixed entity types, and
+// classes whose item class says so.
+bool IsEntityType(const ObjectSource& src, std::int16_t type) {
+    if (type >= 500) {
+        const auto index = static_cast<std::size_t>(type - 500);
+        return index < src.classNames.size() && src.classNames[index].entity;
+    }
+    return (type >= 1 && type <= 47 && type != 42) || type == 74 || type == 77 || type == 78 || type == 498;
 }
 
 void Skipped(const ObjectSource& src, std::int16_t type, DecodedObjects& out) {
     const std::string name = TypeName(src, type);
-    auto it = out.notRead.find(name);
-    if (it == out.notRead.end()) it = out.notRead.emplace(name, 0).first;
+    auto& counts = IsEntityType(src, type) ? out.notRead : out.objectsNotRead;
+    auto it = counts.find(name);
+    if (it == counts.end()) it = counts.emplace(name, 0).first;
     ++it->second;
 }
 
@@ -776,7 +787,7 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
 
     if (type >= 500) {
         std::size_t index = static_cast<std::size_t>(type - 500);
-        const std::string* name = index < src.classNames.size() ? &src.classNames[index] : nullptr;
+        const std::string* name = index < src.classNames.size() ? &src.classNames[index].dxf : nullptr;
         if (!name) Skipped(src, type, out);             // a class the classes section lacks
         else if (*name == "ACDBDICTIONARYWDFLT") Dictionary(s, true, offset, out);
         else if (*name == "ACDBPLACEHOLDER") PlainObject(s, ObjectType::Placeholder, offset, out);

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "cad/dwg/dwg_decoded.h"
+#include "cad/dwg/dwg_section_reader.h"
 
 namespace ostrel::cad::dwg {
 
 struct ObjectSource {
     const std::uint8_t* file;
     std::size_t fileSize;
-    std::vector<std::string> classNames;    // DXF names of the classes, by number - 500
+    std::vector<DwgClass> classNames;       // the classes, by number - 500
     Release release = Release::R2000;       // the objects' framing and fields
     bool checkCrc = true;
 };

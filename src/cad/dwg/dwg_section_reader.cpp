@@ -75,10 +75,10 @@ std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t
     return {p + head, dataSize};
 }
 
-std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t size, Release release,
+std::vector<DwgClass> ReadClassNames(const std::uint8_t* data, std::size_t size, Release release,
                                         bool highSize) {
     const bool r2004 = release >= Release::R2004;
-    std::vector<std::string> names;
+    std::vector<DwgClass> names;
     BitReader r(data, size, "classes section");
     BitReader text(data, size, "classes section's texts");
     if (release >= Release::R2007) {        // the data's size in bits; the names at its end
@@ -111,7 +111,7 @@ std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t si
         r.TV();                             // C++ class
         std::string dxf = r.TV();
         r.B();
-        r.BS();                             // entity or object
+        const bool entity = r.BS() == 0x1F2;  // entity or object
         if (r2004) {
             r.BL();                         // instances
             r.BS();                         // release
@@ -123,7 +123,7 @@ std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t si
             r.Fail("expected class numbers from 500 to 4596, found " + std::to_string(number));
         std::size_t index = static_cast<std::size_t>(number - 500);
         if (names.size() <= index) names.resize(index + 1);
-        names[index] = dxf;
+        names[index] = DwgClass{std::move(dxf), entity};
     }
     return names;
 }
