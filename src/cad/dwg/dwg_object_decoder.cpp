@@ -847,7 +847,9 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
     case kTypeLwPolyline:
         DecodeEntity(s, type, offset, out);
         break;
-    default:                                // VX records, groups and kinds the database does not hold
+    case kTypeVx:                           // made anew from the viewports when written: nothing is lost
+        break;
+    default:                                // groups and kinds the database does not hold
         Skipped(src, type, out);
         break;
     }
