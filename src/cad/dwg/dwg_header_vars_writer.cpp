@@ -3,6 +3,7 @@
 #include "cad/dwg/dwg_dimension_defaults.h"
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_header_vars.h"
+#include "cad/release_traits.h"
 
 namespace ostrel::cad::dwg {
 
@@ -51,7 +52,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.TV("");
     w.BL(24);
     w.BL(0);
-    if (!r2004) w.H(kHardPointer, 0);           // current viewport record (R2000's VX table)
+    if (Traits(c.release).vxTable) w.H(kHardPointer, 0);   // current viewport record (the VX table)
     w.B(true);                                  // DIMASO
     w.B(true);                                  // DIMSHO
     w.B(false);                                 // PLINEGEN
@@ -268,7 +269,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
 
 std::vector<std::uint8_t> HeaderVariablesData(const EncodeContext& c, DwgDate created, DwgDate updated) {
     BitWriter w;
-    if (c.release < Release::R2007) {
+    if (!Traits(c.release).stringStream) {
         WriteHeaderVariables(w, c, created, updated);
         w.PadToByte();
         return w.Bytes();

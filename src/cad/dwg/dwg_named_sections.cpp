@@ -10,6 +10,7 @@
 #include "cad/dwg/dwg_nongraphic_encoder.h"
 #include "cad/dwg/dwg_sections.h"
 #include "cad/dwg/dwg_table_encoder.h"
+#include "cad/release_traits.h"
 
 namespace ostrel::cad::dwg {
 
@@ -64,7 +65,7 @@ constexpr std::string_view kProduct = "<ProductInformation name =\"Ostrel\" buil
 // UTF-16, each after a 16-byte checksum left zero).
 Bytes AppInfo(Release release) {
     Bytes out;
-    if (release >= Release::R2007) {
+    if (Traits(release).stringStream) {
         PutRL(out, 2);
         PutText16W(out, "AppInfoDataList");
         PutRL(out, 3);
@@ -85,25 +86,13 @@ Bytes AppInfo(Release release) {
 
 } // namespace
 
-std::uint8_t MaintenanceRelease(Release) { return 0; }
-
 bool SectionSizeHasHighPart(Release release, std::uint8_t maintenance) {
     return release >= Release::R2018 || (release >= Release::R2010 && maintenance > 3);
 }
 
-std::uint8_t AcadReleaseNumber(Release release) {
-    switch (release) {
-    case Release::R2004: return 25;
-    case Release::R2007: return 27;
-    case Release::R2010: return 29;
-    case Release::R2013: return 31;
-    case Release::R2018: return 33;
-    default: return kAcadVersionR2000;
-    }
-}
-
 std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
-    if (release < Release::R2004)
+    const DwgContainer container = Traits(release).container;
+    if (container != DwgContainer::R2004Pages && container != DwgContainer::R2007Pages)
         throw CadError(std::string("DWG ") + ReleaseName(release) + " is not laid out in named sections");
     // The objects are encoded as the container writes them, page by page,
     // and leave their places for the object map and their count for the
@@ -147,12 +136,12 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     // The framed sections close with eight zero bytes from R2004 on; R2018
     // gives their size a high part.
     auto framed = [release](const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]) {
-        Bytes out = FramedSection(begin, data, end, SectionSizeHasHighPart(release, MaintenanceRelease(release)));
+        Bytes out = FramedSection(begin, data, end, Traits(release).sectionHiSize);
         out.resize(out.size() + 8, 0);
         return out;
     };
     add("AcDb:Classes", framed(kClassesBegin, ClassesData(release), kClassesEnd), true);
-    add("AcDb:AuxHeader", AuxHeader(now, now, c.handSeed, AcadReleaseNumber(release)), true);
+    add("AcDb:AuxHeader", AuxHeader(now, now, c.handSeed, Traits(release)), true);
     add("AcDb:Header", framed(kHeaderBegin, vars, kHeaderEnd), true);
     return out;
 }

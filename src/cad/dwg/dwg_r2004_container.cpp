@@ -8,6 +8,7 @@
 
 #include "cad/dwg/dwg_lz77_r2004.h"
 #include "cad/dwg/dwg_named_sections.h"
+#include "cad/release_traits.h"
 
 namespace ostrel::cad::dwg {
 
@@ -319,11 +320,12 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
 
     std::uint8_t* p = zeros.data();
     std::memcpy(p, AcadVersionString(release), 6);
-    p[0x0B] = MaintenanceRelease(release);
+    const ReleaseTraits& traits = Traits(release);
+    p[0x0B] = traits.maintenance;
     p[0x0C] = 3;
     SetRL(p + 0x0D, static_cast<std::uint32_t>(previewAddress + 0x20));
-    p[0x11] = AcadReleaseNumber(release);       // the release that wrote it
-    p[0x12] = 0;
+    p[0x11] = traits.writerRelease;             // the release that wrote it
+    p[0x12] = traits.writerMaintenance;
     p[0x13] = static_cast<std::uint8_t>(codePage & 0xFF);
     p[0x14] = static_cast<std::uint8_t>(codePage >> 8);
     SetRL(p + 0x20, static_cast<std::uint32_t>(summaryAddress + 0x20));

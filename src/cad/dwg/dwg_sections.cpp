@@ -49,7 +49,8 @@ Bytes FileHeader(const SectionLocator (&loc)[6], std::uint32_t previewAddress, s
     return out;
 }
 
-Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, std::uint8_t version) {
+Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, const ReleaseTraits& release) {
+    const std::uint16_t version = release.writerRelease;
     Bytes out = {0xFF, 0x77, 0x01};
     PutRS(out, version);
     PutRS(out, 0);                              // maintenance version
@@ -74,10 +75,7 @@ Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, std::uint8_t 
     PutRS(out, 1);                              // saves part 1 - part 2
     for (int i = 0; i < 3; ++i) PutRL(out, 0);
     PutRL(out, 1);                              // number of saves
-    // Files of R2007 and later close with four zero longs, R2018's with three
-    // zero shorts more (R2000 and R2004 readers take the first two).
-    for (int i = 0; i < (version >= 27 ? 4 : 2); ++i) PutRL(out, 0);
-    if (version >= 33) for (int i = 0; i < 3; ++i) PutRS(out, 0);
+    out.resize(out.size() + release.auxHeaderTail, 0);
     return out;
 }
 
@@ -105,8 +103,9 @@ Bytes FramedSection(const std::uint8_t (&begin)[16], const Bytes& data, const st
 
 Bytes ClassesData(Release release) {
     const bool r2004 = release >= Release::R2004;
+    const bool strings = Traits(release).stringStream;
     BitWriter w, text;
-    if (release >= Release::R2007) {        // the size in bits of data and strings, patched below
+    if (strings) {        // the size in bits of data and strings, patched below
         w.RL(0);
         w.text = &text;
     }
@@ -133,7 +132,7 @@ Bytes ClassesData(Release release) {
             w.BL(0);
         }
     }
-    if (release >= Release::R2007) {
+    if (strings) {
         w.EndStrings(text);
         w.PatchRL(0, static_cast<std::uint32_t>(w.BitPosition() - ClassesSizeInBitsSkipped(release)));
     }

@@ -8,6 +8,7 @@
 #include "cad/drawing.h"
 #include "cad/dwg/dwg_header_vars.h"
 #include "cad/dwg/dwg_object_stream.h"
+#include "cad/release_traits.h"
 
 namespace ostrel::cad::dwg {
 
@@ -22,8 +23,8 @@ using Bytes = std::vector<std::uint8_t>;
 // The 0x61-byte file header: version, preview address, code page, six
 // locators (numbers 0 to 5 in order), CRC and end sentinel.
 Bytes FileHeader(const SectionLocator (&locators)[6], std::uint32_t previewAddress, std::uint16_t codePage);
-// `version`: the writing application's release number (23 R2000, 25 R2004, ...).
-Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, std::uint8_t version);
+// The aux header a file of the release carries.
+Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, const ReleaseTraits& release);
 Bytes EmptyPreview();
 // begin sentinel, RL size (R2018: and a zero high part), data, CRC over size
 // and data, end sentinel.
