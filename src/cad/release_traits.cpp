@@ -6,18 +6,21 @@ namespace {
 
 using C = DwgContainer;
 
+// The maintenance versions and the writer's release are those of the leading
+// program's own files of each release (a current program saving as the
+// release: writer 33, maintenance 29; R2018's 0).
 // clang-format off
 constexpr ReleaseTraits kTraits[] = {
-//   release        acadver   name     classes blockRec lwpoly fills  counts  container      wrRel maint wrMaint strings bitPair vx     hiSize auxTail revHist depList
-    {Release::R12,   "AC1009", "R12",   false,  false,   false, false, false,  C::None,       0,    0,    0,      false,  false,  false, false,  0,      false,  false},
-    {Release::R13,   "AC1012", "R13",   true,   true,    false, false, false,  C::None,       0,    0,    0,      false,  false,  false, false,  0,      false,  false},
-    {Release::R14,   "AC1014", "R14",   true,   true,    false, false, false,  C::None,       0,    0,    0,      false,  false,  false, false,  0,      false,  false},
-    {Release::R2000, "AC1015", "R2000", true,   true,    true,  true,  false,  C::Located,    23,   0,    0,      false,  false,  true,  false,  8,      false,  false},
-    {Release::R2004, "AC1018", "R2004", true,   true,    true,  true,  true,   C::R2004Pages, 25,   0,    0,      false,  false,  false, false,  8,      false,  false},
-    {Release::R2007, "AC1021", "R2007", true,   true,    true,  true,  true,   C::R2007Pages, 27,   0,    0,      true,   false,  false, false,  16,     false,  false},
-    {Release::R2010, "AC1024", "R2010", true,   true,    true,  true,  true,   C::R2004Pages, 29,   0,    0,      true,   true,   false, false,  16,     false,  false},
-    {Release::R2013, "AC1027", "R2013", true,   true,    true,  true,  true,   C::R2004Pages, 31,   0,    0,      true,   true,   false, false,  16,     false,  false},
-    {Release::R2018, "AC1032", "R2018", true,   true,    true,  true,  true,   C::R2004Pages, 33,   0,    0,      true,   true,   false, true,   22,     false,  false},
+//   release        acadver   name     classes blockRec lwpoly counts  container      wrRel maint wrMaint strings bitPair vx     hiSize auxTail longMaint revHist depList
+    {Release::R12,   "AC1009", "R12",   false,  false,   false, false,  C::None,       0,    0,    0,      false,  false,  false, false,  0,      false,    false,  false},
+    {Release::R13,   "AC1012", "R13",   true,   true,    false, false,  C::None,       0,    0,    0,      false,  false,  false, false,  0,      false,    false,  false},
+    {Release::R14,   "AC1014", "R14",   true,   true,    false, false,  C::None,       0,    0,    0,      false,  false,  false, false,  0,      false,    false,  false},
+    {Release::R2000, "AC1015", "R2000", true,   true,    true,  false,  C::Located,    23,   0,    0,      false,  false,  true,  false,  8,      false,    false,  false},
+    {Release::R2004, "AC1018", "R2004", true,   true,    true,  true,   C::R2004Pages, 33,   0x68, 29,     false,  false,  false, false,  16,     false,    true,   false},
+    {Release::R2007, "AC1021", "R2007", true,   true,    true,  true,   C::R2007Pages, 33,   0x32, 29,     true,   false,  false, false,  16,     false,    true,   true},
+    {Release::R2010, "AC1024", "R2010", true,   true,    true,  true,   C::R2004Pages, 33,   0xE2, 29,     true,   true,   false, true,   16,     false,    true,   false},
+    {Release::R2013, "AC1027", "R2013", true,   true,    true,  true,   C::R2004Pages, 33,   0x7D, 29,     true,   true,   false, true,   16,     false,    true,   false},
+    {Release::R2018, "AC1032", "R2018", true,   true,    true,  true,   C::R2004Pages, 33,   0,    0,      true,   true,   false, true,   16,     true,     true,   false},
 };
 // clang-format on
 

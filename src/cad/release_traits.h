@@ -26,7 +26,6 @@ struct ReleaseTraits {
     bool classes;                   // a CLASSES section
     bool blockRecords;              // the BLOCK_RECORD table, subclass markers, owners (330)
     bool lightweightPolylines;      // LWPOLYLINE written where asked for
-    bool fills;                     // HATCH fills
     bool classInstanceCounts;       // classes carry instance counts (DXF 91, DWG)
 
     // ---- DWG layout
@@ -37,8 +36,10 @@ struct ReleaseTraits {
     bool stringStream;              // texts in a string stream at the end of the data (UTF-16)
     bool typeBitPair;               // object type 2-bit-prefixed, handle-stream size before the object
     bool vxTable;                   // VX records and the header's current VX handle
-    bool sectionHiSize;             // header and classes sections give their size a high part
+    bool sectionHiSize;             // header and classes sections give their size a high part (the
+                                    // maintenance version written makes readers expect it)
     std::uint16_t auxHeaderTail;    // zero bytes that close the aux header after its save count
+    bool auxHeaderLongMaintenance;  // the aux header's maintenance versions are longs, not shorts
 
     // ---- sections of the named-section containers
     bool revHistory;                // AcDb:RevHistory and AcDb:AppInfoHistory

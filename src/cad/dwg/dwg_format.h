@@ -107,10 +107,9 @@ inline constexpr std::int16_t kClassLayout = 502;
 inline constexpr std::string_view kClassAppName = "ObjectDBX Classes";
 
 // R2007 and later put the size in bits of the header's and the classes' data
-// (their strings included) before it, counted from that field on; the
-// classes of R2013 files, whose section size has no high part, count it from
-// after the field (as readers of R2013 take it).
-inline std::uint32_t ClassesSizeInBitsSkipped(Release release) { return release == Release::R2013 ? 32 : 0; }
+// (their strings included) before it, counted from that field on; a reader
+// finds the strings' end bit from it (and from the high part of the section
+// size, where the file has one).
 
 // Lineweights are stored as an index into this table; 29 is ByLayer,
 // 30 ByBlock, 31 the default.

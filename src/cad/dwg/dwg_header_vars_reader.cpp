@@ -47,7 +47,7 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, Release 
     v.ltScale = r.BD();
     v.textSize = r.BD();
     SkipBD(r, 7 + 5 + 4 + 3);           // TRACEWID .. PLINEWID, USERR1-5, CHAMFERA-D, FACETRES..CELTSCALE
-    if (!r2007) r.TV();                 // MENUNAME
+    r.TV();                             // MENUNAME
     for (int i = 0; i < (r2004 ? 11 : 8); ++i) r.BL();  // dates and timers
     r.CMC();                            // CECOLOR
     {                                   // HANDSEED: in the data stream

@@ -112,7 +112,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.BD(0.5);                                  // FACETRES
     w.BD(1.0);                                  // CMLSCALE
     w.BD(1.0);                                  // CELTSCALE
-    if (!r2007) w.TV("acad");                   // MENUNAME (up to R2004)
+    w.TV("acad");                               // MENUNAME (from R2007 the fifth of the strings)
     w.BL(created.day);
     w.BL(created.ms);
     w.BL(updated.day);

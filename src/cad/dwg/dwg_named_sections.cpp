@@ -84,6 +84,30 @@ Bytes AppInfo(Release release) {
     return out;
 }
 
+// The revision history: class version and minor (0), one revision, 0.
+Bytes RevHistory() {
+    Bytes out;
+    for (std::uint32_t v : {0u, 0u, 1u, 0u}) PutRL(out, v);
+    return out;
+}
+
+// Which applications saved the file, in the form of the R2007 AppInfo: a
+// 16-byte checksum (left zero), a zero long, then the AppInfo's list.
+Bytes AppInfoHistory() {
+    Bytes out(16, 0);
+    PutRL(out, 0);
+    PutText16W(out, "AppInfoDataList");
+    PutRL(out, 3);
+    for (std::string_view text : {std::string_view("1.0"), std::string_view("Written by Ostrel"), kProduct}) {
+        out.resize(out.size() + 16, 0);
+        PutText16W(out, text);
+    }
+    return out;
+}
+
+// The files the drawing depends on: no features, no files.
+Bytes FileDepList() { return Bytes(8, 0); }
+
 } // namespace
 
 bool SectionSizeHasHighPart(Release release, std::uint8_t maintenance) {
@@ -108,7 +132,7 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     const Bytes vars = HeaderVariablesData(c, now, now);
 
     std::vector<NamedSection> out;
-    out.reserve(10);
+    out.reserve(13);
     auto add = [&out](const char* name, Bytes data, bool compressed) {
         out.push_back(NamedSection{name, std::move(data), compressed, false, {}});
     };
@@ -118,6 +142,13 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     add("AcDb:SummaryInfo", SummaryInfo(now, now), false);
     add("AcDb:Preview", EmptyPreview(), false);
     add("AcDb:AppInfo", AppInfo(release), false);
+    const ReleaseTraits& traits = Traits(release);
+    if (traits.revHistory) {
+        // Stored plain in the R2004 family, compressed in R2007 (as the leading program's files keep them).
+        add("AcDb:AppInfoHistory", AppInfoHistory(), traits.container == DwgContainer::R2007Pages);
+        add("AcDb:RevHistory", RevHistory(), true);
+    }
+    if (traits.fileDepList) add("AcDb:FileDepList", FileDepList(), true);
     produce("AcDb:AcDbObjects", [objects, release](const ByteSink& put) {
         put(kObjectsStart, sizeof kObjectsStart);
         ObjectStream stream(sizeof kObjectsStart, put);

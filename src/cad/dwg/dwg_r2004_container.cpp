@@ -190,7 +190,8 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
             SetRL(head, kDataPage);
             SetRL(head + 4, desc.id);
             SetRL(head + 8, static_cast<std::uint32_t>(compSize));
-            SetRL(head + 12, static_cast<std::uint32_t>(n));
+            // The page's size in the file: header and data, to the next 0x20 boundary.
+            SetRL(head + 12, static_cast<std::uint32_t>((sizeof head + compSize + 0x1F) & ~std::size_t{0x1F}));
             SetRL(head + 16, static_cast<std::uint32_t>(off));
             // 0x14 unused, 0x18 the header's checksum (seeded with the data's), 0x1C the data's.
             SetRL(head + 28, dataSum);

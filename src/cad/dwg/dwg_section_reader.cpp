@@ -82,7 +82,7 @@ std::vector<std::string> ReadClassNames(const std::uint8_t* data, std::size_t si
     if (release >= Release::R2007) {        // the data's size in bits; the names at its end
         const std::uint32_t bits = r.RL();
         if (bits < 33 || bits > r.BitLimit()) r.Fail("its data size does not fit the section");
-        const std::size_t end = static_cast<std::size_t>(bits) + ClassesSizeInBitsSkipped(release);
+        const std::size_t end = static_cast<std::size_t>(bits);
         if (end > r.BitLimit()) r.Fail("its data size does not fit the section");
         text.SetStrings(end);
         r.SetBitLimit(text.BitPosition());  // the names follow the data

@@ -50,19 +50,20 @@ Bytes FileHeader(const SectionLocator (&loc)[6], std::uint32_t previewAddress, s
 }
 
 Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, const ReleaseTraits& release) {
-    const std::uint16_t version = release.writerRelease;
     Bytes out = {0xFF, 0x77, 0x01};
-    PutRS(out, version);
-    PutRS(out, 0);                              // maintenance version
+    auto putVersion = [&out, &release]() {      // the writer's release and maintenance version
+        PutRS(out, release.writerRelease);
+        if (release.auxHeaderLongMaintenance) PutRL(out, release.writerMaintenance);
+        else PutRS(out, release.writerMaintenance);
+    };
+    putVersion();
     PutRL(out, 1);                              // number of saves
     PutRL(out, 0xFFFFFFFFu);
     PutRS(out, 1);                              // saves, part 1
     PutRS(out, 0);                              // saves, part 2
     PutRL(out, 0);
-    PutRS(out, version);
-    PutRS(out, 0);
-    PutRS(out, version);
-    PutRS(out, 0);
+    putVersion();
+    putVersion();
     for (std::uint16_t v : {0x0005, 0x0893, 0x0005, 0x0893, 0x0000, 0x0001}) PutRS(out, v);
     for (int i = 0; i < 5; ++i) PutRL(out, 0);
     PutRL(out, static_cast<std::uint32_t>(created.day));
@@ -134,7 +135,7 @@ Bytes ClassesData(Release release) {
     }
     if (strings) {
         w.EndStrings(text);
-        w.PatchRL(0, static_cast<std::uint32_t>(w.BitPosition() - ClassesSizeInBitsSkipped(release)));
+        w.PatchRL(0, static_cast<std::uint32_t>(w.BitPosition()));
     }
     w.PadToByte();
     return w.Bytes();
