@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "cad/dwg/bit_reader.h"
 #include "cad/dwg/bit_writer.h"
 #include "cad/dwg/crc.h"
+#include "cad/dwg/dwg_lz77_r2004.h"
 
 using namespace ostrel::cad;
 using namespace ostrel::cad::dwg;
@@ -236,4 +238,36 @@ TEST(Reader, RunningPastTheEndThrowsAClearError) {
     std::vector<std::uint8_t> mc = {0x80, 0x80};
     std::size_t pos = 0;
     EXPECT_THROW(ReadModularChar(mc.data(), mc.size(), pos), CadError);
+}
+
+// R2004 pages expand back to what was compressed through every form of copy
+// (near, up to 0x3FFF and beyond 0x4000 back; short, long and overlapping
+// runs; one to three literals after a copy), and repeats shrink.
+TEST(R2004Compression, PagesExpandBackAndRepeatsShrink) {
+    std::mt19937 rng(7);
+    auto random = [&rng](std::size_t n) {
+        std::vector<std::uint8_t> v(n);
+        for (auto& b : v) b = static_cast<std::uint8_t>(rng());
+        return v;
+    };
+    auto far = random(0x200), mid = random(0x1000), records = random(4);
+    far.resize(0x4200, 0);
+    far.insert(far.end(), far.begin(), far.begin() + 0x200);
+    for (int k = 0; k < 3; ++k) mid.insert(mid.end(), mid.begin(), mid.begin() + 0x1000);
+    for (int k = 0; records.size() < 0x7400; ++k) {     // records that differ in one to three bytes
+        const std::uint8_t rec[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, static_cast<std::uint8_t>(k)};
+        records.insert(records.end(), rec, rec + 12 - k % 3);
+        for (int j = 0; j <= k % 3; ++j) records.push_back(static_cast<std::uint8_t>(rng()));
+    }
+    records.resize(0x7400);
+    const std::vector<std::uint8_t> pages[] = {random(4), random(0x7400), std::vector<std::uint8_t>(0x7400, 0xAB),
+                                               far, mid, records};
+    for (const auto& page : pages) {
+        std::vector<std::uint8_t> packed, back(page.size() + 16);
+        CompressR2004(page.data(), page.size(), packed);
+        ASSERT_EQ(DecompressR2004(packed.data(), packed.size(), back.data(), back.size()), page.size());
+        back.resize(page.size());
+        EXPECT_EQ(back, page) << page.size();
+        if (&page != &pages[0] && &page != &pages[1]) EXPECT_LT(packed.size(), page.size() * 6 / 10) << page.size();
+    }
 }

@@ -74,10 +74,13 @@ struct PageRecord {
     std::uint32_t size;         // bytes in the file
 };
 
-// A system page: 0x14-byte header, data compressed, checksum over both.
+// A system page: 0x14-byte header, data compressed, checksum over both. The
+// page map's data is stored as one literal run, as its size must be known
+// before it is made (it lists itself).
 void WriteSystemPage(Bytes& file, std::uint32_t type, const Bytes& data) {
     Bytes comp;
-    CompressR2004(data.data(), data.size(), comp);
+    if (type == kPageMapPage) StoreR2004(data.data(), data.size(), comp);
+    else CompressR2004(data.data(), data.size(), comp);
     std::uint8_t head[0x14] = {};
     SetRL(head, type);
     SetRL(head + 4, static_cast<std::uint32_t>(data.size()));
@@ -165,9 +168,8 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
         if (s.name == "AcDb:SummaryInfo") summaryAddress = written;
         // One page of the section: n bytes from `off` on.
         auto writePage = [&](std::size_t off, const std::uint8_t* chunk, std::size_t n) {
-            // A page: its header, then the data as one literal run (its length
-            // before, 0x11 after) or stored. The data is handed on where it
-            // lies; the checksum runs over the pieces in turn.
+            // A page: its header, then the data compressed, or stored (handed
+            // on where it lies; the checksum runs over the pieces in turn).
             std::uint8_t tail[4] = {};
             std::size_t dataSize = n;
             if (s.compressed && n < 4) {        // a short tail: zeros after it keep the run valid
@@ -176,12 +178,11 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
                 dataSize = 4;
             }
             run.clear();
-            if (s.compressed) LiteralRunStart(dataSize, run);
-            static const std::uint8_t kEnd = 0x11;
-            const std::size_t compSize = s.compressed ? run.size() + dataSize + 1 : desc.maxSize;
-            std::uint32_t dataSum = PageChecksum(PageChecksum(0, run.data(), run.size()), chunk, dataSize);
-            if (s.compressed) dataSum = PageChecksum(dataSum, &kEnd, 1);
-            else if (desc.maxSize > n) {
+            if (s.compressed) CompressR2004(chunk, dataSize, run);
+            const std::size_t compSize = s.compressed ? run.size() : desc.maxSize;
+            std::uint32_t dataSum = s.compressed ? PageChecksum(0, run.data(), run.size())
+                                                 : PageChecksum(0, chunk, dataSize);
+            if (!s.compressed && desc.maxSize > n) {
                 const Bytes pad(desc.maxSize - n, 0);
                 dataSum = PageChecksum(dataSum, pad.data(), pad.size());
             }
@@ -199,11 +200,12 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
             const std::uint32_t mask = kPageMask ^ static_cast<std::uint32_t>(address);
             for (int k = 0; k < 8; ++k) SetRL(head + 4 * k, GetRL(head + 4 * k) ^ mask);
             put(head, sizeof head);
-            put(run.data(), run.size());
-            put(chunk, dataSize);
             if (s.compressed) {
-                put(&kEnd, 1);
-            } else if (desc.maxSize > n) {
+                put(run.data(), run.size());
+            } else {
+                put(chunk, dataSize);
+            }
+            if (!s.compressed && desc.maxSize > n) {
                 const Bytes pad(desc.maxSize - n, 0);
                 put(pad.data(), pad.size());
             }
