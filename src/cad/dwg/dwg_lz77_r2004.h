@@ -7,8 +7,8 @@
 
 namespace ostrel::cad::dwg {
 
-// Appends the compressed form of n bytes (n >= 4, at most 0x7FFF: a page):
-// literal runs and copies of earlier bytes found by a greedy search of one
+// Appends the compressed form of n bytes (n >= 4): literal runs and copies
+// of earlier bytes (at most 0x7FFF back) found by a greedy search of one
 // candidate per four-byte prefix, ended by 0x11.
 void CompressR2004(const std::uint8_t* data, std::size_t n, std::vector<std::uint8_t>& out);
 
