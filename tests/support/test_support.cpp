@@ -3,6 +3,8 @@
 #include <array>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -59,6 +61,12 @@ CommandResult RunCommand(const std::string& command) {
 }
 
 std::string SourcePath(const std::string& relative) { return std::string(OSTREL_SOURCE_DIR) + "/" + relative; }
+
+std::string SharedCasesDir(const std::string& folder) {
+    const char* env = std::getenv("OSTREL_SHARED_CASES");
+    const std::string dir = (env && *env ? std::string(env) : SourcePath("../shared/cases")) + "/" + folder;
+    return std::filesystem::is_directory(dir) ? dir : std::string();
+}
 
 CommandResult RunChecker(const std::string& script, const std::string& args) {
     return RunCommand("/usr/bin/python3 " + SourcePath("tests/checkers/" + script) + " " + args);

@@ -33,6 +33,9 @@ CommandResult RunCommand(const std::string& command);
 
 // Path of a file in the source tree.
 std::string SourcePath(const std::string& relative);
+// The real files of other programs (../shared/cases beside the source, or
+// $OSTREL_SHARED_CASES); "" when the folder is absent.
+std::string SharedCasesDir(const std::string& folder);
 
 // Runs a script of tests/checkers/ with the system Python (the one with ezdxf).
 CommandResult RunChecker(const std::string& script, const std::string& args);

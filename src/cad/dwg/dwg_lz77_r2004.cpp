@@ -166,14 +166,13 @@ std::size_t DecompressR2004(const std::uint8_t* data, std::size_t n, std::uint8_
             offset = (static_cast<std::size_t>(op2) << 2) | ((op & 0x0C) >> 2);
             lit = op & 0x03;
         } else if (op >= 0x10) {
-            if (op == 0x10) length = LongCount(in) + 9;
-            else if (op < 0x20) length = (op & 0x0F) + 2;
+            if (op < 0x20) length = (op & 7) == 0 ? LongCount(in) + 9 : (op & 7) + 2u;
             else if (op == 0x20) length = LongCount(in) + 0x21;
             else length = op - 0x1Eu;
             const std::uint8_t a = in.Next(), b = in.Next();
             offset = (a >> 2) | (static_cast<std::size_t>(b) << 6);
             lit = a & 0x03;
-            if (op < 0x20) offset += 0x3FFF;
+            if (op < 0x20) offset += 0x3FFF + (static_cast<std::size_t>(op & 8) << 11);   // bit 3: 0x4000 further
         } else {
             throw CadError("DWG page: an unknown compression code");
         }
