@@ -90,16 +90,21 @@ enum ObjectTypeCode : std::int16_t {
 };
 
 // The classes this writer declares; objects of a class take 500 + its index.
+// From R2004 a class says how many objects of it the file holds and the
+// release (and maintenance version) that defined it, as the leading
+// program's files give them.
 struct ClassDef {
     std::string_view dxfName;
     std::string_view cppName;
     std::uint16_t proxyFlags;
     bool entity;
+    ObjectType type;
+    std::uint16_t release, maintenance;
 };
 inline constexpr ClassDef kWrittenClasses[] = {
-    {"ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault", 0, false},
-    {"ACDBPLACEHOLDER", "AcDbPlaceHolder", 0, false},
-    {"LAYOUT", "AcDbLayout", 0, false},
+    {"ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault", 0, false, ObjectType::DictionaryWithDefault, 22, 42},
+    {"ACDBPLACEHOLDER", "AcDbPlaceHolder", 0, false, ObjectType::Placeholder, 22, 42},
+    {"LAYOUT", "AcDbLayout", 0, false, ObjectType::Layout, 22, 42},
 };
 inline constexpr std::int16_t kClassDictionaryWithDefault = 500;
 inline constexpr std::int16_t kClassPlaceholder = 501;

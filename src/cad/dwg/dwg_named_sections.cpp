@@ -171,7 +171,7 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
         out.resize(out.size() + 8, 0);
         return out;
     };
-    add("AcDb:Classes", framed(kClassesBegin, ClassesData(release), kClassesEnd), true);
+    add("AcDb:Classes", framed(kClassesBegin, ClassesData(release, &d), kClassesEnd), true);
     add("AcDb:AuxHeader", AuxHeader(now, now, c.handSeed, Traits(release)), true);
     add("AcDb:Header", framed(kHeaderBegin, vars, kHeaderEnd), true);
     return out;

@@ -102,7 +102,7 @@ Bytes FramedSection(const std::uint8_t (&begin)[16], const Bytes& data, const st
     return out;
 }
 
-Bytes ClassesData(Release release) {
+Bytes ClassesData(Release release, const Drawing* d) {
     const bool r2004 = release >= Release::R2004;
     const bool strings = Traits(release).stringStream;
     BitWriter w, text;
@@ -126,9 +126,12 @@ Bytes ClassesData(Release release) {
         w.B(false);                             // not from a proxy
         w.BS(c.entity ? 0x1F2 : 0x1F3);
         if (r2004) {
-            w.BL(0);                            // objects of the class (not kept)
-            w.BS(0);                            // release and maintenance release of the class
-            w.BS(0);
+            std::int32_t count = 0;
+            if (d) count = static_cast<std::int32_t>(std::count_if(d->objects.begin(), d->objects.end(),
+                                                                   [&c](const Object& o) { return o.type == c.type; }));
+            w.BL(count);
+            w.BS(static_cast<std::int16_t>(c.release));   // release and maintenance version of the class
+            w.BL(c.maintenance);
             w.BL(0);
             w.BL(0);
         }

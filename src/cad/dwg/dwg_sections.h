@@ -30,9 +30,10 @@ Bytes EmptyPreview();
 // and data, end sentinel.
 Bytes FramedSection(const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16],
                     bool highSize = false);
-// R2004 and later: a short preamble and five more fields a class; R2007 and
-// later: the data's size in bits first and the names in a string stream.
-Bytes ClassesData(Release release = Release::R2000);
+// R2004 and later: a short preamble and five more fields a class (the
+// drawing's objects of it counted); R2007 and later: the data's size in bits
+// first and the names in a string stream.
+Bytes ClassesData(Release release = Release::R2000, const Drawing* d = nullptr);
 // Pages of at most 2032 bytes of (handle, address) pairs in handle order,
 // each with its big-endian size and CRC, ended by an empty page.
 Bytes ObjectMap(std::vector<ObjectLocation> locations);
