@@ -9,7 +9,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -45,13 +44,13 @@ std::uint32_t Crc32(const std::uint8_t* p, std::size_t n) {
 // A system page's data, checked and expanded; `type` its page type.
 Bytes SystemPage(const Bytes& f, std::uint64_t at, std::uint32_t type, std::ostream& bad) {
     if (at + 0x14 > f.size() || RL(&f[at]) != type) return bad << "system page " << std::hex << type << " missing; ", Bytes{};
-    std::uint8_t head[0x14];
-    std::memcpy(head, &f[at], 0x14);
-    std::memset(head + 16, 0, 4);
+    std::uint8_t head[0x14] = {};
+    std::memcpy(head, &f[at], 0x10);
     const std::uint32_t comp = RL(&f[at + 8]);
-    if (PageChecksum(PageChecksum(0, head, 0x14), &f[at + 0x14], comp) != RL(&f[at + 16])) bad << "system page checksum; ";
     Bytes out(RL(&f[at + 4]));
-    if (DecompressR2004(&f[at + 0x14], comp, out.data(), out.size()) != out.size()) bad << "system page size; ";
+    if (PageChecksum(PageChecksum(0, head, 0x14), &f[at + 0x14], comp) != RL(&f[at + 16]) ||
+        DecompressR2004(&f[at + 0x14], comp, out.data(), out.size()) != out.size())
+        bad << "system page " << std::hex << type << "; ";
     return out;
 }
 
@@ -101,18 +100,13 @@ std::string CheckR2004Family(const Bytes& f) {
     if (!bad.str().empty()) return bad.str();
     const Release release = *ReleaseFromAcadVersion(std::string(f.begin(), f.begin() + 6));
     const bool hi = SectionSizeHasHighPart(release, f[0x0B]);
-    auto framed = [&](const char* name, const std::uint8_t (&b)[16], const std::uint8_t (&e)[16]) {
-        const Bytes& s = sections[name];
-        try {
-            FramedSectionData(s.data(), s.size(), {0, 0, static_cast<std::uint32_t>(s.size())}, b, e, name, true, hi);
-        } catch (const std::exception& x) { bad << x.what() << "; "; }
-    };
-    framed("AcDb:Header", kHeaderBegin, kHeaderEnd);
-    framed("AcDb:Classes", kClassesBegin, kClassesEnd);
-    const Bytes& objects = sections["AcDb:AcDbObjects"];
-    const Bytes& handles = sections["AcDb:Handles"];
+    auto whole = [](const Bytes& s) { return SectionLocator{0, 0, static_cast<std::uint32_t>(s.size())}; };
+    const Bytes &header = sections["AcDb:Header"], &classes = sections["AcDb:Classes"];
+    const Bytes &objects = sections["AcDb:AcDbObjects"], &handles = sections["AcDb:Handles"];
     try {
-        for (const auto& loc : ReadObjectMap(handles.data(), handles.size(), {0, 0, static_cast<std::uint32_t>(handles.size())}, true, objects.size())) {
+        FramedSectionData(header.data(), header.size(), whole(header), kHeaderBegin, kHeaderEnd, "header", true, hi);
+        FramedSectionData(classes.data(), classes.size(), whole(classes), kClassesBegin, kClassesEnd, "classes", true, hi);
+        for (const auto& loc : ReadObjectMap(handles.data(), handles.size(), whole(handles), true, objects.size())) {
             std::size_t pos = loc.offset;
             const std::uint32_t size = ReadModularShort(objects.data(), objects.size(), pos);
             if (release >= Release::R2010) ReadModularChar(objects.data(), objects.size(), pos);
@@ -128,11 +122,6 @@ std::string CheckR2004Family(const Bytes& f) {
     return bad.str();
 }
 
-Bytes Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 } // namespace
 
 TEST(DwgStructure, FilesOfTheLeadingProgramAndAcadSharpCheckClean) {
@@ -140,7 +129,8 @@ TEST(DwgStructure, FilesOfTheLeadingProgramAndAcadSharpCheckClean) {
     if (dir.empty()) GTEST_SKIP() << "the real DWG files (../shared/cases/real-dwg) are absent";
     int checked = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir)) {
-        const Bytes f = Read(e.path());
+        const std::string text = ostrel::test::ReadFile(e.path());
+        const Bytes f(text.begin(), text.end());
         const auto release = ReleaseFromAcadVersion(std::string(f.begin(), f.begin() + std::min<std::size_t>(6, f.size())));
         if (!release || *release < Release::R2004 || *release == Release::R2007) continue;
         EXPECT_EQ(CheckR2004Family(f), "") << e.path();
@@ -155,7 +145,8 @@ TEST(DwgStructure, OursCheckCleanInEveryReleaseAndADamagedPageIsFound) {
         auto d = ostrel::test::EveryKindDrawing();
         const std::string path = dir.file(std::string(ReleaseName(release)) + ".dwg");
         SaveDwg(*d, release, path);
-        Bytes f = Read(path);
+        const std::string text = ostrel::test::ReadFile(path);
+        Bytes f(text.begin(), text.end());
         EXPECT_EQ(CheckR2004Family(f), "") << ReleaseName(release);
         f[0x100 + 40] ^= 1;                     // a byte of the first page's data
         EXPECT_NE(CheckR2004Family(f).find("checksums"), std::string::npos) << ReleaseName(release);
