@@ -159,7 +159,7 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
         const Bytes free = FreeSpace(static_cast<std::uint32_t>(objects->locations.size()), now, 0);
         put(free.data(), free.size());
     });
-    add("AcDb:Template", Template(d.header.measurement), true);
+    add("AcDb:Template", Template(d.header.measurement, release), true);
     produce("AcDb:Handles", [objects](const ByteSink& put) {
         const Bytes map = ObjectMap(std::move(objects->locations));
         put(map.data(), map.size());

@@ -238,11 +238,31 @@ Bytes SecondHeader(std::uint32_t address, const SectionLocator (&loc)[6], const 
     return out;
 }
 
-Bytes Template(std::int16_t measurement) {
+namespace {
+constexpr std::string_view kTemplateDescription = "Ostrel survey drawing";
+}
+
+Bytes Template(std::int16_t measurement, Release release) {
     Bytes out;
-    PutRS(out, 0);                              // no description
+    const ReleaseTraits& traits = Traits(release);
+    if (traits.container == DwgContainer::Located) {
+        PutRS(out, 0);                          // no description
+    } else {                                    // the description with its closing zero
+        PutRS(out, static_cast<std::uint16_t>(kTemplateDescription.size() + 1));
+        for (char ch : kTemplateDescription) {
+            out.push_back(static_cast<std::uint8_t>(ch));
+            if (traits.stringStream) out.push_back(0);
+        }
+        out.resize(out.size() + (traits.stringStream ? 2 : 1), 0);
+    }
     PutRS(out, static_cast<std::uint16_t>(measurement));
     return out;
+}
+
+int TemplateMeasurement(const std::uint8_t* data, std::size_t size, Release release) {
+    if (size < 4) return -1;
+    const std::size_t at = 2 + (data[0] | data[1] << 8) * std::size_t{Traits(release).stringStream ? 2u : 1u};
+    return at + 2 <= size ? static_cast<std::int16_t>(data[at] | data[at + 1] << 8) : -1;
 }
 
 } // namespace ostrel::cad::dwg

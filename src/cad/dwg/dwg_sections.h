@@ -43,6 +43,10 @@ struct SecondHeaderHandles {
 };
 Bytes SecondHeader(std::uint32_t address, const SectionLocator (&locators)[6], const SecondHeaderHandles& handles,
                    std::uint16_t codePage);
-Bytes Template(std::int16_t measurement);
+// The template section: its description (RS length, then code-page bytes,
+// or UTF-16 where the release has a string stream; none in R2000) and MEASUREMENT.
+Bytes Template(std::int16_t measurement, Release release = Release::R2000);
+// MEASUREMENT from a template section; -1 when it does not hold one.
+int TemplateMeasurement(const std::uint8_t* data, std::size_t size, Release release);
 
 } // namespace ostrel::cad::dwg
