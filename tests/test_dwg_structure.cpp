@@ -1,10 +1,7 @@
-// A structural check of R2004-family DWG files (R2004, R2010, R2013, R2018),
-// made from the format's description: the file header's CRC and its copy at
-// the end, page map and section map, every page's place, sizes and checksums,
-// decompression, the header and classes sections' sentinels and CRCs, the
-// object map's CRCs, every object's CRC and handle, and the sections a file
-// holds. It runs first on the leading program's and ACadSharp's files (which
-// must check clean), then on ours.
+// A structural check of R2004-family DWG files: file header CRC and copy, page
+// and section maps, every page's place, sizes and checksums, decompression,
+// framed sections, object map, every object's CRC and handle, the sections
+// held. Run on the leading program's and ACadSharp's files (clean), then ours.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -34,10 +31,7 @@ std::uint64_t LL(const std::uint8_t* p) { return RL(p) | static_cast<std::uint64
 
 std::uint32_t Crc32(const std::uint8_t* p, std::size_t n) {
     std::uint32_t c = ~0u;
-    for (std::size_t i = 0; i < n; ++i) {
-        c ^= p[i];
-        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
-    }
+    for (std::size_t i = 0; i < 8 * n; ++i) c = (i % 8 ? c : c ^ p[i / 8]) >> 1 ^ (0xEDB88320u & (0u - ((i % 8 ? c : c ^ p[i / 8]) & 1)));
     return ~c;
 }
 
@@ -55,7 +49,8 @@ Bytes SystemPage(const Bytes& f, std::uint64_t at, std::uint32_t type, std::ostr
 }
 
 // The problems found, "" for none.
-std::string CheckR2004Family(const Bytes& f) {
+std::string CheckR2004Family(const std::string& file) {
+    const Bytes f(file.begin(), file.end());
     std::ostringstream bad;
     std::uint8_t head[0x6C];
     for (std::uint32_t i = 0, seed = 1; i < 0x6C; ++i) head[i] = f[0x80 + i] ^ static_cast<std::uint8_t>((seed = seed * 0x343FD + 0x269EC3) >> 16);
@@ -129,9 +124,8 @@ TEST(DwgStructure, FilesOfTheLeadingProgramAndAcadSharpCheckClean) {
     if (dir.empty()) GTEST_SKIP() << "the real DWG files (../shared/cases/real-dwg) are absent";
     int checked = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir)) {
-        const std::string text = ostrel::test::ReadFile(e.path());
-        const Bytes f(text.begin(), text.end());
-        const auto release = ReleaseFromAcadVersion(std::string(f.begin(), f.begin() + std::min<std::size_t>(6, f.size())));
+        const std::string f = ostrel::test::ReadFile(e.path());
+        const auto release = ReleaseFromAcadVersion(f.substr(0, 6));
         if (!release || *release < Release::R2004 || *release == Release::R2007) continue;
         EXPECT_EQ(CheckR2004Family(f), "") << e.path();
         ++checked;
@@ -141,12 +135,10 @@ TEST(DwgStructure, FilesOfTheLeadingProgramAndAcadSharpCheckClean) {
 
 TEST(DwgStructure, OursCheckCleanInEveryReleaseAndADamagedPageIsFound) {
     ostrel::test::TempDir dir;
+    auto d = ostrel::test::EveryKindDrawing();
     for (Release release : {Release::R2004, Release::R2010, Release::R2013, Release::R2018}) {
-        auto d = ostrel::test::EveryKindDrawing();
-        const std::string path = dir.file(std::string(ReleaseName(release)) + ".dwg");
-        SaveDwg(*d, release, path);
-        const std::string text = ostrel::test::ReadFile(path);
-        Bytes f(text.begin(), text.end());
+        SaveDwg(*d, release, dir.file("out.dwg"));
+        std::string f = ostrel::test::ReadFile(dir.file("out.dwg"));
         EXPECT_EQ(CheckR2004Family(f), "") << ReleaseName(release);
         f[0x100 + 40] ^= 1;                     // a byte of the first page's data
         EXPECT_NE(CheckR2004Family(f).find("checksums"), std::string::npos) << ReleaseName(release);

@@ -63,8 +63,7 @@ CommandResult RunCommand(const std::string& command) {
 std::string SourcePath(const std::string& relative) { return std::string(OSTREL_SOURCE_DIR) + "/" + relative; }
 
 std::string SharedCasesDir(const std::string& folder) {
-    const char* env = std::getenv("OSTREL_SHARED_CASES");
-    const std::string dir = (env && *env ? std::string(env) : SourcePath("../shared/cases")) + "/" + folder;
+    const std::string dir = (std::getenv("OSTREL_SHARED_CASES") ? std::string(std::getenv("OSTREL_SHARED_CASES")) : SourcePath("../shared/cases")) + "/" + folder;
     return std::filesystem::is_directory(dir) ? dir : std::string();
 }
 
