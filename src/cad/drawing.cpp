@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "cad/release_traits.h"
-
 namespace ostrel::cad {
 
 std::string HandleText(Handle h) {
@@ -34,17 +32,6 @@ std::optional<Handle> ParseHandle(std::string_view text) {
     }
     return h;
 }
-
-const char* AcadVersionString(Release r) { return Traits(r).acadVersion; }
-
-std::optional<Release> ReleaseFromAcadVersion(std::string_view v) {
-    if (v == "AC1006") return Release::R12;     // R10 files are read as R12
-    for (auto r = static_cast<int>(Release::R12); r <= static_cast<int>(Release::R2018); ++r)
-        if (v == Traits(static_cast<Release>(r)).acadVersion) return static_cast<Release>(r);
-    return std::nullopt;
-}
-
-const char* ReleaseName(Release r) { return Traits(r).name; }
 
 const char* EntityTypeName(EntityType t) {
     switch (t) {

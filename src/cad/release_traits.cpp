@@ -1,5 +1,7 @@
 #include "cad/release_traits.h"
 
+#include <iterator>
+
 namespace ostrel::cad {
 
 namespace {
@@ -24,7 +26,12 @@ constexpr ReleaseTraits kTraits[] = {
 };
 // clang-format on
 
-static_assert(std::size(kTraits) == static_cast<std::size_t>(Release::R2018) + 1);
+constexpr bool RowsInReleaseOrder() {
+    for (std::size_t i = 0; i < std::size(kTraits); ++i)
+        if (static_cast<std::size_t>(kTraits[i].release) != i) return false;
+    return std::size(kTraits) == static_cast<std::size_t>(Release::R2018) + 1;
+}
+static_assert(RowsInReleaseOrder(), "one row per release, in the enum's order");
 
 } // namespace
 
@@ -32,5 +39,16 @@ const ReleaseTraits& Traits(Release release) {
     const auto i = static_cast<std::size_t>(release);
     return kTraits[i < std::size(kTraits) ? i : static_cast<std::size_t>(Release::R2000)];
 }
+
+const char* AcadVersionString(Release r) { return Traits(r).acadVersion; }
+
+std::optional<Release> ReleaseFromAcadVersion(std::string_view v) {
+    if (v == "AC1006") return Release::R12;     // R10 files are read as R12
+    for (const ReleaseTraits& t : kTraits)
+        if (v == t.acadVersion) return t.release;
+    return std::nullopt;
+}
+
+const char* ReleaseName(Release r) { return Traits(r).name; }
 
 } // namespace ostrel::cad

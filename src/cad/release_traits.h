@@ -4,10 +4,16 @@
 // maintenance versions written), which tables, sections and objects its files
 // carry. Release decisions read these by name.
 #include <cstdint>
-
-#include "cad/drawing.h"
+#include <optional>
+#include <string_view>
 
 namespace ostrel::cad {
+
+// Releases the writers know.
+enum class Release : std::uint8_t { R12, R13, R14, R2000, R2004, R2007, R2010, R2013, R2018 };
+const char* AcadVersionString(Release r);      // "AC1009", "AC1015", ...
+std::optional<Release> ReleaseFromAcadVersion(std::string_view acadver);
+const char* ReleaseName(Release r);            // "R12", "R2000", ...
 
 // How a DWG of the release is laid out in the file.
 enum class DwgContainer : std::uint8_t {
