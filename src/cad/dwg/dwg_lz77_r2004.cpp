@@ -99,6 +99,11 @@ void CompressR2004(const std::uint8_t* data, std::size_t n, std::vector<std::uin
         }
         const std::size_t from = candidate - 1;
         std::size_t length = 4;
+        for (std::uint64_t a, b; i + length + 8 <= n; length += 8) {     // eight bytes at a time, then the rest
+            std::memcpy(&a, data + from + length, 8);
+            std::memcpy(&b, data + i + length, 8);
+            if (a != b) break;
+        }
         while (i + length < n && data[from + length] == data[i + length]) ++length;
         flushLiterals(i);
         litBits = PutCopy(length, i - from, out);
