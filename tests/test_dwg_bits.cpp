@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "cad/dwg/bit_reader.h"
 #include "cad/dwg/bit_writer.h"
 #include "cad/dwg/crc.h"
+#include "cad/dwg/dwg_lz77_r2004.h"
 
 using namespace ostrel::cad;
 using namespace ostrel::cad::dwg;
@@ -236,4 +238,28 @@ TEST(Reader, RunningPastTheEndThrowsAClearError) {
     std::vector<std::uint8_t> mc = {0x80, 0x80};
     std::size_t pos = 0;
     EXPECT_THROW(ReadModularChar(mc.data(), mc.size(), pos), CadError);
+}
+
+// R2004 pages expand back to what was compressed through every form of copy
+// (near, up to 0x3FFF and beyond 0x4000 back; short, long and overlapping
+// runs; one to three literals after a copy), and repeats shrink.
+TEST(R2004Compression, PagesExpandBackAndRepeatsShrink) {
+    std::mt19937 rng(7);
+    std::vector<std::uint8_t> noise(0x7400), far(noise.begin(), noise.begin() + 0x200), mid, records;
+    for (auto& b : noise) b = static_cast<std::uint8_t>(rng());
+    far.resize(0x4200, 0);
+    far.insert(far.end(), noise.begin(), noise.begin() + 0x200);
+    for (int k = 0; k < 4; ++k) mid.insert(mid.end(), noise.begin(), noise.begin() + 0x1000);
+    for (int k = 0; records.size() < 0x7000; ++k) {     // records that differ in one to three bytes
+        for (std::uint8_t b = 1; b < 12 - k % 3; ++b) records.push_back(b);
+        records.insert(records.end(), noise.begin() + k, noise.begin() + k + 1 + k % 3);
+    }
+    for (const auto& page : {std::vector<std::uint8_t>(noise.begin(), noise.begin() + 4), noise,
+                             std::vector<std::uint8_t>(0x7400, 0xAB), far, mid, records}) {
+        std::vector<std::uint8_t> packed, back(page.size() + 16);
+        CompressR2004(page.data(), page.size(), packed);
+        ASSERT_EQ(DecompressR2004(packed.data(), packed.size(), back.data(), back.size()), page.size());
+        EXPECT_TRUE(std::equal(page.begin(), page.end(), back.begin())) << page.size();
+        if (page.size() > 4 && page != noise) EXPECT_LT(packed.size(), page.size() * 6 / 10) << page.size();
+    }
 }

@@ -33,48 +33,6 @@ std::optional<Handle> ParseHandle(std::string_view text) {
     return h;
 }
 
-const char* AcadVersionString(Release r) {
-    switch (r) {
-    case Release::R12: return "AC1009";
-    case Release::R13: return "AC1012";
-    case Release::R14: return "AC1014";
-    case Release::R2000: return "AC1015";
-    case Release::R2004: return "AC1018";
-    case Release::R2007: return "AC1021";
-    case Release::R2010: return "AC1024";
-    case Release::R2013: return "AC1027";
-    case Release::R2018: return "AC1032";
-    }
-    return "AC1015";
-}
-
-std::optional<Release> ReleaseFromAcadVersion(std::string_view v) {
-    static const std::pair<const char*, Release> table[] = {
-        {"AC1009", Release::R12},   {"AC1006", Release::R12},   {"AC1012", Release::R13},
-        {"AC1014", Release::R14},   {"AC1015", Release::R2000}, {"AC1018", Release::R2004},
-        {"AC1021", Release::R2007}, {"AC1024", Release::R2010}, {"AC1027", Release::R2013},
-        {"AC1032", Release::R2018},
-    };
-    for (auto& [name, r] : table)
-        if (v == name) return r;
-    return std::nullopt;
-}
-
-const char* ReleaseName(Release r) {
-    switch (r) {
-    case Release::R12: return "R12";
-    case Release::R13: return "R13";
-    case Release::R14: return "R14";
-    case Release::R2000: return "R2000";
-    case Release::R2004: return "R2004";
-    case Release::R2007: return "R2007";
-    case Release::R2010: return "R2010";
-    case Release::R2013: return "R2013";
-    case Release::R2018: return "R2018";
-    }
-    return "?";
-}
-
 const char* EntityTypeName(EntityType t) {
     switch (t) {
     case EntityType::Point: return "POINT";

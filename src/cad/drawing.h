@@ -16,6 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "cad/release_traits.h"
+
 namespace ostrel::cad {
 
 using Handle = std::uint64_t;   // 0 = no handle
@@ -28,12 +30,6 @@ struct Vec3 {
     double x = 0, y = 0, z = 0;
     bool operator==(const Vec3&) const = default;
 };
-
-// Releases the writers know.
-enum class Release : std::uint8_t { R12, R13, R14, R2000, R2004, R2007, R2010, R2013, R2018 };
-const char* AcadVersionString(Release r);      // "AC1009", "AC1015", ...
-std::optional<Release> ReleaseFromAcadVersion(std::string_view acadver);
-const char* ReleaseName(Release r);            // "R12", "R2000", ...
 
 // Colour numbers as the formats store them.
 constexpr std::int16_t kColourByBlock = 0;

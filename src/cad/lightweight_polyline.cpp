@@ -1,9 +1,11 @@
 #include "cad/lightweight_polyline.h"
 
+#include "cad/release_traits.h"
+
 namespace ostrel::cad {
 
 bool WritesLightweight(const Drawing& d, Release r, const Entity& polyline, std::size_t vertexCount) {
-    return d.lightweightPolylines && r >= Release::R2000 && polyline.type == EntityType::Polyline &&
+    return d.lightweightPolylines && Traits(r).lightweightPolylines && polyline.type == EntityType::Polyline &&
            (polyline.geom.polyline.flags & (8 | 16 | 64)) == 0 && vertexCount >= 2;
 }
 

@@ -33,7 +33,6 @@ CommandResult RunCommand(const std::string& command);
 
 // Path of a file in the source tree.
 std::string SourcePath(const std::string& relative);
-
 // A folder of other programs' drawings ("real-dxf", "real-dwg"): $OSTREL_SHARED_CASES/NAME, else
 // ../shared/cases/NAME beside the source tree. Tests that read one skip when it is absent.
 std::filesystem::path SharedCases(const std::string& name);

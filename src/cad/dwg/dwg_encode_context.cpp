@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "cad/release_traits.h"
+
 namespace ostrel::cad::dwg {
 
 EncodeContext::EncodeContext(Drawing& drawing, Release r) : d(drawing), release(r) {
@@ -27,7 +29,7 @@ EncodeContext::EncodeContext(Drawing& drawing, Release r) : d(drawing), release(
             if (e.type != EntityType::Viewport) continue;
             if (e.geom.extra.index >= drawing.viewports.size())
                 throw CadError("cannot write DWG: VIEWPORT " + HandleText(e.handle) + " has no viewport data");
-            if (vx_[e.geom.extra.index] == 0 && !R2004()) {
+            if (vx_[e.geom.extra.index] == 0 && Traits(release).vxTable) {
                 vx_[e.geom.extra.index] = drawing.NewHandle();
                 vxRecords_.push_back({vx_[e.geom.extra.index], e.handle});
             }

@@ -58,7 +58,7 @@ void EncodeDwg(Drawing& d, const DwgSink& sink) {
     vars.PadToByte();
     const Bytes header = FramedSection(kHeaderBegin, vars.Bytes(), kHeaderEnd);
     const Bytes classes = FramedSection(kClassesBegin, ClassesData(), kClassesEnd);
-    const Bytes aux = AuxHeader(now, now, c.handSeed, kAcadVersionR2000);
+    const Bytes aux = AuxHeader(now, now, c.handSeed, Traits(Release::R2000));
     const Bytes preview = EmptyPreview();
 
     const std::size_t auxAddress = kFileHeaderSize;

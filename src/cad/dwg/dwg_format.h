@@ -90,16 +90,21 @@ enum ObjectTypeCode : std::int16_t {
 };
 
 // The classes this writer declares; objects of a class take 500 + its index.
+// From R2004 a class says how many objects of it the file holds and the
+// release (and maintenance version) that defined it, as the leading
+// program's files give them.
 struct ClassDef {
     std::string_view dxfName;
     std::string_view cppName;
     std::uint16_t proxyFlags;
     bool entity;
+    ObjectType type;
+    std::uint16_t release, maintenance;
 };
 inline constexpr ClassDef kWrittenClasses[] = {
-    {"ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault", 0, false},
-    {"ACDBPLACEHOLDER", "AcDbPlaceHolder", 0, false},
-    {"LAYOUT", "AcDbLayout", 0, false},
+    {"ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault", 0, false, ObjectType::DictionaryWithDefault, 22, 42},
+    {"ACDBPLACEHOLDER", "AcDbPlaceHolder", 0, false, ObjectType::Placeholder, 22, 42},
+    {"LAYOUT", "AcDbLayout", 0, false, ObjectType::Layout, 22, 42},
 };
 inline constexpr std::int16_t kClassDictionaryWithDefault = 500;
 inline constexpr std::int16_t kClassPlaceholder = 501;
@@ -107,10 +112,9 @@ inline constexpr std::int16_t kClassLayout = 502;
 inline constexpr std::string_view kClassAppName = "ObjectDBX Classes";
 
 // R2007 and later put the size in bits of the header's and the classes' data
-// (their strings included) before it, counted from that field on; the
-// classes of R2013 files, whose section size has no high part, count it from
-// after the field (as readers of R2013 take it).
-inline std::uint32_t ClassesSizeInBitsSkipped(Release release) { return release == Release::R2013 ? 32 : 0; }
+// (their strings included) before it, counted from that field on; a reader
+// finds the strings' end bit from it (and from the high part of the section
+// size, where the file has one).
 
 // Lineweights are stored as an index into this table; 29 is ByLayer,
 // 30 ByBlock, 31 the default.

@@ -4,6 +4,7 @@
 #include "cad/dwg/dwg_dimension_defaults.h"
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_header_vars.h"
+#include "cad/release_traits.h"
 
 namespace ostrel::cad::dwg {
 
@@ -72,7 +73,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     if (r2007) w.TV("");                        // MENUNAME (from R2007 among the strings, after the unit names)
     w.BL(24);
     w.BL(0);
-    if (!r2004) w.H(kHardPointer, 0);           // current viewport record (R2000's VX table)
+    if (Traits(c.release).vxTable) w.H(kHardPointer, 0);   // current viewport record (the VX table)
     w.B(true);                                  // DIMASO
     w.B(true);                                  // DIMSHO
     w.B(false);                                 // PLINEGEN
@@ -132,7 +133,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.BD(0.5);                                  // FACETRES
     w.BD(1.0);                                  // CMLSCALE
     w.BD(1.0);                                  // CELTSCALE
-    if (!r2007) w.TV("acad");                   // MENUNAME (up to R2004)
+    w.TV("acad");                               // MENUNAME (from R2007 the fifth of the strings)
     w.BL(created.day);
     w.BL(created.ms);
     w.BL(updated.day);
@@ -289,7 +290,7 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
 
 std::vector<std::uint8_t> HeaderVariablesData(const EncodeContext& c, DwgDate created, DwgDate updated) {
     BitWriter w;
-    if (c.release < Release::R2007) {
+    if (!Traits(c.release).stringStream) {
         WriteHeaderVariables(w, c, created, updated);
         w.PadToByte();
         return w.Bytes();

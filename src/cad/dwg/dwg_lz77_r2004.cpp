@@ -6,24 +6,114 @@
 
 namespace ostrel::cad::dwg {
 
-void CompressR2004(const std::uint8_t* data, std::size_t n, std::vector<std::uint8_t>& out) {
+namespace {
+
+// A count above what the opcode holds: a zero byte for each 255, then the rest.
+void PutLongCount(std::size_t v, std::vector<std::uint8_t>& out) {
+    for (; v > 255; v -= 255) out.push_back(0);
+    out.push_back(static_cast<std::uint8_t>(v));
+}
+
+// The literal-length bytes of a run of n bytes (n >= 4): 1..15 stand for
+// 4..18; 0 starts a long count from 15 (each further 0 adds 255, the first
+// non-zero byte adds itself); then 3 more.
+void LiteralRunStart(std::size_t n, std::vector<std::uint8_t>& out) {
+    if (n <= 18) out.push_back(static_cast<std::uint8_t>(n - 3));
+    else {
+        out.push_back(0);
+        PutLongCount(n - 3 - 15, out);
+    }
+}
+
+// A copy of `length` bytes from `distance` back. Returns the index of the
+// byte whose low two bits say how many literal bytes (1-3) follow.
+std::size_t PutCopy(std::size_t length, std::size_t distance, std::vector<std::uint8_t>& out) {
+    const std::size_t o = distance - 1;
+    if (o <= 0x3FF && length <= 14) {
+        out.push_back(static_cast<std::uint8_t>(((length + 1) << 4) | ((o & 3) << 2)));
+        out.push_back(static_cast<std::uint8_t>(o >> 2));
+        return out.size() - 2;
+    }
+    std::size_t twoByte = o;
+    if (o <= 0x3FFF) {
+        if (length <= 33) out.push_back(static_cast<std::uint8_t>(0x1E + length));
+        else {
+            out.push_back(0x20);
+            PutLongCount(length - 0x21, out);
+        }
+    } else {                                    // 0x4000 and more back: lengths from 4 (0x11 ends the stream)
+        twoByte = distance - 0x4000;
+        if (length <= 9) out.push_back(static_cast<std::uint8_t>(0x10 | (length - 2)));
+        else {
+            out.push_back(0x10);
+            PutLongCount(length - 9, out);
+        }
+    }
+    out.push_back(static_cast<std::uint8_t>((twoByte & 0x3F) << 2));
+    out.push_back(static_cast<std::uint8_t>(twoByte >> 6));
+    return out.size() - 2;
+}
+
+std::uint32_t Load32(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+constexpr int kHashBits = 13;
+constexpr std::size_t kMaxDistance = 0x7FFF;  // the farthest copy the opcodes reach (bit 3 of 0x10-0x1F unused)
+
+} // namespace
+
+void StoreR2004(const std::uint8_t* data, std::size_t n, std::vector<std::uint8_t>& out) {
+    if (n < 4) throw CadError("cannot write DWG: a compressed page needs at least four bytes");
     LiteralRunStart(n, out);
     out.insert(out.end(), data, data + n);
     out.push_back(0x11);
 }
 
-void LiteralRunStart(std::size_t n, std::vector<std::uint8_t>& out) {
+void CompressR2004(const std::uint8_t* data, std::size_t n, std::vector<std::uint8_t>& out) {
     if (n < 4) throw CadError("cannot write DWG: a compressed page needs at least four bytes");
-    // Literal length: 1..15 stands for 4..18; 0 starts a long count from 15
-    // (each further 0 adds 255, the first non-zero byte adds itself); then 3 more.
-    if (n <= 18) {
-        out.push_back(static_cast<std::uint8_t>(n - 3));
-    } else {
-        std::size_t rest = n - 3 - 15;
-        out.push_back(0);
-        for (; rest > 255; rest -= 255) out.push_back(0);
-        out.push_back(static_cast<std::uint8_t>(rest));
+    // Positions + 1 by hash of the four bytes there (0: none yet).
+    std::uint32_t last[1u << kHashBits] = {};
+    auto slot = [data](std::size_t i) { return (Load32(data + i) * 2654435761u) >> (32 - kHashBits); };
+    std::size_t pending = 0;                    // first literal byte not yet written
+    std::size_t litBits = 0;                    // the byte of the last copy that counts short literal runs
+    bool copied = false;
+    auto flushLiterals = [&](std::size_t end) {
+        const std::size_t count = end - pending;
+        if (count == 0) return;
+        if (copied && count <= 3) out[litBits] |= static_cast<std::uint8_t>(count);
+        else LiteralRunStart(count, out);       // the opening run is at least four bytes: copies start from 4
+        out.insert(out.end(), data + pending, data + end);
+    };
+    std::size_t i = 0;
+    while (i + 4 <= n) {
+        const std::uint32_t h = slot(i);
+        const std::size_t candidate = last[h];
+        last[h] = static_cast<std::uint32_t>(i + 1);
+        if (i < 4 || candidate == 0 || i - (candidate - 1) > kMaxDistance ||
+            Load32(data + candidate - 1) != Load32(data + i)) {
+            i += 1 + ((i - pending) >> 8);      // step faster through bytes that do not repeat
+            continue;
+        }
+        const std::size_t from = candidate - 1;
+        std::size_t length = 4;
+        for (std::uint64_t a, b; i + length + 8 <= n; length += 8) {     // eight bytes at a time, then the rest
+            std::memcpy(&a, data + from + length, 8);
+            std::memcpy(&b, data + i + length, 8);
+            if (a != b) break;
+        }
+        while (i + length < n && data[from + length] == data[i + length]) ++length;
+        flushLiterals(i);
+        litBits = PutCopy(length, i - from, out);
+        copied = true;
+        i += length;
+        pending = i;
+        if (i + 4 <= n) last[slot(i - 2)] = static_cast<std::uint32_t>(i - 1);
     }
+    flushLiterals(n);
+    out.push_back(0x11);
 }
 
 namespace {
@@ -81,14 +171,13 @@ std::size_t DecompressR2004(const std::uint8_t* data, std::size_t n, std::uint8_
             offset = (static_cast<std::size_t>(op2) << 2) | ((op & 0x0C) >> 2);
             lit = op & 0x03;
         } else if (op >= 0x10) {
-            if (op == 0x10) length = LongCount(in) + 9;
-            else if (op < 0x20) length = (op & 0x0F) + 2;
+            if (op < 0x20) length = (op & 7) == 0 ? LongCount(in) + 9 : (op & 7) + 2u;
             else if (op == 0x20) length = LongCount(in) + 0x21;
             else length = op - 0x1Eu;
             const std::uint8_t a = in.Next(), b = in.Next();
             offset = (a >> 2) | (static_cast<std::size_t>(b) << 6);
             lit = a & 0x03;
-            if (op < 0x20) offset += 0x3FFF;
+            if (op < 0x20) offset += 0x3FFF + (static_cast<std::size_t>(op & 8) << 11);   // bit 3: 0x4000 further
         } else {
             throw CadError("DWG page: an unknown compression code");
         }

@@ -10,6 +10,7 @@
 #include "cad/dwg/dwg_nongraphic_encoder.h"
 #include "cad/dwg/dwg_sections.h"
 #include "cad/dwg/dwg_table_encoder.h"
+#include "cad/release_traits.h"
 
 namespace ostrel::cad::dwg {
 
@@ -64,7 +65,7 @@ constexpr std::string_view kProduct = "<ProductInformation name =\"Ostrel\" buil
 // UTF-16, each after a 16-byte checksum left zero).
 Bytes AppInfo(Release release) {
     Bytes out;
-    if (release >= Release::R2007) {
+    if (Traits(release).stringStream) {
         PutRL(out, 2);
         PutText16W(out, "AppInfoDataList");
         PutRL(out, 3);
@@ -83,27 +84,39 @@ Bytes AppInfo(Release release) {
     return out;
 }
 
-} // namespace
+// The revision history: class version and minor (0), one revision, 0.
+Bytes RevHistory() {
+    Bytes out;
+    for (std::uint32_t v : {0u, 0u, 1u, 0u}) PutRL(out, v);
+    return out;
+}
 
-std::uint8_t MaintenanceRelease(Release) { return 0; }
+// Which applications saved the file, in the form of the R2007 AppInfo: a
+// 16-byte checksum (left zero), a zero long, then the AppInfo's list.
+Bytes AppInfoHistory() {
+    Bytes out(16, 0);
+    PutRL(out, 0);
+    PutText16W(out, "AppInfoDataList");
+    PutRL(out, 3);
+    for (std::string_view text : {std::string_view("1.0"), std::string_view("Written by Ostrel"), kProduct}) {
+        out.resize(out.size() + 16, 0);
+        PutText16W(out, text);
+    }
+    return out;
+}
+
+// The files the drawing depends on: no features, no files.
+Bytes FileDepList() { return Bytes(8, 0); }
+
+} // namespace
 
 bool SectionSizeHasHighPart(Release release, std::uint8_t maintenance) {
     return release >= Release::R2018 || (release >= Release::R2010 && maintenance > 3);
 }
 
-std::uint8_t AcadReleaseNumber(Release release) {
-    switch (release) {
-    case Release::R2004: return 25;
-    case Release::R2007: return 27;
-    case Release::R2010: return 29;
-    case Release::R2013: return 31;
-    case Release::R2018: return 33;
-    default: return kAcadVersionR2000;
-    }
-}
-
 std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
-    if (release < Release::R2004)
+    const DwgContainer container = Traits(release).container;
+    if (container != DwgContainer::R2004Pages && container != DwgContainer::R2007Pages)
         throw CadError(std::string("DWG ") + ReleaseName(release) + " is not laid out in named sections");
     // The objects are encoded as the container writes them, page by page,
     // and leave their places for the object map and their count for the
@@ -119,7 +132,7 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     const Bytes vars = HeaderVariablesData(c, now, now);
 
     std::vector<NamedSection> out;
-    out.reserve(10);
+    out.reserve(13);
     auto add = [&out](const char* name, Bytes data, bool compressed) {
         out.push_back(NamedSection{name, std::move(data), compressed, false, {}});
     };
@@ -129,6 +142,13 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     add("AcDb:SummaryInfo", SummaryInfo(now, now), false);
     add("AcDb:Preview", EmptyPreview(), false);
     add("AcDb:AppInfo", AppInfo(release), false);
+    const ReleaseTraits& traits = Traits(release);
+    if (traits.revHistory) {
+        // Stored plain in the R2004 family, compressed in R2007 (as the leading program's files keep them).
+        add("AcDb:AppInfoHistory", AppInfoHistory(), traits.container == DwgContainer::R2007Pages);
+        add("AcDb:RevHistory", RevHistory(), true);
+    }
+    if (traits.fileDepList) add("AcDb:FileDepList", FileDepList(), true);
     produce("AcDb:AcDbObjects", [objects, release](const ByteSink& put) {
         put(kObjectsStart, sizeof kObjectsStart);
         ObjectStream stream(sizeof kObjectsStart, put);
@@ -139,7 +159,7 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
         const Bytes free = FreeSpace(static_cast<std::uint32_t>(objects->locations.size()), now, 0);
         put(free.data(), free.size());
     });
-    add("AcDb:Template", Template(d.header.measurement), true);
+    add("AcDb:Template", Template(d.header.measurement, release), true);
     produce("AcDb:Handles", [objects](const ByteSink& put) {
         const Bytes map = ObjectMap(std::move(objects->locations));
         put(map.data(), map.size());
@@ -147,12 +167,12 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     // The framed sections close with eight zero bytes from R2004 on; R2018
     // gives their size a high part.
     auto framed = [release](const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]) {
-        Bytes out = FramedSection(begin, data, end, SectionSizeHasHighPart(release, MaintenanceRelease(release)));
+        Bytes out = FramedSection(begin, data, end, Traits(release).sectionHiSize);
         out.resize(out.size() + 8, 0);
         return out;
     };
-    add("AcDb:Classes", framed(kClassesBegin, ClassesData(release), kClassesEnd), true);
-    add("AcDb:AuxHeader", AuxHeader(now, now, c.handSeed, AcadReleaseNumber(release)), true);
+    add("AcDb:Classes", framed(kClassesBegin, ClassesData(release, &d), kClassesEnd), true);
+    add("AcDb:AuxHeader", AuxHeader(now, now, c.handSeed, Traits(release)), true);
     add("AcDb:Header", framed(kHeaderBegin, vars, kHeaderEnd), true);
     return out;
 }

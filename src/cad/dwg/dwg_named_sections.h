@@ -15,14 +15,8 @@ namespace ostrel::cad::dwg {
 // named sections (before R2004) and on references the format cannot hold.
 std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release);
 
-// The maintenance release a file of the release says it is (its file header).
-std::uint8_t MaintenanceRelease(Release release);
-// Whether the header and classes sections give their size a high part: from
-// R2018, and in R2010 and R2013 files of maintenance release 4 and later.
+// Whether a file's header and classes sections give their size a high part:
+// from R2018, and in R2010 and R2013 files of maintenance release 4 and later.
 bool SectionSizeHasHighPart(Release release, std::uint8_t maintenance);
-
-// The application release number the files of a release carry (23 R2000,
-// 25 R2004, 27 R2007, 29 R2010, 31 R2013, 33 R2018).
-std::uint8_t AcadReleaseNumber(Release release);
 
 } // namespace ostrel::cad::dwg

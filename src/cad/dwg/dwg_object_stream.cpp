@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cad/dwg/crc.h"
+#include "cad/release_traits.h"
 
 namespace ostrel::cad::dwg {
 
@@ -51,6 +52,8 @@ void ObjectStream::Finish() {
 
 void ObjectStream::SetRelease(Release release) {
     release_ = release;
+    stringStream_ = Traits(release).stringStream;
+    typeBitPair_ = Traits(release).typeBitPair;
     out_.fullColour = R2004();
 }
 
@@ -60,7 +63,7 @@ BitWriter& ObjectStream::Begin(std::int16_t type, Handle handle) {
     handlesMarked_ = false;
     out_.Bits(0, 16);                   // size, filled in by End
     bodyStart_ = out_.BitPosition();
-    if (R2010()) {                      // the type, 2-bit-prefixed
+    if (typeBitPair_) {                 // the type, 2-bit-prefixed
         const auto t = static_cast<std::uint16_t>(type);
         if (t <= 0xFF) {
             out_.Bits(0, 2);
@@ -77,7 +80,7 @@ BitWriter& ObjectStream::Begin(std::int16_t type, Handle handle) {
         sizeFieldPos_ = out_.BitPosition();
         out_.RL(0);                     // data size in bits, filled in by StartHandles
     }
-    if (R2007()) {
+    if (stringStream_) {
         text_.Clear();
         out_.text = &text_;
     }
@@ -87,14 +90,14 @@ BitWriter& ObjectStream::Begin(std::int16_t type, Handle handle) {
 }
 
 void ObjectStream::StartHandles() {
-    if (R2007()) {
+    if (stringStream_) {
         // The strings, their size in bits and a bit saying they are there
         // close the data: a reader finds them back from the data's end.
         out_.text = nullptr;
         out_.EndStrings(text_);
     }
     const std::size_t dataBits = out_.BitPosition() - bodyStart_;
-    if (!R2010()) out_.PatchRL(sizeFieldPos_, static_cast<std::uint32_t>(dataBits));
+    if (!typeBitPair_) out_.PatchRL(sizeFieldPos_, static_cast<std::uint32_t>(dataBits));
     handleStart_ = out_.BitPosition();
     handlesMarked_ = true;
 }
@@ -103,7 +106,7 @@ void ObjectStream::End() {
     if (!handlesMarked_) StartHandles();
     out_.PadToByte();
     std::size_t extra = 0;
-    if (R2010()) {                      // the handle stream's size in bits, before the object
+    if (typeBitPair_) {                 // the handle stream's size in bits, before the object
         handleSize_.clear();
         AppendModularChar(handleSize_, out_.BitPosition() - handleStart_);
         out_.OpenBytes(start_ + 2, handleSize_.size());

@@ -74,6 +74,8 @@ private:
     std::size_t handleStart_ = 0;       // bit where the handle stream begins
     bool handlesMarked_ = false;
     Release release_ = Release::R2000;
+    bool stringStream_ = false;         // texts in a string stream (the release's traits)
+    bool typeBitPair_ = false;          // type 2-bit-prefixed, handle-stream size before the object
     BitWriter text_;                    // the object's string stream (R2007 and later)
     std::vector<std::uint8_t> handleSize_;  // the handle stream's size as MC, reused (R2010 and later)
     Handle handle_ = 0;

@@ -8,6 +8,7 @@
 
 #include "cad/dwg/dwg_lz77_r2004.h"
 #include "cad/dwg/dwg_named_sections.h"
+#include "cad/release_traits.h"
 
 namespace ostrel::cad::dwg {
 
@@ -73,10 +74,13 @@ struct PageRecord {
     std::uint32_t size;         // bytes in the file
 };
 
-// A system page: 0x14-byte header, data compressed, checksum over both.
+// A system page: 0x14-byte header, data compressed, checksum over both. The
+// page map's data is stored as one literal run, as its size must be known
+// before it is made (it lists itself).
 void WriteSystemPage(Bytes& file, std::uint32_t type, const Bytes& data) {
     Bytes comp;
-    CompressR2004(data.data(), data.size(), comp);
+    if (type == kPageMapPage) StoreR2004(data.data(), data.size(), comp);
+    else CompressR2004(data.data(), data.size(), comp);
     std::uint8_t head[0x14] = {};
     SetRL(head, type);
     SetRL(head + 4, static_cast<std::uint32_t>(data.size()));
@@ -164,9 +168,8 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
         if (s.name == "AcDb:SummaryInfo") summaryAddress = written;
         // One page of the section: n bytes from `off` on.
         auto writePage = [&](std::size_t off, const std::uint8_t* chunk, std::size_t n) {
-            // A page: its header, then the data as one literal run (its length
-            // before, 0x11 after) or stored. The data is handed on where it
-            // lies; the checksum runs over the pieces in turn.
+            // A page: its header, then the data compressed, or stored (handed
+            // on where it lies; the checksum runs over the pieces in turn).
             std::uint8_t tail[4] = {};
             std::size_t dataSize = n;
             if (s.compressed && n < 4) {        // a short tail: zeros after it keep the run valid
@@ -175,12 +178,11 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
                 dataSize = 4;
             }
             run.clear();
-            if (s.compressed) LiteralRunStart(dataSize, run);
-            static const std::uint8_t kEnd = 0x11;
-            const std::size_t compSize = s.compressed ? run.size() + dataSize + 1 : desc.maxSize;
-            std::uint32_t dataSum = PageChecksum(PageChecksum(0, run.data(), run.size()), chunk, dataSize);
-            if (s.compressed) dataSum = PageChecksum(dataSum, &kEnd, 1);
-            else if (desc.maxSize > n) {
+            if (s.compressed) CompressR2004(chunk, dataSize, run);
+            const std::size_t compSize = s.compressed ? run.size() : desc.maxSize;
+            std::uint32_t dataSum = s.compressed ? PageChecksum(0, run.data(), run.size())
+                                                 : PageChecksum(0, chunk, dataSize);
+            if (!s.compressed && desc.maxSize > n) {
                 const Bytes pad(desc.maxSize - n, 0);
                 dataSum = PageChecksum(dataSum, pad.data(), pad.size());
             }
@@ -189,7 +191,8 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
             SetRL(head, kDataPage);
             SetRL(head + 4, desc.id);
             SetRL(head + 8, static_cast<std::uint32_t>(compSize));
-            SetRL(head + 12, static_cast<std::uint32_t>(n));
+            // The page's size in the file: header and data, to the next 0x20 boundary.
+            SetRL(head + 12, static_cast<std::uint32_t>((sizeof head + compSize + 0x1F) & ~std::size_t{0x1F}));
             SetRL(head + 16, static_cast<std::uint32_t>(off));
             // 0x14 unused, 0x18 the header's checksum (seeded with the data's), 0x1C the data's.
             SetRL(head + 28, dataSum);
@@ -197,11 +200,12 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
             const std::uint32_t mask = kPageMask ^ static_cast<std::uint32_t>(address);
             for (int k = 0; k < 8; ++k) SetRL(head + 4 * k, GetRL(head + 4 * k) ^ mask);
             put(head, sizeof head);
-            put(run.data(), run.size());
-            put(chunk, dataSize);
             if (s.compressed) {
-                put(&kEnd, 1);
-            } else if (desc.maxSize > n) {
+                put(run.data(), run.size());
+            } else {
+                put(chunk, dataSize);
+            }
+            if (!s.compressed && desc.maxSize > n) {
                 const Bytes pad(desc.maxSize - n, 0);
                 put(pad.data(), pad.size());
             }
@@ -319,11 +323,12 @@ void WriteR2004Container(const std::vector<NamedSection>& sections, Release rele
 
     std::uint8_t* p = zeros.data();
     std::memcpy(p, AcadVersionString(release), 6);
-    p[0x0B] = MaintenanceRelease(release);
+    const ReleaseTraits& traits = Traits(release);
+    p[0x0B] = traits.maintenance;
     p[0x0C] = 3;
     SetRL(p + 0x0D, static_cast<std::uint32_t>(previewAddress + 0x20));
-    p[0x11] = AcadReleaseNumber(release);       // the release that wrote it
-    p[0x12] = 0;
+    p[0x11] = traits.writerRelease;             // the release that wrote it
+    p[0x12] = traits.writerMaintenance;
     p[0x13] = static_cast<std::uint8_t>(codePage & 0xFF);
     p[0x14] = static_cast<std::uint8_t>(codePage >> 8);
     SetRL(p + 0x20, static_cast<std::uint32_t>(summaryAddress + 0x20));

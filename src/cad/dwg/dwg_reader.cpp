@@ -69,11 +69,12 @@ std::unique_ptr<Drawing> DecodeNamedSections(const std::uint8_t* file, std::size
     HeaderHandles hh;
     ReadHeaderSection(headerData, headerSize, vars, hh, release);
     vars.codePage = CodePageName(codePage);
-    if (const NamedSection* t = find("AcDb:Template"); t && t->data.size() >= 4)
-        vars.measurement = static_cast<std::int16_t>(t->data[2] | (t->data[3] << 8));
+    if (const NamedSection* t = find("AcDb:Template"))
+        if (const int m = TemplateMeasurement(t->data.data(), t->data.size(), release); m >= 0)
+            vars.measurement = static_cast<std::int16_t>(m);
     auto [classData, classSize] = FramedSectionData(classes.data.data(), classes.data.size(), whole(classes),
                                                     kClassesBegin, kClassesEnd, "classes", crc, highSize);
-    ObjectSource src{objects.data.data(), objects.data.size(), ReadClassNames(classData, classSize, release, highSize), release,
+    ObjectSource src{objects.data.data(), objects.data.size(), ReadClassNames(classData, classSize, release), release,
                      crc};
     auto map = ReadObjectMap(handles.data.data(), handles.data.size(), whole(handles), crc, objects.data.size());
     auto byOffset = [](const ObjectLocation& a, const ObjectLocation& b) { return a.offset < b.offset; };

@@ -75,8 +75,7 @@ std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t
     return {p + head, dataSize};
 }
 
-std::vector<DwgClass> ReadClassNames(const std::uint8_t* data, std::size_t size, Release release,
-                                        bool highSize) {
+std::vector<DwgClass> ReadClassNames(const std::uint8_t* data, std::size_t size, Release release) {
     const bool r2004 = release >= Release::R2004;
     std::vector<DwgClass> names;
     BitReader r(data, size, "classes section");
@@ -86,9 +85,7 @@ std::vector<DwgClass> ReadClassNames(const std::uint8_t* data, std::size_t size,
         if (bits < 33 || bits > r.BitLimit())
             r.Fail("expected the size in bits of its data (at most " + std::to_string(r.BitLimit()) + "), found " +
                    std::to_string(bits));
-        // Our own R2013 files of maintenance version 0 count the size from after the field.
-        const std::size_t end = static_cast<std::size_t>(bits) + (highSize ? 0 : ClassesSizeInBitsSkipped(release));
-        if (end > r.BitLimit()) r.Fail("expected the size in bits of its data, found " + std::to_string(bits));
+        const std::size_t end = static_cast<std::size_t>(bits);
         text.SetStrings(end);
         r.SetBitLimit(text.BitPosition());  // the names follow the data
         r.text = &text;

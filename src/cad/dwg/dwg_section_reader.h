@@ -27,14 +27,14 @@ std::pair<const std::uint8_t*, std::size_t> FramedSectionData(const std::uint8_t
                                                               const std::uint8_t (&end)[16], const char* what,
                                                               bool checkCrc, bool highSize = false);
 // `highSize`: the section's size has a high part (maintenance versions above 3).
+
 // A class of the classes section: its DXF name, and whether its objects
 // are entities (item class 0x1F2) or other objects (0x1F3).
 struct DwgClass {
     std::string dxf;
     bool entity = false;
 };
-std::vector<DwgClass> ReadClassNames(const std::uint8_t* data, std::size_t size, Release release = Release::R2000,
-                                        bool highSize = false);
+std::vector<DwgClass> ReadClassNames(const std::uint8_t* data, std::size_t size, Release release = Release::R2000);
 // `objectsEnd`: the bound of the addresses (0: the file's size).
 std::vector<ObjectLocation> ReadObjectMap(const std::uint8_t* file, std::size_t size, const SectionLocator& loc,
                                          bool checkCrc, std::size_t objectsEnd = 0);

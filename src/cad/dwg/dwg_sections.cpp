@@ -49,19 +49,21 @@ Bytes FileHeader(const SectionLocator (&loc)[6], std::uint32_t previewAddress, s
     return out;
 }
 
-Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, std::uint8_t version) {
+Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, const ReleaseTraits& release) {
     Bytes out = {0xFF, 0x77, 0x01};
-    PutRS(out, version);
-    PutRS(out, 0);                              // maintenance version
+    auto putVersion = [&out, &release]() {      // the writer's release and maintenance version
+        PutRS(out, release.writerRelease);
+        if (release.auxHeaderLongMaintenance) PutRL(out, release.writerMaintenance);
+        else PutRS(out, release.writerMaintenance);
+    };
+    putVersion();
     PutRL(out, 1);                              // number of saves
     PutRL(out, 0xFFFFFFFFu);
     PutRS(out, 1);                              // saves, part 1
     PutRS(out, 0);                              // saves, part 2
     PutRL(out, 0);
-    PutRS(out, version);
-    PutRS(out, 0);
-    PutRS(out, version);
-    PutRS(out, 0);
+    putVersion();
+    putVersion();
     for (std::uint16_t v : {0x0005, 0x0893, 0x0005, 0x0893, 0x0000, 0x0001}) PutRS(out, v);
     for (int i = 0; i < 5; ++i) PutRL(out, 0);
     PutRL(out, static_cast<std::uint32_t>(created.day));
@@ -74,10 +76,7 @@ Bytes AuxHeader(DwgDate created, DwgDate updated, Handle handSeed, std::uint8_t 
     PutRS(out, 1);                              // saves part 1 - part 2
     for (int i = 0; i < 3; ++i) PutRL(out, 0);
     PutRL(out, 1);                              // number of saves
-    // Files of R2007 and later close with four zero longs, R2018's with three
-    // zero shorts more (R2000 and R2004 readers take the first two).
-    for (int i = 0; i < (version >= 27 ? 4 : 2); ++i) PutRL(out, 0);
-    if (version >= 33) for (int i = 0; i < 3; ++i) PutRS(out, 0);
+    out.resize(out.size() + release.auxHeaderTail, 0);
     return out;
 }
 
@@ -103,10 +102,11 @@ Bytes FramedSection(const std::uint8_t (&begin)[16], const Bytes& data, const st
     return out;
 }
 
-Bytes ClassesData(Release release) {
+Bytes ClassesData(Release release, const Drawing* d) {
     const bool r2004 = release >= Release::R2004;
+    const bool strings = Traits(release).stringStream;
     BitWriter w, text;
-    if (release >= Release::R2007) {        // the size in bits of data and strings, patched below
+    if (strings) {        // the size in bits of data and strings, patched below
         w.RL(0);
         w.text = &text;
     }
@@ -126,16 +126,19 @@ Bytes ClassesData(Release release) {
         w.B(false);                             // not from a proxy
         w.BS(c.entity ? 0x1F2 : 0x1F3);
         if (r2004) {
-            w.BL(0);                            // objects of the class (not kept)
-            w.BS(0);                            // release and maintenance release of the class
-            w.BS(0);
+            std::int32_t count = 0;
+            if (d) count = static_cast<std::int32_t>(std::count_if(d->objects.begin(), d->objects.end(),
+                                                                   [&c](const Object& o) { return o.type == c.type; }));
+            w.BL(count);
+            w.BS(static_cast<std::int16_t>(c.release));   // release and maintenance version of the class
+            w.BL(c.maintenance);
             w.BL(0);
             w.BL(0);
         }
     }
-    if (release >= Release::R2007) {
+    if (strings) {
         w.EndStrings(text);
-        w.PatchRL(0, static_cast<std::uint32_t>(w.BitPosition() - ClassesSizeInBitsSkipped(release)));
+        w.PatchRL(0, static_cast<std::uint32_t>(w.BitPosition()));
     }
     w.PadToByte();
     return w.Bytes();
@@ -235,11 +238,31 @@ Bytes SecondHeader(std::uint32_t address, const SectionLocator (&loc)[6], const 
     return out;
 }
 
-Bytes Template(std::int16_t measurement) {
+namespace {
+constexpr std::string_view kTemplateDescription = "Ostrel survey drawing";
+}
+
+Bytes Template(std::int16_t measurement, Release release) {
     Bytes out;
-    PutRS(out, 0);                              // no description
+    const ReleaseTraits& traits = Traits(release);
+    if (traits.container == DwgContainer::Located) {
+        PutRS(out, 0);                          // no description
+    } else {                                    // the description with its closing zero
+        PutRS(out, static_cast<std::uint16_t>(kTemplateDescription.size() + 1));
+        for (char ch : kTemplateDescription) {
+            out.push_back(static_cast<std::uint8_t>(ch));
+            if (traits.stringStream) out.push_back(0);
+        }
+        out.resize(out.size() + (traits.stringStream ? 2 : 1), 0);
+    }
     PutRS(out, static_cast<std::uint16_t>(measurement));
     return out;
+}
+
+int TemplateMeasurement(const std::uint8_t* data, std::size_t size, Release release) {
+    if (size < 4) return -1;
+    const std::size_t at = 2 + (data[0] | data[1] << 8) * std::size_t{Traits(release).stringStream ? 2u : 1u};
+    return at + 2 <= size ? static_cast<std::int16_t>(data[at] | data[at + 1] << 8) : -1;
 }
 
 } // namespace ostrel::cad::dwg

@@ -8,10 +8,11 @@
 #include "cad/dwg/dwg_named_sections.h"
 #include "cad/dwg/dwg_r2004_container.h"
 #include "cad/dwg/r2007_container.h"
+#include "cad/release_traits.h"
 
 namespace ostrel::cad {
 
-bool DwgWrites(Release release) { return release >= Release::R2000; }
+bool DwgWrites(Release release) { return Traits(release).container != DwgContainer::None; }
 
 void SaveDwg(Drawing& d, Release release, const std::string& path) {
     if (!DwgWrites(release))
@@ -30,14 +31,18 @@ void SaveDwg(Drawing& d, Release release, const std::string& path) {
     sink.patch = [&](std::size_t offset, const std::uint8_t* data, std::size_t size) {
         file->WriteAt(offset, reinterpret_cast<const char*>(data), size);
     };
-    if (release == Release::R2007) {
+    const DwgContainer container = Traits(release).container;
+    if (container == DwgContainer::R2007Pages) {
         auto sections = dwg::EncodeNamedSections(d, release);
         dwg::MakeWhole(sections);
         dwg::r2007::FileFacts facts;
         facts.codePage = dwg::CodePageNumber(d.header.codePage);
+        facts.maintenanceVersion = Traits(release).maintenance;
+        facts.writerVersion = Traits(release).writerRelease;
+        facts.writerMaintenance = Traits(release).writerMaintenance;
         const auto bytes = dwg::r2007::WriteContainer(sections, facts);
         sink.write(bytes.data(), bytes.size());
-    } else if (release >= Release::R2004) {
+    } else if (container == DwgContainer::R2004Pages) {
         // The objects are encoded as their pages are written; a drawing
         // that cannot be encoded leaves the target as it was all the same,
         // as the file is only put in its place by Commit.

@@ -151,9 +151,10 @@ constexpr SectionKind kKinds[] = {
     {"AcDb:ObjFreeSpace", 0x77E2061F, 0xF800}, {"AcDb:Template", 0x4A1404CE, 0x400},
     {"AcDb:Handles", 0x3F6E0450, 0xF800},    {"AcDb:Classes", 0x3F54045F, 0xF800},
     {"AcDb:AuxHeader", 0x54F0050A, 0x800},   {"AcDb:Header", 0x32B803D9, 0x800},
+    {"AcDb:AppInfoHistory", 0, 0x580},
 };
 constexpr const char* kFileOrder[] = {"AcDb:SummaryInfo", "AcDb:Preview",      "AcDb:VBAProject",
-                                      "AcDb:AppInfo",     "AcDb:FileDepList",  "AcDb:RevHistory",
+                                      "AcDb:AppInfo",     "AcDb:AppInfoHistory", "AcDb:FileDepList",  "AcDb:RevHistory",
                                       "AcDb:Security",    "AcDb:AcDbObjects",  "AcDb:ObjFreeSpace",
                                       "AcDb:Template",    "AcDb:Handles",      "AcDb:Classes",
                                       "AcDb:AuxHeader",   "AcDb:Header"};

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "cad/dxf/dxf_write_context.h"
+#include "cad/release_traits.h"
 
 namespace ostrel::cad::dxf {
 
@@ -38,7 +39,7 @@ void WriteClassesSection(WriteContext& c) {
             w.Name(2, cls.cppName);
             w.Name(3, "ObjectDBX Classes");
             w.Int(90, 0);                              // proxy capabilities
-            if (c.release >= Release::R2004) w.Int(91, instances);
+            if (Traits(c.release).classInstanceCounts) w.Int(91, instances);
             w.Int(280, 0);                             // was a proxy
             w.Int(281, 0);                             // not an entity
         }
