@@ -35,6 +35,11 @@ struct Box {
 
 } // namespace
 
+// Not cad::ExtentsOf: here an insert counts by its insertion point alone and
+// a layout's own overall viewport not at all. The model view and the sheet's
+// viewport this zoom sets are written into the saved drawing, and measuring
+// inserts through their blocks would move them wherever a symbol reaches
+// past the rest of the drawing.
 bool BlockExtents(cad::Drawing& d, std::uint32_t block, Vec3& min, Vec3& max) {
     Box box;
     const bool paper = d.blocks.at(block).IsPaperSpace();

@@ -13,7 +13,7 @@ namespace ostrel::trim {
 
 class vdEntities {
 public:
-    vdEntities(vdDocument* doc, std::uint32_t block) : doc_(doc), block_(block) {}
+    vdEntities(EntityStore* store, std::uint32_t block) : store_(store), block_(block) {}
 
     // Entities in the list (vertices, sequence ends, fills and a layout's
     // own overall viewport are parts of others and not counted).
@@ -41,7 +41,7 @@ public:
     std::uint32_t Block() const { return block_; }
 
 private:
-    vdDocument* doc_;
+    EntityStore* store_;
     std::uint32_t block_;
 };
 

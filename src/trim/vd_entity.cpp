@@ -6,7 +6,6 @@
 #include <numbers>
 
 #include "ostrel/errors.h"
-#include "trim/vd_document.h"
 
 namespace ostrel::trim {
 
@@ -32,13 +31,13 @@ void RotatePoint(Vec3& p, double bx, double by, double c, double s) {
 } // namespace
 
 Entity& vdEntity::Data() const {
-    if (!doc_) throw cad::CadError("object variable not set (nothing)");
-    return doc_->Member(at_, 0);
+    if (!store_) throw cad::CadError("object variable not set (nothing)");
+    return store_->Member(at_, 0);
 }
 
 Entity& vdEntity::Edit() const {
     Data();   // raises for nothing
-    return doc_->Edit(at_, 0);
+    return store_->Edit(at_, 0);
 }
 
 const std::string& vdEntity::TypeName() const {
@@ -64,18 +63,18 @@ const std::string& vdEntity::TypeName() const {
 const std::string& vdEntity::LayerName() const {
     static const std::string kZero = "0";
     const auto& e = Data();
-    const auto& layers = doc_->Drawing().layers;
+    const auto& layers = store_->Drawing().layers;
     return e.layer < layers.size() ? layers[e.layer].name : kZero;
 }
 
 vdEntity vdEntity::Copy() const {
     Data();   // raises for nothing
-    auto& d = doc_->Drawing();
-    vdDocument::FreeEntity copy;
-    auto n = doc_->MemberCount(at_);
+    auto& d = store_->Drawing();
+    EntityStore::FreeEntity copy;
+    auto n = store_->MemberCount(at_);
     copy.members.reserve(n);
     for (std::uint32_t k = 0; k < n; ++k) {
-        Entity c = doc_->Member(at_, k);
+        Entity c = store_->Member(at_, k);
         c.handle = d.NewHandle();
         c.owner = 0;
         c.flags &= static_cast<std::uint8_t>(~(cad::kEntityDeleted | cad::kEntityPaperSpace));
@@ -91,30 +90,29 @@ vdEntity vdEntity::Copy() const {
         }
         copy.members.push_back(c);
     }
-    copy.filled = doc_->IsFilled(at_);
-    doc_->free_.push_back(std::move(copy));
-    return vdEntity(doc_, EntityLocation{kNone, static_cast<std::uint32_t>(doc_->free_.size() - 1)});
+    copy.filled = store_->IsFilled(at_);
+    return vdEntity(store_, store_->AddFree(std::move(copy)));
 }
 
 void vdEntity::Delete() {
     Data();
-    auto at = doc_->Resolve(at_);
+    auto at = store_->Resolve(at_);
     if (at.block == kNone) {
-        doc_->free_[at.pos].deleted = true;
+        store_->Free(at).deleted = true;
         return;
     }
-    if (doc_->IsFilled(at)) doc_->SetFill(at, false);
-    auto n = doc_->MemberCount(at);
-    for (std::uint32_t k = 0; k < n; ++k) doc_->Edit(at, k).flags |= cad::kEntityDeleted;
+    if (store_->IsFilled(at)) store_->SetFill(at, false);
+    auto n = store_->MemberCount(at);
+    for (std::uint32_t k = 0; k < n; ++k) store_->Edit(at, k).flags |= cad::kEntityDeleted;
 }
 
 void vdEntity::Update() {
-    if (Data().type == EntityType::Polyline) doc_->RefreshFill(at_);
+    if (Data().type == EntityType::Polyline) store_->RefreshFill(at_);
 }
 
 void vdEntity::Rotate(const std::array<double, 2>& base, double angle) {
     auto& e = Edit();
-    auto& d = doc_->Drawing();
+    auto& d = store_->Drawing();
     const double bx = base[0], by = base[1], c = std::cos(angle), s = std::sin(angle);
     auto& g = e.geom;
     switch (e.type) {
@@ -142,8 +140,8 @@ void vdEntity::Rotate(const std::array<double, 2>& base, double angle) {
         for (auto& p : g.face.corner) RotatePoint(p, bx, by, c, s);
         break;
     case EntityType::Polyline: {
-        auto n = doc_->VertexCountOf(at_);
-        for (std::uint32_t i = 0; i < n; ++i) RotatePoint(doc_->EditVertexAt(at_, i, n).geom.vertex.pos, bx, by, c, s);
+        auto n = store_->VertexCountOf(at_);
+        for (std::uint32_t i = 0; i < n; ++i) RotatePoint(store_->EditVertexAt(at_, i, n).geom.vertex.pos, bx, by, c, s);
         break;
     }
     case EntityType::Viewport: RotatePoint(d.viewports.at(g.extra.index).center, bx, by, c, s); break;
@@ -158,13 +156,13 @@ void vdEntity::Rotate(const std::array<double, 2>& base, double angle) {
 
 double VertexArray::operator()(std::int32_t vertex, std::int32_t axis) const {
     if (vertex < 0 || axis < 0 || axis > 2) throw cad::CadError("subscript out of range");
-    const auto& p = doc_->VertexAt(at_, static_cast<std::uint32_t>(vertex), count_).geom.vertex.pos;
+    const auto& p = store_->VertexAt(at_, static_cast<std::uint32_t>(vertex), count_).geom.vertex.pos;
     return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
 }
 
 vdPolyline::vdPolyline(const vdEntity& e) : vdEntity(e) {
     if (Data().type != EntityType::Polyline) WrongKind("polyline");
-    count_ = doc_->VertexCountOf(at_);
+    count_ = store_->VertexCountOf(at_);
 }
 
 std::int16_t vdPolyline::VertexCount() const {
@@ -176,14 +174,14 @@ std::int16_t vdPolyline::VertexCount() const {
 
 std::int32_t vdPolyline::SetVertex(std::int16_t index, const std::array<double, 3>& point) {
     if (index < 0) throw cad::CadError("vertex index out of range");
-    auto& v = doc_->EditVertexAt(at_, static_cast<std::uint32_t>(index), count_).geom.vertex;
+    auto& v = store_->EditVertexAt(at_, static_cast<std::uint32_t>(index), count_).geom.vertex;
     v.pos = {point[0], point[1], point[2]};
     return 1;
 }
 
-void vdPolyline::FillMode(std::int32_t mode) { doc_->SetFill(at_, mode != 0); }
+void vdPolyline::FillMode(std::int32_t mode) { store_->SetFill(at_, mode != 0); }
 
-std::int32_t vdPolyline::FillMode() const { return doc_->IsFilled(at_) ? 1 : 0; }
+std::int32_t vdPolyline::FillMode() const { return store_->IsFilled(at_) ? 1 : 0; }
 
 // ------------------------------------------------------------ text
 
@@ -229,7 +227,7 @@ void vdText::Height(double h) {
     t.height = h;
 }
 
-std::string vdText::TextString() const { return std::string(doc_->Drawing().Text(Data().geom.text)); }
+std::string vdText::TextString() const { return std::string(store_->Drawing().Text(Data().geom.text)); }
 
 // ------------------------------------------------------------ insert
 
@@ -254,7 +252,7 @@ vdViewport::vdViewport(const vdEntity& e) : vdEntity(e) {
     if (Data().type != EntityType::Viewport) WrongKind("viewport");
 }
 
-cad::ViewportData& vdViewport::View() const { return doc_->Drawing().viewports.at(Data().geom.extra.index); }
+cad::ViewportData& vdViewport::View() const { return store_->Drawing().viewports.at(Data().geom.extra.index); }
 
 // The file holds the view centre in the twisted display frame (the model
 // turned counter-clockwise by the twist about the target, here the origin)

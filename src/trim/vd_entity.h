@@ -1,6 +1,6 @@
 #pragma once
 // Entities of the trim pass's drawing engine, with the viewer's operation
-// names. A vdEntity names one entity of an open vdDocument: a member of a
+// names. A vdEntity names one entity of an open document: a member of a
 // block's entity list, or a free entity made by Copy and not yet added to a
 // list. Type views (vdPolyline, vdText, vdInsert, vdViewport) give the
 // operations of one kind and refuse an entity of another kind.
@@ -9,24 +9,16 @@
 #include <string>
 
 #include "cad/drawing.h"
+#include "trim/entity_store.h"
 
 namespace ostrel::trim {
-
-class vdDocument;
-
-// Where an entity is: block index and position in the block's list, or
-// block kNone and the index of a free entity.
-struct EntityLocation {
-    std::uint32_t block = cad::kNone;
-    std::uint32_t pos = 0;
-};
 
 class vdEntity {
 public:
     vdEntity() = default;   // "nothing"
-    vdEntity(vdDocument* doc, EntityLocation at) : doc_(doc), at_(at) {}
+    vdEntity(EntityStore* store, EntityLocation at) : store_(store), at_(at) {}
 
-    explicit operator bool() const { return doc_ != nullptr; }
+    explicit operator bool() const { return store_ != nullptr; }
 
     // "VDPOLYLINE", "VDTEXT", "VDINSERT", "VDVIEWPORT", "VDPOINT", "VDLINE",
     // "VDCIRCLE", "VDARC", "VDFACE", "VDHATCH".
@@ -44,14 +36,13 @@ public:
 
     // The database entity (for tests and the engine itself).
     cad::Entity& Data() const;
-    vdDocument* Document() const { return doc_; }
     EntityLocation Location() const { return at_; }
 
 protected:
-    // The database entity for changing it (the document keeps it for a rollback).
+    // The database entity for changing it (the store keeps it for a rollback).
     cad::Entity& Edit() const;
 
-    vdDocument* doc_ = nullptr;
+    EntityStore* store_ = nullptr;
     EntityLocation at_;
 };
 
@@ -59,11 +50,11 @@ protected:
 // (i, 1) y, (i, 2) z. Reads the vertices as they are at the moment of reading.
 class VertexArray {
 public:
-    VertexArray(vdDocument* doc, EntityLocation at, std::uint32_t count) : doc_(doc), at_(at), count_(count) {}
+    VertexArray(EntityStore* store, EntityLocation at, std::uint32_t count) : store_(store), at_(at), count_(count) {}
     double operator()(std::int32_t vertex, std::int32_t axis) const;
 
 private:
-    vdDocument* doc_;
+    EntityStore* store_;
     EntityLocation at_;
     std::uint32_t count_;
 };
@@ -75,7 +66,7 @@ public:
     explicit vdPolyline(const vdEntity& e);
     // 16-bit count: a polyline of more than 32767 vertices raises an overflow error.
     std::int16_t VertexCount() const;
-    VertexArray Vertices() const { return VertexArray(doc_, at_, count_); }
+    VertexArray Vertices() const { return VertexArray(store_, at_, count_); }
     std::int32_t SetVertex(std::int16_t index, const std::array<double, 3>& point);
     // 1 fills the polyline (a solid hatch bounded by it), 0 removes the fill.
     void FillMode(std::int32_t mode);

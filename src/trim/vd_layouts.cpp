@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <memory>
 
-#include "trim/vd_document.h"
 
 namespace ostrel::trim {
 
@@ -30,27 +29,27 @@ bool IsPaperLayout(const cad::Drawing& d, const cad::Object& o) {
 } // namespace
 
 std::string vdLayout::Name() const {
-    auto* o = doc_->Drawing().ObjectByHandle(object_);
+    auto* o = store_->Drawing().ObjectByHandle(object_);
     return o && o->layout ? o->layout->name : std::string();
 }
 
 std::uint32_t vdLayout::Block() const {
-    if (!doc_) return kNone;
-    auto& d = doc_->Drawing();
+    if (!store_) return kNone;
+    auto& d = store_->Drawing();
     auto* o = d.ObjectByHandle(object_);
     return o && o->layout ? d.FindBlockByHandle(o->layout->blockRecord) : kNone;
 }
 
-vdEntities vdLayout::Entities() const { return vdEntities(doc_, Block()); }
+vdEntities vdLayout::Entities() const { return vdEntities(store_, Block()); }
 
 std::int32_t vdLayouts::Count() const {
-    const auto& d = doc_->Drawing();
+    const auto& d = store_->Drawing();
     return static_cast<std::int32_t>(
         std::count_if(d.objects.begin(), d.objects.end(), [&](const cad::Object& o) { return IsPaperLayout(d, o); }));
 }
 
 vdLayout vdLayouts::Add(const std::string& name) {
-    auto& d = doc_->Drawing();
+    auto& d = store_->Drawing();
     auto* dict = LayoutDictionary(d);
     if (!dict) throw cad::CadError("the drawing has no layout dictionary");
     for (const auto& o : d.objects)
@@ -107,7 +106,7 @@ vdLayout vdLayouts::Add(const std::string& name) {
     d.blocks[block].layout = layoutHandle;
     d.ObjectByHandle(dictHandle)->entries.push_back({name, layoutHandle});
     d.AddObject(std::move(lo));
-    return vdLayout(doc_, layoutHandle);
+    return vdLayout(store_, layoutHandle);
 }
 
 void SetActiveLayout(cad::Drawing& d, std::uint32_t block) {

@@ -11,8 +11,8 @@ namespace ostrel::trim {
 class vdLayout {
 public:
     vdLayout() = default;
-    vdLayout(vdDocument* doc, cad::Handle layoutObject) : doc_(doc), object_(layoutObject) {}
-    explicit operator bool() const { return doc_ != nullptr; }
+    vdLayout(EntityStore* store, cad::Handle layoutObject) : store_(store), object_(layoutObject) {}
+    explicit operator bool() const { return store_ != nullptr; }
 
     std::string Name() const;
     vdEntities Entities() const;
@@ -20,13 +20,13 @@ public:
     cad::Handle Handle() const { return object_; }
 
 private:
-    vdDocument* doc_ = nullptr;
+    EntityStore* store_ = nullptr;
     cad::Handle object_ = 0;
 };
 
 class vdLayouts {
 public:
-    explicit vdLayouts(vdDocument* doc) : doc_(doc) {}
+    explicit vdLayouts(EntityStore* store) : store_(store) {}
     // Paper-space layouts only: a new drawing's "Layout1" counts, "Model" does not.
     std::int32_t Count() const;
     // A new empty layout: a block record *Paper_SpaceN with its BLOCK/ENDBLK,
@@ -35,7 +35,7 @@ public:
     vdLayout Add(const std::string& name);
 
 private:
-    vdDocument* doc_;
+    EntityStore* store_;
 };
 
 // Makes a layout the drawing's current one: its block becomes "*Paper_Space"

@@ -9,13 +9,16 @@
 #include <utility>
 #include <vector>
 
+#include "cad/block_extents.h"
 #include "tools/convert/json_text.h"
-#include "tools/view/drawing_extents.h"
 #include "tools/view/open_drawing.h"
 
 namespace ostrel::cli {
 
 namespace {
+
+using cad::Box;
+using cad::ExtentsOf;
 
 using Counts = std::map<std::string, std::int64_t>;
 

@@ -16,7 +16,7 @@
 #include <functional>
 #include <memory>
 
-#include "tools/view/drawing_extents.h"
+#include "cad/block_extents.h"
 #include "tools/view/drawing_info.h"
 #include "tools/view/open_drawing.h"
 #include "picture/drawing_walker.h"
@@ -25,6 +25,9 @@
 namespace ostrel::cli {
 
 namespace {
+
+using cad::Box;
+using cad::ExtentsOf;
 
 constexpr double kPointsPerMm = 72.0 / 25.4;
 constexpr double kPixelsPerMm = 150.0 / 25.4;   // PNG at 150 dots per inch

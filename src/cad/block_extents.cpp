@@ -1,11 +1,11 @@
-// Extents measured from the entities.
-#include "tools/view/drawing_extents.h"
+// Extents of a block measured from its entities, inserts through their blocks.
+#include "cad/block_extents.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-namespace ostrel::cli {
+namespace ostrel::cad {
 
 namespace {
 
@@ -18,40 +18,40 @@ struct Place {
     }
 };
 
-void Walk(const cad::Drawing& d, std::uint32_t block, const Place& at, Box& box, int depth,
+void Walk(const Drawing& d, std::uint32_t block, const Place& at, Box& box, int depth,
           std::vector<std::uint32_t>& open) {
     if (depth > 16 || block >= d.blocks.size()) return;
     // A block that inserts itself, directly or through others, is measured once.
     if (std::find(open.begin(), open.end(), block) != open.end()) return;
     open.push_back(block);
-    const cad::Vec3 base = d.blocks[block].base;
+    const Vec3 base = d.blocks[block].base;
     for (std::uint32_t i : d.blocks[block].entities) {
-        const cad::Entity& e = d.entities[i];
-        if (e.flags & cad::kEntityDeleted) continue;
+        const Entity& e = d.entities[i];
+        if (e.flags & kEntityDeleted) continue;
         auto add = [&](double x, double y) { at.Add(box, x - base.x, y - base.y); };
         switch (e.type) {
-        case cad::EntityType::Point: add(e.geom.point.pos.x, e.geom.point.pos.y); break;
-        case cad::EntityType::Line:
+        case EntityType::Point: add(e.geom.point.pos.x, e.geom.point.pos.y); break;
+        case EntityType::Line:
             add(e.geom.line.start.x, e.geom.line.start.y);
             add(e.geom.line.end.x, e.geom.line.end.y);
             break;
-        case cad::EntityType::Circle:
-        case cad::EntityType::Arc: {
-            const auto& c = e.type == cad::EntityType::Circle ? e.geom.circle.center : e.geom.arc.center;
-            const double r = e.type == cad::EntityType::Circle ? e.geom.circle.radius : e.geom.arc.radius;
+        case EntityType::Circle:
+        case EntityType::Arc: {
+            const auto& c = e.type == EntityType::Circle ? e.geom.circle.center : e.geom.arc.center;
+            const double r = e.type == EntityType::Circle ? e.geom.circle.radius : e.geom.arc.radius;
             add(c.x - r, c.y - r);
             add(c.x + r, c.y + r);
             break;
         }
-        case cad::EntityType::Text:
+        case EntityType::Text:
             add(e.geom.text.pos.x, e.geom.text.pos.y);
             add(e.geom.text.pos.x, e.geom.text.pos.y + e.geom.text.height);
             break;
-        case cad::EntityType::Vertex: add(e.geom.vertex.pos.x, e.geom.vertex.pos.y); break;
-        case cad::EntityType::Face3D:
+        case EntityType::Vertex: add(e.geom.vertex.pos.x, e.geom.vertex.pos.y); break;
+        case EntityType::Face3D:
             for (const auto& c : e.geom.face.corner) add(c.x, c.y);
             break;
-        case cad::EntityType::Insert: {
+        case EntityType::Insert: {
             const auto& ins = e.geom.insert;
             // The inner block's point p lands at at(ins.pos + R(ins.rot) * S * p).
             const double c = std::cos(ins.rotation), s = std::sin(ins.rotation);
@@ -66,14 +66,14 @@ void Walk(const cad::Drawing& d, std::uint32_t block, const Place& at, Box& box,
                 }
             break;
         }
-        case cad::EntityType::Viewport: {
+        case EntityType::Viewport: {
             if (e.geom.extra.index >= d.viewports.size()) break;
             const auto& v = d.viewports[e.geom.extra.index];
             add(v.center.x - v.width / 2, v.center.y - v.height / 2);
             add(v.center.x + v.width / 2, v.center.y + v.height / 2);
             break;
         }
-        case cad::EntityType::Hatch:
+        case EntityType::Hatch:
             if (e.geom.extra.index >= d.hatches.size()) break;
             for (const auto& p : d.hatches[e.geom.extra.index].boundary) add(p.x, p.y);
             break;
@@ -85,11 +85,11 @@ void Walk(const cad::Drawing& d, std::uint32_t block, const Place& at, Box& box,
 
 } // namespace
 
-Box ExtentsOf(const cad::Drawing& d, std::uint32_t block) {
+Box ExtentsOf(const Drawing& d, std::uint32_t block) {
     Box b;
     std::vector<std::uint32_t> open;
     Walk(d, block, Place{}, b, 0, open);
     return b;
 }
 
-} // namespace ostrel::cli
+} // namespace ostrel::cad
