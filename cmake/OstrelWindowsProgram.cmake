@@ -1,6 +1,6 @@
 # ostrel.exe: the command-line program of tools/ for Windows (MinGW-w64).
 # Cairo is not part of the Windows build: plot is left out
-# (tools/view/drawing_plot.cpp and plot_painter.cpp) and
+# (tools/view/drawing_plot.cpp and cairo_surface.cpp) and
 # tools/view/drawing_plot_win32.cpp says so instead. CLI11 is header-only:
 # the toolchain searches only the MinGW root, so its headers are reached
 # through a folder of their own in the build (not the whole of /usr/include,
@@ -16,7 +16,7 @@ file(MAKE_DIRECTORY ${OSTREL_CLI11_LINK_DIR})
 file(CREATE_LINK ${OSTREL_CLI11_INCLUDE_DIR}/CLI ${OSTREL_CLI11_LINK_DIR}/CLI SYMBOLIC)
 
 file(GLOB_RECURSE OSTREL_CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
-list(FILTER OSTREL_CLI_SOURCES EXCLUDE REGEX "/tools/view/(drawing_plot|plot_painter)\\.cpp$")
+list(FILTER OSTREL_CLI_SOURCES EXCLUDE REGEX "/tools/view/(drawing_plot|cairo_surface)\\.cpp$")
 add_executable(ostrel_cli ${OSTREL_CLI_SOURCES})
 target_link_libraries(ostrel_cli PRIVATE ostrel)
 target_include_directories(ostrel_cli PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR})
