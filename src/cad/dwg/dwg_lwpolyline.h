@@ -6,7 +6,7 @@
 
 #include "cad/dwg/bit_reader.h"
 #include "cad/dwg/dwg_decoded.h"
-#include "cad/dwg/dwg_entity_encoder.h"
+#include "cad/dwg/dwg_entity_frame.h"
 #include "cad/lightweight_polyline.h"
 
 namespace ostrel::cad::dwg {

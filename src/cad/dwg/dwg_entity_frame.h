@@ -1,0 +1,40 @@
+#pragma once
+// What every entity encoder writes around its own data: the common entity
+// data before it and the common handles after it, with how the entity hangs
+// in its block.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "cad/dwg/dwg_encode_context.h"
+#include "cad/dwg/dwg_object_stream.h"
+
+namespace ostrel::cad::dwg {
+
+// How an entity hangs in its block: its entity mode (2 model space, 1 paper
+// space, 0 owner handle given), owner, and neighbours in the entity chain.
+struct EntityLinks {
+    unsigned mode = 0;
+    Handle owner = 0;
+    Handle prev = 0, next = 0;
+    Handle firstVertex = 0, lastVertex = 0, seqEnd = 0;    // POLYLINE only
+    // POLYLINE in R2004 and later: its vertices, entities [vertexBegin,
+    // vertexEnd) of the block's list.
+    const std::vector<std::uint32_t>* blockList = nullptr;
+    std::size_t vertexBegin = 0, vertexEnd = 0;
+    bool in3DPolyline = false;                              // VERTEX only
+};
+
+// The common entity data, and after the entity's own data its common
+// handles: shared by every entity encoder.
+struct EntityStart {
+    BitWriter& w;
+    unsigned ltFlags;
+    bool noLinks;
+};
+EntityStart BeginEntity(ObjectStream& s, const EncodeContext& c, std::int16_t type, const Entity& e,
+                        const EntityLinks& l);
+void EntityHandles(ObjectStream& s, const EncodeContext& c, const EntityStart& st, const Entity& e,
+                   const EntityLinks& l);
+
+} // namespace ostrel::cad::dwg
