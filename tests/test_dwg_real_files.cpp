@@ -85,7 +85,13 @@ TEST_P(RealDwg, ReadsWithTheKeptKindsLibreDwgSees) {
             ++totals[kind];
             seen[cad::HandleText(d->entities[b.entities[i]].handle)] = Described(*d, b.entities, i);
         }
-    if (!std::filesystem::exists(dir.file("l.dxf"))) {  // libredwg's DXF writer fails on a few files: totals by kind
+    // libredwg's DXF writer fails on a few files, and on some writes long
+    // MTEXT past its buffer (what lands there varies from run to run): then
+    // totals by kind.
+    const auto sample = std::filesystem::exists(dir.file("l.dxf"))
+                            ? test::RunChecker("dwg/entity_sample.py", "'" + dir.file("l.dxf") + "'")
+                            : test::CommandResult{1, "", ""};
+    if (sample.exitCode != 0) {
         std::string out = test::RunDwgChecker("check_dwg.mjs", "'" + GetParam() + "'").out;
         for (std::smatch m; std::regex_search(out, m, std::regex("\"([A-Z0-9_]+)\":([0-9]+)")); out = m.suffix()) {
             const std::string kind = m[1] == "LWPOLYLINE" || m[1] == "POLYLINE_2D" || m[1] == "POLYLINE_3D" ? "POLYLINE" : m[1].str();
@@ -94,8 +100,6 @@ TEST_P(RealDwg, ReadsWithTheKeptKindsLibreDwgSees) {
         EXPECT_EQ(totals, theirs) << conv.err;
         return;
     }
-    const auto sample = test::RunChecker("dwg/entity_sample.py", "'" + dir.file("l.dxf") + "'");
-    ASSERT_EQ(sample.exitCode, 0) << sample.err;
     for (const auto& row : test::SplitRows(sample.out)) {
         if (!kept.count(row[2])) continue;
         if (row[0] == "count") theirs[row[1] + "|" + row[2]] = std::stol(row[3]);
