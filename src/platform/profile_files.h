@@ -34,6 +34,8 @@ public:
     // Windows' profile functions keep their own rule (the Windows folder).
     virtual void SetRelativeFolder(std::string folder) = 0;
     virtual std::string GetRelativeFolder() = 0;
+    // The file this thread's calls would open for `file` (the rule above).
+    virtual std::string LocatedFile(const std::string& file) = 0;
 };
 
 ProfileFiles& SystemProfileFiles();

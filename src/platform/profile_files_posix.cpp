@@ -76,6 +76,7 @@ public:
     std::vector<std::string> TakeRefusedFiles() override { return SharedIniFiles().TakeRefusals(); }
     void SetRelativeFolder(std::string folder) override { RelativeFolder() = std::move(folder); }
     std::string GetRelativeFolder() override { return RelativeFolder(); }
+    std::string LocatedFile(const std::string& file) override { return Located(file); }
 };
 
 } // namespace

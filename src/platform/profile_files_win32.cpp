@@ -49,6 +49,7 @@ public:
     std::vector<std::string> TakeRefusedFiles() override { return {}; }
     void SetRelativeFolder(std::string) override {}
     std::string GetRelativeFolder() override { return {}; }
+    std::string LocatedFile(const std::string& file) override { return file; }
 };
 
 } // namespace

@@ -41,15 +41,14 @@ std::vector<std::string> MissingSettingsWarnings(const std::string& userSettings
     if (user.empty()) return warnings;
     auto& files = platform::SystemProfileFiles();
     files.SetRelativeFolder({});
-    std::string main = files.ReadString("OPTION", "txtDWGoverride", user, 2048);
+    const std::string main = files.ReadString("OPTION", "txtDWGoverride", user, 2048);
     if (main.empty()) return warnings;
-    fs::path located(main);
-#ifndef _WIN32
-    // Ours on POSIX: a relative name lies beside the user settings file.
-    if (located.is_relative()) located = fs::path(user).parent_path() / located;
-#endif
-    if (Missing(located.string()))
-        warnings.push_back("main settings file " + located.string() + " not found; converting with defaults");
+    // Where the conversion will look for it: the profile layer's own rule.
+    files.SetRelativeFolder(fs::path(user).parent_path().string());
+    const std::string located = files.LocatedFile(main);
+    files.SetRelativeFolder({});
+    if (Missing(located))
+        warnings.push_back("main settings file " + located + " not found; converting with defaults");
     return warnings;
 }
 

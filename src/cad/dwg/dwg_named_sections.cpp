@@ -61,18 +61,24 @@ void PutText16W(Bytes& out, std::string_view text) {
 constexpr std::string_view kProduct = "<ProductInformation name =\"Ostrel\" build_version=\"1.0\" "
                                       "registry_version=\"1.0\" install_id_string=\"Ostrel\" registry_localeID=\"1033\"/>";
 
-// Which application wrote the file: a name, three strings (from R2007 in
-// UTF-16, each after a 16-byte checksum left zero).
+// The application list in UTF-16: its name, then three strings, each after
+// a 16-byte checksum left zero.
+void PutAppInfoList(Bytes& out) {
+    PutText16W(out, "AppInfoDataList");
+    PutRL(out, 3);
+    for (std::string_view text : {std::string_view("1.0"), std::string_view("Written by Ostrel"), kProduct}) {
+        out.resize(out.size() + 16, 0);
+        PutText16W(out, text);
+    }
+}
+
+// Which application wrote the file: a name, three strings (from R2007 the
+// UTF-16 list).
 Bytes AppInfo(Release release) {
     Bytes out;
     if (Traits(release).stringStream) {
         PutRL(out, 2);
-        PutText16W(out, "AppInfoDataList");
-        PutRL(out, 3);
-        for (std::string_view text : {std::string_view("1.0"), std::string_view("Written by Ostrel"), kProduct}) {
-            out.resize(out.size() + 16, 0);
-            PutText16W(out, text);
-        }
+        PutAppInfoList(out);
         PutText16(out, "1.0");
         return out;
     }
@@ -96,12 +102,7 @@ Bytes RevHistory() {
 Bytes AppInfoHistory() {
     Bytes out(16, 0);
     PutRL(out, 0);
-    PutText16W(out, "AppInfoDataList");
-    PutRL(out, 3);
-    for (std::string_view text : {std::string_view("1.0"), std::string_view("Written by Ostrel"), kProduct}) {
-        out.resize(out.size() + 16, 0);
-        PutText16W(out, text);
-    }
+    PutAppInfoList(out);
     return out;
 }
 

@@ -727,11 +727,7 @@ bool IsEntityType(const ObjectSource& src, std::int16_t type) {
 }
 
 void Skipped(const ObjectSource& src, std::int16_t type, DecodedObjects& out) {
-    const std::string name = TypeName(src, type);
-    auto& counts = IsEntityType(src, type) ? out.notRead : out.objectsNotRead;
-    auto it = counts.find(name);
-    if (it == counts.end()) it = counts.emplace(name, 0).first;
-    ++it->second;
+    ++(IsEntityType(src, type) ? out.notRead : out.objectsNotRead)[TypeName(src, type)];
 }
 
 void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, DecodedObjects& out, std::int16_t& type) {
