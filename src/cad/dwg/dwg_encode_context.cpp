@@ -6,7 +6,7 @@
 
 namespace ostrel::cad::dwg {
 
-EncodeContext::EncodeContext(Drawing& drawing, Release r) : d(drawing), release(r) {
+EncodeContext::EncodeContext(const Drawing& drawing, Release r) : d(drawing), release(r) {
     modelSpace = drawing.ModelSpace();
     paperSpace = drawing.PaperSpace();
     if (modelSpace == kNone) throw CadError("cannot write DWG: the drawing has no *Model_Space block");
@@ -21,6 +21,7 @@ EncodeContext::EncodeContext(Drawing& drawing, Release r) : d(drawing), release(
     if (drawing.layers.empty()) throw CadError("cannot write DWG: the drawing has no layer");
 
     // One VX record for each VIEWPORT entity, in the order of the viewports.
+    handSeed = drawing.HandleSeed();
     vx_.assign(drawing.viewports.size(), 0);
     // Only the entities the file will hold: those in the blocks' lists.
     if (!drawing.viewports.empty()) {
@@ -30,12 +31,11 @@ EncodeContext::EncodeContext(Drawing& drawing, Release r) : d(drawing), release(
             if (e.geom.extra.index >= drawing.viewports.size())
                 throw CadError("cannot write DWG: VIEWPORT " + HandleText(e.handle) + " has no viewport data");
             if (vx_[e.geom.extra.index] == 0 && Traits(release).vxTable) {
-                vx_[e.geom.extra.index] = drawing.NewHandle();
+                vx_[e.geom.extra.index] = handSeed++;
                 vxRecords_.push_back({vx_[e.geom.extra.index], e.handle});
             }
         }
     }
-    handSeed = drawing.HandleSeed();
 }
 
 void EncodeContext::BadReference(const char* what, std::uint32_t index, Handle user) const {

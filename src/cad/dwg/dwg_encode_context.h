@@ -11,10 +11,10 @@ namespace ostrel::cad::dwg {
 
 class EncodeContext {
 public:
-    // Checks the drawing's references and allocates a handle for the VX
-    // record of every VIEWPORT entity (the one thing the database does not hold).
-    // R2004 and later have no VX records.
-    explicit EncodeContext(Drawing& d, Release release = Release::R2000);
+    // Checks the drawing's references and gives the VX record of every
+    // VIEWPORT entity (the one thing the database does not hold) a handle,
+    // from the drawing's seed on. R2004 and later have no VX records.
+    explicit EncodeContext(const Drawing& d, Release release = Release::R2000);
 
     const Drawing& d;
     const Release release;

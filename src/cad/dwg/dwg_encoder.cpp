@@ -23,7 +23,7 @@ std::uint32_t Address(std::size_t v) {
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeDwg(Drawing& d) {
+std::vector<std::uint8_t> EncodeDwg(const Drawing& d) {
     std::vector<std::uint8_t> file;
     file.reserve(64 * 1024 + d.entities.size() * 64);
     DwgSink sink;
@@ -48,7 +48,7 @@ std::vector<ObjectLocation>& EncodeEveryObject(ObjectStream& stream, const Encod
     return stream.Locations();
 }
 
-void EncodeDwg(Drawing& d, const DwgSink& sink) {
+void EncodeDwg(const Drawing& d, const DwgSink& sink) {
     EncodeContext c(d);
     const DwgDate now = DateNow();
     const std::uint16_t codePage = CodePageNumber(d.header.codePage);

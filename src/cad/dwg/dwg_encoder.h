@@ -26,11 +26,12 @@ struct DwgSink {
 // against the handle seed. Every release's writer calls it.
 std::vector<ObjectLocation>& EncodeEveryObject(ObjectStream& stream, const EncodeContext& c);
 
-// The drawing must be normalised (NormalizeForSave). It gains a handle for
-// the VX record of each VIEWPORT entity. Throws CadError on references the
+// The drawing must be normalised (NormalizeForSave); it is left as it is.
+// The VX record of each VIEWPORT entity takes a handle from the drawing's
+// seed on. Throws CadError on references the
 // format cannot hold; some bytes may have been handed over by then.
-void EncodeDwg(Drawing& d, const DwgSink& sink);
+void EncodeDwg(const Drawing& d, const DwgSink& sink);
 // The whole file in memory.
-std::vector<std::uint8_t> EncodeDwg(Drawing& d);
+std::vector<std::uint8_t> EncodeDwg(const Drawing& d);
 
 } // namespace ostrel::cad::dwg

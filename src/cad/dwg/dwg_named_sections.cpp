@@ -115,7 +115,7 @@ bool SectionSizeHasHighPart(Release release, std::uint8_t maintenance) {
     return release >= Release::R2018 || (release >= Release::R2010 && maintenance > 3);
 }
 
-std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
+std::vector<NamedSection> EncodeNamedSections(const Drawing& d, Release release) {
     const DwgContainer container = Traits(release).container;
     if (container != DwgContainer::R2004Pages && container != DwgContainer::R2007Pages)
         throw CadError(std::string("DWG ") + ReleaseName(release) + " is not laid out in named sections");
@@ -123,7 +123,7 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     // and leave their places for the object map and their count for the
     // free-space section after them.
     struct Objects {
-        Objects(Drawing& d, Release release) : c(d, release) {}
+        Objects(const Drawing& d, Release release) : c(d, release) {}
         EncodeContext c;
         std::vector<ObjectLocation> locations;
     };

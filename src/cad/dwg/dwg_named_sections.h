@@ -13,7 +13,7 @@ namespace ostrel::cad::dwg {
 // AcDb:Handles, AcDb:Classes, AcDb:AuxHeader, AcDb:Header. The drawing must
 // be normalised (NormalizeForSave). Throws CadError for a release without
 // named sections (before R2004) and on references the format cannot hold.
-std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release);
+std::vector<NamedSection> EncodeNamedSections(const Drawing& d, Release release);
 
 // Whether a file's header and classes sections give their size a high part:
 // from R2018, and in R2010 and R2013 files of maintenance release 4 and later.

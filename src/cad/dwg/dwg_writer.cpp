@@ -15,11 +15,16 @@ namespace ostrel::cad {
 bool DwgWrites(Release release) { return Traits(release).container != DwgContainer::None; }
 
 void SaveDwg(Drawing& d, Release release, const std::string& path) {
+    // A release that cannot be written leaves the drawing as it was.
+    if (DwgWrites(release)) NormalizeForSave(d);
+    WriteDwg(d, release, path);
+}
+
+void WriteDwg(const Drawing& d, Release release, const std::string& path) {
     if (!DwgWrites(release))
         throw CadError(std::string("DWG ") + ReleaseName(release) +
                        " cannot be written; DWG is written as R2000, R2004, R2007, R2010, R2013 or R2018 "
                        "(release code 0, 2000, 2004, 2007, 2010, 2013 or 2018)");
-    NormalizeForSave(d);
     // The temporary file is opened with the first bytes; a drawing that
     // cannot be encoded leaves no file behind and the target as it was.
     std::optional<AtomicFile> file;

@@ -51,7 +51,7 @@ void WriteHeaderSection(WriteContext& c) {
         w.Int(70, 1);
     }
     Var(w, "$HANDSEED");
-    w.HandleRef(5, c.d.HandleSeed());
+    w.HandleRef(5, c.handSeed);
     if (c.release >= Release::R14) {
         Var(w, "$MEASUREMENT");
         w.Int(70, h.measurement ? 1 : 0);

@@ -11,7 +11,7 @@
 namespace ostrel::cad::dxf {
 
 struct WriteContext {
-    Drawing& d;
+    const Drawing& d;
     Release release;
     TagWriter& w;
     ReleaseNames names;
@@ -21,9 +21,10 @@ struct WriteContext {
     bool utf8 = false;       // R2007 on: strings are UTF-8
 
     // Writer-made entities (hatch boundaries written as polylines for the
-    // releases without HATCH) take handles from here; reserved before the
-    // header is written, so $HANDSEED stays above them.
+    // releases without HATCH) take handles from here, from the drawing's
+    // seed on; $HANDSEED (handSeed) is above them too.
     Handle nextExtraHandle = 0;
+    Handle handSeed = 0;
     // Whether the polyline whose vertices are being written is a 3D one.
     bool polyline3d = false;
     // A polyline held back to be written as LWPOLYLINE at its SEQEND, with
@@ -36,7 +37,7 @@ struct WriteContext {
     // Objects written in this release (handles), for the references to them.
     std::vector<bool> objectWritten;   // by index into d.objects
 
-    WriteContext(Drawing& drawing, Release r, TagWriter& writer);
+    WriteContext(const Drawing& drawing, Release r, TagWriter& writer);
     // The same save's context writing through another writer (a part of the
     // file made on another thread).
     WriteContext(const WriteContext& other, TagWriter& writer);

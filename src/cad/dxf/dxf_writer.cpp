@@ -37,7 +37,7 @@ void MarkWritten(WriteContext& c, std::uint32_t index, bool isRoot) {
 
 } // namespace
 
-WriteContext::WriteContext(Drawing& drawing, Release r, TagWriter& writer)
+WriteContext::WriteContext(const Drawing& drawing, Release r, TagWriter& writer)
     : d(drawing), release(r), w(writer), names(MakeReleaseNames(drawing, r)) {
     r12 = r == Release::R12;
     preR2000 = r12 || r == Release::R13 || r == Release::R14;
@@ -58,7 +58,7 @@ WriteContext::WriteContext(Drawing& drawing, Release r, TagWriter& writer)
 
 WriteContext::WriteContext(const WriteContext& other, TagWriter& writer)
     : d(other.d), release(other.release), w(writer), names(other.names), r12(other.r12), preR2000(other.preR2000),
-      utf8(other.utf8), nextExtraHandle(other.nextExtraHandle), polyline3d(other.polyline3d),
+      utf8(other.utf8), nextExtraHandle(other.nextExtraHandle), handSeed(other.handSeed), polyline3d(other.polyline3d),
       byLayerLinetype(other.byLayerLinetype), byBlockLinetype(other.byBlockLinetype),
       continuousLinetype(other.continuousLinetype), objectWritten(other.objectWritten) {}
 
@@ -80,18 +80,19 @@ bool WriteContext::ObjectWritten(Handle h) const {
 } // namespace dxf
 
 void SaveDxf(Drawing& d, Release release, const std::string& path) {
-    try {
-        NormalizeForSave(d);
-        // Handles for what the writer makes itself, above every handle the
-        // drawing holds, so $HANDSEED covers them.
-        const auto extra = dxf::ExtraHandlesNeeded(d, release);
-        const Handle firstExtra = d.HandleSeed();
-        if (extra) d.ReserveHandle(firstExtra + extra - 1);
+    NormalizeForSave(d);
+    WriteDxf(d, release, path);
+}
 
+void WriteDxf(const Drawing& d, Release release, const std::string& path) {
+    try {
         AtomicFile file(path);
         dxf::TagWriter w(file);
         dxf::WriteContext c(d, release, w);
-        c.nextExtraHandle = firstExtra;
+        // Handles for what the writer makes itself, above every handle the
+        // drawing holds, so $HANDSEED covers them.
+        c.nextExtraHandle = d.HandleSeed();
+        c.handSeed = c.nextExtraHandle + dxf::ExtraHandlesNeeded(d, release);
 
         dxf::WriteHeaderSection(c);
         if (!c.r12) dxf::WriteClassesSection(c);
