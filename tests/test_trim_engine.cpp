@@ -265,6 +265,7 @@ TEST_F(Engine, AFilledPolylineIsSavedWithASolidHatchBeneathIt) {
             if (e.type != EntityType::Vertex && e.type != EntityType::SeqEnd) order.push_back(e.type);
         }
     };
+    const auto before = std::make_pair(d->entities.size(), d->blocks[d->ModelSpace()].entities);
     ASSERT_EQ(doc.SaveDocument(dir.file("f.dxf"), 7), 1);
     ASSERT_EQ(order.size(), 6u);
     EXPECT_EQ(order[4], EntityType::Hatch) << "drawn just before its polyline";
@@ -281,11 +282,13 @@ TEST_F(Engine, AFilledPolylineIsSavedWithASolidHatchBeneathIt) {
     EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 1);
     EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Polyline), 2);
     ExpectStrictDxf(dir.file("f12.dxf"), true);
-    // The document itself is as before the saves.
+    // The document itself is as before the saves, so saving again writes the same bytes.
     EXPECT_EQ(p.FillMode(), 1);
     EXPECT_EQ(doc.ModelEntities().Count(), 5);
+    EXPECT_EQ(std::make_pair(d->entities.size(), d->blocks[d->ModelSpace()].entities), before);
     ASSERT_EQ(doc.SaveDocument(dir.file("f2.dxf"), 7), 1);
     EXPECT_EQ(std::count(order.begin(), order.end(), EntityType::Hatch), 1);
+    EXPECT_EQ(ReadFile(dir.file("f2.dxf")), ReadFile(dir.file("f.dxf")));
 
     p.FillMode(0);
     ASSERT_EQ(doc.SaveDocument(dir.file("f3.dxf"), 7), 1);

@@ -250,9 +250,9 @@ void EntityStore::RefreshFill(EntityLocation polyline) {
     else hatchEntity.flags &= static_cast<std::uint8_t>(~cad::kEntityDeleted);
 }
 
-void EntityStore::PutFillsUnderOutlines() {
+void EntityStore::PutFillsUnderOutlines(std::vector<cad::BlockRecord>& blocks) const {
     if (fills_.empty()) return;
-    for (auto& b : Drawing().blocks) {
+    for (auto& b : blocks) {
         bool any = std::any_of(b.entities.begin(), b.entities.end(), [&](auto i) { return IsFill(i); });
         if (!any) continue;
         std::vector<std::uint32_t> ordered;

@@ -105,8 +105,9 @@ public:
     void SetFill(EntityLocation polyline, bool on);
     void RefreshFill(EntityLocation polyline);
     // Moves each fill just before (under) the polyline it fills in the
-    // block lists, for the writers to draw it in that order.
-    void PutFillsUnderOutlines();
+    // block lists of a copy of the drawing (the document's own stay as they
+    // are), for the writers to draw it in that order.
+    void PutFillsUnderOutlines(std::vector<cad::BlockRecord>& blocks) const;
 
 private:
     bool IsFill(std::uint32_t entity) const { return fillHatches_.count(entity) != 0; }

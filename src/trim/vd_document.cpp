@@ -9,6 +9,7 @@
 #include "cad/dwg/dwg_writer.h"
 #include "cad/dxf/dxf_reader.h"
 #include "cad/dxf/dxf_writer.h"
+#include "cad/save_copy.h"
 
 namespace ostrel::trim {
 
@@ -145,30 +146,20 @@ std::int32_t vdDocument::SaveDocument(const std::string& path, std::int32_t vers
     if (!IsOpen()) return 0;
     auto release = ReleaseForVersionIndex(versionIndex, readRelease_);
     if (!release) return 0;
-    auto& d = store_.Drawing();
-
-    // The writers tidy the block lists (NormalizeForSave), and the fills are
-    // moved under their outlines for the file; the document keeps its own
-    // order and locations, so the lists are put back afterwards.
-    std::vector<std::vector<std::uint32_t>> lists;
-    lists.reserve(d.blocks.size());
-    for (auto& b : d.blocks) lists.push_back(b.entities);
-    struct Restore {
-        cad::Drawing& d;
-        std::vector<std::vector<std::uint32_t>>& lists;
-        ~Restore() {
-            for (std::size_t b = 0; b < lists.size() && b < d.blocks.size(); ++b) d.blocks[b].entities = std::move(lists[b]);
-        }
-    } restore{d, lists};
-
+    // What is written: the drawing with its fills under their outlines,
+    // normalised, in a copy that borrows the entities; the document keeps
+    // its own order and locations.
+    cad::SaveCopy save(store_.Drawing());
+    auto& d = save.Get();
     // The releases before R2000 have no HATCH: the writers give them a fill
     // as SOLID triangles covering the same outline.
-    store_.PutFillsUnderOutlines();
+    store_.PutFillsUnderOutlines(d.blocks);
     ForgetLostLastViewports(d);
 
     if (beforeSave) beforeSave(d);
-    if (IsDwgPath(path)) cad::SaveDwg(d, *release, path);
-    else cad::SaveDxf(d, *release, path);
+    cad::NormalizeForSave(d);
+    if (IsDwgPath(path)) cad::WriteDwg(d, *release, path);
+    else cad::WriteDxf(d, *release, path);
     return 1;
 }
 
