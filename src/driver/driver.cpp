@@ -216,19 +216,39 @@ void ConversionRun::Convert(const std::string& strIN, const std::string& strOUT)
     // 4.
     CreateDrawing();
     // 5.
-    {
-        auto symbols = OpenForInput(ChangeExtension(strIN, "SYM"), true, prompter());
-        if (symbols) {
-            try {
-                LoadSymbolLibrary(*symbols);
-            } catch (const ConversionError& e) {
-                RethrowWithLine(e, *symbols);
-            }
-        }
+    LoadSymbolsBeside(strIN);
+    // 6.-9.
+    if (!ReadExport(strIN)) return;
+    // 10.
+    WriteExtents();
+    const bool sheetInMemory = TitleBlockMode && SaveWithSheet(strOUT);
+    if (!sheetInMemory) SaveDrawing(strOUT);
+    if (Tally && DrawingHandle != 0) TallyWritten(tk->database.Get(DrawingHandle), *host_.report);
+    // 11. Only on the file this call has just written: a save that failed
+    // (or no drawing to save) leaves whatever file had that name alone.
+    const bool saved = DrawingHandle != 0;
+    if (TitleBlockMode && saved && !sheetInMemory) TrimWrittenFile(strOUT);
+    // 12.
+    if (GetINIValue("GENERAL", "DEBUG") == "ON") {
+        bool more = prompter().AskYesNo(strOUT + " Completed!\r\n\r\nContinue With Progress Messages?");
+        if (!more) WriteINIValue("GENERAL", "DEBUG", "OFF");
     }
+}
+
+void ConversionRun::LoadSymbolsBeside(const std::string& strIN) {
+    auto symbols = OpenForInput(ChangeExtension(strIN, "SYM"), true, prompter());
+    if (!symbols) return;
+    try {
+        LoadSymbolLibrary(*symbols);
+    } catch (const ConversionError& e) {
+        RethrowWithLine(e, *symbols);
+    }
+}
+
+bool ConversionRun::ReadExport(const std::string& strIN) {
     // 6.
     auto file = OpenForInput(strIN, true, prompter());
-    if (!file) return;
+    if (!file) return false;
     // The entity store's pages are faulted in ahead of the records on a
     // second thread (see platform/prefault.h).
     std::optional<platform::PrefaultAhead> prefault;
@@ -252,37 +272,26 @@ void ConversionRun::Convert(const std::string& strIN, const std::string& strOUT)
     } catch (const ConversionError& e) {
         RethrowWithLine(e, *file);
     }
-    // 10.
+    // The prefaulter stops before the export is closed.
     prefault.reset();
-    file.reset();
-    WriteExtents();
-    const bool sheetInMemory = TitleBlockMode && SaveWithSheet(strOUT);
-    if (!sheetInMemory) SaveDrawing(strOUT);
-    if (Tally && DrawingHandle != 0) TallyWritten(tk->database.Get(DrawingHandle), *host_.report);
-    // 11. Only on the file this call has just written: a save that failed
-    // (or no drawing to save) leaves whatever file had that name alone.
-    const bool saved = DrawingHandle != 0;
-    if (TitleBlockMode && saved && !sheetInMemory) {
-        try {
-            if (trimHandOff) {
-                trimHandOff(strOUT, dblScale, dblRotation);
-            } else {
-                FormWindowCalls window(formWindow.get());
-                frmDWGTrim form(host_.progress.get(), &window);
-                std::vector<std::string> layerNames;
-                if (auto* drawing = tk->database.Find(DrawingHandle))
-                    for (const auto& layer : drawing->layers) layerNames.push_back(layer.name);
-                form.LayerNamesGiven(std::move(layerNames));
-                form.TrimDWG(strOUT, dblScale, dblRotation);
-            }
-        } catch (...) {
-            // Errors of the trim pass are swallowed: the drawing stays as saved.
+    return true;
+}
+
+void ConversionRun::TrimWrittenFile(const std::string& strOUT) {
+    try {
+        if (trimHandOff) {
+            trimHandOff(strOUT, dblScale, dblRotation);
+        } else {
+            FormWindowCalls window(formWindow.get());
+            frmDWGTrim form(host_.progress.get(), &window);
+            std::vector<std::string> layerNames;
+            if (auto* drawing = tk->database.Find(DrawingHandle))
+                for (const auto& layer : drawing->layers) layerNames.push_back(layer.name);
+            form.LayerNamesGiven(std::move(layerNames));
+            form.TrimDWG(strOUT, dblScale, dblRotation);
         }
-    }
-    // 12.
-    if (GetINIValue("GENERAL", "DEBUG") == "ON") {
-        bool more = prompter().AskYesNo(strOUT + " Completed!\r\n\r\nContinue With Progress Messages?");
-        if (!more) WriteINIValue("GENERAL", "DEBUG", "OFF");
+    } catch (...) {
+        // Errors of the trim pass are swallowed: the drawing stays as saved.
     }
 }
 

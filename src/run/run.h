@@ -175,6 +175,12 @@ public:
 private:
     void Step3InitLibrary();
     void Convert(const std::string& strIN, const std::string& strOUT);
+    // Convert's steps: the symbol file beside the export (5), the export's
+    // records (6 to 9; false when it cannot be opened), the trim pass on the
+    // file written (11).
+    void LoadSymbolsBeside(const std::string& strIN);
+    bool ReadExport(const std::string& strIN);
+    void TrimWrittenFile(const std::string& strOUT);
     // Fills the host's report around Convert.
     void ConvertWithReport(const std::string& strIN, const std::string& strOUT, ConversionReport& report);
     // Reads the records; entities, when given, is the store whose pages the
