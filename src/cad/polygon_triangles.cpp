@@ -18,11 +18,9 @@ bool InTriangle(const Vec3& p, const Vec3& a, const Vec3& b, const Vec3& c) {
     return Cross(a, b, p) >= 0 && Cross(b, c, p) >= 0 && Cross(c, a, p) >= 0;
 }
 
-} // namespace
-
-std::vector<std::array<std::uint32_t, 3>> TriangulatePolygon(const std::vector<Vec3>& polygon) {
-    std::vector<std::array<std::uint32_t, 3>> triangles;
-    // Corners in use: repeated points (the closing one included) dropped.
+// The corners in use, counter-clockwise: points that are not finite and
+// repeated points (the closing one included) dropped.
+std::vector<std::uint32_t> CornerRing(const std::vector<Vec3>& polygon) {
     std::vector<std::uint32_t> ring;
     for (std::uint32_t i = 0; i < polygon.size(); ++i) {
         const auto& p = polygon[i];
@@ -33,8 +31,7 @@ std::vector<std::array<std::uint32_t, 3>> TriangulatePolygon(const std::vector<V
     while (ring.size() > 1 && polygon[ring.front()].x == polygon[ring.back()].x &&
            polygon[ring.front()].y == polygon[ring.back()].y)
         ring.pop_back();
-    if (ring.size() < 3) return triangles;
-    // Counter-clockwise order.
+    if (ring.size() < 3) return ring;
     double area = 0;
     for (std::size_t i = 0; i < ring.size(); ++i) {
         const auto& a = polygon[ring[i]];
@@ -42,6 +39,15 @@ std::vector<std::array<std::uint32_t, 3>> TriangulatePolygon(const std::vector<V
         area += a.x * b.y - b.x * a.y;
     }
     if (area < 0) std::reverse(ring.begin(), ring.end());
+    return ring;
+}
+
+} // namespace
+
+std::vector<std::array<std::uint32_t, 3>> TriangulatePolygon(const std::vector<Vec3>& polygon) {
+    std::vector<std::array<std::uint32_t, 3>> triangles;
+    std::vector<std::uint32_t> ring = CornerRing(polygon);
+    if (ring.size() < 3) return triangles;
 
     auto at = [&](std::size_t k) -> const Vec3& { return polygon[ring[k % ring.size()]]; };
     std::size_t k = 0, sinceLastCut = 0;

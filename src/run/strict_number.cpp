@@ -19,6 +19,29 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
                           "type mismatch: " + std::string(what) + " is not a number ('" + std::string(text) + "')");
 }
 
+// The exponent at body[i], if any ("E", "e", "D" or "d", a sign, digits),
+// copied to plain as from_chars reads it ("e"); i moves past it. False for a
+// letter without digits. A huge exponent is held at 100000 or so.
+bool ReadExponent(std::string_view body, std::size_t& i, std::string& plain, long long& exponent) {
+    exponent = 0;
+    if (i >= body.size() || !(body[i] == 'E' || body[i] == 'e' || body[i] == 'D' || body[i] == 'd')) return true;
+    plain += 'e';
+    ++i;
+    bool negative = false;
+    if (i < body.size() && (body[i] == '+' || body[i] == '-')) {
+        negative = body[i] == '-';
+        plain += body[i];
+        ++i;
+    }
+    int digits = 0;
+    for (; i < body.size() && IsDigit(body[i]); ++i, ++digits) {
+        plain += body[i];
+        if (exponent < 100000) exponent = exponent * 10 + (body[i] - '0');
+    }
+    if (negative) exponent = -exponent;
+    return digits > 0;
+}
+
 } // namespace
 
 double StrictNumber(std::string_view text, std::string_view what) {
@@ -56,24 +79,7 @@ double StrictNumber(std::string_view text, std::string_view what) {
     }
     if (digits == 0) Mismatch(text, what);
     long long exponent = 0;
-    if (i < body.size() && (body[i] == 'E' || body[i] == 'e' || body[i] == 'D' || body[i] == 'd')) {
-        plain += 'e';
-        ++i;
-        bool expNegative = false;
-        if (i < body.size() && (body[i] == '+' || body[i] == '-')) {
-            expNegative = body[i] == '-';
-            plain += body[i];
-            ++i;
-        }
-        int expDigits = 0;
-        for (; i < body.size() && IsDigit(body[i]); ++i, ++expDigits) {
-            plain += body[i];
-            if (exponent < 100000) exponent = exponent * 10 + (body[i] - '0');
-        }
-        if (expDigits == 0) Mismatch(text, what);
-        if (expNegative) exponent = -exponent;
-    }
-    if (i != body.size()) Mismatch(text, what);
+    if (!ReadExponent(body, i, plain, exponent) || i != body.size()) Mismatch(text, what);
     if (!seenNonZero) return negative ? -0.0 : 0.0;
 
     double value = 0;
