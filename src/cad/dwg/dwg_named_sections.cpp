@@ -44,14 +44,7 @@ Bytes SummaryInfo(DwgDate created, DwgDate updated) {
     return out;
 }
 
-// A string of the R2004 side sections: its length with the closing zero, then the bytes.
-void PutText16(Bytes& out, std::string_view text) {
-    PutRS(out, static_cast<std::uint16_t>(text.size() + 1));
-    out.insert(out.end(), text.begin(), text.end());
-    out.push_back(0);
-}
-
-// A string of the R2007 side sections: its length with the closing zero, then UTF-16.
+// A string of the side sections: its length with the closing zero, then UTF-16.
 void PutText16W(Bytes& out, std::string_view text) {
     PutRS(out, static_cast<std::uint16_t>(text.size() + 1));
     for (char ch : text) PutRS(out, static_cast<std::uint8_t>(ch));
@@ -61,8 +54,8 @@ void PutText16W(Bytes& out, std::string_view text) {
 constexpr std::string_view kProduct = "<ProductInformation name =\"Ostrel\" build_version=\"1.0\" "
                                       "registry_version=\"1.0\" install_id_string=\"Ostrel\" registry_localeID=\"1033\"/>";
 
-// The application list in UTF-16: its name, then three strings, each after
-// a 16-byte checksum left zero.
+// The application list in UTF-16: its name, then three strings (version,
+// comment, product), each after a 16-byte checksum left zero.
 void PutAppInfoList(Bytes& out) {
     PutText16W(out, "AppInfoDataList");
     PutRL(out, 3);
@@ -72,21 +65,13 @@ void PutAppInfoList(Bytes& out) {
     }
 }
 
-// Which application wrote the file: a name, three strings (from R2007 the
-// UTF-16 list).
-Bytes AppInfo(Release release) {
+// Which application wrote the file: class version 3, then the UTF-16
+// application list, in every release (the leading program's files of
+// R2004 to R2018 all have this form).
+Bytes AppInfo() {
     Bytes out;
-    if (Traits(release).stringStream) {
-        PutRL(out, 2);
-        PutAppInfoList(out);
-        PutText16(out, "1.0");
-        return out;
-    }
-    PutText16(out, "AppInfoDataList");
     PutRL(out, 3);
-    PutText16(out, "Written by Ostrel");
-    PutText16(out, kProduct);
-    PutText16(out, "1.0");
+    PutAppInfoList(out);
     return out;
 }
 
@@ -142,7 +127,7 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     };
     add("AcDb:SummaryInfo", SummaryInfo(now, now), false);
     add("AcDb:Preview", EmptyPreview(), false);
-    add("AcDb:AppInfo", AppInfo(release), false);
+    add("AcDb:AppInfo", AppInfo(), false);
     const ReleaseTraits& traits = Traits(release);
     if (traits.revHistory) {
         // Stored plain in the R2004 family, compressed in R2007 (as the leading program's files keep them).
