@@ -416,9 +416,17 @@ Bytes ReadSystemPage(const std::uint8_t* file, std::size_t size, std::uint64_t a
 
 } // namespace
 
-R2004File ReadR2004Container(const std::uint8_t* file, std::size_t size) {
+namespace {
+
+struct FileHeaderFacts {
+    std::uint32_t pageMapId = 0, sectionMapId = 0;
+    std::uint64_t pageMapAddress = 0;
+};
+
+// The release, code page and maintenance version, and (from the encrypted
+// header data) where the maps lie.
+FileHeaderFacts ReadFileHeader(const std::uint8_t* file, std::size_t size, R2004File& out) {
     if (size < kFirstPage) Damaged("the file header is truncated");
-    R2004File out;
     std::string version(reinterpret_cast<const char*>(file), 6);
     auto release = ReleaseFromAcadVersion(version);
     if (!release) throw CadError("DWG version " + version + " is unknown");
@@ -433,11 +441,11 @@ R2004File ReadR2004Container(const std::uint8_t* file, std::size_t size) {
     if (Crc32(head, kHeaderData) != crc) Damaged("the file header fails its CRC");
     // The header data is repeated at the end: a file cut short loses it.
     if (GetLL(head + 0x34) > size || size - GetLL(head + 0x34) < kHeaderData) Damaged("the file is truncated");
-    const std::uint32_t pageMapId = GetRL(head + 0x50);
-    const std::uint64_t pageMapAddress = GetLL(head + 0x54) + kFirstPage;
-    const std::uint32_t sectionMapId = GetRL(head + 0x5C);
+    return {GetRL(head + 0x50), GetRL(head + 0x5C), GetLL(head + 0x54) + kFirstPage};
+}
 
-    const Bytes pageMap = ReadSystemPage(file, size, pageMapAddress, kPageMapPage, "page map");
+// Where each page lies, from the page map's sizes in file order.
+std::map<std::uint32_t, std::uint64_t> PageAddresses(const Bytes& pageMap, const FileHeaderFacts& facts) {
     std::map<std::uint32_t, std::uint64_t> pageAddress;
     std::uint64_t address = kFirstPage;
     for (std::size_t i = 0; i + 8 <= pageMap.size();) {
@@ -448,65 +456,86 @@ R2004File ReadR2004Container(const std::uint8_t* file, std::size_t size) {
         else i += 16;                           // a gap: parent, left, right, 0
         address += pageSize;
     }
-    if (pageAddress.count(pageMapId) == 0 || pageAddress[pageMapId] != pageMapAddress)
+    if (pageAddress.count(facts.pageMapId) == 0 || pageAddress[facts.pageMapId] != facts.pageMapAddress)
         Damaged("the page map does not list itself where it lies");
-    auto at = pageAddress.find(sectionMapId);
+    return pageAddress;
+}
+
+// One data page of a section at `a`, checked and expanded into `page`;
+// returns the bytes made.
+std::size_t ReadDataPage(const std::uint8_t* file, std::size_t size, std::uint64_t a, std::uint32_t id,
+                         bool compressed, const std::string& name, Bytes& page) {
+    if (a > size || size - a < 32) Damaged("a page of section " + name + " lies past the end of the file");
+    std::uint8_t h[32];
+    const std::uint32_t mask = kPageMask ^ static_cast<std::uint32_t>(a);
+    for (int w = 0; w < 8; ++w) SetRL(h + 4 * w, GetRL(file + a + 4 * w) ^ mask);
+    if (GetRL(h) != kDataPage || GetRL(h + 4) != id) Damaged("a page of section " + name + " is not a page of it");
+    const std::uint32_t compSize = GetRL(h + 8);
+    if (compSize > size - a - 32) Damaged("a page of section " + name + " is truncated");
+    const std::uint8_t* data = file + a + 32;
+    const std::uint32_t dataSum = PageChecksum(0, data, compSize);
+    const std::uint32_t headSum = GetRL(h + 24);
+    SetRL(h + 24, 0);
+    if (dataSum != GetRL(h + 28) || PageChecksum(dataSum, h, 32) != headSum)
+        Damaged("a page of section " + name + " fails its checksum");
+    if (compressed) return DecompressR2004(data, compSize, page.data(), page.size());
+    const std::size_t made = std::min<std::size_t>(compSize, page.size());
+    std::memcpy(page.data(), data, made);
+    return made;
+}
+
+// The section whose entry in the section map (its pages listed after it)
+// starts at `pos`, read from its pages; `pos` moves past the entry.
+NamedSection ReadSection(const std::uint8_t* file, std::size_t size, const Bytes& map, std::size_t& pos,
+                         const std::map<std::uint32_t, std::uint64_t>& pageAddress, std::uint32_t& id) {
+    if (map.size() - pos < 0x60) Damaged("the section map is truncated");
+    const std::uint8_t* d = map.data() + pos;
+    const std::uint64_t sectionSize = GetLL(d);
+    const std::uint32_t pageCount = GetRL(d + 8), maxSize = GetRL(d + 12), compressed = GetRL(d + 20);
+    id = GetRL(d + 24);
+    std::string name(reinterpret_cast<const char*>(d + 32), strnlen(reinterpret_cast<const char*>(d + 32), 64));
+    pos += 0x60;
+    if (static_cast<std::uint64_t>(pageCount) * 16 > map.size() - pos) Damaged("the section map is truncated");
+    if (maxSize == 0 || maxSize > 0x1000000)    // stored sections (a large preview) take pages above 1 MB
+        Unexpected("section " + name, "a page size from 1 byte to 16 MB, not " + std::to_string(maxSize));
+    // Some writers list a section (the template) with a size but no
+    // pages: only what its pages hold is read.
+    const std::uint64_t held = std::min<std::uint64_t>(sectionSize, static_cast<std::uint64_t>(pageCount) * maxSize);
+    NamedSection s{name, {}, compressed == 2, false, {}};
+    Bytes page(pageCount != 0 ? maxSize : 0);
+    for (std::uint32_t p = 0; p < pageCount; ++p, pos += 16) {
+        const std::uint64_t offset = GetLL(map.data() + pos + 8);
+        auto pa = pageAddress.find(GetRL(map.data() + pos));
+        if (pa == pageAddress.end()) Damaged("section " + name + " names a page the page map lacks");
+        const std::size_t made = ReadDataPage(file, size, pa->second, id, compressed == 2, name, page);
+        // Grown page by page, so that a size the pages do not bear out is never allocated.
+        if (offset > held || offset > s.data.size() + maxSize)
+            Unexpected("section " + name, "page " + std::to_string(p) + " to start within the section, not at " +
+                                              std::to_string(offset));
+        const std::size_t n = std::min<std::size_t>(made, static_cast<std::size_t>(held - offset));
+        if (offset + n > s.data.size()) s.data.resize(static_cast<std::size_t>(offset + n));
+        std::memcpy(s.data.data() + offset, page.data(), n);
+    }
+    return s;
+}
+
+} // namespace
+
+R2004File ReadR2004Container(const std::uint8_t* file, std::size_t size) {
+    R2004File out;
+    const FileHeaderFacts facts = ReadFileHeader(file, size, out);
+    const Bytes pageMap = ReadSystemPage(file, size, facts.pageMapAddress, kPageMapPage, "page map");
+    const auto pageAddress = PageAddresses(pageMap, facts);
+    auto at = pageAddress.find(facts.sectionMapId);
     if (at == pageAddress.end()) Damaged("the page map lacks the section map");
     const Bytes map = ReadSystemPage(file, size, at->second, kSectionMapPage, "section map");
     if (map.size() < 20) Damaged("the section map is truncated");
     const std::uint32_t count = GetRL(map.data());
     std::size_t pos = 20;
     for (std::uint32_t k = 0; k < count; ++k) {
-        if (map.size() - pos < 0x60) Damaged("the section map is truncated");
-        const std::uint8_t* d = map.data() + pos;
-        const std::uint64_t sectionSize = GetLL(d);
-        const std::uint32_t pageCount = GetRL(d + 8), maxSize = GetRL(d + 12), compressed = GetRL(d + 20),
-                            id = GetRL(d + 24);
-        std::string name(reinterpret_cast<const char*>(d + 32), strnlen(reinterpret_cast<const char*>(d + 32), 64));
-        pos += 0x60;
-        if (static_cast<std::uint64_t>(pageCount) * 16 > map.size() - pos) Damaged("the section map is truncated");
-        if (maxSize == 0 || maxSize > 0x1000000)    // stored sections (a large preview) take pages above 1 MB
-            Unexpected("section " + name, "a page size from 1 byte to 16 MB, not " + std::to_string(maxSize));
-        // Some writers list a section (the template) with a size but no
-        // pages: only what its pages hold is read.
-        const std::uint64_t held = std::min<std::uint64_t>(sectionSize, static_cast<std::uint64_t>(pageCount) * maxSize);
-        NamedSection s{name, {}, compressed == 2, false, {}};
-        Bytes page(pageCount != 0 ? maxSize : 0);
-        for (std::uint32_t p = 0; p < pageCount; ++p, pos += 16) {
-            const std::uint32_t number = GetRL(map.data() + pos);
-            const std::uint64_t offset = GetLL(map.data() + pos + 8);
-            auto pa = pageAddress.find(number);
-            if (pa == pageAddress.end()) Damaged("section " + name + " names a page the page map lacks");
-            const std::uint64_t a = pa->second;
-            if (a > size || size - a < 32) Damaged("a page of section " + name + " lies past the end of the file");
-            std::uint8_t h[32];
-            const std::uint32_t mask = kPageMask ^ static_cast<std::uint32_t>(a);
-            for (int w = 0; w < 8; ++w) SetRL(h + 4 * w, GetRL(file + a + 4 * w) ^ mask);
-            if (GetRL(h) != kDataPage || GetRL(h + 4) != id) Damaged("a page of section " + name + " is not a page of it");
-            const std::uint32_t compSize = GetRL(h + 8);
-            if (compSize > size - a - 32) Damaged("a page of section " + name + " is truncated");
-            const std::uint8_t* data = file + a + 32;
-            const std::uint32_t dataSum = PageChecksum(0, data, compSize);
-            const std::uint32_t headSum = GetRL(h + 24);
-            SetRL(h + 24, 0);
-            if (dataSum != GetRL(h + 28) || PageChecksum(dataSum, h, 32) != headSum)
-                Damaged("a page of section " + name + " fails its checksum");
-            std::size_t made;
-            if (compressed == 2) {
-                made = DecompressR2004(data, compSize, page.data(), page.size());
-            } else {
-                made = std::min<std::size_t>(compSize, page.size());
-                std::memcpy(page.data(), data, made);
-            }
-            // Grown page by page, so that a size the pages do not bear out is never allocated.
-            if (offset > held || offset > s.data.size() + maxSize)
-                Unexpected("section " + name, "page " + std::to_string(p) + " to start within the section, not at " +
-                                                  std::to_string(offset));
-            const std::size_t n = std::min<std::size_t>(made, static_cast<std::size_t>(held - offset));
-            if (offset + n > s.data.size()) s.data.resize(static_cast<std::size_t>(offset + n));
-            std::memcpy(s.data.data() + offset, page.data(), n);
-        }
-        if (id != 0 || !name.empty()) out.sections.push_back(std::move(s));
+        std::uint32_t id = 0;
+        NamedSection s = ReadSection(file, size, map, pos, pageAddress, id);
+        if (id != 0 || !s.name.empty()) out.sections.push_back(std::move(s));
     }
     return out;
 }
