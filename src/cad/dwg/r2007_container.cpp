@@ -609,18 +609,23 @@ void ReadDataPage(const std::uint8_t* file, const PageSpot& spot, const PageFact
         Fail(where + ": the checksum does not match (the file is damaged)");
 }
 
-} // namespace
+using PageSpots = std::map<std::uint64_t, PageSpot>;
 
-Container ReadContainer(const std::uint8_t* file, std::size_t size) {
+PageSpot SpotOf(const PageSpots& pages, std::uint64_t id, const std::string& what) {
+    const auto it = pages.find(id);
+    if (it == pages.end()) Fail(what + " names page " + std::to_string(id) + ", which the page map does not have");
+    return it->second;
+}
+
+// The header at 0x80, else its copy at the end of the file; the meta data's
+// facts into `out`.
+HeaderData ReadFileHeader(const std::uint8_t* file, std::size_t size, Container& out) {
     if (size < kPagesBase || std::memcmp(file, "AC1021", 6) != 0) Fail("not an AC1021 file, or cut short before its header (the file is damaged)");
-    Container out;
     out.facts.maintenanceVersion = file[0x0B];
     out.facts.zeroOneOrThree = file[0x0C];
     out.facts.writerVersion = file[0x11];
     out.facts.writerMaintenance = file[0x12];
     out.facts.codePage = static_cast<std::uint16_t>(file[0x13] | (file[0x14] << 8));
-
-    // The header at 0x80, else its copy at the end of the file.
     HeaderData h;
     try {
         h = DecodeHeaderPage(file + kMetaSize, out.correctedBytes);
@@ -630,17 +635,18 @@ Container ReadContainer(const std::uint8_t* file, std::size_t size) {
     }
     if (h[kFileSize] != size) Fail("the file is " + std::to_string(size) + " bytes, its header says " + std::to_string(h[kFileSize]) +
                                      " (the file is truncated or damaged)");
-    const std::uint64_t seed = h[kCrcSeedField];
+    return h;
+}
 
-    // Page map.
+// Every page's place, from the page map's sizes in file order.
+PageSpots ReadPageMap(const std::uint8_t* file, std::size_t size, const HeaderData& h, long& corrected) {
     const std::uint64_t pagesAt = kPagesBase + h[kPagesMapOffset];
     if (h[kPagesMapOffset] > size) Fail("the page map lies outside the file");
     const auto pageMap = ReadSystemPage(file, size, pagesAt, h[kPagesMapSizeCompressed], h[kPagesMapSizeUncompressed],
                                         h[kPagesMapCorrection], CrcRandom::Decode(h[kPagesMapCrcSeed]),
-                                        h[kPagesMapCrcCompressed], h[kPagesMapCrcUncompressed], "page map",
-                                        out.correctedBytes);
+                                        h[kPagesMapCrcCompressed], h[kPagesMapCrcUncompressed], "page map", corrected);
     if (pageMap.size() % 16 != 0) Fail("the page map is not a whole number of entries");
-    std::map<std::uint64_t, PageSpot> pages;
+    PageSpots pages;
     std::uint64_t at = kPagesBase, entries = 0;
     for (std::size_t i = 0; i < pageMap.size(); i += 16, ++entries) {
         const std::uint64_t pageSize = Get64(pageMap.data() + i);
@@ -654,75 +660,98 @@ Container ReadContainer(const std::uint8_t* file, std::size_t size) {
         at += pageSize;
     }
     if (entries != h[kPagesAmount]) Fail("the page map does not hold the pages the header counts");
-    const auto spotOf = [&](std::uint64_t id, const std::string& what) -> PageSpot {
-        const auto it = pages.find(id);
-        if (it == pages.end()) Fail(what + " names page " + std::to_string(id) + ", which the page map does not have");
-        return it->second;
-    };
-    if (spotOf(h[kPagesMapId], "the file header").at != pagesAt) Fail("the page map is not where its page says");
+    if (SpotOf(pages, h[kPagesMapId], "the file header").at != pagesAt) Fail("the page map is not where its page says");
+    return pages;
+}
 
-    // Section map.
-    const PageSpot sectionsSpot = spotOf(h[kSectionsMapId], "the file header");
+// The pages the section map lists for one section, from `pos` on, appended
+// to s.data; pages another section took are refused.
+struct SectionReading {
+    const std::uint8_t* file;
+    const PageSpots& pages;
+    std::map<std::uint64_t, bool>& claimed;
+    std::uint64_t seed;
+    long& corrected;
+};
+
+void ReadSectionPages(const SectionReading& in, const std::vector<std::uint8_t>& sectionMap, std::size_t& pos,
+                      std::uint64_t pageCount, std::uint64_t dataSize, NamedSection& s) {
+    // Grown page by page, so that a size the pages do not bear out is never allocated.
+    std::vector<std::uint8_t> page;
+    for (std::uint64_t i = 0; i < pageCount; ++i, pos += kPageRecord) {
+        const std::uint8_t* p = sectionMap.data() + pos;
+        const std::uint64_t offset = Get64(p), id = Get64(p + 16), uSize = Get64(p + 24),
+                            cSize = Get64(p + 32), checksum = Get64(p + 40), crc = Get64(p + 48);
+        const std::string where = "section " + s.name + " page " + std::to_string(i);
+        const PageSpot spot = SpotOf(in.pages, id, where);
+        if (!in.claimed.emplace(id, true).second) Fail(where + " uses a page another section uses");
+        // A page may hold more than the section's size (the last page's
+        // tail) and more than its `maxSize`; the record's page size is
+        // not its place in the file (the page map's), so neither is checked.
+        if (offset != s.data.size() || offset >= dataSize || uSize == 0 || uSize > kMaxPageData)
+            Fail(where + ": expected " + std::to_string(s.data.size() < dataSize ? dataSize - s.data.size() : 0) +
+                 " more bytes of the section from offset " + std::to_string(s.data.size()) + ", found " +
+                 std::to_string(uSize) + " at " + std::to_string(offset));
+        if (cSize == 0 || cSize > uSize)
+            Fail(where + ": expected a compressed size from 1 to its size " + std::to_string(uSize) + ", found " +
+                 std::to_string(cSize));
+        page.assign(uSize, 0);
+        ReadDataPage(in.file, spot, {cSize, uSize, checksum, crc}, in.seed, s.compressed, where, page.data(),
+                     in.corrected);
+        s.data.insert(s.data.end(), page.begin(), page.begin() + static_cast<std::ptrdiff_t>(std::min(uSize, dataSize - offset)));
+    }
+    if (pageCount != 0 && s.data.size() != dataSize)    // a section listed without pages is read empty
+        Fail("section " + s.name + ": expected pages holding its " + std::to_string(dataSize) + " bytes, found " +
+             std::to_string(s.data.size()));
+}
+
+// The section whose record starts at `pos`, read from its pages, `pos`
+// moved past its page list; false at the unnamed record that closes the map.
+bool ReadSection(const SectionReading& in, const std::vector<std::uint8_t>& sectionMap, std::size_t& pos,
+                 NamedSection& s) {
+    const std::uint8_t* r = sectionMap.data() + pos;
+    const std::uint64_t dataSize = Get64(r), maxSize = Get64(r + 8), encryption = Get64(r + 16),
+                        nameLength = Get64(r + 32), encoding = Get64(r + 48), pageCount = Get64(r + 56);
+    pos += kSectionRecord;
+    if (nameLength == 0) {
+        if (dataSize != 0 || pageCount != 0) Fail("the section map has an unnamed section with data");
+        return false;
+    }
+    if (nameLength % 2 != 0 || nameLength > 256 || nameLength > sectionMap.size() - pos)
+        Fail("the section map has a section name that does not fit");
+    s.name = NameFromUtf16(sectionMap.data() + pos, nameLength);
+    pos += nameLength;
+    if (s.name.empty()) Fail("the section map has an empty section name");
+    if (encoding != 1 && encoding != 4) Fail("section " + s.name + " has an unknown encoding");
+    if (encryption == 1) Fail("section " + s.name + " is encrypted, which this reader does not read");
+    if (pageCount > (sectionMap.size() - pos) / kPageRecord) Fail("section " + s.name + " lists more pages than the map holds");
+    if (maxSize == 0 || maxSize > kMaxPageData) Fail("section " + s.name + " has a page size out of range");
+    s.compressed = encoding == 4;
+    s.encrypted = encryption != 0;
+    ReadSectionPages(in, sectionMap, pos, pageCount, dataSize, s);
+    return true;
+}
+
+} // namespace
+
+Container ReadContainer(const std::uint8_t* file, std::size_t size) {
+    Container out;
+    const HeaderData h = ReadFileHeader(file, size, out);
+    const PageSpots pages = ReadPageMap(file, size, h, out.correctedBytes);
+    const PageSpot sectionsSpot = SpotOf(pages, h[kSectionsMapId], "the file header");
     const auto sectionMap =
         ReadSystemPage(file, size, sectionsSpot.at, h[kSectionsMapSizeCompressed], h[kSectionsMapSizeUncompressed],
                        h[kSectionsMapCorrection], CrcRandom::Decode(h[kSectionsMapCrcSeed]),
                        h[kSectionsMapCrcCompressed], h[kSectionsMapCrcUncompressed], "section map",
                        out.correctedBytes);
-
     std::map<std::uint64_t, bool> claimed;
+    const SectionReading in{file, pages, claimed, h[kCrcSeedField], out.correctedBytes};
     std::size_t pos = 0;
     bool closed = false;
-    while (pos + kSectionRecord <= sectionMap.size()) {
-        const std::uint8_t* r = sectionMap.data() + pos;
-        const std::uint64_t dataSize = Get64(r), maxSize = Get64(r + 8), encryption = Get64(r + 16),
-                            nameLength = Get64(r + 32), encoding = Get64(r + 48), pageCount = Get64(r + 56);
-        pos += kSectionRecord;
-        if (nameLength == 0) {
-            if (dataSize != 0 || pageCount != 0) Fail("the section map has an unnamed section with data");
-            closed = true;
-            break;
-        }
-        if (nameLength % 2 != 0 || nameLength > 256 || nameLength > sectionMap.size() - pos)
-            Fail("the section map has a section name that does not fit");
+    while (!closed && pos + kSectionRecord <= sectionMap.size()) {
         NamedSection s;
-        s.name = NameFromUtf16(sectionMap.data() + pos, nameLength);
-        pos += nameLength;
-        if (s.name.empty()) Fail("the section map has an empty section name");
-        if (encoding != 1 && encoding != 4) Fail("section " + s.name + " has an unknown encoding");
-        if (encryption == 1) Fail("section " + s.name + " is encrypted, which this reader does not read");
-        if (pageCount > (sectionMap.size() - pos) / kPageRecord) Fail("section " + s.name + " lists more pages than the map holds");
-        if (maxSize == 0 || maxSize > kMaxPageData) Fail("section " + s.name + " has a page size out of range");
-        s.compressed = encoding == 4;
-        s.encrypted = encryption != 0;
-        // Grown page by page, so that a size the pages do not bear out is never allocated.
-        std::vector<std::uint8_t> page;
-        for (std::uint64_t i = 0; i < pageCount; ++i, pos += kPageRecord) {
-            const std::uint8_t* p = sectionMap.data() + pos;
-            const std::uint64_t offset = Get64(p), id = Get64(p + 16), uSize = Get64(p + 24),
-                                cSize = Get64(p + 32), checksum = Get64(p + 40), crc = Get64(p + 48);
-            const std::string where = "section " + s.name + " page " + std::to_string(i);
-            const PageSpot spot = spotOf(id, where);
-            if (!claimed.emplace(id, true).second) Fail(where + " uses a page another section uses");
-            // A page may hold more than the section's size (the last page's
-            // tail) and more than its `maxSize`; the record's page size is
-            // not its place in the file (the page map's), so neither is checked.
-            if (offset != s.data.size() || offset >= dataSize || uSize == 0 || uSize > kMaxPageData)
-                Fail(where + ": expected " + std::to_string(s.data.size() < dataSize ? dataSize - s.data.size() : 0) +
-                     " more bytes of the section from offset " + std::to_string(s.data.size()) + ", found " +
-                     std::to_string(uSize) + " at " + std::to_string(offset));
-            if (cSize == 0 || cSize > uSize)
-                Fail(where + ": expected a compressed size from 1 to its size " + std::to_string(uSize) + ", found " +
-                     std::to_string(cSize));
-            page.assign(uSize, 0);
-            ReadDataPage(file, spot, {cSize, uSize, checksum, crc}, seed, s.compressed, where, page.data(),
-                         out.correctedBytes);
-            s.data.insert(s.data.end(), page.begin(),
-                          page.begin() + static_cast<std::ptrdiff_t>(std::min(uSize, dataSize - offset)));
-        }
-        if (pageCount != 0 && s.data.size() != dataSize)    // a section listed without pages is read empty
-            Fail("section " + s.name + ": expected pages holding its " + std::to_string(dataSize) + " bytes, found " +
-                 std::to_string(s.data.size()));
-        out.sections.push_back(std::move(s));
+        if (ReadSection(in, sectionMap, pos, s)) out.sections.push_back(std::move(s));
+        else closed = true;
     }
     if (!closed && pos != sectionMap.size()) Fail("the section map ends inside a section");
     if (out.sections.size() + 1 != h[kSectionsAmount]) Fail("the section map does not hold the sections the header counts");
