@@ -94,6 +94,47 @@ Bytes AppInfoHistory() {
 // The files the drawing depends on: no features, no files.
 Bytes FileDepList() { return Bytes(8, 0); }
 
+// The objects, encoded as the container writes them, page by page; they
+// leave their places for the object map and their count for the free-space
+// section after them.
+struct Objects {
+    Objects(Drawing& d, Release release) : c(d, release) {}
+    EncodeContext c;
+    std::vector<ObjectLocation> locations;
+};
+
+// AcDb:AcDbObjects, AcDb:ObjFreeSpace, AcDb:Template and AcDb:Handles, the
+// ones after the objects made as the container asks for them.
+void AddObjectSections(const std::shared_ptr<Objects>& objects, Release release, DwgDate now, std::int16_t measurement,
+                       std::vector<NamedSection>& out) {
+    auto produce = [&out](const char* name, std::function<void(const ByteSink&)> make) {
+        out.push_back(NamedSection{name, {}, true, false, std::move(make)});
+    };
+    produce("AcDb:AcDbObjects", [objects, release](const ByteSink& put) {
+        put(kObjectsStart, sizeof kObjectsStart);
+        ObjectStream stream(sizeof kObjectsStart, put);
+        stream.SetRelease(release);
+        objects->locations = std::move(EncodeEveryObject(stream, objects->c));
+    });
+    produce("AcDb:ObjFreeSpace", [objects, now](const ByteSink& put) {
+        const Bytes free = FreeSpace(static_cast<std::uint32_t>(objects->locations.size()), now, 0);
+        put(free.data(), free.size());
+    });
+    out.push_back(NamedSection{"AcDb:Template", Template(measurement, release), true, false, {}});
+    produce("AcDb:Handles", [objects](const ByteSink& put) {
+        const Bytes map = ObjectMap(std::move(objects->locations));
+        put(map.data(), map.size());
+    });
+}
+
+// A framed section (header, classes), closed with eight zero bytes from
+// R2004 on; R2018 gives its size a high part.
+Bytes Framed(Release release, const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]) {
+    Bytes out = FramedSection(begin, data, end, Traits(release).sectionHiSize);
+    out.resize(out.size() + 8, 0);
+    return out;
+}
+
 } // namespace
 
 bool SectionSizeHasHighPart(Release release, std::uint8_t maintenance) {
@@ -104,14 +145,6 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     const DwgContainer container = Traits(release).container;
     if (container != DwgContainer::R2004Pages && container != DwgContainer::R2007Pages)
         throw CadError(std::string("DWG ") + ReleaseName(release) + " is not laid out in named sections");
-    // The objects are encoded as the container writes them, page by page,
-    // and leave their places for the object map and their count for the
-    // free-space section after them.
-    struct Objects {
-        Objects(Drawing& d, Release release) : c(d, release) {}
-        EncodeContext c;
-        std::vector<ObjectLocation> locations;
-    };
     auto objects = std::make_shared<Objects>(d, release);
     const EncodeContext& c = objects->c;
     const DwgDate now = DateNow();
@@ -121,9 +154,6 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
     out.reserve(13);
     auto add = [&out](const char* name, Bytes data, bool compressed) {
         out.push_back(NamedSection{name, std::move(data), compressed, false, {}});
-    };
-    auto produce = [&out](const char* name, std::function<void(const ByteSink&)> make) {
-        out.push_back(NamedSection{name, {}, true, false, std::move(make)});
     };
     add("AcDb:SummaryInfo", SummaryInfo(now, now), false);
     add("AcDb:Preview", EmptyPreview(), false);
@@ -135,31 +165,10 @@ std::vector<NamedSection> EncodeNamedSections(Drawing& d, Release release) {
         add("AcDb:RevHistory", RevHistory(), true);
     }
     if (traits.fileDepList) add("AcDb:FileDepList", FileDepList(), true);
-    produce("AcDb:AcDbObjects", [objects, release](const ByteSink& put) {
-        put(kObjectsStart, sizeof kObjectsStart);
-        ObjectStream stream(sizeof kObjectsStart, put);
-        stream.SetRelease(release);
-        objects->locations = std::move(EncodeEveryObject(stream, objects->c));
-    });
-    produce("AcDb:ObjFreeSpace", [objects, now](const ByteSink& put) {
-        const Bytes free = FreeSpace(static_cast<std::uint32_t>(objects->locations.size()), now, 0);
-        put(free.data(), free.size());
-    });
-    add("AcDb:Template", Template(d.header.measurement, release), true);
-    produce("AcDb:Handles", [objects](const ByteSink& put) {
-        const Bytes map = ObjectMap(std::move(objects->locations));
-        put(map.data(), map.size());
-    });
-    // The framed sections close with eight zero bytes from R2004 on; R2018
-    // gives their size a high part.
-    auto framed = [release](const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]) {
-        Bytes out = FramedSection(begin, data, end, Traits(release).sectionHiSize);
-        out.resize(out.size() + 8, 0);
-        return out;
-    };
-    add("AcDb:Classes", framed(kClassesBegin, ClassesData(release, &d), kClassesEnd), true);
+    AddObjectSections(objects, release, now, d.header.measurement, out);
+    add("AcDb:Classes", Framed(release, kClassesBegin, ClassesData(release, &d), kClassesEnd), true);
     add("AcDb:AuxHeader", AuxHeader(now, now, c.handSeed, Traits(release)), true);
-    add("AcDb:Header", framed(kHeaderBegin, vars, kHeaderEnd), true);
+    add("AcDb:Header", Framed(release, kHeaderBegin, vars, kHeaderEnd), true);
     return out;
 }
 
