@@ -48,6 +48,20 @@ Bytes SystemPage(const Bytes& f, std::uint64_t at, std::uint32_t type, std::ostr
     return out;
 }
 
+// AppInfo: class version 3, then "AppInfoDataList" and its strings, each
+// after a 16-byte checksum, in UTF-16, to the section's end.
+bool AppInfoLayout(const Bytes& s) {
+    std::size_t pos = 4;
+    auto text = [&] {
+        pos += 2 + 2 * (pos + 2 <= s.size() ? s[pos] | s[pos + 1] << 8 : s.size());
+        return pos <= s.size() && s[pos - 1] == 0 && s[pos - 2] == 0;
+    };
+    if (s.size() < 8 || RL(s.data()) != 3 || !text() || pos + 4 > s.size()) return false;
+    for (std::uint32_t k = 0, n = RL(&s[pos += 4] - 4); k < n; ++k)
+        if (pos += 16, !text()) return false;
+    return pos == s.size();
+}
+
 // The problems found, "" for none.
 std::string CheckR2004Family(const std::string& file) {
     const Bytes f(file.begin(), file.end());
@@ -93,6 +107,7 @@ std::string CheckR2004Family(const std::string& file) {
                           "AcDb:AppInfoHistory", "AcDb:RevHistory"})
         if (sections.count(s) == 0) bad << s << " missing; ";
     if (!bad.str().empty()) return bad.str();
+    if (!AppInfoLayout(sections["AcDb:AppInfo"])) bad << "AcDb:AppInfo layout; ";
     const Release release = *ReleaseFromAcadVersion(std::string(f.begin(), f.begin() + 6));
     const bool hi = SectionSizeHasHighPart(release, f[0x0B]);
     auto whole = [](const Bytes& s) { return SectionLocator{0, 0, static_cast<std::uint32_t>(s.size())}; };

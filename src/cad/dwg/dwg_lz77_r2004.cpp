@@ -60,7 +60,7 @@ std::uint32_t Load32(const std::uint8_t* p) {
     return v;
 }
 
-constexpr int kHashBits = 13;
+constexpr int kHashBits = 14;
 constexpr std::size_t kMaxDistance = 0x7FFF;  // the farthest copy the opcodes reach (bit 3 of 0x10-0x1F unused)
 
 } // namespace
@@ -74,8 +74,10 @@ void StoreR2004(const std::uint8_t* data, std::size_t n, std::vector<std::uint8_
 
 void CompressR2004(const std::uint8_t* data, std::size_t n, std::vector<std::uint8_t>& out) {
     if (n < 4) throw CadError("cannot write DWG: a compressed page needs at least four bytes");
-    // Positions + 1 by hash of the four bytes there (0: none yet).
-    std::uint32_t last[1u << kHashBits] = {};
+    // Positions + 1 by hash of the four bytes there (0: none yet), kept to
+    // 16 bits: a data page is shorter, and in a longer input an entry from
+    // further back fails the distance or byte check like any other.
+    std::uint16_t last[1u << kHashBits] = {};
     auto slot = [data](std::size_t i) { return (Load32(data + i) * 2654435761u) >> (32 - kHashBits); };
     std::size_t pending = 0;                    // first literal byte not yet written
     std::size_t litBits = 0;                    // the byte of the last copy that counts short literal runs
@@ -91,7 +93,7 @@ void CompressR2004(const std::uint8_t* data, std::size_t n, std::vector<std::uin
     while (i + 4 <= n) {
         const std::uint32_t h = slot(i);
         const std::size_t candidate = last[h];
-        last[h] = static_cast<std::uint32_t>(i + 1);
+        last[h] = static_cast<std::uint16_t>(i + 1);
         if (i < 4 || candidate == 0 || i - (candidate - 1) > kMaxDistance ||
             Load32(data + candidate - 1) != Load32(data + i)) {
             i += 1 + ((i - pending) >> 8);      // step faster through bytes that do not repeat
@@ -110,7 +112,7 @@ void CompressR2004(const std::uint8_t* data, std::size_t n, std::vector<std::uin
         copied = true;
         i += length;
         pending = i;
-        if (i + 4 <= n) last[slot(i - 2)] = static_cast<std::uint32_t>(i - 1);
+        if (i + 4 <= n) last[slot(i - 2)] = static_cast<std::uint16_t>(i - 1);
     }
     flushLiterals(n);
     out.push_back(0x11);

@@ -44,14 +44,7 @@ Bytes SummaryInfo(DwgDate created, DwgDate updated) {
     return out;
 }
 
-// A string of the R2004 side sections: its length with the closing zero, then the bytes.
-void PutText16(Bytes& out, std::string_view text) {
-    PutRS(out, static_cast<std::uint16_t>(text.size() + 1));
-    out.insert(out.end(), text.begin(), text.end());
-    out.push_back(0);
-}
-
-// A string of the R2007 side sections: its length with the closing zero, then UTF-16.
+// A string of the side sections: its length with the closing zero, then UTF-16.
 void PutText16W(Bytes& out, std::string_view text) {
     PutRS(out, static_cast<std::uint16_t>(text.size() + 1));
     for (char ch : text) PutRS(out, static_cast<std::uint8_t>(ch));
@@ -61,8 +54,8 @@ void PutText16W(Bytes& out, std::string_view text) {
 constexpr std::string_view kProduct = "<ProductInformation name =\"Ostrel\" build_version=\"1.0\" "
                                       "registry_version=\"1.0\" install_id_string=\"Ostrel\" registry_localeID=\"1033\"/>";
 
-// The application list in UTF-16: its name, then three strings, each after
-// a 16-byte checksum left zero.
+// The application list in UTF-16: its name, then three strings (version,
+// comment, product), each after a 16-byte checksum left zero.
 void PutAppInfoList(Bytes& out) {
     PutText16W(out, "AppInfoDataList");
     PutRL(out, 3);
@@ -72,21 +65,13 @@ void PutAppInfoList(Bytes& out) {
     }
 }
 
-// Which application wrote the file: a name, three strings (from R2007 the
-// UTF-16 list).
-Bytes AppInfo(Release release) {
+// Which application wrote the file: class version 3, then the UTF-16
+// application list, in every release (the leading program's files of
+// R2004 to R2018 all have this form).
+Bytes AppInfo() {
     Bytes out;
-    if (Traits(release).stringStream) {
-        PutRL(out, 2);
-        PutAppInfoList(out);
-        PutText16(out, "1.0");
-        return out;
-    }
-    PutText16(out, "AppInfoDataList");
     PutRL(out, 3);
-    PutText16(out, "Written by Ostrel");
-    PutText16(out, kProduct);
-    PutText16(out, "1.0");
+    PutAppInfoList(out);
     return out;
 }
 
@@ -109,47 +94,22 @@ Bytes AppInfoHistory() {
 // The files the drawing depends on: no features, no files.
 Bytes FileDepList() { return Bytes(8, 0); }
 
-} // namespace
+// The objects, encoded as the container writes them, page by page; they
+// leave their places for the object map and their count for the free-space
+// section after them.
+struct Objects {
+    Objects(const Drawing& d, Release release) : c(d, release) {}
+    EncodeContext c;
+    std::vector<ObjectLocation> locations;
+};
 
-bool SectionSizeHasHighPart(Release release, std::uint8_t maintenance) {
-    return release >= Release::R2018 || (release >= Release::R2010 && maintenance > 3);
-}
-
-std::vector<NamedSection> EncodeNamedSections(const Drawing& d, Release release) {
-    const DwgContainer container = Traits(release).container;
-    if (container != DwgContainer::R2004Pages && container != DwgContainer::R2007Pages)
-        throw CadError(std::string("DWG ") + ReleaseName(release) + " is not laid out in named sections");
-    // The objects are encoded as the container writes them, page by page,
-    // and leave their places for the object map and their count for the
-    // free-space section after them.
-    struct Objects {
-        Objects(const Drawing& d, Release release) : c(d, release) {}
-        EncodeContext c;
-        std::vector<ObjectLocation> locations;
-    };
-    auto objects = std::make_shared<Objects>(d, release);
-    const EncodeContext& c = objects->c;
-    const DwgDate now = DateNow();
-    const Bytes vars = HeaderVariablesData(c, now, now);
-
-    std::vector<NamedSection> out;
-    out.reserve(13);
-    auto add = [&out](const char* name, Bytes data, bool compressed) {
-        out.push_back(NamedSection{name, std::move(data), compressed, false, {}});
-    };
+// AcDb:AcDbObjects, AcDb:ObjFreeSpace, AcDb:Template and AcDb:Handles, the
+// ones after the objects made as the container asks for them.
+void AddObjectSections(const std::shared_ptr<Objects>& objects, Release release, DwgDate now, std::int16_t measurement,
+                       std::vector<NamedSection>& out) {
     auto produce = [&out](const char* name, std::function<void(const ByteSink&)> make) {
         out.push_back(NamedSection{name, {}, true, false, std::move(make)});
     };
-    add("AcDb:SummaryInfo", SummaryInfo(now, now), false);
-    add("AcDb:Preview", EmptyPreview(), false);
-    add("AcDb:AppInfo", AppInfo(release), false);
-    const ReleaseTraits& traits = Traits(release);
-    if (traits.revHistory) {
-        // Stored plain in the R2004 family, compressed in R2007 (as the leading program's files keep them).
-        add("AcDb:AppInfoHistory", AppInfoHistory(), traits.container == DwgContainer::R2007Pages);
-        add("AcDb:RevHistory", RevHistory(), true);
-    }
-    if (traits.fileDepList) add("AcDb:FileDepList", FileDepList(), true);
     produce("AcDb:AcDbObjects", [objects, release](const ByteSink& put) {
         put(kObjectsStart, sizeof kObjectsStart);
         ObjectStream stream(sizeof kObjectsStart, put);
@@ -160,21 +120,55 @@ std::vector<NamedSection> EncodeNamedSections(const Drawing& d, Release release)
         const Bytes free = FreeSpace(static_cast<std::uint32_t>(objects->locations.size()), now, 0);
         put(free.data(), free.size());
     });
-    add("AcDb:Template", Template(d.header.measurement, release), true);
+    out.push_back(NamedSection{"AcDb:Template", Template(measurement, release), true, false, {}});
     produce("AcDb:Handles", [objects](const ByteSink& put) {
         const Bytes map = ObjectMap(std::move(objects->locations));
         put(map.data(), map.size());
     });
-    // The framed sections close with eight zero bytes from R2004 on; R2018
-    // gives their size a high part.
-    auto framed = [release](const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]) {
-        Bytes out = FramedSection(begin, data, end, Traits(release).sectionHiSize);
-        out.resize(out.size() + 8, 0);
-        return out;
+}
+
+// A framed section (header, classes), closed with eight zero bytes from
+// R2004 on; R2018 gives its size a high part.
+Bytes Framed(Release release, const std::uint8_t (&begin)[16], const Bytes& data, const std::uint8_t (&end)[16]) {
+    Bytes out = FramedSection(begin, data, end, Traits(release).sectionHiSize);
+    out.resize(out.size() + 8, 0);
+    return out;
+}
+
+} // namespace
+
+bool SectionSizeHasHighPart(Release release, std::uint8_t maintenance) {
+    return release >= Release::R2018 || (release >= Release::R2010 && maintenance > 3);
+}
+
+std::vector<NamedSection> EncodeNamedSections(const Drawing& d, Release release) {
+    const DwgContainer container = Traits(release).container;
+    if (container != DwgContainer::R2004Pages && container != DwgContainer::R2007Pages)
+        throw CadError(std::string("DWG ") + ReleaseName(release) + " is not laid out in named sections");
+    auto objects = std::make_shared<Objects>(d, release);
+    const EncodeContext& c = objects->c;
+    const DwgDate now = DateNow();
+    const Bytes vars = HeaderVariablesData(c, now, now);
+
+    std::vector<NamedSection> out;
+    out.reserve(13);
+    auto add = [&out](const char* name, Bytes data, bool compressed) {
+        out.push_back(NamedSection{name, std::move(data), compressed, false, {}});
     };
-    add("AcDb:Classes", framed(kClassesBegin, ClassesData(release, &d), kClassesEnd), true);
+    add("AcDb:SummaryInfo", SummaryInfo(now, now), false);
+    add("AcDb:Preview", EmptyPreview(), false);
+    add("AcDb:AppInfo", AppInfo(), false);
+    const ReleaseTraits& traits = Traits(release);
+    if (traits.revHistory) {
+        // Stored plain in the R2004 family, compressed in R2007 (as the leading program's files keep them).
+        add("AcDb:AppInfoHistory", AppInfoHistory(), traits.container == DwgContainer::R2007Pages);
+        add("AcDb:RevHistory", RevHistory(), true);
+    }
+    if (traits.fileDepList) add("AcDb:FileDepList", FileDepList(), true);
+    AddObjectSections(objects, release, now, d.header.measurement, out);
+    add("AcDb:Classes", Framed(release, kClassesBegin, ClassesData(release, &d), kClassesEnd), true);
     add("AcDb:AuxHeader", AuxHeader(now, now, c.handSeed, Traits(release)), true);
-    add("AcDb:Header", framed(kHeaderBegin, vars, kHeaderEnd), true);
+    add("AcDb:Header", Framed(release, kHeaderBegin, vars, kHeaderEnd), true);
     return out;
 }
 

@@ -290,6 +290,38 @@ void Instruction(Reader& r, std::uint8_t& op, std::size_t& off, std::size_t& len
     }
 }
 
+// The stream as it is written: the back-reference found last waits for the
+// length of the literal run after it, which its opcode carries.
+struct Emitter {
+    std::vector<std::uint8_t>& out;
+    bool first = true;
+    bool afterLiteral = true;
+    bool pending = false;
+    Match pend;
+
+    // The literal run [start, end), after the pending back-reference (or
+    // opening the stream).
+    void Literals(const std::uint8_t* data, std::size_t start, std::size_t end) {
+        const std::size_t run = end - start;
+        if (first) {
+            if (run < 8) out.insert(out.end(), {0x20, 0x00, 0x00, static_cast<std::uint8_t>(run)});
+            else PutLiteralLength(run, out);
+            first = false;
+        } else {
+            PutMatch(pend.len, pend.off, afterLiteral, run < 8 ? static_cast<unsigned>(run) : 0, out);
+            if (run >= 8) PutLiteralLength(run, out);
+            pending = false;
+        }
+        Shuffle(data + start, run, out);
+        afterLiteral = true;
+    }
+    // The pending back-reference, with no literals after it.
+    void Reference() {
+        PutMatch(pend.len, pend.off, afterLiteral, 0, out);
+        afterLiteral = false;
+    }
+};
+
 } // namespace
 
 std::vector<std::uint8_t> Compress(const std::uint8_t* data, std::size_t n) {
@@ -297,60 +329,28 @@ std::vector<std::uint8_t> Compress(const std::uint8_t* data, std::size_t n) {
     out.reserve(n / 2 + 16);
     if (n == 0) return out;
     Matcher matcher(data, n);
-
+    Emitter emit{out, true, true, false, {}};
     std::size_t literalStart = 0;
     std::size_t pos = 1;  // the stream starts with at least one literal
     matcher.Insert(0);
-    bool first = true;
-    bool afterLiteral = true;
-    // The pending back-reference waits for the length of the run after it.
-    bool pending = false;
-    Match pend;
-
-    const auto flushLiterals = [&](std::size_t end) {
-        const std::size_t run = end - literalStart;
-        if (first) {
-            if (run < 8) {
-                out.insert(out.end(), {0x20, 0x00, 0x00, static_cast<std::uint8_t>(run)});
-            } else {
-                PutLiteralLength(run, out);
-            }
-            first = false;
-        } else {
-            PutMatch(pend.len, pend.off, afterLiteral, run < 8 ? static_cast<unsigned>(run) : 0, out);
-            if (run >= 8) PutLiteralLength(run, out);
-            pending = false;
-        }
-        Shuffle(data + literalStart, run, out);
-        afterLiteral = true;
-    };
-
     while (pos < n) {
-        Match m = matcher.Find(pos);
+        const Match m = matcher.Find(pos);
         if (m.len == 0) {
             matcher.Insert(pos);
             ++pos;
             continue;
         }
         // Close what came before this match.
-        if (pos > literalStart) {
-            flushLiterals(pos);
-        } else if (pending) {
-            // Two back-references in a row.
-            PutMatch(pend.len, pend.off, afterLiteral, 0, out);
-            afterLiteral = false;
-        }
-        pend = m;
-        pending = true;
+        if (pos > literalStart) emit.Literals(data, literalStart, pos);
+        else if (emit.pending) emit.Reference();   // two back-references in a row
+        emit.pend = m;
+        emit.pending = true;
         for (std::size_t i = 0; i < m.len; ++i) matcher.Insert(pos + i);
         pos += m.len;
         literalStart = pos;
     }
-    if (n > literalStart) {
-        flushLiterals(n);
-    } else if (pending) {
-        PutMatch(pend.len, pend.off, afterLiteral, 0, out);
-    }
+    if (n > literalStart) emit.Literals(data, literalStart, n);
+    else if (emit.pending) emit.Reference();
     return out;
 }
 

@@ -293,10 +293,10 @@ std::vector<std::uint8_t> Utf16Name(const std::string& name) {
 
 // ============================================================== writer =====
 
-std::vector<std::uint8_t> WriteContainer(const std::vector<NamedSection>& sections, const FileFacts& facts) {
-    CrcRandom rnd(kRandomSeed);
+namespace {
 
-    // Sections in map order; each one's pages.
+// The sections in map order, each cut into its encoded pages.
+std::vector<SectionOut> EncodeSections(const std::vector<NamedSection>& sections, CrcRandom& rnd) {
     std::vector<SectionOut> outs;
     for (const auto& s : sections) {
         for (const auto& o : outs)
@@ -324,133 +324,116 @@ std::vector<std::uint8_t> WriteContainer(const std::vector<NamedSection>& sectio
             o.pages.push_back(std::move(page));
         }
     }
+    return outs;
+}
 
-    // Data pages in file order; ids in file order: page map 1, its copy 2,
-    // the data pages, the section map and its copy.
+// Data pages in file order, numbered in file order from 3 (the page map is
+// 1, its copy 2; the section map and its copy follow the data pages).
+std::vector<DataPage*> NumberPages(std::vector<SectionOut>& outs) {
+    std::vector<SectionOut*> byFile;
+    for (auto& o : outs) byFile.push_back(&o);
+    std::stable_sort(byFile.begin(), byFile.end(), [](const SectionOut* a, const SectionOut* b) {
+        return FileRank(a->section->name) < FileRank(b->section->name);
+    });
     std::vector<DataPage*> fileOrder;
-    {
-        std::vector<SectionOut*> byFile;
-        for (auto& o : outs) byFile.push_back(&o);
-        std::stable_sort(byFile.begin(), byFile.end(), [](const SectionOut* a, const SectionOut* b) {
-            return FileRank(a->section->name) < FileRank(b->section->name);
-        });
-        for (SectionOut* o : byFile)
-            for (auto& p : o->pages) fileOrder.push_back(&p);
-    }
+    for (SectionOut* o : byFile)
+        for (auto& p : o->pages) fileOrder.push_back(&p);
     std::uint64_t nextId = 3;
     for (DataPage* p : fileOrder) p->id = nextId++;
-    const std::uint64_t sectionMapId = nextId++;
-    const std::uint64_t sectionMap2Id = nextId++;
-    const std::uint64_t maxId = nextId - 1;
+    return fileOrder;
+}
 
-    // Section map.
+// Each section with its pages, then the empty descriptor that closes the map.
+std::vector<std::uint8_t> SectionMapData(const std::vector<SectionOut>& outs) {
     std::vector<std::uint8_t> sectionMap;
     for (const auto& o : outs) {
         const auto name = Utf16Name(o.section->name);
-        Append64(sectionMap, o.section->data.size());
-        Append64(sectionMap, o.pageSize);
-        Append64(sectionMap, 0);  // not encrypted
-        Append64(sectionMap, o.hash);
-        Append64(sectionMap, name.size());
-        Append64(sectionMap, 0);
-        Append64(sectionMap, o.compressed ? 4 : 1);
-        Append64(sectionMap, o.pages.size());
+        // Size, page size, not encrypted, hash, name size, 0, compressed (4) or not, pages.
+        for (std::uint64_t v : {std::uint64_t{o.section->data.size()}, o.pageSize, std::uint64_t{0}, std::uint64_t{o.hash},
+                                std::uint64_t{name.size()}, std::uint64_t{0}, std::uint64_t{o.compressed ? 4u : 1u},
+                                std::uint64_t{o.pages.size()}})
+            Append64(sectionMap, v);
         sectionMap.insert(sectionMap.end(), name.begin(), name.end());
-        for (const auto& p : o.pages) {
-            Append64(sectionMap, p.offset);
-            Append64(sectionMap, p.bytes.size());
-            Append64(sectionMap, p.id);
-            Append64(sectionMap, p.uSize);
-            Append64(sectionMap, p.cSize);
-            Append64(sectionMap, p.checksum);
-            Append64(sectionMap, p.crc);
-        }
+        for (const auto& p : o.pages)
+            for (std::uint64_t v : {p.offset, std::uint64_t{p.bytes.size()}, p.id, p.uSize, p.cSize, p.checksum, p.crc})
+                Append64(sectionMap, v);
     }
-    // The empty descriptor that closes the map.
     for (int i = 0; i < 8; ++i) Append64(sectionMap, i == 6 ? 4 : 0);
-    const SystemPage sectionPage = EncodeSystemPage(sectionMap, rnd);
+    return sectionMap;
+}
 
-    // Page map: every page in file order.
-    const std::uint64_t pageCount = 4 + fileOrder.size();
-    const std::uint64_t pageMapSize = SystemPageSize(pageCount * 16);
+// Where things lie: the page maps, the data pages, the section maps, the
+// header's copy.
+struct Layout {
+    std::uint64_t pageMapSize = 0, pageCount = 0, sectionMapId = 0, maxId = 0;
+    std::uint64_t sectionMapAt = 0, header2At = 0, fileSize = 0;
+};
+
+// The page map: every page in file order, with its size.
+SystemPage PageMap(const std::vector<DataPage*>& fileOrder, const SystemPage& sectionPage, Layout& at,
+                   CrcRandom& rnd) {
+    at.pageCount = 4 + fileOrder.size();
+    at.pageMapSize = SystemPageSize(at.pageCount * 16);
+    at.sectionMapId = 3 + fileOrder.size();
+    at.maxId = at.sectionMapId + 1;
     std::vector<std::uint8_t> pageMap;
-    Append64(pageMap, pageMapSize);
-    Append64(pageMap, 1);
-    Append64(pageMap, pageMapSize);
-    Append64(pageMap, 2);
-    std::uint64_t at = kPagesBase + 2 * pageMapSize;
+    for (std::uint64_t v : {at.pageMapSize, std::uint64_t{1}, at.pageMapSize, std::uint64_t{2}}) Append64(pageMap, v);
+    std::uint64_t pos = kPagesBase + 2 * at.pageMapSize;
     for (DataPage* p : fileOrder) {
         Append64(pageMap, p->bytes.size());
         Append64(pageMap, p->id);
-        at += p->bytes.size();
+        pos += p->bytes.size();
     }
-    const std::uint64_t sectionMapAt = at;
-    Append64(pageMap, sectionPage.bytes.size());
-    Append64(pageMap, sectionMapId);
-    Append64(pageMap, sectionPage.bytes.size());
-    Append64(pageMap, sectionMap2Id);
-    at += 2 * sectionPage.bytes.size();
-    const std::uint64_t header2At = at;
-    const std::uint64_t fileSize = at + kHeaderPageSize;
-    const SystemPage pagePage = EncodeSystemPage(pageMap, rnd);
-    if (pagePage.bytes.size() != pageMapSize) Fail("internal: page map size");
+    at.sectionMapAt = pos;
+    for (std::uint64_t v : {std::uint64_t{sectionPage.bytes.size()}, at.sectionMapId,
+                            std::uint64_t{sectionPage.bytes.size()}, at.sectionMapId + 1})
+        Append64(pageMap, v);
+    at.header2At = pos + 2 * sectionPage.bytes.size();
+    at.fileSize = at.header2At + kHeaderPageSize;
+    SystemPage pagePage = EncodeSystemPage(pageMap, rnd);
+    if (pagePage.bytes.size() != at.pageMapSize) Fail("internal: page map size");
+    return pagePage;
+}
 
-    // Where the meta data's addresses point: the first page of a section.
-    const auto addressOf = [&](const char* name) -> std::uint32_t {
-        std::uint64_t pos = kPagesBase + 2 * pageMapSize;
-        for (DataPage* p : fileOrder) {
-            for (const auto& o : outs)
-                if (o.section->name == name && !o.pages.empty() && &o.pages.front() == p)
-                    return static_cast<std::uint32_t>(pos);
-            pos += p->bytes.size();
-        }
-        return 0;
-    };
+// The random values the header page's check data holds.
+struct CheckData {
+    std::uint64_t random1 = 0, random2 = 0, seed = 0;
+};
 
-    // File header data, its fields filled in the order the format derives them.
+// The file header data, its fields filled in the order the format derives them.
+std::array<std::uint8_t, kHeaderDataSize> FileHeaderData(const Layout& at, const SystemPage& pagePage,
+                                                     const SystemPage& sectionPage, std::size_t sections,
+                                                     CheckData& check, CrcRandom& rnd) {
     std::array<std::uint8_t, kHeaderDataSize> header{};
     const auto set = [&](std::size_t field, std::uint64_t v) { Put64(header.data() + field, v); };
     set(kSectionsMapCrcSeed, rnd.Encode(static_cast<std::uint32_t>(kCrcSeed)));
     set(kPagesMapCrcSeed, rnd.Encode(static_cast<std::uint32_t>(kCrcSeed)));
-    const std::uint64_t random1 = rnd.Next();
-    const std::uint64_t random2 = rnd.Next();
-    const std::uint64_t checkSeed = rnd.Encode(static_cast<std::uint32_t>(kCrcSeed));
-    const auto [checkNormal, checkMirrored] = CheckCrcs(random1, random2);
+    check.random1 = rnd.Next();
+    check.random2 = rnd.Next();
+    check.seed = rnd.Encode(static_cast<std::uint32_t>(kCrcSeed));
     set(kCrcSeedEncoded, rnd.Encode(static_cast<std::uint32_t>(kCrcSeed)));
-    set(kHeaderSize, 0x70);
-    set(kFileSize, fileSize);
-    set(kPagesMapCrcCompressed, pagePage.crcC);
-    set(kPagesMapCorrection, pagePage.repeat);
-    set(kPagesMap2Offset, pageMapSize);
-    set(kPagesMap2Id, 2);
-    set(kPagesMapOffset, 0);
-    set(kPagesMapId, 1);
-    set(kHeader2Offset, header2At - kPagesBase);
-    set(kPagesMapSizeCompressed, pagePage.cSize);
-    set(kPagesMapSizeUncompressed, pagePage.uSize);
-    set(kPagesAmount, pageCount);
-    set(kPagesMaxId, maxId);
-    set(kUnknown20, 0x20);
-    set(kUnknown40, 0x40);
-    set(kPagesMapCrcUncompressed, pagePage.crcU);
-    set(kUnknownF800, 0xF800);
-    set(kUnknown4, 4);
-    set(kUnknown1, 1);
-    set(kSectionsAmount, outs.size() + 1);
-    set(kSectionsMapCrcUncompressed, sectionPage.crcU);
-    set(kSectionsMapSizeCompressed, sectionPage.cSize);
-    set(kSectionsMap2Id, sectionMap2Id);
-    set(kSectionsMapId, sectionMapId);
-    set(kSectionsMapSizeUncompressed, sectionPage.uSize);
-    set(kSectionsMapCrcCompressed, sectionPage.crcC);
-    set(kSectionsMapCorrection, sectionPage.repeat);
-    set(kStreamVersion, 0x60100);
-    set(kCrcSeedField, kCrcSeed);
-    set(kRandomSeedField, kRandomSeed);
+    const std::pair<std::size_t, std::uint64_t> fields[] = {
+        {kHeaderSize, 0x70}, {kFileSize, at.fileSize}, {kPagesMapCrcCompressed, pagePage.crcC},
+        {kPagesMapCorrection, pagePage.repeat}, {kPagesMap2Offset, at.pageMapSize}, {kPagesMap2Id, 2},
+        {kPagesMapOffset, 0}, {kPagesMapId, 1}, {kHeader2Offset, at.header2At - kPagesBase},
+        {kPagesMapSizeCompressed, pagePage.cSize}, {kPagesMapSizeUncompressed, pagePage.uSize},
+        {kPagesAmount, at.pageCount}, {kPagesMaxId, at.maxId}, {kUnknown20, 0x20}, {kUnknown40, 0x40},
+        {kPagesMapCrcUncompressed, pagePage.crcU}, {kUnknownF800, 0xF800}, {kUnknown4, 4}, {kUnknown1, 1},
+        {kSectionsAmount, sections + 1}, {kSectionsMapCrcUncompressed, sectionPage.crcU},
+        {kSectionsMapSizeCompressed, sectionPage.cSize}, {kSectionsMap2Id, at.sectionMapId + 1},
+        {kSectionsMapId, at.sectionMapId}, {kSectionsMapSizeUncompressed, sectionPage.uSize},
+        {kSectionsMapCrcCompressed, sectionPage.crcC}, {kSectionsMapCorrection, sectionPage.repeat},
+        {kStreamVersion, 0x60100}, {kCrcSeedField, kCrcSeed}, {kRandomSeedField, kRandomSeed}};
+    for (const auto& [field, v] : fields) set(field, v);
     set(kHeaderCrc, Crc64Normal(UpdateSeed2(0, kHeaderDataSize), header.data(), header.size()));
+    return header;
+}
 
-    // Header page: compressed header behind a check sequence, repeated over
-    // three Reed-Solomon blocks, then filler and the check data.
+// The header page: the header data (compressed where that is shorter)
+// behind a check sequence, repeated over three Reed-Solomon blocks, then
+// filler and the check data.
+std::array<std::uint8_t, kHeaderPageSize> HeaderPage(const std::array<std::uint8_t, kHeaderDataSize>& header,
+                                                     const CheckData& check, CrcRandom& rnd) {
     std::vector<std::uint8_t> comp = lz77r21::Compress(header.data(), header.size());
     const bool useComp = comp.size() < header.size();
     const std::uint8_t* stored = useComp ? comp.data() : header.data();
@@ -467,24 +450,33 @@ std::vector<std::uint8_t> WriteContainer(const std::vector<NamedSection>& sectio
     rnd.Fill(block.data() + 32 + storedSize, block.size() - 32 - storedSize);
     std::array<std::uint8_t, kHeaderPreSize> pre{};
     std::size_t used = 0;
-    while (used + block.size() <= pre.size()) {
-        std::copy(block.begin(), block.end(), pre.begin() + used);
-        used += block.size();
-    }
+    for (; used + block.size() <= pre.size(); used += block.size()) std::copy(block.begin(), block.end(), pre.begin() + used);
     rnd.Fill(pre.data() + used, pre.size() - used);
     std::array<std::uint8_t, kHeaderPageSize> headerPage{};
     RsEncodeBlocks(SystemPageCode(), pre.data(), kHeaderBlocks, true, headerPage.data());
     rnd.Fill(headerPage.data() + kHeaderBlocks * 255, kCheckDataAt - kHeaderBlocks * 255);
-    Put64(headerPage.data() + kCheckDataAt, checkNormal);
-    Put64(headerPage.data() + kCheckDataAt + 8, checkMirrored);
-    Put64(headerPage.data() + kCheckDataAt + 16, random1);
-    Put64(headerPage.data() + kCheckDataAt + 24, random2);
-    Put64(headerPage.data() + kCheckDataAt + 32, checkSeed);
+    const auto [checkNormal, checkMirrored] = CheckCrcs(check.random1, check.random2);
+    std::size_t k = 0;
+    for (std::uint64_t v : {checkNormal, checkMirrored, check.random1, check.random2, check.seed})
+        Put64(headerPage.data() + kCheckDataAt + 8 * k++, v);
+    return headerPage;
+}
 
-    // Meta data.
-    std::vector<std::uint8_t> file;
-    file.reserve(fileSize);
-    file.resize(kMetaSize, 0);
+// The meta data: release, the facts, and where the side sections begin
+// (the first page of each).
+std::vector<std::uint8_t> MetaData(const FileFacts& facts, const std::vector<SectionOut>& outs,
+                                   const std::vector<DataPage*>& fileOrder, const Layout& at) {
+    const auto addressOf = [&](const char* name) -> std::uint32_t {
+        std::uint64_t pos = kPagesBase + 2 * at.pageMapSize;
+        for (DataPage* p : fileOrder) {
+            for (const auto& o : outs)
+                if (o.section->name == name && !o.pages.empty() && &o.pages.front() == p)
+                    return static_cast<std::uint32_t>(pos);
+            pos += p->bytes.size();
+        }
+        return 0;
+    };
+    std::vector<std::uint8_t> file(kMetaSize, 0);
     std::memcpy(file.data(), "AC1021", 6);
     file[0x0B] = facts.maintenanceVersion;
     file[0x0C] = facts.zeroOneOrThree;
@@ -497,16 +489,33 @@ std::vector<std::uint8_t> WriteContainer(const std::vector<NamedSection>& sectio
     Put32(file.data() + 0x24, addressOf("AcDb:VBAProject"));
     Put32(file.data() + 0x28, 0x80);
     Put32(file.data() + 0x2C, addressOf("AcDb:AppInfo"));
+    return file;
+}
 
+} // namespace
+
+// File order: meta data, header page, page map and its copy, data pages,
+// section map and its copy, header page again.
+std::vector<std::uint8_t> WriteContainer(const std::vector<NamedSection>& sections, const FileFacts& facts) {
+    CrcRandom rnd(kRandomSeed);
+    std::vector<SectionOut> outs = EncodeSections(sections, rnd);
+    const std::vector<DataPage*> fileOrder = NumberPages(outs);
+    const SystemPage sectionPage = EncodeSystemPage(SectionMapData(outs), rnd);
+    Layout at;
+    const SystemPage pagePage = PageMap(fileOrder, sectionPage, at, rnd);
+    CheckData check;
+    const auto header = FileHeaderData(at, pagePage, sectionPage, outs.size(), check, rnd);
+    const auto headerPage = HeaderPage(header, check, rnd);
+
+    std::vector<std::uint8_t> file = MetaData(facts, outs, fileOrder, at);
+    file.reserve(at.fileSize);
     file.insert(file.end(), headerPage.begin(), headerPage.end());
-    file.insert(file.end(), pagePage.bytes.begin(), pagePage.bytes.end());
-    file.insert(file.end(), pagePage.bytes.begin(), pagePage.bytes.end());
+    for (int copy = 0; copy < 2; ++copy) file.insert(file.end(), pagePage.bytes.begin(), pagePage.bytes.end());
     for (DataPage* p : fileOrder) file.insert(file.end(), p->bytes.begin(), p->bytes.end());
-    if (file.size() != sectionMapAt) Fail("internal: page layout");
-    file.insert(file.end(), sectionPage.bytes.begin(), sectionPage.bytes.end());
-    file.insert(file.end(), sectionPage.bytes.begin(), sectionPage.bytes.end());
+    if (file.size() != at.sectionMapAt) Fail("internal: page layout");
+    for (int copy = 0; copy < 2; ++copy) file.insert(file.end(), sectionPage.bytes.begin(), sectionPage.bytes.end());
     file.insert(file.end(), headerPage.begin(), headerPage.end());
-    if (file.size() != fileSize) Fail("internal: file size");
+    if (file.size() != at.fileSize) Fail("internal: file size");
     return file;
 }
 
@@ -600,18 +609,23 @@ void ReadDataPage(const std::uint8_t* file, const PageSpot& spot, const PageFact
         Fail(where + ": the checksum does not match (the file is damaged)");
 }
 
-} // namespace
+using PageSpots = std::map<std::uint64_t, PageSpot>;
 
-Container ReadContainer(const std::uint8_t* file, std::size_t size) {
+PageSpot SpotOf(const PageSpots& pages, std::uint64_t id, const std::string& what) {
+    const auto it = pages.find(id);
+    if (it == pages.end()) Fail(what + " names page " + std::to_string(id) + ", which the page map does not have");
+    return it->second;
+}
+
+// The header at 0x80, else its copy at the end of the file; the meta data's
+// facts into `out`.
+HeaderData ReadFileHeader(const std::uint8_t* file, std::size_t size, Container& out) {
     if (size < kPagesBase || std::memcmp(file, "AC1021", 6) != 0) Fail("not an AC1021 file, or cut short before its header (the file is damaged)");
-    Container out;
     out.facts.maintenanceVersion = file[0x0B];
     out.facts.zeroOneOrThree = file[0x0C];
     out.facts.writerVersion = file[0x11];
     out.facts.writerMaintenance = file[0x12];
     out.facts.codePage = static_cast<std::uint16_t>(file[0x13] | (file[0x14] << 8));
-
-    // The header at 0x80, else its copy at the end of the file.
     HeaderData h;
     try {
         h = DecodeHeaderPage(file + kMetaSize, out.correctedBytes);
@@ -621,17 +635,18 @@ Container ReadContainer(const std::uint8_t* file, std::size_t size) {
     }
     if (h[kFileSize] != size) Fail("the file is " + std::to_string(size) + " bytes, its header says " + std::to_string(h[kFileSize]) +
                                      " (the file is truncated or damaged)");
-    const std::uint64_t seed = h[kCrcSeedField];
+    return h;
+}
 
-    // Page map.
+// Every page's place, from the page map's sizes in file order.
+PageSpots ReadPageMap(const std::uint8_t* file, std::size_t size, const HeaderData& h, long& corrected) {
     const std::uint64_t pagesAt = kPagesBase + h[kPagesMapOffset];
     if (h[kPagesMapOffset] > size) Fail("the page map lies outside the file");
     const auto pageMap = ReadSystemPage(file, size, pagesAt, h[kPagesMapSizeCompressed], h[kPagesMapSizeUncompressed],
                                         h[kPagesMapCorrection], CrcRandom::Decode(h[kPagesMapCrcSeed]),
-                                        h[kPagesMapCrcCompressed], h[kPagesMapCrcUncompressed], "page map",
-                                        out.correctedBytes);
+                                        h[kPagesMapCrcCompressed], h[kPagesMapCrcUncompressed], "page map", corrected);
     if (pageMap.size() % 16 != 0) Fail("the page map is not a whole number of entries");
-    std::map<std::uint64_t, PageSpot> pages;
+    PageSpots pages;
     std::uint64_t at = kPagesBase, entries = 0;
     for (std::size_t i = 0; i < pageMap.size(); i += 16, ++entries) {
         const std::uint64_t pageSize = Get64(pageMap.data() + i);
@@ -645,75 +660,98 @@ Container ReadContainer(const std::uint8_t* file, std::size_t size) {
         at += pageSize;
     }
     if (entries != h[kPagesAmount]) Fail("the page map does not hold the pages the header counts");
-    const auto spotOf = [&](std::uint64_t id, const std::string& what) -> PageSpot {
-        const auto it = pages.find(id);
-        if (it == pages.end()) Fail(what + " names page " + std::to_string(id) + ", which the page map does not have");
-        return it->second;
-    };
-    if (spotOf(h[kPagesMapId], "the file header").at != pagesAt) Fail("the page map is not where its page says");
+    if (SpotOf(pages, h[kPagesMapId], "the file header").at != pagesAt) Fail("the page map is not where its page says");
+    return pages;
+}
 
-    // Section map.
-    const PageSpot sectionsSpot = spotOf(h[kSectionsMapId], "the file header");
+// The pages the section map lists for one section, from `pos` on, appended
+// to s.data; pages another section took are refused.
+struct SectionReading {
+    const std::uint8_t* file;
+    const PageSpots& pages;
+    std::map<std::uint64_t, bool>& claimed;
+    std::uint64_t seed;
+    long& corrected;
+};
+
+void ReadSectionPages(const SectionReading& in, const std::vector<std::uint8_t>& sectionMap, std::size_t& pos,
+                      std::uint64_t pageCount, std::uint64_t dataSize, NamedSection& s) {
+    // Grown page by page, so that a size the pages do not bear out is never allocated.
+    std::vector<std::uint8_t> page;
+    for (std::uint64_t i = 0; i < pageCount; ++i, pos += kPageRecord) {
+        const std::uint8_t* p = sectionMap.data() + pos;
+        const std::uint64_t offset = Get64(p), id = Get64(p + 16), uSize = Get64(p + 24),
+                            cSize = Get64(p + 32), checksum = Get64(p + 40), crc = Get64(p + 48);
+        const std::string where = "section " + s.name + " page " + std::to_string(i);
+        const PageSpot spot = SpotOf(in.pages, id, where);
+        if (!in.claimed.emplace(id, true).second) Fail(where + " uses a page another section uses");
+        // A page may hold more than the section's size (the last page's
+        // tail) and more than its `maxSize`; the record's page size is
+        // not its place in the file (the page map's), so neither is checked.
+        if (offset != s.data.size() || offset >= dataSize || uSize == 0 || uSize > kMaxPageData)
+            Fail(where + ": expected " + std::to_string(s.data.size() < dataSize ? dataSize - s.data.size() : 0) +
+                 " more bytes of the section from offset " + std::to_string(s.data.size()) + ", found " +
+                 std::to_string(uSize) + " at " + std::to_string(offset));
+        if (cSize == 0 || cSize > uSize)
+            Fail(where + ": expected a compressed size from 1 to its size " + std::to_string(uSize) + ", found " +
+                 std::to_string(cSize));
+        page.assign(uSize, 0);
+        ReadDataPage(in.file, spot, {cSize, uSize, checksum, crc}, in.seed, s.compressed, where, page.data(),
+                     in.corrected);
+        s.data.insert(s.data.end(), page.begin(), page.begin() + static_cast<std::ptrdiff_t>(std::min(uSize, dataSize - offset)));
+    }
+    if (pageCount != 0 && s.data.size() != dataSize)    // a section listed without pages is read empty
+        Fail("section " + s.name + ": expected pages holding its " + std::to_string(dataSize) + " bytes, found " +
+             std::to_string(s.data.size()));
+}
+
+// The section whose record starts at `pos`, read from its pages, `pos`
+// moved past its page list; false at the unnamed record that closes the map.
+bool ReadSection(const SectionReading& in, const std::vector<std::uint8_t>& sectionMap, std::size_t& pos,
+                 NamedSection& s) {
+    const std::uint8_t* r = sectionMap.data() + pos;
+    const std::uint64_t dataSize = Get64(r), maxSize = Get64(r + 8), encryption = Get64(r + 16),
+                        nameLength = Get64(r + 32), encoding = Get64(r + 48), pageCount = Get64(r + 56);
+    pos += kSectionRecord;
+    if (nameLength == 0) {
+        if (dataSize != 0 || pageCount != 0) Fail("the section map has an unnamed section with data");
+        return false;
+    }
+    if (nameLength % 2 != 0 || nameLength > 256 || nameLength > sectionMap.size() - pos)
+        Fail("the section map has a section name that does not fit");
+    s.name = NameFromUtf16(sectionMap.data() + pos, nameLength);
+    pos += nameLength;
+    if (s.name.empty()) Fail("the section map has an empty section name");
+    if (encoding != 1 && encoding != 4) Fail("section " + s.name + " has an unknown encoding");
+    if (encryption == 1) Fail("section " + s.name + " is encrypted, which this reader does not read");
+    if (pageCount > (sectionMap.size() - pos) / kPageRecord) Fail("section " + s.name + " lists more pages than the map holds");
+    if (maxSize == 0 || maxSize > kMaxPageData) Fail("section " + s.name + " has a page size out of range");
+    s.compressed = encoding == 4;
+    s.encrypted = encryption != 0;
+    ReadSectionPages(in, sectionMap, pos, pageCount, dataSize, s);
+    return true;
+}
+
+} // namespace
+
+Container ReadContainer(const std::uint8_t* file, std::size_t size) {
+    Container out;
+    const HeaderData h = ReadFileHeader(file, size, out);
+    const PageSpots pages = ReadPageMap(file, size, h, out.correctedBytes);
+    const PageSpot sectionsSpot = SpotOf(pages, h[kSectionsMapId], "the file header");
     const auto sectionMap =
         ReadSystemPage(file, size, sectionsSpot.at, h[kSectionsMapSizeCompressed], h[kSectionsMapSizeUncompressed],
                        h[kSectionsMapCorrection], CrcRandom::Decode(h[kSectionsMapCrcSeed]),
                        h[kSectionsMapCrcCompressed], h[kSectionsMapCrcUncompressed], "section map",
                        out.correctedBytes);
-
     std::map<std::uint64_t, bool> claimed;
+    const SectionReading in{file, pages, claimed, h[kCrcSeedField], out.correctedBytes};
     std::size_t pos = 0;
     bool closed = false;
-    while (pos + kSectionRecord <= sectionMap.size()) {
-        const std::uint8_t* r = sectionMap.data() + pos;
-        const std::uint64_t dataSize = Get64(r), maxSize = Get64(r + 8), encryption = Get64(r + 16),
-                            nameLength = Get64(r + 32), encoding = Get64(r + 48), pageCount = Get64(r + 56);
-        pos += kSectionRecord;
-        if (nameLength == 0) {
-            if (dataSize != 0 || pageCount != 0) Fail("the section map has an unnamed section with data");
-            closed = true;
-            break;
-        }
-        if (nameLength % 2 != 0 || nameLength > 256 || nameLength > sectionMap.size() - pos)
-            Fail("the section map has a section name that does not fit");
+    while (!closed && pos + kSectionRecord <= sectionMap.size()) {
         NamedSection s;
-        s.name = NameFromUtf16(sectionMap.data() + pos, nameLength);
-        pos += nameLength;
-        if (s.name.empty()) Fail("the section map has an empty section name");
-        if (encoding != 1 && encoding != 4) Fail("section " + s.name + " has an unknown encoding");
-        if (encryption == 1) Fail("section " + s.name + " is encrypted, which this reader does not read");
-        if (pageCount > (sectionMap.size() - pos) / kPageRecord) Fail("section " + s.name + " lists more pages than the map holds");
-        if (maxSize == 0 || maxSize > kMaxPageData) Fail("section " + s.name + " has a page size out of range");
-        s.compressed = encoding == 4;
-        s.encrypted = encryption != 0;
-        // Grown page by page, so that a size the pages do not bear out is never allocated.
-        std::vector<std::uint8_t> page;
-        for (std::uint64_t i = 0; i < pageCount; ++i, pos += kPageRecord) {
-            const std::uint8_t* p = sectionMap.data() + pos;
-            const std::uint64_t offset = Get64(p), id = Get64(p + 16), uSize = Get64(p + 24),
-                                cSize = Get64(p + 32), checksum = Get64(p + 40), crc = Get64(p + 48);
-            const std::string where = "section " + s.name + " page " + std::to_string(i);
-            const PageSpot spot = spotOf(id, where);
-            if (!claimed.emplace(id, true).second) Fail(where + " uses a page another section uses");
-            // A page may hold more than the section's size (the last page's
-            // tail) and more than its `maxSize`; the record's page size is
-            // not its place in the file (the page map's), so neither is checked.
-            if (offset != s.data.size() || offset >= dataSize || uSize == 0 || uSize > kMaxPageData)
-                Fail(where + ": expected " + std::to_string(s.data.size() < dataSize ? dataSize - s.data.size() : 0) +
-                     " more bytes of the section from offset " + std::to_string(s.data.size()) + ", found " +
-                     std::to_string(uSize) + " at " + std::to_string(offset));
-            if (cSize == 0 || cSize > uSize)
-                Fail(where + ": expected a compressed size from 1 to its size " + std::to_string(uSize) + ", found " +
-                     std::to_string(cSize));
-            page.assign(uSize, 0);
-            ReadDataPage(file, spot, {cSize, uSize, checksum, crc}, seed, s.compressed, where, page.data(),
-                         out.correctedBytes);
-            s.data.insert(s.data.end(), page.begin(),
-                          page.begin() + static_cast<std::ptrdiff_t>(std::min(uSize, dataSize - offset)));
-        }
-        if (pageCount != 0 && s.data.size() != dataSize)    // a section listed without pages is read empty
-            Fail("section " + s.name + ": expected pages holding its " + std::to_string(dataSize) + " bytes, found " +
-                 std::to_string(s.data.size()));
-        out.sections.push_back(std::move(s));
+        if (ReadSection(in, sectionMap, pos, s)) out.sections.push_back(std::move(s));
+        else closed = true;
     }
     if (!closed && pos != sectionMap.size()) Fail("the section map ends inside a section");
     if (out.sections.size() + 1 != h[kSectionsAmount]) Fail("the section map does not hold the sections the header counts");

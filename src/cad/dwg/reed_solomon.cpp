@@ -81,13 +81,11 @@ bool ReedSolomon::IsCodeword(const std::uint8_t* codeword) const {
     return Syndromes(codeword, s) == 0;
 }
 
-int ReedSolomon::Correct(std::uint8_t* codeword) const {
-    std::uint8_t s[kMaxParity];
-    if (Syndromes(codeword, s) == 0) return 0;
-
-    // Berlekamp-Massey: the error locator c(x), lowest degree first.
-    std::uint8_t c[kMaxParity + 1] = {1};
+// Berlekamp-Massey: the error locator c(x), lowest degree first, from the
+// syndromes; returns its degree (the errors), 0 for none or too many.
+unsigned ReedSolomon::Locator(const std::uint8_t* s, std::uint8_t* c) const {
     std::uint8_t b[kMaxParity + 1] = {1};
+    c[0] = 1;
     unsigned len = 0, shift = 1;
     std::uint8_t lastDiscrepancy = 1;
     for (unsigned n = 0; n < parity_; ++n) {
@@ -110,17 +108,15 @@ int ReedSolomon::Correct(std::uint8_t* codeword) const {
             ++shift;
         }
     }
-    if (len == 0 || 2 * len > parity_) return -1;
+    return 2 * len > parity_ ? 0 : len;
+}
 
-    // Error evaluator w(x) = s(x) c(x) mod x^parity.
-    std::uint8_t w[kMaxParity] = {};
-    for (unsigned i = 0; i < parity_; ++i)
-        for (unsigned j = 0; j <= i && j <= len; ++j) w[i] ^= Mul(c[j], s[i - j]);
-
-    // Chien search over the 255 positions, Forney for the values.
+// Chien search over the 255 positions for the roots of the locator c (of
+// degree len), Forney with the evaluator w for the error values; returns
+// the errors found, -1 where they do not add up to len.
+int ReedSolomon::Errors(const std::uint8_t* c, unsigned len, const std::uint8_t* w, unsigned* positions,
+                        std::uint8_t* values) const {
     unsigned found = 0;
-    unsigned positions[kMaxParity];
-    std::uint8_t values[kMaxParity];
     for (unsigned pos = 0; pos < 255; ++pos) {
         const std::uint8_t xInv = exp_[(255 - pos) % 255];
         std::uint8_t v = 0, p = 1;
@@ -148,13 +144,29 @@ int ReedSolomon::Correct(std::uint8_t* codeword) const {
         values[found] = Mul(num, Inv(den));
         ++found;
     }
-    if (found != len) return -1;
-    for (unsigned i = 0; i < found; ++i) codeword[positions[i]] ^= values[i];
+    return found == len ? static_cast<int>(found) : -1;
+}
+
+int ReedSolomon::Correct(std::uint8_t* codeword) const {
+    std::uint8_t s[kMaxParity];
+    if (Syndromes(codeword, s) == 0) return 0;
+    std::uint8_t c[kMaxParity + 1] = {1};
+    const unsigned len = Locator(s, c);
+    if (len == 0) return -1;
+    // Error evaluator w(x) = s(x) c(x) mod x^parity.
+    std::uint8_t w[kMaxParity] = {};
+    for (unsigned i = 0; i < parity_; ++i)
+        for (unsigned j = 0; j <= i && j <= len; ++j) w[i] ^= Mul(c[j], s[i - j]);
+    unsigned positions[kMaxParity];
+    std::uint8_t values[kMaxParity];
+    const int found = Errors(c, len, w, positions, values);
+    if (found < 0) return -1;
+    for (int i = 0; i < found; ++i) codeword[positions[i]] ^= values[i];
     if (!IsCodeword(codeword)) {
-        for (unsigned i = 0; i < found; ++i) codeword[positions[i]] ^= values[i];
+        for (int i = 0; i < found; ++i) codeword[positions[i]] ^= values[i];
         return -1;
     }
-    return static_cast<int>(found);
+    return found;
 }
 
 const ReedSolomon& SystemPageCode() {

@@ -34,6 +34,9 @@ public:
 
 private:
     std::uint8_t Syndromes(const std::uint8_t* codeword, std::uint8_t* s) const;
+    unsigned Locator(const std::uint8_t* s, std::uint8_t* c) const;
+    int Errors(const std::uint8_t* c, unsigned len, const std::uint8_t* w, unsigned* positions,
+               std::uint8_t* values) const;
     std::uint8_t Inv(std::uint8_t a) const { return exp_[255 - log_[a]]; }
 
     // feedback byte -> its products with the generator's lower coefficients,
