@@ -9,7 +9,8 @@ Model space holds, in this order: LINE on WALLS, CIRCLE, ARC, POINT, TEXT
 POLYLINE, a 3D POLYLINE, a 3DFACE, an INSERT of SYM1, an INSERT of TAG with an
 attribute, a SOLID, a linear DIMENSION (with its block) and from R2000 two
 MTEXTs (one of two formatted lines), a SPLINE through fit points, one of
-control points, an ELLIPSE and an elliptic arc, a HATCH with a
+control points, an ELLIPSE and an elliptic arc, an XLINE and a RAY (kinds
+the reader skips), a HATCH with a
 polyline path and one with line and arc edges. Paper space
 (Layout1) holds one VIEWPORT. Layer WALLS: colour 3, linetype DASHED; layer
 OFF-LAYER: colour 5, switched off.
@@ -60,6 +61,8 @@ def main(argv):
         msp.add_open_spline([(20, 0), (22, 4), (26, 4), (28, 0)])
         msp.add_ellipse((0, 0), major_axis=(5, 0), ratio=0.5)
         msp.add_ellipse((20, 20), major_axis=(0, 4), ratio=0.25, start_param=0.5, end_param=3)
+        msp.add_xline((0, 0), (1, 1))
+        msp.add_ray((0, 0), (1, 0))
         hatch = msp.add_hatch(color=2, dxfattribs={"layer": "FILL"})
         hatch.paths.add_polyline_path([(0, 0), (4, 0), (4, 3), (0, 3)], is_closed=True)
         edge = msp.add_hatch(color=4)
