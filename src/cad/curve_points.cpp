@@ -64,8 +64,14 @@ std::vector<Vec3> EllipsePoints(const EllipseGeom& e, int perTurn) {
     const double ratio = e.ratio > 0 ? e.ratio : 1;
     double a0 = e.startParam, a1 = e.endParam;
     if (!std::isfinite(a0) || !std::isfinite(a1)) a0 = 0, a1 = kTurn;
-    while (a1 <= a0) a1 += kTurn;
-    if (a1 - a0 > kTurn) a1 = a0 + kTurn;
+    // The sweep from start to end, counter-clockwise, within one turn (a
+    // whole turn when they meet); worked out by remainder, so that far-off
+    // parameters cost no loop.
+    double sweep = std::fmod(a1 - a0, kTurn);
+    if (!std::isfinite(sweep)) sweep = kTurn;
+    if (sweep <= 0) sweep += kTurn;
+    a0 = std::fmod(a0, kTurn);
+    a1 = a0 + sweep;
     const int steps = std::max(4, static_cast<int>(std::ceil((a1 - a0) / kTurn * std::max(perTurn, 4))));
     std::vector<Vec3> out;
     out.reserve(steps + 1);
@@ -80,8 +86,8 @@ std::vector<Vec3> EllipsePoints(const EllipseGeom& e, int perTurn) {
 std::vector<Vec3> SplinePoints(const SplineData& s, int perSpan) {
     const std::size_t n = s.controlPoints.size();
     if (n == 0) return s.fitPoints;
-    const int p = std::clamp<int>(s.degree, 1, static_cast<int>(std::min<std::size_t>(n - 1, 11)));
     if (n < 2) return s.controlPoints;
+    const int p = std::clamp<int>(s.degree, 1, static_cast<int>(std::min<std::size_t>(n - 1, 11)));
     const std::vector<double> k = KnotsUsable(s.knots, n, p) ? s.knots : ClampedKnots(n, p);
     std::vector<Vec3> out;
     for (std::size_t span = p; span < n; ++span) {
