@@ -1,7 +1,7 @@
 // VERTEX and SEQEND owners given by AppendEntity: the POLYLINE that starts the
 // run of vertices ending the block's list, also when appends alternate
 // between blocks or the list was changed directly; and the SEQENDs the save
-// adds to polylines left open.
+// adds to polylines (and inserts with attributes) left open.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -89,27 +89,39 @@ TEST(EntitySequences, APolylineWithoutAHandleYetStillOwnsItsVertices) {
     EXPECT_EQ(d->entities[pi].type, EntityType::Polyline);
 }
 
-// The save closes every polyline left open with its SEQEND, in the list's
-// order, wherever it stands: P polyline, V vertex, S SEQEND, O point.
+// The save closes every polyline (and insert with attributes) left open with
+// its SEQEND, in the list's order, wherever it stands, and drops what runs
+// astray: P polyline, V vertex, I insert, A attribute, S SEQEND, O point.
 TEST(EntitySequences, TheSaveClosesOpenPolylinesWhereTheyStand) {
     const std::pair<const char*, const char*> cases[] = {
-        {"PVO", "PVSO"}, {"PV", "PVS"}, {"PVOPVO", "PVSOPVSO"}, {"OPVVSO", "OPVVSO"}, {"PPO", "PSPSO"}};
+        {"PVO", "PVSO"}, {"PV", "PVS"}, {"PVOPVO", "PVSOPVSO"}, {"OPVVSO", "OPVVSO"}, {"PPO", "PSPSO"},
+        {"IAAO", "IAASO"}, {"ISO", "IO"}, {"PAVO", "PVSO"}, {"IVAI", "IASI"}, {"OAS", "O"}};
     for (const auto& [given, saved] : cases) {
         SCOPED_TRACE(given);
         auto d = NewDrawing();
         const auto ms = d->ModelSpace();
-        for (const char* c = given; *c; ++c)
-            Append(*d, ms, *c == 'P' ? EntityType::Polyline : *c == 'V' ? EntityType::Vertex
-                           : *c == 'S' ? EntityType::SeqEnd : EntityType::Point);
+        BlockRecord symbol;
+        symbol.name = "SYM";
+        const auto sym = d->AddBlock(symbol);
+        for (const char* c = given; *c; ++c) {
+            Entity e;
+            e.type = *c == 'P' ? EntityType::Polyline : *c == 'V' ? EntityType::Vertex : *c == 'I' ? EntityType::Insert
+                     : *c == 'A' ? EntityType::Attrib : *c == 'S' ? EntityType::SeqEnd : EntityType::Point;
+            e.handle = d->NewHandle();
+            if (*c == 'I') e.geom.insert = InsertGeom{{}, 1, 1, 1, 0, sym, 1, 1, 0, 0};
+            if (*c == 'A') d->SetAttribute(e, AttributeData{});
+            d->AppendEntity(ms, e);
+        }
         NormalizeForSave(*d);
         std::string types;
         Handle open = 0;
         for (auto i : d->blocks[ms].entities) {
             const auto& e = d->entities[i];
             types += e.type == EntityType::Polyline ? 'P' : e.type == EntityType::Vertex ? 'V'
-                     : e.type == EntityType::SeqEnd ? 'S' : 'O';
-            if (e.type == EntityType::Polyline) open = e.handle;
-            if (e.type == EntityType::SeqEnd) EXPECT_EQ(e.owner, open);
+                     : e.type == EntityType::SeqEnd ? 'S' : e.type == EntityType::Insert ? 'I'
+                     : e.type == EntityType::Attrib ? 'A' : 'O';
+            if (e.type == EntityType::Polyline || e.type == EntityType::Insert) open = e.handle;
+            if (e.type == EntityType::SeqEnd || e.type == EntityType::Attrib) EXPECT_EQ(e.owner, open);
         }
         EXPECT_EQ(types, saved);
     }

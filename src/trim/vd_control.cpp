@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cad/curve_points.h"
+
 namespace ostrel::trim {
 
 using cad::EntityType;
@@ -32,6 +34,28 @@ struct Box {
         Add(c.x + r, c.y + r);
     }
 };
+
+// The kinds a drawing of another program brings (the sheet's own drawing
+// holds none of them): their defining points.
+void AddNewerKind(const cad::Drawing& d, const cad::Entity& e, Box& box) {
+    const auto& g = e.geom;
+    const auto at = g.extra.index;
+    if (e.type == EntityType::Solid) {
+        for (const auto& p : g.face.corner) box.Add(p);
+    } else if (e.type == EntityType::Ellipse) {
+        for (const auto& p : cad::EllipsePoints(g.ellipse, 32)) box.Add(p);
+    } else if (e.type == EntityType::MText) {
+        box.Add(g.mtext.pos);
+    } else if (e.type == EntityType::LwPolyline && at < d.lwpolylines.size()) {
+        for (const auto& v : d.lwpolylines[at].vertices) box.Add(v.x, v.y);
+    } else if (e.type == EntityType::Spline && at < d.splines.size()) {
+        for (const auto& p : cad::SplinePoints(d.splines[at], 4)) box.Add(p);
+    } else if ((e.type == EntityType::AttDef || e.type == EntityType::Attrib) && at < d.attributes.size()) {
+        box.Add(d.attributes[at].text.pos);
+    } else if (e.type == EntityType::Dimension && at < d.dimensions.size()) {
+        box.Add(d.dimensions[at].defPoint);
+    }
+}
 
 } // namespace
 
@@ -73,7 +97,18 @@ bool BlockExtents(cad::Drawing& d, std::uint32_t block, Vec3& min, Vec3& max) {
             if (g.extra.index < d.hatches.size())
                 for (const auto& p : d.hatches[g.extra.index].boundary) box.Add(p);
             break;
-        default: break;
+        case EntityType::Solid:
+        case EntityType::Ellipse:
+        case EntityType::MText:
+        case EntityType::LwPolyline:
+        case EntityType::Spline:
+        case EntityType::AttDef:
+        case EntityType::Attrib:
+        case EntityType::Dimension: AddNewerKind(d, e, box); break;
+        case EntityType::Polyline:
+        case EntityType::SeqEnd:
+        case EntityType::Block:
+        case EntityType::EndBlk: break;
         }
     }
     if (!box.any) return false;
