@@ -1,6 +1,7 @@
 """settings_objects.py FILE.dxf: ezdxf's audit error count ("audit N"), then per settings
 dictionary of the root one a line "NAME COUNT KEY=VALUE ..." (a SCALE's value paper:drawing
-units, a DICTIONARYVAR's its text; "NAME missing" when absent)."""
+units, a DICTIONARYVAR's its text; "NAME missing" when the file lacks it: ezdxf makes some
+standard dictionaries on loading, with handles from the file's $HANDSEED on)."""
 import sys
 
 import ezdxf
@@ -9,9 +10,10 @@ doc = ezdxf.readfile(sys.argv[1])
 print("audit", len(doc.audit().errors))
 db = doc.entitydb
 resolve = lambda o: db.get(o) if isinstance(o, str) else o
+seed = int(doc.header["$HANDSEED"], 16)
 for name in ("ACAD_COLOR", "ACAD_SCALELIST", "AcDbVariableDictionary"):
     d = resolve(doc.rootdict.get(name))
-    if d is None or d.dxftype() != "DICTIONARY":
+    if d is None or d.dxftype() != "DICTIONARY" or int(d.dxf.handle, 16) >= seed:
         print(name, "missing")
         continue
     parts = []
