@@ -1,7 +1,8 @@
 // What readers show of the trim pass's sheet: the turned viewport through
 // ezdxf's model-to-paper transform, background fills in every release, the
 // pass after a failed save, layer decisions alike in every release, and the
-// overflow error of the sheet's arithmetic.
+// overflow error of the sheet's arithmetic, the settings objects a current
+// drawing holds carried through the pass.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -96,6 +97,31 @@ TEST(SheetReaders, TheTurnedTrimFrameFillsItsViewportInEzdxfsTransform) {
                                          "POLY,TRIM,1,0,0,990,1990,1110,1990,1110,2085,990,2085,990,1990\r\n"),
                                  true);
     }
+}
+
+TEST(SheetReaders, TheSettingsObjectsOfACurrentDrawingSurviveThePassInEveryReleaseAndFormat) {
+    TempDir dir;
+    for (auto release : {cad::Release::R2000, cad::Release::R2004, cad::Release::R2007, cad::Release::R2010,
+                         cad::Release::R2013, cad::Release::R2018})
+        for (std::string ext : {".dxf", ".dwg"}) {
+            auto path = SheetFile(dir, release, cad::ReleaseName(release) + ext);
+            frmDWGTrim().TrimDWG(path, 500, 0);
+            if (ext == ".dwg") {   // as libredwg reads it
+                if (!DwgReadersInstalled()) continue;
+                auto c = RunDwgChecker("check_dwg.mjs", path + " --dxf " + path + ".dxf");
+                ASSERT_NE(c.out.find("\"error\":0"), std::string::npos) << c.out << c.err;
+                if (release >= cad::Release::R2004)   // the header's handle names the colour dictionary
+                    EXPECT_NE(c.out.find("\"DICTIONARY_COLOR\":\"DICTIONARY\""), std::string::npos) << c.out;
+                path += ".dxf";
+            }
+            auto r = RunCommand(kPython + SourcePath("tests/checkers/settings_objects.py") + " " + path);
+            ASSERT_EQ(r.exitCode, 0) << r.err;
+            // The scale list of the leading program's files, key for key.
+            for (const char* line : {"audit 0\nACAD_COLOR 0 \nACAD_SCALELIST 17 A0=1:1 1:1 A1=1:2 1:2 ",
+                                     "A9=1:40 1:40 B0=1:50 1:50 B1=1:100 1:100 B2=2:1 2:1 B3=4:1 4:1 B4=8:1 8:1 B5=10:1 10:1 B6=100:1 100:1\n",
+                                     "AcDbVariableDictionary 9 CANNOSCALE=1:1 DIMASSOC=2 HIDETEXT=1 "})
+                EXPECT_NE(r.out.find(line), std::string::npos) << path << ": " << line << "\n" << r.out;
+        }
 }
 
 TEST(SheetReaders, EveryReleaseShowsTheBackgroundFillOverItsWholeOutline) {

@@ -69,6 +69,8 @@ const char* ObjectTypeName(ObjectType t) {
     case ObjectType::Layout: return "LAYOUT";
     case ObjectType::MLineStyle: return "MLINESTYLE";
     case ObjectType::XRecord: return "XRECORD";
+    case ObjectType::DictionaryVar: return "DICTIONARYVAR";
+    case ObjectType::Scale: return "SCALE";
     }
     return "?";
 }

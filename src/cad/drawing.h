@@ -297,6 +297,8 @@ struct BlockRecord {
 
 enum class ObjectType : std::uint8_t {
     Dictionary, DictionaryWithDefault, Placeholder, Layout, MLineStyle, XRecord,
+    DictionaryVar,      // a named drawing setting kept in AcDbVariableDictionary
+    Scale,              // an annotation scale of ACAD_SCALELIST
 };
 const char* ObjectTypeName(ObjectType t);   // "DICTIONARY", "ACDBDICTIONARYWDFLT", ...
 
@@ -330,8 +332,11 @@ struct Object {
     Handle defaultEntry = 0;            // dictionary with default
     bool hardOwner = false;             // 280 1
     std::int16_t cloning = 1;           // 281
-    std::string name;                   // MLINESTYLE name
+    std::string name;                   // MLINESTYLE name, SCALE name
     std::shared_ptr<LayoutData> layout; // LAYOUT
+    std::string value;                  // DICTIONARYVAR value, as text
+    double paperUnits = 1, drawingUnits = 1;    // SCALE: paper units per drawing units
+    bool unitScale = false;             // SCALE: the 1:1 scale
 };
 
 // ------------------------------------------------------------------ header
@@ -479,7 +484,9 @@ std::string FoldName(std::string_view name);
 // VPORT "*Active", *Model_Space and *Paper_Space with their BLOCK/ENDBLK and
 // LAYOUT objects, the named object dictionary with ACAD_GROUP, ACAD_LAYOUT,
 // ACAD_MLINESTYLE, ACAD_PLOTSETTINGS and ACAD_PLOTSTYLENAME ("Normal"),
-// MLINESTYLE "Standard".
+// MLINESTYLE "Standard", an empty ACAD_COLOR, ACAD_SCALELIST with the
+// standard scales and AcDbVariableDictionary with the drawing settings a
+// current drawing keeps there.
 std::unique_ptr<Drawing> NewDrawing();
 
 // Adds whatever of that standard content a drawing lacks (a drawing read

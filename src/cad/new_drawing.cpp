@@ -1,6 +1,7 @@
 // The content every drawing file must hold, made for a new drawing and
 // completed in one that lacks some of it.
 #include <algorithm>
+#include <utility>
 
 #include "cad/drawing.h"
 
@@ -152,9 +153,31 @@ void LinkLayouts(Drawing& d, Handle layoutDict) {
     d.RebuildIndexes();
 }
 
-} // namespace
+// The annotation scales a current drawing lists (ACAD_SCALELIST), under the
+// keys the leading program gives them.
+struct StandardScale {
+    const char* key;
+    const char* name;
+    double paper, drawing;
+};
+constexpr StandardScale kStandardScales[] = {
+    {"A0", "1:1", 1, 1},     {"A1", "1:2", 1, 2},     {"A2", "1:4", 1, 4},   {"A3", "1:5", 1, 5},
+    {"A4", "1:8", 1, 8},     {"A5", "1:10", 1, 10},   {"A6", "1:16", 1, 16}, {"A7", "1:20", 1, 20},
+    {"A8", "1:30", 1, 30},   {"A9", "1:40", 1, 40},   {"B0", "1:50", 1, 50}, {"B1", "1:100", 1, 100},
+    {"B2", "2:1", 2, 1},     {"B3", "4:1", 4, 1},     {"B4", "8:1", 8, 1},   {"B5", "10:1", 10, 1},
+    {"B6", "100:1", 100, 1},
+};
 
-void EnsureStandardContent(Drawing& d) {
+// The settings a current drawing keeps in AcDbVariableDictionary, with the
+// values of a new drawing (the header's own HIDETEXT and DIMASSOC among them).
+// Settings that name styles this database does not hold are left out.
+constexpr std::pair<const char*, const char*> kDrawingVariables[] = {
+    {"CANNOSCALE", "1:1"},   {"DIMASSOC", "2"},       {"HIDETEXT", "1"},    {"LAYEREVAL", "1"},
+    {"LAYERNOTIFY", "15"},   {"LIGHTINGUNITS", "0"},  {"MSLTSCALE", "0"},   {"PROJECTNAME", ""},
+    {"TEXTJUSTIFY", "Align"},
+};
+
+void EnsureLinetypes(Drawing& d) {
     for (const char* name : {"ByBlock", "ByLayer", "Continuous"}) {
         if (d.FindLinetype(name) != kNone) continue;
         Linetype lt;
@@ -163,8 +186,9 @@ void EnsureStandardContent(Drawing& d) {
         if (std::string_view(name) == "Continuous") lt.description = "Solid line";
         d.AddLinetype(lt);
     }
+}
 
-    // Named object dictionary and its standard entries.
+void EnsureRootDictionary(Drawing& d) {
     if (d.rootDictionary == 0) d.rootDictionary = d.NewHandle();
     if (!ObjectAt(d, d.rootDictionary) || ObjectAt(d, d.rootDictionary)->type != ObjectType::Dictionary) {
         Object root;
@@ -174,27 +198,51 @@ void EnsureStandardContent(Drawing& d) {
         d.AddObject(std::move(root));
     }
     ObjectAt(d, d.rootDictionary)->owner = 0;
-    EnsureRootEntry(d, "ACAD_GROUP", ObjectType::Dictionary);
-    const Handle layoutDict = EnsureRootEntry(d, "ACAD_LAYOUT", ObjectType::Dictionary);
-    const Handle mlineDict = EnsureRootEntry(d, "ACAD_MLINESTYLE", ObjectType::Dictionary);
-    EnsureRootEntry(d, "ACAD_PLOTSETTINGS", ObjectType::Dictionary);
-    const Handle pstyles = EnsureRootEntry(d, "ACAD_PLOTSTYLENAME", ObjectType::DictionaryWithDefault);
+}
 
+// ACAD_PLOTSTYLENAME with its "Normal" placeholder as the default; returns "Normal".
+Handle EnsurePlotStyles(Drawing& d) {
+    const Handle pstyles = EnsureRootEntry(d, "ACAD_PLOTSTYLENAME", ObjectType::DictionaryWithDefault);
     Handle normal = EntryOfType(d, pstyles, "Normal", ObjectType::Placeholder);
     if (!normal) normal = AddOwnedObject(d, ObjectType::Placeholder, pstyles, "Normal");
     if (!ObjectAt(d, ObjectAt(d, pstyles)->defaultEntry)) ObjectAt(d, pstyles)->defaultEntry = normal;
+    return normal;
+}
 
-    if (!EntryOfType(d, mlineDict, "Standard", ObjectType::MLineStyle)) {
-        Handle h = AddOwnedObject(d, ObjectType::MLineStyle, mlineDict, "Standard");
-        ObjectAt(d, h)->name = "Standard";
+void EnsureMLineStyle(Drawing& d, Handle mlineDict) {
+    if (EntryOfType(d, mlineDict, "Standard", ObjectType::MLineStyle)) return;
+    Handle h = AddOwnedObject(d, ObjectType::MLineStyle, mlineDict, "Standard");
+    ObjectAt(d, h)->name = "Standard";
+}
+
+// The colour book dictionary (empty), the scale list (filled when it has no
+// scales) and the drawing settings dictionary (each missing setting added).
+void EnsureDrawingSettings(Drawing& d) {
+    EnsureRootEntry(d, "ACAD_COLOR", ObjectType::Dictionary);
+    const Handle scales = EnsureRootEntry(d, "ACAD_SCALELIST", ObjectType::Dictionary);
+    if (ObjectAt(d, scales)->entries.empty()) {
+        for (const auto& sc : kStandardScales) {
+            Object* o = ObjectAt(d, AddOwnedObject(d, ObjectType::Scale, scales, sc.key));
+            o->name = sc.name;
+            o->paperUnits = sc.paper;
+            o->drawingUnits = sc.drawing;
+            o->unitScale = sc.paper == 1 && sc.drawing == 1;
+        }
     }
+    const Handle vars = EnsureRootEntry(d, "AcDbVariableDictionary", ObjectType::Dictionary);
+    for (const auto& [name, value] : kDrawingVariables) {
+        if (EntryOfType(d, vars, name, ObjectType::DictionaryVar)) continue;
+        ObjectAt(d, AddOwnedObject(d, ObjectType::DictionaryVar, vars, name))->value = value;
+    }
+}
 
+void EnsureTableRecords(Drawing& d, Handle normalPlotStyle) {
     if (d.FindLayer("0") == kNone) {
         Layer zero;
         zero.name = "0";
         zero.handle = d.NewHandle();
         zero.colour = 7;
-        zero.plotStyle = normal;
+        zero.plotStyle = normalPlotStyle;
         d.AddLayer(zero);
     }
     if (d.FindStyle("Standard") == kNone) {
@@ -215,10 +263,24 @@ void EnsureStandardContent(Drawing& d) {
         active.viewHeight = 297;
         d.vports.push_back(active);
     }
+}
 
+} // namespace
+
+void EnsureStandardContent(Drawing& d) {
+    EnsureLinetypes(d);
+    EnsureRootDictionary(d);
+    EnsureRootEntry(d, "ACAD_GROUP", ObjectType::Dictionary);
+    const Handle layoutDict = EnsureRootEntry(d, "ACAD_LAYOUT", ObjectType::Dictionary);
+    const Handle mlineDict = EnsureRootEntry(d, "ACAD_MLINESTYLE", ObjectType::Dictionary);
+    EnsureRootEntry(d, "ACAD_PLOTSETTINGS", ObjectType::Dictionary);
+    const Handle normal = EnsurePlotStyles(d);
+    EnsureMLineStyle(d, mlineDict);
+    EnsureTableRecords(d, normal);
     EnsureSpace(d, "*Model_Space");
     EnsureSpace(d, "*Paper_Space");
     LinkLayouts(d, layoutDict);
+    EnsureDrawingSettings(d);
 }
 
 std::unique_ptr<Drawing> NewDrawing() {

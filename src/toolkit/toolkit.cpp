@@ -592,6 +592,8 @@ void ObjectHeader::ReadObject(DrawingId drawing) {
     case cad::ObjectType::Layout: kind_ = kObjectLayout; break;
     case cad::ObjectType::MLineStyle: kind_ = kObjectMLineStyle; break;
     case cad::ObjectType::XRecord: kind_ = kObjectXRecord; break;
+    case cad::ObjectType::DictionaryVar: kind_ = kObjectDictionaryVar; break;
+    case cad::ObjectType::Scale: kind_ = kObjectScale; break;
     }
     status_ = kStatusOk;
 }

@@ -64,6 +64,7 @@ enum ObjectKind : std::int16_t {
     kObjectDictionaryVar = 504,
     kObjectRasterVariables = 505,
     kObjectSortentsTable = 506,
+    kObjectScale = 507,
 };
 
 // Release codes for SaveDrawingFile: 0 = default (R2000), 12, 13, 14, 2000,

@@ -105,10 +105,14 @@ inline constexpr ClassDef kWrittenClasses[] = {
     {"ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault", 0, false, ObjectType::DictionaryWithDefault, 22, 42},
     {"ACDBPLACEHOLDER", "AcDbPlaceHolder", 0, false, ObjectType::Placeholder, 22, 42},
     {"LAYOUT", "AcDbLayout", 0, false, ObjectType::Layout, 22, 42},
+    {"DICTIONARYVAR", "AcDbDictionaryVar", 0, false, ObjectType::DictionaryVar, 22, 42},
+    {"SCALE", "AcDbScale", 1153, false, ObjectType::Scale, 22, 42},
 };
 inline constexpr std::int16_t kClassDictionaryWithDefault = 500;
 inline constexpr std::int16_t kClassPlaceholder = 501;
 inline constexpr std::int16_t kClassLayout = 502;
+inline constexpr std::int16_t kClassDictionaryVar = 503;
+inline constexpr std::int16_t kClassScale = 504;
 inline constexpr std::string_view kClassAppName = "ObjectDBX Classes";
 
 // R2007 and later put the size in bits of the header's and the classes' data

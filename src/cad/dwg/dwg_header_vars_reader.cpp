@@ -22,13 +22,9 @@ void SkipUcsBlock(BitReader& r) {
     SkipBD(r, 18);  // six orthographic origins
 }
 
-} // namespace
-
-void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, Release release) {
+// The units, modes and numbers up to the handle seed.
+void ReadModesAndNumbers(BitReader& r, HeaderVars& v, HeaderHandles& h, Release release) {
     const bool r2004 = release >= Release::R2004;
-    const bool r2007 = release >= Release::R2007;
-    const bool r2010 = release >= Release::R2010;
-    r.fullColour = r2004;
     if (release >= Release::R2013) r.BLL();     // REQUIREDVERSIONS
     SkipBD(r, 4);                       // unit ratios
     for (int i = 0; i < 4; ++i) r.TV(); // unit names
@@ -56,6 +52,11 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, Release 
         h.handSeed = Ref(r);
         r.handles = handles;
     }
+}
+
+// The current records, then paper and model space (the model's extents and limits kept).
+void ReadCurrentAndSpaces(BitReader& r, HeaderVars& v, HeaderHandles& h, Release release) {
+    const bool r2007 = release >= Release::R2007;
     h.currentLayer = Ref(r);
     Ref(r);                             // TEXTSTYLE
     Ref(r);                             // CELTYPE
@@ -78,6 +79,12 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, Release 
     r.BD();                             // ELEVATION
     SkipBD(r, 9);                       // UCSORG, UCSXDIR, UCSYDIR
     SkipUcsBlock(r);
+}
+
+// The dimension settings, none of which the database keeps.
+void SkipDimensionSettings(BitReader& r, Release release) {
+    const bool r2007 = release >= Release::R2007;
+    const bool r2010 = release >= Release::R2010;
     r.TV();                             // DIMPOST
     r.TV();                             // DIMAPOST
     SkipBD(r, 9);                       // DIMSCALE .. DIMTM
@@ -110,6 +117,12 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, Release 
     for (int i = 0; i < 5; ++i) Ref(r); // DIMTXSTY, DIMLDRBLK, DIMBLK, DIMBLK1, DIMBLK2
     if (r2007) for (int i = 0; i < 3; ++i) Ref(r);  // DIMLTYPE, DIMLTEX1, DIMLTEX2
     SkipBS(r, 2);                       // DIMLWD, DIMLWE
+}
+
+// The table controls, the named dictionaries, the flags and the space blocks.
+void ReadControlsAndDictionaries(BitReader& r, HeaderVars& v, HeaderHandles& h, Release release) {
+    const bool r2004 = release >= Release::R2004;
+    const bool r2007 = release >= Release::R2007;
     h.blockControl = Ref(r);
     h.layerControl = Ref(r);
     h.styleControl = Ref(r);
@@ -155,6 +168,16 @@ void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, Release 
     h.ltByLayer = Ref(r);
     h.ltByBlock = Ref(r);
     h.ltContinuous = Ref(r);
+}
+
+} // namespace
+
+void ReadHeaderVariables(BitReader& r, HeaderVars& v, HeaderHandles& h, Release release) {
+    r.fullColour = release >= Release::R2004;
+    ReadModesAndNumbers(r, v, h, release);
+    ReadCurrentAndSpaces(r, v, h, release);
+    SkipDimensionSettings(r, release);
+    ReadControlsAndDictionaries(r, v, h, release);
 }
 
 void ReadHeaderSection(const std::uint8_t* data, std::size_t size, HeaderVars& vars, HeaderHandles& handles,

@@ -43,6 +43,12 @@ namespace {
 
 void Origin(BitWriter& w) { w.BD3({0, 0, 0}); }
 
+// The current text style: "Standard", or the first style when there is none of that name.
+Handle StandardStyle(const Drawing& d) {
+    std::uint32_t style = d.FindStyle("Standard");
+    return style != kNone ? d.styles[style].handle : (d.styles.empty() ? 0 : d.styles[0].handle);
+}
+
 // UCS name, orthographic reference and view, base, and the six orthographic origins.
 void UcsBlock(BitWriter& w) {
     w.H(kHardPointer, 0);
@@ -52,14 +58,12 @@ void UcsBlock(BitWriter& w) {
     for (int i = 0; i < 6; ++i) Origin(w);
 }
 
-} // namespace
-
-void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created, DwgDate updated) {
+// The unit conversions, the drawing modes and the settings of units and points.
+void UnitsAndModes(BitWriter& w, const EncodeContext& c) {
     const Drawing& d = c.d;
     const HeaderVars& h = d.header;
     const bool r2004 = c.R2004();
     const bool r2007 = c.release >= Release::R2007;
-    w.fullColour = r2004;
 
     if (c.release >= Release::R2013) w.BLL(0);  // REQUIREDVERSIONS
     w.BD(412148564080.0);                       // unit conversion ratios
@@ -104,6 +108,13 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.BS(1);                                    // ATTMODE
     w.BS(0);                                    // PDMODE
     if (r2004) for (int i = 0; i < 3; ++i) w.BL(0);     // three longs of unknown use
+}
+
+// The user numbers, the surface and text settings, the dates and the handle seed.
+void NumbersAndDates(BitWriter& w, const EncodeContext& c, DwgDate created, DwgDate updated) {
+    const Drawing& d = c.d;
+    const HeaderVars& h = d.header;
+    const bool r2004 = c.R2004();
     for (int i = 0; i < 5; ++i) w.BS(0);        // USERI1-5
     w.BS(8);                                    // SPLINESEGS
     w.BS(6);                                    // SURFU
@@ -150,18 +161,28 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
         w.H(kOwnHandle, c.handSeed);
         w.handles = handles;
     }
+}
 
+// The current layer, text style, linetype, material, dimension and multiline styles.
+void CurrentRecords(BitWriter& w, const EncodeContext& c) {
+    const Drawing& d = c.d;
+    const HeaderVars& h = d.header;
+    const bool r2007 = c.release >= Release::R2007;
     std::uint32_t layer = d.FindLayer(h.currentLayer);
     w.H(kHardPointer, d.layers[layer == kNone ? 0 : layer].handle);            // CLAYER
-    std::uint32_t style = d.FindStyle("Standard");
-    Handle styleHandle = style != kNone ? d.styles[style].handle : (d.styles.empty() ? 0 : d.styles[0].handle);
+    const Handle styleHandle = StandardStyle(d);
     w.H(kHardPointer, styleHandle);             // TEXTSTYLE
     w.H(kHardPointer, d.linetypes[c.ltByLayer].handle);                        // CELTYPE
     if (r2007) w.H(kHardPointer, 0);            // CMATERIAL
     w.H(kHardPointer, d.dimstyles.empty() ? 0 : d.dimstyles[0].handle);        // DIMSTYLE
     w.H(kHardPointer, c.FirstObject(ObjectType::MLineStyle));                  // CMLSTYLE
     w.BD(0.0);                                  // PSVPSCALE
+}
 
+// Paper space, then model space: base, extents, limits, elevation and UCS.
+void SpaceSettings(BitWriter& w, const EncodeContext& c) {
+    const Drawing& d = c.d;
+    const HeaderVars& h = d.header;
     // Paper space.
     const Object* paperLayout = d.ObjectByHandle(d.blocks[c.paperSpace].layout);
     const LayoutData* pl = paperLayout && paperLayout->layout ? paperLayout->layout.get() : nullptr;
@@ -187,6 +208,14 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     w.BD3({1, 0, 0});
     w.BD3({0, 1, 0});
     UcsBlock(w);
+}
+
+// The dimension settings, the table controls and the named dictionaries.
+void DimensionsAndDictionaries(BitWriter& w, const EncodeContext& c) {
+    const Drawing& d = c.d;
+    const bool r2004 = c.R2004();
+    const bool r2007 = c.release >= Release::R2007;
+    const Handle styleHandle = StandardStyle(d);
     DimensionDefaults(w, c.release);            // DIMPOST .. DIMMZS
     w.H(kHardPointer, styleHandle);             // DIMTXSTY
     for (int i = 0; i < 4; ++i) w.H(kHardPointer, 0);   // DIMLDRBLK, DIMBLK, DIMBLK1, DIMBLK2
@@ -220,7 +249,13 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
     }
     if (r2007) w.H(kHardPointer, c.RootEntry("ACAD_VISUALSTYLE"));
     if (c.release >= Release::R2013) w.H(kHardPointer, 0);
+}
 
+// Lineweight and plot-style flags, units, the drawing's GUIDs and the R2004 display bytes.
+void FlagsAndGuids(BitWriter& w, const EncodeContext& c) {
+    const Drawing& d = c.d;
+    const HeaderVars& h = d.header;
+    const bool r2004 = c.R2004();
     std::int32_t flags = 29;                    // CELWEIGHT ByLayer
     flags |= 0x200;                             // lineweights not displayed
     flags |= 0x800;                             // extended names
@@ -243,7 +278,12 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
         w.RC(0);                                // INTERSECTIONDISPLAY
         w.TV("");                               // PROJECTNAME
     }
+}
 
+// The space blocks and standard linetypes, then R2007's camera, solids, lofts, sun and light settings.
+void SpacesAndRendering(BitWriter& w, const EncodeContext& c) {
+    const Drawing& d = c.d;
+    const bool r2007 = c.release >= Release::R2007;
     w.H(kHardPointer, c.paperSpaceHandle);
     w.H(kHardPointer, c.modelSpaceHandle);
     w.H(kHardPointer, d.linetypes[c.ltByLayer].handle);
@@ -286,6 +326,19 @@ void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created,
         w.BD(0.0);
     }
     for (int i = 0; i < 4; ++i) w.BS(0);        // four shorts of unknown use
+}
+
+} // namespace
+
+void WriteHeaderVariables(BitWriter& w, const EncodeContext& c, DwgDate created, DwgDate updated) {
+    w.fullColour = c.R2004();
+    UnitsAndModes(w, c);
+    NumbersAndDates(w, c, created, updated);
+    CurrentRecords(w, c);
+    SpaceSettings(w, c);
+    DimensionsAndDictionaries(w, c);
+    FlagsAndGuids(w, c);
+    SpacesAndRendering(w, c);
 }
 
 std::vector<std::uint8_t> HeaderVariablesData(const EncodeContext& c, DwgDate created, DwgDate updated) {

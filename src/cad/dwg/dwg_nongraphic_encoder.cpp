@@ -108,6 +108,25 @@ void Simple(ObjectStream& s, const Object& o, std::int16_t type) {
     s.End();
 }
 
+void DictionaryVar(ObjectStream& s, const Object& o) {
+    BitWriter& w = BeginObject(s, kClassDictionaryVar, o.handle, o.reactors.size());
+    w.RC(0);                                    // schema
+    w.TV(o.value);
+    ObjectHandles(s, w, o.owner, &o.reactors);
+    s.End();
+}
+
+void Scale(ObjectStream& s, const Object& o) {
+    BitWriter& w = BeginObject(s, kClassScale, o.handle, o.reactors.size());
+    w.BS(0);
+    w.TV(o.name);
+    w.BD(o.paperUnits);
+    w.BD(o.drawingUnits);
+    w.B(o.unitScale);
+    ObjectHandles(s, w, o.owner, &o.reactors);
+    s.End();
+}
+
 } // namespace
 
 void EncodeObjects(ObjectStream& s, const EncodeContext& c) {
@@ -119,6 +138,8 @@ void EncodeObjects(ObjectStream& s, const EncodeContext& c) {
         case ObjectType::Layout: Layout(s, o); break;
         case ObjectType::MLineStyle: MLineStyle(s, o, c.d.linetypes[c.ltByLayer].handle); break;
         case ObjectType::XRecord: Simple(s, o, kTypeXRecord); break;
+        case ObjectType::DictionaryVar: DictionaryVar(s, o); break;
+        case ObjectType::Scale: Scale(s, o); break;
         }
     }
 }

@@ -390,6 +390,27 @@ void PlainObject(ObjectStreams& s, ObjectType type, std::uint64_t offset, Decode
     out.objects.emplace_back(offset, std::move(o));
 }
 
+// DICTIONARYVAR: a schema byte and the value; SCALE: flags, name, paper and
+// drawing units, whether it is the 1:1 scale.
+void SettingObject(ObjectStreams& s, ObjectType type, std::uint64_t offset, DecodedObjects& out) {
+    Object o;
+    o.type = type;
+    o.handle = s.self;
+    std::int32_t reactors = ReadReactorCount(s);
+    if (type == ObjectType::DictionaryVar) {
+        s.data.RC();
+        o.value = s.data.TV();
+    } else {
+        s.data.BS();
+        o.name = s.data.TV();
+        o.paperUnits = s.data.BD();
+        o.drawingUnits = s.data.BD();
+        o.unitScale = s.data.B();
+    }
+    o.owner = ReadObjectHandles(s, reactors, s.self, &o.reactors);
+    out.objects.emplace_back(offset, std::move(o));
+}
+
 // ------------------------------------------------------------ entities
 
 void Text(BitReader& r, DecodedObjects& out, TextGeom& t) {
@@ -790,6 +811,8 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
         else if (*name == "LAYOUT") LayoutObject(s, offset, out);
         else if (*name == "DICTIONARY") Dictionary(s, false, offset, out);
         else if (*name == "XRECORD") PlainObject(s, ObjectType::XRecord, offset, out);
+        else if (*name == "DICTIONARYVAR") SettingObject(s, ObjectType::DictionaryVar, offset, out);
+        else if (*name == "SCALE") SettingObject(s, ObjectType::Scale, offset, out);
         else if (*name == "HATCH") DecodeEntity(s, kTypeHatch, offset, out);
         else Skipped(src, type, out);
         return;

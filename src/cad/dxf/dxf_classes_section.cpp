@@ -14,12 +14,15 @@ struct ClassRecord {
     ObjectType type;
     const char* dxfName;
     const char* cppName;
+    std::int32_t proxyFlags;
 };
 
 constexpr ClassRecord kClasses[] = {
-    {ObjectType::DictionaryWithDefault, "ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault"},
-    {ObjectType::Placeholder, "ACDBPLACEHOLDER", "AcDbPlaceHolder"},
-    {ObjectType::Layout, "LAYOUT", "AcDbLayout"},
+    {ObjectType::DictionaryWithDefault, "ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault", 0},
+    {ObjectType::Placeholder, "ACDBPLACEHOLDER", "AcDbPlaceHolder", 0},
+    {ObjectType::Layout, "LAYOUT", "AcDbLayout", 0},
+    {ObjectType::DictionaryVar, "DICTIONARYVAR", "AcDbDictionaryVar", 0},
+    {ObjectType::Scale, "SCALE", "AcDbScale", 1153},
 };
 
 } // namespace
@@ -33,12 +36,12 @@ void WriteClassesSection(WriteContext& c) {
             std::int64_t instances = 0;
             for (std::size_t i = 0; i < c.d.objects.size(); ++i)
                 if (c.d.objects[i].type == cls.type && c.objectWritten[i]) ++instances;
-            // The three are always declared: every R2000 drawing holds them.
+            // All are always declared: every drawing of R2000 on holds them.
             w.Marker("CLASS");
             w.Name(1, cls.dxfName);
             w.Name(2, cls.cppName);
             w.Name(3, "ObjectDBX Classes");
-            w.Int(90, 0);                              // proxy capabilities
+            w.Int(90, cls.proxyFlags);                 // proxy capabilities
             if (Traits(c.release).classInstanceCounts) w.Int(91, instances);
             w.Int(280, 0);                             // was a proxy
             w.Int(281, 0);                             // not an entity

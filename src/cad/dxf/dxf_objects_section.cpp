@@ -1,5 +1,6 @@
 // OBJECTS: the named object dictionary first, then every other object the
-// release knows (dictionaries, plot-style names, layouts, MLINESTYLE).
+// release knows (dictionaries, plot-style names, layouts, MLINESTYLE, the
+// drawing's settings and annotation scales).
 #include "cad/dxf/dxf_text_encoding.h"
 #include "cad/dxf/dxf_write_context.h"
 
@@ -58,6 +59,16 @@ void WriteMLineStyle(WriteContext& c, const Object& o) {
         w.Int(62, 256);
         w.Name(6, "BYLAYER");
     }
+}
+
+void WriteScale(WriteContext& c, const Object& o) {
+    auto& w = c.w;
+    w.Name(100, "AcDbScale");
+    w.Int(70, 0);
+    w.Text(300, o.name, c.utf8);
+    w.Real(140, o.paperUnits);
+    w.Real(141, o.drawingUnits);
+    w.Int(290, o.unitScale ? 1 : 0);
 }
 
 void WriteLayout(WriteContext& c, const Object& o) {
@@ -128,6 +139,12 @@ void WriteObject(WriteContext& c, const Object& o) {
         c.w.Name(100, "AcDbXrecord");
         c.w.Int(280, 1);                        // cloning: keep existing
         break;
+    case ObjectType::DictionaryVar:
+        c.w.Name(100, "DictionaryVariables");
+        c.w.Int(280, 0);                        // schema
+        c.w.Text(1, o.value, c.utf8);
+        break;
+    case ObjectType::Scale: WriteScale(c, o); break;
     }
 }
 

@@ -1,5 +1,5 @@
-// The OBJECTS section: dictionaries, the plot-style placeholder, layouts
-// and multiline styles. Other objects are not held (they are counted by
+// The OBJECTS section: dictionaries, the plot-style placeholder, layouts,
+// multiline styles, drawing settings and annotation scales. Other objects are not held (they are counted by
 // kind); references to them are removed when the drawing is completed.
 #include <memory>
 #include <string>
@@ -93,6 +93,23 @@ void ReadSimpleObject(DxfReadContext& ctx, Object& o) {
     }
 }
 
+// DICTIONARYVAR (value 1) and SCALE (name 300, units 140 and 141, 290 the 1:1 scale).
+void ReadSettingObject(DxfReadContext& ctx, Object& o) {
+    bool ownerSeen = false;
+    for (auto& t : ctx.record) {
+        switch (t.code) {
+        case 5: o.handle = TagHandle(t); break;
+        case 330: if (!ownerSeen) { o.owner = TagHandle(t); ownerSeen = true; } break;
+        case 1: o.value = ctx.DecodeTextString(t.value); break;
+        case 300: o.name = ctx.DecodeTextString(t.value); break;
+        case 140: o.paperUnits = TagDouble(t); break;
+        case 141: o.drawingUnits = TagDouble(t); break;
+        case 290: o.unitScale = TagShort(t) != 0; break;
+        default: break;
+        }
+    }
+}
+
 } // namespace
 
 void ReadObjectsSection(DxfReadContext& ctx) {
@@ -118,6 +135,9 @@ void ReadObjectsSection(DxfReadContext& ctx) {
         } else if (type == "MLINESTYLE") {
             o.type = ObjectType::MLineStyle;
             ReadSimpleObject(ctx, o);
+        } else if (type == "DICTIONARYVAR" || type == "SCALE") {
+            o.type = type == "SCALE" ? ObjectType::Scale : ObjectType::DictionaryVar;
+            ReadSettingObject(ctx, o);
         } else if (type == "LAYOUT") {
             o.type = ObjectType::Layout;
             ReadLayout(ctx, o);

@@ -1,6 +1,7 @@
 // Reads one DWG file with the libredwg WebAssembly build (an outside reader,
 // used only to check the files Ostrel writes) and prints one JSON line:
-//   {"error": <dwg_read_file code>, "objects": n, "types": {"LINE": 3, ...}}
+//   {"error": <dwg_read_file code>, "objects": n, "types": {"LINE": 3, ...},
+//    "header": {"DICTIONARY_COLOR": "DICTIONARY", ...}}   (what a header handle names; null: nothing)
 // With --dxf OUT it also converts the drawing to DXF with the same reader.
 // With --trace N the reader's own log (level N) goes to stderr.
 // Usage: node check_dwg.mjs FILE.dwg [--dxf OUT.dxf] [--trace N]
@@ -39,6 +40,12 @@ if (data && result.error < 128) {
     if (!obj) continue;
     const name = lib.dwg_object_get_dxfname(obj);
     report.types[name] = (report.types[name] || 0) + 1;
+  }
+  report.header = {};
+  for (const field of ['DICTIONARY_COLOR', 'DICTIONARY_MATERIAL', 'DICTIONARY_VISUALSTYLE', 'CMATERIAL']) {
+    const v = lib.dwg_dynapi_header_value(data, field);
+    const o = v.success && v.data ? lib.dwg_ref_get_object(v.data) : null;
+    report.header[field] = o ? lib.dwg_object_get_dxfname(o) : null;
   }
 }
 if (dxfOut) {
