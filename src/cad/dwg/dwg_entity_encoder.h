@@ -8,7 +8,6 @@
 
 namespace ostrel::cad::dwg {
 
-void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, const EntityLinks& links);
 void EncodeBlockContents(ObjectStream& s, const EncodeContext& c);
 
 } // namespace ostrel::cad::dwg
