@@ -49,6 +49,14 @@ const char* EntityTypeName(EntityType t) {
     case EntityType::EndBlk: return "ENDBLK";
     case EntityType::Viewport: return "VIEWPORT";
     case EntityType::Hatch: return "HATCH";
+    case EntityType::LwPolyline: return "LWPOLYLINE";
+    case EntityType::Ellipse: return "ELLIPSE";
+    case EntityType::Spline: return "SPLINE";
+    case EntityType::MText: return "MTEXT";
+    case EntityType::Solid: return "SOLID";
+    case EntityType::AttDef: return "ATTDEF";
+    case EntityType::Attrib: return "ATTRIB";
+    case EntityType::Dimension: return "DIMENSION";
     }
     return "?";
 }
@@ -207,6 +215,17 @@ const Object* Drawing::ObjectByHandle(Handle h) const {
     return i == kNone ? nullptr : &objects[i];
 }
 
+// Walks back over a run of VERTEX or ATTRIB entities at the end of a list to
+// the POLYLINE or INSERT that opens it; kNone when there is none.
+std::uint32_t Drawing::SequenceHead(const std::vector<std::uint32_t>& list) const {
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        const auto type = entities[*it].type;
+        if (type == EntityType::Polyline || type == EntityType::Insert) return *it;
+        if (type != EntityType::Vertex && type != EntityType::Attrib) break;
+    }
+    return kNone;
+}
+
 std::uint32_t Drawing::AppendEntity(std::uint32_t block, Entity e) {
     auto& b = blocks.at(block);
     ReserveHandle(e.handle);
@@ -219,19 +238,18 @@ std::uint32_t Drawing::AppendEntity(std::uint32_t block, Entity e) {
         return idx;
     }
     e.owner = b.handle;
-    std::uint32_t polyline = kNone;   // the POLYLINE before this entity's VERTEX run
-    if ((e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) && !b.entities.empty()) {
-        // Owned by the polyline this sequence belongs to.
-        if (sequenceBlock_ == block && sequenceLength_ == b.entities.size() && sequenceLast_ == b.entities.back()) {
-            polyline = sequencePolyline_;
-        } else {
-            for (auto it = b.entities.rbegin(); it != b.entities.rend(); ++it) {
-                const auto& prev = entities[*it];
-                if (prev.type == EntityType::Polyline) { polyline = *it; break; }
-                if (prev.type != EntityType::Vertex) break;
-            }
-        }
-        if (polyline != kNone) e.owner = entities[polyline].handle;
+    const bool member = e.type == EntityType::Vertex || e.type == EntityType::Attrib;
+    std::uint32_t head = kNone;   // the POLYLINE or INSERT before this entity's run
+    if ((member || e.type == EntityType::SeqEnd) && !b.entities.empty()) {
+        if (sequenceBlock_ == block && sequenceLength_ == b.entities.size() && sequenceLast_ == b.entities.back())
+            head = sequenceHead_;
+        else
+            head = SequenceHead(b.entities);
+        // A VERTEX belongs to a POLYLINE only, an ATTRIB to an INSERT only.
+        if (head != kNone && member &&
+            (entities[head].type == EntityType::Polyline) != (e.type == EntityType::Vertex))
+            head = kNone;
+        if (head != kNone) e.owner = entities[head].handle;
     }
     if (b.IsPaperSpace()) e.flags |= kEntityPaperSpace;
     entities.push_back(e);
@@ -239,8 +257,16 @@ std::uint32_t Drawing::AppendEntity(std::uint32_t block, Entity e) {
     sequenceBlock_ = block;
     sequenceLength_ = b.entities.size();
     sequenceLast_ = idx;
-    sequencePolyline_ = e.type == EntityType::Polyline ? idx : e.type == EntityType::Vertex ? polyline : kNone;
+    const bool opens = e.type == EntityType::Polyline || e.type == EntityType::Insert;
+    sequenceHead_ = opens ? idx : member ? head : kNone;
     return idx;
+}
+
+bool Drawing::AttributesFollow(const Entity& insert) const {
+    if (entities.empty() || &insert < entities.data() || &insert >= entities.data() + entities.size()) return false;
+    const auto next = static_cast<std::size_t>(&insert - entities.data()) + 1;
+    return insert.type == EntityType::Insert && next < entities.size() &&
+           entities[next].type == EntityType::Attrib && entities[next].owner == insert.handle;
 }
 
 void Drawing::EnsureBlockEnds(std::uint32_t block) {
@@ -277,6 +303,27 @@ void Drawing::SetText(TextGeom& t, std::string_view s) {
     t.textLength = static_cast<std::uint32_t>(s.size());
     textPool.append(s);
 }
+
+void Drawing::SetText(MTextGeom& t, std::string_view s) {
+    t.textOffset = static_cast<std::uint32_t>(textPool.size());
+    t.textLength = static_cast<std::uint32_t>(s.size());
+    textPool.append(s);
+}
+
+namespace {
+
+template <class Data>
+void PushSide(std::vector<Data>& side, Entity& e, Data data) {
+    e.geom.extra.index = static_cast<std::uint32_t>(side.size());
+    side.push_back(std::move(data));
+}
+
+} // namespace
+
+void Drawing::SetLwPolyline(Entity& e, LwPolylineData data) { PushSide(lwpolylines, e, std::move(data)); }
+void Drawing::SetSpline(Entity& e, SplineData data) { PushSide(splines, e, std::move(data)); }
+void Drawing::SetAttribute(Entity& e, AttributeData data) { PushSide(attributes, e, std::move(data)); }
+void Drawing::SetDimension(Entity& e, DimensionData data) { PushSide(dimensions, e, std::move(data)); }
 
 void Drawing::RebuildIndexes() {
     layerIndex_.clear();

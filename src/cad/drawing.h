@@ -40,7 +40,9 @@ constexpr std::int16_t kColourByLayer = 256;
 enum class EntityType : std::uint8_t {
     Point, Line, Circle, Arc, Text, Insert, Polyline, Vertex, SeqEnd, Face3D,
     Block, EndBlk, Viewport, Hatch,
+    LwPolyline, Ellipse, Spline, MText, Solid, AttDef, Attrib, Dimension,
 };
+constexpr int kEntityTypeCount = static_cast<int>(EntityType::Dimension) + 1;
 const char* EntityTypeName(EntityType t);     // DXF name: "POINT", "3DFACE", ...
 
 struct PointGeom { Vec3 pos; };
@@ -78,9 +80,33 @@ struct VertexGeom {
     std::int16_t flags;     // 32 3D polyline vertex
     std::uint8_t widthFlags; // bit 0: start width set, bit 1: end width set
 };
-struct FaceGeom { Vec3 corner[4]; };         // its hidden edges: Entity::invisibleEdges
+// 3DFACE (its hidden edges: Entity::invisibleEdges) and SOLID. A SOLID's
+// corners are held in the file's order (10, 11, 12, 13): its outline runs
+// 0, 1, 3, 2, and a triangle repeats its third corner as the fourth.
+struct FaceGeom { Vec3 corner[4]; };
 struct BlockGeom { std::uint32_t block; };     // the block record this BLOCK/ENDBLK belongs to
-struct ExtraGeom { std::uint32_t index; };     // index into Drawing::viewports / hatches
+// Index into the side vector of the kind: Drawing::viewports, hatches,
+// lwpolylines, splines, attributes (ATTDEF and ATTRIB), dimensions.
+struct ExtraGeom { std::uint32_t index; };
+struct EllipseGeom {
+    Vec3 center;
+    Vec3 majorAxis;         // from the centre to the end of the major axis
+    double ratio;           // minor axis length / major axis length, (0, 1]
+    double startParam, endParam;   // radians; 0 and 2 pi for a whole ellipse
+    Vec3 normal;            // extrusion; (0, 0, 0) is taken as (0, 0, 1)
+};
+struct MTextGeom {
+    Vec3 pos;               // insertion point
+    Vec3 direction;         // the text's x axis; (0, 0, 0) is taken as (1, 0, 0)
+    double height;          // nominal character height
+    double width;           // reference rectangle width, 0 = no wrapping
+    double lineSpacing;     // line spacing factor (0.25 .. 4), 0 taken as 1
+    std::uint32_t textOffset, textLength;   // into Drawing::textPool, formatting codes kept
+    std::uint32_t style;    // index into Drawing::styles
+    std::uint8_t attachment;        // 1 top left, 2 top centre, ... 9 bottom right
+    std::uint8_t drawingDirection;  // 1 left to right, 3 top to bottom, 5 by style
+    std::uint8_t lineSpacingStyle;  // 1 at least, 2 exact
+};
 
 union EntityGeom {
     PointGeom point;
@@ -94,6 +120,8 @@ union EntityGeom {
     FaceGeom face;
     BlockGeom block;
     ExtraGeom extra;
+    EllipseGeom ellipse;
+    MTextGeom mtext;
 };
 
 // Entity flags.
@@ -115,6 +143,7 @@ struct Entity {
     std::int16_t invisibleEdges = 0;
     EntityGeom geom{};
 };
+static_assert(sizeof(Entity) == 128, "an entity stays 128 bytes: drawings hold millions");
 
 struct ViewportData {
     Vec3 center;                // paper-space centre
@@ -129,6 +158,69 @@ struct ViewportData {
     std::int16_t status = 1;    // >0 on, 0 off
     std::int32_t statusFlags = 32864;  // 90 group
     std::int16_t viewFlag = 0;  // host-set view flag (kept for round trips)
+};
+
+// LWPOLYLINE: one entity with its vertices (no VERTEX/SEQEND).
+struct LwVertex {
+    double x = 0, y = 0;
+    double startWidth = 0, endWidth = 0;
+    double bulge = 0;
+    bool operator==(const LwVertex&) const = default;
+};
+struct LwPolylineData {
+    std::vector<LwVertex> vertices;
+    double constantWidth = 0;   // 43: the width of every segment, when no vertex has its own
+    double elevation = 0;
+    double thickness = 0;
+    Vec3 normal{0, 0, 1};
+    std::int16_t flags = 0;     // 1 closed, 128 continuous linetype pattern
+};
+
+struct SplineData {
+    std::int16_t degree = 3;
+    std::int16_t flags = 0;     // 1 closed, 2 periodic, 4 rational, 8 planar, 16 linear
+    std::vector<double> knots;
+    std::vector<double> weights;        // empty: every control point weighs 1
+    std::vector<Vec3> controlPoints;
+    std::vector<Vec3> fitPoints;
+    Vec3 startTangent, endTangent;      // (0, 0, 0): not given
+    double knotTolerance = 1e-10, controlTolerance = 1e-10, fitTolerance = 1e-10;
+    Vec3 normal{0, 0, 1};
+};
+
+// ATTDEF (in a block definition) and ATTRIB (after its INSERT, which owns
+// it; the run ends with a SEQEND, as VERTEX entities end after POLYLINE).
+struct AttributeData {
+    TextGeom text{};            // the value (ATTRIB) or default (ATTDEF), in Drawing::textPool
+    std::string tag;
+    std::string prompt;         // ATTDEF only
+    std::int16_t flags = 0;     // 1 invisible, 2 constant, 4 verify, 8 preset
+    std::int16_t fieldLength = 0;
+    bool lockPosition = false;
+};
+
+// DIMENSION: drawn through its anonymous block; the points as the file holds them.
+struct DimensionData {
+    std::int16_t type = 0;      // 70: 0 rotated, 1 aligned, 2 angular, 3 diameter, 4 radius,
+                                // 5 angular 3-point, 6 ordinate; +32 own block, +64 ordinate x, +128 user text position
+    std::uint32_t block = kNone;        // index into Drawing::blocks ("*D..."), kNone = none
+    std::uint32_t dimstyle = kNone;     // index into Drawing::dimstyles, kNone = "Standard"
+    Vec3 defPoint;              // 10
+    Vec3 textMidpoint;          // 11
+    Vec3 insertPoint;           // 12
+    Vec3 defPoint2, defPoint3, defPoint4;   // 13, 14, 15
+    Vec3 arcPoint;              // 16
+    Vec3 normal{0, 0, 1};
+    double measurement = 0;     // 42
+    double rotation = 0;        // 50, radians (rotated linear)
+    double horizontalDirection = 0;     // 51, radians
+    double oblique = 0;         // 52, radians (extension lines)
+    double textRotation = 0;    // 53, radians
+    double leaderLength = 0;    // 40
+    double lineSpacing = 1;     // 41
+    std::int16_t attachment = 5;        // 71
+    std::int16_t lineSpacingStyle = 1;  // 72
+    std::string text;           // 1: "" the measurement, "<>" stands for it in an override
 };
 
 struct HatchData {
@@ -289,6 +381,10 @@ public:
     std::vector<Entity> entities;       // every entity, owned through a block's list
     std::vector<ViewportData> viewports;
     std::vector<HatchData> hatches;
+    std::vector<LwPolylineData> lwpolylines;
+    std::vector<SplineData> splines;
+    std::vector<AttributeData> attributes;      // ATTDEF and ATTRIB
+    std::vector<DimensionData> dimensions;
     std::vector<Object> objects;        // root dictionary first
     std::string textPool;               // text strings, addressed by offset and length
     // Entity and object kinds a reader met but the database does not keep,
@@ -332,14 +428,24 @@ public:
     void RenameBlock(std::uint32_t block, const std::string& name);
 
     // Appends an entity to a block's list and sets its owner (VERTEX and SEQEND
-    // are owned by the POLYLINE before them). BLOCK and ENDBLK entities become
+    // are owned by the POLYLINE before them, ATTRIB and SEQEND by the INSERT). BLOCK and ENDBLK entities become
     // the block's begin and end instead of list members. Returns the entity index.
     std::uint32_t AppendEntity(std::uint32_t block, Entity e);
+    // Whether ATTRIB entities follow this INSERT (an entity of this drawing):
+    // the entity appended after it is an ATTRIB it owns.
+    bool AttributesFollow(const Entity& insert) const;
     // Creates the BLOCK / ENDBLK pair of a block that lacks them.
     void EnsureBlockEnds(std::uint32_t block);
 
     std::string_view Text(const TextGeom& t) const { return std::string_view(textPool).substr(t.textOffset, t.textLength); }
     void SetText(TextGeom& t, std::string_view s);
+    std::string_view Text(const MTextGeom& t) const { return std::string_view(textPool).substr(t.textOffset, t.textLength); }
+    void SetText(MTextGeom& t, std::string_view s);
+    // Adds a kind's side data and points the entity at it.
+    void SetLwPolyline(Entity& e, LwPolylineData data);
+    void SetSpline(Entity& e, SplineData data);
+    void SetAttribute(Entity& e, AttributeData data);
+    void SetDimension(Entity& e, DimensionData data);
 
     Object* ObjectByHandle(Handle h);
     const Object* ObjectByHandle(Handle h) const;
@@ -349,11 +455,12 @@ public:
     void RebuildIndexes();
 
 private:
+    std::uint32_t SequenceHead(const std::vector<std::uint32_t>& list) const;
     Handle nextHandle_ = 0x20;
-    // The polyline whose VERTEX run ends the list of the block appended to
-    // last, while that list is as AppendEntity left it (owner lookup without
-    // walking back over the vertices).
-    std::uint32_t sequenceBlock_ = kNone, sequencePolyline_ = kNone, sequenceLast_ = kNone;
+    // The POLYLINE (or INSERT) whose VERTEX (or ATTRIB) run ends the list of
+    // the block appended to last, while that list is as AppendEntity left it
+    // (owner lookup without walking back over the run).
+    std::uint32_t sequenceBlock_ = kNone, sequenceHead_ = kNone, sequenceLast_ = kNone;
     std::size_t sequenceLength_ = 0;
     NameIndex layerIndex_, linetypeIndex_, blockIndex_, styleIndex_;
     // The model space's block, found again whenever the block names change:

@@ -1,0 +1,25 @@
+#pragma once
+// Points along the curves whose geometry is not made of lines and arcs: an
+// ellipse (or its arc) and a spline. Plots, extents and the writers of
+// releases without these kinds share them.
+#include <vector>
+
+#include "cad/drawing.h"
+
+namespace ostrel::cad {
+
+// Points along an ellipse from its start to its end parameter, at most
+// `perTurn` segments to a whole turn (the first and last points included).
+std::vector<Vec3> EllipsePoints(const EllipseGeom& e, int perTurn = 96);
+
+// Points along a spline: evaluated from its control points, knots and
+// weights (a missing or broken knot vector is taken as clamped and uniform),
+// `perSpan` segments to each knot span; through its fit points when it has
+// no control points. Empty when it has neither.
+std::vector<Vec3> SplinePoints(const SplineData& s, int perSpan = 16);
+
+// The vertices of a lightweight polyline as points, its bulges as arcs of
+// `perTurn` segments to a whole turn (closing segment included when closed).
+std::vector<Vec3> LwPolylinePoints(const LwPolylineData& p, int perTurn = 64);
+
+} // namespace ostrel::cad
