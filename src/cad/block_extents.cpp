@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "cad/curve_points.h"
+
 namespace ostrel::cad {
 
 namespace {
@@ -18,67 +20,145 @@ struct Place {
     }
 };
 
-void Walk(const Drawing& d, std::uint32_t block, const Place& at, Box& box, int depth,
-          std::vector<std::uint32_t>& open) {
+struct Measure {
+    const Drawing& d;
+    std::vector<std::uint32_t> open;   // the blocks being measured (no cycles)
+    void Walk(std::uint32_t block, const Place& at, Box& box, int depth);
+    template <class Add>
+    void Entity(const cad::Entity& e, Add add, int depth);
+    template <class Add>
+    void Side(const cad::Entity& e, Add add);
+};
+
+template <class Add>
+void AddText(const TextGeom& t, Add add) {
+    add(t.pos.x, t.pos.y);
+    add(t.pos.x, t.pos.y + t.height);
+}
+
+// The kinds whose points are in side data.
+template <class Add>
+void Measure::Side(const cad::Entity& e, Add add) {
+    const auto at = e.geom.extra.index;
+    switch (e.type) {
+    case EntityType::Viewport: {
+        if (at >= d.viewports.size()) break;
+        const auto& v = d.viewports[at];
+        add(v.center.x - v.width / 2, v.center.y - v.height / 2);
+        add(v.center.x + v.width / 2, v.center.y + v.height / 2);
+        break;
+    }
+    case EntityType::Hatch:
+        if (at < d.hatches.size())
+            for (const auto& p : d.hatches[at].boundary) add(p.x, p.y);
+        break;
+    case EntityType::LwPolyline:
+        if (at < d.lwpolylines.size())
+            for (const auto& p : LwPolylinePoints(d.lwpolylines[at], 16)) add(p.x, p.y);
+        break;
+    case EntityType::Spline:
+        if (at < d.splines.size())
+            for (const auto& p : SplinePoints(d.splines[at], 8)) add(p.x, p.y);
+        break;
+    case EntityType::AttDef:
+    case EntityType::Attrib:
+        if (at < d.attributes.size()) AddText(d.attributes[at].text, add);
+        break;
+    // The kinds without side data: Entity has them.
+    case EntityType::Point:
+    case EntityType::Line:
+    case EntityType::Circle:
+    case EntityType::Arc:
+    case EntityType::Text:
+    case EntityType::Insert:
+    case EntityType::Polyline:
+    case EntityType::Vertex:
+    case EntityType::SeqEnd:
+    case EntityType::Face3D:
+    case EntityType::Block:
+    case EntityType::EndBlk:
+    case EntityType::Ellipse:
+    case EntityType::MText:
+    case EntityType::Solid:
+    case EntityType::Dimension: break;
+    }
+}
+
+template <class Add>
+void Measure::Entity(const cad::Entity& e, Add add, int depth) {
+    const auto& g = e.geom;
+    switch (e.type) {
+    case EntityType::Point: add(g.point.pos.x, g.point.pos.y); break;
+    case EntityType::Line:
+        add(g.line.start.x, g.line.start.y);
+        add(g.line.end.x, g.line.end.y);
+        break;
+    case EntityType::Circle:
+    case EntityType::Arc: {
+        const auto& c = e.type == EntityType::Circle ? g.circle.center : g.arc.center;
+        const double r = e.type == EntityType::Circle ? g.circle.radius : g.arc.radius;
+        add(c.x - r, c.y - r);
+        add(c.x + r, c.y + r);
+        break;
+    }
+    case EntityType::Text: AddText(g.text, add); break;
+    case EntityType::Vertex: add(g.vertex.pos.x, g.vertex.pos.y); break;
+    case EntityType::Face3D:
+    case EntityType::Solid:
+        for (const auto& c : g.face.corner) add(c.x, c.y);
+        break;
+    case EntityType::Ellipse:
+        for (const auto& p : EllipsePoints(g.ellipse, 64)) add(p.x, p.y);
+        break;
+    case EntityType::MText:
+        add(g.mtext.pos.x, g.mtext.pos.y);
+        add(g.mtext.pos.x + g.mtext.width, g.mtext.pos.y - g.mtext.height);
+        break;
+    case EntityType::Insert:
+    case EntityType::Dimension: {
+        // The inner block's point p lands at ins.pos + R(ins.rot) * S * p; a
+        // dimension's block is drawn where it stands.
+        InsertGeom ins{};
+        ins.xScale = ins.yScale = 1;
+        if (e.type == EntityType::Insert) ins = g.insert;
+        else if (g.extra.index < d.dimensions.size()) ins.block = d.dimensions[g.extra.index].block;
+        else break;
+        const double c = std::cos(ins.rotation), s = std::sin(ins.rotation);
+        Box sub;
+        Walk(ins.block, Place{}, sub, depth + 1);
+        if (sub.empty()) break;
+        for (double px : {sub.minX, sub.maxX})
+            for (double py : {sub.minY, sub.maxY}) {
+                const double ax = px * ins.xScale, ay = py * ins.yScale;
+                add(ins.pos.x + ax * c - ay * s, ins.pos.y + ax * s + ay * c);
+            }
+        break;
+    }
+    case EntityType::Viewport:
+    case EntityType::Hatch:
+    case EntityType::LwPolyline:
+    case EntityType::Spline:
+    case EntityType::AttDef:
+    case EntityType::Attrib: Side(e, add); break;
+    case EntityType::Polyline:
+    case EntityType::SeqEnd:
+    case EntityType::Block:
+    case EntityType::EndBlk: break;
+    }
+}
+
+void Measure::Walk(std::uint32_t block, const Place& at, Box& box, int depth) {
     if (depth > 16 || block >= d.blocks.size()) return;
     // A block that inserts itself, directly or through others, is measured once.
     if (std::find(open.begin(), open.end(), block) != open.end()) return;
     open.push_back(block);
     const Vec3 base = d.blocks[block].base;
+    auto add = [&](double x, double y) { at.Add(box, x - base.x, y - base.y); };
     for (std::uint32_t i : d.blocks[block].entities) {
-        const Entity& e = d.entities[i];
-        if (e.flags & kEntityDeleted) continue;
-        auto add = [&](double x, double y) { at.Add(box, x - base.x, y - base.y); };
-        switch (e.type) {
-        case EntityType::Point: add(e.geom.point.pos.x, e.geom.point.pos.y); break;
-        case EntityType::Line:
-            add(e.geom.line.start.x, e.geom.line.start.y);
-            add(e.geom.line.end.x, e.geom.line.end.y);
-            break;
-        case EntityType::Circle:
-        case EntityType::Arc: {
-            const auto& c = e.type == EntityType::Circle ? e.geom.circle.center : e.geom.arc.center;
-            const double r = e.type == EntityType::Circle ? e.geom.circle.radius : e.geom.arc.radius;
-            add(c.x - r, c.y - r);
-            add(c.x + r, c.y + r);
-            break;
-        }
-        case EntityType::Text:
-            add(e.geom.text.pos.x, e.geom.text.pos.y);
-            add(e.geom.text.pos.x, e.geom.text.pos.y + e.geom.text.height);
-            break;
-        case EntityType::Vertex: add(e.geom.vertex.pos.x, e.geom.vertex.pos.y); break;
-        case EntityType::Face3D:
-            for (const auto& c : e.geom.face.corner) add(c.x, c.y);
-            break;
-        case EntityType::Insert: {
-            const auto& ins = e.geom.insert;
-            // The inner block's point p lands at at(ins.pos + R(ins.rot) * S * p).
-            const double c = std::cos(ins.rotation), s = std::sin(ins.rotation);
-            Box sub;
-            Walk(d, ins.block, Place{}, sub, depth + 1, open);
-            if (sub.empty()) break;
-            const double xs[2] = {sub.minX, sub.maxX}, ys[2] = {sub.minY, sub.maxY};
-            for (double px : xs)
-                for (double py : ys) {
-                    const double ax = px * ins.xScale, ay = py * ins.yScale;
-                    add(ins.pos.x + ax * c - ay * s, ins.pos.y + ax * s + ay * c);
-                }
-            break;
-        }
-        case EntityType::Viewport: {
-            if (e.geom.extra.index >= d.viewports.size()) break;
-            const auto& v = d.viewports[e.geom.extra.index];
-            add(v.center.x - v.width / 2, v.center.y - v.height / 2);
-            add(v.center.x + v.width / 2, v.center.y + v.height / 2);
-            break;
-        }
-        case EntityType::Hatch:
-            if (e.geom.extra.index >= d.hatches.size()) break;
-            for (const auto& p : d.hatches[e.geom.extra.index].boundary) add(p.x, p.y);
-            break;
-        default: break;
-        }
+        const cad::Entity& e = d.entities[i];
+        // A block's ATTDEFs show nothing where it is inserted.
+        if ((e.flags & kEntityDeleted) || (depth > 0 && e.type == EntityType::AttDef)) continue;
+        Entity(e, add, depth);
     }
     open.pop_back();
 }
@@ -87,8 +167,8 @@ void Walk(const Drawing& d, std::uint32_t block, const Place& at, Box& box, int 
 
 Box ExtentsOf(const Drawing& d, std::uint32_t block) {
     Box b;
-    std::vector<std::uint32_t> open;
-    Walk(d, block, Place{}, b, 0, open);
+    Measure m{d, {}};
+    m.Walk(block, Place{}, b, 0);
     return b;
 }
 

@@ -37,3 +37,60 @@ LightweightPolyline LightweightOf(const Entity& polyline, const std::vector<cons
 }
 
 } // namespace ostrel::cad
+
+namespace ostrel::cad {
+
+namespace {
+
+// The POLYLINE takes the LWPOLYLINE's place in the entity vector.
+void AppendHeavy(Drawing& d, std::uint32_t at, const Entity& lw, std::vector<std::uint32_t>& list) {
+    const auto& p = d.lwpolylines[lw.geom.extra.index];
+    Entity head = lw;
+    head.type = EntityType::Polyline;
+    head.geom.polyline = PolylineGeom{p.constantWidth, p.constantWidth, p.elevation, static_cast<std::int16_t>(p.flags & (1 | 128))};
+    d.entities[at] = head;
+    list.push_back(at);
+    Entity v = lw;
+    v.handle = 0;
+    v.owner = lw.handle;
+    v.type = EntityType::Vertex;
+    for (const auto& x : p.vertices) {
+        v.geom.vertex = VertexGeom{};
+        v.geom.vertex.pos = {x.x, x.y, p.elevation};
+        v.geom.vertex.startWidth = x.startWidth;
+        v.geom.vertex.endWidth = x.endWidth;
+        v.geom.vertex.widthFlags = static_cast<std::uint8_t>(x.startWidth != 0 || x.endWidth != 0 ? 3 : 0);
+        v.geom.vertex.bulge = x.bulge;
+        list.push_back(static_cast<std::uint32_t>(d.entities.size()));
+        d.entities.push_back(v);
+    }
+    v.type = EntityType::SeqEnd;
+    v.colour = kColourByLayer;
+    v.linetype = kNone;
+    v.geom = EntityGeom{};
+    list.push_back(static_cast<std::uint32_t>(d.entities.size()));
+    d.entities.push_back(v);
+}
+
+} // namespace
+
+void MakePolylinesHeavy(Drawing& d) {
+    for (auto& b : d.blocks) {
+        std::vector<std::uint32_t> list;
+        bool changed = false;
+        for (std::uint32_t i : b.entities) {
+            const Entity e = d.entities[i];   // a copy: appending moves the vector
+            if (e.type != EntityType::LwPolyline || e.geom.extra.index >= d.lwpolylines.size()) {
+                list.push_back(i);
+                continue;
+            }
+            AppendHeavy(d, i, e, list);
+            changed = true;
+        }
+        if (!changed) continue;
+        b.entities = std::move(list);
+        d.lightweightPolylines = true;
+    }
+}
+
+} // namespace ostrel::cad

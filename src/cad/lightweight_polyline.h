@@ -35,3 +35,13 @@ bool WritesLightweight(const Drawing& d, Release r, const Entity& polyline, std:
 LightweightPolyline LightweightOf(const Entity& polyline, const std::vector<const Entity*>& vertices);
 
 } // namespace ostrel::cad
+
+namespace ostrel::cad {
+
+// Every LWPOLYLINE of the drawing as a POLYLINE with its VERTEX entities and
+// SEQEND (handles left to the save), in its place in its block's list; the
+// drawing then asks for lightweight polylines, so a save writes them back
+// as they were. For code that edits polylines through their vertices.
+void MakePolylinesHeavy(Drawing& d);
+
+} // namespace ostrel::cad

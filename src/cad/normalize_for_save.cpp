@@ -151,36 +151,74 @@ void RepairObjects(Drawing& d) {
 // Entities and records refer to each other by index: an index that names
 // nothing falls back to the default (layer "0", ByLayer, style 0); a
 // colour outside 0..256 is by layer; an entity whose own data is missing
-// (an INSERT of no block or of a layout block, a viewport or hatch with no
-// data, a hatch with fewer than three boundary points) is removed.
-void RepairReferences(const Drawing& d, Entity& e, std::uint32_t zero) {
-    const auto poolSize = d.textPool.size();
-    if (e.layer >= d.layers.size()) e.layer = zero;
-    if (e.linetype != kNone && e.linetype >= d.linetypes.size()) e.linetype = kNone;
-    if (e.colour < 0 || e.colour > 256) e.colour = kColourByLayer;
+// (an INSERT of no block or of a layout block, a kind's side data missing,
+// a hatch with fewer than three boundary points, a lightweight polyline
+// without vertices, a spline without points) is removed.
+bool TextInPool(const Drawing& d, std::uint32_t offset, std::uint32_t length) {
+    return offset <= d.textPool.size() && length <= d.textPool.size() - offset;
+}
+
+template <class Side>
+bool Indexed(const Entity& e, const std::vector<Side>& side) { return e.geom.extra.index < side.size(); }
+
+void RepairTextReferences(const Drawing& d, TextGeom& t) {
+    if (t.style >= d.styles.size()) t.style = 0;
+    if (!TextInPool(d, t.textOffset, t.textLength)) t.textOffset = t.textLength = 0;
+}
+
+// The kind's own references; false when its data is missing.
+bool RepairKindReferences(Drawing& d, Entity& e) {
     switch (e.type) {
-    case EntityType::Text: {
-        auto& t = e.geom.text;
+    case EntityType::Text: RepairTextReferences(d, e.geom.text); return true;
+    case EntityType::MText: {
+        auto& t = e.geom.mtext;
         if (t.style >= d.styles.size()) t.style = 0;
-        if (t.textOffset > poolSize || t.textLength > poolSize - t.textOffset) t.textOffset = t.textLength = 0;
-        break;
+        if (!TextInPool(d, t.textOffset, t.textLength)) t.textOffset = t.textLength = 0;
+        return true;
     }
     case EntityType::Insert: {
         auto b = e.geom.insert.block;
-        if (b >= d.blocks.size() || d.blocks[b].IsModelSpace() || d.blocks[b].IsPaperSpace())
-            e.flags |= kEntityDeleted;
-        break;
+        return b < d.blocks.size() && !d.blocks[b].IsModelSpace() && !d.blocks[b].IsPaperSpace();
     }
-    case EntityType::Viewport:
-        if (e.geom.extra.index >= d.viewports.size()) e.flags |= kEntityDeleted;
-        break;
-    case EntityType::Hatch:
-        if (e.geom.extra.index >= d.hatches.size() || d.hatches[e.geom.extra.index].boundary.size() < 3)
-            e.flags |= kEntityDeleted;
-        break;
-    default:
-        break;
+    case EntityType::Viewport: return Indexed(e, d.viewports);
+    case EntityType::Hatch: return Indexed(e, d.hatches) && d.hatches[e.geom.extra.index].boundary.size() >= 3;
+    case EntityType::LwPolyline: return Indexed(e, d.lwpolylines) && !d.lwpolylines[e.geom.extra.index].vertices.empty();
+    case EntityType::Spline:
+        return Indexed(e, d.splines) &&
+               (!d.splines[e.geom.extra.index].controlPoints.empty() || !d.splines[e.geom.extra.index].fitPoints.empty());
+    case EntityType::AttDef:
+    case EntityType::Attrib:
+        if (!Indexed(e, d.attributes)) return false;
+        RepairTextReferences(d, d.attributes[e.geom.extra.index].text);
+        return true;
+    case EntityType::Dimension: {
+        if (!Indexed(e, d.dimensions)) return false;
+        auto& m = d.dimensions[e.geom.extra.index];
+        if (m.block != kNone && m.block >= d.blocks.size()) m.block = kNone;
+        if (m.dimstyle != kNone && m.dimstyle >= d.dimstyles.size()) m.dimstyle = kNone;
+        return true;
     }
+    case EntityType::Point:
+    case EntityType::Line:
+    case EntityType::Circle:
+    case EntityType::Arc:
+    case EntityType::Polyline:
+    case EntityType::Vertex:
+    case EntityType::SeqEnd:
+    case EntityType::Face3D:
+    case EntityType::Block:
+    case EntityType::EndBlk:
+    case EntityType::Ellipse:
+    case EntityType::Solid: return true;
+    }
+    return true;
+}
+
+void RepairReferences(Drawing& d, Entity& e, std::uint32_t zero) {
+    if (e.layer >= d.layers.size()) e.layer = zero;
+    if (e.linetype != kNone && e.linetype >= d.linetypes.size()) e.linetype = kNone;
+    if (e.colour < 0 || e.colour > 256) e.colour = kColourByLayer;
+    if (!RepairKindReferences(d, e)) e.flags |= kEntityDeleted;
 }
 
 bool Positive(double v) { return std::isfinite(v) && v > 0; }
@@ -193,7 +231,10 @@ bool Positive(double v) { return std::isfinite(v) && v > 0; }
 //   zero becomes the drawing's text size; a width factor that is not
 //   positive becomes 1; alignments outside their ranges become 0;
 // - an insert scale factor of zero becomes 1, and a column or row count
-//   below 1 becomes 1.
+//   below 1 becomes 1;
+// - an MTEXT height that is not positive becomes the drawing's text size,
+//   an attachment outside 1..9 is 1 (top left);
+// - an ELLIPSE without a major axis, or with a ratio outside (0, 1], is removed.
 void RepairValues(Entity& e, double textSize) {
     switch (e.type) {
     case EntityType::Circle:
@@ -224,8 +265,33 @@ void RepairValues(Entity& e, double textSize) {
         if (in.rows < 1) in.rows = 1;
         break;
     }
-    default:
+    case EntityType::MText: {
+        auto& t = e.geom.mtext;
+        if (!Positive(t.height)) t.height = textSize;
+        if (t.attachment < 1 || t.attachment > 9) t.attachment = 1;
         break;
+    }
+    case EntityType::Ellipse: {
+        const auto& g = e.geom.ellipse;
+        if (g.majorAxis == Vec3{} || !Positive(g.ratio) || g.ratio > 1 + 1e-9) e.flags |= kEntityDeleted;
+        break;
+    }
+    case EntityType::Point:
+    case EntityType::Line:
+    case EntityType::Polyline:
+    case EntityType::Vertex:
+    case EntityType::SeqEnd:
+    case EntityType::Face3D:
+    case EntityType::Block:
+    case EntityType::EndBlk:
+    case EntityType::Viewport:
+    case EntityType::Hatch:
+    case EntityType::LwPolyline:
+    case EntityType::Spline:
+    case EntityType::Solid:
+    case EntityType::AttDef:
+    case EntityType::Attrib:
+    case EntityType::Dimension: break;
     }
 }
 
@@ -244,45 +310,67 @@ void RepairEntities(Drawing& d) {
     }
 }
 
-std::uint32_t AddSeqEnd(Drawing& d, const Entity& polyline) {
+std::uint32_t AddSeqEnd(Drawing& d, const Entity& head) {
     Entity s;
     s.type = EntityType::SeqEnd;
     s.handle = d.NewHandle();
-    s.owner = polyline.handle;
-    s.layer = polyline.layer;
+    s.owner = head.handle;
+    s.layer = head.layer;
+    s.flags = head.flags & kEntityPaperSpace;
     auto si = static_cast<std::uint32_t>(d.entities.size());
     d.entities.push_back(s);
     return si;
 }
 
+// The run a POLYLINE (its VERTEX entities) or an INSERT (its ATTRIB
+// entities) opens in a block's list, while it is open.
+struct OpenRun {
+    std::uint32_t head = kNone;
+    bool members = false;       // an ATTRIB was kept (an INSERT's SEQEND follows only then)
+    bool Takes(const Drawing& d, EntityType member) const {
+        if (head == kNone) return false;
+        const bool polyline = d.entities[head].type == EntityType::Polyline;
+        return member == EntityType::SeqEnd ? polyline || members : polyline == (member == EntityType::Vertex);
+    }
+    bool NeedsSeqEnd(const Drawing& d) const {
+        return head != kNone && (members || d.entities[head].type == EntityType::Polyline);
+    }
+};
+
+// The BLOCK and ENDBLK of a block, remade when their indexes name no entity
+// of that kind, owned by the block.
+void RepairBlockEnds(Drawing& d, std::uint32_t bi, bool paper) {
+    auto& blk = d.blocks[bi];
+    if (blk.beginEntity != kNone &&
+        (blk.beginEntity >= d.entities.size() || d.entities[blk.beginEntity].type != EntityType::Block))
+        blk.beginEntity = kNone;
+    if (blk.endEntity != kNone &&
+        (blk.endEntity >= d.entities.size() || d.entities[blk.endEntity].type != EntityType::EndBlk))
+        blk.endEntity = kNone;
+    d.EnsureBlockEnds(bi);
+    for (auto end : {d.blocks[bi].beginEntity, d.blocks[bi].endEntity}) {
+        auto& e = d.entities[end];
+        e.owner = d.blocks[bi].handle;
+        e.geom.block.block = bi;
+        e.flags = static_cast<std::uint8_t>(paper ? (e.flags | kEntityPaperSpace) : (e.flags & ~kEntityPaperSpace));
+    }
+}
+
 // Block contents: every block has its BLOCK and ENDBLK; deleted entities,
 // INSERTs of the block itself and entities listed before leave the list; a
-// VERTEX or SEQEND outside a polyline is dropped; a polyline left open gets
-// its SEQEND; every entity is owned by its block (VERTEX and SEQEND by their
-// POLYLINE, on its layer) and carries the paper-space flag exactly when the
-// block is a paper space.
+// VERTEX, ATTRIB or SEQEND outside its POLYLINE or INSERT is dropped; a
+// polyline (or an insert with attributes) left open gets its SEQEND; every
+// entity is owned by its block (VERTEX, ATTRIB and SEQEND by the entity
+// opening their run, VERTEX on its layer) and carries the paper-space flag
+// exactly when the block is a paper space.
 void RepairBlockLists(Drawing& d) {
     // An entity belongs to one list once: a repeat (in the same block or
     // another) would be written twice under one handle.
     std::vector<bool> listed(d.entities.size(), false);
     for (std::uint32_t bi = 0; bi < d.blocks.size(); ++bi) {
-        // A BLOCK or ENDBLK index that names no entity of that kind is remade.
-        auto& blk = d.blocks[bi];
-        if (blk.beginEntity != kNone &&
-            (blk.beginEntity >= d.entities.size() || d.entities[blk.beginEntity].type != EntityType::Block))
-            blk.beginEntity = kNone;
-        if (blk.endEntity != kNone &&
-            (blk.endEntity >= d.entities.size() || d.entities[blk.endEntity].type != EntityType::EndBlk))
-            blk.endEntity = kNone;
-        d.EnsureBlockEnds(bi);
         const Handle owner = d.blocks[bi].handle;
         const bool paper = d.blocks[bi].IsPaperSpace();
-        for (auto end : {d.blocks[bi].beginEntity, d.blocks[bi].endEntity}) {
-            auto& e = d.entities[end];
-            e.owner = owner;
-            e.geom.block.block = bi;
-            e.flags = static_cast<std::uint8_t>(paper ? (e.flags | kEntityPaperSpace) : (e.flags & ~kEntityPaperSpace));
-        }
+        RepairBlockEnds(d, bi, paper);
         // The list is rewritten in place: what is kept is written over what
         // has been read. Only an added SEQEND could overtake the reading;
         // from then on the rest goes to a list of its own, appended at the end.
@@ -294,7 +382,7 @@ void RepairBlockLists(Drawing& d) {
             if (spill.empty() && written < read) list[written++] = idx;
             else spill.push_back(idx);
         };
-        std::uint32_t polyline = kNone;   // index of the open polyline
+        OpenRun run;
         while (read < count) {
             const auto idx = list[read++];
             if (idx >= listed.size() || listed[idx]) continue;
@@ -304,31 +392,24 @@ void RepairBlockLists(Drawing& d) {
             if (e.type == EntityType::Insert && e.geom.insert.block == bi) continue;
             if (e.type == EntityType::Block || e.type == EntityType::EndBlk) continue;
             e.flags = static_cast<std::uint8_t>(paper ? (e.flags | kEntityPaperSpace) : (e.flags & ~kEntityPaperSpace));
-            if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) {
-                if (polyline == kNone) continue;
-                const auto& p = d.entities[polyline];
-                e.owner = p.handle;
-                e.layer = p.layer;
+            if (e.type == EntityType::Vertex || e.type == EntityType::Attrib || e.type == EntityType::SeqEnd) {
+                if (!run.Takes(d, e.type)) continue;
+                const auto& head = d.entities[run.head];
+                e.owner = head.handle;
+                if (e.type != EntityType::Attrib) e.layer = head.layer;
+                run.members = run.members || e.type == EntityType::Attrib;
                 keep(idx);
-                if (e.type == EntityType::SeqEnd) polyline = kNone;
+                if (e.type == EntityType::SeqEnd) run = OpenRun{};
                 continue;
             }
-            if (polyline != kNone) {
-                auto si = AddSeqEnd(d, d.entities[polyline]);
-                d.entities[si].flags = d.entities[idx].flags & kEntityPaperSpace;
-                keep(si);
-                polyline = kNone;
-            }
+            if (run.NeedsSeqEnd(d)) keep(AddSeqEnd(d, d.entities[run.head]));
+            run = OpenRun{};
             auto& cur = d.entities[idx];     // AddSeqEnd may have moved it
             cur.owner = owner;
-            if (cur.type == EntityType::Polyline) polyline = idx;
+            if (cur.type == EntityType::Polyline || cur.type == EntityType::Insert) run.head = idx;
             keep(idx);
         }
-        if (polyline != kNone) {
-            auto si = AddSeqEnd(d, d.entities[polyline]);
-            d.entities[si].flags = d.entities[polyline].flags & kEntityPaperSpace;
-            keep(si);
-        }
+        if (run.NeedsSeqEnd(d)) keep(AddSeqEnd(d, d.entities[run.head]));
         list.resize(written);
         list.insert(list.end(), spill.begin(), spill.end());
     }

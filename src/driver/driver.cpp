@@ -51,7 +51,7 @@ void TallyWritten(const cad::Drawing& d, ConversionReport& report) {
     report.release = cad::ReleaseName(d.release);
     const std::uint32_t model = d.ModelSpace();
     if (model == cad::kNone) return;
-    std::array<std::int64_t, static_cast<std::size_t>(cad::EntityType::Hatch) + 1> counts{};
+    std::array<std::int64_t, cad::kEntityTypeCount> counts{};
     for (std::uint32_t i : d.blocks[model].entities)
         if (const auto t = static_cast<std::size_t>(d.entities[i].type); t < counts.size()) ++counts[t];
     for (std::size_t t = 0; t < counts.size(); ++t)

@@ -8,7 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "cad/curve_points.h"
 #include "cad/dxf/dxf_text_encoding.h"
+#include "cad/mtext_lines.h"
 
 namespace ostrel::picture {
 
@@ -124,8 +126,10 @@ std::size_t DrawingWalker::Entry(const cad::BlockRecord& b, std::size_t k, const
     const Style s = Resolve(e, in);
     if (e.type == cad::EntityType::Polyline) {
         std::size_t end = k + 1;
-        while (end < list.size() && d_.entities[list[end]].type == cad::EntityType::Vertex) ++end;
-        if (s.visible) Polyline(&list[k], list.data() + end, s, local);
+        std::vector<const cad::VertexGeom*> v;
+        for (; end < list.size() && d_.entities[list[end]].type == cad::EntityType::Vertex; ++end)
+            v.push_back(&d_.entities[list[end]].geom.vertex);
+        if (s.visible) Polyline(e.geom.polyline, v, s, local);
         return end - 1;
     }
     if (e.type == cad::EntityType::Viewport) {
@@ -133,7 +137,12 @@ std::size_t DrawingWalker::Entry(const cad::BlockRecord& b, std::size_t k, const
             Viewport(d_.viewports[e.geom.extra.index], m);
     } else if (e.type == cad::EntityType::Insert) {
         if (s.visible) Insert(e.geom.insert, s, local, depth);
-    } else if (s.visible) {
+    } else if (e.type == cad::EntityType::Dimension) {
+        // Drawn through its block, which holds its lines, arrows and text.
+        if (s.visible && e.geom.extra.index < d_.dimensions.size())
+            Block(d_.dimensions[e.geom.extra.index].block, local, Inherited{s.colour, s.layer, s.linetype}, depth + 1);
+    } else if (s.visible && !(e.type == cad::EntityType::AttDef && depth > 0)) {
+        // A block's ATTDEFs show nothing where it is inserted.
         Entity(e, s, local);
     }
     return k;
@@ -153,54 +162,144 @@ void DrawingWalker::Insert(const cad::InsertGeom& ins, const Style& s, const Aff
         }
 }
 
-// Points, lines, circles, arcs, texts, 3D faces and fills.
+// One entity that is not an insert, a viewport or a polyline with its vertices.
 void DrawingWalker::Entity(const cad::Entity& e, const Style& s, const Affine& m) {
     double x = 0, y = 0;
     path_.Clear();
+    const auto& g = e.geom;
     switch (e.type) {
     case cad::EntityType::Point:
-        m.Apply(e.geom.point.pos.x, e.geom.point.pos.y, x, y);
+        m.Apply(g.point.pos.x, g.point.pos.y, x, y);
         surface_.Dot(x, y, IndexedColour(s.colour));
         break;
-    case cad::EntityType::Line:
-        m.Apply(e.geom.line.start.x, e.geom.line.start.y, x, y);
-        path_.MoveTo(x, y);
-        m.Apply(e.geom.line.end.x, e.geom.line.end.y, x, y);
-        path_.LineTo(x, y);
-        surface_.Stroke(path_, PenOf(s, m, 0));
-        break;
+    case cad::EntityType::Line: Curve({g.line.start, g.line.end}, false, s, m); break;
     case cad::EntityType::Circle:
     case cad::EntityType::Arc: Round(e, s, m); break;
-    case cad::EntityType::Text: Text(e, s, m); break;
-    case cad::EntityType::Face3D: {
-        const auto& f = e.geom.face;
-        for (int edge = 0; edge < 4; ++edge) {
-            if (e.invisibleEdges & (1 << edge)) continue;
-            const auto& p = f.corner[edge];
-            const auto& q = f.corner[(edge + 1) % 4];
-            m.Apply(p.x, p.y, x, y);
-            path_.MoveTo(x, y);
-            m.Apply(q.x, q.y, x, y);
-            path_.LineTo(x, y);
-        }
-        surface_.Stroke(path_, PenOf(s, m, 0));
+    case cad::EntityType::Text: Text(g.text, d_.Text(g.text), s, m); break;
+    case cad::EntityType::Face3D: Face(e, s, m); break;
+    case cad::EntityType::Solid: {
+        const auto& c = g.face.corner;
+        Fill({c[0], c[1], c[3], c[2]}, s, m, 1.0);
         break;
     }
-    case cad::EntityType::Hatch: {
-        if (e.geom.extra.index >= d_.hatches.size()) break;
-        const auto& h = d_.hatches[e.geom.extra.index];
-        for (std::size_t i = 0; i < h.boundary.size(); ++i) {
-            m.Apply(h.boundary[i].x, h.boundary[i].y, x, y);
-            if (i == 0) path_.MoveTo(x, y);
-            else path_.LineTo(x, y);
+    case cad::EntityType::Hatch:
+        if (g.extra.index < d_.hatches.size()) {
+            const auto& h = d_.hatches[g.extra.index];
+            Fill(h.boundary, s, m, h.solid ? 1.0 : 0.35);   // a pattern: a lighter fill of its area
         }
-        path_.Close();
-        // A pattern is shown as a lighter fill of its area.
-        surface_.Fill(path_, IndexedColour(s.colour), h.solid ? 1.0 : 0.35);
         break;
+    case cad::EntityType::Ellipse: Curve(cad::EllipsePoints(g.ellipse), false, s, m); break;
+    case cad::EntityType::Spline:
+        if (g.extra.index < d_.splines.size()) Curve(cad::SplinePoints(d_.splines[g.extra.index]), false, s, m);
+        break;
+    case cad::EntityType::LwPolyline: LightweightPolyline(e, s, m); break;
+    case cad::EntityType::MText: MText(g.mtext, s, m); break;
+    case cad::EntityType::AttDef:
+    case cad::EntityType::Attrib: Attribute(e, s, m); break;
+    // Drawn by Entry, or parts of what it draws.
+    case cad::EntityType::Insert:
+    case cad::EntityType::Polyline:
+    case cad::EntityType::Vertex:
+    case cad::EntityType::SeqEnd:
+    case cad::EntityType::Block:
+    case cad::EntityType::EndBlk:
+    case cad::EntityType::Viewport:
+    case cad::EntityType::Dimension: break;
     }
-    default: break;
+}
+
+void DrawingWalker::Curve(const std::vector<cad::Vec3>& points, bool closed, const Style& s, const Affine& m) {
+    if (points.size() < 2) return;
+    path_.Clear();
+    double x, y;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        m.Apply(points[i].x, points[i].y, x, y);
+        if (i == 0) path_.MoveTo(x, y);
+        else path_.LineTo(x, y);
     }
+    if (closed) path_.Close();
+    surface_.Stroke(path_, PenOf(s, m, 0));
+}
+
+void DrawingWalker::Fill(const std::vector<cad::Vec3>& outline, const Style& s, const Affine& m, double opacity) {
+    if (outline.empty()) return;
+    path_.Clear();
+    double x, y;
+    for (std::size_t i = 0; i < outline.size(); ++i) {
+        m.Apply(outline[i].x, outline[i].y, x, y);
+        if (i == 0) path_.MoveTo(x, y);
+        else path_.LineTo(x, y);
+    }
+    path_.Close();
+    surface_.Fill(path_, IndexedColour(s.colour), opacity);
+}
+
+void DrawingWalker::Face(const cad::Entity& e, const Style& s, const Affine& m) {
+    const auto& f = e.geom.face;
+    path_.Clear();
+    double x, y;
+    for (int edge = 0; edge < 4; ++edge) {
+        if (e.invisibleEdges & (1 << edge)) continue;
+        const auto& p = f.corner[edge];
+        const auto& q = f.corner[(edge + 1) % 4];
+        m.Apply(p.x, p.y, x, y);
+        path_.MoveTo(x, y);
+        m.Apply(q.x, q.y, x, y);
+        path_.LineTo(x, y);
+    }
+    surface_.Stroke(path_, PenOf(s, m, 0));
+}
+
+// Drawn as the heavy polyline it stands for (widths and bulges alike).
+void DrawingWalker::LightweightPolyline(const cad::Entity& e, const Style& s, const Affine& m) {
+    if (e.geom.extra.index >= d_.lwpolylines.size()) return;
+    const auto& p = d_.lwpolylines[e.geom.extra.index];
+    const cad::PolylineGeom pl{p.constantWidth, p.constantWidth, p.elevation, static_cast<std::int16_t>(p.flags & 1)};
+    std::vector<cad::VertexGeom> vertices(p.vertices.size(), cad::VertexGeom{});
+    std::vector<const cad::VertexGeom*> v;
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        const auto& x = p.vertices[i];
+        vertices[i].pos = {x.x, x.y, p.elevation};
+        vertices[i].startWidth = x.startWidth;
+        vertices[i].endWidth = x.endWidth;
+        vertices[i].widthFlags = static_cast<std::uint8_t>(x.startWidth != 0 || x.endWidth != 0 ? 3 : 0);
+        vertices[i].bulge = x.bulge;
+        v.push_back(&vertices[i]);
+    }
+    Polyline(pl, v, s, m);
+}
+
+// Its plain lines, top line at the insertion point (top-left attachment;
+// others shift the block by its lines' height), lines 5/3 of the height apart.
+void DrawingWalker::MText(const cad::MTextGeom& g, const Style& s, const Affine& m) {
+    const auto lines = cad::MTextLines(d_.Text(g));
+    const cad::Vec3 dir = g.direction == cad::Vec3{} ? cad::Vec3{1, 0, 0} : g.direction;
+    const double rot = std::atan2(dir.y, dir.x), c = std::cos(rot), sn = std::sin(rot);
+    const double step = g.height * 5.0 / 3.0 * (g.lineSpacing > 0 ? g.lineSpacing : 1);
+    const int row = (std::clamp<int>(g.attachment, 1, 9) - 1) / 3;   // 0 top, 1 middle, 2 bottom
+    const int column = (std::clamp<int>(g.attachment, 1, 9) - 1) % 3;
+    const double blockHeight = step * static_cast<double>(lines.size() - 1) + g.height;
+    const double down = row == 0 ? 0 : row == 1 ? blockHeight / 2 : blockHeight;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        cad::TextGeom t{};
+        const double below = step * static_cast<double>(i) + g.height - down;
+        t.pos = {g.pos.x + sn * below, g.pos.y - c * below, g.pos.z};
+        t.align = t.pos;
+        t.hAlign = static_cast<std::uint8_t>(column);
+        t.height = g.height;
+        t.rotation = rot;
+        t.widthFactor = 1;
+        Text(t, lines[i], s, m);
+    }
+}
+
+// An ATTRIB shows its value, an ATTDEF (in a block definition drawn on its
+// own, or in a space) its tag; an invisible one nothing.
+void DrawingWalker::Attribute(const cad::Entity& e, const Style& s, const Affine& m) {
+    if (e.geom.extra.index >= d_.attributes.size()) return;
+    const auto& a = d_.attributes[e.geom.extra.index];
+    if (a.flags & 1) return;
+    Text(a.text, e.type == cad::EntityType::AttDef ? std::string_view(a.tag) : d_.Text(a.text), s, m);
 }
 
 void DrawingWalker::Round(const cad::Entity& e, const Style& s, const Affine& m) {
@@ -221,10 +320,8 @@ void DrawingWalker::Round(const cad::Entity& e, const Style& s, const Affine& m)
     surface_.Stroke(path_, PenOf(s, m, 0));
 }
 
-void DrawingWalker::Polyline(const std::uint32_t* first, const std::uint32_t* end, const Style& s, const Affine& m) {
-    const cad::PolylineGeom& pl = d_.entities[*first].geom.polyline;
-    std::vector<const cad::VertexGeom*> v;
-    for (const std::uint32_t* i = first + 1; i < end; ++i) v.push_back(&d_.entities[*i].geom.vertex);
+void DrawingWalker::Polyline(const cad::PolylineGeom& pl, const std::vector<const cad::VertexGeom*>& v, const Style& s,
+                             const Affine& m) {
     if (v.empty()) return;
     const bool closed = (pl.flags & 1) != 0;
     const bool plan = (pl.flags & 8) == 0;
@@ -277,10 +374,9 @@ void DrawingWalker::Polyline(const std::uint32_t* first, const std::uint32_t* en
     }
 }
 
-void DrawingWalker::Text(const cad::Entity& e, const Style& s, const Affine& m) {
-    const cad::TextGeom& t = e.geom.text;
+void DrawingWalker::Text(const cad::TextGeom& t, std::string_view text, const Style& s, const Affine& m) {
     TextRun run;
-    run.utf8 = ShownText(d_.Text(t));
+    run.utf8 = ShownText(text);
     if (run.utf8.empty() || t.height <= 0) return;
     const bool aligned = t.hAlign != 0 || t.vAlign != 0;
     const cad::Vec3& at = aligned ? t.align : t.pos;

@@ -6,6 +6,7 @@
 // entity, layer and block as CAD programs do. Plots (Cairo) and the trim
 // form's view (GDI) share it.
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "cad/drawing.h"
@@ -45,8 +46,15 @@ private:
     Style Resolve(const cad::Entity& e, const Inherited& in) const;
     Pen PenOf(const Style& s, const Affine& m, double width) const;
     void Round(const cad::Entity& e, const Style& s, const Affine& m);
-    void Polyline(const std::uint32_t* first, const std::uint32_t* end, const Style& s, const Affine& m);
-    void Text(const cad::Entity& e, const Style& s, const Affine& m);
+    void Polyline(const cad::PolylineGeom& pl, const std::vector<const cad::VertexGeom*>& v, const Style& s,
+                  const Affine& m);
+    void Text(const cad::TextGeom& t, std::string_view text, const Style& s, const Affine& m);
+    void Curve(const std::vector<cad::Vec3>& points, bool closed, const Style& s, const Affine& m);
+    void Fill(const std::vector<cad::Vec3>& outline, const Style& s, const Affine& m, double opacity);
+    void Face(const cad::Entity& e, const Style& s, const Affine& m);
+    void LightweightPolyline(const cad::Entity& e, const Style& s, const Affine& m);
+    void MText(const cad::MTextGeom& g, const Style& s, const Affine& m);
+    void Attribute(const cad::Entity& e, const Style& s, const Affine& m);
     void Viewport(const cad::ViewportData& v, const Affine& toSurface);
 
     const cad::Drawing& d_;

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cad/curve_points.h"
+
 namespace ostrel::trim {
 
 using cad::EntityType;
@@ -73,7 +75,32 @@ bool BlockExtents(cad::Drawing& d, std::uint32_t block, Vec3& min, Vec3& max) {
             if (g.extra.index < d.hatches.size())
                 for (const auto& p : d.hatches[g.extra.index].boundary) box.Add(p);
             break;
-        default: break;
+        case EntityType::Solid:
+            for (const auto& p : g.face.corner) box.Add(p);
+            break;
+        case EntityType::Ellipse:
+            for (const auto& p : cad::EllipsePoints(g.ellipse, 32)) box.Add(p);
+            break;
+        case EntityType::MText: box.Add(g.mtext.pos); break;
+        case EntityType::LwPolyline:
+            if (g.extra.index < d.lwpolylines.size())
+                for (const auto& v : d.lwpolylines[g.extra.index].vertices) box.Add(v.x, v.y);
+            break;
+        case EntityType::Spline:
+            if (g.extra.index < d.splines.size())
+                for (const auto& p : cad::SplinePoints(d.splines[g.extra.index], 4)) box.Add(p);
+            break;
+        case EntityType::AttDef:
+        case EntityType::Attrib:
+            if (g.extra.index < d.attributes.size()) box.Add(d.attributes[g.extra.index].text.pos);
+            break;
+        case EntityType::Dimension:
+            if (g.extra.index < d.dimensions.size()) box.Add(d.dimensions[g.extra.index].defPoint);
+            break;
+        case EntityType::Polyline:
+        case EntityType::SeqEnd:
+        case EntityType::Block:
+        case EntityType::EndBlk: break;
         }
     }
     if (!box.any) return false;

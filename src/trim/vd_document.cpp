@@ -9,6 +9,7 @@
 #include "cad/dwg/dwg_writer.h"
 #include "cad/dxf/dxf_reader.h"
 #include "cad/dxf/dxf_writer.h"
+#include "cad/lightweight_polyline.h"
 
 namespace ostrel::trim {
 
@@ -84,6 +85,8 @@ std::int32_t vdDocument::OpenDocument(const std::string& path, std::int32_t, std
         return 0;
     }
     readRelease_ = drawing->release;
+    // The engine measures and turns polylines through their vertices.
+    cad::MakePolylinesHeavy(*drawing);
     store_.Hold(std::move(drawing));
     return 1;
 }

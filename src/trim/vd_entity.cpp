@@ -28,6 +28,70 @@ void RotatePoint(Vec3& p, double bx, double by, double c, double s) {
     p.y = by + x * s + y * c;
 }
 
+// A copy of the side data an entity points at, for a copy of the entity.
+template <class Side>
+void CopySide(std::vector<Side>& side, Entity& e) {
+    Side copy = side.at(e.geom.extra.index);
+    e.geom.extra.index = static_cast<std::uint32_t>(side.size());
+    side.push_back(std::move(copy));
+}
+
+// The points of a kind with side data, turned.
+void RotateSide(cad::Drawing& d, Entity& e, double bx, double by, double c, double s, double angle) {
+    const auto at = e.geom.extra.index;
+    switch (e.type) {
+    case EntityType::Viewport: RotatePoint(d.viewports.at(at).center, bx, by, c, s); break;
+    case EntityType::Hatch:
+        for (auto& p : d.hatches.at(at).boundary) RotatePoint(p, bx, by, c, s);
+        break;
+    case EntityType::LwPolyline:
+        for (auto& v : d.lwpolylines.at(at).vertices) {
+            Vec3 p{v.x, v.y, 0};
+            RotatePoint(p, bx, by, c, s);
+            v.x = p.x, v.y = p.y;
+        }
+        break;
+    case EntityType::Spline: {
+        auto& sp = d.splines.at(at);
+        for (auto* points : {&sp.controlPoints, &sp.fitPoints})
+            for (auto& p : *points) RotatePoint(p, bx, by, c, s);
+        RotatePoint(sp.startTangent, 0, 0, c, s);
+        RotatePoint(sp.endTangent, 0, 0, c, s);
+        break;
+    }
+    case EntityType::AttDef:
+    case EntityType::Attrib: {
+        auto& t = d.attributes.at(at).text;
+        RotatePoint(t.pos, bx, by, c, s);
+        RotatePoint(t.align, bx, by, c, s);
+        t.rotation += angle;
+        break;
+    }
+    case EntityType::Dimension: {
+        auto& m = d.dimensions.at(at);
+        for (Vec3* p : {&m.defPoint, &m.textMidpoint, &m.insertPoint, &m.defPoint2, &m.defPoint3, &m.defPoint4, &m.arcPoint})
+            RotatePoint(*p, bx, by, c, s);
+        m.rotation += angle;
+        break;
+    }
+    case EntityType::Point:
+    case EntityType::Line:
+    case EntityType::Circle:
+    case EntityType::Arc:
+    case EntityType::Text:
+    case EntityType::Insert:
+    case EntityType::Polyline:
+    case EntityType::Vertex:
+    case EntityType::SeqEnd:
+    case EntityType::Face3D:
+    case EntityType::Block:
+    case EntityType::EndBlk:
+    case EntityType::Ellipse:
+    case EntityType::MText:
+    case EntityType::Solid: break;
+    }
+}
+
 } // namespace
 
 Entity& vdEntity::Data() const {
@@ -56,8 +120,21 @@ const std::string& vdEntity::TypeName() const {
     case EntityType::Arc: return arc;
     case EntityType::Face3D: return face;
     case EntityType::Hatch: return hatch;
-    default: return other;
+    // An opened drawing holds no LWPOLYLINE: the document makes them heavy.
+    case EntityType::LwPolyline: return polyline;
+    case EntityType::Vertex:
+    case EntityType::SeqEnd:
+    case EntityType::Block:
+    case EntityType::EndBlk:
+    case EntityType::Ellipse:
+    case EntityType::Spline:
+    case EntityType::MText:
+    case EntityType::Solid:
+    case EntityType::AttDef:
+    case EntityType::Attrib:
+    case EntityType::Dimension: return other;
     }
+    return other;
 }
 
 const std::string& vdEntity::LayerName() const {
@@ -79,14 +156,18 @@ vdEntity vdEntity::Copy() const {
         c.owner = 0;
         c.flags &= static_cast<std::uint8_t>(~(cad::kEntityDeleted | cad::kEntityPaperSpace));
         if (c.type == EntityType::Viewport) {
-            cad::ViewportData v = d.viewports.at(c.geom.extra.index);
-            v.id = 2;
-            c.geom.extra.index = static_cast<std::uint32_t>(d.viewports.size());
-            d.viewports.push_back(v);
+            CopySide(d.viewports, c);
+            d.viewports.back().id = 2;
         } else if (c.type == EntityType::Hatch) {
-            cad::HatchData h = d.hatches.at(c.geom.extra.index);
-            c.geom.extra.index = static_cast<std::uint32_t>(d.hatches.size());
-            d.hatches.push_back(std::move(h));
+            CopySide(d.hatches, c);
+        } else if (c.type == EntityType::LwPolyline) {
+            CopySide(d.lwpolylines, c);
+        } else if (c.type == EntityType::Spline) {
+            CopySide(d.splines, c);
+        } else if (c.type == EntityType::AttDef || c.type == EntityType::Attrib) {
+            CopySide(d.attributes, c);
+        } else if (c.type == EntityType::Dimension) {
+            CopySide(d.dimensions, c);
         }
         copy.members.push_back(c);
     }
@@ -144,11 +225,29 @@ void vdEntity::Rotate(const std::array<double, 2>& base, double angle) {
         for (std::uint32_t i = 0; i < n; ++i) RotatePoint(store_->EditVertexAt(at_, i, n).geom.vertex.pos, bx, by, c, s);
         break;
     }
-    case EntityType::Viewport: RotatePoint(d.viewports.at(g.extra.index).center, bx, by, c, s); break;
-    case EntityType::Hatch:
-        for (auto& p : d.hatches.at(g.extra.index).boundary) RotatePoint(p, bx, by, c, s);
+    case EntityType::Ellipse:
+        RotatePoint(g.ellipse.center, bx, by, c, s);
+        RotatePoint(g.ellipse.majorAxis, 0, 0, c, s);
         break;
-    default: break;
+    case EntityType::MText:
+        RotatePoint(g.mtext.pos, bx, by, c, s);
+        if (g.mtext.direction == Vec3{}) g.mtext.direction = {1, 0, 0};
+        RotatePoint(g.mtext.direction, 0, 0, c, s);
+        break;
+    case EntityType::Solid:
+        for (auto& p : g.face.corner) RotatePoint(p, bx, by, c, s);
+        break;
+    case EntityType::Viewport:
+    case EntityType::Hatch:
+    case EntityType::LwPolyline:
+    case EntityType::Spline:
+    case EntityType::AttDef:
+    case EntityType::Attrib:
+    case EntityType::Dimension: RotateSide(d, e, bx, by, c, s, angle); break;
+    case EntityType::Vertex:
+    case EntityType::SeqEnd:
+    case EntityType::Block:
+    case EntityType::EndBlk: break;
     }
 }
 

@@ -7,8 +7,10 @@ Model space holds, in this order: LINE on WALLS, CIRCLE, ARC, POINT, TEXT
 "H\u00e4ll\u20ac \u2713" (rotated 30 degrees, layer NOTES), a centred TEXT "Mid", a 2D polyline
 (LWPOLYLINE from R2000, else POLYLINE) with widths and a bulge, a heavy 2D
 POLYLINE, a 3D POLYLINE, a 3DFACE, an INSERT of SYM1, an INSERT of TAG with an
-attribute, a SOLID, a linear DIMENSION (with its block) and from R2000 an
-MTEXT, a SPLINE and an ELLIPSE (kinds the reader skips), a HATCH with a
+attribute, a SOLID, a linear DIMENSION (with its block) and from R2000 two
+MTEXTs (one of two formatted lines), a SPLINE through fit points, one of
+control points, an ELLIPSE and an elliptic arc, an XLINE and a RAY (kinds
+the reader skips), a HATCH with a
 polyline path and one with line and arc edges. Paper space
 (Layout1) holds one VIEWPORT. Layer WALLS: colour 3, linetype DASHED; layer
 OFF-LAYER: colour 5, switched off.
@@ -53,9 +55,14 @@ def main(argv):
     msp.add_solid([(0, 0), (2, 0), (0, 2), (2, 2)])
     msp.add_linear_dim(base=(0, 20), p1=(0, 15), p2=(10, 15)).render()
     if version != "R12":
-        msp.add_mtext("skipped")
+        msp.add_mtext("plain")
+        msp.add_mtext("{\\fArial|b1;Two}\\Plines", dxfattribs={"insert": (30, 0), "char_height": 1, "attachment_point": 5})
         msp.add_spline([(0, 0), (1, 2), (3, 1), (4, 4)])
+        msp.add_open_spline([(20, 0), (22, 4), (26, 4), (28, 0)])
         msp.add_ellipse((0, 0), major_axis=(5, 0), ratio=0.5)
+        msp.add_ellipse((20, 20), major_axis=(0, 4), ratio=0.25, start_param=0.5, end_param=3)
+        msp.add_xline((0, 0), (1, 1))
+        msp.add_ray((0, 0), (1, 0))
         hatch = msp.add_hatch(color=2, dxfattribs={"layer": "FILL"})
         hatch.paths.add_polyline_path([(0, 0), (4, 0), (4, 3), (0, 3)], is_closed=True)
         edge = msp.add_hatch(color=4)

@@ -28,6 +28,48 @@ auto Kept(const Drawing& d, const Entity& e) {
                            d.layers[e.layer].name, LinetypeName(d, e.linetype));
 }
 
+// The newer kinds' geometry and side data.
+void ExpectSameKindData(const Drawing& a, const Entity& x, const Drawing& b, const Entity& y) {
+    const auto i = x.geom.extra.index, j = y.geom.extra.index;
+    switch (x.type) {
+    case EntityType::Ellipse: {
+        auto el = [](const EllipseGeom& e) { return std::tie(e.center, e.majorAxis, e.ratio, e.startParam, e.endParam); };
+        EXPECT_EQ(el(x.geom.ellipse), el(y.geom.ellipse));
+        break;
+    }
+    case EntityType::MText: {
+        auto mt = [](const Drawing& d, const MTextGeom& t) { return std::make_tuple(d.Text(t), t.pos, t.height, t.attachment); };
+        EXPECT_EQ(mt(a, x.geom.mtext), mt(b, y.geom.mtext));
+        break;
+    }
+    case EntityType::Solid:
+        for (int k = 0; k < 4; ++k) EXPECT_EQ(x.geom.face.corner[k], y.geom.face.corner[k]) << k;
+        break;
+    case EntityType::LwPolyline:
+        EXPECT_EQ(std::tie(a.lwpolylines[i].vertices, a.lwpolylines[i].flags), std::tie(b.lwpolylines[j].vertices, b.lwpolylines[j].flags));
+        break;
+    case EntityType::Spline: {
+        auto sp = [](const SplineData& s) { return std::tie(s.degree, s.knots, s.controlPoints, s.fitPoints, s.weights); };
+        EXPECT_EQ(sp(a.splines[i]), sp(b.splines[j]));
+        break;
+    }
+    case EntityType::AttDef:
+    case EntityType::Attrib: {
+        auto at = [](const Drawing& d, const AttributeData& t) { return std::make_tuple(t.tag, t.prompt, t.flags, d.Text(t.text), t.text.pos); };
+        EXPECT_EQ(at(a, a.attributes[i]), at(b, b.attributes[j]));
+        break;
+    }
+    case EntityType::Dimension: {
+        auto dm = [](const Drawing& d, const DimensionData& m) {
+            return std::make_tuple(m.type, d.blocks.at(m.block).name, m.defPoint, m.textMidpoint, m.defPoint2, m.defPoint3, m.text);
+        };
+        EXPECT_EQ(dm(a, a.dimensions[i]), dm(b, b.dimensions[j]));
+        break;
+    }
+    default: break;
+    }
+}
+
 void ExpectSameEntity(const Drawing& a, const Entity& x, const Drawing& b, const Entity& y) {
     SCOPED_TRACE(std::string(EntityTypeName(x.type)) + " " + HandleText(x.handle));
     ASSERT_EQ(x.type, y.type);
@@ -94,7 +136,7 @@ void ExpectSameEntity(const Drawing& a, const Entity& x, const Drawing& b, const
         EXPECT_EQ(hatch(a.hatches[g.extra.index]), hatch(b.hatches[h.extra.index]));
         break;
     }
-    default: break;
+    default: ExpectSameKindData(a, x, b, y); break;
     }
 }
 
@@ -112,13 +154,13 @@ void ExpectConsistentHandles(const Drawing& d) {
     for (auto& s : d.styles) add(s.handle, "style " + s.name);
     for (auto& b : d.blocks) {
         add(b.handle, "block " + b.name);
-        Handle poly = 0;
+        Handle head = 0;   // the POLYLINE or INSERT owning the VERTEX, ATTRIB and SEQEND after it
         for (auto i : b.entities) {
             const auto& e = d.entities[i];
             add(e.handle, std::string("entity ") + EntityTypeName(e.type));
-            if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) EXPECT_EQ(e.owner, poly);
-            else EXPECT_EQ(e.owner, b.handle);
-            if (e.type == EntityType::Polyline) poly = e.handle;
+            const bool member = e.type == EntityType::Vertex || e.type == EntityType::Attrib || e.type == EntityType::SeqEnd;
+            EXPECT_EQ(e.owner, member ? head : b.handle) << EntityTypeName(e.type);
+            if (e.type == EntityType::Polyline || e.type == EntityType::Insert) head = e.handle;
         }
         ASSERT_NE(b.beginEntity, kNone) << b.name;
         ASSERT_NE(b.endEntity, kNone) << b.name;

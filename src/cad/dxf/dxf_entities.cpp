@@ -2,17 +2,12 @@
 #include <cmath>
 #include <numbers>
 
-#include "cad/dxf/dxf_write_context.h"
-#include "cad/lightweight_polyline.h"
+#include "cad/dxf/dxf_write_kinds.h"
 #include "cad/polygon_triangles.h"
 
 namespace ostrel::cad::dxf {
 
-namespace {
-
-constexpr double kDegrees = 180.0 / std::numbers::pi;
-
-void CommonGroups(WriteContext& c, const Entity& e, std::string_view type, Handle handle, Handle owner) {
+void WriteCommonGroups(WriteContext& c, const Entity& e, std::string_view type, Handle handle, Handle owner) {
     auto& w = c.w;
     w.Marker(type);
     w.HandleRef(5, handle);
@@ -26,6 +21,14 @@ void CommonGroups(WriteContext& c, const Entity& e, std::string_view type, Handl
         w.Name(6, c.names.linetypes[e.linetype]);
     if (e.colour != kColourByLayer) w.Int(62, e.colour);
     if (e.flags & kEntityInvisible) w.Int(60, 1);
+}
+
+namespace {
+
+constexpr double kDegrees = 180.0 / std::numbers::pi;
+
+void CommonGroups(WriteContext& c, const Entity& e, std::string_view type, Handle handle, Handle owner) {
+    WriteCommonGroups(c, e, type, handle, owner);
 }
 
 void Common(WriteContext& c, const Entity& e) { CommonGroups(c, e, EntityTypeName(e.type), e.handle, e.owner); }
@@ -82,6 +85,7 @@ void WriteInsert(WriteContext& c, const Entity& e) {
     if (in.yScale != 1) w.Real(42, in.yScale);
     if (in.zScale != 1) w.Real(43, in.zScale);
     if (in.rotation != 0) w.Real(50, in.rotation * kDegrees);
+    if (c.d.AttributesFollow(e)) w.Int(66, 1);
     if (grid) {
         w.Int(70, in.columns > 1 ? in.columns : 1);
         w.Int(71, in.rows > 1 ? in.rows : 1);
@@ -106,24 +110,11 @@ void WritePolyline(WriteContext& c, const Entity& e) {
 }
 
 void WriteLightweight(WriteContext& c, const Entity& head, const std::vector<const Entity*>& vertices) {
-    auto& w = c.w;
     const LightweightPolyline lw = LightweightOf(head, vertices);
     Entity shown = head;
     shown.colour = lw.colour;
     CommonGroups(c, shown, "LWPOLYLINE", head.handle, head.owner);
-    c.Subclass("AcDbPolyline");
-    w.Int(90, static_cast<std::int64_t>(lw.vertices.size()));
-    w.Int(70, (lw.closed ? 1 : 0) | (lw.continuousPattern ? 128 : 0));
-    if (lw.constantWidth && lw.width != 0) w.Real(43, lw.width);
-    if (lw.elevation != 0) w.Real(38, lw.elevation);
-    for (const auto& v : lw.vertices) {
-        w.Point2(10, v.x, v.y);
-        if (!lw.constantWidth) {
-            w.Real(40, v.startWidth);
-            w.Real(41, v.endWidth);
-        }
-        if (v.bulge != 0) w.Real(42, v.bulge);
-    }
+    WriteLightweightGroups(c, lw, 0, Vec3{0, 0, 1});
 }
 
 void WriteVertex(WriteContext& c, const Entity& e) {
@@ -290,16 +281,15 @@ void WriteHatch(WriteContext& c, const Entity& e) {
     w.Int(98, 0);                               // no seed points
 }
 
-} // namespace
 
-void WriteEntity(WriteContext& c, const Entity& e) {
-    auto& w = c.w;
+// A heavy polyline held back to be written as LWPOLYLINE: its vertices
+// are gathered, and at its end it is written (or as it is, when too short
+// for one). True when the entity was taken.
+bool HeldBack(WriteContext& c, const Entity& e) {
     if (c.lightweightHead) {
-        // A polyline held back: its vertices are gathered, and at its end it
-        // is written as LWPOLYLINE (or as it is, when too short for one).
         if (e.type == EntityType::Vertex) {
             c.lightweightVertices.push_back(&e);
-            return;
+            return true;
         }
         const Entity& head = *c.lightweightHead;
         c.lightweightHead = nullptr;
@@ -310,13 +300,34 @@ void WriteEntity(WriteContext& c, const Entity& e) {
             for (const Entity* v : c.lightweightVertices) WriteVertex(c, *v);
             if (e.type == EntityType::SeqEnd) Common(c, e);
         }
-        if (e.type == EntityType::SeqEnd) return;
+        if (e.type == EntityType::SeqEnd) return true;
     }
     if (e.type == EntityType::Polyline && WritesLightweight(c.d, c.release, e, 2)) {
         c.lightweightHead = &e;
         c.lightweightVertices.clear();
-        return;
+        return true;
     }
+    return false;
+}
+
+void WriteRound(WriteContext& c, const Entity& e) {
+    auto& w = c.w;
+    const bool arc = e.type == EntityType::Arc;
+    Common(c, e);
+    c.Subclass("AcDbCircle");
+    w.Point3(10, arc ? e.geom.arc.center : e.geom.circle.center);
+    w.Real(40, arc ? e.geom.arc.radius : e.geom.circle.radius);
+    if (!arc) return;
+    c.Subclass("AcDbArc");
+    w.Real(50, e.geom.arc.startAngle * kDegrees);
+    w.Real(51, e.geom.arc.endAngle * kDegrees);
+}
+
+} // namespace
+
+void WriteEntity(WriteContext& c, const Entity& e) {
+    if (HeldBack(c, e)) return;
+    auto& w = c.w;
     switch (e.type) {
     case EntityType::Point:
         Common(c, e);
@@ -330,20 +341,7 @@ void WriteEntity(WriteContext& c, const Entity& e) {
         w.Point3(11, e.geom.line.end);
         break;
     case EntityType::Circle:
-        Common(c, e);
-        c.Subclass("AcDbCircle");
-        w.Point3(10, e.geom.circle.center);
-        w.Real(40, e.geom.circle.radius);
-        break;
-    case EntityType::Arc:
-        Common(c, e);
-        c.Subclass("AcDbCircle");
-        w.Point3(10, e.geom.arc.center);
-        w.Real(40, e.geom.arc.radius);
-        c.Subclass("AcDbArc");
-        w.Real(50, e.geom.arc.startAngle * kDegrees);
-        w.Real(51, e.geom.arc.endAngle * kDegrees);
-        break;
+    case EntityType::Arc: WriteRound(c, e); break;
     case EntityType::Text: WriteText(c, e); break;
     case EntityType::Insert: WriteInsert(c, e); break;
     case EntityType::Polyline: WritePolyline(c, e); break;
@@ -357,15 +355,21 @@ void WriteEntity(WriteContext& c, const Entity& e) {
         break;
     case EntityType::Viewport: WriteViewport(c, e); break;
     case EntityType::Hatch: WriteHatch(c, e); break;
+    case EntityType::LwPolyline: WriteLwPolyline(c, e); break;
+    case EntityType::Ellipse: WriteEllipse(c, e); break;
+    case EntityType::Spline: WriteSpline(c, e); break;
+    case EntityType::MText: WriteMText(c, e); break;
+    case EntityType::Solid: WriteSolid(c, e); break;
+    case EntityType::AttDef:
+    case EntityType::Attrib: WriteAttribute(c, e); break;
+    case EntityType::Dimension: WriteDimension(c, e); break;
     }
 }
 
 std::uint64_t ExtraHandlesNeeded(const Drawing& d, Release r) {
-    if (r >= Release::R2000) return 0;
     std::uint64_t n = 0;
     for (const auto& e : d.entities)
-        if (e.type == EntityType::Hatch && !(e.flags & kEntityDeleted) && e.geom.extra.index < d.hatches.size())
-            n += d.hatches[e.geom.extra.index].boundary.size() + 2;
+        if (!(e.flags & kEntityDeleted)) n += ExtraHandlesOf(d, e, r);
     return n;
 }
 

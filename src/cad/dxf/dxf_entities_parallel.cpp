@@ -21,7 +21,7 @@ std::vector<std::size_t> RunStarts(const Drawing& d, const std::vector<std::uint
     while (next < entities.size()) {
         while (next < entities.size()) {
             const auto type = d.entities[entities[next]].type;
-            if (type != EntityType::Vertex && type != EntityType::SeqEnd) break;
+            if (type != EntityType::Vertex && type != EntityType::Attrib && type != EntityType::SeqEnd) break;
             ++next;
         }
         if (next >= entities.size()) break;

@@ -300,7 +300,7 @@ void EnsureStandardRecords(Drawing& d) {
 }
 
 // Owners follow the blocks: an entity is owned by its block record, a
-// vertex and a sequence end by the polyline before them.
+// vertex, an attribute and a sequence end by the polyline or insert before them.
 void SetOwners(Drawing& d) {
     for (auto& b : d.blocks) {
         if (b.beginEntity != kNone) d.entities[b.beginEntity].owner = b.handle;
@@ -311,13 +311,13 @@ void SetOwners(Drawing& d) {
             auto& e = d.entities[idx];
             if (paper) e.flags |= kEntityPaperSpace;
             else e.flags &= static_cast<std::uint8_t>(~kEntityPaperSpace);
-            if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) {
+            if (e.type == EntityType::Vertex || e.type == EntityType::Attrib || e.type == EntityType::SeqEnd) {
                 e.owner = poly != 0 ? poly : b.handle;
                 if (e.type == EntityType::SeqEnd) poly = 0;
                 continue;
             }
             e.owner = b.handle;
-            poly = e.type == EntityType::Polyline ? e.handle : 0;
+            poly = e.type == EntityType::Polyline || e.type == EntityType::Insert ? e.handle : 0;
         }
     }
 }

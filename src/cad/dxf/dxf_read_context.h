@@ -39,7 +39,7 @@ struct DxfReadContext {
 
     // Entity sequence state: vertices follow their polyline, attributes
     // follow their insert.
-    enum class Sequence { None, Polyline, SkippedPolyline, Attributes };
+    enum class Sequence { None, Polyline, SkippedPolyline, Attributes, SkippedInsert };
     Sequence sequence = Sequence::None;
     std::uint32_t sequenceBlock = kNone;
 

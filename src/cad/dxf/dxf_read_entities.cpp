@@ -1,10 +1,12 @@
 // Entity records of the BLOCKS and ENTITIES sections. Kinds the database
-// does not hold (MTEXT, ATTRIB, DIMENSION, SPLINE, polyface and polygon
-// meshes ...) are skipped and counted by name in the drawing's notRead.
+// does not hold (XLINE, MESH, ACAD_TABLE, polyface and polygon meshes ...)
+// are skipped and counted by name in the drawing's notRead.
 #include <cmath>
+#include <optional>
 #include <string>
+#include <unordered_map>
 
-#include "cad/dxf/dxf_read_context.h"
+#include "cad/dxf/dxf_read_kinds.h"
 
 namespace ostrel::cad {
 
@@ -44,21 +46,6 @@ Common ReadCommon(const std::vector<DxfTag>& tags) {
     }
     if (c.colour < 0 || c.colour > 257) c.colour = kColourByLayer;   // negative: "layer off" colour
     return c;
-}
-
-void SetAxis(Vec3& v, int axis, const DxfTag& t) {
-    double value = TagDouble(t);
-    if (axis == 0) v.x = value;
-    else if (axis == 1) v.y = value;
-    else v.z = value;
-}
-
-// Point groups: base code 10 -> x, 20 -> y, 30 -> z (base 11 -> 11, 21, 31 ...).
-bool PointCode(int code, int base, int& axis) {
-    if (code == base) { axis = 0; return true; }
-    if (code == base + 10) { axis = 1; return true; }
-    if (code == base + 20) { axis = 2; return true; }
-    return false;
 }
 
 std::uint32_t BlockOf(DxfReadContext& ctx, const Common& c, std::uint32_t block) {
@@ -211,59 +198,6 @@ void ReadFace(DxfReadContext& ctx, Entity& e) {
     e.geom.face = g;
 }
 
-// A light-weight polyline becomes a heavy POLYLINE with its VERTEX
-// entities and SEQEND, as the database holds every polyline.
-void ReadLwPolyline(DxfReadContext& ctx, const Common& c, std::uint32_t block) {
-    Entity poly = Base(ctx, c, EntityType::Polyline);
-    PolylineGeom g{};
-    double constWidth = 0;
-    for (auto& t : ctx.record) {
-        if (t.code == 70) g.flags = static_cast<std::int16_t>(TagShort(t) & (1 | 128));
-        else if (t.code == 43) constWidth = TagDouble(t);
-        else if (t.code == 38) g.elevation = TagDouble(t);
-    }
-    g.startWidth = g.endWidth = constWidth;
-    poly.geom.polyline = g;
-    auto& d = ctx.d;
-    d.lightweightPolylines = true;   // saved back as it was read
-    d.AppendEntity(block, poly);
-
-    Entity v;
-    v.type = EntityType::Vertex;
-    v.layer = poly.layer;
-    v.colour = poly.colour;
-    v.linetype = poly.linetype;
-    v.flags = poly.flags;
-    bool open = false;
-    auto flush = [&] {
-        if (open) d.AppendEntity(block, v);
-        open = false;
-    };
-    for (auto& t : ctx.record) {
-        switch (t.code) {
-        case 10:
-            flush();
-            v.geom.vertex = VertexGeom{};
-            v.geom.vertex.pos.x = TagDouble(t);
-            v.geom.vertex.pos.z = g.elevation;
-            v.handle = 0;
-            open = true;
-            break;
-        case 20: if (open) v.geom.vertex.pos.y = TagDouble(t); break;
-        case 40: if (open) { v.geom.vertex.startWidth = TagDouble(t); v.geom.vertex.widthFlags |= 1; } break;
-        case 41: if (open) { v.geom.vertex.endWidth = TagDouble(t); v.geom.vertex.widthFlags |= 2; } break;
-        case 42: if (open) v.geom.vertex.bulge = TagDouble(t); break;
-        default: break;
-        }
-    }
-    flush();
-    Entity s;
-    s.type = EntityType::SeqEnd;
-    s.layer = poly.layer;
-    s.flags = poly.flags;
-    d.AppendEntity(block, s);
-}
-
 void ReadViewport(DxfReadContext& ctx, Entity& e) {
     ViewportData v;
     bool viewSeen = false;
@@ -400,79 +334,102 @@ std::uint32_t StyleForName(DxfReadContext& ctx, std::string_view raw) {
     return idx;
 }
 
-void ReadEntityRecord(DxfReadContext& ctx, std::string_view type, std::uint32_t block) {
+namespace {
+
+// The kind a record's type names; nullopt for kinds the database does not hold.
+std::optional<EntityType> KindOfName(std::string_view type) {
+    static const auto* const byName = [] {
+        auto* m = new std::unordered_map<std::string_view, EntityType>;
+        for (int i = 0; i < kEntityTypeCount; ++i)
+            m->emplace(EntityTypeName(static_cast<EntityType>(i)), static_cast<EntityType>(i));
+        return m;
+    }();
+    auto it = byName->find(type);
+    if (it == byName->end()) return std::nullopt;
+    return it->second;
+}
+
+// VERTEX, ATTRIB and SEQEND records, kept when they follow their POLYLINE
+// or INSERT. False for every other type.
+bool ReadSequenceMember(DxfReadContext& ctx, std::string_view type) {
     using Seq = DxfReadContext::Sequence;
-    auto& d = ctx.d;
-    if (type == "VERTEX" || type == "SEQEND") {
-        if (ctx.sequence == Seq::Polyline) {
-            Common c = ReadCommon(ctx.record);
-            Entity e = Base(ctx, c, type == "VERTEX" ? EntityType::Vertex : EntityType::SeqEnd);
-            if (e.type == EntityType::Vertex) ReadVertex(ctx, e);
-            d.AppendEntity(ctx.sequenceBlock, e);
-        }
-        if (type == "SEQEND") ctx.sequence = Seq::None;
-        return;
+    const bool vertex = type == "VERTEX", attrib = type == "ATTRIB", seqend = type == "SEQEND";
+    if (!vertex && !attrib && !seqend) return false;
+    const bool keep = (ctx.sequence == Seq::Polyline && !attrib) || (ctx.sequence == Seq::Attributes && !vertex);
+    if (keep) {
+        Common c = ReadCommon(ctx.record);
+        Entity e = Base(ctx, c, vertex ? EntityType::Vertex : attrib ? EntityType::Attrib : EntityType::SeqEnd);
+        if (vertex) ReadVertex(ctx, e);
+        if (attrib) ReadAttribute(ctx, e);
+        ctx.d.AppendEntity(ctx.sequenceBlock, e);
+    } else if (attrib) {
+        ctx.d.CountNotRead(type);   // no INSERT kept to carry it
     }
-    if (type == "ATTRIB" && ctx.sequence == Seq::Attributes) {
-        d.CountNotRead(type);
-        return;
-    }
-    ctx.sequence = Seq::None;
+    if (seqend) ctx.sequence = Seq::None;
+    return true;
+}
 
-    Common c = ReadCommon(ctx.record);
-    block = BlockOf(ctx, c, block);
-    if (block == kNone) return;
-
-    if (type == "LWPOLYLINE") {
-        ReadLwPolyline(ctx, c, block);
-        return;
-    }
-    EntityType et;
-    if (type == "POINT") et = EntityType::Point;
-    else if (type == "LINE") et = EntityType::Line;
-    else if (type == "CIRCLE") et = EntityType::Circle;
-    else if (type == "ARC") et = EntityType::Arc;
-    else if (type == "TEXT") et = EntityType::Text;
-    else if (type == "INSERT") et = EntityType::Insert;
-    else if (type == "POLYLINE") et = EntityType::Polyline;
-    else if (type == "3DFACE") et = EntityType::Face3D;
-    else if (type == "VIEWPORT") et = EntityType::Viewport;
-    else if (type == "HATCH") et = EntityType::Hatch;
-    else {
-        d.CountNotRead(type);   // a kind the database does not hold
-        return;
-    }
-
-    Entity e = Base(ctx, c, et);
-    switch (et) {
-    case EntityType::Point: ReadPoint(ctx, e); break;
-    case EntityType::Line: ReadLine(ctx, e); break;
-    case EntityType::Circle: ReadCircleOrArc(ctx, e, false); break;
-    case EntityType::Arc: ReadCircleOrArc(ctx, e, true); break;
-    case EntityType::Text: ReadText(ctx, e); break;
+// The kind's own groups into the entity; false when it is not kept.
+bool ReadKind(DxfReadContext& ctx, Entity& e, std::uint32_t block) {
+    using Seq = DxfReadContext::Sequence;
+    switch (e.type) {
+    case EntityType::Point: ReadPoint(ctx, e); return true;
+    case EntityType::Line: ReadLine(ctx, e); return true;
+    case EntityType::Circle: ReadCircleOrArc(ctx, e, false); return true;
+    case EntityType::Arc: ReadCircleOrArc(ctx, e, true); return true;
+    case EntityType::Text: ReadText(ctx, e); return true;
     case EntityType::Insert: {
         bool attributes = false;
-        bool ok = ReadInsert(ctx, e, attributes);
-        if (attributes) ctx.sequence = Seq::Attributes;
-        if (!ok) return;
-        break;
+        const bool ok = ReadInsert(ctx, e, attributes);
+        if (attributes) ctx.sequence = ok ? Seq::Attributes : Seq::SkippedInsert;
+        ctx.sequenceBlock = block;
+        return ok;
     }
     case EntityType::Polyline:
         ReadPolyline(ctx, e);
         if (e.geom.polyline.flags & (16 | 64)) {   // polygon and polyface meshes are not held
-            d.CountNotRead(e.geom.polyline.flags & 64 ? "POLYLINE (polyface mesh)" : "POLYLINE (polygon mesh)");
+            ctx.d.CountNotRead(e.geom.polyline.flags & 64 ? "POLYLINE (polyface mesh)" : "POLYLINE (polygon mesh)");
             ctx.sequence = Seq::SkippedPolyline;
-            return;
+            return false;
         }
         ctx.sequence = Seq::Polyline;
         ctx.sequenceBlock = block;
-        break;
-    case EntityType::Face3D: ReadFace(ctx, e); break;
-    case EntityType::Viewport: ReadViewport(ctx, e); break;
-    case EntityType::Hatch: ReadHatch(ctx, e); break;
-    default: break;
+        return true;
+    case EntityType::Face3D:
+    case EntityType::Solid: ReadFace(ctx, e); return true;
+    case EntityType::Viewport: ReadViewport(ctx, e); return true;
+    case EntityType::Hatch: ReadHatch(ctx, e); return true;
+    case EntityType::LwPolyline: ReadLwPolylineRecord(ctx, e); return true;
+    case EntityType::Ellipse: ReadEllipse(ctx, e); return true;
+    case EntityType::Spline: ReadSpline(ctx, e); return true;
+    case EntityType::MText: ReadMText(ctx, e); return true;
+    case EntityType::AttDef: ReadAttribute(ctx, e); return true;
+    case EntityType::Dimension: ReadDimension(ctx, e); return true;
+    // Read as members of their sequence, or by the BLOCKS section.
+    case EntityType::Vertex:
+    case EntityType::SeqEnd:
+    case EntityType::Attrib:
+    case EntityType::Block:
+    case EntityType::EndBlk: return false;
     }
-    d.AppendEntity(block, e);
+    return false;
+}
+
+} // namespace
+
+void ReadEntityRecord(DxfReadContext& ctx, std::string_view type, std::uint32_t block) {
+    if (ReadSequenceMember(ctx, type)) return;
+    ctx.sequence = DxfReadContext::Sequence::None;
+    Common c = ReadCommon(ctx.record);
+    block = BlockOf(ctx, c, block);
+    if (block == kNone) return;
+    const auto kind = KindOfName(type);
+    if (!kind || *kind == EntityType::Block || *kind == EntityType::EndBlk) {
+        ctx.d.CountNotRead(type);   // a kind the database does not hold
+        return;
+    }
+    Entity e = Base(ctx, c, *kind);
+    if (ReadKind(ctx, e, block)) ctx.d.AppendEntity(block, e);
 }
 
 void ReadEntitiesSection(DxfReadContext& ctx) {
@@ -501,12 +458,58 @@ void EnsureSpaceBlocks(DxfReadContext& ctx) {
     }
 }
 
+namespace {
+
+// A BLOCK record: the block it opens, or kNone when it repeats a definition
+// already read (its entities are then skipped).
+std::uint32_t ReadBlockBegin(DxfReadContext& ctx, std::int64_t line) {
+    auto& d = ctx.d;
+    Common c = ReadCommon(ctx.record);
+    std::string name;
+    Vec3 base;
+    std::int16_t flags = 0;
+    int axis;
+    for (auto& t : ctx.record) {
+        if (t.code == 2) name = ctx.DecodeString(t.value);
+        else if (t.code == 70) flags = TagShort(t);
+        else if (PointCode(t.code, 10, axis)) SetAxis(base, axis, t);
+    }
+    if (name.empty()) ThrowAtLine(line, "BLOCK without a name");
+    name = NormalizeBlockName(name);
+    std::uint32_t b = kNone;
+    if (c.owner != 0) {
+        b = d.FindBlockByHandle(c.owner);
+        if (b != kNone && d.blocks[b].handle != c.owner) b = kNone;
+    }
+    if (b == kNone) b = d.FindBlock(name);
+    if (b == kNone) {
+        BlockRecord rec;
+        rec.name = name;
+        b = d.AddBlock(std::move(rec));
+    }
+    if (d.blocks[b].beginEntity != kNone) return kNone;
+    d.blocks[b].base = base;
+    d.blocks[b].flags = static_cast<std::int16_t>(flags & 3);
+    Entity e = Base(ctx, c, EntityType::Block);
+    e.linetype = kNone;
+    d.AppendEntity(b, e);
+    return b;
+}
+
+void ReadBlockEnd(DxfReadContext& ctx, std::uint32_t current) {
+    if (current == kNone) return;
+    Common c = ReadCommon(ctx.record);
+    Entity e = Base(ctx, c, EntityType::EndBlk);
+    e.linetype = kNone;
+    ctx.d.AppendEntity(current, e);
+}
+
+} // namespace
+
 void ReadBlocksSection(DxfReadContext& ctx) {
     FinishTables(ctx);
     ctx.inBlocks = true;
-    auto& d = ctx.d;
-    std::uint32_t current = kNone;
-    bool skipping = false;           // inside a repeated definition
+    std::uint32_t current = kNone;   // kNone also inside a repeated definition
     DxfTag tag;
     while (ctx.tags.Next(tag)) {
         if (tag.code != 0) ThrowAtLine(tag.line, "unexpected group code " + std::to_string(tag.code) + " in BLOCKS");
@@ -518,49 +521,10 @@ void ReadBlocksSection(DxfReadContext& ctx) {
         }
         if (tag.value == "EOF") ThrowAtLine(tag.line, "EOF inside BLOCKS");
         ctx.ReadRecord(tag.line);
-        if (tag.value == "BLOCK") {
+        if (tag.value == "BLOCK" || tag.value == "ENDBLK") {
             ctx.sequence = DxfReadContext::Sequence::None;
-            Common c = ReadCommon(ctx.record);
-            std::string name;
-            Vec3 base;
-            std::int16_t flags = 0;
-            int axis;
-            for (auto& t : ctx.record) {
-                if (t.code == 2) name = ctx.DecodeString(t.value);
-                else if (t.code == 70) flags = TagShort(t);
-                else if (PointCode(t.code, 10, axis)) SetAxis(base, axis, t);
-            }
-            if (name.empty()) ThrowAtLine(tag.line, "BLOCK without a name");
-            name = NormalizeBlockName(name);
-            std::uint32_t b = kNone;
-            if (c.owner != 0) {
-                b = d.FindBlockByHandle(c.owner);
-                if (b != kNone && d.blocks[b].handle != c.owner) b = kNone;
-            }
-            if (b == kNone) b = d.FindBlock(name);
-            if (b == kNone) {
-                BlockRecord rec;
-                rec.name = name;
-                b = d.AddBlock(std::move(rec));
-            }
-            skipping = d.blocks[b].beginEntity != kNone;
-            current = skipping ? kNone : b;
-            if (skipping) continue;
-            d.blocks[b].base = base;
-            d.blocks[b].flags = static_cast<std::int16_t>(flags & 3);
-            Entity e = Base(ctx, c, EntityType::Block);
-            e.linetype = kNone;
-            d.AppendEntity(b, e);
-        } else if (tag.value == "ENDBLK") {
-            ctx.sequence = DxfReadContext::Sequence::None;
-            if (current != kNone) {
-                Common c = ReadCommon(ctx.record);
-                Entity e = Base(ctx, c, EntityType::EndBlk);
-                e.linetype = kNone;
-                d.AppendEntity(current, e);
-            }
-            current = kNone;
-            skipping = false;
+            if (tag.value == "BLOCK") current = ReadBlockBegin(ctx, tag.line);
+            else ReadBlockEnd(ctx, current), current = kNone;
         } else if (current != kNone) {
             ReadEntityRecord(ctx, tag.value, current);
         }
