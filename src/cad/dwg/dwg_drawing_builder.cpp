@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "cad/dwg/dwg_entity_kinds.h"
+
 namespace ostrel::cad::dwg {
 
 namespace {
@@ -25,6 +27,50 @@ void TakeRecords(Map& records, const DecodedObjects& o, Handle control, std::vec
 std::uint32_t IndexOf(const std::unordered_map<Handle, std::uint32_t>& m, Handle h) {
     auto it = m.find(h);
     return it == m.end() ? kNone : it->second;
+}
+
+// Entities that follow the POLYLINE or INSERT owning them.
+bool IsMember(EntityType t) { return t == EntityType::Vertex || t == EntityType::Attrib || t == EntityType::SeqEnd; }
+
+// Whether every member follows its owner, SEQEND last (as our files and most
+// others keep them).
+bool MembersFollowOwners(const std::vector<DecodedEntity>& v) {
+    Handle open = 0;
+    for (const auto& de : v) {
+        if (!IsMember(de.e.type)) {
+            open = de.e.handle;
+        } else if (de.owner != open) {
+            return false;
+        } else if (de.e.type == EntityType::SeqEnd) {
+            open = 0;
+        }
+    }
+    return true;
+}
+
+// Moves the members of each POLYLINE and INSERT to right after it, in file
+// order with their SEQEND last: a file need not keep them together. Members
+// whose owner is absent stay where they are (and are not read).
+void GroupMembers(std::vector<DecodedEntity>& v) {
+    if (MembersFollowOwners(v)) return;
+    std::unordered_map<Handle, std::size_t> owners;
+    for (std::size_t i = 0; i < v.size(); ++i)
+        if (!IsMember(v[i].e.type)) owners.emplace(v[i].e.handle, i);
+    std::unordered_map<Handle, std::vector<std::size_t>> members;
+    for (std::size_t i = 0; i < v.size(); ++i)
+        if (IsMember(v[i].e.type) && owners.count(v[i].owner)) members[v[i].owner].push_back(i);
+    std::vector<DecodedEntity> out;
+    out.reserve(v.size());
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (IsMember(v[i].e.type) && owners.count(v[i].owner)) continue;
+        out.push_back(std::move(v[i]));
+        auto it = members.find(out.back().e.handle);
+        if (it == members.end() || IsMember(out.back().e.type)) continue;
+        std::stable_partition(it->second.begin(), it->second.end(),
+                              [&v](std::size_t m) { return v[m].e.type != EntityType::SeqEnd; });
+        for (std::size_t m : it->second) out.push_back(std::move(v[m]));
+    }
+    v = std::move(out);
 }
 
 } // namespace
@@ -84,6 +130,8 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
     TakeRecords(o.simple, o, hh.viewControl, d.views);
     TakeRecords(o.simple, o, hh.ucsControl, d.ucss);
     TakeRecords(o.simple, o, hh.dimstyleControl, d.dimstyles);
+    std::unordered_map<Handle, std::uint32_t> dimstyleIndex;
+    for (std::uint32_t i = 0; i < d.dimstyles.size(); ++i) dimstyleIndex[d.dimstyles[i].handle] = i;
     TakeRecords(o.vports, o, hh.vportControl, d.vports);
 
     // Blocks: the two spaces first, then the table's entries.
@@ -123,6 +171,9 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
     auto byOffset = [](const DecodedEntity& a, const DecodedEntity& b) { return a.offset < b.offset; };
     if (!std::is_sorted(o.entities.begin(), o.entities.end(), byOffset))
         std::stable_sort(o.entities.begin(), o.entities.end(), byOffset);
+    GroupMembers(o.entities);
+    const RecordIndexes records{styleIndex, blockIndex, dimstyleIndex};
+    // POLYLINE and INSERT entities by handle: the block their members join.
     std::unordered_map<Handle, std::uint32_t> polylineBlock;
     std::vector<std::uint32_t> viewportCount(d.blocks.size(), 0);
     std::vector<bool> paperBlock(d.blocks.size());
@@ -142,8 +193,12 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
             block = model;
         } else if (de.mode == 1) {
             block = paper;
-        } else if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) {
+        } else if (IsMember(e.type)) {
             block = IndexOf(polylineBlock, de.owner);
+            // An INSERT's SEQEND closes its attributes: none kept, none closed.
+            if (e.type == EntityType::SeqEnd && !d.entities.empty() && d.entities.back().type == EntityType::Insert &&
+                d.entities.back().handle == de.owner)
+                block = kNone;
         } else {
             block = IndexOf(blockIndex, de.owner);
         }
@@ -161,22 +216,17 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
         default: e.linetype = IndexOf(ltIndex, de.linetype); break;
         }
         if (e.linetype == byLayer) e.linetype = kNone;
-        if (e.type == EntityType::Text) {
-            std::uint32_t st = IndexOf(styleIndex, de.ref);
-            e.geom.text.style = st == kNone ? 0 : st;
-        } else if (e.type == EntityType::Insert) {
-            e.geom.insert.block = IndexOf(blockIndex, de.ref);
-            if (e.geom.insert.block == kNone) {
-                d.CountNotRead(EntityTypeName(e.type));
-                continue;
-            }
-        } else if (e.type == EntityType::Viewport) {
+        if (!LinkEntity(e, de, records, o)) {
+            d.CountNotRead(EntityTypeName(e.type));
+            continue;
+        }
+        if (e.type == EntityType::Viewport) {
             auto& v = o.viewports.at(e.geom.extra.index);
             v.id = static_cast<std::int16_t>(++viewportCount[block]);
             if (v.status != 0) v.status = v.id;
         }
-        if ((e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) && de.owner != 0) {
-            // Owned by its polyline, read just before: appended directly, as
+        if (IsMember(e.type) && de.owner != 0) {
+            // Owned by its polyline or insert, read just before: appended directly, as
             // searching back through a long vertex list for each would be slow.
             e.owner = de.owner;
             if (paperBlock[block]) e.flags |= kEntityPaperSpace;
@@ -185,11 +235,14 @@ std::unique_ptr<Drawing> BuildDrawing(DecodedObjects& o, const HeaderVars& vars,
             continue;
         }
         d.AppendEntity(block, e);
-        if (e.type == EntityType::Polyline) polylineBlock[e.handle] = block;
+        if (e.type == EntityType::Polyline || e.type == EntityType::Insert) polylineBlock[e.handle] = block;
     }
     d.viewports = std::move(o.viewports);
     d.hatches = std::move(o.hatches);
-    d.lightweightPolylines = o.lightweightPolylines;
+    d.lwpolylines = std::move(o.lwpolylines);
+    d.splines = std::move(o.splines);
+    d.attributes = std::move(o.attributes);
+    d.dimensions = std::move(o.dimensions);
     for (const auto& [kind, count] : o.notRead) d.notRead[kind] += count;
     for (const auto& [kind, count] : o.objectsNotRead) d.objectsNotRead[kind] += count;
 

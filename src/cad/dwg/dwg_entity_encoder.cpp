@@ -8,7 +8,8 @@ namespace ostrel::cad::dwg {
 namespace {
 
 // One block's entity list being written: a top-level entity, then the
-// members that follow it (a POLYLINE's vertices and SEQEND).
+// members that follow it (a POLYLINE's vertices or an INSERT's attributes,
+// and SEQEND).
 struct BlockWalk {
     ObjectStream& s;
     const EncodeContext& c;
@@ -16,17 +17,10 @@ struct BlockWalk {
     const Entity& At(std::size_t i) const { return c.d.entities[b.entities[i]]; }
 };
 
-// A POLYLINE at `first - 1` with its vertices [first, end) and SEQEND at
-// `end`: as one LWPOLYLINE where the save asks for it, else in full.
-void EncodePolylineGroup(const BlockWalk& bw, EntityLinks l, std::size_t first, std::size_t end) {
+// The entity at `first - 1` owns [first, end) and the SEQEND at `end`: a
+// POLYLINE its vertices, an INSERT its attributes.
+void EncodeOwnerGroup(const BlockWalk& bw, EntityLinks l, std::size_t first, std::size_t end) {
     const Entity& e = bw.At(first - 1);
-    if (WritesLightweight(bw.c.d, Release::R2000, e, end - first)) {   // R2000 on have LWPOLYLINE
-        std::vector<const Entity*> vertices;
-        vertices.reserve(end - first);
-        for (std::size_t i = first; i < end; ++i) vertices.push_back(&bw.At(i));
-        EncodeLwPolyline(bw.s, bw.c, e, vertices, l);
-        return;
-    }
     l.blockList = &bw.b.entities;
     l.vertexBegin = first;
     l.vertexEnd = end;
@@ -35,13 +29,15 @@ void EncodePolylineGroup(const BlockWalk& bw, EntityLinks l, std::size_t first, 
         l.lastVertex = bw.At(end - 1).handle;
     }
     bool hasSeqEnd = end < bw.b.entities.size() && bw.At(end).type == EntityType::SeqEnd;
-    if (!hasSeqEnd) throw CadError("cannot write DWG: POLYLINE " + HandleText(e.handle) + " has no SEQEND");
+    if (!hasSeqEnd)
+        throw CadError(std::string("cannot write DWG: ") + EntityTypeName(e.type) + " " + HandleText(e.handle) +
+                       " has no SEQEND");
     l.seqEnd = bw.At(end).handle;
     EncodeEntity(bw.s, bw.c, e, l);
     for (std::size_t i = first; i < end; ++i) {
         EntityLinks vl;
         vl.owner = e.handle;
-        vl.in3DPolyline = (e.geom.polyline.flags & 8) != 0;
+        vl.in3DPolyline = e.type == EntityType::Polyline && (e.geom.polyline.flags & 8) != 0;
         vl.prev = i > first ? bw.At(i - 1).handle : 0;
         vl.next = i + 1 < end ? bw.At(i + 1).handle : 0;
         EncodeEntity(bw.s, bw.c, bw.At(i), vl);
@@ -51,7 +47,28 @@ void EncodePolylineGroup(const BlockWalk& bw, EntityLinks l, std::size_t first, 
     EncodeEntity(bw.s, bw.c, bw.At(end), sl);
 }
 
-bool IsMember(EntityType t) { return t == EntityType::Vertex || t == EntityType::SeqEnd; }
+// A POLYLINE with its vertices [first, end): as one LWPOLYLINE where the
+// save asks for it, else in full.
+void EncodePolylineGroup(const BlockWalk& bw, const EntityLinks& l, std::size_t first, std::size_t end) {
+    const Entity& e = bw.At(first - 1);
+    if (WritesLightweight(bw.c.d, Release::R2000, e, end - first)) {   // R2000 on have LWPOLYLINE
+        std::vector<const Entity*> vertices;
+        vertices.reserve(end - first);
+        for (std::size_t i = first; i < end; ++i) vertices.push_back(&bw.At(i));
+        EncodeLwPolyline(bw.s, bw.c, e, vertices, l);
+        return;
+    }
+    EncodeOwnerGroup(bw, l, first, end);
+}
+
+bool IsMember(EntityType t) { return t == EntityType::Vertex || t == EntityType::Attrib || t == EntityType::SeqEnd; }
+
+// The run of members of kind `t` after position `first`.
+std::size_t RunEnd(const BlockWalk& bw, std::size_t first, EntityType t) {
+    std::size_t end = first;
+    while (end < bw.b.entities.size() && bw.At(end).type == t) ++end;
+    return end;
+}
 
 // The block's top-level entities, chained to their neighbours, with what follows each.
 void EncodeBlockEntities(const BlockWalk& bw, unsigned mode, std::vector<std::size_t>& top) {
@@ -65,13 +82,14 @@ void EncodeBlockEntities(const BlockWalk& bw, unsigned mode, std::vector<std::si
         l.owner = bw.b.handle;
         l.prev = k > 0 ? bw.At(top[k - 1]).handle : 0;
         l.next = k + 1 < top.size() ? bw.At(top[k + 1]).handle : 0;
-        if (e.type != EntityType::Polyline) {
+        const std::size_t first = top[k] + 1;
+        if (e.type == EntityType::Polyline) {
+            EncodePolylineGroup(bw, l, first, RunEnd(bw, first, EntityType::Vertex));
+        } else if (e.type == EntityType::Insert && RunEnd(bw, first, EntityType::Attrib) > first) {
+            EncodeOwnerGroup(bw, l, first, RunEnd(bw, first, EntityType::Attrib));
+        } else {
             EncodeEntity(bw.s, bw.c, e, l);
-            continue;
         }
-        std::size_t first = top[k] + 1, end = first;
-        while (end < bw.b.entities.size() && bw.At(end).type == EntityType::Vertex) ++end;
-        EncodePolylineGroup(bw, l, first, end);
     }
 }
 

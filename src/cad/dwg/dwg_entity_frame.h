@@ -19,9 +19,10 @@ struct EntityLinks {
     unsigned mode = 0;
     Handle owner = 0;
     Handle prev = 0, next = 0;
-    Handle firstVertex = 0, lastVertex = 0, seqEnd = 0;    // POLYLINE only
-    // POLYLINE in R2004 and later: its vertices, entities [vertexBegin,
-    // vertexEnd) of the block's list.
+    // A POLYLINE's vertices or an INSERT's attributes: the first and last,
+    // the SEQEND after them, and (R2004 and later) all of them, entities
+    // [vertexBegin, vertexEnd) of the block's list.
+    Handle firstVertex = 0, lastVertex = 0, seqEnd = 0;
     const std::vector<std::uint32_t>* blockList = nullptr;
     std::size_t vertexBegin = 0, vertexEnd = 0;
     bool in3DPolyline = false;                              // VERTEX only

@@ -3,6 +3,7 @@
 // handles, written and read side by side, reached through one switch over
 // the kinds (a kind the switch lacks does not compile).
 #include <cstdint>
+#include <unordered_map>
 
 #include "cad/dwg/bit_reader.h"
 #include "cad/dwg/dwg_decoded.h"
@@ -25,5 +26,17 @@ struct EntityObject {
 // Reads the object of DWG type `type` into `out` when the type is one of the
 // database's entity kinds; false (nothing read) when it is not.
 bool DecodeEntity(EntityObject& o, std::int16_t type, DecodedObjects& out);
+
+// Where the records entities refer to went in the drawing, by handle.
+struct RecordIndexes {
+    const std::unordered_map<Handle, std::uint32_t>& styles;
+    const std::unordered_map<Handle, std::uint32_t>& blocks;
+    const std::unordered_map<Handle, std::uint32_t>& dimstyles;
+};
+
+// Points an entity read at the records it refers to (its style, block or
+// dimension style), in the entity or in its side data still in `o`; false
+// when one it cannot be without (an INSERT's block) is missing.
+bool LinkEntity(Entity& e, const DecodedEntity& de, const RecordIndexes& r, DecodedObjects& o);
 
 } // namespace ostrel::cad::dwg

@@ -310,4 +310,105 @@ HatchData ReadHatch(BitReader& r, Release release) {
     return h;
 }
 
+// ------------------------------------------------------------ spline
+
+namespace {
+
+// The two ways a spline is held: by control points and knots, or by fit points.
+constexpr std::int32_t kByControlPoints = 1, kByFitPoints = 2;
+// R2013 spline flags and knot parameters.
+constexpr std::int32_t kMethodFitPoints = 1, kSplineClosed = 4, kUseKnotParameter = 8;
+constexpr std::int32_t kKnotsCustom = 15, kKnotsChord = 0;
+
+std::int32_t Count(BitReader& r, unsigned minBits, const char* what) {
+    const std::int32_t n = r.BL();
+    if (n < 0) r.Fail(std::string("a spline has a negative count of ") + what);
+    r.RequireItems(static_cast<std::uint64_t>(n), minBits, what);
+    return n;
+}
+
+void WriteControlPoints(BitWriter& w, const SplineData& sp) {
+    const bool weighted = !sp.weights.empty();
+    w.B((sp.flags & 4) != 0);                   // rational
+    w.B((sp.flags & 1) != 0);                   // closed
+    w.B((sp.flags & 2) != 0);                   // periodic
+    w.BD(sp.knotTolerance);
+    w.BD(sp.controlTolerance);
+    w.BL(static_cast<std::int32_t>(sp.knots.size()));
+    w.BL(static_cast<std::int32_t>(sp.controlPoints.size()));
+    w.B(weighted);
+    for (double k : sp.knots) w.BD(k);
+    for (std::size_t i = 0; i < sp.controlPoints.size(); ++i) {
+        w.BD3(sp.controlPoints[i]);
+        if (weighted) w.BD(i < sp.weights.size() ? sp.weights[i] : 1.0);
+    }
+}
+
+void ReadControlPoints(BitReader& r, SplineData& sp) {
+    if (r.B()) sp.flags |= 4;
+    if (r.B()) sp.flags |= 1;
+    if (r.B()) sp.flags |= 2;
+    sp.knotTolerance = r.BD();
+    sp.controlTolerance = r.BD();
+    const std::int32_t knots = Count(r, 2, "knots");
+    const std::int32_t points = Count(r, 6, "control points");
+    const bool weighted = r.B();
+    sp.knots.resize(static_cast<std::size_t>(knots));
+    for (double& k : sp.knots) k = r.BD();
+    sp.controlPoints.resize(static_cast<std::size_t>(points));
+    if (weighted) sp.weights.resize(sp.controlPoints.size());
+    for (std::size_t i = 0; i < sp.controlPoints.size(); ++i) {
+        sp.controlPoints[i] = r.BD3();
+        if (weighted) sp.weights[i] = r.BD();
+    }
+}
+
+} // namespace
+
+void WriteSpline(BitWriter& w, const SplineData& sp, Release release) {
+    const std::int32_t scenario = sp.controlPoints.empty() ? kByFitPoints : kByControlPoints;
+    w.BL(scenario);
+    if (release >= Release::R2013) {
+        const std::int32_t closed = (sp.flags & 1) ? kSplineClosed : 0;
+        w.BL(scenario == kByFitPoints ? closed | kMethodFitPoints | kUseKnotParameter : closed);
+        w.BL(scenario == kByFitPoints ? kKnotsChord : kKnotsCustom);
+    }
+    w.BL(sp.degree);
+    if (scenario == kByControlPoints) {
+        WriteControlPoints(w, sp);
+        return;
+    }
+    w.BD(sp.fitTolerance);
+    w.BD3(sp.startTangent);
+    w.BD3(sp.endTangent);
+    w.BL(static_cast<std::int32_t>(sp.fitPoints.size()));
+    for (const Vec3& p : sp.fitPoints) w.BD3(p);
+}
+
+SplineData ReadSpline(BitReader& r, Release release) {
+    SplineData sp;
+    sp.flags = 0;
+    std::int32_t scenario = r.BL();
+    std::int32_t splineFlags = 0;
+    if (release >= Release::R2013) {
+        splineFlags = r.BL();
+        const std::int32_t knotParameter = r.BL();
+        if (splineFlags & kMethodFitPoints) scenario = kByFitPoints;
+        if (knotParameter == kKnotsCustom) scenario = kByControlPoints;
+    }
+    sp.degree = static_cast<std::int16_t>(r.BL());
+    if (scenario == kByControlPoints) {
+        ReadControlPoints(r, sp);
+        return sp;
+    }
+    if (scenario != kByFitPoints) r.Fail("a spline is neither by control points nor by fit points");
+    if (splineFlags & kSplineClosed) sp.flags |= 1;
+    sp.fitTolerance = r.BD();
+    sp.startTangent = r.BD3();
+    sp.endTangent = r.BD3();
+    sp.fitPoints.resize(static_cast<std::size_t>(Count(r, 6, "fit points")));
+    for (Vec3& p : sp.fitPoints) p = r.BD3();
+    return sp;
+}
+
 } // namespace ostrel::cad::dwg

@@ -1,7 +1,8 @@
 #pragma once
 // The longer pieces of entity data that the kinds share or that would
 // crowd their codecs: text geometry, an insert's scale, a face's corners, a
-// viewport's view and a hatch's boundary, each written and read side by side.
+// viewport's view, a hatch's boundary and a spline's points, each written and
+// read side by side.
 #include <cstdint>
 #include <string>
 
@@ -31,5 +32,10 @@ ViewportData ReadViewport(BitReader& r, Release release);
 // A hatch with one polyline path; from R2004 with the (empty) gradient.
 void WriteHatch(BitWriter& w, const HatchData& h, Release release);
 HatchData ReadHatch(BitReader& r, Release release);
+
+// A spline by its control points and knots, or, without control points, by
+// its fit points; from R2013 with its spline flags and knot parameters.
+void WriteSpline(BitWriter& w, const SplineData& sp, Release release);
+SplineData ReadSpline(BitReader& r, Release release);
 
 } // namespace ostrel::cad::dwg
