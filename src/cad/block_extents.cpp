@@ -28,6 +28,8 @@ struct Measure {
     void Entity(const cad::Entity& e, Add add, int depth);
     template <class Add>
     void Side(const cad::Entity& e, Add add);
+    template <class Add>
+    void Placed(const cad::Entity& e, Add add, int depth);
 };
 
 template <class Add>
@@ -84,6 +86,27 @@ void Measure::Side(const cad::Entity& e, Add add) {
     }
 }
 
+// An insert, or a dimension, through its block: the inner block's point p
+// lands at ins.pos + R(ins.rot) * S * p; a dimension's block is drawn where
+// it stands.
+template <class Add>
+void Measure::Placed(const cad::Entity& e, Add add, int depth) {
+    InsertGeom ins{};
+    ins.xScale = ins.yScale = 1;
+    if (e.type == EntityType::Insert) ins = e.geom.insert;
+    else if (e.geom.extra.index < d.dimensions.size()) ins.block = d.dimensions[e.geom.extra.index].block;
+    else return;
+    const double c = std::cos(ins.rotation), s = std::sin(ins.rotation);
+    Box sub;
+    Walk(ins.block, Place{}, sub, depth + 1);
+    if (sub.empty()) return;
+    for (double px : {sub.minX, sub.maxX})
+        for (double py : {sub.minY, sub.maxY}) {
+            const double ax = px * ins.xScale, ay = py * ins.yScale;
+            add(ins.pos.x + ax * c - ay * s, ins.pos.y + ax * s + ay * c);
+        }
+}
+
 template <class Add>
 void Measure::Entity(const cad::Entity& e, Add add, int depth) {
     const auto& g = e.geom;
@@ -115,25 +138,7 @@ void Measure::Entity(const cad::Entity& e, Add add, int depth) {
         add(g.mtext.pos.x + g.mtext.width, g.mtext.pos.y - g.mtext.height);
         break;
     case EntityType::Insert:
-    case EntityType::Dimension: {
-        // The inner block's point p lands at ins.pos + R(ins.rot) * S * p; a
-        // dimension's block is drawn where it stands.
-        InsertGeom ins{};
-        ins.xScale = ins.yScale = 1;
-        if (e.type == EntityType::Insert) ins = g.insert;
-        else if (g.extra.index < d.dimensions.size()) ins.block = d.dimensions[g.extra.index].block;
-        else break;
-        const double c = std::cos(ins.rotation), s = std::sin(ins.rotation);
-        Box sub;
-        Walk(ins.block, Place{}, sub, depth + 1);
-        if (sub.empty()) break;
-        for (double px : {sub.minX, sub.maxX})
-            for (double py : {sub.minY, sub.maxY}) {
-                const double ax = px * ins.xScale, ay = py * ins.yScale;
-                add(ins.pos.x + ax * c - ay * s, ins.pos.y + ax * s + ay * c);
-            }
-        break;
-    }
+    case EntityType::Dimension: Placed(e, add, depth); break;
     case EntityType::Viewport:
     case EntityType::Hatch:
     case EntityType::LwPolyline:

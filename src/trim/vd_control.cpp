@@ -35,6 +35,28 @@ struct Box {
     }
 };
 
+// The kinds a drawing of another program brings (the sheet's own drawing
+// holds none of them): their defining points.
+void AddNewerKind(const cad::Drawing& d, const cad::Entity& e, Box& box) {
+    const auto& g = e.geom;
+    const auto at = g.extra.index;
+    if (e.type == EntityType::Solid) {
+        for (const auto& p : g.face.corner) box.Add(p);
+    } else if (e.type == EntityType::Ellipse) {
+        for (const auto& p : cad::EllipsePoints(g.ellipse, 32)) box.Add(p);
+    } else if (e.type == EntityType::MText) {
+        box.Add(g.mtext.pos);
+    } else if (e.type == EntityType::LwPolyline && at < d.lwpolylines.size()) {
+        for (const auto& v : d.lwpolylines[at].vertices) box.Add(v.x, v.y);
+    } else if (e.type == EntityType::Spline && at < d.splines.size()) {
+        for (const auto& p : cad::SplinePoints(d.splines[at], 4)) box.Add(p);
+    } else if ((e.type == EntityType::AttDef || e.type == EntityType::Attrib) && at < d.attributes.size()) {
+        box.Add(d.attributes[at].text.pos);
+    } else if (e.type == EntityType::Dimension && at < d.dimensions.size()) {
+        box.Add(d.dimensions[at].defPoint);
+    }
+}
+
 } // namespace
 
 // Not cad::ExtentsOf: here an insert counts by its insertion point alone and
@@ -76,27 +98,13 @@ bool BlockExtents(cad::Drawing& d, std::uint32_t block, Vec3& min, Vec3& max) {
                 for (const auto& p : d.hatches[g.extra.index].boundary) box.Add(p);
             break;
         case EntityType::Solid:
-            for (const auto& p : g.face.corner) box.Add(p);
-            break;
         case EntityType::Ellipse:
-            for (const auto& p : cad::EllipsePoints(g.ellipse, 32)) box.Add(p);
-            break;
-        case EntityType::MText: box.Add(g.mtext.pos); break;
+        case EntityType::MText:
         case EntityType::LwPolyline:
-            if (g.extra.index < d.lwpolylines.size())
-                for (const auto& v : d.lwpolylines[g.extra.index].vertices) box.Add(v.x, v.y);
-            break;
         case EntityType::Spline:
-            if (g.extra.index < d.splines.size())
-                for (const auto& p : cad::SplinePoints(d.splines[g.extra.index], 4)) box.Add(p);
-            break;
         case EntityType::AttDef:
         case EntityType::Attrib:
-            if (g.extra.index < d.attributes.size()) box.Add(d.attributes[g.extra.index].text.pos);
-            break;
-        case EntityType::Dimension:
-            if (g.extra.index < d.dimensions.size()) box.Add(d.dimensions[g.extra.index].defPoint);
-            break;
+        case EntityType::Dimension: AddNewerKind(d, e, box); break;
         case EntityType::Polyline:
         case EntityType::SeqEnd:
         case EntityType::Block:

@@ -94,44 +94,34 @@ using Surface = std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)>;
 
 } // namespace
 
-int PlotDrawing(const std::string& path, const std::string& picture, const std::string& layoutName) {
-    const std::string ext = Lower(std::filesystem::path(picture).extension().string());
-    if (ext != ".pdf" && ext != ".png" && ext != ".svg") {
-        std::fprintf(stderr, "error: %s: the picture must be .pdf, .png or .svg\n", picture.c_str());
-        return 2;
-    }
-    OpenedDrawing opened;
-    try {
-        opened = OpenDrawing(path);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "error: %s\n", e.what());
-        return 1;
-    }
-    const cad::Drawing& d = *opened.drawing;
+namespace {
 
-    Page page;
+// The page of the layout asked for (model space when none); the exit status
+// when there is none to plot, else 0.
+int ChoosePage(const cad::Drawing& d, const std::string& path, const std::string& layoutName, Page& page) {
     const std::string wanted = Lower(layoutName);
     if (wanted.empty() || wanted == "model") {
-        if (!ModelPage(d, page)) {
-            std::fprintf(stderr, "error: %s: model space is empty\n", path.c_str());
-            return 1;
-        }
-    } else {
-        const auto layouts = LayoutsOf(d);
-        auto found = std::find_if(layouts.begin(), layouts.end(),
-                                  [&](const LayoutRef& l) { return Lower(l.name) == wanted; });
-        if (found == layouts.end() || found->block == cad::kNone) {
-            std::string names;
-            for (const auto& l : layouts) names += (names.empty() ? "" : ", ") + l.name;
-            std::fprintf(stderr, "error: %s has no layout %s (it has: %s)\n", path.c_str(), layoutName.c_str(),
-                         names.c_str());
-            return 2;
-        }
-        if (found->block == d.ModelSpace()) ModelPage(d, page);
-        else PaperPage(d, *found, page);
+        if (ModelPage(d, page)) return 0;
+        std::fprintf(stderr, "error: %s: model space is empty\n", path.c_str());
+        return 1;
     }
+    const auto layouts = LayoutsOf(d);
+    auto found = std::find_if(layouts.begin(), layouts.end(), [&](const LayoutRef& l) { return Lower(l.name) == wanted; });
+    if (found == layouts.end() || found->block == cad::kNone) {
+        std::string names;
+        for (const auto& l : layouts) names += (names.empty() ? "" : ", ") + l.name;
+        std::fprintf(stderr, "error: %s has no layout %s (it has: %s)\n", path.c_str(), layoutName.c_str(),
+                     names.c_str());
+        return 2;
+    }
+    if (found->block == d.ModelSpace()) ModelPage(d, page);
+    else PaperPage(d, *found, page);
+    return 0;
+}
 
-    const std::string partial = picture + ".part";
+// The page drawn into `partial` as the extension says; a failure's reason,
+// empty when it was written.
+std::string DrawPage(const cad::Drawing& d, const Page& page, const std::string& ext, const std::string& partial) {
     double unit = kPointsPerMm;
     Surface surface(nullptr, cairo_surface_destroy);
     if (ext == ".pdf") {
@@ -160,15 +150,39 @@ int PlotDrawing(const std::string& path, const std::string& picture, const std::
         status = cairo_surface_write_to_png(surface.get(), partial.c_str());
     cairo_surface_finish(surface.get());
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
-    surface.reset();
+    if (!failure.empty()) return failure;
+    return status == CAIRO_STATUS_SUCCESS ? std::string() : std::string(cairo_status_to_string(status));
+}
+
+} // namespace
+
+int PlotDrawing(const std::string& path, const std::string& picture, const std::string& layoutName) {
+    const std::string ext = Lower(std::filesystem::path(picture).extension().string());
+    if (ext != ".pdf" && ext != ".png" && ext != ".svg") {
+        std::fprintf(stderr, "error: %s: the picture must be .pdf, .png or .svg\n", picture.c_str());
+        return 2;
+    }
+    OpenedDrawing opened;
+    try {
+        opened = OpenDrawing(path);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "error: %s\n", e.what());
+        return 1;
+    }
+    const cad::Drawing& d = *opened.drawing;
+    Page page;
+    if (const int status = ChoosePage(d, path, layoutName, page); status != 0) return status;
+
+    const std::string partial = picture + ".part";
+    std::string failure = DrawPage(d, page, ext, partial);
     std::error_code ec;
-    if (status == CAIRO_STATUS_SUCCESS) std::filesystem::rename(partial, picture, ec);
-    if (status != CAIRO_STATUS_SUCCESS || ec) {
+    if (failure.empty()) {
+        std::filesystem::rename(partial, picture, ec);
+        if (ec) failure = "cannot rename into place";
+    }
+    if (!failure.empty()) {
         std::filesystem::remove(partial, ec);
-        std::fprintf(stderr, "error: cannot write %s: %s\n", picture.c_str(),
-                     !failure.empty()                   ? failure.c_str()
-                     : status != CAIRO_STATUS_SUCCESS ? cairo_status_to_string(status)
-                                                      : "cannot rename into place");
+        std::fprintf(stderr, "error: cannot write %s: %s\n", picture.c_str(), failure.c_str());
         return 1;
     }
     std::printf("%s: %.1f x %.1f mm\n", picture.c_str(), page.widthMm, page.heightMm);

@@ -51,6 +51,39 @@ struct OddRuns {
     std::exception_ptr error;
 };
 
+// The second thread: each odd run into a free buffer, handed back in turn.
+void WriteOddRuns(const WriteContext& c, const std::vector<std::uint32_t>& entities,
+                  const std::vector<std::size_t>& starts, std::size_t runs, OddRuns& odd) {
+    try {
+        for (std::size_t run = 1; run < runs; run += 2) {
+            const std::size_t slot = (run / 2) % 2;
+            std::string text;
+            {
+                std::unique_lock lock(odd.mutex);
+                odd.changed.wait(lock, [&] { return odd.stop || odd.ready[slot] == ~std::size_t{0}; });
+                if (odd.stop) return;
+                text.swap(odd.text[slot]);   // reuse the slot's memory
+            }
+            text.clear();
+            {
+                TagWriter w(text, std::size_t{64} << 10);
+                WriteContext own(c, w);
+                own.polyline3d = false;
+                WriteRun(own, entities, starts[run], starts[run + 1]);
+                w.Flush();
+            }
+            std::lock_guard lock(odd.mutex);
+            odd.text[slot].swap(text);
+            odd.ready[slot] = run;
+            odd.changed.notify_all();
+        }
+    } catch (...) {
+        std::lock_guard lock(odd.mutex);
+        odd.error = std::current_exception();
+        odd.changed.notify_all();
+    }
+}
+
 } // namespace
 
 void WriteEntitiesInParallel(WriteContext& c, const std::vector<std::uint32_t>& entities, std::size_t runLength) {
@@ -65,36 +98,7 @@ void WriteEntitiesInParallel(WriteContext& c, const std::vector<std::uint32_t>& 
     // Room for a run up front (about 170 bytes an entity), so that the
     // buffers do not grow by copying.
     for (auto& text : odd.text) text.reserve(std::min(runLength, entities.size()) * 192);
-    std::thread helper([&] {
-        try {
-            for (std::size_t run = 1; run < runs; run += 2) {
-                const std::size_t slot = (run / 2) % 2;
-                std::string text;
-                {
-                    std::unique_lock lock(odd.mutex);
-                    odd.changed.wait(lock, [&] { return odd.stop || odd.ready[slot] == ~std::size_t{0}; });
-                    if (odd.stop) return;
-                    text.swap(odd.text[slot]);   // reuse the slot's memory
-                }
-                text.clear();
-                {
-                    TagWriter w(text, std::size_t{64} << 10);
-                    WriteContext own(c, w);
-                    own.polyline3d = false;
-                    WriteRun(own, entities, starts[run], starts[run + 1]);
-                    w.Flush();
-                }
-                std::lock_guard lock(odd.mutex);
-                odd.text[slot].swap(text);
-                odd.ready[slot] = run;
-                odd.changed.notify_all();
-            }
-        } catch (...) {
-            std::lock_guard lock(odd.mutex);
-            odd.error = std::current_exception();
-            odd.changed.notify_all();
-        }
-    });
+    std::thread helper([&] { WriteOddRuns(c, entities, starts, runs, odd); });
 
     auto stopHelper = [&] {
         {

@@ -197,9 +197,9 @@ Handle LayoutDictionary(Drawing& d) {
     return 0;
 }
 
-void LinkLayouts(Drawing& d) {
-    Handle dictHandle = LayoutDictionary(d);
-    // Layouts whose block is missing are left out.
+// Layouts whose block is missing (or is no space) are left out; a space
+// block takes the first layout naming it when its own does not.
+void DropLayoutsWithoutBlock(Drawing& d) {
     std::vector<Handle> dropped;
     for (auto& o : d.objects) {
         if (o.type != ObjectType::Layout) continue;
@@ -213,17 +213,64 @@ void LinkLayouts(Drawing& d) {
         if (!current || current->type != ObjectType::Layout || current->layout->blockRecord != block.handle)
             block.layout = o.handle;
     }
-    if (!dropped.empty()) {
-        std::erase_if(d.objects, [&](const Object& o) {
-            return std::find(dropped.begin(), dropped.end(), o.handle) != dropped.end();
+    if (dropped.empty()) return;
+    std::erase_if(d.objects, [&](const Object& o) {
+        return std::find(dropped.begin(), dropped.end(), o.handle) != dropped.end();
+    });
+    for (auto& o : d.objects)
+        std::erase_if(o.entries, [&](const DictEntry& e) {
+            return std::find(dropped.begin(), dropped.end(), e.target) != dropped.end();
         });
-        for (auto& o : d.objects)
-            std::erase_if(o.entries, [&](const DictEntry& e) {
-                return std::find(dropped.begin(), dropped.end(), e.target) != dropped.end();
-            });
-        d.RebuildIndexes();
-    }
+    d.RebuildIndexes();
+}
 
+// A new LAYOUT for a space block that has none: "Model", or the first
+// free name of the form LayoutN with the next tab.
+Object NewLayoutFor(Drawing& d, const BlockRecord& block, Handle dictHandle, std::int16_t& nextTab) {
+    Object lo = NewObject(d, ObjectType::Layout, dictHandle);
+    lo.layout = std::make_shared<LayoutData>();
+    lo.layout->blockRecord = block.handle;
+    if (block.IsModelSpace()) {
+        lo.layout->name = "Model";
+        lo.layout->tabOrder = 0;
+        lo.layout->plotFlags = 1712;
+        lo.layout->limMax[0] = 12;
+        lo.layout->limMax[1] = 9;
+        return lo;
+    }
+    for (int n = 1;; ++n) {
+        std::string name = "Layout" + std::to_string(n);
+        auto* dict = d.ObjectByHandle(dictHandle);
+        bool taken = std::any_of(dict->entries.begin(), dict->entries.end(),
+                                 [&](const DictEntry& e) { return FoldName(e.name) == FoldName(name); });
+        if (!taken) {
+            lo.layout->name = name;
+            break;
+        }
+    }
+    lo.layout->tabOrder = nextTab++;
+    return lo;
+}
+
+// A layout's last viewport must be a viewport of its own block.
+void CheckLastViewports(Drawing& d) {
+    std::unordered_map<Handle, std::uint32_t> viewports;
+    for (std::uint32_t i = 0; i < d.entities.size(); ++i)
+        if (d.entities[i].type == EntityType::Viewport) viewports.emplace(d.entities[i].handle, i);
+    for (auto& o : d.objects) {
+        if (o.type != ObjectType::Layout) continue;
+        auto it = viewports.find(o.layout->lastViewport);
+        auto b = d.FindBlockByHandle(o.layout->blockRecord);
+        bool ok = it != viewports.end() && b != kNone &&
+                  std::find(d.blocks[b].entities.begin(), d.blocks[b].entities.end(), it->second) !=
+                      d.blocks[b].entities.end();
+        if (!ok) o.layout->lastViewport = 0;
+    }
+}
+
+void LinkLayouts(Drawing& d) {
+    Handle dictHandle = LayoutDictionary(d);
+    DropLayoutsWithoutBlock(d);
     std::int16_t nextTab = 1;
     for (auto& o : d.objects)
         if (o.type == ObjectType::Layout && o.layout->tabOrder >= nextTab)
@@ -238,47 +285,12 @@ void LinkLayouts(Drawing& d) {
             continue;
         }
         if (linked) continue;
-        Object lo = NewObject(d, ObjectType::Layout, dictHandle);
-        lo.layout = std::make_shared<LayoutData>();
-        lo.layout->blockRecord = block.handle;
-        if (block.IsModelSpace()) {
-            lo.layout->name = "Model";
-            lo.layout->tabOrder = 0;
-            lo.layout->plotFlags = 1712;
-            lo.layout->limMax[0] = 12;
-            lo.layout->limMax[1] = 9;
-        } else {
-            // The first free name of the form LayoutN.
-            for (int n = 1;; ++n) {
-                std::string name = "Layout" + std::to_string(n);
-                auto* dict = d.ObjectByHandle(dictHandle);
-                bool taken = std::any_of(dict->entries.begin(), dict->entries.end(),
-                                         [&](const DictEntry& e) { return FoldName(e.name) == FoldName(name); });
-                if (!taken) {
-                    lo.layout->name = name;
-                    break;
-                }
-            }
-            lo.layout->tabOrder = nextTab++;
-        }
+        Object lo = NewLayoutFor(d, block, dictHandle, nextTab);
         d.blocks[b].layout = lo.handle;
         d.ObjectByHandle(dictHandle)->entries.push_back({lo.layout->name, lo.handle});
         d.AddObject(std::move(lo));
     }
-
-    // A layout's last viewport must be a viewport of its own block.
-    std::unordered_map<Handle, std::uint32_t> viewports;
-    for (std::uint32_t i = 0; i < d.entities.size(); ++i)
-        if (d.entities[i].type == EntityType::Viewport) viewports.emplace(d.entities[i].handle, i);
-    for (auto& o : d.objects) {
-        if (o.type != ObjectType::Layout) continue;
-        auto it = viewports.find(o.layout->lastViewport);
-        auto b = d.FindBlockByHandle(o.layout->blockRecord);
-        bool ok = it != viewports.end() && b != kNone &&
-                  std::find(d.blocks[b].entities.begin(), d.blocks[b].entities.end(), it->second) !=
-                      d.blocks[b].entities.end();
-        if (!ok) o.layout->lastViewport = 0;
-    }
+    CheckLastViewports(d);
 }
 
 void EnsureStandardRecords(Drawing& d) {
