@@ -35,7 +35,9 @@ struct DecodedEntity {
     Handle layer = 0;
     unsigned linetypeFlags = 0;
     Handle linetype = 0;
-    Handle ref = 0;                     // TEXT: style; INSERT: block header
+    Handle ref = 0;                     // TEXT, MTEXT, ATTRIB, ATTDEF: style; INSERT: block header;
+                                        // DIMENSION: dimension style
+    Handle ref2 = 0;                    // DIMENSION: its block
     std::uint64_t offset = 0;           // file address, for drawing order
 };
 
@@ -50,9 +52,12 @@ struct DecodedObjects {
     std::vector<DecodedEntity> entities;
     std::vector<ViewportData> viewports;
     std::vector<HatchData> hatches;
+    std::vector<LwPolylineData> lwpolylines;
+    std::vector<SplineData> splines;
+    std::vector<AttributeData> attributes;
+    std::vector<DimensionData> dimensions;
     std::vector<std::pair<std::uint64_t, Object>> objects;   // with file address
     std::string textPool;
-    bool lightweightPolylines = false;  // LWPOLYLINE objects were read
     // Kinds of entity and of object skipped, by DXF name (Drawing::notRead
     // and Drawing::objectsNotRead).
     std::map<std::string, std::uint32_t, std::less<>> notRead, objectsNotRead;

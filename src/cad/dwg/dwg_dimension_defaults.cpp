@@ -2,8 +2,10 @@
 
 namespace ostrel::cad::dwg {
 
-void DimensionDefaults(BitWriter& w, Release release) {
-    const bool r2007 = release >= Release::R2007;
+namespace {
+
+// DIMPOST to DIMALTRND: texts, sizes and the first flags.
+void SizesAndFlags(BitWriter& w, bool r2007) {
     w.TV("");                                   // DIMPOST
     w.TV("");                                   // DIMAPOST
     w.BD(1.0);                                  // DIMSCALE
@@ -35,6 +37,11 @@ void DimensionDefaults(BitWriter& w, Release release) {
     w.BD(1.0);                                  // DIMTFAC
     w.BD(0.625);                                // DIMGAP
     w.BD(0.0);                                  // DIMALTRND
+}
+
+// DIMALT to DIMMZS: alternate units, colours, precision and placement.
+void UnitsAndPlacement(BitWriter& w, Release release) {
+    const bool r2007 = release >= Release::R2007;
     w.B(false);                                 // DIMALT
     w.BS(3);                                    // DIMALTD
     w.B(true);                                  // DIMTOFL
@@ -71,6 +78,13 @@ void DimensionDefaults(BitWriter& w, Release release) {
         w.BD(100.0);                            // DIMMZF
         w.TV("");                               // DIMMZS
     }
+}
+
+} // namespace
+
+void DimensionDefaults(BitWriter& w, Release release) {
+    SizesAndFlags(w, release >= Release::R2007);
+    UnitsAndPlacement(w, release);
 }
 
 } // namespace ostrel::cad::dwg

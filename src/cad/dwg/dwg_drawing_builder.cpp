@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "cad/dwg/dwg_entity_kinds.h"
+
 namespace ostrel::cad::dwg {
 
 namespace {
@@ -33,6 +35,50 @@ std::uint32_t IndexOf(const std::unordered_map<Handle, std::uint32_t>& m, Handle
 
 using IndexByHandle = std::unordered_map<Handle, std::uint32_t>;
 
+// Entities that follow the POLYLINE or INSERT owning them.
+bool IsMember(EntityType t) { return t == EntityType::Vertex || t == EntityType::Attrib || t == EntityType::SeqEnd; }
+
+// Whether every member follows its owner, SEQEND last (as our files and most
+// others keep them).
+bool MembersFollowOwners(const std::vector<DecodedEntity>& v) {
+    Handle open = 0;
+    for (const auto& de : v) {
+        if (!IsMember(de.e.type)) {
+            open = de.e.handle;
+        } else if (de.owner != open) {
+            return false;
+        } else if (de.e.type == EntityType::SeqEnd) {
+            open = 0;
+        }
+    }
+    return true;
+}
+
+// Moves the members of each POLYLINE and INSERT to right after it, in file
+// order with their SEQEND last: a file need not keep them together. Members
+// whose owner is absent stay where they are (and are not read).
+void GroupMembers(std::vector<DecodedEntity>& v) {
+    if (MembersFollowOwners(v)) return;
+    std::unordered_map<Handle, std::size_t> owners;
+    for (std::size_t i = 0; i < v.size(); ++i)
+        if (!IsMember(v[i].e.type)) owners.emplace(v[i].e.handle, i);
+    std::unordered_map<Handle, std::vector<std::size_t>> members;
+    for (std::size_t i = 0; i < v.size(); ++i)
+        if (IsMember(v[i].e.type) && owners.count(v[i].owner)) members[v[i].owner].push_back(i);
+    std::vector<DecodedEntity> out;
+    out.reserve(v.size());
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (IsMember(v[i].e.type) && owners.count(v[i].owner)) continue;
+        out.push_back(std::move(v[i]));
+        auto it = members.find(out.back().e.handle);
+        if (it == members.end() || IsMember(out.back().e.type)) continue;
+        std::stable_partition(it->second.begin(), it->second.end(),
+                              [&v](std::size_t m) { return v[m].e.type != EntityType::SeqEnd; });
+        for (std::size_t m : it->second) out.push_back(std::move(v[m]));
+    }
+    v = std::move(out);
+}
+
 // Builds the drawing from what the decoder gathered, one kind of record at
 // a time: tables, blocks, entities, objects. The maps from handles to the
 // database's indexes let later kinds resolve their references.
@@ -50,13 +96,16 @@ public:
 private:
     void AddBlock(Handle h, std::size_t place);
     bool ResolveReferences(const DecodedEntity& de, Entity& e, std::uint32_t block);
+    std::uint32_t BlockOf(const DecodedEntity& de) const;
 
     DecodedObjects& o_;
     const HeaderHandles& hh_;
     Drawing& d_;
-    IndexByHandle ltIndex_, layerIndex_, styleIndex_, blockIndex_;
+    IndexByHandle ltIndex_, layerIndex_, styleIndex_, blockIndex_, dimstyleIndex_;
     std::unordered_map<Handle, std::pair<std::uint32_t, bool>> blockEnds_;   // BLOCK/ENDBLK handle -> block, is begin
     std::uint32_t continuous_ = kNone, byLayer_ = kNone, byBlock_ = kNone;
+    IndexByHandle ownerBlock_;          // POLYLINE and INSERT by handle: the block their members join
+    std::uint32_t model_ = kNone, paper_ = kNone;
     std::vector<std::uint32_t> viewportCount_;
 };
 
@@ -105,6 +154,7 @@ void Builder::OtherTables() {
     TakeRecords(o_.simple, o_, hh_.viewControl, d_.views);
     TakeRecords(o_.simple, o_, hh_.ucsControl, d_.ucss);
     TakeRecords(o_.simple, o_, hh_.dimstyleControl, d_.dimstyles);
+    for (std::uint32_t i = 0; i < d_.dimstyles.size(); ++i) dimstyleIndex_[d_.dimstyles[i].handle] = i;
     TakeRecords(o_.vports, o_, hh_.vportControl, d_.vports);
 }
 
@@ -139,8 +189,9 @@ void Builder::Blocks() {
     if (IndexOf(blockIndex_, hh_.modelSpace) == kNone) throw CadError("DWG: the drawing has no *Model_Space block");
 }
 
-// Layer, linetype, text style, inserted block, viewport number; false when
-// the entity has no place in the drawing (an insert of a missing block).
+// Layer, linetype, the records the kind refers to (text style, inserted
+// block, dimension style), viewport number; false when the entity has no
+// place in the drawing (an insert of a missing block).
 bool Builder::ResolveReferences(const DecodedEntity& de, Entity& e, std::uint32_t block) {
     std::uint32_t layer = IndexOf(layerIndex_, de.layer);
     e.layer = layer == kNone ? 0 : layer;
@@ -151,13 +202,8 @@ bool Builder::ResolveReferences(const DecodedEntity& de, Entity& e, std::uint32_
     default: e.linetype = IndexOf(ltIndex_, de.linetype); break;
     }
     if (e.linetype == byLayer_) e.linetype = kNone;
-    if (e.type == EntityType::Text) {
-        std::uint32_t st = IndexOf(styleIndex_, de.ref);
-        e.geom.text.style = st == kNone ? 0 : st;
-    } else if (e.type == EntityType::Insert) {
-        e.geom.insert.block = IndexOf(blockIndex_, de.ref);
-        if (e.geom.insert.block == kNone) return false;
-    } else if (e.type == EntityType::Viewport) {
+    if (!LinkEntity(e, de, RecordIndexes{styleIndex_, blockIndex_, dimstyleIndex_}, o_)) return false;
+    if (e.type == EntityType::Viewport) {
         auto& v = o_.viewports.at(e.geom.extra.index);
         v.id = static_cast<std::int16_t>(++viewportCount_[block]);
         if (v.status != 0) v.status = v.id;
@@ -165,42 +211,50 @@ bool Builder::ResolveReferences(const DecodedEntity& de, Entity& e, std::uint32_
     return true;
 }
 
-// Entities in file order; VERTEX and SEQEND follow their polyline.
+// The block an entity joins: its BLOCK/ENDBLK's, its space's, its owner's
+// (members join their POLYLINE's or INSERT's block); kNone when none.
+std::uint32_t Builder::BlockOf(const DecodedEntity& de) const {
+    const Entity& e = de.e;
+    if (e.type == EntityType::Block || e.type == EntityType::EndBlk) {
+        auto it = blockEnds_.find(e.handle);
+        return it == blockEnds_.end() ? kNone : it->second.first;
+    }
+    if (de.mode == 2) return model_;
+    if (de.mode == 1) return paper_;
+    if (IsMember(e.type)) {
+        // An INSERT's SEQEND closes its attributes: none kept, none closed.
+        if (e.type == EntityType::SeqEnd && !d_.entities.empty() && d_.entities.back().type == EntityType::Insert &&
+            d_.entities.back().handle == de.owner)
+            return kNone;
+        return IndexOf(ownerBlock_, de.owner);
+    }
+    return IndexOf(blockIndex_, de.owner);
+}
+
+// Entities in file order; VERTEX, ATTRIB and SEQEND follow their owner.
 void Builder::Entities() {
     // Decoded in file order already; other readers' files may need the sort.
     auto byOffset = [](const DecodedEntity& a, const DecodedEntity& b) { return a.offset < b.offset; };
     if (!std::is_sorted(o_.entities.begin(), o_.entities.end(), byOffset))
         std::stable_sort(o_.entities.begin(), o_.entities.end(), byOffset);
-    const std::uint32_t model = IndexOf(blockIndex_, hh_.modelSpace);
-    const std::uint32_t paper = IndexOf(blockIndex_, hh_.paperSpace);
-    IndexByHandle polylineBlock;
+    GroupMembers(o_.entities);
+    model_ = IndexOf(blockIndex_, hh_.modelSpace);
+    paper_ = IndexOf(blockIndex_, hh_.paperSpace);
     viewportCount_.assign(d_.blocks.size(), 0);
     std::vector<bool> paperBlock(d_.blocks.size());
     for (std::size_t i = 0; i < d_.blocks.size(); ++i) paperBlock[i] = d_.blocks[i].IsPaperSpace();
     d_.entities.reserve(o_.entities.size());
     for (auto& de : o_.entities) {
         Entity e = de.e;
-        std::uint32_t block = kNone;
-        if (e.type == EntityType::Block || e.type == EntityType::EndBlk) {
-            auto it = blockEnds_.find(e.handle);
-            block = it == blockEnds_.end() ? kNone : it->second.first;
-        } else if (de.mode == 2) {
-            block = model;
-        } else if (de.mode == 1) {
-            block = paper;
-        } else if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) {
-            block = IndexOf(polylineBlock, de.owner);
-        } else {
-            block = IndexOf(blockIndex_, de.owner);
-        }
+        const std::uint32_t block = BlockOf(de);
         // No place in the drawing (an attribute list's SEQEND, an unknown block's ends).
         if (block == kNone || !ResolveReferences(de, e, block)) {
             d_.CountNotRead(EntityTypeName(e.type));
             continue;
         }
-        if ((e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) && de.owner != 0) {
-            // Owned by its polyline, read just before: appended directly, as
-            // searching back through a long vertex list for each would be slow.
+        if (IsMember(e.type) && de.owner != 0) {
+            // Owned by its polyline or insert, read just before: appended directly,
+            // as searching back through a long vertex list for each would be slow.
             e.owner = de.owner;
             if (paperBlock[block]) e.flags |= kEntityPaperSpace;
             d_.blocks[block].entities.push_back(static_cast<std::uint32_t>(d_.entities.size()));
@@ -208,11 +262,14 @@ void Builder::Entities() {
             continue;
         }
         d_.AppendEntity(block, e);
-        if (e.type == EntityType::Polyline) polylineBlock[e.handle] = block;
+        if (e.type == EntityType::Polyline || e.type == EntityType::Insert) ownerBlock_[e.handle] = block;
     }
     d_.viewports = std::move(o_.viewports);
     d_.hatches = std::move(o_.hatches);
-    d_.lightweightPolylines = o_.lightweightPolylines;
+    d_.lwpolylines = std::move(o_.lwpolylines);
+    d_.splines = std::move(o_.splines);
+    d_.attributes = std::move(o_.attributes);
+    d_.dimensions = std::move(o_.dimensions);
     for (const auto& [kind, count] : o_.notRead) d_.notRead[kind] += count;
     for (const auto& [kind, count] : o_.objectsNotRead) d_.objectsNotRead[kind] += count;
 }

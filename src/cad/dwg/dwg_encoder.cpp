@@ -21,6 +21,38 @@ std::uint32_t Address(std::size_t v) {
     return static_cast<std::uint32_t>(v);
 }
 
+// The handles the second file header lists: the seed, the table controls,
+// the root dictionary, the first MLINESTYLE and the group dictionary.
+SecondHeaderHandles SecondHandles(const EncodeContext& c) {
+    const Drawing& d = c.d;
+    SecondHeaderHandles handles;
+    handles.values[0] = c.handSeed;
+    const Handle controls[10] = {d.controls.block, d.controls.layer, d.controls.style, d.controls.linetype,
+                                 d.controls.view, d.controls.ucs, d.controls.vport, d.controls.appid,
+                                 d.controls.dimstyle, d.controls.vx};
+    for (int i = 0; i < 10; ++i) handles.values[1 + i] = controls[i];
+    handles.values[11] = d.rootDictionary;
+    handles.values[12] = c.FirstObject(ObjectType::MLineStyle);
+    handles.values[13] = c.RootEntry("ACAD_GROUP");
+    return handles;
+}
+
+// The template follows the second header, which lists the template's
+// address in a bit-coded field: repeat until the two agree. Sets the
+// template's locator and returns the second header.
+Bytes PlaceTemplate(SectionLocator (&loc)[6], std::size_t secondAddress, std::size_t templateSize,
+                    const SecondHeaderHandles& handles, std::uint16_t codePage) {
+    loc[4] = {kSectionTemplate, Address(secondAddress), static_cast<std::uint32_t>(templateSize)};
+    Bytes second;
+    for (int round = 0; round < 8; ++round) {
+        second = SecondHeader(Address(secondAddress), loc, handles, codePage);
+        const std::uint32_t templateAddress = Address(secondAddress + second.size());
+        if (templateAddress == loc[4].address) break;
+        loc[4].address = templateAddress;
+    }
+    return second;
+}
+
 } // namespace
 
 std::vector<std::uint8_t> EncodeDwg(const Drawing& d) {
@@ -94,26 +126,7 @@ void EncodeDwg(const Drawing& d, const DwgSink& sink) {
     loc[3] = {kSectionFreeSpace, Address(freeAddress), static_cast<std::uint32_t>(free.size())};
     loc[5] = {kSectionAuxHeader, Address(auxAddress), static_cast<std::uint32_t>(aux.size())};
 
-    SecondHeaderHandles handles;
-    handles.values[0] = c.handSeed;
-    const Handle controls[10] = {d.controls.block, d.controls.layer, d.controls.style, d.controls.linetype,
-                                 d.controls.view, d.controls.ucs, d.controls.vport, d.controls.appid,
-                                 d.controls.dimstyle, d.controls.vx};
-    for (int i = 0; i < 10; ++i) handles.values[1 + i] = controls[i];
-    handles.values[11] = d.rootDictionary;
-    handles.values[12] = c.FirstObject(ObjectType::MLineStyle);
-    handles.values[13] = c.RootEntry("ACAD_GROUP");
-
-    // The template follows the second header, which lists the template's
-    // address in a bit-coded field: repeat until the two agree.
-    loc[4] = {kSectionTemplate, Address(secondAddress), static_cast<std::uint32_t>(tmpl.size())};
-    Bytes second;
-    for (int round = 0; round < 8; ++round) {
-        second = SecondHeader(Address(secondAddress), loc, handles, codePage);
-        const std::uint32_t templateAddress = Address(secondAddress + second.size());
-        if (templateAddress == loc[4].address) break;
-        loc[4].address = templateAddress;
-    }
+    const Bytes second = PlaceTemplate(loc, secondAddress, tmpl.size(), SecondHandles(c), codePage);
 
     append(map);
     append(free);

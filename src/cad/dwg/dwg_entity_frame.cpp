@@ -45,4 +45,59 @@ void EntityHandles(ObjectStream& s, const EncodeContext& c, const EntityStart& s
     if (st.ltFlags == 3) w.H(kHardPointer, c.LinetypeHandle(e.linetype, e.handle));
 }
 
+EntityCommon ReadEntityCommon(BitReader& r, Release release) {
+    const bool r2004 = release >= Release::R2004;
+    EntityCommon c;
+    if (r.B()) {                            // a graphic image: skip it (its size a BLL from R2010)
+        const std::uint64_t size = release >= Release::R2010 ? r.BLL() : r.RL();
+        r.RequireItems(size, 8, "image bytes");
+        r.Skip(static_cast<std::size_t>(size) * 8);
+    }
+    c.mode = r.BB();
+    c.reactors = r.BL();
+    if (c.reactors < 0) r.Fail("an entity has a negative reactor count");
+    if (r2004) c.xdicMissing = r.B();
+    if (release >= Release::R2013) r.B();   // data in the data store
+    c.noLinks = r2004 || r.B();             // R2004 and later: no links, no bit
+    if (r2004) {                            // index with flags: transparency, colour book handle or RGB, names
+        const auto v = static_cast<std::uint16_t>(r.BS());
+        c.colour = static_cast<std::int16_t>(v & 0x1FF);
+        if (v & 0x2000) r.BL();
+        c.colourHandle = (v & 0x4000) != 0;
+        if (!c.colourHandle && (v & 0x8000)) r.BL();
+        if ((v & 0x4100) == 0x4100) r.TV();
+        if ((v & 0x4200) == 0x4200) r.TV();
+    } else {
+        c.colour = r.CMC();
+    }
+    r.BD();                                 // linetype scale
+    c.ltFlags = r.BB();
+    c.psFlags = r.BB();
+    if (release >= Release::R2007) {
+        c.materialFlags = r.BB();
+        r.RC();                             // shadows
+    }
+    if (release >= Release::R2010) c.visualStyles = r.B() + r.B() + r.B();
+    c.invisible = (r.BS() & 1) != 0;
+    r.RC();                                 // lineweight
+    return c;
+}
+
+void ReadEntityHandles(BitReader& h, const EntityCommon& c, Handle self, DecodedEntity& de) {
+    if (c.mode == 0) de.owner = h.H().Resolve(self);
+    h.RequireItems(static_cast<std::uint64_t>(c.reactors), 8, "reactors");
+    for (std::int32_t i = 0; i < c.reactors; ++i) h.H();
+    if (!c.xdicMissing) h.H();              // extension dictionary
+    if (!c.noLinks) {
+        h.H();
+        h.H();
+    }
+    if (c.colourHandle) h.H();
+    de.layer = h.H().Resolve(self);
+    if (c.ltFlags == 3) de.linetype = h.H().Resolve(self);
+    if (c.materialFlags == 3) h.H();
+    if (c.psFlags == 3) h.H();
+    for (unsigned i = 0; i < c.visualStyles; ++i) h.H();
+}
+
 } // namespace ostrel::cad::dwg

@@ -5,8 +5,41 @@ namespace ostrel::cad::dwg {
 namespace {
 
 // Flag bits of the object (not the DXF 70 group's).
-constexpr std::int16_t kConstantWidth = 4, kElevation = 8, kBulges = 16, kWidths = 32;
-constexpr std::int16_t kContinuousPattern = 256, kClosed = 512;
+constexpr std::int16_t kNormal = 1, kThickness = 2, kConstantWidth = 4, kElevation = 8, kBulges = 16, kWidths = 32;
+constexpr std::int16_t kContinuousPattern = 256, kClosed = 512, kVertexIds = 1024;
+
+} // namespace
+
+namespace {
+
+// The flags said, the fields they announce, the vertices, and the bulges
+// and widths the flags announce.
+void WriteBody(BitWriter& w, std::int16_t flags, const LwPolylineData& p) {
+    w.BS(flags);
+    if (flags & kConstantWidth) w.BD(p.constantWidth);
+    if (flags & kElevation) w.BD(p.elevation);
+    if (flags & kThickness) w.BD(p.thickness);
+    if (flags & kNormal) w.BD3(p.normal);
+    const auto n = static_cast<std::int32_t>(p.vertices.size());
+    w.BL(n);
+    if (flags & kBulges) w.BL(n);
+    if (flags & kWidths) w.BL(n);
+    for (std::size_t i = 0; i < p.vertices.size(); ++i) {
+        if (i == 0) {
+            w.RD2(p.vertices[0].x, p.vertices[0].y);
+        } else {
+            w.DD(p.vertices[i].x, p.vertices[i - 1].x);
+            w.DD(p.vertices[i].y, p.vertices[i - 1].y);
+        }
+    }
+    if (flags & kBulges)
+        for (const auto& v : p.vertices) w.BD(v.bulge);
+    if (flags & kWidths)
+        for (const auto& v : p.vertices) {
+            w.BD(v.startWidth);
+            w.BD(v.endWidth);
+        }
+}
 
 } // namespace
 
@@ -16,109 +49,82 @@ void EncodeLwPolyline(ObjectStream& s, const EncodeContext& c, const Entity& pol
     Entity shown = polyline;
     shown.colour = lw.colour;
     EntityStart st = BeginEntity(s, c, kTypeLwPolyline, shown, links);
-    BitWriter& w = st.w;
-    const bool widths = !lw.constantWidth;
     std::int16_t flags = 0;
     if (lw.constantWidth && lw.width != 0) flags |= kConstantWidth;
     if (lw.elevation != 0) flags |= kElevation;
     if (lw.hasBulges) flags |= kBulges;
-    if (widths) flags |= kWidths;
+    if (!lw.constantWidth) flags |= kWidths;
     if (lw.continuousPattern) flags |= kContinuousPattern;
     if (lw.closed) flags |= kClosed;
-    w.BS(flags);
-    if (flags & kConstantWidth) w.BD(lw.width);
-    if (flags & kElevation) w.BD(lw.elevation);
-    const auto n = static_cast<std::int32_t>(lw.vertices.size());
-    w.BL(n);
-    if (lw.hasBulges) w.BL(n);
-    if (widths) w.BL(n);
-    for (std::size_t i = 0; i < lw.vertices.size(); ++i) {
-        if (i == 0) {
-            w.RD2(lw.vertices[0].x, lw.vertices[0].y);
-        } else {
-            w.DD(lw.vertices[i].x, lw.vertices[i - 1].x);
-            w.DD(lw.vertices[i].y, lw.vertices[i - 1].y);
-        }
-    }
-    if (lw.hasBulges)
-        for (const auto& v : lw.vertices) w.BD(v.bulge);
-    if (widths)
-        for (const auto& v : lw.vertices) {
-            w.BD(v.startWidth);
-            w.BD(v.endWidth);
-        }
+    LwPolylineData p;
+    p.constantWidth = lw.width;
+    p.elevation = lw.elevation;
+    p.vertices.reserve(lw.vertices.size());
+    for (const auto& v : lw.vertices) p.vertices.push_back({v.x, v.y, v.startWidth, v.endWidth, v.bulge});
+    WriteBody(st.w, flags, p);
     EntityHandles(s, c, st, shown, links);
     s.End();
 }
 
-LightweightPolyline DecodeLwPolylineData(BitReader& r) {
-    LightweightPolyline lw;
-    const std::int16_t flags = r.BS();
-    if (flags & kConstantWidth) {
-        lw.width = r.BD();
-        lw.constantWidth = true;
+void WriteLwPolylineData(BitWriter& w, const LwPolylineData& p) {
+    std::int16_t flags = 0;
+    if (p.constantWidth != 0) flags |= kConstantWidth;
+    if (p.elevation != 0) flags |= kElevation;
+    if (p.thickness != 0) flags |= kThickness;
+    if (p.normal.x != 0 || p.normal.y != 0 || p.normal.z != 1) flags |= kNormal;
+    for (const auto& v : p.vertices) {
+        if (v.bulge != 0) flags |= kBulges;
+        if (v.startWidth != 0 || v.endWidth != 0) flags |= kWidths;
     }
-    if (flags & kElevation) lw.elevation = r.BD();
-    if (flags & 2) r.BD();              // thickness
-    if (flags & 1) r.BD3();             // extrusion
-    const std::int32_t points = r.BL();
-    const std::int32_t bulges = (flags & kBulges) ? r.BL() : 0;
-    const std::int32_t widths = (flags & kWidths) ? r.BL() : 0;
-    if (points < 0 || bulges < 0 || widths < 0) r.Fail("LWPOLYLINE with a negative count");
+    if (p.flags & 128) flags |= kContinuousPattern;
+    if (p.flags & 1) flags |= kClosed;
+    WriteBody(w, flags, p);
+}
+
+namespace {
+
+std::int32_t Count(BitReader& r, bool present) {
+    const std::int32_t n = present ? r.BL() : 0;
+    if (n < 0) r.Fail("LWPOLYLINE with a negative count");
+    return n;
+}
+
+} // namespace
+
+LwPolylineData ReadLwPolylineData(BitReader& r, Release release) {
+    LwPolylineData p;
+    const std::int16_t flags = r.BS();
+    if (flags & kConstantWidth) p.constantWidth = r.BD();
+    if (flags & kElevation) p.elevation = r.BD();
+    if (flags & kThickness) p.thickness = r.BD();
+    if (flags & kNormal) p.normal = r.BD3();
+    p.flags = static_cast<std::int16_t>(((flags & kClosed) ? 1 : 0) | ((flags & kContinuousPattern) ? 128 : 0));
+    const std::int32_t points = Count(r, true);
+    const std::int32_t bulges = Count(r, flags & kBulges);
+    const std::int32_t ids = Count(r, release >= Release::R2010 && (flags & kVertexIds));
+    const std::int32_t widths = Count(r, flags & kWidths);
     r.RequireItems(static_cast<std::uint64_t>(points), 4, "LWPOLYLINE points");
-    lw.closed = (flags & kClosed) != 0;
-    lw.continuousPattern = (flags & kContinuousPattern) != 0;
-    lw.vertices.resize(static_cast<std::size_t>(points));
-    for (std::int32_t i = 0; i < points; ++i) {
-        auto& v = lw.vertices[static_cast<std::size_t>(i)];
-        if (i == 0) {
-            v.x = r.RD();
-            v.y = r.RD();
-        } else {
-            v.x = r.DD(lw.vertices[static_cast<std::size_t>(i - 1)].x);
-            v.y = r.DD(lw.vertices[static_cast<std::size_t>(i - 1)].y);
-        }
-        v.startWidth = v.endWidth = lw.width;
+    p.vertices.resize(static_cast<std::size_t>(points));
+    for (std::size_t i = 0; i < p.vertices.size(); ++i) {
+        auto& v = p.vertices[i];
+        v.x = i == 0 ? r.RD() : r.DD(p.vertices[i - 1].x);
+        v.y = i == 0 ? r.RD() : r.DD(p.vertices[i - 1].y);
     }
     r.RequireItems(static_cast<std::uint64_t>(bulges), 2, "LWPOLYLINE bulges");
     for (std::int32_t i = 0; i < bulges; ++i) {
-        double b = r.BD();
-        if (i < points) lw.vertices[static_cast<std::size_t>(i)].bulge = b;
-        if (b != 0) lw.hasBulges = true;
+        const double b = r.BD();
+        if (i < points) p.vertices[static_cast<std::size_t>(i)].bulge = b;
     }
+    r.RequireItems(static_cast<std::uint64_t>(ids), 2, "LWPOLYLINE vertex ids");
+    for (std::int32_t i = 0; i < ids; ++i) r.BL();
     r.RequireItems(static_cast<std::uint64_t>(widths), 4, "LWPOLYLINE widths");
     for (std::int32_t i = 0; i < widths; ++i) {
-        double sw = r.BD(), ew = r.BD();
-        if (i < points) {
-            lw.vertices[static_cast<std::size_t>(i)].startWidth = sw;
-            lw.vertices[static_cast<std::size_t>(i)].endWidth = ew;
-        }
+        const double sw = r.BD(), ew = r.BD();
+        if (i >= points) continue;
+        p.vertices[static_cast<std::size_t>(i)].startWidth = sw;
+        p.vertices[static_cast<std::size_t>(i)].endWidth = ew;
     }
-    return lw;
-}
-
-void AppendLwPolyline(DecodedObjects& out, const DecodedEntity& head, const LightweightPolyline& lw) {
-    DecodedEntity p = head;
-    p.e.type = EntityType::Polyline;
-    p.e.geom.polyline = PolylineGeom{lw.width, lw.width, lw.elevation,
-                                     static_cast<std::int16_t>((lw.closed ? 1 : 0) | (lw.continuousPattern ? 128 : 0))};
-    out.entities.push_back(p);
-    // Vertices and the sequence end have no handles in the file: the drawing
-    // gives them new ones when it is saved.
-    DecodedEntity member = head;
-    member.mode = 0;
-    member.owner = head.e.handle;
-    member.e.handle = 0;
-    for (const auto& v : lw.vertices) {
-        member.e.type = EntityType::Vertex;
-        member.e.geom.vertex = VertexGeom{{v.x, v.y, lw.elevation}, v.startWidth, v.endWidth, v.bulge, 0,
-                                          static_cast<std::uint8_t>(lw.constantWidth ? 0 : 3)};
-        out.entities.push_back(member);
-    }
-    member.e.type = EntityType::SeqEnd;
-    member.e.geom = EntityGeom{};
-    out.entities.push_back(member);
-    out.lightweightPolylines = true;
+    return p;
 }
 
 } // namespace ostrel::cad::dwg

@@ -1,11 +1,9 @@
 #pragma once
-// LWPOLYLINE objects: the database's heavy 2D polylines written as the one
-// entity (a save option, see Drawing::lightweightPolylines), and read back
-// as heavy polylines.
+// LWPOLYLINE objects: the database's own, and its heavy 2D polylines
+// written as the one entity (a save option, see Drawing::lightweightPolylines).
 #include <vector>
 
 #include "cad/dwg/bit_reader.h"
-#include "cad/dwg/dwg_decoded.h"
 #include "cad/dwg/dwg_entity_frame.h"
 #include "cad/lightweight_polyline.h"
 
@@ -18,11 +16,9 @@ constexpr std::int16_t kTypeLwPolyline = 77;
 void EncodeLwPolyline(ObjectStream& s, const EncodeContext& c, const Entity& polyline,
                       const std::vector<const Entity*>& vertices, const EntityLinks& links);
 
-// The LWPOLYLINE's own data, after the common entity data.
-LightweightPolyline DecodeLwPolylineData(BitReader& r);
-
-// Adds the heavy form to the decoded entities: the polyline `head` (common
-// data and handles read), its vertices and SEQEND, owned by it, in order.
-void AppendLwPolyline(DecodedObjects& out, const DecodedEntity& head, const LightweightPolyline& lw);
+// A native LWPOLYLINE's own data, after the common entity data (from R2010
+// its vertex ids are read past).
+void WriteLwPolylineData(BitWriter& w, const LwPolylineData& p);
+LwPolylineData ReadLwPolylineData(BitReader& r, Release release);
 
 } // namespace ostrel::cad::dwg

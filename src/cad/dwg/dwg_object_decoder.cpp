@@ -4,8 +4,8 @@
 
 #include "cad/dwg/bit_reader.h"
 #include "cad/dwg/crc.h"
+#include "cad/dwg/dwg_entity_kinds.h"
 #include "cad/dwg/dwg_format.h"
-#include "cad/dwg/dwg_lwpolyline.h"
 #include "cad/dwg/dwg_type_names.h"
 
 namespace ostrel::cad::dwg {
@@ -23,73 +23,6 @@ struct ObjectStreams {
     bool r2007 = false;         // R2007 and later
     bool xdicMissing = false;   // R2004 and later: no extension dictionary handle
 };
-
-struct EntityCommon {
-    unsigned mode = 0;
-    std::int32_t reactors = 0;
-    bool noLinks = false;
-    bool xdicMissing = false;
-    bool colourHandle = false;
-    std::int16_t colour = kColourByLayer;
-    unsigned ltFlags = 0, psFlags = 0, materialFlags = 0, visualStyles = 0;
-    bool invisible = false;
-};
-
-EntityCommon ReadEntityCommon(BitReader& r, Release release) {
-    const bool r2004 = release >= Release::R2004;
-    EntityCommon c;
-    if (r.B()) {                            // a graphic image: skip it (its size a BLL from R2010)
-        const std::uint64_t size = release >= Release::R2010 ? r.BLL() : r.RL();
-        r.RequireItems(size, 8, "image bytes");
-        r.Skip(static_cast<std::size_t>(size) * 8);
-    }
-    c.mode = r.BB();
-    c.reactors = r.BL();
-    if (c.reactors < 0) r.Fail("an entity has a negative reactor count");
-    if (r2004) c.xdicMissing = r.B();
-    if (release >= Release::R2013) r.B();   // data in the data store
-    c.noLinks = r2004 || r.B();             // R2004 and later: no links, no bit
-    if (r2004) {                            // index with flags: transparency, colour book handle or RGB, names
-        const auto v = static_cast<std::uint16_t>(r.BS());
-        c.colour = static_cast<std::int16_t>(v & 0x1FF);
-        if (v & 0x2000) r.BL();
-        c.colourHandle = (v & 0x4000) != 0;
-        if (!c.colourHandle && (v & 0x8000)) r.BL();
-        if ((v & 0x4100) == 0x4100) r.TV();
-        if ((v & 0x4200) == 0x4200) r.TV();
-    } else {
-        c.colour = r.CMC();
-    }
-    r.BD();                                 // linetype scale
-    c.ltFlags = r.BB();
-    c.psFlags = r.BB();
-    if (release >= Release::R2007) {
-        c.materialFlags = r.BB();
-        r.RC();                             // shadows
-    }
-    if (release >= Release::R2010) c.visualStyles = r.B() + r.B() + r.B();
-    c.invisible = (r.BS() & 1) != 0;
-    r.RC();                                 // lineweight
-    return c;
-}
-
-// Reads the common entity handles; fills owner, layer and linetype.
-void ReadEntityHandles(BitReader& h, const EntityCommon& c, Handle self, DecodedEntity& de) {
-    if (c.mode == 0) de.owner = h.H().Resolve(self);
-    h.RequireItems(static_cast<std::uint64_t>(c.reactors), 8, "reactors");
-    for (std::int32_t i = 0; i < c.reactors; ++i) h.H();
-    if (!c.xdicMissing) h.H();              // extension dictionary
-    if (!c.noLinks) {
-        h.H();
-        h.H();
-    }
-    if (c.colourHandle) h.H();
-    de.layer = h.H().Resolve(self);
-    if (c.ltFlags == 3) de.linetype = h.H().Resolve(self);
-    if (c.materialFlags == 3) h.H();
-    if (c.psFlags == 3) h.H();
-    for (unsigned i = 0; i < c.visualStyles; ++i) h.H();
-}
 
 std::int32_t ReadReactorCount(ObjectStreams& s) {
     std::int32_t n = s.data.BL();
@@ -411,317 +344,6 @@ void SettingObject(ObjectStreams& s, ObjectType type, std::uint64_t offset, Deco
     out.objects.emplace_back(offset, std::move(o));
 }
 
-// ------------------------------------------------------------ entities
-
-void Text(BitReader& r, DecodedObjects& out, TextGeom& t) {
-    std::uint8_t flags = r.RC();
-    double elevation = (flags & 0x01) ? 0.0 : r.RD();
-    t.pos.x = r.RD();
-    t.pos.y = r.RD();
-    t.pos.z = elevation;
-    t.align = {0, 0, 0};
-    if (!(flags & 0x02)) {
-        t.align.x = r.DD(t.pos.x);
-        t.align.y = r.DD(t.pos.y);
-        t.align.z = elevation;
-    }
-    r.BE();
-    r.BT();
-    t.oblique = (flags & 0x04) ? 0.0 : r.RD();
-    t.rotation = (flags & 0x08) ? 0.0 : r.RD();
-    t.height = r.RD();
-    t.widthFactor = (flags & 0x10) ? 1.0 : r.RD();
-    std::string value = r.TV();
-    t.textOffset = static_cast<std::uint32_t>(out.textPool.size());
-    t.textLength = static_cast<std::uint32_t>(value.size());
-    out.textPool.append(value);
-    if (!(flags & 0x20)) r.BS();            // generation
-    t.hAlign = (flags & 0x40) ? 0 : static_cast<std::uint8_t>(r.BS());
-    t.vAlign = (flags & 0x80) ? 0 : static_cast<std::uint8_t>(r.BS());
-    t.style = kNone;
-}
-
-// The attributes an INSERT owns are read past: their ATTRIB entities and
-// SEQEND are not kept (counted as not read where they are met).
-void Insert(BitReader& r, InsertGeom& g, bool multiple, bool r2004) {
-    g.pos = r.BD3();
-    switch (r.BB()) {
-    case 3: g.xScale = g.yScale = g.zScale = 1.0; break;
-    case 1:
-        g.xScale = 1.0;
-        g.yScale = r.DD(1.0);
-        g.zScale = r.DD(1.0);
-        break;
-    case 2: g.xScale = g.yScale = g.zScale = r.RD(); break;
-    default:
-        g.xScale = r.RD();
-        g.yScale = r.DD(g.xScale);
-        g.zScale = r.DD(g.xScale);
-        break;
-    }
-    g.rotation = r.BD();
-    r.BD3();                                // extrusion
-    if (r.B() && r2004) {                   // attributes, and from R2004 their count
-        const std::int32_t owned = r.BL();
-        if (owned < 0) r.Fail("expected the count of an INSERT's attributes, found " + std::to_string(owned));
-    }
-    g.columns = g.rows = 1;
-    g.columnSpacing = g.rowSpacing = 0;
-    if (multiple) {
-        g.columns = r.BS();
-        g.rows = r.BS();
-        g.columnSpacing = r.BD();
-        g.rowSpacing = r.BD();
-    }
-    g.block = kNone;
-}
-
-void Face(BitReader& r, FaceGeom& f, std::int16_t& invisibleEdges) {
-    bool noFlags = r.B();
-    bool zZero = r.B();
-    f.corner[0].x = r.RD();
-    f.corner[0].y = r.RD();
-    f.corner[0].z = zZero ? 0.0 : r.RD();
-    for (int i = 1; i < 4; ++i) {
-        f.corner[i].x = r.DD(f.corner[i - 1].x);
-        f.corner[i].y = r.DD(f.corner[i - 1].y);
-        f.corner[i].z = r.DD(f.corner[i - 1].z);
-    }
-    invisibleEdges = noFlags ? 0 : r.BS();
-}
-
-ViewportData Viewport(BitReader& r, std::int32_t& frozenLayers, bool r2007) {
-    ViewportData v;
-    v.center = r.BD3();
-    v.width = r.BD();
-    v.height = r.BD();
-    v.viewTarget = r.BD3();
-    v.viewDirection = r.BD3();
-    v.twist = r.BD();
-    v.viewHeight = r.BD();
-    v.lensLength = r.BD();
-    r.BD();
-    r.BD();
-    r.BD();                                 // clips, snap angle
-    v.viewCenter.x = r.RD();
-    v.viewCenter.y = r.RD();
-    for (int i = 0; i < 6; ++i) r.RD();     // snap base, snap spacing, grid spacing
-    r.BS();                                 // circle zoom
-    if (r2007) r.BS();                      // major grid lines
-    frozenLayers = r.BL();
-    if (frozenLayers < 0) r.Fail("a viewport has a negative frozen-layer count");
-    v.statusFlags = r.BL();
-    v.status = (v.statusFlags & 0x20000) ? 0 : 1;
-    v.viewFlag = 0;
-    return v;
-}
-
-HatchData Hatch(BitReader& r, bool r2004) {
-    HatchData h;
-    if (r2004) {                            // gradient
-        r.BL();
-        r.BL();
-        r.BD();
-        r.BD();
-        r.BL();
-        r.BD();
-        std::int32_t colours = r.BL();
-        if (colours < 0) r.Fail("a hatch has a negative gradient colour count");
-        r.RequireItems(static_cast<std::uint64_t>(colours), 40, "gradient colours");
-        for (std::int32_t i = 0; i < colours; ++i) {
-            r.BD();
-            r.BS();
-            r.BL();
-            r.RC();
-        }
-        r.TV();
-    }
-    h.elevation = r.BD();
-    r.BD3();
-    h.pattern = r.TV();
-    h.solid = r.B();
-    r.B();                                  // associative
-    std::int32_t paths = r.BL();
-    if (paths < 0) r.Fail("a hatch has a negative path count");
-    r.RequireItems(static_cast<std::uint64_t>(paths), 8, "hatch paths");
-    for (std::int32_t p = 0; p < paths; ++p) {
-        std::int32_t pathFlags = r.BL();
-        if (pathFlags & 2) {
-            bool bulges = r.B();
-            r.B();                          // closed
-            std::int32_t n = r.BL();
-            if (n < 0) r.Fail("a hatch path has a negative point count");
-            r.RequireItems(static_cast<std::uint64_t>(n), 128, "hatch points");
-            for (std::int32_t i = 0; i < n; ++i) {
-                Vec3 pt{r.RD(), r.RD(), 0};
-                if (bulges) r.BD();
-                if (p == 0) h.boundary.push_back(pt);
-            }
-        } else {
-            std::int32_t segs = r.BL();
-            if (segs < 0) r.Fail("a hatch path has a negative segment count");
-            r.RequireItems(static_cast<std::uint64_t>(segs), 8, "hatch segments");
-            for (std::int32_t i = 0; i < segs; ++i) {
-                switch (r.RC()) {
-                case 1: {
-                    Vec3 a{r.RD(), r.RD(), 0};
-                    r.RD();
-                    r.RD();
-                    if (p == 0) h.boundary.push_back(a);
-                    break;
-                }
-                case 2: r.RD(); r.RD(); r.BD(); r.BD(); r.BD(); r.B(); break;
-                case 3: r.RD(); r.RD(); r.RD(); r.RD(); r.BD(); r.BD(); r.BD(); r.B(); break;
-                default: r.Fail("a hatch edge type is not supported");
-                }
-            }
-        }
-        std::int32_t boundaryObjects = r.BL();
-        if (boundaryObjects < 0) r.Fail("a hatch has a negative boundary object count");
-    }
-    return h;
-}
-
-void DecodeEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, DecodedObjects& out) {
-    EntityCommon c = ReadEntityCommon(s.data, s.release);
-    DecodedEntity de;
-    de.offset = offset;
-    de.mode = c.mode;
-    Entity& e = de.e;
-    e.handle = s.self;
-    e.colour = c.colour;
-    if (c.invisible) e.flags |= kEntityInvisible;
-    de.linetypeFlags = c.ltFlags;
-    BitReader& r = s.data;
-    EntityGeom& g = e.geom;
-    std::int32_t frozenLayers = 0;
-    switch (type) {
-    case kTypePoint:
-        e.type = EntityType::Point;
-        g.point.pos = r.BD3();
-        break;
-    case kTypeLine: {
-        e.type = EntityType::Line;
-        bool zZero = r.B();
-        auto& a = g.line.start;
-        auto& b = g.line.end;
-        a.x = r.RD();
-        b.x = r.DD(a.x);
-        a.y = r.RD();
-        b.y = r.DD(a.y);
-        a.z = b.z = 0;
-        if (!zZero) {
-            a.z = r.RD();
-            b.z = r.DD(a.z);
-        }
-        break;
-    }
-    case kTypeCircle:
-        e.type = EntityType::Circle;
-        g.circle.center = r.BD3();
-        g.circle.radius = r.BD();
-        break;
-    case kTypeArc:
-        e.type = EntityType::Arc;
-        g.arc.center = r.BD3();
-        g.arc.radius = r.BD();
-        r.BT();
-        r.BE();
-        g.arc.startAngle = r.BD();
-        g.arc.endAngle = r.BD();
-        break;
-    case kTypeText:
-        e.type = EntityType::Text;
-        Text(r, out, g.text);
-        break;
-    case kTypeInsert:
-    case kTypeMInsert:
-        e.type = EntityType::Insert;
-        Insert(r, g.insert, type == kTypeMInsert, s.r2004);
-        break;
-    case kTypePolyline2D:
-        e.type = EntityType::Polyline;
-        g.polyline.flags = static_cast<std::int16_t>(r.BS() & ~8);
-        r.BS();                             // curve type
-        g.polyline.startWidth = r.BD();
-        g.polyline.endWidth = r.BD();
-        r.BT();
-        g.polyline.elevation = r.BD();
-        break;
-    case kTypePolyline3D: {
-        e.type = EntityType::Polyline;
-        r.RC();                             // spline flags
-        std::uint8_t closed = r.RC();
-        g.polyline = {0, 0, 0, static_cast<std::int16_t>(8 | ((closed & 1) ? 1 : 0))};
-        break;
-    }
-    case kTypeVertex2D: {
-        e.type = EntityType::Vertex;
-        auto& v = g.vertex;
-        v.flags = r.RC();
-        v.pos = r.BD3();
-        double sw = r.BD();
-        if (sw < 0) {
-            v.startWidth = v.endWidth = -sw;
-        } else {
-            v.startWidth = sw;
-            v.endWidth = r.BD();
-        }
-        v.bulge = r.BD();
-        v.widthFlags = 3;                   // the file always holds both widths
-        break;
-    }
-    case kTypeVertex3D:
-        e.type = EntityType::Vertex;
-        g.vertex = {};
-        g.vertex.flags = r.RC();
-        g.vertex.pos = r.BD3();
-        break;
-    case kTypeSeqEnd:
-        e.type = EntityType::SeqEnd;
-        break;
-    case kTypeFace3D:
-        e.type = EntityType::Face3D;
-        Face(r, g.face, e.invisibleEdges);
-        break;
-    case kTypeBlock:
-        e.type = EntityType::Block;         // its name is the block header's
-        break;
-    case kTypeEndBlk:
-        e.type = EntityType::EndBlk;
-        break;
-    case kTypeViewport:
-        e.type = EntityType::Viewport;
-        g.extra.index = static_cast<std::uint32_t>(out.viewports.size());
-        out.viewports.push_back(Viewport(r, frozenLayers, s.r2007));
-        break;
-    case kTypeHatch:
-        e.type = EntityType::Hatch;
-        g.extra.index = static_cast<std::uint32_t>(out.hatches.size());
-        out.hatches.push_back(Hatch(r, s.r2004));
-        break;
-    case kTypeLwPolyline: {
-        const LightweightPolyline lw = DecodeLwPolylineData(r);
-        ReadEntityHandles(s.handles, c, s.self, de);
-        AppendLwPolyline(out, de, lw);
-        return;
-    }
-    default:
-        return;
-    }
-    ReadEntityHandles(s.handles, c, s.self, de);
-    switch (type) {
-    case kTypeText:
-    case kTypeInsert:
-    case kTypeMInsert:
-        de.ref = s.handles.H().Resolve(s.self);
-        break;
-    default:
-        break;
-    }
-    out.entities.push_back(std::move(de));
-}
-
 } // namespace
 
 namespace {
@@ -751,7 +373,19 @@ void Skipped(const ObjectSource& src, std::int16_t type, DecodedObjects& out) {
     ++(IsEntityType(src, type) ? out.notRead : out.objectsNotRead)[TypeName(src, type)];
 }
 
-void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, DecodedObjects& out, std::int16_t& type) {
+bool ReadEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, DecodedObjects& out) {
+    EntityObject o{s.data, s.handles, s.self, s.release, offset};
+    return DecodeEntity(o, type, out);
+}
+
+// An object's bytes in the file, its size and CRC checked.
+struct ObjectBody {
+    const std::uint8_t* bytes;
+    std::uint32_t size;
+    std::uint64_t handleBits;   // R2010 and later: the handle stream's size
+};
+
+ObjectBody LocateObject(const ObjectSource& src, std::uint64_t offset) {
     if (offset >= src.fileSize) throw CadError("the address lies beyond the end of the file");
     std::size_t pos = static_cast<std::size_t>(offset);
     const std::uint32_t size = ReadModularShort(src.file, src.fileSize, pos);
@@ -763,17 +397,18 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
     std::uint16_t crc = Crc16(kDwgCrcSeed, src.file + offset, pos - static_cast<std::size_t>(offset) + size);
     std::uint16_t stored = static_cast<std::uint16_t>(body[size] | (body[size + 1] << 8));
     if (src.checkCrc && crc != stored) throw CadError("CRC mismatch (the file is damaged)");
+    return {body, size, handleBits};
+}
 
-    ObjectStreams s{BitReader(body, size, "object"), BitReader(body, size, "object"),
-                    BitReader(body, size, "object's texts")};
-    s.release = src.release;
-    s.r2004 = src.release >= Release::R2004;
-    s.r2007 = src.release >= Release::R2007;
-    s.data.fullColour = s.r2004;
+// Reads the object's type, handle and extended data and sets its streams'
+// bounds; returns the type.
+std::int16_t ReadObjectHead(ObjectStreams& s, const ObjectBody& body, Handle mapHandle) {
+    const std::uint64_t bits = static_cast<std::uint64_t>(body.size) * 8;
+    std::int16_t type;
     std::uint64_t bitSize;
-    if (src.release >= Release::R2010) {    // the type 2-bit-prefixed; the handle stream's size came first
-        if (handleBits > static_cast<std::uint64_t>(size) * 8) s.data.Fail("its handle stream is larger than it");
-        bitSize = static_cast<std::uint64_t>(size) * 8 - handleBits;
+    if (s.release >= Release::R2010) {      // the type 2-bit-prefixed; the handle stream's size came first
+        if (body.handleBits > bits) s.data.Fail("its handle stream is larger than it");
+        bitSize = bits - body.handleBits;
         switch (s.data.BB()) {
         case 0: type = s.data.RC(); break;
         case 1: type = static_cast<std::int16_t>(0x1F0 + s.data.RC()); break;
@@ -783,7 +418,7 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
         type = s.data.BS();
         bitSize = s.data.RL();
     }
-    if (bitSize > static_cast<std::uint64_t>(size) * 8) s.data.Fail("its data size reaches past its end");
+    if (bitSize > bits) s.data.Fail("its data size reaches past its end");
     HandleRef own = s.data.H();
     if (own.value != mapHandle) s.data.Fail("its handle differs from the object map's");
     s.self = own.value;
@@ -801,22 +436,29 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
         s.text.SetStrings(bitSize);
         s.data.text = &s.text;
     }
+    return type;
+}
 
-    if (type >= 500) {
-        std::size_t index = static_cast<std::size_t>(type - 500);
-        const std::string* name = index < src.classNames.size() ? &src.classNames[index].dxf : nullptr;
-        if (!name) Skipped(src, type, out);             // a class the classes section lacks
-        else if (*name == "ACDBDICTIONARYWDFLT") Dictionary(s, true, offset, out);
-        else if (*name == "ACDBPLACEHOLDER") PlainObject(s, ObjectType::Placeholder, offset, out);
-        else if (*name == "LAYOUT") LayoutObject(s, offset, out);
-        else if (*name == "DICTIONARY") Dictionary(s, false, offset, out);
-        else if (*name == "XRECORD") PlainObject(s, ObjectType::XRecord, offset, out);
-        else if (*name == "DICTIONARYVAR") SettingObject(s, ObjectType::DictionaryVar, offset, out);
-        else if (*name == "SCALE") SettingObject(s, ObjectType::Scale, offset, out);
-        else if (*name == "HATCH") DecodeEntity(s, kTypeHatch, offset, out);
-        else Skipped(src, type, out);
-        return;
-    }
+// An object whose type is a class's number.
+void DecodeClassObject(const ObjectSource& src, ObjectStreams& s, std::int16_t type, std::uint64_t offset,
+                       DecodedObjects& out) {
+    std::size_t index = static_cast<std::size_t>(type - 500);
+    const std::string* name = index < src.classNames.size() ? &src.classNames[index].dxf : nullptr;
+    if (!name) Skipped(src, type, out);             // a class the classes section lacks
+    else if (*name == "ACDBDICTIONARYWDFLT") Dictionary(s, true, offset, out);
+    else if (*name == "ACDBPLACEHOLDER") PlainObject(s, ObjectType::Placeholder, offset, out);
+    else if (*name == "LAYOUT") LayoutObject(s, offset, out);
+    else if (*name == "DICTIONARY") Dictionary(s, false, offset, out);
+    else if (*name == "XRECORD") PlainObject(s, ObjectType::XRecord, offset, out);
+    else if (*name == "DICTIONARYVAR") SettingObject(s, ObjectType::DictionaryVar, offset, out);
+    else if (*name == "SCALE") SettingObject(s, ObjectType::Scale, offset, out);
+    else if (*name == "HATCH") ReadEntity(s, kTypeHatch, offset, out);
+    else Skipped(src, type, out);
+}
+
+// An object of a fixed type: a table, a non-graphic object or an entity.
+void DecodeFixedObject(const ObjectSource& src, ObjectStreams& s, std::int16_t type, std::uint64_t offset,
+                       DecodedObjects& out) {
     switch (type) {
     case kTypeBlockControl:
     case kTypeLayerControl:
@@ -846,32 +488,25 @@ void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, D
     case kTypeLayout: LayoutObject(s, offset, out); break;
     case kTypeMlineStyle: PlainObject(s, ObjectType::MLineStyle, offset, out); break;
     case kTypeXRecord: PlainObject(s, ObjectType::XRecord, offset, out); break;
-    case kTypeText:
-    case kTypeBlock:
-    case kTypeEndBlk:
-    case kTypeSeqEnd:
-    case kTypeInsert:
-    case kTypeMInsert:
-    case kTypeVertex2D:
-    case kTypeVertex3D:
-    case kTypePolyline2D:
-    case kTypePolyline3D:
-    case kTypeArc:
-    case kTypeCircle:
-    case kTypeLine:
-    case kTypePoint:
-    case kTypeFace3D:
-    case kTypeViewport:
-    case kTypeHatch:
-    case kTypeLwPolyline:
-        DecodeEntity(s, type, offset, out);
-        break;
     case kTypeVx:                           // made anew from the viewports when written: nothing is lost
         break;
-    default:                                // groups and kinds the database does not hold
-        Skipped(src, type, out);
+    default:                                // the entity kinds; groups and kinds the database does not hold
+        if (!ReadEntity(s, type, offset, out)) Skipped(src, type, out);
         break;
     }
+}
+
+void DecodeAt(const ObjectSource& src, std::uint64_t offset, Handle mapHandle, DecodedObjects& out, std::int16_t& type) {
+    const ObjectBody body = LocateObject(src, offset);
+    ObjectStreams s{BitReader(body.bytes, body.size, "object"), BitReader(body.bytes, body.size, "object"),
+                    BitReader(body.bytes, body.size, "object's texts")};
+    s.release = src.release;
+    s.r2004 = src.release >= Release::R2004;
+    s.r2007 = src.release >= Release::R2007;
+    s.data.fullColour = s.r2004;
+    type = ReadObjectHead(s, body, mapHandle);
+    if (type >= 500) DecodeClassObject(src, s, type, offset, out);
+    else DecodeFixedObject(src, s, type, offset, out);
 }
 
 } // namespace

@@ -289,11 +289,11 @@ void EncodeBlockHeaders(ObjectStream& s, const EncodeContext& c) {
     const Drawing& d = c.d;
     for (std::uint32_t bi = 0; bi < d.blocks.size(); ++bi) {
         const BlockRecord& b = d.blocks[bi];
-        // First and last entity of the block's chain (VERTEX and SEQEND are
-        // chained below their polyline instead).
+        // First and last entity of the block's chain (VERTEX, ATTRIB and
+        // SEQEND are chained below their polyline or insert instead).
         auto chained = [&d](std::uint32_t idx) {
             auto t = d.entities[idx].type;
-            return t != EntityType::Vertex && t != EntityType::SeqEnd;
+            return t != EntityType::Vertex && t != EntityType::Attrib && t != EntityType::SeqEnd;
         };
         Handle first = 0, last = 0;
         std::size_t owned = 0;

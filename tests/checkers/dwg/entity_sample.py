@@ -2,8 +2,8 @@
 """Counts and samples a DXF file's entities, to compare another reader's view of a drawing with ours.
 
 Usage: entity_sample.py FILE.dxf. Prints "count|BLOCK|KIND|N" for every kind in every block (BLOCK its
-record's handle; LWPOLYLINE counted as POLYLINE, mesh polylines as POLYLINE-MESH; vertices, SEQEND and
-attributes not counted) and "entity|HANDLE|KIND|LAYER|COLOUR|LINETYPE|X|Y" for the first four of each
+record's handle; mesh polylines as POLYLINE-MESH; vertices, SEQEND and attributes not counted) and
+"entity|HANDLE|KIND|LAYER|COLOUR|LINETYPE|X|Y" for the first four of each
 kind in each block (colour 256 ByLayer; the kind's first point). Exit status 2 when ezdxf cannot read it.
 """
 import os
@@ -14,13 +14,14 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from dxf_file import load  # noqa: E402
 
 FIRST = {"LINE": "start", "CIRCLE": "center", "ARC": "center", "VIEWPORT": "center", "TEXT": "insert",
-         "INSERT": "insert", "POINT": "location", "3DFACE": "vtx0"}
+         "INSERT": "insert", "POINT": "location", "3DFACE": "vtx0", "ELLIPSE": "center", "MTEXT": "insert",
+         "SOLID": "vtx0"}
 
 
 def kind_of(e):
     if e.dxftype() == "POLYLINE" and e.get_mode() in ("AcDbPolyFaceMesh", "AcDbPolygonMesh"):
         return "POLYLINE-MESH"
-    return "POLYLINE" if e.dxftype() == "LWPOLYLINE" else e.dxftype()
+    return e.dxftype()
 
 
 def first_point(e):
@@ -36,7 +37,7 @@ for block in load(sys.argv[1]).blocks:
     shown = Counter()
     for e in block:
         kind = kind_of(e)
-        if kind not in FIRST and kind != "POLYLINE" or shown[kind] >= 4 or first_point(e) is None:
+        if kind not in FIRST and kind not in ("POLYLINE", "LWPOLYLINE") or shown[kind] >= 4 or first_point(e) is None:
             continue
         shown[kind] += 1
         p = first_point(e)
