@@ -132,9 +132,11 @@ TEST_F(Records, BoundaryAndTrimDecideWhatIsWritten) {
     StartWithSymbols();
     run->TrimPolygon = Square(0, 0, 10, 10);
     run->BoundaryPolygon = Square(0, 0, 4, 4);
-    for (const char* r : {"SYM,L,1,MH,20,5,0,1,1,0", "SYM,L,1,MH,5,5,0,1,1,0", "SYM,L,1,MH,2,2,0,1,1,0"}) Add(r);
-    EXPECT_EQ(ModelSpace().size(), 1u);
+    for (const char* r : {"SYM,L,1,MH,20,5,0,1,1,0", "SYM,L,1,MH,5,5,0,1,1,0", "SYM,L,1,MH,2,2,0,1,1,0.5"}) Add(r);
+    ASSERT_EQ(ModelSpace().size(), 1u);
     EXPECT_EQ(run->DrawingExtents.MaxX, 2);
+    // The record turns clockwise; the insert counter-clockwise from a full turn.
+    EXPECT_NEAR(ModelSpace()[0]->geom.insert.rotation, 6.28318530717958 - 0.5, 1e-12);
 }
 
 // Placement as a reader sees it: test_tables_dxf. Here the field rules.
