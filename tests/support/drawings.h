@@ -103,7 +103,9 @@ inline std::unique_ptr<cad::Drawing> EveryKindDrawing() {
     d.AppendEntity(ms, line);
     Entity line3 = NewEntity(d, EntityType::Line, lTopo);
     line3.linetype = d.FindLinetype("Continuous");
-    line3.geom.line = {{10, 20, 5}, {10, 120, 7.5}};
+    // Its end Y shares its leading bytes with its start X, not its start Y:
+    // a DWG writer that patches the wrong default is caught.
+    line3.geom.line = {{120.5, 20, 5}, {10, 120, 7.5}};
     d.AppendEntity(ms, line3);
 
     Entity circle = NewEntity(d, EntityType::Circle, lTopo);
