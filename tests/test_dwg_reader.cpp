@@ -81,8 +81,9 @@ TEST(DwgRoundTrip, EveryKindDrawingReadsBackEqualAndWritesAgainUnchanged) {
     }
 }
 
-// Code-page bytes in R2000 and R2004, UTF-16 from R2007: the text comes back as written.
-TEST(DwgRoundTrip, TextKeepsCodePageBytesInEveryRelease) {
+// Code-page bytes in R2000 and R2004, UTF-16 from R2007: the text comes back
+// as written; so do a lightweight polyline's bulges and widths.
+TEST(DwgRoundTrip, TextKeepsCodePageBytesAndPolylineItsArcsInEveryRelease) {
     TempDir dir;
     for (Release r : {Release::R2000, Release::R2004, Release::R2007, Release::R2018}) {
         auto d = NewDrawing();
@@ -95,12 +96,21 @@ TEST(DwgRoundTrip, TextKeepsCodePageBytesInEveryRelease) {
         const std::string degrees = "45\xB0 N \xE9t\xE9 \x80";   // Windows-1252 degree sign, accents, euro
         d->SetText(t.geom.text, degrees);
         d->AppendEntity(d->ModelSpace(), t);
+        Entity lw;
+        lw.type = EntityType::LwPolyline;
+        lw.handle = d->NewHandle();
+        const std::vector<LwVertex> vertices{{0, 0, 0, 0, 0.5}, {10, 0, 1, 2, -1}, {10, 5, 0, 0, 0}};
+        d->SetLwPolyline(lw, LwPolylineData{vertices});
+        d->AppendEntity(d->ModelSpace(), lw);
         const auto path = dir.file(std::string(ReleaseName(r)) + ".dwg");
         SaveDwg(*d, r, path);
         auto read = ReadDwg(path);
         const auto& ms = read->blocks[read->ModelSpace()];
-        ASSERT_EQ(ms.entities.size(), 1u) << ReleaseName(r);
+        ASSERT_EQ(ms.entities.size(), 2u) << ReleaseName(r);
         EXPECT_EQ(read->Text(read->entities[ms.entities[0]].geom.text), degrees) << ReleaseName(r);
+        const auto& back = read->entities[ms.entities[1]];
+        ASSERT_EQ(back.type, EntityType::LwPolyline) << ReleaseName(r);
+        EXPECT_EQ(read->lwpolylines.at(back.geom.extra.index).vertices, vertices) << ReleaseName(r);
     }
 }
 
