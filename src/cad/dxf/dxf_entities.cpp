@@ -25,7 +25,6 @@ void WriteCommonGroups(WriteContext& c, const Entity& e, std::string_view type, 
 
 namespace {
 
-constexpr double kDegrees = 180.0 / std::numbers::pi;
 
 void CommonGroups(WriteContext& c, const Entity& e, std::string_view type, Handle handle, Handle owner) {
     WriteCommonGroups(c, e, type, handle, owner);
@@ -59,16 +58,7 @@ void WriteText(WriteContext& c, const Entity& e) {
     auto& w = c.w;
     const auto& t = e.geom.text;
     Common(c, e);
-    c.Subclass("AcDbText");
-    w.Point3(10, t.pos);
-    w.Real(40, t.height);
-    w.Text(1, c.d.Text(t), c.utf8);
-    if (t.rotation != 0) w.Real(50, t.rotation * kDegrees);
-    if (t.widthFactor != 1 && t.widthFactor > 0) w.Real(41, t.widthFactor);
-    if (t.oblique != 0) w.Real(51, t.oblique * kDegrees);
-    if (t.style != 0 && t.style < c.names.styles.size()) w.Name(7, c.names.styles[t.style]);
-    if (t.hAlign != 0) w.Int(72, t.hAlign);
-    if (t.hAlign != 0 || t.vAlign != 0) w.Point3(11, t.align);
+    WriteTextGroups(c, t, c.d.Text(t));
     c.Subclass("AcDbText");
     if (t.vAlign != 0) w.Int(73, t.vAlign);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The state shared by the parts of the DXF reader while one file is read.
 #include <cstdint>
+#include <numbers>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,9 @@
 #include "cad/dxf/dxf_read_tags.h"
 
 namespace ostrel::cad {
+
+// Angles are read in degrees and held in radians.
+inline constexpr double kDegree = std::numbers::pi / 180.0;
 
 struct DxfReadContext {
     DxfReadContext(Drawing& drawing, DxfTagReader& reader) : d(drawing), tags(reader) {}

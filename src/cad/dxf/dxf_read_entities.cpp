@@ -12,7 +12,6 @@ namespace ostrel::cad {
 
 namespace {
 
-constexpr double kDegree = 3.14159265358979323846 / 180.0;
 
 struct Common {
     Handle handle = 0;
@@ -99,32 +98,16 @@ void ReadCircleOrArc(DxfReadContext& ctx, Entity& e, bool arc) {
 }
 
 void ReadText(DxfReadContext& ctx, Entity& e) {
-    TextGeom g{};
-    g.widthFactor = 1;
-    g.style = kNone;
-    bool alignSeen = false;
-    std::string_view text;
-    int axis;
+    TextRead text;
+    std::string_view value;
     for (auto& t : ctx.record) {
-        if (PointCode(t.code, 10, axis)) SetAxis(g.pos, axis, t);
-        else if (PointCode(t.code, 11, axis)) { SetAxis(g.align, axis, t); alignSeen = true; }
-        else switch (t.code) {
-        case 1: text = t.value; break;
-        case 40: g.height = TagDouble(t); break;
-        case 41: g.widthFactor = TagDouble(t); break;
-        case 50: g.rotation = TagDouble(t) * kDegree; break;
-        case 51: g.oblique = TagDouble(t) * kDegree; break;
-        case 7: g.style = StyleForName(ctx, t.value); break;
-        case 72: g.hAlign = static_cast<std::uint8_t>(TagShort(t)); break;
-        case 73: g.vAlign = static_cast<std::uint8_t>(TagShort(t)); break;
-        default: break;
-        }
+        if (TextGroup(ctx, t, text)) continue;
+        if (t.code == 1) value = t.value;
+        else if (t.code == 73) text.g.vAlign = static_cast<std::uint8_t>(TagShort(t));
     }
-    if (g.style == kNone) g.style = StyleForName(ctx, "Standard");
-    if (!alignSeen) g.align = g.pos;
-    if (g.widthFactor == 0) g.widthFactor = 1;
-    ctx.d.SetText(g, ctx.DecodeText(text));
-    e.geom.text = g;
+    FinishText(ctx, text);
+    ctx.d.SetText(text.g, ctx.DecodeText(value));
+    e.geom.text = text.g;
 }
 
 // False when the block does not exist: the insert is then dropped.

@@ -8,7 +8,6 @@ namespace ostrel::cad {
 
 namespace {
 
-constexpr double kDegree = std::numbers::pi / 180.0;
 
 // The text style of a name, "Standard" when absent.
 std::uint32_t StyleOrStandard(DxfReadContext& ctx, std::uint32_t style) {
@@ -133,38 +132,48 @@ void ReadMText(DxfReadContext& ctx, Entity& e) {
     e.geom.mtext = g;
 }
 
+bool TextGroup(DxfReadContext& ctx, const DxfTag& t, TextRead& text) {
+    TextGeom& g = text.g;
+    int axis;
+    if (PointCode(t.code, 10, axis)) { SetAxis(g.pos, axis, t); return true; }
+    if (PointCode(t.code, 11, axis)) { SetAxis(g.align, axis, t); text.alignSeen = true; return true; }
+    switch (t.code) {
+    case 40: g.height = TagDouble(t); return true;
+    case 41: g.widthFactor = TagDouble(t); return true;
+    case 50: g.rotation = TagDouble(t) * kDegree; return true;
+    case 51: g.oblique = TagDouble(t) * kDegree; return true;
+    case 7: g.style = StyleForName(ctx, t.value); return true;
+    case 72: g.hAlign = static_cast<std::uint8_t>(TagShort(t)); return true;
+    default: return false;
+    }
+}
+
+void FinishText(DxfReadContext& ctx, TextRead& text) {
+    text.g.style = StyleOrStandard(ctx, text.g.style);
+    if (!text.alignSeen) text.g.align = text.g.pos;
+    if (text.g.widthFactor == 0) text.g.widthFactor = 1;
+}
+
 void ReadAttribute(DxfReadContext& ctx, Entity& e) {
     AttributeData a;
-    TextGeom& g = a.text;
-    g.widthFactor = 1;
-    g.style = kNone;
-    bool alignSeen = false;
+    TextRead text;
     std::string value;
-    int axis;
     for (auto& t : ctx.record) {
         if (t.code == 101) break;            // a multi-line attribute's MTEXT follows
-        if (PointCode(t.code, 10, axis)) SetAxis(g.pos, axis, t);
-        else if (PointCode(t.code, 11, axis)) { SetAxis(g.align, axis, t); alignSeen = true; }
-        else switch (t.code) {
+        if (TextGroup(ctx, t, text)) continue;
+        switch (t.code) {
         case 1: value = ctx.DecodeText(t.value); break;
         case 2: a.tag = ctx.DecodeString(t.value); break;
         case 3: a.prompt = ctx.DecodeTextString(t.value); break;
-        case 40: g.height = TagDouble(t); break;
-        case 41: g.widthFactor = TagDouble(t); break;
-        case 50: g.rotation = TagDouble(t) * kDegree; break;
-        case 51: g.oblique = TagDouble(t) * kDegree; break;
-        case 7: g.style = StyleForName(ctx, t.value); break;
         case 70: a.flags = TagShort(t); break;
-        case 72: g.hAlign = static_cast<std::uint8_t>(TagShort(t)); break;
         case 73: a.fieldLength = TagShort(t); break;
-        case 74: g.vAlign = static_cast<std::uint8_t>(TagShort(t)); break;
+        case 74: text.g.vAlign = static_cast<std::uint8_t>(TagShort(t)); break;
         default: break;
         }
     }
-    g.style = StyleOrStandard(ctx, g.style);
-    if (!alignSeen) g.align = g.pos;
-    if (g.widthFactor == 0) g.widthFactor = 1;
-    ctx.d.SetText(g, value);
+    FinishText(ctx, text);
+    a.text = text.g;
+    ctx.d.SetText(a.text, value);
     ctx.d.SetAttribute(e, std::move(a));
 }
 

@@ -15,6 +15,18 @@ inline bool PointCode(int code, int base, int& axis) {
 }
 void SetAxis(Vec3& v, int axis, const DxfTag& t);
 
+// A TEXT, ATTDEF or ATTRIB's text geometry, read tag by tag: TextGroup takes
+// the groups all three share (the two points, height, width factor,
+// rotation, oblique angle, style, horizontal alignment) and says whether
+// the tag was one of them; FinishText fills in what the record left out.
+struct TextRead {
+    TextGeom g{};
+    bool alignSeen = false;
+    TextRead() { g.widthFactor = 1; g.style = kNone; }
+};
+bool TextGroup(DxfReadContext& ctx, const DxfTag& t, TextRead& text);
+void FinishText(DxfReadContext& ctx, TextRead& text);
+
 void ReadLwPolylineRecord(DxfReadContext& ctx, Entity& e);
 void ReadEllipse(DxfReadContext& ctx, Entity& e);
 void ReadSpline(DxfReadContext& ctx, Entity& e);

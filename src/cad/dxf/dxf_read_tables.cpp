@@ -8,7 +8,6 @@ namespace ostrel::cad {
 
 namespace {
 
-constexpr double kDegree = 3.14159265358979323846 / 180.0;
 
 void ReadLayer(DxfReadContext& ctx) {
     Layer layer;

@@ -9,7 +9,6 @@ namespace ostrel::cad::dxf {
 
 namespace {
 
-constexpr double kDegrees = 180.0 / std::numbers::pi;
 
 void TableHead(WriteContext& c, const char* name, Handle handle, std::int64_t count) {
     auto& w = c.w;

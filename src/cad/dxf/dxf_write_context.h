@@ -1,6 +1,7 @@
 #pragma once
 // What the DXF section writers share during one save.
 #include <cstdint>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,9 @@
 #include "cad/dxf/dxf_tag_writer.h"
 
 namespace ostrel::cad::dxf {
+
+// Angles are held in radians and written in degrees.
+inline constexpr double kDegrees = 180.0 / std::numbers::pi;
 
 struct WriteContext {
     const Drawing& d;

@@ -11,7 +11,6 @@ namespace ostrel::cad::dxf {
 
 namespace {
 
-constexpr double kDegrees = 180.0 / std::numbers::pi;
 constexpr std::size_t kTextChunk = 250;   // MTEXT text travels in pieces of this many bytes
 
 bool NormalIsUp(const Vec3& n) { return n.x == 0 && n.y == 0 && (n.z == 1 || n.z == 0); }
@@ -69,6 +68,8 @@ void WritePointsAsPolyline(WriteContext& c, const Entity& e, const std::vector<V
 bool WritesLightweightKind(Release r) { return Traits(r).lightweightPolylines; }
 bool HasCurves(const WriteContext& c) { return !c.r12; }   // ELLIPSE, SPLINE, MTEXT from R13
 
+} // namespace
+
 void WriteTextGroups(WriteContext& c, const TextGeom& t, std::string_view value) {
     auto& w = c.w;
     c.Subclass("AcDbText");
@@ -82,8 +83,6 @@ void WriteTextGroups(WriteContext& c, const TextGeom& t, std::string_view value)
     if (t.hAlign != 0) w.Int(72, t.hAlign);
     if (t.hAlign != 0 || t.vAlign != 0) w.Point3(11, t.align);
 }
-
-} // namespace
 
 void WriteLightweightGroups(WriteContext& c, const LightweightPolyline& lw, double thickness, const Vec3& normal) {
     auto& w = c.w;

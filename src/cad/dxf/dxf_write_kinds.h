@@ -13,6 +13,8 @@ namespace ostrel::cad::dxf {
 
 // The common groups of an entity written as `type` with these handles.
 void WriteCommonGroups(WriteContext& c, const Entity& e, std::string_view type, Handle handle, Handle owner);
+// The AcDbText groups of a TEXT, ATTDEF or ATTRIB, with `value` as its text.
+void WriteTextGroups(WriteContext& c, const TextGeom& t, std::string_view value);
 // A LWPOLYLINE's own groups after its common ones.
 void WriteLightweightGroups(WriteContext& c, const LightweightPolyline& lw, double thickness, const Vec3& normal);
 
