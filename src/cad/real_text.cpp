@@ -89,6 +89,54 @@ inline int StripZeros(std::uint64_t& m, int most) {
 
 char* Fallback(char* out, double value) noexcept { return std::to_chars(out, out + kRealTextRoom, value).ptr; }
 
+// a (1e-7 <= a < kLimit) as m / 10^k with the fewest decimals k that give a
+// back exactly; false when no k up to 17 does.
+inline bool ExactDecimal(double a, std::uint64_t& m, int& k) noexcept {
+    // Most drawing values have three decimals or fewer (millimetres): try
+    // K = 3 first, where the zeros to strip are few.
+    const double milli = a * 1000.0;
+    const double milliRounded = (milli + kRoundMagic) - kRoundMagic;
+    if (milli < kLimit && milliRounded / 1000.0 == a) {
+        m = static_cast<std::uint64_t>(milliRounded);
+        k = 3;
+        while (k > 0 && m % 10 == 0) {
+            m /= 10;
+            --k;
+        }
+        return true;
+    }
+    // The most decimals K with a * 10^K < 2^49, from the binary exponent
+    // (a guess one too high at most, corrected by one comparison).
+    // a in [2^(e2-1), 2^e2); a is normal here (a >= 1e-7).
+    const int e2 = static_cast<int>((std::bit_cast<std::uint64_t>(a) >> 52) & 0x7FF) - 1022;
+    int K = static_cast<int>((49 - e2 + 1) * 0.30103);
+    if (K > 17) K = 17;
+    while (K > 0 && a * kPow10d[K] >= kLimit) --K;
+    const double scaled = a * kPow10d[K];
+    const double rounded = (scaled + kRoundMagic) - kRoundMagic;
+    if (rounded / kPow10d[K] != a) return false;
+    m = static_cast<std::uint64_t>(rounded);
+    k = K - StripZeros(m, K);
+    return true;
+}
+
+// m / 10^k in plain notation: the integer digits, then k decimals after the point.
+inline char* WritePlain(char* out, std::uint64_t m, int k, int digits) noexcept {
+    if (k == 0) {
+        WriteDigits(out + digits, m, digits);
+        return out + digits;
+    }
+    char all[24];
+    const int width = digits > k ? digits : k + 1;
+    const int intDigits = width - k;
+    WriteDigits(all + width, m, width);
+    std::memcpy(out, all, static_cast<std::size_t>(intDigits));
+    out += intDigits;
+    *out++ = '.';
+    std::memcpy(out, all + intDigits, static_cast<std::size_t>(k));
+    return out + k;
+}
+
 } // namespace
 
 char* WriteShortestReal(char* out, double value) noexcept {
@@ -101,47 +149,16 @@ char* WriteShortestReal(char* out, double value) noexcept {
         }
         return Fallback(out, value);
     }
-    // Most drawing values have three decimals or fewer (millimetres): try
-    // K = 3 first, where the zeros to strip are few.
     std::uint64_t m = 0;
     int k = 0;
-    const double milli = a * 1000.0;
-    const double milliRounded = (milli + kRoundMagic) - kRoundMagic;
-    if (milli < kLimit && milliRounded / 1000.0 == a) {
-        m = static_cast<std::uint64_t>(milliRounded);
-        k = 3;
-        if (m % 10 == 0) {
-            m /= 10;
-            k = 2;
-            if (m % 10 == 0) {
-                m /= 10;
-                k = 1;
-                if (m % 10 == 0) {
-                    m /= 10;
-                    k = 0;
-                }
-            }
-        }
-    } else {
-        // The most decimals K with a * 10^K < 2^49, from the binary exponent
-        // (a guess one too high at most, corrected by one comparison).
-        // a in [2^(e2-1), 2^e2); a is normal here (a >= 1e-7).
-        const int e2 = static_cast<int>((std::bit_cast<std::uint64_t>(a) >> 52) & 0x7FF) - 1022;
-        int K = static_cast<int>((49 - e2 + 1) * 0.30103);
-        if (K > 17) K = 17;
-        while (K > 0 && a * kPow10d[K] >= kLimit) --K;
-        const double scaled = a * kPow10d[K];
-        const double rounded = (scaled + kRoundMagic) - kRoundMagic;
-        if (rounded / kPow10d[K] != a) return Fallback(out, value);
-        m = static_cast<std::uint64_t>(rounded);
-        k = K - StripZeros(m, K);
-    }
+    if (!ExactDecimal(a, m, k)) return Fallback(out, value);
     const int digits = DigitCount(m);
     int significant = digits;
     if (k == 0) {
         std::uint64_t t = m;
         significant -= StripZeros(t, digits - 1);
     }
+    // Plain notation only where it is no longer than the scientific form.
     const int exponent = digits - 1 - k;
     const int absExponent = exponent < 0 ? -exponent : exponent;
     const int scientificLength = significant + (significant > 1 ? 1 : 0) + 2 + (absExponent >= 100 ? 3 : 2);
@@ -150,18 +167,7 @@ char* WriteShortestReal(char* out, double value) noexcept {
     if (plainLength > scientificLength) return Fallback(out, value);
 
     if (std::signbit(value)) *out++ = '-';
-    if (k == 0) {
-        WriteDigits(out + digits, m, digits);
-        return out + digits;
-    }
-    char all[24];
-    const int width = digits > k ? digits : k + 1;
-    WriteDigits(all + width, m, width);
-    std::memcpy(out, all, static_cast<std::size_t>(intDigits));
-    out += intDigits;
-    *out++ = '.';
-    std::memcpy(out, all + intDigits, static_cast<std::size_t>(k));
-    return out + k;
+    return WritePlain(out, m, k, digits);
 }
 
 } // namespace ostrel::cad
