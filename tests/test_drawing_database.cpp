@@ -268,9 +268,9 @@ TEST(Normalize, ValuesNoReaderTakesAreWrittenReadable) {
 }
 
 // Entities listed twice or in two blocks, indexes naming nothing, block
-// ends that are no block ends, owners and paper flags that do not follow the
-// block, polylines without their sequence end.
-TEST(Normalize, BrokenBlockListsOwnersFlagsAndSequencesAreRepaired) {
+// ends that are no block ends, paper flags that do not follow the block,
+// polylines without their sequence end.
+TEST(Normalize, BrokenBlockListsFlagsAndSequencesAreRepaired) {
     auto d = NewDrawing();
     auto ms = d->ModelSpace(), ps = d->PaperSpace();
     Entity orphan = MakeEntity(*d, EntityType::Vertex);   // a vertex before any polyline
@@ -278,7 +278,6 @@ TEST(Normalize, BrokenBlockListsOwnersFlagsAndSequencesAreRepaired) {
     Entity p = MakeEntity(*d, EntityType::Point);
     auto pi = d->AppendEntity(ms, p);
     d->entities[pi].flags = kEntityPaperSpace;   // wrongly flagged
-    d->entities[pi].owner = 0x777;
     d->blocks[ms].entities.push_back(pi);        // listed twice in its block
     d->blocks[ps].entities.push_back(pi);        // and once in another
     d->blocks[ms].entities.push_back(12345678);  // no such entity
@@ -299,12 +298,10 @@ TEST(Normalize, BrokenBlockListsOwnersFlagsAndSequencesAreRepaired) {
     EXPECT_EQ(list[0], pi);
     EXPECT_EQ(list[1], polyIndex);
     EXPECT_EQ(d->entities[list[3]].type, EntityType::SeqEnd);
-    EXPECT_EQ(d->entities[list[3]].owner, d->entities[polyIndex].handle);
     EXPECT_EQ(list[4], lastIndex);
     EXPECT_EQ(d->blocks[ps].entities, std::vector<std::uint32_t>{qi});
     EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].type, EntityType::Block);
     EXPECT_EQ(d->entities[d->blocks[ms].endEntity].type, EntityType::EndBlk);
-    EXPECT_EQ(d->entities[pi].owner, d->blocks[ms].handle);
     EXPECT_EQ(d->entities[pi].flags & kEntityPaperSpace, 0);
     EXPECT_EQ(d->entities[qi].flags & kEntityPaperSpace, kEntityPaperSpace);
     EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].flags & kEntityPaperSpace, kEntityPaperSpace);

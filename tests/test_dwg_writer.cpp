@@ -170,7 +170,12 @@ TEST(DwgFileLayout, TinyDrawingSectionsSitWhereTheLocatorsSay) {
 }
 
 TEST(DwgObjectMap, TwoObjectsGiveTheKnownBytes) {
-    auto bytes = ObjectMap({{2, 0x120}, {1, 0x100}});   // sorted by handle on the way
+    ObjectPlaces places;
+    places.Add(2, 0x120);
+    places.Add(1, 0x100);                               // sorted by handle on the way
+    std::vector<std::uint8_t> bytes;
+    const auto size = ObjectMap(places, [&](const std::uint8_t* p, std::size_t n) { bytes.insert(bytes.end(), p, p + n); });
+    EXPECT_EQ(size, bytes.size());
     // Page: size 7 (big-endian), handle +1 / address +0x100, handle +1 / address +0x20, CRC.
     std::vector<std::uint8_t> page = {0x00, 0x07, 0x01, 0x80, 0x02, 0x01, 0x20};
     std::uint16_t crc = Crc16(kDwgCrcSeed, page.data(), page.size());

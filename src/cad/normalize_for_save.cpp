@@ -314,7 +314,6 @@ std::uint32_t AddSeqEnd(Drawing& d, const Entity& head) {
     Entity s;
     s.type = EntityType::SeqEnd;
     s.handle = d.NewHandle();
-    s.owner = head.handle;
     s.layer = head.layer;
     s.flags = head.flags & kEntityPaperSpace;
     auto si = static_cast<std::uint32_t>(d.entities.size());
@@ -338,7 +337,7 @@ struct OpenRun {
 };
 
 // The BLOCK and ENDBLK of a block, remade when their indexes name no entity
-// of that kind, owned by the block.
+// of that kind.
 void RepairBlockEnds(Drawing& d, std::uint32_t bi, bool paper) {
     auto& blk = d.blocks[bi];
     if (blk.beginEntity != kNone &&
@@ -350,7 +349,6 @@ void RepairBlockEnds(Drawing& d, std::uint32_t bi, bool paper) {
     d.EnsureBlockEnds(bi);
     for (auto end : {d.blocks[bi].beginEntity, d.blocks[bi].endEntity}) {
         auto& e = d.entities[end];
-        e.owner = d.blocks[bi].handle;
         e.geom.block.block = bi;
         e.flags = static_cast<std::uint8_t>(paper ? (e.flags | kEntityPaperSpace) : (e.flags & ~kEntityPaperSpace));
     }
@@ -359,16 +357,15 @@ void RepairBlockEnds(Drawing& d, std::uint32_t bi, bool paper) {
 // Block contents: every block has its BLOCK and ENDBLK; deleted entities,
 // INSERTs of the block itself and entities listed before leave the list; a
 // VERTEX, ATTRIB or SEQEND outside its POLYLINE or INSERT is dropped; a
-// polyline (or an insert with attributes) left open gets its SEQEND; every
-// entity is owned by its block (VERTEX, ATTRIB and SEQEND by the entity
-// opening their run, VERTEX on its layer) and carries the paper-space flag
-// exactly when the block is a paper space.
+// polyline (or an insert with attributes) left open gets its SEQEND (then
+// every VERTEX, ATTRIB and SEQEND follows the entity opening its run, which
+// owns it); VERTEX and SEQEND take their polyline's layer; every entity
+// carries the paper-space flag exactly when the block is a paper space.
 void RepairBlockLists(Drawing& d) {
     // An entity belongs to one list once: a repeat (in the same block or
     // another) would be written twice under one handle.
     std::vector<bool> listed(d.entities.size(), false);
     for (std::uint32_t bi = 0; bi < d.blocks.size(); ++bi) {
-        const Handle owner = d.blocks[bi].handle;
         const bool paper = d.blocks[bi].IsPaperSpace();
         RepairBlockEnds(d, bi, paper);
         // The list is rewritten in place: what is kept is written over what
@@ -395,7 +392,6 @@ void RepairBlockLists(Drawing& d) {
             if (e.type == EntityType::Vertex || e.type == EntityType::Attrib || e.type == EntityType::SeqEnd) {
                 if (!run.Takes(d, e.type)) continue;
                 const auto& head = d.entities[run.head];
-                e.owner = head.handle;
                 if (e.type != EntityType::Attrib) e.layer = head.layer;
                 run.members = run.members || e.type == EntityType::Attrib;
                 keep(idx);
@@ -404,8 +400,7 @@ void RepairBlockLists(Drawing& d) {
             }
             if (run.NeedsSeqEnd(d)) keep(AddSeqEnd(d, d.entities[run.head]));
             run = OpenRun{};
-            auto& cur = d.entities[idx];     // AddSeqEnd may have moved it
-            cur.owner = owner;
+            const auto& cur = d.entities[idx];     // AddSeqEnd may have moved it
             if (cur.type == EntityType::Polyline || cur.type == EntityType::Insert) run.head = idx;
             keep(idx);
         }
@@ -445,7 +440,6 @@ void RepairPaperViewports(Drawing& d) {
             Entity e;
             e.type = EntityType::Viewport;
             e.handle = d.NewHandle();
-            e.owner = b.handle;
             e.flags = kEntityPaperSpace;
             e.layer = d.FindLayer("0");
             e.geom.extra.index = static_cast<std::uint32_t>(d.viewports.size() - 1);
