@@ -1,7 +1,10 @@
 // The drawing database: handles, name lookups, the new drawing's content.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
+#include <unordered_set>
+#include <utility>
 
 #include "cad/drawing.h"
 #include "cad/dxf/dxf_writer.h"
@@ -305,4 +308,66 @@ TEST(Normalize, BrokenBlockListsFlagsAndSequencesAreRepaired) {
     EXPECT_EQ(d->entities[pi].flags & kEntityPaperSpace, 0);
     EXPECT_EQ(d->entities[qi].flags & kEntityPaperSpace, kEntityPaperSpace);
     EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].flags & kEntityPaperSpace, kEntityPaperSpace);
+}
+
+// A save after changes to a normalised drawing repairs what the changes
+// touched and takes the rest as it was: the file is the one a whole
+// normalisation gives, byte for byte, whatever the changes were.
+TEST(Normalize, AfterChangesTheSaveWritesWhatAWholeNormalisationWrites) {
+    using Changed = std::unordered_set<std::uint32_t>;
+    auto first = [](const Drawing& d, EntityType type) {
+        for (auto i : d.blocks[d.ModelSpace()].entities)
+            if (d.entities[i].type == type) return i;
+        return kNone;
+    };
+    auto text = [](Drawing& d, double height) {
+        Entity t = MakeEntity(d, EntityType::Text);
+        t.geom.text = TextGeom{{1, 2, 0}, {}, height, 0, 1, 0, 0, 0, 0, 0, 0};
+        d.SetText(t.geom.text, "late");
+        d.AppendEntity(d.ModelSpace(), t);
+    };
+    const std::pair<const char*, std::function<void(Drawing&, Changed&)>> cases[] = {
+        {"nothing", [](Drawing&, Changed&) {}},
+        {"an open polyline added", [](Drawing& d, Changed&) {
+             d.AppendEntity(d.ModelSpace(), MakeEntity(d, EntityType::Polyline));
+             d.AppendEntity(d.ModelSpace(), MakeEntity(d, EntityType::Vertex));
+         }},
+        {"a text without height added", [&](Drawing& d, Changed&) { text(d, 0); }},
+        {"an entity given a bad colour", [&](Drawing& d, Changed& c) { d.entities[*c.insert(first(d, EntityType::Line)).first].colour = 999; }},
+        {"an entity deleted", [&](Drawing& d, Changed& c) { d.entities[*c.insert(first(d, EntityType::Circle)).first].flags |= kEntityDeleted; }},
+        {"a polyline's head deleted", [&](Drawing& d, Changed& c) { d.entities[*c.insert(first(d, EntityType::Polyline)).first].flags |= kEntityDeleted; }},
+        {"an added entity repeats a handle", [&](Drawing& d, Changed&) {
+             Entity e = MakeEntity(d, EntityType::Point);
+             e.handle = d.entities[first(d, EntityType::Line)].handle;
+             d.AppendEntity(d.ModelSpace(), e);
+         }},
+        {"a record without a handle", [](Drawing& d, Changed&) { d.AddLayer(Layer{"LATE"}); }},
+        {"the layers cut back", [](Drawing& d, Changed&) { d.layers.resize(1); d.RebuildIndexes(); }},
+        {"a block turned into a paper space", [&](Drawing& d, Changed&) {
+             d.RenameBlock(d.entities[first(d, EntityType::Insert)].geom.insert.block, "*Paper_Space7");
+         }},
+        {"a hatch's boundary cleared", [](Drawing& d, Changed&) { d.hatches.at(0).boundary.clear(); }},
+        {"an entity moved to the paper space", [&](Drawing& d, Changed&) {
+             d.blocks[d.PaperSpace()].entities.push_back(first(d, EntityType::Line));
+             d.blocks[d.ModelSpace()].entities.erase(d.blocks[d.ModelSpace()].entities.begin());
+         }},
+    };
+    ostrel::test::TempDir dir;
+    for (const auto& [name, change] : cases) {
+        SCOPED_TRACE(name);
+        auto base = ostrel::test::EveryKindDrawing();
+        NormalizeForSave(*base);
+        const Drawing before = *base;
+        Drawing whole = before, since = before;
+        Changed ignored, changed;
+        change(whole, ignored);
+        change(since, changed);
+        NormalizeForSave(whole);
+        NormalizeForSave(since, NormalisedBefore{&before, before.entities.size(), before.textPool.size(), &changed});
+        WriteDxf(whole, Release::R2000, dir.file("whole.dxf"));
+        WriteDxf(since, Release::R2000, dir.file("since.dxf"));
+        const auto expected = ostrel::test::ReadFile(dir.file("whole.dxf"));
+        EXPECT_TRUE(expected == ostrel::test::ReadFile(dir.file("since.dxf")));
+        EXPECT_EQ(whole.entities.size(), since.entities.size());
+    }
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "cad/release_traits.h"
@@ -496,6 +497,24 @@ void EnsureStandardContent(Drawing& d);
 // SEQEND, paper-space flags, the overall viewport of a paper
 // layout. Writers call it before writing.
 void NormalizeForSave(Drawing& d);
+
+// What a drawing held when NormalizeForSave last left it, for a save after
+// changes made since: `before`, a copy of it without its entities and text
+// (records, blocks with their lists, objects, side data), the number of
+// entities and text bytes then, and which of those entities were changed
+// since (keeping their handles). Entities added since follow them. No
+// `before`: nothing is known.
+struct NormalisedBefore {
+    const Drawing* before = nullptr;
+    std::size_t entityCount = 0, textSize = 0;
+    const std::unordered_set<std::uint32_t>* changed = nullptr;
+};
+
+// NormalizeForSave for a drawing normalised before and changed since: it
+// leaves what NormalizeForSave leaves, repairing the entities and block
+// lists the changes touched and taking the rest as they were; the whole
+// drawing when the earlier state cannot vouch for the rest.
+void NormalizeForSave(Drawing& d, const NormalisedBefore& since);
 
 // Brings a drawing to what reading back the file a writer makes of it, as
 // DWG or DXF of the release, would give: what the formats cannot hold is
