@@ -1,6 +1,7 @@
 // The drawing database: handles, name lookups, the new drawing's content.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <unordered_set>
@@ -336,6 +337,12 @@ TEST(Normalize, AfterChangesTheSaveWritesWhatAWholeNormalisationWrites) {
         {"an entity given a bad colour", [&](Drawing& d, Changed& c) { d.entities[*c.insert(first(d, EntityType::Line)).first].colour = 999; }},
         {"an entity deleted", [&](Drawing& d, Changed& c) { d.entities[*c.insert(first(d, EntityType::Circle)).first].flags |= kEntityDeleted; }},
         {"a polyline's head deleted", [&](Drawing& d, Changed& c) { d.entities[*c.insert(first(d, EntityType::Polyline)).first].flags |= kEntityDeleted; }},
+        {"a vertex amid its run turned into a point", [](Drawing& d, Changed& c) {
+             const auto& list = d.blocks[d.ModelSpace()].entities;
+             auto at = std::find_if(list.begin(), list.end(), [&](auto i) { return d.entities[i].type == EntityType::Vertex; });
+             ASSERT_TRUE(at + 1 < list.end() && d.entities[*(at + 1)].type == EntityType::Vertex);
+             d.entities[*c.insert(*(at + 1)).first].type = EntityType::Point;
+         }},
         {"an added entity repeats a handle", [&](Drawing& d, Changed&) {
              Entity e = MakeEntity(d, EntityType::Point);
              e.handle = d.entities[first(d, EntityType::Line)].handle;

@@ -374,13 +374,15 @@ void RepairBlockEnds(Drawing& d, std::uint32_t bi, bool paper) {
 // every VERTEX, ATTRIB and SEQEND follows the entity opening its run, which
 // owns it); VERTEX and SEQEND take their polyline's layer; every entity
 // carries the paper-space flag exactly when the block is a paper space.
-void RepairBlockList(Drawing& d, std::uint32_t bi, bool paper, std::vector<bool>& listed) {
+// The first `kept` entries of the list are known to need nothing.
+void RepairBlockList(Drawing& d, std::uint32_t bi, bool paper, std::vector<bool>& listed, std::size_t kept) {
     // The list is rewritten in place: what is kept is written over what
     // has been read. Only an added SEQEND could overtake the reading;
     // from then on the rest goes to a list of its own, appended at the end.
     auto& list = d.blocks[bi].entities;
     const std::size_t count = list.size();
-    std::size_t read = 0, written = 0;
+    for (std::size_t k = 0; k < kept; ++k) listed[list[k]] = true;
+    std::size_t read = kept, written = kept;
     std::vector<std::uint32_t> spill;
     auto keep = [&](std::uint32_t idx) {
         if (spill.empty() && written < read) list[written++] = idx;
@@ -417,26 +419,32 @@ void RepairBlockList(Drawing& d, std::uint32_t bi, bool paper, std::vector<bool>
     list.insert(list.end(), spill.begin(), spill.end());
 }
 
-// A block whose list, space and entities are as the normalised drawing had
-// them (`changed`: the entities changed since) is left as it is; its
-// entities are marked listed. False, marking nothing, when it differs or an
-// earlier list took one of its entities.
-bool TakeAsBefore(const Drawing& d, const NormalisedBefore& since, std::uint32_t bi, const std::vector<bool>& changed,
-                  std::vector<bool>& listed) {
+bool IsMember(EntityType t) { return t == EntityType::Vertex || t == EntityType::Attrib || t == EntityType::SeqEnd; }
+
+// How much of a block's list needs no repair after changes to a normalised
+// drawing: the list as it was, up to the first entity changed since
+// (`changed`), less the run that entity stands in (from its POLYLINE or
+// INSERT on). All of it when nothing in it changed; 0 when the list or its
+// space differ, or an earlier list took one of its entities.
+std::size_t UnchangedPrefix(const Drawing& d, const NormalisedBefore& since, std::uint32_t bi,
+                            const std::vector<bool>& changed, const std::vector<bool>& listed) {
     const auto& before = since.before->blocks;
-    if (bi >= before.size()) return false;
+    if (bi >= before.size()) return 0;
     const auto& b = d.blocks[bi];
     if (b.handle != before[bi].handle || b.IsPaperSpace() != before[bi].IsPaperSpace() ||
         b.entities != before[bi].entities)
-        return false;
-    for (auto idx : b.entities)
-        if (idx >= changed.size() || changed[idx] || listed[idx]) return false;
-    for (auto idx : b.entities) listed[idx] = true;
-    return true;
+        return 0;
+    const auto& list = b.entities;
+    std::size_t end = 0;
+    for (; end < list.size() && !changed[list[end]]; ++end)
+        if (listed[list[end]]) return 0;
+    if (end == list.size()) return end;
+    while (end > 0 && IsMember(d.entities[list[end - 1]].type)) --end;
+    return end > 0 ? end - 1 : 0;
 }
 
 // Every block's list; after changes to a normalised drawing whose entities
-// are still repaired (`since`), the lists that changed.
+// are still repaired (`since`), what changed in them.
 void RepairBlockLists(Drawing& d, const NormalisedBefore* since = nullptr) {
     // An entity belongs to one list once: a repeat (in the same block or
     // another) would be written twice under one handle.
@@ -450,8 +458,7 @@ void RepairBlockLists(Drawing& d, const NormalisedBefore* since = nullptr) {
     for (std::uint32_t bi = 0; bi < d.blocks.size(); ++bi) {
         const bool paper = d.blocks[bi].IsPaperSpace();
         RepairBlockEnds(d, bi, paper);
-        if (since && TakeAsBefore(d, *since, bi, changed, listed)) continue;
-        RepairBlockList(d, bi, paper, listed);
+        RepairBlockList(d, bi, paper, listed, since ? UnchangedPrefix(d, *since, bi, changed, listed) : 0);
     }
 }
 
