@@ -189,6 +189,40 @@ TEST(DwgObjectMap, TwoObjectsGiveTheKnownBytes) {
     EXPECT_EQ(bytes, page);
 }
 
+// Places added in runs of ascending handles (as tables, blocks, entities
+// and objects go out) come back in handle order with their addresses, large
+// steps too; the check names a repeated, a missing and a too-high handle.
+TEST(DwgObjectMap, PlacesComeBackInHandleOrderAndBadHandlesAreNamed) {
+    const std::vector<ObjectLocation> added = {{0x10, 100},  {0x11, 140},          {0x400, 180}, {0x12, 300},
+                                               {0x13, 301},  {0x2, 5000},          {0x300000000, 5200},
+                                               {0x14, 70000}};
+    ObjectPlaces places;
+    for (const auto& l : added) places.Add(l.handle, l.offset);
+    std::vector<ObjectLocation> got;
+    places.InHandleOrder([&](const ObjectLocation& l) { got.push_back(l); });
+    auto sorted = added;
+    std::sort(sorted.begin(), sorted.end(), [](auto& a, auto& b) { return a.handle < b.handle; });
+    ASSERT_EQ(got.size(), sorted.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].handle, sorted[i].handle) << i;
+        EXPECT_EQ(got[i].offset, sorted[i].offset) << i;
+    }
+    EXPECT_NO_THROW(places.Check(0x300000001));
+    auto message = [](const std::vector<ObjectLocation>& v, Handle seed) {
+        ObjectPlaces p;
+        for (const auto& l : v) p.Add(l.handle, l.offset);
+        try {
+            p.Check(seed);
+        } catch (const CadError& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    EXPECT_NE(message(added, 0x300000000).find("handle 300000000 is above the handle seed"), std::string::npos);
+    EXPECT_NE(message({{5, 10}, {7, 20}, {5, 30}}, 9).find("handle 5 is used twice"), std::string::npos);
+    EXPECT_NE(message({{5, 10}, {0, 20}}, 9).find("an object has no handle"), std::string::npos);
+}
+
 // A large drawing saved to a file: written in pieces, the file header patched
 // at the end names the sections of the saved file; the object map is paged.
 TEST(DwgObjectMap, ALargeSavedDrawingHasAPagedMapAndAPatchedFileHeader) {
