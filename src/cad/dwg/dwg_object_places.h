@@ -21,7 +21,8 @@ class ObjectPlaces {
 public:
     // Room for about `count` places of ordinary steps.
     void Reserve(std::size_t count);
-    // An object written at `offset`, above every one added before.
+    // An object written at `offset`. Objects are added in file order; a
+    // handle below the one before starts a new run.
     void Add(Handle handle, std::uint64_t offset);
     std::size_t Count() const { return count_; }
 
