@@ -1,7 +1,11 @@
 // The drawing database: handles, name lookups, the new drawing's content.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <set>
+#include <unordered_set>
+#include <utility>
 
 #include "cad/drawing.h"
 #include "cad/dxf/dxf_writer.h"
@@ -268,9 +272,9 @@ TEST(Normalize, ValuesNoReaderTakesAreWrittenReadable) {
 }
 
 // Entities listed twice or in two blocks, indexes naming nothing, block
-// ends that are no block ends, owners and paper flags that do not follow the
-// block, polylines without their sequence end.
-TEST(Normalize, BrokenBlockListsOwnersFlagsAndSequencesAreRepaired) {
+// ends that are no block ends, paper flags that do not follow the block,
+// polylines without their sequence end.
+TEST(Normalize, BrokenBlockListsFlagsAndSequencesAreRepaired) {
     auto d = NewDrawing();
     auto ms = d->ModelSpace(), ps = d->PaperSpace();
     Entity orphan = MakeEntity(*d, EntityType::Vertex);   // a vertex before any polyline
@@ -278,7 +282,6 @@ TEST(Normalize, BrokenBlockListsOwnersFlagsAndSequencesAreRepaired) {
     Entity p = MakeEntity(*d, EntityType::Point);
     auto pi = d->AppendEntity(ms, p);
     d->entities[pi].flags = kEntityPaperSpace;   // wrongly flagged
-    d->entities[pi].owner = 0x777;
     d->blocks[ms].entities.push_back(pi);        // listed twice in its block
     d->blocks[ps].entities.push_back(pi);        // and once in another
     d->blocks[ms].entities.push_back(12345678);  // no such entity
@@ -299,13 +302,79 @@ TEST(Normalize, BrokenBlockListsOwnersFlagsAndSequencesAreRepaired) {
     EXPECT_EQ(list[0], pi);
     EXPECT_EQ(list[1], polyIndex);
     EXPECT_EQ(d->entities[list[3]].type, EntityType::SeqEnd);
-    EXPECT_EQ(d->entities[list[3]].owner, d->entities[polyIndex].handle);
     EXPECT_EQ(list[4], lastIndex);
     EXPECT_EQ(d->blocks[ps].entities, std::vector<std::uint32_t>{qi});
     EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].type, EntityType::Block);
     EXPECT_EQ(d->entities[d->blocks[ms].endEntity].type, EntityType::EndBlk);
-    EXPECT_EQ(d->entities[pi].owner, d->blocks[ms].handle);
     EXPECT_EQ(d->entities[pi].flags & kEntityPaperSpace, 0);
     EXPECT_EQ(d->entities[qi].flags & kEntityPaperSpace, kEntityPaperSpace);
     EXPECT_EQ(d->entities[d->blocks[ps].beginEntity].flags & kEntityPaperSpace, kEntityPaperSpace);
+}
+
+// A save after changes to a normalised drawing repairs what the changes
+// touched and takes the rest as it was: the file is the one a whole
+// normalisation gives, byte for byte, whatever the changes were.
+TEST(Normalize, AfterChangesTheSaveWritesWhatAWholeNormalisationWrites) {
+    using Changed = std::unordered_set<std::uint32_t>;
+    auto first = [](const Drawing& d, EntityType type) {
+        for (auto i : d.blocks[d.ModelSpace()].entities)
+            if (d.entities[i].type == type) return i;
+        return kNone;
+    };
+    auto text = [](Drawing& d, double height) {
+        Entity t = MakeEntity(d, EntityType::Text);
+        t.geom.text = TextGeom{{1, 2, 0}, {}, height, 0, 1, 0, 0, 0, 0, 0, 0};
+        d.SetText(t.geom.text, "late");
+        d.AppendEntity(d.ModelSpace(), t);
+    };
+    const std::pair<const char*, std::function<void(Drawing&, Changed&)>> cases[] = {
+        {"nothing", [](Drawing&, Changed&) {}},
+        {"an open polyline added", [](Drawing& d, Changed&) {
+             d.AppendEntity(d.ModelSpace(), MakeEntity(d, EntityType::Polyline));
+             d.AppendEntity(d.ModelSpace(), MakeEntity(d, EntityType::Vertex));
+         }},
+        {"a text without height added", [&](Drawing& d, Changed&) { text(d, 0); }},
+        {"an entity given a bad colour", [&](Drawing& d, Changed& c) { d.entities[*c.insert(first(d, EntityType::Line)).first].colour = 999; }},
+        {"an entity deleted", [&](Drawing& d, Changed& c) { d.entities[*c.insert(first(d, EntityType::Circle)).first].flags |= kEntityDeleted; }},
+        {"a polyline's head deleted", [&](Drawing& d, Changed& c) { d.entities[*c.insert(first(d, EntityType::Polyline)).first].flags |= kEntityDeleted; }},
+        {"a vertex amid its run turned into a point", [](Drawing& d, Changed& c) {
+             const auto& list = d.blocks[d.ModelSpace()].entities;
+             auto at = std::find_if(list.begin(), list.end(), [&](auto i) { return d.entities[i].type == EntityType::Vertex; });
+             ASSERT_TRUE(at + 1 < list.end() && d.entities[*(at + 1)].type == EntityType::Vertex);
+             d.entities[*c.insert(*(at + 1)).first].type = EntityType::Point;
+         }},
+        {"an added entity repeats a handle", [&](Drawing& d, Changed&) {
+             Entity e = MakeEntity(d, EntityType::Point);
+             e.handle = d.entities[first(d, EntityType::Line)].handle;
+             d.AppendEntity(d.ModelSpace(), e);
+         }},
+        {"a record without a handle", [](Drawing& d, Changed&) { d.AddLayer(Layer{"LATE"}); }},
+        {"the layers cut back", [](Drawing& d, Changed&) { d.layers.resize(1); d.RebuildIndexes(); }},
+        {"a block turned into a paper space", [&](Drawing& d, Changed&) {
+             d.RenameBlock(d.entities[first(d, EntityType::Insert)].geom.insert.block, "*Paper_Space7");
+         }},
+        {"a hatch's boundary cleared", [](Drawing& d, Changed&) { d.hatches.at(0).boundary.clear(); }},
+        {"an entity moved to the paper space", [&](Drawing& d, Changed&) {
+             d.blocks[d.PaperSpace()].entities.push_back(first(d, EntityType::Line));
+             d.blocks[d.ModelSpace()].entities.erase(d.blocks[d.ModelSpace()].entities.begin());
+         }},
+    };
+    ostrel::test::TempDir dir;
+    for (const auto& [name, change] : cases) {
+        SCOPED_TRACE(name);
+        auto base = ostrel::test::EveryKindDrawing();
+        NormalizeForSave(*base);
+        const Drawing before = *base;
+        Drawing whole = before, since = before;
+        Changed ignored, changed;
+        change(whole, ignored);
+        change(since, changed);
+        NormalizeForSave(whole);
+        NormalizeForSave(since, NormalisedBefore{&before, before.entities.size(), before.textPool.size(), &changed});
+        WriteDxf(whole, Release::R2000, dir.file("whole.dxf"));
+        WriteDxf(since, Release::R2000, dir.file("since.dxf"));
+        const auto expected = ostrel::test::ReadFile(dir.file("whole.dxf"));
+        EXPECT_TRUE(expected == ostrel::test::ReadFile(dir.file("since.dxf")));
+        EXPECT_EQ(whole.entities.size(), since.entities.size());
+    }
 }

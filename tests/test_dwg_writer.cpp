@@ -170,7 +170,12 @@ TEST(DwgFileLayout, TinyDrawingSectionsSitWhereTheLocatorsSay) {
 }
 
 TEST(DwgObjectMap, TwoObjectsGiveTheKnownBytes) {
-    auto bytes = ObjectMap({{2, 0x120}, {1, 0x100}});   // sorted by handle on the way
+    ObjectPlaces places;
+    places.Add(2, 0x120);
+    places.Add(1, 0x100);                               // sorted by handle on the way
+    std::vector<std::uint8_t> bytes;
+    const auto size = ObjectMap(places, [&](const std::uint8_t* p, std::size_t n) { bytes.insert(bytes.end(), p, p + n); });
+    EXPECT_EQ(size, bytes.size());
     // Page: size 7 (big-endian), handle +1 / address +0x100, handle +1 / address +0x20, CRC.
     std::vector<std::uint8_t> page = {0x00, 0x07, 0x01, 0x80, 0x02, 0x01, 0x20};
     std::uint16_t crc = Crc16(kDwgCrcSeed, page.data(), page.size());
@@ -182,6 +187,40 @@ TEST(DwgObjectMap, TwoObjectsGiveTheKnownBytes) {
     last.push_back(static_cast<std::uint8_t>(crc & 0xFF));
     page.insert(page.end(), last.begin(), last.end());
     EXPECT_EQ(bytes, page);
+}
+
+// Places added in runs of ascending handles (as tables, blocks, entities
+// and objects go out) come back in handle order with their addresses, large
+// steps too; the check names a repeated, a missing and a too-high handle.
+TEST(DwgObjectMap, PlacesComeBackInHandleOrderAndBadHandlesAreNamed) {
+    const std::vector<ObjectLocation> added = {{0x10, 100},  {0x11, 140},          {0x400, 180}, {0x12, 300},
+                                               {0x13, 301},  {0x2, 5000},          {0x300000000, 5200},
+                                               {0x14, 70000}};
+    ObjectPlaces places;
+    for (const auto& l : added) places.Add(l.handle, l.offset);
+    std::vector<ObjectLocation> got;
+    places.InHandleOrder([&](const ObjectLocation& l) { got.push_back(l); });
+    auto sorted = added;
+    std::sort(sorted.begin(), sorted.end(), [](auto& a, auto& b) { return a.handle < b.handle; });
+    ASSERT_EQ(got.size(), sorted.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].handle, sorted[i].handle) << i;
+        EXPECT_EQ(got[i].offset, sorted[i].offset) << i;
+    }
+    EXPECT_NO_THROW(places.Check(0x300000001));
+    auto message = [](const std::vector<ObjectLocation>& v, Handle seed) {
+        ObjectPlaces p;
+        for (const auto& l : v) p.Add(l.handle, l.offset);
+        try {
+            p.Check(seed);
+        } catch (const CadError& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    EXPECT_NE(message(added, 0x300000000).find("handle 300000000 is above the handle seed"), std::string::npos);
+    EXPECT_NE(message({{5, 10}, {7, 20}, {5, 30}}, 9).find("handle 5 is used twice"), std::string::npos);
+    EXPECT_NE(message({{5, 10}, {0, 20}}, 9).find("an object has no handle"), std::string::npos);
 }
 
 // A large drawing saved to a file: written in pieces, the file header patched

@@ -3,7 +3,9 @@
 // their vertices, past deleted entities, in every release it is used for.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "../bench/site_drawing.h"
 #include "cad/drawing.h"
@@ -16,16 +18,38 @@ namespace {
 
 using ostrel::bench::NewEntity;
 
+// An INSERT of block `sym` with `attributes` ATTRIBs (and then a SEQEND).
+void AddInsert(Drawing& d, std::uint32_t sym, int attributes) {
+    auto in = NewEntity(d, EntityType::Insert, 0);
+    in.geom.insert = InsertGeom{{1, 2, 0}, 1, 1, 1, 0, sym, 1, 1, 0, 0};
+    d.AppendEntity(d.ModelSpace(), in);
+    for (int a = 0; a < attributes; ++a) {
+        auto at = NewEntity(d, EntityType::Attrib, 0);
+        AttributeData data;
+        data.tag = "LEVEL";
+        data.text.height = 1;
+        data.text.widthFactor = 1;
+        d.SetAttribute(at, data);
+        d.AppendEntity(d.ModelSpace(), at);
+    }
+    if (attributes) d.AppendEntity(d.ModelSpace(), NewEntity(d, EntityType::SeqEnd, 0));
+}
+
 // A site: points, texts, circles, faces, and polylines of 1 to 9 vertices,
-// every third one 3D, some entities deleted.
-std::unique_ptr<Drawing> Site(int groups) {
+// every third one 3D, some entities deleted; with `inserts`, inserts with
+// 0 to 2 attributes too.
+std::unique_ptr<Drawing> Site(int groups, bool inserts = false) {
     auto d = NewDrawing();
     Layer kerb;
     kerb.name = "KERB";
     kerb.handle = d->NewHandle();
     const auto layer = d->AddLayer(kerb);
     const auto ms = d->ModelSpace();
+    BlockRecord symbol;
+    symbol.name = "SYM";
+    const auto sym = d->AddBlock(symbol);
     for (int g = 0; g < groups; ++g) {
+        if (inserts) AddInsert(*d, sym, g % 3);
         const double x = 512000 + g * 0.125, y = 184000 + g * 0.375;
         auto p = NewEntity(*d, EntityType::Point, layer);
         p.geom.point.pos = {x, y, 10.5};
@@ -77,6 +101,7 @@ std::string OneThread(Drawing& d, Release r) {
     std::string text;
     dxf::TagWriter w(text);
     dxf::WriteContext c(d, r, w);
+    c.blockOwner = d.blocks[d.ModelSpace()].handle;
     for (auto i : d.blocks[d.ModelSpace()].entities)
         if (!(d.entities[i].flags & kEntityDeleted)) dxf::WriteEntity(c, d.entities[i]);
     w.Flush();
@@ -87,6 +112,7 @@ std::string TwoThreads(Drawing& d, Release r, std::size_t runLength) {
     std::string text;
     dxf::TagWriter w(text);
     dxf::WriteContext c(d, r, w);
+    c.blockOwner = d.blocks[d.ModelSpace()].handle;
     dxf::WriteEntitiesInParallel(c, d.blocks[d.ModelSpace()].entities, runLength);
     w.Flush();
     return text;
@@ -120,4 +146,39 @@ TEST(DxfParallelEntities, AnEmptyOrTinyListIsWritten) {
     EXPECT_EQ(TwoThreads(*d, Release::R2000, 16), "");
     auto s = Site(1);
     EXPECT_EQ(TwoThreads(*s, Release::R2000, 1), OneThread(*s, Release::R2000));
+}
+
+// Each entity two threads write names its owner (330): the model space's
+// block record, or for a VERTEX, ATTRIB and SEQEND the POLYLINE or INSERT
+// before it, wherever the runs are cut; an INSERT says (66) whether
+// attributes follow.
+TEST(DxfParallelEntities, EveryEntityNamesItsOwner) {
+    auto d = Site(400, true);
+    const std::string space = HandleText(d->blocks[d->ModelSpace()].handle);
+    for (std::size_t run : {std::size_t{1}, std::size_t{5}, std::size_t{64}}) {
+        SCOPED_TRACE(run);
+        std::istringstream in(TwoThreads(*d, Release::R2000, run));
+        struct Written { std::string type, handle, owner; bool attributesFollow = false; };
+        std::vector<Written> all;
+        for (std::string code, value; std::getline(in, code) && std::getline(in, value);) {
+            const int c = std::stoi(code);
+            if (c == 0) all.push_back({value, "", "", false});
+            else if (c == 5) all.back().handle = value;
+            else if (c == 330) all.back().owner = value;
+            else if (c == 66 && all.back().type == "INSERT") all.back().attributesFollow = value == "1" || value == "     1";
+        }
+        ASSERT_GT(all.size(), 4000u);
+        std::string head;
+        int members = 0;
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const auto& e = all[i];
+            const bool member = e.type == "VERTEX" || e.type == "ATTRIB" || e.type == "SEQEND";
+            ASSERT_EQ(e.owner, member ? head : space) << i << " " << e.type;
+            members += member;
+            if (e.type == "POLYLINE" || e.type == "INSERT") head = e.handle;
+            if (e.type == "INSERT")
+                ASSERT_EQ(e.attributesFollow, i + 1 < all.size() && all[i + 1].type == "ATTRIB") << i;
+        }
+        EXPECT_GT(members, 2000);
+    }
 }

@@ -97,18 +97,19 @@ TEST_F(Engine, ACopyIsIndependentAndMovesIntoTheListItIsAddedTo) {
     EXPECT_EQ(sheet.Entities().Count(), 1);
     vdPolyline placed(sheet.Entities().First());
     EXPECT_EQ(placed.Vertices()(1, 1), 98);
-    EXPECT_EQ(placed.Data().owner, d->blocks[sheet.Block()].handle);
     EXPECT_TRUE(placed.Data().flags & cad::kEntityPaperSpace);
-    // Its vertices moved with it and belong to it.
+    // Its vertices moved with it and follow it, closed by its SEQEND.
     const auto& list = d->blocks[sheet.Block()].entities;
     std::set<cad::Handle> handles;
+    std::string after;      // what follows the placed polyline: V vertex, S SEQEND
+    bool seen = false;
     for (auto i : list) {
         const auto& e = d->entities[i];
-        if (e.type == EntityType::Vertex || e.type == EntityType::SeqEnd) {
-            EXPECT_EQ(e.owner, placed.Data().handle);
-        }
+        if (seen) after += e.type == EntityType::Vertex ? 'V' : e.type == EntityType::SeqEnd ? 'S' : '?';
+        seen = seen || e.handle == placed.Data().handle;
         handles.insert(e.handle);
     }
+    EXPECT_EQ(after, "VVVS");
     for (auto i : d->blocks[d->ModelSpace()].entities) EXPECT_FALSE(handles.count(d->entities[i].handle));
     // The copy object now names the placed entity.
     copy.SetVertex(0, {-1, -2, 0});

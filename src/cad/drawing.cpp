@@ -217,58 +217,20 @@ const Object* Drawing::ObjectByHandle(Handle h) const {
     return i == kNone ? nullptr : &objects[i];
 }
 
-// Walks back over a run of VERTEX or ATTRIB entities at the end of a list to
-// the POLYLINE or INSERT that opens it; kNone when there is none.
-std::uint32_t Drawing::SequenceHead(const std::vector<std::uint32_t>& list) const {
-    for (auto it = list.rbegin(); it != list.rend(); ++it) {
-        const auto type = entities[*it].type;
-        if (type == EntityType::Polyline || type == EntityType::Insert) return *it;
-        if (type != EntityType::Vertex && type != EntityType::Attrib) break;
-    }
-    return kNone;
-}
-
 std::uint32_t Drawing::AppendEntity(std::uint32_t block, Entity e) {
     auto& b = blocks.at(block);
     ReserveHandle(e.handle);
     auto idx = static_cast<std::uint32_t>(entities.size());
     if (e.type == EntityType::Block || e.type == EntityType::EndBlk) {
-        e.owner = b.handle;
         e.geom.block.block = block;
         (e.type == EntityType::Block ? b.beginEntity : b.endEntity) = idx;
         entities.push_back(e);
         return idx;
     }
-    e.owner = b.handle;
-    const bool member = e.type == EntityType::Vertex || e.type == EntityType::Attrib;
-    std::uint32_t head = kNone;   // the POLYLINE or INSERT before this entity's run
-    if ((member || e.type == EntityType::SeqEnd) && !b.entities.empty()) {
-        if (sequenceBlock_ == block && sequenceLength_ == b.entities.size() && sequenceLast_ == b.entities.back())
-            head = sequenceHead_;
-        else
-            head = SequenceHead(b.entities);
-        // A VERTEX belongs to a POLYLINE only, an ATTRIB to an INSERT only.
-        if (head != kNone && member &&
-            (entities[head].type == EntityType::Polyline) != (e.type == EntityType::Vertex))
-            head = kNone;
-        if (head != kNone) e.owner = entities[head].handle;
-    }
     if (b.IsPaperSpace()) e.flags |= kEntityPaperSpace;
     entities.push_back(e);
     b.entities.push_back(idx);
-    sequenceBlock_ = block;
-    sequenceLength_ = b.entities.size();
-    sequenceLast_ = idx;
-    const bool opens = e.type == EntityType::Polyline || e.type == EntityType::Insert;
-    sequenceHead_ = opens ? idx : member ? head : kNone;
     return idx;
-}
-
-bool Drawing::AttributesFollow(const Entity& insert) const {
-    if (entities.empty() || &insert < entities.data() || &insert >= entities.data() + entities.size()) return false;
-    const auto next = static_cast<std::size_t>(&insert - entities.data()) + 1;
-    return insert.type == EntityType::Insert && next < entities.size() &&
-           entities[next].type == EntityType::Attrib && entities[next].owner == insert.handle;
 }
 
 void Drawing::EnsureBlockEnds(std::uint32_t block) {

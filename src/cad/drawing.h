@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "cad/release_traits.h"
@@ -129,10 +130,12 @@ constexpr std::uint8_t kEntityPaperSpace = 1;
 constexpr std::uint8_t kEntityDeleted = 2;
 constexpr std::uint8_t kEntityInvisible = 4;
 
-// One entity. Kept small: a drawing may hold millions.
+// One entity. Kept small: a drawing may hold millions. Its owner is where
+// it stands: the block record of the list holding it, or for a VERTEX,
+// ATTRIB or SEQEND the POLYLINE or INSERT opening its run in that list
+// (BLOCK and ENDBLK: their block). Writers give it from there.
 struct Entity {
     Handle handle = 0;
-    Handle owner = 0;           // block record (or polyline for VERTEX/SEQEND); filled on append
     EntityType type = EntityType::Point;
     std::uint8_t flags = 0;
     std::int16_t colour = kColourByLayer;
@@ -143,7 +146,7 @@ struct Entity {
     std::int16_t invisibleEdges = 0;
     EntityGeom geom{};
 };
-static_assert(sizeof(Entity) == 128, "an entity stays 128 bytes: drawings hold millions");
+static_assert(sizeof(Entity) == 120, "an entity stays 120 bytes: drawings hold millions");
 
 struct ViewportData {
     Vec3 center;                // paper-space centre
@@ -432,13 +435,11 @@ public:
     std::uint32_t AddObject(Object obj);
     void RenameBlock(std::uint32_t block, const std::string& name);
 
-    // Appends an entity to a block's list and sets its owner (VERTEX and SEQEND
-    // are owned by the POLYLINE before them, ATTRIB and SEQEND by the INSERT). BLOCK and ENDBLK entities become
-    // the block's begin and end instead of list members. Returns the entity index.
+    // Appends an entity to a block's list (VERTEX and SEQEND are then owned
+    // by the POLYLINE before them, ATTRIB and SEQEND by the INSERT). BLOCK and
+    // ENDBLK entities become the block's begin and end instead of list
+    // members. Returns the entity index.
     std::uint32_t AppendEntity(std::uint32_t block, Entity e);
-    // Whether ATTRIB entities follow this INSERT (an entity of this drawing):
-    // the entity appended after it is an ATTRIB it owns.
-    bool AttributesFollow(const Entity& insert) const;
     // Creates the BLOCK / ENDBLK pair of a block that lacks them.
     void EnsureBlockEnds(std::uint32_t block);
 
@@ -460,13 +461,7 @@ public:
     void RebuildIndexes();
 
 private:
-    std::uint32_t SequenceHead(const std::vector<std::uint32_t>& list) const;
     Handle nextHandle_ = 0x20;
-    // The POLYLINE (or INSERT) whose VERTEX (or ATTRIB) run ends the list of
-    // the block appended to last, while that list is as AppendEntity left it
-    // (owner lookup without walking back over the run).
-    std::uint32_t sequenceBlock_ = kNone, sequenceHead_ = kNone, sequenceLast_ = kNone;
-    std::size_t sequenceLength_ = 0;
     NameIndex layerIndex_, linetypeIndex_, blockIndex_, styleIndex_;
     // The model space's block, found again whenever the block names change:
     // walks and writers ask for it once per entity.
@@ -499,9 +494,27 @@ void EnsureStandardContent(Drawing& d);
 // handle seed above every handle, objects outside the dictionary tree,
 // references to records or objects that do not exist, blocks without their
 // BLOCK/ENDBLK, VERTEX entities outside a polyline, polylines without
-// SEQEND, owners and paper-space flags, the overall viewport of a paper
+// SEQEND, paper-space flags, the overall viewport of a paper
 // layout. Writers call it before writing.
 void NormalizeForSave(Drawing& d);
+
+// What a drawing held when NormalizeForSave last left it, for a save after
+// changes made since: `before`, a copy of it without its entities and text
+// (records, blocks with their lists, objects, side data), the number of
+// entities and text bytes then, and which of those entities were changed
+// since (keeping their handles). Entities added since follow them. No
+// `before`: nothing is known.
+struct NormalisedBefore {
+    const Drawing* before = nullptr;
+    std::size_t entityCount = 0, textSize = 0;
+    const std::unordered_set<std::uint32_t>* changed = nullptr;
+};
+
+// NormalizeForSave for a drawing normalised before and changed since: it
+// leaves what NormalizeForSave leaves, repairing the entities and block
+// lists the changes touched and taking the rest as they were; the whole
+// drawing when the earlier state cannot vouch for the rest.
+void NormalizeForSave(Drawing& d, const NormalisedBefore& since);
 
 // Brings a drawing to what reading back the file a writer makes of it, as
 // DWG or DXF of the release, would give: what the formats cannot hold is

@@ -52,7 +52,6 @@ void AppendHeavy(Drawing& d, std::uint32_t at, const Entity& lw, std::vector<std
     list.push_back(at);
     Entity v = lw;
     v.handle = 0;
-    v.owner = lw.handle;
     v.type = EntityType::Vertex;
     for (const auto& x : p.vertices) {
         v.geom.vertex = VertexGeom{};

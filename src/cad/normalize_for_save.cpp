@@ -10,13 +10,13 @@ namespace ostrel::cad {
 
 namespace {
 
-// Calls fn on every handle the file gives a record, object or entity, in a
-// fixed order: table controls, objects, table records, blocks, entities.
-template <typename Fn>
-void ForEachOwnHandle(Drawing& d, Fn fn) {
+// Calls fn on every handle the file gives a record or object, in a fixed
+// order: table controls, objects, table records, blocks.
+template <typename D, typename Fn>
+void ForEachRecordHandle(D& d, Fn fn) {
     auto& c = d.controls;
-    for (Handle* h : {&c.block, &c.layer, &c.style, &c.linetype, &c.view, &c.ucs, &c.vport, &c.appid, &c.dimstyle,
-                      &c.vx})
+    for (auto* h : {&c.block, &c.layer, &c.style, &c.linetype, &c.view, &c.ucs, &c.vport, &c.appid, &c.dimstyle,
+                    &c.vx})
         fn(*h);
     for (auto& o : d.objects) fn(o.handle);
     for (auto& r : d.layers) fn(r.handle);
@@ -26,6 +26,12 @@ void ForEachOwnHandle(Drawing& d, Fn fn) {
         for (auto& r : *v) fn(r.handle);
     for (auto& r : d.vports) fn(r.handle);
     for (auto& b : d.blocks) fn(b.handle);
+}
+
+// The same, then the entities'.
+template <typename Fn>
+void ForEachOwnHandle(Drawing& d, Fn fn) {
+    ForEachRecordHandle(d, fn);
     for (auto& e : d.entities) fn(e.handle);
 }
 
@@ -295,8 +301,9 @@ void RepairValues(Entity& e, double textSize) {
     }
 }
 
-// References and values in one pass over the entities.
-void RepairEntities(Drawing& d) {
+// References and values in one pass over the entities; after changes to a
+// normalised drawing (`since`), over the entities changed or added only.
+void RepairEntities(Drawing& d, const NormalisedBefore* since = nullptr) {
     const auto zero = d.FindLayer("0");
     // assign(1, '0') rather than = "0": GCC 12 reports a false -Wrestrict on
     // the latter once optimised (bug 105329).
@@ -304,17 +311,22 @@ void RepairEntities(Drawing& d) {
     for (auto& l : d.layers)
         if (l.linetype != kNone && l.linetype >= d.linetypes.size()) l.linetype = kNone;
     const double textSize = Positive(d.header.textSize) ? d.header.textSize : 2.5;
-    for (auto& e : d.entities) {
+    auto repair = [&](Entity& e) {
         RepairReferences(d, e, zero);
         RepairValues(e, textSize);
+    };
+    if (!since) {
+        for (auto& e : d.entities) repair(e);
+        return;
     }
+    for (auto i : *since->changed) repair(d.entities[i]);
+    for (std::size_t i = since->entityCount; i < d.entities.size(); ++i) repair(d.entities[i]);
 }
 
 std::uint32_t AddSeqEnd(Drawing& d, const Entity& head) {
     Entity s;
     s.type = EntityType::SeqEnd;
     s.handle = d.NewHandle();
-    s.owner = head.handle;
     s.layer = head.layer;
     s.flags = head.flags & kEntityPaperSpace;
     auto si = static_cast<std::uint32_t>(d.entities.size());
@@ -338,7 +350,7 @@ struct OpenRun {
 };
 
 // The BLOCK and ENDBLK of a block, remade when their indexes name no entity
-// of that kind, owned by the block.
+// of that kind.
 void RepairBlockEnds(Drawing& d, std::uint32_t bi, bool paper) {
     auto& blk = d.blocks[bi];
     if (blk.beginEntity != kNone &&
@@ -350,7 +362,6 @@ void RepairBlockEnds(Drawing& d, std::uint32_t bi, bool paper) {
     d.EnsureBlockEnds(bi);
     for (auto end : {d.blocks[bi].beginEntity, d.blocks[bi].endEntity}) {
         auto& e = d.entities[end];
-        e.owner = d.blocks[bi].handle;
         e.geom.block.block = bi;
         e.flags = static_cast<std::uint8_t>(paper ? (e.flags | kEntityPaperSpace) : (e.flags & ~kEntityPaperSpace));
     }
@@ -359,59 +370,95 @@ void RepairBlockEnds(Drawing& d, std::uint32_t bi, bool paper) {
 // Block contents: every block has its BLOCK and ENDBLK; deleted entities,
 // INSERTs of the block itself and entities listed before leave the list; a
 // VERTEX, ATTRIB or SEQEND outside its POLYLINE or INSERT is dropped; a
-// polyline (or an insert with attributes) left open gets its SEQEND; every
-// entity is owned by its block (VERTEX, ATTRIB and SEQEND by the entity
-// opening their run, VERTEX on its layer) and carries the paper-space flag
-// exactly when the block is a paper space.
-void RepairBlockLists(Drawing& d) {
+// polyline (or an insert with attributes) left open gets its SEQEND (then
+// every VERTEX, ATTRIB and SEQEND follows the entity opening its run, which
+// owns it); VERTEX and SEQEND take their polyline's layer; every entity
+// carries the paper-space flag exactly when the block is a paper space.
+// The first `kept` entries of the list are known to need nothing.
+void RepairBlockList(Drawing& d, std::uint32_t bi, bool paper, std::vector<bool>& listed, std::size_t kept) {
+    // The list is rewritten in place: what is kept is written over what
+    // has been read. Only an added SEQEND could overtake the reading;
+    // from then on the rest goes to a list of its own, appended at the end.
+    auto& list = d.blocks[bi].entities;
+    const std::size_t count = list.size();
+    for (std::size_t k = 0; k < kept; ++k) listed[list[k]] = true;
+    std::size_t read = kept, written = kept;
+    std::vector<std::uint32_t> spill;
+    auto keep = [&](std::uint32_t idx) {
+        if (spill.empty() && written < read) list[written++] = idx;
+        else spill.push_back(idx);
+    };
+    OpenRun run;
+    while (read < count) {
+        const auto idx = list[read++];
+        if (idx >= listed.size() || listed[idx]) continue;
+        listed[idx] = true;
+        auto& e = d.entities[idx];
+        if (e.flags & kEntityDeleted) continue;
+        if (e.type == EntityType::Insert && e.geom.insert.block == bi) continue;
+        if (e.type == EntityType::Block || e.type == EntityType::EndBlk) continue;
+        const auto flags = static_cast<std::uint8_t>(paper ? (e.flags | kEntityPaperSpace) : (e.flags & ~kEntityPaperSpace));
+        if (e.flags != flags) e.flags = flags;     // an entity's memory is written only when it changes
+        if (e.type == EntityType::Vertex || e.type == EntityType::Attrib || e.type == EntityType::SeqEnd) {
+            if (!run.Takes(d, e.type)) continue;
+            const auto& head = d.entities[run.head];
+            if (e.type != EntityType::Attrib) e.layer = head.layer;
+            run.members = run.members || e.type == EntityType::Attrib;
+            keep(idx);
+            if (e.type == EntityType::SeqEnd) run = OpenRun{};
+            continue;
+        }
+        if (run.NeedsSeqEnd(d)) keep(AddSeqEnd(d, d.entities[run.head]));
+        run = OpenRun{};
+        const auto& cur = d.entities[idx];     // AddSeqEnd may have moved it
+        if (cur.type == EntityType::Polyline || cur.type == EntityType::Insert) run.head = idx;
+        keep(idx);
+    }
+    if (run.NeedsSeqEnd(d)) keep(AddSeqEnd(d, d.entities[run.head]));
+    list.resize(written);
+    list.insert(list.end(), spill.begin(), spill.end());
+}
+
+bool IsMember(EntityType t) { return t == EntityType::Vertex || t == EntityType::Attrib || t == EntityType::SeqEnd; }
+
+// How much of a block's list needs no repair after changes to a normalised
+// drawing: the list as it was, up to the first entity changed since
+// (`changed`), less the run that entity stands in (from its POLYLINE or
+// INSERT on). All of it when nothing in it changed; 0 when the list or its
+// space differ, or an earlier list took one of its entities.
+std::size_t UnchangedPrefix(const Drawing& d, const NormalisedBefore& since, std::uint32_t bi,
+                            const std::vector<bool>& changed, const std::vector<bool>& listed) {
+    const auto& before = since.before->blocks;
+    if (bi >= before.size()) return 0;
+    const auto& b = d.blocks[bi];
+    if (b.handle != before[bi].handle || b.IsPaperSpace() != before[bi].IsPaperSpace() ||
+        b.entities != before[bi].entities)
+        return 0;
+    const auto& list = b.entities;
+    std::size_t end = 0;
+    for (; end < list.size() && !changed[list[end]]; ++end)
+        if (listed[list[end]]) return 0;
+    if (end == list.size()) return end;
+    while (end > 0 && IsMember(d.entities[list[end - 1]].type)) --end;
+    return end > 0 ? end - 1 : 0;
+}
+
+// Every block's list; after changes to a normalised drawing whose entities
+// are still repaired (`since`), what changed in them.
+void RepairBlockLists(Drawing& d, const NormalisedBefore* since = nullptr) {
     // An entity belongs to one list once: a repeat (in the same block or
     // another) would be written twice under one handle.
     std::vector<bool> listed(d.entities.size(), false);
+    std::vector<bool> changed;
+    if (since) {
+        changed.assign(since->entityCount, false);
+        for (auto i : *since->changed)
+            if (i < changed.size()) changed[i] = true;
+    }
     for (std::uint32_t bi = 0; bi < d.blocks.size(); ++bi) {
-        const Handle owner = d.blocks[bi].handle;
         const bool paper = d.blocks[bi].IsPaperSpace();
         RepairBlockEnds(d, bi, paper);
-        // The list is rewritten in place: what is kept is written over what
-        // has been read. Only an added SEQEND could overtake the reading;
-        // from then on the rest goes to a list of its own, appended at the end.
-        auto& list = d.blocks[bi].entities;
-        const std::size_t count = list.size();
-        std::size_t read = 0, written = 0;
-        std::vector<std::uint32_t> spill;
-        auto keep = [&](std::uint32_t idx) {
-            if (spill.empty() && written < read) list[written++] = idx;
-            else spill.push_back(idx);
-        };
-        OpenRun run;
-        while (read < count) {
-            const auto idx = list[read++];
-            if (idx >= listed.size() || listed[idx]) continue;
-            listed[idx] = true;
-            auto& e = d.entities[idx];
-            if (e.flags & kEntityDeleted) continue;
-            if (e.type == EntityType::Insert && e.geom.insert.block == bi) continue;
-            if (e.type == EntityType::Block || e.type == EntityType::EndBlk) continue;
-            e.flags = static_cast<std::uint8_t>(paper ? (e.flags | kEntityPaperSpace) : (e.flags & ~kEntityPaperSpace));
-            if (e.type == EntityType::Vertex || e.type == EntityType::Attrib || e.type == EntityType::SeqEnd) {
-                if (!run.Takes(d, e.type)) continue;
-                const auto& head = d.entities[run.head];
-                e.owner = head.handle;
-                if (e.type != EntityType::Attrib) e.layer = head.layer;
-                run.members = run.members || e.type == EntityType::Attrib;
-                keep(idx);
-                if (e.type == EntityType::SeqEnd) run = OpenRun{};
-                continue;
-            }
-            if (run.NeedsSeqEnd(d)) keep(AddSeqEnd(d, d.entities[run.head]));
-            run = OpenRun{};
-            auto& cur = d.entities[idx];     // AddSeqEnd may have moved it
-            cur.owner = owner;
-            if (cur.type == EntityType::Polyline || cur.type == EntityType::Insert) run.head = idx;
-            keep(idx);
-        }
-        if (run.NeedsSeqEnd(d)) keep(AddSeqEnd(d, d.entities[run.head]));
-        list.resize(written);
-        list.insert(list.end(), spill.begin(), spill.end());
+        RepairBlockList(d, bi, paper, listed, since ? UnchangedPrefix(d, *since, bi, changed, listed) : 0);
     }
 }
 
@@ -445,7 +492,6 @@ void RepairPaperViewports(Drawing& d) {
             Entity e;
             e.type = EntityType::Viewport;
             e.handle = d.NewHandle();
-            e.owner = b.handle;
             e.flags = kEntityPaperSpace;
             e.layer = d.FindLayer("0");
             e.geom.extra.index = static_cast<std::uint32_t>(d.viewports.size() - 1);
@@ -468,7 +514,80 @@ void RepairPaperViewports(Drawing& d) {
     }
 }
 
+// Whether the entities the normalised drawing had and that were not changed
+// since are still as RepairEntities leaves them: nothing they may refer to
+// has gone or turned invalid (tables, blocks and side data only grew; the
+// blocks keep their spaces; side data valid then is valid now).
+bool EntitiesStillRepaired(const Drawing& d, const NormalisedBefore& since) {
+    const Drawing& b = *since.before;
+    if (d.layers.size() < b.layers.size() || d.linetypes.size() < b.linetypes.size() ||
+        d.styles.size() < b.styles.size() || d.blocks.size() < b.blocks.size() ||
+        d.dimstyles.size() < b.dimstyles.size() || d.textPool.size() < since.textSize ||
+        d.viewports.size() < b.viewports.size() || d.hatches.size() < b.hatches.size() ||
+        d.lwpolylines.size() < b.lwpolylines.size() || d.splines.size() < b.splines.size() ||
+        d.attributes.size() < b.attributes.size() || d.dimensions.size() < b.dimensions.size())
+        return false;
+    for (std::size_t i = 0; i < b.blocks.size(); ++i)
+        if (d.blocks[i].IsModelSpace() != b.blocks[i].IsModelSpace() ||
+            d.blocks[i].IsPaperSpace() != b.blocks[i].IsPaperSpace())
+            return false;
+    for (std::size_t i = 0; i < b.hatches.size(); ++i)
+        if ((d.hatches[i].boundary.size() >= 3) != (b.hatches[i].boundary.size() >= 3)) return false;
+    for (std::size_t i = 0; i < b.lwpolylines.size(); ++i)
+        if (d.lwpolylines[i].vertices.empty() != b.lwpolylines[i].vertices.empty()) return false;
+    auto pointless = [](const SplineData& s) { return s.controlPoints.empty() && s.fitPoints.empty(); };
+    for (std::size_t i = 0; i < b.splines.size(); ++i)
+        if (pointless(d.splines[i]) != pointless(b.splines[i])) return false;
+    for (std::size_t i = 0; i < b.attributes.size(); ++i) {
+        const auto& t = d.attributes[i].text;
+        if (t.style >= d.styles.size() || !TextInPool(d, t.textOffset, t.textLength)) return false;
+    }
+    for (std::size_t i = 0; i < b.dimensions.size(); ++i) {
+        const auto& m = d.dimensions[i];
+        if ((m.block != kNone && m.block >= d.blocks.size()) || (m.dimstyle != kNone && m.dimstyle >= d.dimstyles.size()))
+            return false;
+    }
+    return true;
+}
+
+// Whether every handle is non-zero, unique and below the seed, judged by the
+// records' and the added entities' alone: the entities the normalised
+// drawing had keep handles below its seed, unlike any of its records, so
+// records must keep to its handles or take ones above its seed, as added
+// entities must.
+bool HandlesCleanSince(Drawing& d, const NormalisedBefore& since) {
+    const Handle seed = since.before->HandleSeed();
+    std::vector<Handle> then;
+    ForEachRecordHandle(*since.before, [&](const Handle& h) { then.push_back(h); });
+    std::sort(then.begin(), then.end());
+    std::vector<Handle> now;
+    bool kept = true;
+    ForEachRecordHandle(d, [&](Handle& h) {
+        kept = kept && (h >= seed || std::binary_search(then.begin(), then.end(), h));
+        now.push_back(h);
+    });
+    for (std::size_t i = since.entityCount; i < d.entities.size(); ++i) {
+        kept = kept && d.entities[i].handle >= seed;
+        now.push_back(d.entities[i].handle);
+    }
+    if (!kept) return false;
+    std::sort(now.begin(), now.end());
+    return (now.empty() || (now.front() != 0 && now.back() < d.HandleSeed())) &&
+           std::adjacent_find(now.begin(), now.end()) == now.end();
+}
+
 } // namespace
+
+void NormalizeForSave(Drawing& d, const NormalisedBefore& since) {
+    if (!since.before || !since.changed || d.entities.size() < since.entityCount || !HandlesCleanSince(d, since))
+        return NormalizeForSave(d);
+    RepairObjects(d);
+    EnsureStandardContent(d);
+    const NormalisedBefore* kept = EntitiesStillRepaired(d, since) ? &since : nullptr;
+    RepairEntities(d, kept);
+    RepairBlockLists(d, kept);
+    RepairPaperViewports(d);
+}
 
 void NormalizeForSave(Drawing& d) {
     RepairHandles(d);

@@ -40,6 +40,7 @@ bool ConversionRun::SaveWithSheet(const std::string& strOUT) {
         FormWindowCalls window(formWindow.get());
         frmDWGTrim form(host_.progress.get(), &window);
         form.LayerNamesGiven(std::move(layerNames));
+        form.DrawingNormalised();
         saved = form.TrimDWG(drawing, strOUT, dblScale, dblRotation);
     } catch (...) {
         // Errors of the trim pass are swallowed: the converted drawing is

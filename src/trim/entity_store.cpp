@@ -58,7 +58,7 @@ struct Bulk {
 
 } // namespace
 
-void EntityStore::Checkpoint() {
+void EntityStore::Checkpoint(bool normalised) {
     auto& d = Drawing();
     auto saved = std::make_unique<Saved>();
     Bulk bulk(d);
@@ -74,6 +74,7 @@ void EntityStore::Checkpoint() {
         if (o.layout) o.layout = std::make_shared<cad::LayoutData>(*o.layout);
     saved->entityCount = d.entities.size();
     saved->textSize = d.textPool.size();
+    saved->normalised = normalised;
     saved_ = std::move(saved);
 }
 
@@ -88,6 +89,14 @@ bool EntityStore::Rollback() {
     bulk.PutBack(d);
     Forget();
     return true;
+}
+
+cad::NormalisedBefore EntityStore::SinceCheckpoint() const {
+    if (!saved_ || !saved_->normalised || !drawing_) return {};
+    // Edits keep an entity's handle; one that did not leaves nothing known.
+    for (const auto& [index, entity] : saved_->edited)
+        if (index >= drawing_->entities.size() || drawing_->entities[index].handle != entity.handle) return {};
+    return {&saved_->rest, saved_->entityCount, saved_->textSize, &saved_->editedIndexes};
 }
 
 EntityLocation EntityStore::Resolve(EntityLocation at) const {

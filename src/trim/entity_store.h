@@ -52,10 +52,15 @@ public:
 
     // Remembers the drawing as it is now (all but the entities and text
     // strings are copied; an entity is copied when it is first edited).
-    void Checkpoint();
+    // `normalised`: the drawing stands as cad::NormalizeForSave left it.
+    void Checkpoint(bool normalised = false);
     // Brings the drawing back to the checkpoint and forgets the bookkeeping
     // made since. False, changing nothing, without a checkpoint or a drawing.
     bool Rollback();
+
+    // The checkpoint of a normalised drawing and the edits since, for a save
+    // that repairs only what they touched (nothing known without one).
+    cad::NormalisedBefore SinceCheckpoint() const;
 
     // A free entity that was added to a list is found where it went.
     EntityLocation Resolve(EntityLocation at) const;
@@ -121,6 +126,7 @@ private:
         std::size_t entityCount = 0, textSize = 0;
         std::vector<std::pair<std::uint32_t, cad::Entity>> edited;
         std::unordered_set<std::uint32_t> editedIndexes;
+        bool normalised = false;
     };
 
     std::unique_ptr<cad::Drawing> drawing_;

@@ -49,7 +49,7 @@ bool frmDWGTrim::TrimDWG(std::unique_ptr<cad::Drawing>& drawing, const std::stri
     doc.Adopt(std::move(drawing), strOUT);
     bool saved = false;
     try {
-        doc.Checkpoint();
+        doc.Checkpoint(drawingNormalised_);
         doc.RestoreLayerNames(layerNames_);
         saved = BuildAndSave(strOUT, dblScale, dblRotation);
     } catch (...) {

@@ -33,6 +33,9 @@ public:
     // names upper-cased; the pass decides (title block, trim frame, fill) on
     // the names given, so a drawing is treated alike in every release.
     void LayerNamesGiven(std::vector<std::string> names) { layerNames_ = std::move(names); }
+    // The drawing TrimDWG is given stands as cad::NormalizeForSave left it
+    // (cad::AsReadBack): the save repairs only what the pass changed.
+    void DrawingNormalised() { drawingNormalised_ = true; }
 
     // The drawing control the pass works through (hosts and tests reach the
     // document through it, as the form's controls are reachable).
@@ -70,6 +73,7 @@ private:
     bool progressStarted_ = false;
     std::string caption_;
     std::vector<std::string> layerNames_;
+    bool drawingNormalised_ = false;
 };
 
 } // namespace ostrel

@@ -70,7 +70,7 @@ std::unique_ptr<cad::Drawing> vdDocument::Release() {
     return drawing;
 }
 
-void vdDocument::Checkpoint() { store_.Checkpoint(); }
+void vdDocument::Checkpoint(bool normalised) { store_.Checkpoint(normalised); }
 
 void vdDocument::Rollback() {
     if (store_.Rollback()) lastError_.clear();
@@ -152,6 +152,8 @@ std::int32_t vdDocument::SaveDocument(const std::string& path, std::int32_t vers
     // What is written: the drawing with its fills under their outlines,
     // normalised, in a copy that borrows the entities; the document keeps
     // its own order and locations.
+    // What the checkpoint vouches for, taken while the document holds its entities.
+    const cad::NormalisedBefore since = beforeSave ? cad::NormalisedBefore{} : store_.SinceCheckpoint();
     cad::SaveCopy save(store_.Drawing());
     auto& d = save.Get();
     // The releases before R2000 have no HATCH: the writers give them a fill
@@ -160,7 +162,7 @@ std::int32_t vdDocument::SaveDocument(const std::string& path, std::int32_t vers
     ForgetLostLastViewports(d);
 
     if (beforeSave) beforeSave(d);
-    cad::NormalizeForSave(d);
+    cad::NormalizeForSave(d, since);
     if (IsDwgPath(path)) cad::WriteDwg(d, *release, path);
     else cad::WriteDxf(d, *release, path);
     return 1;

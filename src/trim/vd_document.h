@@ -50,8 +50,10 @@ public:
     // Remembers the drawing as it is now, so that Rollback can bring it back
     // after any edits made through the document (and a failed save). Costs
     // a copy of everything but the entities and text strings; an entity is
-    // copied when it is first edited.
-    void Checkpoint();
+    // copied when it is first edited. `normalised`: the drawing stands as
+    // cad::NormalizeForSave left it, so that a save repairs only what the
+    // edits since touched.
+    void Checkpoint(bool normalised = false);
     // Brings the drawing back to the checkpoint and forgets it.
     void Rollback();
     // Writes the drawing over path in the release of the version index.

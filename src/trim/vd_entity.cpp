@@ -153,7 +153,6 @@ vdEntity vdEntity::Copy() const {
     for (std::uint32_t k = 0; k < n; ++k) {
         Entity c = store_->Member(at_, k);
         c.handle = d.NewHandle();
-        c.owner = 0;
         c.flags &= static_cast<std::uint8_t>(~(cad::kEntityDeleted | cad::kEntityPaperSpace));
         if (c.type == EntityType::Viewport) {
             CopySide(d.viewports, c);

@@ -253,9 +253,7 @@ void Builder::Entities() {
             continue;
         }
         if (IsMember(e.type) && de.owner != 0) {
-            // Owned by its polyline or insert, read just before: appended directly,
-            // as searching back through a long vertex list for each would be slow.
-            e.owner = de.owner;
+            // Owned by its polyline or insert, read just before: appended after it.
             if (paperBlock[block]) e.flags |= kEntityPaperSpace;
             d_.blocks[block].entities.push_back(static_cast<std::uint32_t>(d_.entities.size()));
             d_.entities.push_back(e);

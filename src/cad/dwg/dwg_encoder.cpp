@@ -67,17 +67,17 @@ std::vector<std::uint8_t> EncodeDwg(const Drawing& d) {
     return file;
 }
 
-std::vector<ObjectLocation>& EncodeEveryObject(ObjectStream& stream, const EncodeContext& c) {
+ObjectPlaces& EncodeEveryObject(ObjectStream& stream, const EncodeContext& c) {
     const Drawing& d = c.d;
-    stream.Locations().reserve(d.entities.size() + d.objects.size() + d.layers.size() + d.blocks.size() +
-                               d.linetypes.size() + 64);
+    stream.Places().Reserve(d.entities.size() + d.objects.size() + d.layers.size() + d.blocks.size() +
+                            d.linetypes.size() + 64);
     EncodeTables(stream, c);
     EncodeBlockHeaders(stream, c);
     EncodeBlockContents(stream, c);
     EncodeObjects(stream, c);
     stream.Finish();
-    CheckHandles(stream.Locations(), c.handSeed);
-    return stream.Locations();
+    stream.Places().Check(c.handSeed);
+    return stream.Places();
 }
 
 void EncodeDwg(const Drawing& d, const DwgSink& sink) {
@@ -109,12 +109,13 @@ void EncodeDwg(const Drawing& d, const DwgSink& sink) {
     append(Bytes(kPadding, 0));
 
     ObjectStream stream(objectsAddress, sink.write);
-    auto& locations = EncodeEveryObject(stream, c);
+    const auto& places = EncodeEveryObject(stream, c);
 
-    const auto objectCount = static_cast<std::uint32_t>(locations.size());
-    const Bytes map = ObjectMap(std::move(locations));
+    // The map follows the objects, handed over page by page as it is made.
+    const auto objectCount = static_cast<std::uint32_t>(places.Count());
     const std::size_t mapAddress = objectsAddress + stream.Size();
-    const std::size_t freeAddress = mapAddress + map.size();
+    const std::size_t mapSize = ObjectMap(places, sink.write);
+    const std::size_t freeAddress = mapAddress + mapSize;
     const Bytes free = FreeSpace(objectCount, now, Address(objectsAddress));
     const std::size_t secondAddress = freeAddress + free.size();
     const Bytes tmpl = Template(d.header.measurement);
@@ -122,13 +123,12 @@ void EncodeDwg(const Drawing& d, const DwgSink& sink) {
     SectionLocator loc[6];
     loc[0] = {kSectionHeader, Address(headerAddress), static_cast<std::uint32_t>(header.size())};
     loc[1] = {kSectionClasses, Address(classesAddress), static_cast<std::uint32_t>(classes.size())};
-    loc[2] = {kSectionObjectMap, Address(mapAddress), static_cast<std::uint32_t>(map.size())};
+    loc[2] = {kSectionObjectMap, Address(mapAddress), static_cast<std::uint32_t>(mapSize)};
     loc[3] = {kSectionFreeSpace, Address(freeAddress), static_cast<std::uint32_t>(free.size())};
     loc[5] = {kSectionAuxHeader, Address(auxAddress), static_cast<std::uint32_t>(aux.size())};
 
     const Bytes second = PlaceTemplate(loc, secondAddress, tmpl.size(), SecondHandles(c), codePage);
 
-    append(map);
     append(free);
     append(second);
     append(tmpl);

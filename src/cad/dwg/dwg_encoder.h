@@ -23,8 +23,9 @@ struct DwgSink {
 
 // Every object of the drawing into the stream, in file order (tables, block
 // headers, block contents, non-graphic objects), then the handles checked
-// against the handle seed. Every release's writer calls it.
-std::vector<ObjectLocation>& EncodeEveryObject(ObjectStream& stream, const EncodeContext& c);
+// against the handle seed. Every release's writer calls it. Returns where
+// the objects went.
+ObjectPlaces& EncodeEveryObject(ObjectStream& stream, const EncodeContext& c);
 
 // The drawing must be normalised (NormalizeForSave); it is left as it is.
 // The VX record of each VIEWPORT entity takes a handle from the drawing's

@@ -70,19 +70,25 @@ std::size_t RunEnd(const BlockWalk& bw, std::size_t first, EntityType t) {
     return end;
 }
 
+// The position of the first top-level entity at or after `from`.
+std::size_t NextTop(const BlockWalk& bw, std::size_t from) {
+    while (from < bw.b.entities.size() && IsMember(bw.At(from).type)) ++from;
+    return from;
+}
+
 // The block's top-level entities, chained to their neighbours, with what follows each.
-void EncodeBlockEntities(const BlockWalk& bw, unsigned mode, std::vector<std::size_t>& top) {
-    top.clear();
-    for (std::size_t i = 0; i < bw.b.entities.size(); ++i)
-        if (!IsMember(bw.At(i).type)) top.push_back(i);
-    for (std::size_t k = 0; k < top.size(); ++k) {
-        const Entity& e = bw.At(top[k]);
+void EncodeBlockEntities(const BlockWalk& bw, unsigned mode) {
+    const std::size_t count = bw.b.entities.size();
+    Handle prev = 0;
+    for (std::size_t at = NextTop(bw, 0); at < count;) {
+        const Entity& e = bw.At(at);
+        const std::size_t next = NextTop(bw, at + 1);
         EntityLinks l;
         l.mode = mode;
         l.owner = bw.b.handle;
-        l.prev = k > 0 ? bw.At(top[k - 1]).handle : 0;
-        l.next = k + 1 < top.size() ? bw.At(top[k + 1]).handle : 0;
-        const std::size_t first = top[k] + 1;
+        l.prev = prev;
+        l.next = next < count ? bw.At(next).handle : 0;
+        const std::size_t first = at + 1;
         if (e.type == EntityType::Polyline) {
             EncodePolylineGroup(bw, l, first, RunEnd(bw, first, EntityType::Vertex));
         } else if (e.type == EntityType::Insert && RunEnd(bw, first, EntityType::Attrib) > first) {
@@ -90,6 +96,8 @@ void EncodeBlockEntities(const BlockWalk& bw, unsigned mode, std::vector<std::si
         } else {
             EncodeEntity(bw.s, bw.c, e, l);
         }
+        prev = e.handle;
+        at = next;
     }
 }
 
@@ -97,14 +105,13 @@ void EncodeBlockEntities(const BlockWalk& bw, unsigned mode, std::vector<std::si
 
 void EncodeBlockContents(ObjectStream& s, const EncodeContext& c) {
     const Drawing& d = c.d;
-    std::vector<std::size_t> top;       // positions of the block's top-level entities
     for (std::uint32_t bi = 0; bi < d.blocks.size(); ++bi) {
         const BlockRecord& b = d.blocks[bi];
         const unsigned mode = bi == c.modelSpace ? 2u : bi == c.paperSpace ? 1u : 0u;
         EntityLinks own;
         own.owner = b.handle;
         EncodeEntity(s, c, d.entities.at(b.beginEntity), own);
-        EncodeBlockEntities(BlockWalk{s, c, b}, mode, top);
+        EncodeBlockEntities(BlockWalk{s, c, b}, mode);
         EncodeEntity(s, c, d.entities.at(b.endEntity), own);
     }
 }

@@ -1,6 +1,7 @@
 #include "cad/dwg/dwg_named_sections.h"
 
 #include <memory>
+#include <utility>
 
 #include "cad/dwg/dwg_encode_context.h"
 #include "cad/dwg/dwg_encoder.h"
@@ -100,7 +101,7 @@ Bytes FileDepList() { return Bytes(8, 0); }
 struct Objects {
     Objects(const Drawing& d, Release release) : c(d, release) {}
     EncodeContext c;
-    std::vector<ObjectLocation> locations;
+    ObjectPlaces places;
 };
 
 // AcDb:AcDbObjects, AcDb:ObjFreeSpace, AcDb:Template and AcDb:Handles, the
@@ -114,16 +115,15 @@ void AddObjectSections(const std::shared_ptr<Objects>& objects, Release release,
         put(kObjectsStart, sizeof kObjectsStart);
         ObjectStream stream(sizeof kObjectsStart, put);
         stream.SetRelease(release);
-        objects->locations = std::move(EncodeEveryObject(stream, objects->c));
+        objects->places = std::move(EncodeEveryObject(stream, objects->c));
     });
     produce("AcDb:ObjFreeSpace", [objects, now](const ByteSink& put) {
-        const Bytes free = FreeSpace(static_cast<std::uint32_t>(objects->locations.size()), now, 0);
+        const Bytes free = FreeSpace(static_cast<std::uint32_t>(objects->places.Count()), now, 0);
         put(free.data(), free.size());
     });
     out.push_back(NamedSection{"AcDb:Template", Template(measurement, release), true, false, {}});
     produce("AcDb:Handles", [objects](const ByteSink& put) {
-        const Bytes map = ObjectMap(std::move(objects->locations));
-        put(map.data(), map.size());
+        ObjectMap(objects->places, put);
     });
 }
 

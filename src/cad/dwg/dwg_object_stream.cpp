@@ -1,42 +1,11 @@
 #include "cad/dwg/dwg_object_stream.h"
 
-#include <algorithm>
+#include <utility>
 
 #include "cad/dwg/crc.h"
 #include "cad/release_traits.h"
 
 namespace ostrel::cad::dwg {
-
-void SortByHandle(std::vector<ObjectLocation>& v) {
-    auto less = [](const ObjectLocation& a, const ObjectLocation& b) { return a.handle < b.handle; };
-    std::vector<std::size_t> runs{0};
-    for (std::size_t i = 1; i < v.size(); ++i)
-        if (v[i].handle < v[i - 1].handle) runs.push_back(i);
-    runs.push_back(v.size());
-    while (runs.size() > 2) {
-        std::vector<std::size_t> merged{0};
-        for (std::size_t k = 0; k + 1 < runs.size(); k += 2) {
-            const std::size_t end = k + 2 < runs.size() ? runs[k + 2] : runs[k + 1];
-            if (k + 2 < runs.size())
-                std::inplace_merge(v.begin() + static_cast<std::ptrdiff_t>(runs[k]),
-                                   v.begin() + static_cast<std::ptrdiff_t>(runs[k + 1]),
-                                   v.begin() + static_cast<std::ptrdiff_t>(end), less);
-            merged.push_back(end);
-        }
-        runs.swap(merged);
-    }
-}
-
-void CheckHandles(std::vector<ObjectLocation>& locations, Handle handSeed) {
-    SortByHandle(locations);
-    for (std::size_t i = 0; i < locations.size(); ++i) {
-        if (locations[i].handle == 0) throw CadError("cannot write DWG: an object has no handle");
-        if (i > 0 && locations[i].handle == locations[i - 1].handle)
-            throw CadError("cannot write DWG: handle " + HandleText(locations[i].handle) + " is used twice");
-    }
-    if (!locations.empty() && locations.back().handle >= handSeed)
-        throw CadError("cannot write DWG: handle " + HandleText(locations.back().handle) + " is above the handle seed");
-}
 
 ObjectStream::ObjectStream(std::uint64_t baseOffset, Flush flush, std::size_t chunk)
     : base_(baseOffset), flush_(std::move(flush)), chunk_(chunk) {
@@ -124,7 +93,7 @@ void ObjectStream::End() {
     }
     const std::uint16_t crc = Crc16(kDwgCrcSeed, out_.MutableData() + start_, out_.ByteSize() - start_);
     out_.RS(crc);
-    locations_.push_back({handle_, base_ + flushed_ + start_});
+    places_.Add(handle_, base_ + flushed_ + start_);
     if (out_.ByteSize() >= chunk_) Finish();
 }
 

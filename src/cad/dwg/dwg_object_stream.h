@@ -12,21 +12,9 @@
 
 #include "cad/drawing.h"
 #include "cad/dwg/bit_writer.h"
+#include "cad/dwg/dwg_object_places.h"
 
 namespace ostrel::cad::dwg {
-
-struct ObjectLocation {
-    Handle handle;
-    std::uint64_t offset;   // file address of the object's size field
-};
-
-// Sorts by handle. The objects are written as a few runs of ascending
-// handles (tables, blocks, entities, objects), so merging the runs is
-// nearly linear where a full sort would not be.
-void SortByHandle(std::vector<ObjectLocation>& locations);
-// Sorts by handle and throws CadError on a missing or repeated handle or one
-// not below the handle seed.
-void CheckHandles(std::vector<ObjectLocation>& locations, Handle handSeed);
 
 class ObjectStream {
 public:
@@ -60,7 +48,7 @@ public:
 
     // Bytes of the section so far.
     std::uint64_t Size() const { return flushed_ + out_.ByteSize(); }
-    std::vector<ObjectLocation>& Locations() { return locations_; }
+    ObjectPlaces& Places() { return places_; }
 
 private:
     BitWriter out_;
@@ -79,7 +67,7 @@ private:
     BitWriter text_;                    // the object's string stream (R2007 and later)
     std::vector<std::uint8_t> handleSize_;  // the handle stream's size as MC, reused (R2010 and later)
     Handle handle_ = 0;
-    std::vector<ObjectLocation> locations_;
+    ObjectPlaces places_;
 };
 
 } // namespace ostrel::cad::dwg

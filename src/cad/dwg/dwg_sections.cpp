@@ -144,25 +144,24 @@ Bytes ClassesData(Release release, const Drawing* d) {
     return w.Bytes();
 }
 
-Bytes ObjectMap(std::vector<ObjectLocation> locations) {
-    SortByHandle(locations);
-    Bytes out;
-    Bytes page;
-    auto flush = [&out, &page]() {
-        std::size_t start = out.size();
-        std::uint16_t size = static_cast<std::uint16_t>(page.size() + 2);
-        out.push_back(static_cast<std::uint8_t>(size >> 8));
-        out.push_back(static_cast<std::uint8_t>(size & 0xFF));
-        out.insert(out.end(), page.begin(), page.end());
-        std::uint16_t crc = Crc16(kDwgCrcSeed, out.data() + start, out.size() - start);
-        out.push_back(static_cast<std::uint8_t>(crc >> 8));
-        out.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-        page.clear();
+std::size_t ObjectMap(const ObjectPlaces& places, const std::function<void(const std::uint8_t*, std::size_t)>& put) {
+    std::size_t written = 0;
+    Bytes page{0, 0};                           // the size, set when the page is full
+    auto flush = [&]() {
+        const auto size = static_cast<std::uint16_t>(page.size());
+        page[0] = static_cast<std::uint8_t>(size >> 8);
+        page[1] = static_cast<std::uint8_t>(size & 0xFF);
+        const std::uint16_t crc = Crc16(kDwgCrcSeed, page.data(), page.size());
+        page.push_back(static_cast<std::uint8_t>(crc >> 8));
+        page.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+        put(page.data(), page.size());
+        written += page.size();
+        page.resize(2);
     };
     Handle lastHandle = 0;
     std::int64_t lastOffset = 0;
-    for (const auto& l : locations) {
-        if (page.size() + 20 > kObjectMapPageLimit - 2) {   // an entry takes at most 20 bytes
+    places.InHandleOrder([&](const ObjectLocation& l) {
+        if (page.size() + 20 > kObjectMapPageLimit) {   // an entry takes at most 20 bytes
             flush();
             lastHandle = 0;
             lastOffset = 0;
@@ -171,10 +170,10 @@ Bytes ObjectMap(std::vector<ObjectLocation> locations) {
         AppendSignedModularChar(page, static_cast<std::int64_t>(l.offset) - lastOffset);
         lastHandle = l.handle;
         lastOffset = static_cast<std::int64_t>(l.offset);
-    }
-    if (!page.empty()) flush();
+    });
+    if (page.size() > 2) flush();
     flush();                                    // the empty last page
-    return out;
+    return written;
 }
 
 Bytes FreeSpace(std::uint32_t objectCount, DwgDate updated, std::uint32_t objectsAddress) {

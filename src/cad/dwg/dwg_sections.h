@@ -3,6 +3,7 @@
 // aux header, empty preview, the sentinel-framed header and classes
 // sections, object map, free-space record, second file header and template.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "cad/drawing.h"
@@ -35,8 +36,9 @@ Bytes FramedSection(const std::uint8_t (&begin)[16], const Bytes& data, const st
 // first and the names in a string stream.
 Bytes ClassesData(Release release = Release::R2000, const Drawing* d = nullptr);
 // Pages of at most 2032 bytes of (handle, address) pairs in handle order,
-// each with its big-endian size and CRC, ended by an empty page.
-Bytes ObjectMap(std::vector<ObjectLocation> locations);
+// each with its big-endian size and CRC, ended by an empty page, handed to
+// `put` page by page. Returns the map's size in bytes.
+std::size_t ObjectMap(const ObjectPlaces& places, const std::function<void(const std::uint8_t*, std::size_t)>& put);
 Bytes FreeSpace(std::uint32_t objectCount, DwgDate updated, std::uint32_t objectsAddress);
 struct SecondHeaderHandles {
     Handle values[14] = {};

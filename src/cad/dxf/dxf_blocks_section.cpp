@@ -10,16 +10,11 @@ namespace {
 
 bool IsActivePaperSpace(const BlockRecord& b) { return FoldedNameEqual{}(b.name, "*Paper_Space"); }
 
-void WriteContents(WriteContext& c, const BlockRecord& b) {
-    for (auto idx : b.entities) {
-        const auto& e = c.d.entities[idx];
-        if (e.flags & kEntityDeleted) continue;
-        WriteEntity(c, e);
-    }
-}
+void WriteContents(WriteContext& c, const BlockRecord& b) { WriteListed(c, b.entities, 0, b.entities.size()); }
 
 void WriteBlock(WriteContext& c, const BlockRecord& b) {
     if (b.beginEntity == kNone || b.endEntity == kNone) return;   // NormalizeForSave makes both
+    c.blockOwner = b.handle;
     WriteEntity(c, c.d.entities[b.beginEntity]);
     if (!IsEntitiesSectionBlock(b)) WriteContents(c, b);
     WriteEntity(c, c.d.entities[b.endEntity]);
@@ -52,6 +47,7 @@ void WriteEntitiesSection(WriteContext& c) {
     // Large spaces are spelled by two threads (releases whose entities take
     // no writer-made handles).
     auto contents = [&c](const BlockRecord& b) {
+        c.blockOwner = b.handle;
         if (!c.preR2000 && b.entities.size() >= kParallelContentsFrom) WriteEntitiesInParallel(c, b.entities);
         else WriteContents(c, b);
     };

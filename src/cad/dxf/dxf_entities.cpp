@@ -30,7 +30,7 @@ void CommonGroups(WriteContext& c, const Entity& e, std::string_view type, Handl
     WriteCommonGroups(c, e, type, handle, owner);
 }
 
-void Common(WriteContext& c, const Entity& e) { CommonGroups(c, e, EntityTypeName(e.type), e.handle, e.owner); }
+void Common(WriteContext& c, const Entity& e) { CommonGroups(c, e, EntityTypeName(e.type), e.handle, c.OwnerOf(e)); }
 
 const std::string& BlockName(WriteContext& c, std::uint32_t block) {
     static const std::string kModel = "$MODEL_SPACE", kPaper = "$PAPER_SPACE";
@@ -75,7 +75,7 @@ void WriteInsert(WriteContext& c, const Entity& e) {
     if (in.yScale != 1) w.Real(42, in.yScale);
     if (in.zScale != 1) w.Real(43, in.zScale);
     if (in.rotation != 0) w.Real(50, in.rotation * kDegrees);
-    if (c.d.AttributesFollow(e)) w.Int(66, 1);
+    if (c.attributesFollow) w.Int(66, 1);
     if (grid) {
         w.Int(70, in.columns > 1 ? in.columns : 1);
         w.Int(71, in.rows > 1 ? in.rows : 1);
@@ -103,7 +103,7 @@ void WriteLightweight(WriteContext& c, const Entity& head, const std::vector<con
     const LightweightPolyline lw = LightweightOf(head, vertices);
     Entity shown = head;
     shown.colour = lw.colour;
-    CommonGroups(c, shown, "LWPOLYLINE", head.handle, head.owner);
+    CommonGroups(c, shown, "LWPOLYLINE", head.handle, c.OwnerOf(head));
     WriteLightweightGroups(c, lw, 0, Vec3{0, 0, 1});
 }
 
@@ -218,7 +218,7 @@ void WriteHatch(WriteContext& c, const Entity& e) {
         // No HATCH before R2000: a solid fill is written as SOLID triangles
         // covering its boundary, with writer-made handles.
         for (const auto& t : TriangulatePolygon(h.boundary)) {
-            CommonGroups(c, e, "SOLID", c.nextExtraHandle++, e.owner);
+            CommonGroups(c, e, "SOLID", c.nextExtraHandle++, c.OwnerOf(e));
             c.Subclass("AcDbTrace");
             for (int i = 0; i < 4; ++i) {
                 const auto& p = h.boundary[t[i < 3 ? i : 2]];
@@ -231,7 +231,7 @@ void WriteHatch(WriteContext& c, const Entity& e) {
         // A patterned hatch before R2000: the boundary is written as a closed
         // 2D polyline (the pattern itself is lost) with writer-made handles.
         Handle poly = c.nextExtraHandle++;
-        CommonGroups(c, e, "POLYLINE", poly, e.owner);
+        CommonGroups(c, e, "POLYLINE", poly, c.OwnerOf(e));
         c.Subclass("AcDb2dPolyline");
         w.Int(66, 1);
         w.Point3(10, Vec3{0, 0, h.elevation});
@@ -293,6 +293,7 @@ bool HeldBack(WriteContext& c, const Entity& e) {
         if (e.type == EntityType::SeqEnd) return true;
     }
     if (e.type == EntityType::Polyline && WritesLightweight(c.d, c.release, e, 2)) {
+        c.runOwner = e.handle;
         c.lightweightHead = &e;
         c.lightweightVertices.clear();
         return true;
@@ -317,6 +318,7 @@ void WriteRound(WriteContext& c, const Entity& e) {
 
 void WriteEntity(WriteContext& c, const Entity& e) {
     if (HeldBack(c, e)) return;
+    if (e.type == EntityType::Polyline || e.type == EntityType::Insert) c.runOwner = e.handle;
     auto& w = c.w;
     switch (e.type) {
     case EntityType::Point:
@@ -353,6 +355,16 @@ void WriteEntity(WriteContext& c, const Entity& e) {
     case EntityType::AttDef:
     case EntityType::Attrib: WriteAttribute(c, e); break;
     case EntityType::Dimension: WriteDimension(c, e); break;
+    }
+}
+
+void WriteListed(WriteContext& c, const std::vector<std::uint32_t>& list, std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+        const auto& e = c.d.entities[list[i]];
+        if (e.flags & kEntityDeleted) continue;
+        c.attributesFollow = e.type == EntityType::Insert && i + 1 < list.size() &&
+                             c.d.entities[list[i + 1]].type == EntityType::Attrib;
+        WriteEntity(c, e);
     }
 }
 

@@ -32,14 +32,6 @@ std::vector<std::size_t> RunStarts(const Drawing& d, const std::vector<std::uint
     return starts;
 }
 
-void WriteRun(WriteContext& c, const std::vector<std::uint32_t>& entities, std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; ++i) {
-        const auto& e = c.d.entities[entities[i]];
-        if (e.flags & kEntityDeleted) continue;
-        WriteEntity(c, e);
-    }
-}
-
 // Two buffers for the odd runs: the second thread fills one while this
 // thread copies the other to the file.
 struct OddRuns {
@@ -69,7 +61,7 @@ void WriteOddRuns(const WriteContext& c, const std::vector<std::uint32_t>& entit
                 TagWriter w(text, std::size_t{64} << 10);
                 WriteContext own(c, w);
                 own.polyline3d = false;
-                WriteRun(own, entities, starts[run], starts[run + 1]);
+                WriteListed(own, entities, starts[run], starts[run + 1]);
                 w.Flush();
             }
             std::lock_guard lock(odd.mutex);
@@ -90,7 +82,7 @@ void WriteEntitiesInParallel(WriteContext& c, const std::vector<std::uint32_t>& 
     const auto starts = RunStarts(c.d, entities, std::max<std::size_t>(runLength, 1));
     const std::size_t runs = starts.size() - 1;
     if (runs < 2) {
-        WriteRun(c, entities, 0, entities.size());
+        WriteListed(c, entities, 0, entities.size());
         return;
     }
 
@@ -111,7 +103,7 @@ void WriteEntitiesInParallel(WriteContext& c, const std::vector<std::uint32_t>& 
     try {
         for (std::size_t run = 0; run < runs; ++run) {
             if (run % 2 == 0) {
-                WriteRun(c, entities, starts[run], starts[run + 1]);
+                WriteListed(c, entities, starts[run], starts[run + 1]);
                 continue;
             }
             const std::size_t slot = (run / 2) % 2;

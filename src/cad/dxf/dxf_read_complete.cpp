@@ -311,25 +311,15 @@ void EnsureStandardRecords(Drawing& d) {
     if (d.FindLayer(d.header.currentLayer) == kNone) d.header.currentLayer.assign(1, '0');
 }
 
-// Owners follow the blocks: an entity is owned by its block record, a
-// vertex, an attribute and a sequence end by the polyline or insert before them.
-void SetOwners(Drawing& d) {
+// The paper-space flag follows the blocks: set exactly on the entities of
+// a paper space.
+void SetPaperSpaceFlags(Drawing& d) {
     for (auto& b : d.blocks) {
-        if (b.beginEntity != kNone) d.entities[b.beginEntity].owner = b.handle;
-        if (b.endEntity != kNone) d.entities[b.endEntity].owner = b.handle;
-        Handle poly = 0;
         const bool paper = b.IsPaperSpace();
         for (auto idx : b.entities) {
             auto& e = d.entities[idx];
             if (paper) e.flags |= kEntityPaperSpace;
             else e.flags &= static_cast<std::uint8_t>(~kEntityPaperSpace);
-            if (e.type == EntityType::Vertex || e.type == EntityType::Attrib || e.type == EntityType::SeqEnd) {
-                e.owner = poly != 0 ? poly : b.handle;
-                if (e.type == EntityType::SeqEnd) poly = 0;
-                continue;
-            }
-            e.owner = b.handle;
-            poly = e.type == EntityType::Polyline || e.type == EntityType::Insert ? e.handle : 0;
         }
     }
 }
@@ -348,7 +338,7 @@ void CompleteDrawing(DxfReadContext& ctx) {
     LinkLayouts(d);
     EnsureStandardRecords(d);
     for (std::uint32_t b = 0; b < d.blocks.size(); ++b) d.EnsureBlockEnds(b);
-    SetOwners(d);
+    SetPaperSpaceFlags(d);
     d.RebuildIndexes();
 }
 

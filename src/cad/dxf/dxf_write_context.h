@@ -40,6 +40,13 @@ struct WriteContext {
     std::uint32_t byLayerLinetype = kNone, byBlockLinetype = kNone, continuousLinetype = kNone;
     // Objects written in this release (handles), for the references to them.
     std::vector<bool> objectWritten;   // by index into d.objects
+    // Where the entities written stand: the block record whose list (or
+    // BLOCK and ENDBLK) is written, the POLYLINE or INSERT whose VERTEX,
+    // ATTRIB and SEQEND entities follow, and whether ATTRIBs follow the
+    // entity written. Their owners (330) come from there.
+    Handle blockOwner = 0;
+    Handle runOwner = 0;
+    bool attributesFollow = false;
 
     WriteContext(const Drawing& drawing, Release r, TagWriter& writer);
     // The same save's context writing through another writer (a part of the
@@ -56,6 +63,10 @@ struct WriteContext {
         return names.layers[layer < names.layers.size() ? layer : 0];
     }
     bool ObjectWritten(Handle h) const;
+    Handle OwnerOf(const Entity& e) const {
+        const bool member = e.type == EntityType::Vertex || e.type == EntityType::Attrib || e.type == EntityType::SeqEnd;
+        return member ? runOwner : blockOwner;
+    }
 };
 
 // Number of extra handles the entity writer needs for this release.
@@ -70,6 +81,9 @@ void WriteObjectsSection(WriteContext& c);
 
 // One entity with its common groups (BLOCK/ENDBLK included).
 void WriteEntity(WriteContext& c, const Entity& e);
+// Entities [from, to) of a list of the block c.blockOwner names, deleted
+// ones skipped; `from` is not a VERTEX, ATTRIB or SEQEND.
+void WriteListed(WriteContext& c, const std::vector<std::uint32_t>& list, std::size_t from, std::size_t to);
 
 // Whether a block's contents go to ENTITIES (model space and the active
 // paper space) rather than BLOCKS.

@@ -37,7 +37,7 @@ void WriteHeavy(WriteContext& c, const Entity& e, std::int16_t flags, double ele
                 const std::vector<VertexGeom>& vertices) {
     auto& w = c.w;
     const bool is3d = (flags & 8) != 0;
-    WriteCommonGroups(c, e, "POLYLINE", e.handle, e.owner);
+    WriteCommonGroups(c, e, "POLYLINE", e.handle, c.OwnerOf(e));
     c.Subclass(is3d ? "AcDb3dPolyline" : "AcDb2dPolyline");
     w.Int(66, 1);
     w.Point3(10, Vec3{0, 0, is3d ? 0.0 : elevation});
@@ -118,7 +118,7 @@ void WriteLwPolyline(WriteContext& c, const Entity& e) {
         WriteHeavy(c, e, static_cast<std::int16_t>(p.flags & (1 | 128)), p.elevation, v);
         return;
     }
-    WriteCommonGroups(c, e, "LWPOLYLINE", e.handle, e.owner);
+    WriteCommonGroups(c, e, "LWPOLYLINE", e.handle, c.OwnerOf(e));
     WriteLightweightGroups(c, LightweightForm(p, e.colour), p.thickness, p.normal);
 }
 
@@ -132,7 +132,7 @@ void WriteEllipse(WriteContext& c, const Entity& e) {
         return;
     }
     auto& w = c.w;
-    WriteCommonGroups(c, e, "ELLIPSE", e.handle, e.owner);
+    WriteCommonGroups(c, e, "ELLIPSE", e.handle, c.OwnerOf(e));
     c.Subclass("AcDbEllipse");
     w.Point3(10, g.center);
     w.Point3(11, g.majorAxis);
@@ -149,7 +149,7 @@ void WriteSpline(WriteContext& c, const Entity& e) {
         return;
     }
     auto& w = c.w;
-    WriteCommonGroups(c, e, "SPLINE", e.handle, e.owner);
+    WriteCommonGroups(c, e, "SPLINE", e.handle, c.OwnerOf(e));
     c.Subclass("AcDbSpline");
     if (!NormalIsUp(s.normal)) w.Point3(210, s.normal);
     w.Int(70, s.flags);
@@ -185,12 +185,12 @@ void WriteMText(WriteContext& c, const Entity& e) {
             t.rotation = rot;
             t.widthFactor = 1;
             t.style = g.style;
-            WriteCommonGroups(c, e, "TEXT", i == 0 ? e.handle : c.nextExtraHandle++, e.owner);
+            WriteCommonGroups(c, e, "TEXT", i == 0 ? e.handle : c.nextExtraHandle++, c.OwnerOf(e));
             WriteTextGroups(c, t, lines[i]);
         }
         return;
     }
-    WriteCommonGroups(c, e, "MTEXT", e.handle, e.owner);
+    WriteCommonGroups(c, e, "MTEXT", e.handle, c.OwnerOf(e));
     c.Subclass("AcDbMText");
     w.Point3(10, g.pos);
     w.Real(40, g.height);
@@ -207,7 +207,7 @@ void WriteMText(WriteContext& c, const Entity& e) {
 }
 
 void WriteSolid(WriteContext& c, const Entity& e) {
-    WriteCommonGroups(c, e, "SOLID", e.handle, e.owner);
+    WriteCommonGroups(c, e, "SOLID", e.handle, c.OwnerOf(e));
     c.Subclass("AcDbTrace");
     for (int i = 0; i < 4; ++i) c.w.Point3(10 + i, e.geom.face.corner[i]);
 }
@@ -216,7 +216,7 @@ void WriteAttribute(WriteContext& c, const Entity& e) {
     const auto& a = c.d.attributes[e.geom.extra.index];
     const bool def = e.type == EntityType::AttDef;
     auto& w = c.w;
-    WriteCommonGroups(c, e, def ? "ATTDEF" : "ATTRIB", e.handle, e.owner);
+    WriteCommonGroups(c, e, def ? "ATTDEF" : "ATTRIB", e.handle, c.OwnerOf(e));
     WriteTextGroups(c, a.text, c.d.Text(a.text));
     c.Subclass(def ? "AcDbAttributeDefinition" : "AcDbAttribute");
     if (def) w.Text(3, a.prompt, c.utf8);
@@ -229,7 +229,7 @@ void WriteAttribute(WriteContext& c, const Entity& e) {
 void WriteDimension(WriteContext& c, const Entity& e) {
     const auto& m = c.d.dimensions[e.geom.extra.index];
     auto& w = c.w;
-    WriteCommonGroups(c, e, "DIMENSION", e.handle, e.owner);
+    WriteCommonGroups(c, e, "DIMENSION", e.handle, c.OwnerOf(e));
     c.Subclass("AcDbDimension");
     if (m.block < c.names.blocks.size()) w.Name(2, c.names.blocks[m.block]);
     w.Point3(10, m.defPoint);

@@ -61,7 +61,7 @@ WriteContext::WriteContext(const WriteContext& other, TagWriter& writer)
     : d(other.d), release(other.release), w(writer), names(other.names), r12(other.r12), preR2000(other.preR2000),
       utf8(other.utf8), nextExtraHandle(other.nextExtraHandle), handSeed(other.handSeed), polyline3d(other.polyline3d),
       byLayerLinetype(other.byLayerLinetype), byBlockLinetype(other.byBlockLinetype),
-      continuousLinetype(other.continuousLinetype), objectWritten(other.objectWritten) {}
+      continuousLinetype(other.continuousLinetype), objectWritten(other.objectWritten), blockOwner(other.blockOwner) {}
 
 const std::string& WriteContext::LayerLinetypeName(std::uint32_t linetype) const {
     // A layer cannot be drawn "by layer" or "by block": those and a missing
