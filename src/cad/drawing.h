@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "cad/annotation_styles.h"
 #include "cad/release_traits.h"
 
 namespace ostrel::cad {
@@ -299,6 +300,8 @@ enum class ObjectType : std::uint8_t {
     Dictionary, DictionaryWithDefault, Placeholder, Layout, MLineStyle, XRecord,
     DictionaryVar,      // a named drawing setting kept in AcDbVariableDictionary
     Scale,              // an annotation scale of ACAD_SCALELIST
+    MLeaderStyle,       // a multileader style of ACAD_MLEADERSTYLE
+    TableStyle,         // a table style of ACAD_TABLESTYLE
 };
 const char* ObjectTypeName(ObjectType t);   // "DICTIONARY", "ACDBDICTIONARYWDFLT", ...
 
@@ -337,6 +340,7 @@ struct Object {
     std::string value;                  // DICTIONARYVAR value, as text
     double paperUnits = 1, drawingUnits = 1;    // SCALE: paper units per drawing units
     bool unitScale = false;             // SCALE: the 1:1 scale
+    std::vector<StyleValue> style;      // MLEADERSTYLE, TABLESTYLE: one value per field of the kind's list
 };
 
 // ------------------------------------------------------------------ header

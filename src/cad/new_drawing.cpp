@@ -170,9 +170,10 @@ constexpr StandardScale kStandardScales[] = {
 
 // The settings a current drawing keeps in AcDbVariableDictionary, with the
 // values of a new drawing (the header's own HIDETEXT and DIMASSOC among them).
-// Settings that name styles this database does not hold are left out.
+// Settings that name styles this database does not hold are left out; the
+// current multileader and table styles are the standard ones.
 constexpr std::pair<const char*, const char*> kDrawingVariables[] = {
-    {"CANNOSCALE", "1:1"},   {"DIMASSOC", "2"},       {"HIDETEXT", "1"},    {"LAYEREVAL", "1"},
+    {"CANNOSCALE", "1:1"},   {"CMLEADERSTYLE", "STANDARD"}, {"CTABLESTYLE", "STANDARD"}, {"DIMASSOC", "2"},       {"HIDETEXT", "1"},    {"LAYEREVAL", "1"},
     {"LAYERNOTIFY", "15"},   {"LIGHTINGUNITS", "0"},  {"MSLTSCALE", "0"},   {"PROJECTNAME", ""},
     {"TEXTJUSTIFY", "Align"},
 };
@@ -236,6 +237,46 @@ void EnsureDrawingSettings(Drawing& d) {
     }
 }
 
+// The style's references that name no record of their kind go to the
+// standard ones (ByBlock linetype, Standard text style; no block).
+void RepairStyleReferences(Drawing& d, Object& o, Handle byBlock, Handle standardText) {
+    const auto fields = o.type == ObjectType::MLeaderStyle ? MLeaderStyleFields() : TableStyleFields();
+    if (o.style.size() != fields.size()) o.style = StandardStyleValues(fields, byBlock, standardText);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        Handle& h = o.style[i].handle;
+        bool found = false;
+        switch (fields[i].kind) {
+        case StyleFieldKind::Linetype:
+            for (const auto& lt : d.linetypes) found = found || lt.handle == h;
+            if (!found) h = byBlock;
+            break;
+        case StyleFieldKind::TextStyle:
+            for (const auto& st : d.styles) found = found || st.handle == h;
+            if (!found) h = standardText;
+            break;
+        case StyleFieldKind::Block:
+            for (const auto& b : d.blocks) found = found || b.handle == h;
+            if (!found) h = 0;
+            break;
+        default: break;
+        }
+    }
+}
+
+// ACAD_MLEADERSTYLE and ACAD_TABLESTYLE with their "Standard" styles.
+void EnsureAnnotationStyles(Drawing& d) {
+    const Handle byBlock = d.linetypes[d.FindLinetype("ByBlock")].handle;
+    const Handle standardText = d.styles[d.FindStyle("Standard")].handle;
+    for (ObjectType type : {ObjectType::MLeaderStyle, ObjectType::TableStyle}) {
+        const bool mleader = type == ObjectType::MLeaderStyle;
+        const Handle dict = EnsureRootEntry(d, mleader ? "ACAD_MLEADERSTYLE" : "ACAD_TABLESTYLE", ObjectType::Dictionary);
+        if (!EntryOfType(d, dict, "Standard", type)) AddOwnedObject(d, type, dict, "Standard");
+    }
+    for (auto& o : d.objects)
+        if (o.type == ObjectType::MLeaderStyle || o.type == ObjectType::TableStyle)
+            RepairStyleReferences(d, o, byBlock, standardText);
+}
+
 void EnsureTableRecords(Drawing& d, Handle normalPlotStyle) {
     if (d.FindLayer("0") == kNone) {
         Layer zero;
@@ -281,6 +322,7 @@ void EnsureStandardContent(Drawing& d) {
     EnsureSpace(d, "*Paper_Space");
     LinkLayouts(d, layoutDict);
     EnsureDrawingSettings(d);
+    EnsureAnnotationStyles(d);
 }
 
 std::unique_ptr<Drawing> NewDrawing() {

@@ -43,6 +43,7 @@ public:
     // and later: the type as a 2-bit-prefixed value, the handle stream's size
     // before the object instead of the data size in it.
     void SetRelease(Release release);
+    Release WrittenRelease() const { return release_; }
     bool R2004() const { return release_ >= Release::R2004; }
     bool R2007() const { return release_ >= Release::R2007; }
     bool R2010() const { return release_ >= Release::R2010; }
