@@ -490,7 +490,10 @@ std::string FoldName(std::string_view name);
 // ACAD_MLINESTYLE, ACAD_PLOTSETTINGS and ACAD_PLOTSTYLENAME ("Normal"),
 // MLINESTYLE "Standard", an empty ACAD_COLOR, ACAD_SCALELIST with the
 // standard scales and AcDbVariableDictionary with the drawing settings a
-// current drawing keeps there.
+// current drawing keeps there. ACAD_MLEADERSTYLE and ACAD_TABLESTYLE with
+// their "Standard" styles (current in AcDbVariableDictionary) are added by
+// EnsureStandardContent, which the writers call: after every entity made
+// before the first save, so that their handles come last.
 std::unique_ptr<Drawing> NewDrawing();
 
 // Adds whatever of that standard content a drawing lacks (a drawing read

@@ -170,10 +170,10 @@ constexpr StandardScale kStandardScales[] = {
 
 // The settings a current drawing keeps in AcDbVariableDictionary, with the
 // values of a new drawing (the header's own HIDETEXT and DIMASSOC among them).
-// Settings that name styles this database does not hold are left out; the
-// current multileader and table styles are the standard ones.
+// Settings that name styles this database does not hold are left out (the
+// current multileader and table styles come with those styles).
 constexpr std::pair<const char*, const char*> kDrawingVariables[] = {
-    {"CANNOSCALE", "1:1"},   {"CMLEADERSTYLE", "STANDARD"}, {"CTABLESTYLE", "STANDARD"}, {"DIMASSOC", "2"},       {"HIDETEXT", "1"},    {"LAYEREVAL", "1"},
+    {"CANNOSCALE", "1:1"},   {"DIMASSOC", "2"},       {"HIDETEXT", "1"},    {"LAYEREVAL", "1"},
     {"LAYERNOTIFY", "15"},   {"LIGHTINGUNITS", "0"},  {"MSLTSCALE", "0"},   {"PROJECTNAME", ""},
     {"TEXTJUSTIFY", "Align"},
 };
@@ -263,14 +263,21 @@ void RepairStyleReferences(Drawing& d, Object& o, Handle byBlock, Handle standar
     }
 }
 
-// ACAD_MLEADERSTYLE and ACAD_TABLESTYLE with their "Standard" styles.
+// ACAD_MLEADERSTYLE and ACAD_TABLESTYLE with their "Standard" styles, made
+// current in AcDbVariableDictionary (its entries kept in name order).
 void EnsureAnnotationStyles(Drawing& d) {
     const Handle byBlock = d.linetypes[d.FindLinetype("ByBlock")].handle;
     const Handle standardText = d.styles[d.FindStyle("Standard")].handle;
+    const Handle vars = EnsureRootEntry(d, "AcDbVariableDictionary", ObjectType::Dictionary);
     for (ObjectType type : {ObjectType::MLeaderStyle, ObjectType::TableStyle}) {
         const bool mleader = type == ObjectType::MLeaderStyle;
         const Handle dict = EnsureRootEntry(d, mleader ? "ACAD_MLEADERSTYLE" : "ACAD_TABLESTYLE", ObjectType::Dictionary);
         if (!EntryOfType(d, dict, "Standard", type)) AddOwnedObject(d, type, dict, "Standard");
+        const char* current = mleader ? "CMLEADERSTYLE" : "CTABLESTYLE";
+        if (EntryOfType(d, vars, current, ObjectType::DictionaryVar)) continue;
+        ObjectAt(d, AddOwnedObject(d, ObjectType::DictionaryVar, vars, current))->value = "STANDARD";
+        auto& entries = ObjectAt(d, vars)->entries;
+        std::stable_sort(entries.begin(), entries.end(), [](const DictEntry& a, const DictEntry& b) { return a.name < b.name; });
     }
     for (auto& o : d.objects)
         if (o.type == ObjectType::MLeaderStyle || o.type == ObjectType::TableStyle)
@@ -306,9 +313,10 @@ void EnsureTableRecords(Drawing& d, Handle normalPlotStyle) {
     }
 }
 
-} // namespace
-
-void EnsureStandardContent(Drawing& d) {
+// All of it but the multileader and table styles, which a new drawing gets
+// when first saved: their handles then follow those of its records and
+// entities.
+void EnsureBaseContent(Drawing& d) {
     EnsureLinetypes(d);
     EnsureRootDictionary(d);
     EnsureRootEntry(d, "ACAD_GROUP", ObjectType::Dictionary);
@@ -322,13 +330,19 @@ void EnsureStandardContent(Drawing& d) {
     EnsureSpace(d, "*Paper_Space");
     LinkLayouts(d, layoutDict);
     EnsureDrawingSettings(d);
+}
+
+} // namespace
+
+void EnsureStandardContent(Drawing& d) {
+    EnsureBaseContent(d);
     EnsureAnnotationStyles(d);
 }
 
 std::unique_ptr<Drawing> NewDrawing() {
     auto dp = std::make_unique<Drawing>();
     dp->RebuildIndexes();  // reserves the fixed control and root dictionary handles
-    EnsureStandardContent(*dp);
+    EnsureBaseContent(*dp);
     return dp;
 }
 
