@@ -43,6 +43,9 @@ struct StyleValue {
 };
 
 std::span<const StyleField> MLeaderStyleFields();
+// Before R2010 a multileader style gives its class version (2) as extended
+// data (1070) of this application.
+inline constexpr const char* kMLeaderVersionApp = "ACAD_MLEADERVER";
 // The table style's fields: its own, then for each of the data, title and
 // header rows the text style, height, alignment, colours, value format and
 // six borders.

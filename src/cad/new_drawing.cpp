@@ -264,7 +264,8 @@ void RepairStyleReferences(Drawing& d, Object& o, Handle byBlock, Handle standar
 }
 
 // ACAD_MLEADERSTYLE and ACAD_TABLESTYLE with their "Standard" styles, made
-// current in AcDbVariableDictionary (its entries kept in name order).
+// current in AcDbVariableDictionary (its entries kept in name order), and
+// the application that names a multileader style's version.
 void EnsureAnnotationStyles(Drawing& d) {
     const Handle byBlock = d.linetypes[d.FindLinetype("ByBlock")].handle;
     const Handle standardText = d.styles[d.FindStyle("Standard")].handle;
@@ -282,6 +283,8 @@ void EnsureAnnotationStyles(Drawing& d) {
     for (auto& o : d.objects)
         if (o.type == ObjectType::MLeaderStyle || o.type == ObjectType::TableStyle)
             RepairStyleReferences(d, o, byBlock, standardText);
+    if (std::none_of(d.appids.begin(), d.appids.end(), [](const SimpleRecord& a) { return a.name == kMLeaderVersionApp; }))
+        d.appids.push_back({kMLeaderVersionApp, d.NewHandle(), 0});
 }
 
 void EnsureTableRecords(Drawing& d, Handle normalPlotStyle) {

@@ -128,9 +128,16 @@ void Scale(ObjectStream& s, const Object& o) {
     s.End();
 }
 
-void Style(ObjectStream& s, const Object& o) {
+// A multileader style names its class version in extended data where the
+// release has no field for it.
+void Style(ObjectStream& s, const Object& o, const Drawing& d) {
     const bool mleader = o.type == ObjectType::MLeaderStyle;
-    BitWriter& w = BeginObject(s, mleader ? kClassMLeaderStyle : kClassTableStyle, o.handle, o.reactors.size());
+    ObjectStream::ExtendedData version{0, {}};
+    if (mleader && !s.R2010())
+        for (const auto& a : d.appids)
+            if (a.name == kMLeaderVersionApp) version = {a.handle, {70, 2, 0}};   // 1070: 2
+    BitWriter& w = BeginObject(s, mleader ? kClassMLeaderStyle : kClassTableStyle, o.handle, o.reactors.size(),
+                               version.app ? &version : nullptr);
     WriteStyleData(w, s.WrittenRelease(), o.type, o.style);
     ObjectHandles(s, w, o.owner, &o.reactors);
     WriteStyleHandles(w, s.WrittenRelease(), o.type, o.style);
@@ -152,7 +159,7 @@ void EncodeObjects(ObjectStream& s, const EncodeContext& c) {
         case ObjectType::Scale: Scale(s, o); break;
         case ObjectType::MLeaderStyle:
         case ObjectType::TableStyle:
-            Style(s, o);
+            Style(s, o, c.d);
             break;
         }
     }

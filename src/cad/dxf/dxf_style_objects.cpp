@@ -76,6 +76,10 @@ void WriteStyleObject(WriteContext& c, const Object& o) {
     const auto fields = FieldsOf(o.type);
     for (std::size_t i = 0; i < fields.size() && i < o.style.size(); ++i)
         if (c.release >= fields[i].since) WriteField(c, mleader, fields[i], o.style[i]);
+    if (mleader && c.release < Release::R2010) {
+        c.w.Name(1001, kMLeaderVersionApp);
+        c.w.Int(1070, 2);
+    }
 }
 
 } // namespace dxf
