@@ -232,7 +232,7 @@ void ReadCellStyle(BitReader& r, std::vector<StyleValue>& v, const CellStyleKind
     if (borders < 0 || borders > 6) r.Fail("a cell style has more than six borders");
     for (std::int32_t i = 0; i < borders; ++i) {
         const std::int32_t mask = r.BL();
-        if (mask == 0) continue;             // an empty border: no more of it
+        if (mask == 0) continue;             // a border without data
         int index = 0;
         while (index < 5 && !(mask & (1 << index))) ++index;
         const std::size_t b = kRowBorders + 3 * static_cast<std::size_t>(index);
