@@ -5,6 +5,7 @@
 // drawing holds carried through the pass.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 
 #include "cad/dwg/dwg_reader.h"
@@ -99,6 +100,24 @@ TEST(SheetReaders, TheTurnedTrimFrameFillsItsViewportInEzdxfsTransform) {
     }
 }
 
+// The multileader and table styles' values, each handle as the name of the
+// linetype or text style it names.
+std::string StyleValues(const cad::Drawing& d) {
+    std::string out;
+    for (const auto& o : d.objects) {
+        if (o.type != cad::ObjectType::MLeaderStyle && o.type != cad::ObjectType::TableStyle) continue;
+        out += cad::ObjectTypeName(o.type);
+        for (const auto& v : o.style) {
+            std::string named;
+            for (const auto& lt : d.linetypes) named += v.handle && lt.handle == v.handle ? lt.name : "";
+            for (const auto& st : d.styles) named += v.handle && st.handle == v.handle ? st.name : "";
+            out += " " + std::to_string(v.number) + v.text + named;
+        }
+        out += "\n";
+    }
+    return out;
+}
+
 TEST(SheetReaders, TheSettingsObjectsOfACurrentDrawingSurviveThePassInEveryReleaseAndFormat) {
     TempDir dir;
     for (auto release : {cad::Release::R2000, cad::Release::R2004, cad::Release::R2007, cad::Release::R2010,
@@ -106,20 +125,29 @@ TEST(SheetReaders, TheSettingsObjectsOfACurrentDrawingSurviveThePassInEveryRelea
         for (std::string ext : {".dxf", ".dwg"}) {
             auto path = SheetFile(dir, release, cad::ReleaseName(release) + ext);
             frmDWGTrim().TrimDWG(path, 500, 0);
-            if (ext == ".dwg") {   // as libredwg reads it
-                if (!DwgReadersInstalled()) continue;
+            if (ext == ".dwg") {
+                // The styles hold the values of the leading program's drawing of the release.
+                const auto reference = SharedCases("real-dwg") / ("libredwg_example_" + std::string(cad::ReleaseName(release)).substr(1) + ".dwg");
+                if (std::filesystem::exists(reference))
+                    EXPECT_EQ(StyleValues(*cad::ReadDwg(path)), StyleValues(*cad::ReadDwg(reference.string()))) << path;
+                if (!DwgReadersInstalled()) continue;   // as libredwg reads it
                 auto c = RunDwgChecker("check_dwg.mjs", path + " --dxf " + path + ".dxf");
                 ASSERT_NE(c.out.find("\"error\":0"), std::string::npos) << c.out << c.err;
+                for (const char* kind : {"\"MLEADERSTYLE\":1,", "\"TABLESTYLE\":1,"})
+                    EXPECT_NE(c.out.find(kind), std::string::npos) << kind << c.out;
                 if (release >= cad::Release::R2004)   // the header's handle names the colour dictionary
                     EXPECT_NE(c.out.find("\"DICTIONARY_COLOR\":\"DICTIONARY\""), std::string::npos) << c.out;
                 path += ".dxf";
             }
             auto r = RunCommand(kPython + SourcePath("tests/checkers/settings_objects.py") + " " + path);
             ASSERT_EQ(r.exitCode, 0) << r.err;
-            // The scale list of the leading program's files, key for key.
+            // The scale list of the leading program's files, key for key; the
+            // current styles; the standard styles naming the drawing's records.
             for (const char* line : {"audit 0\nACAD_COLOR 0 \nACAD_SCALELIST 17 A0=1:1 1:1 A1=1:2 1:2 ",
                                      "A9=1:40 1:40 B0=1:50 1:50 B1=1:100 1:100 B2=2:1 2:1 B3=4:1 4:1 B4=8:1 8:1 B5=10:1 10:1 B6=100:1 100:1\n",
-                                     "AcDbVariableDictionary 9 CANNOSCALE=1:1 DIMASSOC=2 HIDETEXT=1 "})
+                                     "AcDbVariableDictionary 11 CANNOSCALE=1:1 CMLEADERSTYLE=STANDARD CTABLESTYLE=STANDARD DIMASSOC=2 ",
+                                     "\nACAD_MLEADERSTYLE 1 Standard=MLEADERSTYLE Standard ByBlock 4\n"
+                                     "ACAD_TABLESTYLE 1 Standard=TABLESTYLE Standard\n"})
                 EXPECT_NE(r.out.find(line), std::string::npos) << path << ": " << line << "\n" << r.out;
         }
 }

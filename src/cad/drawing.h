@@ -17,6 +17,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "cad/annotation_styles.h"
 #include "cad/release_traits.h"
 
 namespace ostrel::cad {
@@ -302,6 +303,8 @@ enum class ObjectType : std::uint8_t {
     Dictionary, DictionaryWithDefault, Placeholder, Layout, MLineStyle, XRecord,
     DictionaryVar,      // a named drawing setting kept in AcDbVariableDictionary
     Scale,              // an annotation scale of ACAD_SCALELIST
+    MLeaderStyle,       // a multileader style of ACAD_MLEADERSTYLE
+    TableStyle,         // a table style of ACAD_TABLESTYLE
 };
 const char* ObjectTypeName(ObjectType t);   // "DICTIONARY", "ACDBDICTIONARYWDFLT", ...
 
@@ -340,6 +343,7 @@ struct Object {
     std::string value;                  // DICTIONARYVAR value, as text
     double paperUnits = 1, drawingUnits = 1;    // SCALE: paper units per drawing units
     bool unitScale = false;             // SCALE: the 1:1 scale
+    std::vector<StyleValue> style;      // MLEADERSTYLE, TABLESTYLE: one value per field of the kind's list
 };
 
 // ------------------------------------------------------------------ header
@@ -481,7 +485,10 @@ std::string FoldName(std::string_view name);
 // ACAD_MLINESTYLE, ACAD_PLOTSETTINGS and ACAD_PLOTSTYLENAME ("Normal"),
 // MLINESTYLE "Standard", an empty ACAD_COLOR, ACAD_SCALELIST with the
 // standard scales and AcDbVariableDictionary with the drawing settings a
-// current drawing keeps there.
+// current drawing keeps there. ACAD_MLEADERSTYLE and ACAD_TABLESTYLE with
+// their "Standard" styles (current in AcDbVariableDictionary) are added by
+// EnsureStandardContent, which the writers call: after every entity made
+// before the first save, so that their handles come last.
 std::unique_ptr<Drawing> NewDrawing();
 
 // Adds whatever of that standard content a drawing lacks (a drawing read

@@ -170,7 +170,8 @@ constexpr StandardScale kStandardScales[] = {
 
 // The settings a current drawing keeps in AcDbVariableDictionary, with the
 // values of a new drawing (the header's own HIDETEXT and DIMASSOC among them).
-// Settings that name styles this database does not hold are left out.
+// Settings that name styles this database does not hold are left out (the
+// current multileader and table styles come with those styles).
 constexpr std::pair<const char*, const char*> kDrawingVariables[] = {
     {"CANNOSCALE", "1:1"},   {"DIMASSOC", "2"},       {"HIDETEXT", "1"},    {"LAYEREVAL", "1"},
     {"LAYERNOTIFY", "15"},   {"LIGHTINGUNITS", "0"},  {"MSLTSCALE", "0"},   {"PROJECTNAME", ""},
@@ -236,6 +237,56 @@ void EnsureDrawingSettings(Drawing& d) {
     }
 }
 
+// The style's references that name no record of their kind go to the
+// standard ones (ByBlock linetype, Standard text style; no block).
+void RepairStyleReferences(Drawing& d, Object& o, Handle byBlock, Handle standardText) {
+    const auto fields = o.type == ObjectType::MLeaderStyle ? MLeaderStyleFields() : TableStyleFields();
+    if (o.style.size() != fields.size()) o.style = StandardStyleValues(fields, byBlock, standardText);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        Handle& h = o.style[i].handle;
+        bool found = false;
+        switch (fields[i].kind) {
+        case StyleFieldKind::Linetype:
+            for (const auto& lt : d.linetypes) found = found || lt.handle == h;
+            if (!found) h = byBlock;
+            break;
+        case StyleFieldKind::TextStyle:
+            for (const auto& st : d.styles) found = found || st.handle == h;
+            if (!found) h = standardText;
+            break;
+        case StyleFieldKind::Block:
+            for (const auto& b : d.blocks) found = found || b.handle == h;
+            if (!found) h = 0;
+            break;
+        default: break;
+        }
+    }
+}
+
+// ACAD_MLEADERSTYLE and ACAD_TABLESTYLE with their "Standard" styles, made
+// current in AcDbVariableDictionary (its entries kept in name order), and
+// the application that names a multileader style's version.
+void EnsureAnnotationStyles(Drawing& d) {
+    const Handle byBlock = d.linetypes[d.FindLinetype("ByBlock")].handle;
+    const Handle standardText = d.styles[d.FindStyle("Standard")].handle;
+    const Handle vars = EnsureRootEntry(d, "AcDbVariableDictionary", ObjectType::Dictionary);
+    for (ObjectType type : {ObjectType::MLeaderStyle, ObjectType::TableStyle}) {
+        const bool mleader = type == ObjectType::MLeaderStyle;
+        const Handle dict = EnsureRootEntry(d, mleader ? "ACAD_MLEADERSTYLE" : "ACAD_TABLESTYLE", ObjectType::Dictionary);
+        if (!EntryOfType(d, dict, "Standard", type)) AddOwnedObject(d, type, dict, "Standard");
+        const char* current = mleader ? "CMLEADERSTYLE" : "CTABLESTYLE";
+        if (EntryOfType(d, vars, current, ObjectType::DictionaryVar)) continue;
+        ObjectAt(d, AddOwnedObject(d, ObjectType::DictionaryVar, vars, current))->value = "STANDARD";
+        auto& entries = ObjectAt(d, vars)->entries;
+        std::stable_sort(entries.begin(), entries.end(), [](const DictEntry& a, const DictEntry& b) { return a.name < b.name; });
+    }
+    for (auto& o : d.objects)
+        if (o.type == ObjectType::MLeaderStyle || o.type == ObjectType::TableStyle)
+            RepairStyleReferences(d, o, byBlock, standardText);
+    if (std::none_of(d.appids.begin(), d.appids.end(), [](const SimpleRecord& a) { return a.name == kMLeaderVersionApp; }))
+        d.appids.push_back({kMLeaderVersionApp, d.NewHandle(), 0});
+}
+
 void EnsureTableRecords(Drawing& d, Handle normalPlotStyle) {
     if (d.FindLayer("0") == kNone) {
         Layer zero;
@@ -265,9 +316,10 @@ void EnsureTableRecords(Drawing& d, Handle normalPlotStyle) {
     }
 }
 
-} // namespace
-
-void EnsureStandardContent(Drawing& d) {
+// All of it but the multileader and table styles, which a new drawing gets
+// when first saved: their handles then follow those of its records and
+// entities.
+void EnsureBaseContent(Drawing& d) {
     EnsureLinetypes(d);
     EnsureRootDictionary(d);
     EnsureRootEntry(d, "ACAD_GROUP", ObjectType::Dictionary);
@@ -283,10 +335,17 @@ void EnsureStandardContent(Drawing& d) {
     EnsureDrawingSettings(d);
 }
 
+} // namespace
+
+void EnsureStandardContent(Drawing& d) {
+    EnsureBaseContent(d);
+    EnsureAnnotationStyles(d);
+}
+
 std::unique_ptr<Drawing> NewDrawing() {
     auto dp = std::make_unique<Drawing>();
     dp->RebuildIndexes();  // reserves the fixed control and root dictionary handles
-    EnsureStandardContent(*dp);
+    EnsureBaseContent(*dp);
     return dp;
 }
 

@@ -594,6 +594,8 @@ void ObjectHeader::ReadObject(DrawingId drawing) {
     case cad::ObjectType::XRecord: kind_ = kObjectXRecord; break;
     case cad::ObjectType::DictionaryVar: kind_ = kObjectDictionaryVar; break;
     case cad::ObjectType::Scale: kind_ = kObjectScale; break;
+    case cad::ObjectType::MLeaderStyle: kind_ = kObjectMLeaderStyle; break;
+    case cad::ObjectType::TableStyle: kind_ = kObjectTableStyle; break;
     }
     status_ = kStatusOk;
 }

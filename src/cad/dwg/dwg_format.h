@@ -93,6 +93,7 @@ enum ObjectTypeCode : std::int16_t {
 // From R2004 a class says how many objects of it the file holds and the
 // release (and maintenance version) that defined it, as the leading
 // program's files give them.
+inline constexpr std::string_view kClassAppName = "ObjectDBX Classes";
 struct ClassDef {
     std::string_view dxfName;
     std::string_view cppName;
@@ -100,6 +101,7 @@ struct ClassDef {
     bool entity;
     ObjectType type;
     std::uint16_t release, maintenance;
+    std::string_view appName = kClassAppName;
 };
 inline constexpr ClassDef kWrittenClasses[] = {
     {"ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault", 0, false, ObjectType::DictionaryWithDefault, 22, 42},
@@ -107,13 +109,16 @@ inline constexpr ClassDef kWrittenClasses[] = {
     {"LAYOUT", "AcDbLayout", 0, false, ObjectType::Layout, 22, 42},
     {"DICTIONARYVAR", "AcDbDictionaryVar", 0, false, ObjectType::DictionaryVar, 22, 42},
     {"SCALE", "AcDbScale", 1153, false, ObjectType::Scale, 22, 42},
+    {"MLEADERSTYLE", "AcDbMLeaderStyle", 4095, false, ObjectType::MLeaderStyle, 22, 42, "ACDB_MLEADERSTYLE_CLASS"},
+    {"TABLESTYLE", "AcDbTableStyle", 4095, false, ObjectType::TableStyle, 22, 42},
 };
 inline constexpr std::int16_t kClassDictionaryWithDefault = 500;
 inline constexpr std::int16_t kClassPlaceholder = 501;
 inline constexpr std::int16_t kClassLayout = 502;
 inline constexpr std::int16_t kClassDictionaryVar = 503;
 inline constexpr std::int16_t kClassScale = 504;
-inline constexpr std::string_view kClassAppName = "ObjectDBX Classes";
+inline constexpr std::int16_t kClassMLeaderStyle = 505;
+inline constexpr std::int16_t kClassTableStyle = 506;
 
 // R2007 and later put the size in bits of the header's and the classes' data
 // (their strings included) before it, counted from that field on; a reader

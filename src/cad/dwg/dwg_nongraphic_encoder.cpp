@@ -4,6 +4,7 @@
 
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_object_common.h"
+#include "cad/dwg/dwg_style_objects.h"
 
 namespace ostrel::cad::dwg {
 
@@ -127,6 +128,22 @@ void Scale(ObjectStream& s, const Object& o) {
     s.End();
 }
 
+// A multileader style names its class version in extended data where the
+// release has no field for it.
+void Style(ObjectStream& s, const Object& o, const Drawing& d) {
+    const bool mleader = o.type == ObjectType::MLeaderStyle;
+    ObjectStream::ExtendedData version{0, {}};
+    if (mleader && !s.R2010())
+        for (const auto& a : d.appids)
+            if (a.name == kMLeaderVersionApp) version = {a.handle, {70, 2, 0}};   // 1070: 2
+    BitWriter& w = BeginObject(s, mleader ? kClassMLeaderStyle : kClassTableStyle, o.handle, o.reactors.size(),
+                               version.app ? &version : nullptr);
+    WriteStyleData(w, s.WrittenRelease(), o.type, o.style);
+    ObjectHandles(s, w, o.owner, &o.reactors);
+    WriteStyleHandles(w, s.WrittenRelease(), o.type, o.style);
+    s.End();
+}
+
 } // namespace
 
 void EncodeObjects(ObjectStream& s, const EncodeContext& c) {
@@ -140,6 +157,10 @@ void EncodeObjects(ObjectStream& s, const EncodeContext& c) {
         case ObjectType::XRecord: Simple(s, o, kTypeXRecord); break;
         case ObjectType::DictionaryVar: DictionaryVar(s, o); break;
         case ObjectType::Scale: Scale(s, o); break;
+        case ObjectType::MLeaderStyle:
+        case ObjectType::TableStyle:
+            Style(s, o, c.d);
+            break;
         }
     }
 }

@@ -9,8 +9,9 @@
 namespace ostrel::cad::dwg {
 
 // Begins a non-graphic object and writes its reactor count.
-inline BitWriter& BeginObject(ObjectStream& s, std::int16_t type, Handle handle, std::size_t reactors = 0) {
-    BitWriter& w = s.Begin(type, handle);
+inline BitWriter& BeginObject(ObjectStream& s, std::int16_t type, Handle handle, std::size_t reactors = 0,
+                              const ObjectStream::ExtendedData* eed = nullptr) {
+    BitWriter& w = s.Begin(type, handle, eed);
     w.BL(static_cast<std::int32_t>(reactors));
     if (s.R2004()) w.B(true);           // no extension dictionary
     if (s.R2013()) w.B(false);          // no data in the data store

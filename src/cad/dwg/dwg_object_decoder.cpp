@@ -6,6 +6,7 @@
 #include "cad/dwg/crc.h"
 #include "cad/dwg/dwg_entity_kinds.h"
 #include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_style_objects.h"
 #include "cad/dwg/dwg_type_names.h"
 
 namespace ostrel::cad::dwg {
@@ -344,6 +345,18 @@ void SettingObject(ObjectStreams& s, ObjectType type, std::uint64_t offset, Deco
     out.objects.emplace_back(offset, std::move(o));
 }
 
+// MLEADERSTYLE and TABLESTYLE: the style's fields, then its handles after the object's own.
+void StyleObject(ObjectStreams& s, ObjectType type, std::uint64_t offset, DecodedObjects& out) {
+    Object o;
+    o.type = type;
+    o.handle = s.self;
+    std::int32_t reactors = ReadReactorCount(s);
+    const auto targets = ReadStyleData(s.data, s.release, type, o.style);
+    o.owner = ReadObjectHandles(s, reactors, s.self, &o.reactors);
+    ReadStyleHandles(s.handles, s.self, targets, o.style);
+    out.objects.emplace_back(offset, std::move(o));
+}
+
 } // namespace
 
 namespace {
@@ -452,6 +465,8 @@ void DecodeClassObject(const ObjectSource& src, ObjectStreams& s, std::int16_t t
     else if (*name == "XRECORD") PlainObject(s, ObjectType::XRecord, offset, out);
     else if (*name == "DICTIONARYVAR") SettingObject(s, ObjectType::DictionaryVar, offset, out);
     else if (*name == "SCALE") SettingObject(s, ObjectType::Scale, offset, out);
+    else if (*name == "MLEADERSTYLE") StyleObject(s, ObjectType::MLeaderStyle, offset, out);
+    else if (*name == "TABLESTYLE") StyleObject(s, ObjectType::TableStyle, offset, out);
     else if (*name == "HATCH") ReadEntity(s, kTypeHatch, offset, out);
     else Skipped(src, type, out);
 }

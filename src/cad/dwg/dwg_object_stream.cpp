@@ -26,7 +26,7 @@ void ObjectStream::SetRelease(Release release) {
     out_.fullColour = R2004();
 }
 
-BitWriter& ObjectStream::Begin(std::int16_t type, Handle handle) {
+BitWriter& ObjectStream::Begin(std::int16_t type, Handle handle, const ExtendedData* eed) {
     start_ = out_.ByteSize();
     handle_ = handle;
     handlesMarked_ = false;
@@ -54,7 +54,12 @@ BitWriter& ObjectStream::Begin(std::int16_t type, Handle handle) {
         out_.text = &text_;
     }
     out_.H(kOwnHandle, handle);
-    out_.BS(0);                         // no extended data
+    if (eed) {
+        out_.BS(static_cast<std::int16_t>(eed->bytes.size()));
+        out_.H(kHardPointer, eed->app);
+        for (std::uint8_t b : eed->bytes) out_.RC(b);
+    }
+    out_.BS(0);                         // no (more) extended data
     return out_;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Frames the objects of the objects section. Each object is encoded in place
 // at the end of a buffer: a two-byte size placeholder, then type, a
-// placeholder for the data size in bits, its own handle, no extended data,
+// placeholder for the data size in bits, its own handle, its extended data,
 // the object's data and handle streams; End() fills in the sizes (opening
 // two more bytes for the rare object of 32 KB or more) and appends the CRC.
 // Finished objects are handed on in pieces; the stream remembers where each
@@ -31,14 +31,21 @@ public:
     // and later: the type as a 2-bit-prefixed value, the handle stream's size
     // before the object instead of the data size in it.
     void SetRelease(Release release);
+    Release WrittenRelease() const { return release_; }
     bool R2004() const { return release_ >= Release::R2004; }
     bool R2007() const { return release_ >= Release::R2007; }
     bool R2010() const { return release_ >= Release::R2010; }
     bool R2013() const { return release_ >= Release::R2013; }
     bool R2018() const { return release_ >= Release::R2018; }
 
-    // Starts an object and writes the common start.
-    BitWriter& Begin(std::int16_t type, Handle handle);
+    // Starts an object and writes the common start; `eed`, where given, is
+    // extended data of one application (its APPID record's handle and the
+    // items' bytes).
+    struct ExtendedData {
+        Handle app;
+        std::vector<std::uint8_t> bytes;
+    };
+    BitWriter& Begin(std::int16_t type, Handle handle, const ExtendedData* eed = nullptr);
     // Marks where the handle stream begins (after the last data field).
     void StartHandles();
     // Finishes the object: sizes, padding and CRC.

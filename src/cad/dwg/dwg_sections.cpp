@@ -120,7 +120,7 @@ Bytes ClassesData(Release release, const Drawing* d) {
     for (const auto& c : kWrittenClasses) {
         w.BS(number++);
         w.BS(static_cast<std::int16_t>(c.proxyFlags));
-        w.TV(kClassAppName);
+        w.TV(c.appName);
         w.TV(c.cppName);
         w.TV(c.dxfName);
         w.B(false);                             // not from a proxy

@@ -15,6 +15,7 @@ struct ClassRecord {
     const char* dxfName;
     const char* cppName;
     std::int32_t proxyFlags;
+    const char* appName = "ObjectDBX Classes";
 };
 
 constexpr ClassRecord kClasses[] = {
@@ -23,6 +24,8 @@ constexpr ClassRecord kClasses[] = {
     {ObjectType::Layout, "LAYOUT", "AcDbLayout", 0},
     {ObjectType::DictionaryVar, "DICTIONARYVAR", "AcDbDictionaryVar", 0},
     {ObjectType::Scale, "SCALE", "AcDbScale", 1153},
+    {ObjectType::MLeaderStyle, "MLEADERSTYLE", "AcDbMLeaderStyle", 4095, "ACDB_MLEADERSTYLE_CLASS"},
+    {ObjectType::TableStyle, "TABLESTYLE", "AcDbTableStyle", 4095},
 };
 
 } // namespace
@@ -40,7 +43,7 @@ void WriteClassesSection(WriteContext& c) {
             w.Marker("CLASS");
             w.Name(1, cls.dxfName);
             w.Name(2, cls.cppName);
-            w.Name(3, "ObjectDBX Classes");
+            w.Name(3, cls.appName);
             w.Int(90, cls.proxyFlags);                 // proxy capabilities
             if (Traits(c.release).classInstanceCounts) w.Int(91, instances);
             w.Int(280, 0);                             // was a proxy

@@ -1,6 +1,7 @@
 // OBJECTS: the named object dictionary first, then every other object the
 // release knows (dictionaries, plot-style names, layouts, MLINESTYLE, the
-// drawing's settings and annotation scales).
+// drawing's settings and annotation scales, multileader and table styles).
+#include "cad/dxf/dxf_style_objects.h"
 #include "cad/dxf/dxf_text_encoding.h"
 #include "cad/dxf/dxf_write_context.h"
 
@@ -145,6 +146,10 @@ void WriteObject(WriteContext& c, const Object& o) {
         c.w.Text(1, o.value, c.utf8);
         break;
     case ObjectType::Scale: WriteScale(c, o); break;
+    case ObjectType::MLeaderStyle:
+    case ObjectType::TableStyle:
+        WriteStyleObject(c, o);
+        break;
     }
 }
 

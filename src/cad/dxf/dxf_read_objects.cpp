@@ -1,10 +1,12 @@
 // The OBJECTS section: dictionaries, the plot-style placeholder, layouts,
-// multiline styles, drawing settings and annotation scales. Other objects are not held (they are counted by
+// multiline styles, drawing settings, annotation scales, multileader and table
+// styles. Other objects are not held (they are counted by
 // kind); references to them are removed when the drawing is completed.
 #include <memory>
 #include <string>
 
 #include "cad/dxf/dxf_read_context.h"
+#include "cad/dxf/dxf_style_objects.h"
 
 namespace ostrel::cad {
 
@@ -138,6 +140,9 @@ void ReadObjectsSection(DxfReadContext& ctx) {
         } else if (type == "DICTIONARYVAR" || type == "SCALE") {
             o.type = type == "SCALE" ? ObjectType::Scale : ObjectType::DictionaryVar;
             ReadSettingObject(ctx, o);
+        } else if (type == "MLEADERSTYLE" || type == "TABLESTYLE") {
+            o.type = type == "TABLESTYLE" ? ObjectType::TableStyle : ObjectType::MLeaderStyle;
+            ReadStyleObject(ctx, o);
         } else if (type == "LAYOUT") {
             o.type = ObjectType::Layout;
             ReadLayout(ctx, o);

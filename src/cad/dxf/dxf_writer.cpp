@@ -18,10 +18,11 @@ bool TypeExistsIn(ObjectType t, Release r) {
     return t == ObjectType::Dictionary || t == ObjectType::MLineStyle || t == ObjectType::XRecord;
 }
 
-// Root entries that belong to the layouts, plot styles and settings of R2000 on.
+// Root entries that belong to the layouts, plot styles, settings and styles of R2000 on.
 bool IsR2000RootEntry(const std::string& name) {
     return name == "ACAD_LAYOUT" || name == "ACAD_PLOTSETTINGS" || name == "ACAD_PLOTSTYLENAME" ||
-           name == "ACAD_COLOR" || name == "ACAD_SCALELIST" || name == "AcDbVariableDictionary";
+           name == "ACAD_COLOR" || name == "ACAD_SCALELIST" || name == "AcDbVariableDictionary" ||
+           name == "ACAD_MLEADERSTYLE" || name == "ACAD_TABLESTYLE";
 }
 
 void MarkWritten(WriteContext& c, std::uint32_t index, bool isRoot) {
