@@ -71,6 +71,8 @@ const char* ObjectTypeName(ObjectType t) {
     case ObjectType::XRecord: return "XRECORD";
     case ObjectType::DictionaryVar: return "DICTIONARYVAR";
     case ObjectType::Scale: return "SCALE";
+    case ObjectType::Material: return "MATERIAL";
+    case ObjectType::VisualStyle: return "VISUALSTYLE";
     }
     return "?";
 }

@@ -299,6 +299,8 @@ enum class ObjectType : std::uint8_t {
     Dictionary, DictionaryWithDefault, Placeholder, Layout, MLineStyle, XRecord,
     DictionaryVar,      // a named drawing setting kept in AcDbVariableDictionary
     Scale,              // an annotation scale of ACAD_SCALELIST
+    Material,           // a render material of ACAD_MATERIAL
+    VisualStyle,        // a shading style of ACAD_VISUALSTYLE
 };
 const char* ObjectTypeName(ObjectType t);   // "DICTIONARY", "ACDBDICTIONARYWDFLT", ...
 
@@ -306,6 +308,9 @@ struct DictEntry {
     std::string name;
     Handle target = 0;
 };
+
+struct MaterialData;       // cad/render_styles.h
+struct VisualStyleData;
 
 struct LayoutData {
     std::string name;
@@ -337,6 +342,8 @@ struct Object {
     std::string value;                  // DICTIONARYVAR value, as text
     double paperUnits = 1, drawingUnits = 1;    // SCALE: paper units per drawing units
     bool unitScale = false;             // SCALE: the 1:1 scale
+    std::shared_ptr<MaterialData> material;         // MATERIAL
+    std::shared_ptr<VisualStyleData> visualStyle;   // VISUALSTYLE
 };
 
 // ------------------------------------------------------------------ header
@@ -485,8 +492,9 @@ std::string FoldName(std::string_view name);
 // LAYOUT objects, the named object dictionary with ACAD_GROUP, ACAD_LAYOUT,
 // ACAD_MLINESTYLE, ACAD_PLOTSETTINGS and ACAD_PLOTSTYLENAME ("Normal"),
 // MLINESTYLE "Standard", an empty ACAD_COLOR, ACAD_SCALELIST with the
-// standard scales and AcDbVariableDictionary with the drawing settings a
-// current drawing keeps there.
+// standard scales, AcDbVariableDictionary with the drawing settings a
+// current drawing keeps there, ACAD_MATERIAL (ByLayer, ByBlock, Global) and
+// ACAD_VISUALSTYLE with the standard visual styles.
 std::unique_ptr<Drawing> NewDrawing();
 
 // Adds whatever of that standard content a drawing lacks (a drawing read

@@ -594,6 +594,8 @@ void ObjectHeader::ReadObject(DrawingId drawing) {
     case cad::ObjectType::XRecord: kind_ = kObjectXRecord; break;
     case cad::ObjectType::DictionaryVar: kind_ = kObjectDictionaryVar; break;
     case cad::ObjectType::Scale: kind_ = kObjectScale; break;
+    case cad::ObjectType::Material: kind_ = kObjectMaterial; break;
+    case cad::ObjectType::VisualStyle: kind_ = kObjectVisualStyle; break;
     }
     status_ = kStatusOk;
 }

@@ -65,6 +65,8 @@ enum ObjectKind : std::int16_t {
     kObjectRasterVariables = 505,
     kObjectSortentsTable = 506,
     kObjectScale = 507,
+    kObjectMaterial = 508,
+    kObjectVisualStyle = 509,
 };
 
 // Release codes for SaveDrawingFile: 0 = default (R2000), 12, 13, 14, 2000,

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_material_visualstyle.h"
 #include "cad/dwg/dwg_object_common.h"
 
 namespace ostrel::cad::dwg {
@@ -127,6 +128,15 @@ void Scale(ObjectStream& s, const Object& o) {
     s.End();
 }
 
+// MATERIAL and VISUALSTYLE: the data as the release lays it out.
+void RenderStyle(ObjectStream& s, const Object& o, Release release) {
+    BitWriter& w = BeginObject(s, ClassNumberOf(o.type), o.handle, o.reactors.size());
+    if (o.material) WriteMaterialData(w, *o.material, release);
+    if (o.visualStyle) WriteVisualStyleData(w, *o.visualStyle, release);
+    ObjectHandles(s, w, o.owner, &o.reactors);
+    s.End();
+}
+
 } // namespace
 
 void EncodeObjects(ObjectStream& s, const EncodeContext& c) {
@@ -140,6 +150,7 @@ void EncodeObjects(ObjectStream& s, const EncodeContext& c) {
         case ObjectType::XRecord: Simple(s, o, kTypeXRecord); break;
         case ObjectType::DictionaryVar: DictionaryVar(s, o); break;
         case ObjectType::Scale: Scale(s, o); break;
+        case ObjectType::Material: case ObjectType::VisualStyle: RenderStyle(s, o, c.release); break;
         }
     }
 }

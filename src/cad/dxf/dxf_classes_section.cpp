@@ -23,6 +23,8 @@ constexpr ClassRecord kClasses[] = {
     {ObjectType::Layout, "LAYOUT", "AcDbLayout", 0},
     {ObjectType::DictionaryVar, "DICTIONARYVAR", "AcDbDictionaryVar", 0},
     {ObjectType::Scale, "SCALE", "AcDbScale", 1153},
+    {ObjectType::Material, "MATERIAL", "AcDbMaterial", 1153},
+    {ObjectType::VisualStyle, "VISUALSTYLE", "AcDbVisualStyle", 4095},
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 // release knows (dictionaries, plot-style names, layouts, MLINESTYLE, the
 // drawing's settings and annotation scales).
 #include "cad/dxf/dxf_text_encoding.h"
+#include "cad/dxf/dxf_render_styles.h"
 #include "cad/dxf/dxf_write_context.h"
 
 namespace ostrel::cad::dxf {
@@ -145,6 +146,8 @@ void WriteObject(WriteContext& c, const Object& o) {
         c.w.Text(1, o.value, c.utf8);
         break;
     case ObjectType::Scale: WriteScale(c, o); break;
+    case ObjectType::Material: WriteMaterialGroups(c, o); break;
+    case ObjectType::VisualStyle: WriteVisualStyleGroups(c, o); break;
     }
 }
 

@@ -1,10 +1,12 @@
 // The OBJECTS section: dictionaries, the plot-style placeholder, layouts,
-// multiline styles, drawing settings and annotation scales. Other objects are not held (they are counted by
-// kind); references to them are removed when the drawing is completed.
+// multiline styles, drawing settings, annotation scales, materials and visual
+// styles. Other objects are not held (they are counted by kind); references
+// to them are removed when the drawing is completed.
 #include <memory>
 #include <string>
 
 #include "cad/dxf/dxf_read_context.h"
+#include "cad/dxf/dxf_render_styles.h"
 
 namespace ostrel::cad {
 
@@ -138,6 +140,9 @@ void ReadObjectsSection(DxfReadContext& ctx) {
         } else if (type == "DICTIONARYVAR" || type == "SCALE") {
             o.type = type == "SCALE" ? ObjectType::Scale : ObjectType::DictionaryVar;
             ReadSettingObject(ctx, o);
+        } else if ((type == "MATERIAL" && ReadMaterialRecord(ctx, o)) ||
+                   (type == "VISUALSTYLE" && ReadVisualStyleRecord(ctx, o))) {
+            o.type = type == "MATERIAL" ? ObjectType::Material : ObjectType::VisualStyle;
         } else if (type == "LAYOUT") {
             o.type = ObjectType::Layout;
             ReadLayout(ctx, o);

@@ -21,7 +21,8 @@ bool TypeExistsIn(ObjectType t, Release r) {
 // Root entries that belong to the layouts, plot styles and settings of R2000 on.
 bool IsR2000RootEntry(const std::string& name) {
     return name == "ACAD_LAYOUT" || name == "ACAD_PLOTSETTINGS" || name == "ACAD_PLOTSTYLENAME" ||
-           name == "ACAD_COLOR" || name == "ACAD_SCALELIST" || name == "AcDbVariableDictionary";
+           name == "ACAD_COLOR" || name == "ACAD_SCALELIST" || name == "AcDbVariableDictionary" ||
+           name == "ACAD_MATERIAL" || name == "ACAD_VISUALSTYLE";
 }
 
 void MarkWritten(WriteContext& c, std::uint32_t index, bool isRoot) {
