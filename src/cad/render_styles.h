@@ -21,6 +21,7 @@ struct MaterialColour {
     std::uint8_t method = 0;    // 0 the object's colour, 1 the colour below
     double factor = 1;
     std::int32_t rgb = 0;       // method 1 only
+    bool operator==(const MaterialColour&) const = default;
 };
 
 struct MaterialMap {
@@ -29,6 +30,7 @@ struct MaterialMap {
     std::array<double, 16> matrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     std::uint8_t source = 1;    // 0 the scene, 1 a file (procedural maps are not held)
     std::string file;           // source 1
+    bool operator==(const MaterialMap&) const = default;
 };
 
 struct MaterialData {
@@ -40,6 +42,7 @@ struct MaterialData {
     double translucence = 0, selfIllumination = 0, reflectivity = 0;
     std::int32_t illumination = 0, channels = 0, mode = 0;
     const std::string& Name() const { return name; }
+    bool operator==(const MaterialData&) const = default;
 };
 
 // -------------------------------------------------------- visual styles
@@ -63,6 +66,7 @@ struct StyleValue {
     std::uint8_t colourNames = 0;   // colours: 1 a colour name, 2 a book name follow
     std::string text, book;     // the text slot; a colour's names
     std::int16_t flag = 0;      // R2010 and later: the property's "set" flag
+    bool operator==(const StyleValue&) const = default;
 };
 
 struct VisualStyleData {

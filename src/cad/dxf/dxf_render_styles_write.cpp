@@ -76,7 +76,8 @@ void WriteVisualStyleGroups(WriteContext& c, const Object& o) {
             break;
         case StyleKind::CMC:
             w.Int(f.dxf, StyleColourIndex(s));
-            if ((static_cast<std::uint32_t>(StyleColourValue(s)) >> 24) == 0xC2)      // a true colour
+            // A true colour, from R2004 (an R2000 file keeps the index alone).
+            if (c.release >= Release::R2004 && (static_cast<std::uint32_t>(StyleColourValue(s)) >> 24) == 0xC2)
                 w.Int(420 + (f.dxf - 62), StyleColourValue(s) & 0xFFFFFF);    // 62 420, 63 421, ...
             break;
         }
