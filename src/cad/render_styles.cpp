@@ -119,11 +119,11 @@ std::int32_t ColourValueOfIndex(std::int16_t index) {
 }
 
 std::int32_t StyleColourValue(const StyleValue& v) {
-    return v.rgb != 0 ? v.rgb : ColourValueOfIndex(static_cast<std::int16_t>(v.number));
+    return v.rgb != 0 ? v.rgb : ColourValueOfIndex(StyleColourIndex(v));
 }
 
 std::int16_t StyleColourIndex(const StyleValue& v) {
-    if (v.number != 0 || v.rgb == 0) return static_cast<std::int16_t>(v.number);
+    if (v.number != 0 || v.rgb == 0) return v.number > 0 && v.number <= 257 ? static_cast<std::int16_t>(v.number) : 0;
     const auto value = static_cast<std::uint32_t>(v.rgb);
     switch (value >> 24) {
     case 0xC0: return 256;

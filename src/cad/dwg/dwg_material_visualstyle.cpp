@@ -1,5 +1,7 @@
 #include "cad/dwg/dwg_material_visualstyle.h"
 
+#include <cstdint>
+
 namespace ostrel::cad::dwg {
 
 namespace {
@@ -36,6 +38,12 @@ bool ReadMap(BitReader& r, MaterialMap& m) {
     m.source = r.RC();
     if (m.source == 1) m.file = r.TV();
     return m.source < 2;
+}
+
+// A number as a long, clamped (a DXF may give a real where a long goes).
+std::int32_t AsLong(double v) {
+    if (!(v > -2147483648.0)) return v != v ? 0 : INT32_MIN;
+    return v < 2147483647.0 ? static_cast<std::int32_t>(v) : INT32_MAX;
 }
 
 // R2000 an index; later releases a zero index and the colour value.
@@ -113,9 +121,9 @@ void WriteVisualStyleData(BitWriter& w, const VisualStyleData& style, Release r)
     for (const auto& f : VisualStyleDwgLayout(r)) {
         const StyleValue& s = v.slots[f.slot];
         switch (f.kind) {
-        case StyleKind::BL: case StyleKind::BLReal: w.BL(static_cast<std::int32_t>(s.number)); break;
-        case StyleKind::BS: w.BS(static_cast<std::int16_t>(s.number)); break;
-        case StyleKind::RC: w.RC(static_cast<std::uint8_t>(s.number)); break;
+        case StyleKind::BL: case StyleKind::BLReal: w.BL(AsLong(s.number)); break;
+        case StyleKind::BS: w.BS(static_cast<std::int16_t>(AsLong(s.number))); break;
+        case StyleKind::RC: w.RC(static_cast<std::uint8_t>(AsLong(s.number))); break;
         case StyleKind::BD: w.BD(s.number); break;
         case StyleKind::B: w.B(s.number != 0); break;
         case StyleKind::CMC: WriteStyleColour(w, s); break;

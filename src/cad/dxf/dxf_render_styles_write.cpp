@@ -72,7 +72,7 @@ void WriteVisualStyleGroups(WriteContext& c, const Object& o) {
         case StyleKind::Fixed: w.Int(f.dxf, f.slot); break;
         case StyleKind::BD: case StyleKind::BLReal: w.Real(f.dxf, s.number); break;
         case StyleKind::BL: case StyleKind::BS: case StyleKind::RC: case StyleKind::B:
-            w.Int(f.dxf, static_cast<std::int64_t>(s.number));
+            w.Int(f.dxf, s.number > -1e18 && s.number < 1e18 ? static_cast<std::int64_t>(s.number) : 0);
             break;
         case StyleKind::CMC:
             w.Int(f.dxf, StyleColourIndex(s));
