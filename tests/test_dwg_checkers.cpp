@@ -85,8 +85,8 @@ TEST(LibreDwgChecker, ReadsTheEveryKindDrawingCleanlyAndItsDxfIsOurs) {
         {"3DFACE", 2},       {"HATCH", 1},         {"VIEWPORT", 2},     {"VX_TABLE_RECORD", 2},
         {"LAYOUT", 2},       {"LAYER", 3},         {"LTYPE", 4},        {"BLOCK_HEADER", 3},
         {"BLOCK", 3},        {"ENDBLK", 3},        {"ACDBPLACEHOLDER", 1}, {"ACDBDICTIONARYWDFLT", 1},
-        {"MLINESTYLE", 1},   {"DICTIONARY", 10},   {"SCALE", 17},       {"DICTIONARYVAR", 11},
-        {"MLEADERSTYLE", 1}, {"TABLESTYLE", 1},
+        {"MLINESTYLE", 1},   {"DICTIONARY", 12},   {"SCALE", 17},       {"DICTIONARYVAR", 11},
+        {"MLEADERSTYLE", 1}, {"TABLESTYLE", 1},    {"MATERIAL", 3},     {"VISUALSTYLE", 24},
     };
     for (auto [type, count] : expected) EXPECT_EQ(r.Count(type), count) << type << " in " << r.json;
 

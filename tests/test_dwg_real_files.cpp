@@ -14,6 +14,7 @@
 
 #include "cad/dwg/dwg_reader.h"
 #include "cad/dwg/dwg_writer.h"
+#include "cad/render_styles.h"
 #include "support/trim_fixture.h"
 #include "trim/frmDWGTrim.h"
 
@@ -153,6 +154,43 @@ TEST(RealDwgDamaged, CopiesCutShortOrFlippedEndInAClearError) {
             bytes[at] = static_cast<char>(bytes[at] ^ 0x41);
             read(bytes);
         }
+    }
+}
+
+// The materials and visual styles of the leading program's file of each
+// release: a new drawing of ours written in that release holds them with the
+// same values, and the file's own (a user material among them) read, written
+// and read again keep theirs.
+TEST(RealDwgRenderStyles, OursHoldTheLeadingProgramsValuesAndItsOwnSurviveARewrite) {
+    using Styles = std::map<std::string, const cad::Object*>;
+    auto styles = [](const cad::Drawing& d) {
+        Styles m;
+        for (const auto& o : d.objects)
+            if (o.material) m["material " + o.material->name] = &o;
+            else if (o.visualStyle) m["style " + o.visualStyle->Name()] = &o;
+        return m;
+    };
+    auto expectIn = [](const Styles& from, const Styles& in, const std::string& what) {
+        for (const auto& [name, o] : from) {
+            auto it = in.find(name);
+            ASSERT_NE(it, in.end()) << what << ": " << name;
+            EXPECT_TRUE(o->material ? *o->material == *it->second->material
+                                    : o->visualStyle->slots == it->second->visualStyle->slots) << what << ": " << name;
+        }
+    };
+    for (const char* release : {"2000", "2004", "2007", "2010", "2013", "2018"}) {
+        const auto path = test::SharedCases("real-dwg") / ("libredwg_example_" + std::string(release) + ".dwg");
+        if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " absent";
+        auto theirs = cad::ReadDwg(path.string());
+        test::TempDir dir;
+        cad::SaveDwg(*cad::NewDrawing(), theirs->release, dir.file("new.dwg"));
+        cad::SaveDwg(*theirs, theirs->release, dir.file("again.dwg"));
+        const auto ours = cad::ReadDwg(dir.file("new.dwg")), again = cad::ReadDwg(dir.file("again.dwg"));
+        const auto a = styles(*theirs), b = styles(*ours), c = styles(*again);
+        EXPECT_EQ(a.size(), 28u) << release;   // 4 materials, 24 visual styles
+        EXPECT_EQ(b.size(), 27u) << release;
+        expectIn(b, a, std::string("new R") + release);
+        expectIn(a, c, std::string("rewritten R") + release);
     }
 }
 

@@ -196,7 +196,8 @@ void ExpectKindsAsEzdxf(const std::string& path, const Drawing& d) {
     for (const auto& [kind, n] : d.notRead) ours[kind] += n;
     for (const auto& [kind, n] : d.objectsNotRead) oursSkipped[kind] = n;
     const std::set<std::string> kept = {"DICTIONARY", "ACDBDICTIONARYWDFLT", "ACDBPLACEHOLDER", "MLINESTYLE", "LAYOUT",
-                                        "DICTIONARYVAR", "SCALE", "MLEADERSTYLE", "TABLESTYLE"};
+                                        "DICTIONARYVAR", "SCALE", "MLEADERSTYLE", "TABLESTYLE",
+                                        "MATERIAL", "VISUALSTYLE"};
     for (const auto& row : SplitRows(listed.out)) {
         if (row[0] == "layer") { EXPECT_EQ(ourLayers[row.at(1)], row.at(2) + "|" + row.at(3)) << path; continue; }
         ASSERT_EQ(row.size(), 3u);

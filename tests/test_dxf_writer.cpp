@@ -186,6 +186,8 @@ TEST_F(TagStream, R2004ClassesCountTheirInstances) {
     EXPECT_EQ(classes[4]->Get(91), "17");  // the scale list
     EXPECT_EQ(classes[5]->Get(91), "1");   // the standard multileader style
     EXPECT_EQ(classes[6]->Get(91), "1");   // and table style
+    EXPECT_EQ(classes[7]->Get(91), "3");   // ByLayer, ByBlock, Global
+    EXPECT_EQ(classes[8]->Get(91), "24");  // the visual styles
 }
 
 TEST_F(TagStream, R12HasNoneOfTheLaterStructures) {

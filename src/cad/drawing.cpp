@@ -73,6 +73,8 @@ const char* ObjectTypeName(ObjectType t) {
     case ObjectType::Scale: return "SCALE";
     case ObjectType::MLeaderStyle: return "MLEADERSTYLE";
     case ObjectType::TableStyle: return "TABLESTYLE";
+    case ObjectType::Material: return "MATERIAL";
+    case ObjectType::VisualStyle: return "VISUALSTYLE";
     }
     return "?";
 }

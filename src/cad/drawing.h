@@ -305,6 +305,8 @@ enum class ObjectType : std::uint8_t {
     Scale,              // an annotation scale of ACAD_SCALELIST
     MLeaderStyle,       // a multileader style of ACAD_MLEADERSTYLE
     TableStyle,         // a table style of ACAD_TABLESTYLE
+    Material,           // a render material of ACAD_MATERIAL
+    VisualStyle,        // a shading style of ACAD_VISUALSTYLE
 };
 const char* ObjectTypeName(ObjectType t);   // "DICTIONARY", "ACDBDICTIONARYWDFLT", ...
 
@@ -312,6 +314,9 @@ struct DictEntry {
     std::string name;
     Handle target = 0;
 };
+
+struct MaterialData;       // cad/render_styles.h
+struct VisualStyleData;
 
 struct LayoutData {
     std::string name;
@@ -344,6 +349,8 @@ struct Object {
     double paperUnits = 1, drawingUnits = 1;    // SCALE: paper units per drawing units
     bool unitScale = false;             // SCALE: the 1:1 scale
     std::vector<StyleValue> style;      // MLEADERSTYLE, TABLESTYLE: one value per field of the kind's list
+    std::shared_ptr<MaterialData> material;         // MATERIAL
+    std::shared_ptr<VisualStyleData> visualStyle;   // VISUALSTYLE
 };
 
 // ------------------------------------------------------------------ header
@@ -488,7 +495,9 @@ std::string FoldName(std::string_view name);
 // current drawing keeps there. ACAD_MLEADERSTYLE and ACAD_TABLESTYLE with
 // their "Standard" styles (current in AcDbVariableDictionary) are added by
 // EnsureStandardContent, which the writers call: after every entity made
-// before the first save, so that their handles come last.
+// before the first save, so that their handles come last. ACAD_MATERIAL
+// (ByLayer, ByBlock, Global) and ACAD_VISUALSTYLE with the standard visual
+// styles are there from the start.
 std::unique_ptr<Drawing> NewDrawing();
 
 // Adds whatever of that standard content a drawing lacks (a drawing read

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "cad/drawing.h"
+#include "cad/render_styles.h"
 
 namespace ostrel::cad {
 
@@ -287,6 +288,31 @@ void EnsureAnnotationStyles(Drawing& d) {
         d.appids.push_back({kMLeaderVersionApp, d.NewHandle(), 0});
 }
 
+// Adds each standard object of a dictionary that lacks one of its name;
+// a dictionary it added to lists its entries by name.
+template <class Data>
+void EnsureNamedObjects(Drawing& d, Handle dict, ObjectType type, const std::vector<Data>& standard,
+                        std::shared_ptr<Data> Object::*field) {
+    bool added = false;
+    for (const auto& data : standard) {
+        const std::string& name = data.Name();
+        if (EntryOfType(d, dict, name, type)) continue;
+        ObjectAt(d, AddOwnedObject(d, type, dict, name))->*field = std::make_shared<Data>(data);
+        added = true;
+    }
+    if (!added) return;
+    auto& entries = ObjectAt(d, dict)->entries;
+    std::stable_sort(entries.begin(), entries.end(), [](const DictEntry& a, const DictEntry& b) { return a.name < b.name; });
+}
+
+// The materials ByLayer, ByBlock and Global and the standard visual styles.
+void EnsureRenderStyles(Drawing& d) {
+    EnsureNamedObjects(d, EnsureRootEntry(d, "ACAD_MATERIAL", ObjectType::Dictionary), ObjectType::Material,
+                       StandardMaterials(), &Object::material);
+    EnsureNamedObjects(d, EnsureRootEntry(d, "ACAD_VISUALSTYLE", ObjectType::Dictionary), ObjectType::VisualStyle,
+                       StandardVisualStyles(Release::R2018), &Object::visualStyle);
+}
+
 void EnsureTableRecords(Drawing& d, Handle normalPlotStyle) {
     if (d.FindLayer("0") == kNone) {
         Layer zero;
@@ -333,6 +359,7 @@ void EnsureBaseContent(Drawing& d) {
     EnsureSpace(d, "*Paper_Space");
     LinkLayouts(d, layoutDict);
     EnsureDrawingSettings(d);
+    EnsureRenderStyles(d);
 }
 
 } // namespace

@@ -596,6 +596,8 @@ void ObjectHeader::ReadObject(DrawingId drawing) {
     case cad::ObjectType::Scale: kind_ = kObjectScale; break;
     case cad::ObjectType::MLeaderStyle: kind_ = kObjectMLeaderStyle; break;
     case cad::ObjectType::TableStyle: kind_ = kObjectTableStyle; break;
+    case cad::ObjectType::Material: kind_ = kObjectMaterial; break;
+    case cad::ObjectType::VisualStyle: kind_ = kObjectVisualStyle; break;
     }
     status_ = kStatusOk;
 }

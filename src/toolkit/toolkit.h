@@ -67,6 +67,8 @@ enum ObjectKind : std::int16_t {
     kObjectScale = 507,
     kObjectMLeaderStyle = 508,
     kObjectTableStyle = 509,
+    kObjectMaterial = 510,
+    kObjectVisualStyle = 511,
 };
 
 // Release codes for SaveDrawingFile: 0 = default (R2000), 12, 13, 14, 2000,

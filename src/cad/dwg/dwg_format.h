@@ -2,6 +2,7 @@
 // Fixed values of the R2000 (AC1015) DWG format: section sentinels, section
 // numbers, object type codes, class numbers and small conversions.
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "cad/drawing.h"
@@ -111,7 +112,15 @@ inline constexpr ClassDef kWrittenClasses[] = {
     {"SCALE", "AcDbScale", 1153, false, ObjectType::Scale, 22, 42},
     {"MLEADERSTYLE", "AcDbMLeaderStyle", 4095, false, ObjectType::MLeaderStyle, 22, 42, "ACDB_MLEADERSTYLE_CLASS"},
     {"TABLESTYLE", "AcDbTableStyle", 4095, false, ObjectType::TableStyle, 22, 42},
+    {"MATERIAL", "AcDbMaterial", 1153, false, ObjectType::Material, 22, 42},
+    {"VISUALSTYLE", "AcDbVisualStyle", 4095, false, ObjectType::VisualStyle, 22, 42},
 };
+// The number objects of a written class take: 500 + its place in the list.
+constexpr std::int16_t ClassNumberOf(ObjectType type) {
+    for (std::size_t i = 0; i < std::size(kWrittenClasses); ++i)
+        if (kWrittenClasses[i].type == type) return static_cast<std::int16_t>(500 + i);
+    return 0;
+}
 inline constexpr std::int16_t kClassDictionaryWithDefault = 500;
 inline constexpr std::int16_t kClassPlaceholder = 501;
 inline constexpr std::int16_t kClassLayout = 502;

@@ -4,6 +4,7 @@
 #include "cad/dwg/dwg_dimension_defaults.h"
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_header_vars.h"
+#include "cad/render_styles.h"
 #include "cad/release_traits.h"
 
 namespace ostrel::cad::dwg {
@@ -173,7 +174,7 @@ void CurrentRecords(BitWriter& w, const EncodeContext& c) {
     const Handle styleHandle = StandardStyle(d);
     w.H(kHardPointer, styleHandle);             // TEXTSTYLE
     w.H(kHardPointer, d.linetypes[c.ltByLayer].handle);                        // CELTYPE
-    if (r2007) w.H(kHardPointer, 0);            // CMATERIAL
+    if (r2007) w.H(kHardPointer, StandardMaterialHandle(d, "ByLayer"));         // CMATERIAL
     w.H(kHardPointer, d.dimstyles.empty() ? 0 : d.dimstyles[0].handle);        // DIMSTYLE
     w.H(kHardPointer, c.FirstObject(ObjectType::MLineStyle));                  // CMLSTYLE
     w.BD(0.0);                                  // PSVPSCALE

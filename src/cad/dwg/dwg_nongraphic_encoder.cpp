@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "cad/dwg/dwg_format.h"
+#include "cad/dwg/dwg_material_visualstyle.h"
 #include "cad/dwg/dwg_object_common.h"
 #include "cad/dwg/dwg_style_objects.h"
 
@@ -144,6 +145,15 @@ void Style(ObjectStream& s, const Object& o, const Drawing& d) {
     s.End();
 }
 
+// MATERIAL and VISUALSTYLE: the data as the release lays it out.
+void RenderStyle(ObjectStream& s, const Object& o, Release release) {
+    BitWriter& w = BeginObject(s, ClassNumberOf(o.type), o.handle, o.reactors.size());
+    if (o.material) WriteMaterialData(w, *o.material, release);
+    if (o.visualStyle) WriteVisualStyleData(w, *o.visualStyle, release);
+    ObjectHandles(s, w, o.owner, &o.reactors);
+    s.End();
+}
+
 } // namespace
 
 void EncodeObjects(ObjectStream& s, const EncodeContext& c) {
@@ -161,6 +171,7 @@ void EncodeObjects(ObjectStream& s, const EncodeContext& c) {
         case ObjectType::TableStyle:
             Style(s, o, c.d);
             break;
+        case ObjectType::Material: case ObjectType::VisualStyle: RenderStyle(s, o, c.release); break;
         }
     }
 }

@@ -7,6 +7,7 @@
 #include "cad/dwg/dwg_entity_kinds.h"
 #include "cad/dwg/dwg_format.h"
 #include "cad/dwg/dwg_style_objects.h"
+#include "cad/dwg/dwg_material_visualstyle.h"
 #include "cad/dwg/dwg_type_names.h"
 
 namespace ostrel::cad::dwg {
@@ -386,6 +387,24 @@ void Skipped(const ObjectSource& src, std::int16_t type, DecodedObjects& out) {
     ++(IsEntityType(src, type) ? out.notRead : out.objectsNotRead)[TypeName(src, type)];
 }
 
+// MATERIAL and VISUALSTYLE; a material with a procedural map is not held.
+void RenderStyleObject(const ObjectSource& src, ObjectStreams& s, ObjectType kind, std::int16_t type,
+                       std::uint64_t offset, DecodedObjects& out) {
+    Object o;
+    o.type = kind;
+    o.handle = s.self;
+    std::int32_t reactors = ReadReactorCount(s);
+    if (kind == ObjectType::Material) {
+        o.material = std::make_shared<MaterialData>();
+        if (!ReadMaterialData(s.data, *o.material, s.release)) return Skipped(src, type, out);
+    } else {
+        o.visualStyle = std::make_shared<VisualStyleData>();
+        ReadVisualStyleData(s.data, *o.visualStyle, s.release);
+    }
+    o.owner = ReadObjectHandles(s, reactors, s.self, &o.reactors);
+    out.objects.emplace_back(offset, std::move(o));
+}
+
 bool ReadEntity(ObjectStreams& s, std::int16_t type, std::uint64_t offset, DecodedObjects& out) {
     EntityObject o{s.data, s.handles, s.self, s.release, offset};
     return DecodeEntity(o, type, out);
@@ -467,6 +486,8 @@ void DecodeClassObject(const ObjectSource& src, ObjectStreams& s, std::int16_t t
     else if (*name == "SCALE") SettingObject(s, ObjectType::Scale, offset, out);
     else if (*name == "MLEADERSTYLE") StyleObject(s, ObjectType::MLeaderStyle, offset, out);
     else if (*name == "TABLESTYLE") StyleObject(s, ObjectType::TableStyle, offset, out);
+    else if (*name == "MATERIAL") RenderStyleObject(src, s, ObjectType::Material, type, offset, out);
+    else if (*name == "VISUALSTYLE") RenderStyleObject(src, s, ObjectType::VisualStyle, type, offset, out);
     else if (*name == "HATCH") ReadEntity(s, kTypeHatch, offset, out);
     else Skipped(src, type, out);
 }

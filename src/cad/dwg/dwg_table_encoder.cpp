@@ -1,4 +1,5 @@
 #include "cad/dwg/dwg_table_encoder.h"
+#include "cad/render_styles.h"
 
 #include <cstdlib>
 
@@ -36,10 +37,11 @@ void PlanView(const ObjectStream& s, BitWriter& w) {
 }
 
 // R2007 and later: background, visual style and sun of a view or viewport.
-void ViewHandles(const ObjectStream& s, BitWriter& w) {
+// R2007 and later: background, visual style and sun.
+void ViewHandles(const ObjectStream& s, BitWriter& w, Handle visualStyle = 0) {
     if (!s.R2007()) return;
     w.H(kSoftPointer, 0);
-    w.H(kHardPointer, 0);
+    w.H(kHardPointer, visualStyle);
     w.H(kHardOwner, 0);
 }
 
@@ -76,7 +78,7 @@ void LayerRecord(ObjectStream& s, const EncodeContext& c, const Layer& l) {
     ObjectHandles(s, w, c.d.controls.layer);
     w.H(kHardPointer, 0);                           // not from an xref
     w.H(kHardPointer, l.plotStyle);
-    if (s.R2007()) w.H(kHardPointer, 0);           // material
+    if (s.R2007()) w.H(kHardPointer, StandardMaterialHandle(c.d, "Global"));   // material
     std::uint32_t lt = l.linetype == kNone ? c.ltContinuous : l.linetype;
     w.H(kHardPointer, c.LinetypeHandle(lt, l.handle));
     s.End();
@@ -215,7 +217,7 @@ void VportRecord(ObjectStream& s, const EncodeContext& c, const VportRecord& v) 
     }
     ObjectHandles(s, w, c.d.controls.vport);
     w.H(kHardPointer, 0);
-    ViewHandles(s, w);
+    ViewHandles(s, w, v.name == "*Active" ? StandardVisualStyleHandle(c.d, "2dWireframe") : 0);
     w.H(kHardPointer, 0);                           // named UCS
     w.H(kHardPointer, 0);                           // base UCS
     s.End();

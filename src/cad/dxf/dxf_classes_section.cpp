@@ -26,6 +26,8 @@ constexpr ClassRecord kClasses[] = {
     {ObjectType::Scale, "SCALE", "AcDbScale", 1153},
     {ObjectType::MLeaderStyle, "MLEADERSTYLE", "AcDbMLeaderStyle", 4095, "ACDB_MLEADERSTYLE_CLASS"},
     {ObjectType::TableStyle, "TABLESTYLE", "AcDbTableStyle", 4095},
+    {ObjectType::Material, "MATERIAL", "AcDbMaterial", 1153},
+    {ObjectType::VisualStyle, "VISUALSTYLE", "AcDbVisualStyle", 4095},
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // HEADER: the drawing's variables, $ACADVER first and $HANDSEED above every
 // handle in the file.
 #include "cad/dxf/dxf_write_context.h"
+#include "cad/render_styles.h"
 
 namespace ostrel::cad::dxf {
 
@@ -44,6 +45,10 @@ void WriteHeaderSection(WriteContext& c) {
     auto layer = c.d.FindLayer(h.currentLayer);
     if (layer == kNone) layer = c.d.FindLayer("0");
     w.Name(8, c.LayerName(layer == kNone ? 0 : layer));
+    if (c.release >= Release::R2007 && c.ObjectWritten(StandardMaterialHandle(c.d, "ByLayer"))) {
+        Var(w, "$CMATERIAL");
+        w.HandleRef(347, StandardMaterialHandle(c.d, "ByLayer"));
+    }
     Var(w, "$TILEMODE");
     w.Int(70, h.tileMode ? 1 : 0);
     if (c.r12) {

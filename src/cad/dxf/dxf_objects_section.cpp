@@ -3,6 +3,7 @@
 // drawing's settings and annotation scales, multileader and table styles).
 #include "cad/dxf/dxf_style_objects.h"
 #include "cad/dxf/dxf_text_encoding.h"
+#include "cad/dxf/dxf_render_styles.h"
 #include "cad/dxf/dxf_write_context.h"
 
 namespace ostrel::cad::dxf {
@@ -150,6 +151,8 @@ void WriteObject(WriteContext& c, const Object& o) {
     case ObjectType::TableStyle:
         WriteStyleObject(c, o);
         break;
+    case ObjectType::Material: WriteMaterialGroups(c, o); break;
+    case ObjectType::VisualStyle: WriteVisualStyleGroups(c, o); break;
     }
 }
 

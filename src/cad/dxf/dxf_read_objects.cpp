@@ -1,12 +1,14 @@
 // The OBJECTS section: dictionaries, the plot-style placeholder, layouts,
 // multiline styles, drawing settings, annotation scales, multileader and table
-// styles. Other objects are not held (they are counted by
-// kind); references to them are removed when the drawing is completed.
+// styles, materials and visual styles. Other objects are not held (they are
+// counted by kind); references to them are removed when the drawing is
+// completed.
 #include <memory>
 #include <string>
 
 #include "cad/dxf/dxf_read_context.h"
 #include "cad/dxf/dxf_style_objects.h"
+#include "cad/dxf/dxf_render_styles.h"
 
 namespace ostrel::cad {
 
@@ -143,6 +145,9 @@ void ReadObjectsSection(DxfReadContext& ctx) {
         } else if (type == "MLEADERSTYLE" || type == "TABLESTYLE") {
             o.type = type == "TABLESTYLE" ? ObjectType::TableStyle : ObjectType::MLeaderStyle;
             ReadStyleObject(ctx, o);
+        } else if ((type == "MATERIAL" && ReadMaterialRecord(ctx, o)) ||
+                   (type == "VISUALSTYLE" && ReadVisualStyleRecord(ctx, o))) {
+            o.type = type == "MATERIAL" ? ObjectType::Material : ObjectType::VisualStyle;
         } else if (type == "LAYOUT") {
             o.type = ObjectType::Layout;
             ReadLayout(ctx, o);

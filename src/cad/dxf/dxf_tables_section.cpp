@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "cad/dxf/dxf_write_context.h"
+#include "cad/render_styles.h"
 
 namespace ostrel::cad::dxf {
 
@@ -76,6 +77,8 @@ void WriteVports(WriteContext& c) {
             w.Int(79, 0);
             w.Real(146, 0);
         }
+        const Handle style = StandardVisualStyleHandle(c.d, "2dWireframe");
+        if (c.release >= Release::R2007 && v.name == "*Active" && c.ObjectWritten(style)) w.HandleRef(348, style);
     }
     EndTable(c);
 }
@@ -125,6 +128,7 @@ void WriteLayers(WriteContext& c) {
     auto& w = c.w;
     const auto& layers = c.d.layers;
     TableHead(c, "LAYER", c.d.controls.layer, static_cast<std::int64_t>(layers.size()));
+    const Handle material = StandardMaterialHandle(c.d, "Global");
     for (std::uint32_t i = 0; i < layers.size(); ++i) {
         const auto& l = layers[i];
         RecordHead(c, "LAYER", l.handle, c.d.controls.layer, "AcDbLayerTableRecord", c.names.layers[i],
@@ -135,6 +139,7 @@ void WriteLayers(WriteContext& c) {
             if (!l.plot) w.Int(290, 0);
             w.Int(370, l.lineweight);
             if (c.ObjectWritten(l.plotStyle)) w.HandleRef(390, l.plotStyle);
+            if (c.release >= Release::R2007 && c.ObjectWritten(material)) w.HandleRef(347, material);
         }
     }
     EndTable(c);

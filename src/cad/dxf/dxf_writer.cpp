@@ -22,7 +22,8 @@ bool TypeExistsIn(ObjectType t, Release r) {
 bool IsR2000RootEntry(const std::string& name) {
     return name == "ACAD_LAYOUT" || name == "ACAD_PLOTSETTINGS" || name == "ACAD_PLOTSTYLENAME" ||
            name == "ACAD_COLOR" || name == "ACAD_SCALELIST" || name == "AcDbVariableDictionary" ||
-           name == "ACAD_MLEADERSTYLE" || name == "ACAD_TABLESTYLE";
+           name == "ACAD_MLEADERSTYLE" || name == "ACAD_TABLESTYLE" ||
+           name == "ACAD_MATERIAL" || name == "ACAD_VISUALSTYLE";
 }
 
 void MarkWritten(WriteContext& c, std::uint32_t index, bool isRoot) {
