@@ -52,8 +52,8 @@ constexpr OldField kOldDwg[] = {
     {12, K::BS, 175}, {25, K::BL, 93},  {26, K::BLReal, 44}, {27, K::BL, 173},
 };
 
-std::vector<StyleField> OldDwg(bool r2007) {
-    std::vector<StyleField> f{{kVsDescription, K::T, 2, false}, {kVsType, K::BL, 70, false}};
+std::vector<VisualStyleField> OldDwg(bool r2007) {
+    std::vector<VisualStyleField> f{{kVsDescription, K::T, 2, false}, {kVsType, K::BL, 70, false}};
     for (const auto& o : kOldDwg) f.push_back({o.slot, o.kind, o.dxf, false});
     if (r2007) f.push_back({kVsTrailingReal, K::BD, 45, false});
     f.push_back({kVsInternal, K::B, 291, false});
@@ -62,8 +62,8 @@ std::vector<StyleField> OldDwg(bool r2007) {
 
 // The DXF order of the same fields: the properties in their own order, a
 // constant 62 5 before the face colour, the internal flag before the real.
-std::vector<StyleField> OldDxf() {
-    std::vector<StyleField> f{{kVsDescription, K::T, 2, false}, {kVsType, K::BL, 70, false}};
+std::vector<VisualStyleField> OldDxf() {
+    std::vector<VisualStyleField> f{{kVsDescription, K::T, 2, false}, {kVsType, K::BL, 70, false}};
     for (std::uint8_t p = 0; p < 25; ++p) {
         if (p == 6) f.push_back({5, K::Fixed, 62, false});
         for (const auto& o : kOldDwg)
@@ -77,8 +77,8 @@ std::vector<StyleField> OldDxf() {
     return f;
 }
 
-std::vector<StyleField> Flagged(std::size_t count, bool generalCodes, bool dxf) {
-    std::vector<StyleField> f{{kVsDescription, K::T, 2, false},
+std::vector<VisualStyleField> Flagged(std::size_t count, bool generalCodes, bool dxf) {
+    std::vector<VisualStyleField> f{{kVsDescription, K::T, 2, false},
                               {kVsType, K::BL, 70, false},
                               {kVsLightingModel, K::BS, 177, false},
                               {kVsInternal, K::B, 291, false}};
@@ -92,14 +92,14 @@ std::vector<StyleField> Flagged(std::size_t count, bool generalCodes, bool dxf) 
 
 } // namespace
 
-const std::vector<StyleField>& VisualStyleDwgLayout(Release r) {
-    static const std::vector<StyleField> r2000 = OldDwg(false), r2007 = OldDwg(true), r2010 = Flagged(28, false, false),
+const std::vector<VisualStyleField>& VisualStyleDwgLayout(Release r) {
+    static const std::vector<VisualStyleField> r2000 = OldDwg(false), r2007 = OldDwg(true), r2010 = Flagged(28, false, false),
                                          r2013 = Flagged(58, true, false);
     return r >= Release::R2013 ? r2013 : r >= Release::R2010 ? r2010 : r >= Release::R2007 ? r2007 : r2000;
 }
 
-const std::vector<StyleField>& VisualStyleDxfLayout(Release r) {
-    static const std::vector<StyleField> old = OldDxf(), r2010 = Flagged(28, false, true), r2013 = Flagged(58, true, true);
+const std::vector<VisualStyleField>& VisualStyleDxfLayout(Release r) {
+    static const std::vector<VisualStyleField> old = OldDxf(), r2010 = Flagged(28, false, true), r2013 = Flagged(58, true, true);
     return r >= Release::R2013 ? r2013 : r >= Release::R2010 ? r2010 : old;
 }
 
@@ -118,11 +118,11 @@ std::int32_t ColourValueOfIndex(std::int16_t index) {
     return static_cast<std::int32_t>(v);
 }
 
-std::int32_t StyleColourValue(const StyleValue& v) {
+std::int32_t StyleColourValue(const VisualStyleValue& v) {
     return v.rgb != 0 ? v.rgb : ColourValueOfIndex(StyleColourIndex(v));
 }
 
-std::int16_t StyleColourIndex(const StyleValue& v) {
+std::int16_t StyleColourIndex(const VisualStyleValue& v) {
     if (v.number != 0 || v.rgb == 0) return v.number > 0 && v.number <= 257 ? static_cast<std::int16_t>(v.number) : 0;
     const auto value = static_cast<std::uint32_t>(v.rgb);
     switch (value >> 24) {

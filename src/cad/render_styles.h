@@ -60,17 +60,17 @@ enum VisualStyleSlot : std::uint8_t {
     kVsSlots = 64,
 };
 
-struct StyleValue {
+struct VisualStyleValue {
     double number = 0;          // numbers, flags and colour indexes
     std::int32_t rgb = 0;       // colours from R2004: the colour value (method byte first)
     std::uint8_t colourNames = 0;   // colours: 1 a colour name, 2 a book name follow
     std::string text, book;     // the text slot; a colour's names
     std::int16_t flag = 0;      // R2010 and later: the property's "set" flag
-    bool operator==(const StyleValue&) const = default;
+    bool operator==(const VisualStyleValue&) const = default;
 };
 
 struct VisualStyleData {
-    std::array<StyleValue, kVsSlots> slots{};
+    std::array<VisualStyleValue, kVsSlots> slots{};
     Release source = Release::R2018;    // the release whose layout the values follow
     bool standard = false;              // made here: written with the values of the release written
     const std::string& Name() const { return slots[kVsDescription].text; }
@@ -78,7 +78,7 @@ struct VisualStyleData {
 
 enum class StyleKind : std::uint8_t { BL, BS, RC, BD, BLReal, B, CMC, T, Fixed };
 
-struct StyleField {
+struct VisualStyleField {
     std::uint8_t slot;
     StyleKind kind;
     std::int16_t dxf;           // group code in DXF
@@ -89,15 +89,15 @@ struct StyleField {
 // byte 0xC0 ByLayer, 0xC1 ByBlock, 0xC2 a true colour, 0xC3 an index, 0xC8
 // none) and as an index (R2000 files, DXF group 62: true colours as the
 // leading program's R2000 files give them, white 7, others 8).
-std::int32_t StyleColourValue(const StyleValue& v);
-std::int16_t StyleColourIndex(const StyleValue& v);
+std::int32_t StyleColourValue(const VisualStyleValue& v);
+std::int16_t StyleColourIndex(const VisualStyleValue& v);
 std::int32_t ColourValueOfIndex(std::int16_t index);
 
 // The fields of a VISUALSTYLE object in a DWG of the release, in order.
-const std::vector<StyleField>& VisualStyleDwgLayout(Release r);
+const std::vector<VisualStyleField>& VisualStyleDwgLayout(Release r);
 // The groups of a VISUALSTYLE record in a DXF of the release, in order (a
 // Fixed field writes its slot number as the value: a constant).
-const std::vector<StyleField>& VisualStyleDxfLayout(Release r);
+const std::vector<VisualStyleField>& VisualStyleDxfLayout(Release r);
 
 // The standard materials and visual styles of a new drawing, as the leading
 // program writes them in a file of the release.

@@ -122,7 +122,7 @@ double Number(std::string_view t) {
 }
 
 // A value: "#C3000007" a colour value, a number, or a text (the strokes image).
-void SetValue(StyleValue& v, std::string_view t) {
+void SetValue(VisualStyleValue& v, std::string_view t) {
     if (!t.empty() && t.front() == '#') {
         std::uint32_t rgb = 0;
         std::from_chars(t.data() + 1, t.data() + t.size(), rgb, 16);

@@ -47,7 +47,7 @@ std::int32_t AsLong(double v) {
 }
 
 // R2000 an index; later releases a zero index and the colour value.
-void WriteStyleColour(BitWriter& w, const StyleValue& v) {
+void WriteStyleColour(BitWriter& w, const VisualStyleValue& v) {
     if (!w.fullColour) {
         w.BS(StyleColourIndex(v));
         return;
@@ -59,7 +59,7 @@ void WriteStyleColour(BitWriter& w, const StyleValue& v) {
     if (v.colourNames & 2) w.TV(v.book);
 }
 
-void ReadStyleColour(BitReader& r, StyleValue& v) {
+void ReadStyleColour(BitReader& r, VisualStyleValue& v) {
     v.number = r.BS();
     if (!r.fullColour) return;
     v.rgb = r.BL();
@@ -119,7 +119,7 @@ bool ReadMaterialData(BitReader& r, MaterialData& m, Release release) {
 void WriteVisualStyleData(BitWriter& w, const VisualStyleData& style, Release r) {
     const VisualStyleData& v = VisualStyleToWrite(style, r);
     for (const auto& f : VisualStyleDwgLayout(r)) {
-        const StyleValue& s = v.slots[f.slot];
+        const VisualStyleValue& s = v.slots[f.slot];
         switch (f.kind) {
         case StyleKind::BL: case StyleKind::BLReal: w.BL(AsLong(s.number)); break;
         case StyleKind::BS: w.BS(static_cast<std::int16_t>(AsLong(s.number))); break;
@@ -136,7 +136,7 @@ void WriteVisualStyleData(BitWriter& w, const VisualStyleData& style, Release r)
 
 void ReadVisualStyleData(BitReader& r, VisualStyleData& v, Release release) {
     for (const auto& f : VisualStyleDwgLayout(release)) {
-        StyleValue& s = v.slots[f.slot];
+        VisualStyleValue& s = v.slots[f.slot];
         switch (f.kind) {
         case StyleKind::BL: case StyleKind::BLReal: s.number = r.BL(); break;
         case StyleKind::BS: s.number = r.BS(); break;

@@ -95,11 +95,11 @@ void Identity(DxfReadContext& ctx, Object& o, std::size_t& dataStart) {
     }
 }
 
-bool ReadStyleLayout(DxfReadContext& ctx, std::size_t k, const std::vector<StyleField>& layout, VisualStyleData& v) {
+bool ReadStyleLayout(DxfReadContext& ctx, std::size_t k, const std::vector<VisualStyleField>& layout, VisualStyleData& v) {
     const auto& tags = ctx.record;
     for (const auto& f : layout) {
         if (k >= tags.size() || tags[k].code != f.dxf) return false;
-        StyleValue& s = v.slots[f.slot];
+        VisualStyleValue& s = v.slots[f.slot];
         const DxfTag& t = tags[k++];
         switch (f.kind) {
         case StyleKind::T: s.text = ctx.DecodeTextString(t.value); break;

@@ -66,7 +66,7 @@ void WriteVisualStyleGroups(WriteContext& c, const Object& o) {
     auto& w = c.w;
     w.Name(100, "AcDbVisualStyle");
     for (const auto& f : VisualStyleDxfLayout(c.release)) {
-        const StyleValue& s = v.slots[f.slot];
+        const VisualStyleValue& s = v.slots[f.slot];
         switch (f.kind) {
         case StyleKind::T: w.Text(f.dxf, s.text, c.utf8); break;
         case StyleKind::Fixed: w.Int(f.dxf, f.slot); break;
