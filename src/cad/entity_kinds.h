@@ -77,7 +77,7 @@ struct Turn {
 void KindExtents(const Drawing& d, const Entity& e, ExtentsOut& out);
 // Nothing for a POLYLINE: its VERTEX entities carry its points.
 void KindShapes(const Drawing& d, const Entity& e, ShapeOut& out);
-// Points along a curved kind (ELLIPSE, SPLINE) as the writers of releases
+// Points along a curved kind (one R12 lacks) as the writers of releases
 // without it draw it; empty for the other kinds.
 std::vector<Vec3> KindCurve(const Drawing& d, const Entity& e);
 // A POLYLINE's VERTEX entities turn on their own.
