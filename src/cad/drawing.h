@@ -506,7 +506,7 @@ std::unique_ptr<Drawing> NewDrawing();
 void EnsureStandardContent(Drawing& d);
 
 // Repairs what the formats cannot hold before a save, in place (rules in
-// normalize_for_save.cpp): the standard content, zero or repeated handles, a
+// normalize_for_save.cpp, a kind's own in entity_kinds.cpp): the standard content, zero or repeated handles, a
 // handle seed above every handle, objects outside the dictionary tree,
 // references to records or objects that do not exist, blocks without their
 // BLOCK/ENDBLK, VERTEX entities outside a polyline, polylines without
