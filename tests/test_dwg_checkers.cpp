@@ -160,7 +160,8 @@ class EveryRelease : public ::testing::TestWithParam<Release> {};
 
 // ezdxf's drawing of every kind, read from DXF and written as DWG: it reads
 // back with the same entities per kind, libredwg reads it cleanly and sees
-// the same, and libdxfrw reads it.
+// the same, with the geometry ezdxf read (each kind's fields in their places),
+// and libdxfrw reads it.
 TEST_P(EveryRelease, EzdxfKindsWrittenAsDwgReadBackAndOutsideReadersAgree) {
     TempDir dir;
     ASSERT_EQ(ostrel::test::RunChecker("ezdxf_sample.py", "R2018 " + Quote(dir.file("ez.dxf"))).exitCode, 0);
@@ -170,9 +171,11 @@ TEST_P(EveryRelease, EzdxfKindsWrittenAsDwgReadBackAndOutsideReadersAgree) {
     const auto ours = KindCounts(*d);
     EXPECT_EQ(KindCounts(*ReadDwg(path)), ours);
     if (!ostrel::test::DwgReadersInstalled()) GTEST_SKIP() << ostrel::test::kNoDwgReaders;
-    auto r = RunLibreDwg(path);
+    auto r = RunLibreDwg(path, "--dxf " + Quote(dir.file("l.dxf")));
     ASSERT_EQ(r.error, 0) << r.json;
     const auto theirs = KindCounts(r.json);
+    auto geometry = [](const std::string& dxf) { return ostrel::test::RunChecker("kind_geometry.py", Quote(dxf)).out; };
+    EXPECT_EQ(geometry(dir.file("l.dxf")), geometry(dir.file("ez.dxf")));
     for (const char* kind : {"LWPOLYLINE", "ELLIPSE", "SPLINE", "MTEXT", "SOLID", "ATTDEF", "ATTRIB", "DIMENSION",
                              "INSERT", "POLYLINE", "SEQEND", "HATCH", "TEXT"})
         EXPECT_EQ(theirs.count(kind) ? theirs.at(kind) : 0, ours.count(kind) ? ours.at(kind) : 0) << kind << r.json;

@@ -10,10 +10,6 @@ namespace {
 
 constexpr double kTurn = 2 * std::numbers::pi;
 
-Vec3 Cross(const Vec3& a, const Vec3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 // The clamped uniform knot vector of n control points and degree p.
 std::vector<double> ClampedKnots(std::size_t n, int p) {
     std::vector<double> k;
@@ -53,35 +49,6 @@ bool KnotsUsable(const std::vector<double>& k, std::size_t n, int p) {
 }
 
 } // namespace
-
-std::vector<Vec3> EllipsePoints(const EllipseGeom& e, int perTurn) {
-    Vec3 n = e.normal;
-    if (n.x == 0 && n.y == 0 && n.z == 0) n = {0, 0, 1};
-    const double nl = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    n = {n.x / nl, n.y / nl, n.z / nl};
-    const Vec3 major = e.majorAxis;
-    const Vec3 minorDir = Cross(n, major);
-    const double ratio = e.ratio > 0 ? e.ratio : 1;
-    double a0 = e.startParam, a1 = e.endParam;
-    if (!std::isfinite(a0) || !std::isfinite(a1)) a0 = 0, a1 = kTurn;
-    // The sweep from start to end, counter-clockwise, within one turn (a
-    // whole turn when they meet); worked out by remainder, so that far-off
-    // parameters cost no loop.
-    double sweep = std::fmod(a1 - a0, kTurn);
-    if (!std::isfinite(sweep)) sweep = kTurn;
-    if (sweep <= 0) sweep += kTurn;
-    a0 = std::fmod(a0, kTurn);
-    a1 = a0 + sweep;
-    const int steps = std::max(4, static_cast<int>(std::ceil((a1 - a0) / kTurn * std::max(perTurn, 4))));
-    std::vector<Vec3> out;
-    out.reserve(steps + 1);
-    for (int i = 0; i <= steps; ++i) {
-        const double t = a0 + (a1 - a0) * i / steps, c = std::cos(t), s = std::sin(t) * ratio;
-        out.push_back({e.center.x + major.x * c + minorDir.x * s, e.center.y + major.y * c + minorDir.y * s,
-                       e.center.z + major.z * c + minorDir.z * s});
-    }
-    return out;
-}
 
 std::vector<Vec3> SplinePoints(const SplineData& s, int perSpan) {
     const std::size_t n = s.controlPoints.size();

@@ -1,16 +1,12 @@
 #pragma once
-// Points along the curves whose geometry is not made of lines and arcs: an
-// ellipse (or its arc) and a spline. Plots, extents and the writers of
-// releases without these kinds share them.
+// Points along the curves of side data: a spline, and a lightweight
+// polyline with its bulges. The kinds' entries (entity_kinds.cpp) draw and
+// measure with them.
 #include <vector>
 
 #include "cad/drawing.h"
 
 namespace ostrel::cad {
-
-// Points along an ellipse from its start to its end parameter, at most
-// `perTurn` segments to a whole turn (the first and last points included).
-std::vector<Vec3> EllipsePoints(const EllipseGeom& e, int perTurn = 96);
 
 // Points along a spline: evaluated from its control points, knots and
 // weights (a missing or broken knot vector is taken as clamped and uniform),

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace ostrel::cad {
 
@@ -34,31 +35,11 @@ std::optional<Handle> ParseHandle(std::string_view text) {
 }
 
 const char* EntityTypeName(EntityType t) {
-    switch (t) {
-    case EntityType::Point: return "POINT";
-    case EntityType::Line: return "LINE";
-    case EntityType::Circle: return "CIRCLE";
-    case EntityType::Arc: return "ARC";
-    case EntityType::Text: return "TEXT";
-    case EntityType::Insert: return "INSERT";
-    case EntityType::Polyline: return "POLYLINE";
-    case EntityType::Vertex: return "VERTEX";
-    case EntityType::SeqEnd: return "SEQEND";
-    case EntityType::Face3D: return "3DFACE";
-    case EntityType::Block: return "BLOCK";
-    case EntityType::EndBlk: return "ENDBLK";
-    case EntityType::Viewport: return "VIEWPORT";
-    case EntityType::Hatch: return "HATCH";
-    case EntityType::LwPolyline: return "LWPOLYLINE";
-    case EntityType::Ellipse: return "ELLIPSE";
-    case EntityType::Spline: return "SPLINE";
-    case EntityType::MText: return "MTEXT";
-    case EntityType::Solid: return "SOLID";
-    case EntityType::AttDef: return "ATTDEF";
-    case EntityType::Attrib: return "ATTRIB";
-    case EntityType::Dimension: return "DIMENSION";
-    }
-    return "?";
+#define OSTREL_KIND_NAME(kind, name) name,
+    static constexpr const char* kNames[] = {OSTREL_ENTITY_KINDS(OSTREL_KIND_NAME)};
+#undef OSTREL_KIND_NAME
+    const auto at = static_cast<std::size_t>(t);
+    return at < std::size(kNames) ? kNames[at] : "?";
 }
 
 const char* ObjectTypeName(ObjectType t) {

@@ -39,12 +39,23 @@ constexpr std::int16_t kColourByLayer = 256;
 
 // ---------------------------------------------------------------- entities
 
-enum class EntityType : std::uint8_t {
-    Point, Line, Circle, Arc, Text, Insert, Polyline, Vertex, SeqEnd, Face3D,
-    Block, EndBlk, Viewport, Hatch,
-    LwPolyline, Ellipse, Spline, MText, Solid, AttDef, Attrib, Dimension,
-};
-constexpr int kEntityTypeCount = static_cast<int>(EntityType::Dimension) + 1;
+// Every entity kind, with its DXF name: the one list the layers' dispatches
+// (cad/entity_kinds.h, dxf/dxf_kinds.h, dwg/dwg_entity_kinds.cpp) are made
+// from, so that a kind added here fails to build until each layer has it.
+#define OSTREL_ENTITY_KINDS(X)                                                                        \
+    X(Point, "POINT") X(Line, "LINE") X(Circle, "CIRCLE") X(Arc, "ARC") X(Text, "TEXT")               \
+    X(Insert, "INSERT") X(Polyline, "POLYLINE") X(Vertex, "VERTEX") X(SeqEnd, "SEQEND")             \
+    X(Face3D, "3DFACE") X(Block, "BLOCK") X(EndBlk, "ENDBLK") X(Viewport, "VIEWPORT")               \
+    X(Hatch, "HATCH") X(LwPolyline, "LWPOLYLINE") X(Ellipse, "ELLIPSE") X(Spline, "SPLINE")         \
+    X(MText, "MTEXT") X(Solid, "SOLID") X(AttDef, "ATTDEF") X(Attrib, "ATTRIB")                     \
+    X(Dimension, "DIMENSION")
+
+#define OSTREL_KIND_ENUMERATOR(kind, name) kind,
+enum class EntityType : std::uint8_t { OSTREL_ENTITY_KINDS(OSTREL_KIND_ENUMERATOR) };
+#undef OSTREL_KIND_ENUMERATOR
+#define OSTREL_KIND_ONE(kind, name) +1
+constexpr int kEntityTypeCount = 0 OSTREL_ENTITY_KINDS(OSTREL_KIND_ONE);
+#undef OSTREL_KIND_ONE
 const char* EntityTypeName(EntityType t);     // DXF name: "POINT", "3DFACE", ...
 
 struct PointGeom { Vec3 pos; };
@@ -506,7 +517,7 @@ std::unique_ptr<Drawing> NewDrawing();
 void EnsureStandardContent(Drawing& d);
 
 // Repairs what the formats cannot hold before a save, in place (rules in
-// normalize_for_save.cpp): the standard content, zero or repeated handles, a
+// normalize_for_save.cpp, a kind's own in entity_kinds.cpp): the standard content, zero or repeated handles, a
 // handle seed above every handle, objects outside the dictionary tree,
 // references to records or objects that do not exist, blocks without their
 // BLOCK/ENDBLK, VERTEX entities outside a polyline, polylines without

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "cad/drawing.h"
+#include "cad/entity_kinds.h"
 
 namespace ostrel::cad {
 
@@ -155,151 +156,17 @@ void RepairObjects(Drawing& d) {
 }
 
 // Entities and records refer to each other by index: an index that names
-// nothing falls back to the default (layer "0", ByLayer, style 0); a
-// colour outside 0..256 is by layer; an entity whose own data is missing
-// (an INSERT of no block or of a layout block, a kind's side data missing,
-// a hatch with fewer than three boundary points, a lightweight polyline
-// without vertices, a spline without points) is removed.
-bool TextInPool(const Drawing& d, std::uint32_t offset, std::uint32_t length) {
-    return offset <= d.textPool.size() && length <= d.textPool.size() - offset;
-}
-
-template <class Side>
-bool Indexed(const Entity& e, const std::vector<Side>& side) { return e.geom.extra.index < side.size(); }
-
-void RepairTextReferences(const Drawing& d, TextGeom& t) {
-    if (t.style >= d.styles.size()) t.style = 0;
-    if (!TextInPool(d, t.textOffset, t.textLength)) t.textOffset = t.textLength = 0;
-}
-
-// The kind's own references; false when its data is missing.
-bool RepairKindReferences(Drawing& d, Entity& e) {
-    switch (e.type) {
-    case EntityType::Text: RepairTextReferences(d, e.geom.text); return true;
-    case EntityType::MText: {
-        auto& t = e.geom.mtext;
-        if (t.style >= d.styles.size()) t.style = 0;
-        if (!TextInPool(d, t.textOffset, t.textLength)) t.textOffset = t.textLength = 0;
-        return true;
-    }
-    case EntityType::Insert: {
-        auto b = e.geom.insert.block;
-        return b < d.blocks.size() && !d.blocks[b].IsModelSpace() && !d.blocks[b].IsPaperSpace();
-    }
-    case EntityType::Viewport: return Indexed(e, d.viewports);
-    case EntityType::Hatch: return Indexed(e, d.hatches) && d.hatches[e.geom.extra.index].boundary.size() >= 3;
-    case EntityType::LwPolyline: return Indexed(e, d.lwpolylines) && !d.lwpolylines[e.geom.extra.index].vertices.empty();
-    case EntityType::Spline:
-        return Indexed(e, d.splines) &&
-               (!d.splines[e.geom.extra.index].controlPoints.empty() || !d.splines[e.geom.extra.index].fitPoints.empty());
-    case EntityType::AttDef:
-    case EntityType::Attrib:
-        if (!Indexed(e, d.attributes)) return false;
-        RepairTextReferences(d, d.attributes[e.geom.extra.index].text);
-        return true;
-    case EntityType::Dimension: {
-        if (!Indexed(e, d.dimensions)) return false;
-        auto& m = d.dimensions[e.geom.extra.index];
-        if (m.block != kNone && m.block >= d.blocks.size()) m.block = kNone;
-        if (m.dimstyle != kNone && m.dimstyle >= d.dimstyles.size()) m.dimstyle = kNone;
-        return true;
-    }
-    case EntityType::Point:
-    case EntityType::Line:
-    case EntityType::Circle:
-    case EntityType::Arc:
-    case EntityType::Polyline:
-    case EntityType::Vertex:
-    case EntityType::SeqEnd:
-    case EntityType::Face3D:
-    case EntityType::Block:
-    case EntityType::EndBlk:
-    case EntityType::Ellipse:
-    case EntityType::Solid: return true;
-    }
-    return true;
-}
-
+// nothing falls back to the default (layer "0", ByLayer); a colour outside
+// 0..256 is by layer. The kind's own references and values are repaired by
+// its rules (entity_kinds.cpp): an entity whose own data is missing, or
+// that no reader takes, is removed.
 void RepairReferences(Drawing& d, Entity& e, std::uint32_t zero) {
     if (e.layer >= d.layers.size()) e.layer = zero;
     if (e.linetype != kNone && e.linetype >= d.linetypes.size()) e.linetype = kNone;
     if (e.colour < 0 || e.colour > 256) e.colour = kColourByLayer;
-    if (!RepairKindReferences(d, e)) e.flags |= kEntityDeleted;
 }
 
 bool Positive(double v) { return std::isfinite(v) && v > 0; }
-
-// Values no reader takes, as the readers' own rules have them:
-// - a circle or arc of negative radius is the same curve with the radius's
-//   absolute value; one of zero (or not finite) radius is drawn as a POINT
-//   at its centre;
-// - a text height below zero is taken by its absolute value, a height of
-//   zero becomes the drawing's text size; a width factor that is not
-//   positive becomes 1; alignments outside their ranges become 0;
-// - an insert scale factor of zero becomes 1, and a column or row count
-//   below 1 becomes 1;
-// - an MTEXT height that is not positive becomes the drawing's text size,
-//   an attachment outside 1..9 is 1 (top left);
-// - an ELLIPSE without a major axis, or with a ratio outside (0, 1], is removed.
-void RepairValues(Entity& e, double textSize) {
-    switch (e.type) {
-    case EntityType::Circle:
-    case EntityType::Arc: {
-        const Vec3 centre = e.type == EntityType::Circle ? e.geom.circle.center : e.geom.arc.center;
-        double& r = e.type == EntityType::Circle ? e.geom.circle.radius : e.geom.arc.radius;
-        if (std::isfinite(r) && r < 0) r = -r;
-        if (!Positive(r)) {
-            e.type = EntityType::Point;
-            e.geom.point.pos = centre;
-        }
-        break;
-    }
-    case EntityType::Text: {
-        auto& t = e.geom.text;
-        if (std::isfinite(t.height) && t.height < 0) t.height = -t.height;
-        if (!Positive(t.height)) t.height = textSize;
-        if (!Positive(t.widthFactor)) t.widthFactor = 1;
-        if (t.hAlign > 5) t.hAlign = 0;
-        if (t.vAlign > 3) t.vAlign = 0;
-        break;
-    }
-    case EntityType::Insert: {
-        auto& in = e.geom.insert;
-        for (double* s : {&in.xScale, &in.yScale, &in.zScale})
-            if (*s == 0 || !std::isfinite(*s)) *s = 1;
-        if (in.columns < 1) in.columns = 1;
-        if (in.rows < 1) in.rows = 1;
-        break;
-    }
-    case EntityType::MText: {
-        auto& t = e.geom.mtext;
-        if (!Positive(t.height)) t.height = textSize;
-        if (t.attachment < 1 || t.attachment > 9) t.attachment = 1;
-        break;
-    }
-    case EntityType::Ellipse: {
-        const auto& g = e.geom.ellipse;
-        if (g.majorAxis == Vec3{} || !Positive(g.ratio) || g.ratio > 1 + 1e-9) e.flags |= kEntityDeleted;
-        break;
-    }
-    case EntityType::Point:
-    case EntityType::Line:
-    case EntityType::Polyline:
-    case EntityType::Vertex:
-    case EntityType::SeqEnd:
-    case EntityType::Face3D:
-    case EntityType::Block:
-    case EntityType::EndBlk:
-    case EntityType::Viewport:
-    case EntityType::Hatch:
-    case EntityType::LwPolyline:
-    case EntityType::Spline:
-    case EntityType::Solid:
-    case EntityType::AttDef:
-    case EntityType::Attrib:
-    case EntityType::Dimension: break;
-    }
-}
 
 // References and values in one pass over the entities; after changes to a
 // normalised drawing (`since`), over the entities changed or added only.
@@ -313,7 +180,7 @@ void RepairEntities(Drawing& d, const NormalisedBefore* since = nullptr) {
     const double textSize = Positive(d.header.textSize) ? d.header.textSize : 2.5;
     auto repair = [&](Entity& e) {
         RepairReferences(d, e, zero);
-        RepairValues(e, textSize);
+        if (!KindRepair(d, e, textSize)) e.flags |= kEntityDeleted;
     };
     if (!since) {
         for (auto& e : d.entities) repair(e);

@@ -8,9 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "cad/curve_points.h"
+#include "cad/entity_kinds.h"
 #include "cad/dxf/dxf_text_encoding.h"
-#include "cad/mtext_lines.h"
 
 namespace ostrel::picture {
 
@@ -119,6 +118,41 @@ void DrawingWalker::Block(std::uint32_t block, const Affine& m, const Inherited&
         }
 }
 
+// Each shape of one entry drawn in its style; a viewport only in the space
+// the walk began in (its model space is drawn within it).
+class DrawingWalker::Shapes final : public cad::ShapeOut {
+public:
+    Shapes(DrawingWalker& w, const Style& s, const Affine& outer, const Affine& local, int depth, bool top)
+        : w_(w), s_(s), outer_(outer), m_(local), depth_(depth), top_(top) {}
+    void Dot(const cad::Vec3& p) override {
+        double x = 0, y = 0;
+        m_.Apply(p.x, p.y, x, y);
+        w_.surface_.Dot(x, y, IndexedColour(s_.colour));
+    }
+    void Curve(const std::vector<cad::Vec3>& points, bool closed) override { w_.Curve(points, closed, s_, m_); }
+    void Edges(const cad::FaceGeom& face, int hidden) override { w_.Edges(face, hidden, s_, m_); }
+    void Fill(const std::vector<cad::Vec3>& outline, double opacity) override { w_.Fill(outline, s_, m_, opacity); }
+    void Polyline(const cad::PolylineGeom& head, const std::vector<const cad::VertexGeom*>& v) override {
+        w_.Polyline(head, v, s_, m_);
+    }
+    void Text(const cad::TextGeom& t, std::string_view text) override { w_.Text(t, text, s_, m_); }
+    void Placed(std::uint32_t block, const cad::InsertGeom* place) override {
+        if (place) w_.Insert(*place, s_, m_, depth_);
+        else w_.Block(block, m_, Inherited{s_.colour, s_.layer, s_.linetype}, depth_ + 1);
+    }
+    void View(const cad::ViewportData& v) override {
+        if (top_) w_.Viewport(v, outer_);
+    }
+
+private:
+    DrawingWalker& w_;
+    const Style& s_;
+    const Affine& outer_;
+    const Affine& m_;
+    int depth_;
+    bool top_;
+};
+
 std::size_t DrawingWalker::Entry(const cad::BlockRecord& b, std::size_t k, const Affine& m, const Affine& local,
                                  const Inherited& in, int depth) {
     const auto& list = b.entities;
@@ -132,19 +166,13 @@ std::size_t DrawingWalker::Entry(const cad::BlockRecord& b, std::size_t k, const
         if (s.visible) Polyline(e.geom.polyline, v, s, local);
         return end - 1;
     }
-    if (e.type == cad::EntityType::Viewport) {
-        if (depth == 0 && !b.IsModelSpace() && e.geom.extra.index < d_.viewports.size())
-            Viewport(d_.viewports[e.geom.extra.index], m);
-    } else if (e.type == cad::EntityType::Insert) {
-        if (s.visible) Insert(e.geom.insert, s, local, depth);
-    } else if (e.type == cad::EntityType::Dimension) {
-        // Drawn through its block, which holds its lines, arrows and text.
-        if (s.visible && e.geom.extra.index < d_.dimensions.size())
-            Block(d_.dimensions[e.geom.extra.index].block, local, Inherited{s.colour, s.layer, s.linetype}, depth + 1);
-    } else if (s.visible && !(e.type == cad::EntityType::AttDef && depth > 0)) {
-        // A block's ATTDEFs show nothing where it is inserted.
-        Entity(e, s, local);
-    }
+    // A viewport shows whatever its layer; a block's ATTDEFs show nothing
+    // where it is inserted.
+    const bool viewport = e.type == cad::EntityType::Viewport;
+    if ((!s.visible && !viewport) || (e.type == cad::EntityType::AttDef && depth > 0)) return k;
+    path_.Clear();
+    Shapes shapes(*this, s, m, local, depth, depth == 0 && !b.IsModelSpace());
+    cad::KindShapes(d_, e, shapes);
     return k;
 }
 
@@ -160,52 +188,6 @@ void DrawingWalker::Insert(const cad::InsertGeom& ins, const Style& s, const Aff
                                      .After(Affine::Scaling(ins.xScale, ins.yScale));
             Block(ins.block, m.After(place), inner, depth + 1);
         }
-}
-
-// One entity that is not an insert, a viewport or a polyline with its vertices.
-void DrawingWalker::Entity(const cad::Entity& e, const Style& s, const Affine& m) {
-    double x = 0, y = 0;
-    path_.Clear();
-    const auto& g = e.geom;
-    switch (e.type) {
-    case cad::EntityType::Point:
-        m.Apply(g.point.pos.x, g.point.pos.y, x, y);
-        surface_.Dot(x, y, IndexedColour(s.colour));
-        break;
-    case cad::EntityType::Line: Curve({g.line.start, g.line.end}, false, s, m); break;
-    case cad::EntityType::Circle:
-    case cad::EntityType::Arc: Round(e, s, m); break;
-    case cad::EntityType::Text: Text(g.text, d_.Text(g.text), s, m); break;
-    case cad::EntityType::Face3D: Face(e, s, m); break;
-    case cad::EntityType::Solid: {
-        const auto& c = g.face.corner;
-        Fill({c[0], c[1], c[3], c[2]}, s, m, 1.0);
-        break;
-    }
-    case cad::EntityType::Hatch:
-        if (g.extra.index < d_.hatches.size()) {
-            const auto& h = d_.hatches[g.extra.index];
-            Fill(h.boundary, s, m, h.solid ? 1.0 : 0.35);   // a pattern: a lighter fill of its area
-        }
-        break;
-    case cad::EntityType::Ellipse: Curve(cad::EllipsePoints(g.ellipse), false, s, m); break;
-    case cad::EntityType::Spline:
-        if (g.extra.index < d_.splines.size()) Curve(cad::SplinePoints(d_.splines[g.extra.index]), false, s, m);
-        break;
-    case cad::EntityType::LwPolyline: LightweightPolyline(e, s, m); break;
-    case cad::EntityType::MText: MText(g.mtext, s, m); break;
-    case cad::EntityType::AttDef:
-    case cad::EntityType::Attrib: Attribute(e, s, m); break;
-    // Drawn by Entry, or parts of what it draws.
-    case cad::EntityType::Insert:
-    case cad::EntityType::Polyline:
-    case cad::EntityType::Vertex:
-    case cad::EntityType::SeqEnd:
-    case cad::EntityType::Block:
-    case cad::EntityType::EndBlk:
-    case cad::EntityType::Viewport:
-    case cad::EntityType::Dimension: break;
-    }
 }
 
 void DrawingWalker::Curve(const std::vector<cad::Vec3>& points, bool closed, const Style& s, const Affine& m) {
@@ -234,12 +216,11 @@ void DrawingWalker::Fill(const std::vector<cad::Vec3>& outline, const Style& s, 
     surface_.Fill(path_, IndexedColour(s.colour), opacity);
 }
 
-void DrawingWalker::Face(const cad::Entity& e, const Style& s, const Affine& m) {
-    const auto& f = e.geom.face;
+void DrawingWalker::Edges(const cad::FaceGeom& f, int hidden, const Style& s, const Affine& m) {
     path_.Clear();
     double x, y;
     for (int edge = 0; edge < 4; ++edge) {
-        if (e.invisibleEdges & (1 << edge)) continue;
+        if (hidden & (1 << edge)) continue;
         const auto& p = f.corner[edge];
         const auto& q = f.corner[(edge + 1) % 4];
         m.Apply(p.x, p.y, x, y);
@@ -247,76 +228,6 @@ void DrawingWalker::Face(const cad::Entity& e, const Style& s, const Affine& m) 
         m.Apply(q.x, q.y, x, y);
         path_.LineTo(x, y);
     }
-    surface_.Stroke(path_, PenOf(s, m, 0));
-}
-
-// Drawn as the heavy polyline it stands for (widths and bulges alike).
-void DrawingWalker::LightweightPolyline(const cad::Entity& e, const Style& s, const Affine& m) {
-    if (e.geom.extra.index >= d_.lwpolylines.size()) return;
-    const auto& p = d_.lwpolylines[e.geom.extra.index];
-    const cad::PolylineGeom pl{p.constantWidth, p.constantWidth, p.elevation, static_cast<std::int16_t>(p.flags & 1)};
-    std::vector<cad::VertexGeom> vertices(p.vertices.size(), cad::VertexGeom{});
-    std::vector<const cad::VertexGeom*> v;
-    for (std::size_t i = 0; i < vertices.size(); ++i) {
-        const auto& x = p.vertices[i];
-        vertices[i].pos = {x.x, x.y, p.elevation};
-        vertices[i].startWidth = x.startWidth;
-        vertices[i].endWidth = x.endWidth;
-        vertices[i].widthFlags = static_cast<std::uint8_t>(x.startWidth != 0 || x.endWidth != 0 ? 3 : 0);
-        vertices[i].bulge = x.bulge;
-        v.push_back(&vertices[i]);
-    }
-    Polyline(pl, v, s, m);
-}
-
-// Its plain lines, top line at the insertion point (top-left attachment;
-// others shift the block by its lines' height), lines 5/3 of the height apart.
-void DrawingWalker::MText(const cad::MTextGeom& g, const Style& s, const Affine& m) {
-    const auto lines = cad::MTextLines(d_.Text(g));
-    const cad::Vec3 dir = g.direction == cad::Vec3{} ? cad::Vec3{1, 0, 0} : g.direction;
-    const double rot = std::atan2(dir.y, dir.x), c = std::cos(rot), sn = std::sin(rot);
-    const double step = g.height * 5.0 / 3.0 * (g.lineSpacing > 0 ? g.lineSpacing : 1);
-    const int row = (std::clamp<int>(g.attachment, 1, 9) - 1) / 3;   // 0 top, 1 middle, 2 bottom
-    const int column = (std::clamp<int>(g.attachment, 1, 9) - 1) % 3;
-    const double blockHeight = step * static_cast<double>(lines.size() - 1) + g.height;
-    const double down = row == 0 ? 0 : row == 1 ? blockHeight / 2 : blockHeight;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        cad::TextGeom t{};
-        const double below = step * static_cast<double>(i) + g.height - down;
-        t.pos = {g.pos.x + sn * below, g.pos.y - c * below, g.pos.z};
-        t.align = t.pos;
-        t.hAlign = static_cast<std::uint8_t>(column);
-        t.height = g.height;
-        t.rotation = rot;
-        t.widthFactor = 1;
-        Text(t, lines[i], s, m);
-    }
-}
-
-// An ATTRIB shows its value, an ATTDEF (in a block definition drawn on its
-// own, or in a space) its tag; an invisible one nothing.
-void DrawingWalker::Attribute(const cad::Entity& e, const Style& s, const Affine& m) {
-    if (e.geom.extra.index >= d_.attributes.size()) return;
-    const auto& a = d_.attributes[e.geom.extra.index];
-    if (a.flags & 1) return;
-    Text(a.text, e.type == cad::EntityType::AttDef ? std::string_view(a.tag) : d_.Text(a.text), s, m);
-}
-
-void DrawingWalker::Round(const cad::Entity& e, const Style& s, const Affine& m) {
-    const bool circle = e.type == cad::EntityType::Circle;
-    const cad::Vec3 c = circle ? e.geom.circle.center : e.geom.arc.center;
-    const double r = circle ? e.geom.circle.radius : e.geom.arc.radius;
-    double a0 = circle ? 0 : e.geom.arc.startAngle, a1 = circle ? 2 * kPi : e.geom.arc.endAngle;
-    while (a1 <= a0) a1 += 2 * kPi;
-    const int n = std::max(8, static_cast<int>((a1 - a0) / (2 * kPi) * 128));
-    double x, y;
-    for (int i = 0; i <= n; ++i) {
-        const double t = a0 + (a1 - a0) * i / n;
-        m.Apply(c.x + r * std::cos(t), c.y + r * std::sin(t), x, y);
-        if (i == 0) path_.MoveTo(x, y);
-        else path_.LineTo(x, y);
-    }
-    if (circle) path_.Close();
     surface_.Stroke(path_, PenOf(s, m, 0));
 }
 

@@ -36,25 +36,22 @@ private:
         bool visible = true;
     };
 
+    class Shapes;   // an entry's shapes (cad::KindShapes) onto the surface
+
     void Block(std::uint32_t block, const Affine& m, const Inherited& in, int depth);
     // The entity at list[k] (a polyline with its vertices); the index of the
     // last entry it took.
     std::size_t Entry(const cad::BlockRecord& b, std::size_t k, const Affine& m, const Affine& local,
                       const Inherited& in, int depth);
-    void Entity(const cad::Entity& e, const Style& s, const Affine& m);
     void Insert(const cad::InsertGeom& ins, const Style& s, const Affine& m, int depth);
     Style Resolve(const cad::Entity& e, const Inherited& in) const;
     Pen PenOf(const Style& s, const Affine& m, double width) const;
-    void Round(const cad::Entity& e, const Style& s, const Affine& m);
     void Polyline(const cad::PolylineGeom& pl, const std::vector<const cad::VertexGeom*>& v, const Style& s,
                   const Affine& m);
     void Text(const cad::TextGeom& t, std::string_view text, const Style& s, const Affine& m);
     void Curve(const std::vector<cad::Vec3>& points, bool closed, const Style& s, const Affine& m);
     void Fill(const std::vector<cad::Vec3>& outline, const Style& s, const Affine& m, double opacity);
-    void Face(const cad::Entity& e, const Style& s, const Affine& m);
-    void LightweightPolyline(const cad::Entity& e, const Style& s, const Affine& m);
-    void MText(const cad::MTextGeom& g, const Style& s, const Affine& m);
-    void Attribute(const cad::Entity& e, const Style& s, const Affine& m);
+    void Edges(const cad::FaceGeom& f, int hidden, const Style& s, const Affine& m);
     void Viewport(const cad::ViewportData& v, const Affine& toSurface);
 
     const cad::Drawing& d_;

@@ -88,15 +88,16 @@ public:
         const auto idx = d.blocks[block].entities[pos];
         const auto& e = d.entities[idx];
         if (e.flags & cad::kEntityDeleted) return false;
-        switch (e.type) {
-        case cad::EntityType::Vertex:
-        case cad::EntityType::SeqEnd:
-        case cad::EntityType::Block:
-        case cad::EntityType::EndBlk: return false;
-        case cad::EntityType::Hatch: return !IsFill(idx);
-        case cad::EntityType::Viewport: return ListedViewport(block, e);
-        default: return true;
-        }
+        // The members of a sequence and a block's own ends are not walked on
+        // their own; every other kind is, but a polyline's fill and the
+        // viewports the layout does not list.
+        using cad::EntityType;
+        const EntityType t = e.type;
+        if (t == EntityType::Vertex || t == EntityType::SeqEnd || t == EntityType::Block || t == EntityType::EndBlk)
+            return false;
+        if (t == EntityType::Hatch) return !IsFill(idx);
+        if (t == EntityType::Viewport) return ListedViewport(block, e);
+        return true;
     }
     Cursor& CursorOf(std::uint32_t block);
     // The layer new entities go on: the drawing's current layer, else layer 0.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "cad/entity_kinds.h"
 #include "ostrel/errors.h"
 
 namespace ostrel::trim {
@@ -22,76 +23,6 @@ constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
     throw cad::CadError(std::string("the entity is not a ") + wanted);
 }
 
-void RotatePoint(Vec3& p, double bx, double by, double c, double s) {
-    double x = p.x - bx, y = p.y - by;
-    p.x = bx + x * c - y * s;
-    p.y = by + x * s + y * c;
-}
-
-// A copy of the side data an entity points at, for a copy of the entity.
-template <class Side>
-void CopySide(std::vector<Side>& side, Entity& e) {
-    Side copy = side.at(e.geom.extra.index);
-    e.geom.extra.index = static_cast<std::uint32_t>(side.size());
-    side.push_back(std::move(copy));
-}
-
-// The points of a kind with side data, turned.
-void RotateSide(cad::Drawing& d, Entity& e, double bx, double by, double c, double s, double angle) {
-    const auto at = e.geom.extra.index;
-    switch (e.type) {
-    case EntityType::Viewport: RotatePoint(d.viewports.at(at).center, bx, by, c, s); break;
-    case EntityType::Hatch:
-        for (auto& p : d.hatches.at(at).boundary) RotatePoint(p, bx, by, c, s);
-        break;
-    case EntityType::LwPolyline:
-        for (auto& v : d.lwpolylines.at(at).vertices) {
-            Vec3 p{v.x, v.y, 0};
-            RotatePoint(p, bx, by, c, s);
-            v.x = p.x, v.y = p.y;
-        }
-        break;
-    case EntityType::Spline: {
-        auto& sp = d.splines.at(at);
-        for (auto* points : {&sp.controlPoints, &sp.fitPoints})
-            for (auto& p : *points) RotatePoint(p, bx, by, c, s);
-        RotatePoint(sp.startTangent, 0, 0, c, s);
-        RotatePoint(sp.endTangent, 0, 0, c, s);
-        break;
-    }
-    case EntityType::AttDef:
-    case EntityType::Attrib: {
-        auto& t = d.attributes.at(at).text;
-        RotatePoint(t.pos, bx, by, c, s);
-        RotatePoint(t.align, bx, by, c, s);
-        t.rotation += angle;
-        break;
-    }
-    case EntityType::Dimension: {
-        auto& m = d.dimensions.at(at);
-        for (Vec3* p : {&m.defPoint, &m.textMidpoint, &m.insertPoint, &m.defPoint2, &m.defPoint3, &m.defPoint4, &m.arcPoint})
-            RotatePoint(*p, bx, by, c, s);
-        m.rotation += angle;
-        break;
-    }
-    case EntityType::Point:
-    case EntityType::Line:
-    case EntityType::Circle:
-    case EntityType::Arc:
-    case EntityType::Text:
-    case EntityType::Insert:
-    case EntityType::Polyline:
-    case EntityType::Vertex:
-    case EntityType::SeqEnd:
-    case EntityType::Face3D:
-    case EntityType::Block:
-    case EntityType::EndBlk:
-    case EntityType::Ellipse:
-    case EntityType::MText:
-    case EntityType::Solid: break;
-    }
-}
-
 } // namespace
 
 Entity& vdEntity::Data() const {
@@ -105,35 +36,23 @@ Entity& vdEntity::Edit() const {
 }
 
 const std::string& vdEntity::TypeName() const {
-    // Named once: the walks ask every entity of a drawing for its type.
-    static const std::string polyline = "VDPOLYLINE", text = "VDTEXT", insert = "VDINSERT",
-                             viewport = "VDVIEWPORT", point = "VDPOINT", line = "VDLINE", circle = "VDCIRCLE",
-                             arc = "VDARC", face = "VDFACE", hatch = "VDHATCH", other = "VDENTITY";
-    switch (Data().type) {
-    case EntityType::Polyline: return polyline;
-    case EntityType::Text: return text;
-    case EntityType::Insert: return insert;
-    case EntityType::Viewport: return viewport;
-    case EntityType::Point: return point;
-    case EntityType::Line: return line;
-    case EntityType::Circle: return circle;
-    case EntityType::Arc: return arc;
-    case EntityType::Face3D: return face;
-    case EntityType::Hatch: return hatch;
-    // An opened drawing holds no LWPOLYLINE: the document makes them heavy.
-    case EntityType::LwPolyline: return polyline;
-    case EntityType::Vertex:
-    case EntityType::SeqEnd:
-    case EntityType::Block:
-    case EntityType::EndBlk:
-    case EntityType::Ellipse:
-    case EntityType::Spline:
-    case EntityType::MText:
-    case EntityType::Solid:
-    case EntityType::AttDef:
-    case EntityType::Attrib:
-    case EntityType::Dimension: return other;
-    }
+    // Named once: the walks ask every entity of a drawing for its type. An
+    // opened drawing holds no LWPOLYLINE (the document makes them heavy);
+    // the kinds the engine has no view of are VDENTITY.
+    struct Named {
+        EntityType type;
+        std::string name;
+    };
+    static const Named kNamed[] = {
+        {EntityType::Polyline, "VDPOLYLINE"}, {EntityType::LwPolyline, "VDPOLYLINE"}, {EntityType::Text, "VDTEXT"},
+        {EntityType::Insert, "VDINSERT"},     {EntityType::Viewport, "VDVIEWPORT"},   {EntityType::Point, "VDPOINT"},
+        {EntityType::Line, "VDLINE"},         {EntityType::Circle, "VDCIRCLE"},       {EntityType::Arc, "VDARC"},
+        {EntityType::Face3D, "VDFACE"},       {EntityType::Hatch, "VDHATCH"},
+    };
+    static const std::string other = "VDENTITY";
+    const EntityType type = Data().type;
+    for (const auto& n : kNamed)
+        if (n.type == type) return n.name;
     return other;
 }
 
@@ -154,20 +73,8 @@ vdEntity vdEntity::Copy() const {
         Entity c = store_->Member(at_, k);
         c.handle = d.NewHandle();
         c.flags &= static_cast<std::uint8_t>(~(cad::kEntityDeleted | cad::kEntityPaperSpace));
-        if (c.type == EntityType::Viewport) {
-            CopySide(d.viewports, c);
-            d.viewports.back().id = 2;
-        } else if (c.type == EntityType::Hatch) {
-            CopySide(d.hatches, c);
-        } else if (c.type == EntityType::LwPolyline) {
-            CopySide(d.lwpolylines, c);
-        } else if (c.type == EntityType::Spline) {
-            CopySide(d.splines, c);
-        } else if (c.type == EntityType::AttDef || c.type == EntityType::Attrib) {
-            CopySide(d.attributes, c);
-        } else if (c.type == EntityType::Dimension) {
-            CopySide(d.dimensions, c);
-        }
+        cad::KindCopySide(d, c);
+        if (c.type == EntityType::Viewport) d.viewports.back().id = 2;
         copy.members.push_back(c);
     }
     copy.filled = store_->IsFilled(at_);
@@ -193,61 +100,12 @@ void vdEntity::Update() {
 void vdEntity::Rotate(const std::array<double, 2>& base, double angle) {
     auto& e = Edit();
     auto& d = store_->Drawing();
-    const double bx = base[0], by = base[1], c = std::cos(angle), s = std::sin(angle);
-    auto& g = e.geom;
-    switch (e.type) {
-    case EntityType::Point: RotatePoint(g.point.pos, bx, by, c, s); break;
-    case EntityType::Line:
-        RotatePoint(g.line.start, bx, by, c, s);
-        RotatePoint(g.line.end, bx, by, c, s);
-        break;
-    case EntityType::Circle: RotatePoint(g.circle.center, bx, by, c, s); break;
-    case EntityType::Arc:
-        RotatePoint(g.arc.center, bx, by, c, s);
-        g.arc.startAngle += angle;
-        g.arc.endAngle += angle;
-        break;
-    case EntityType::Text:
-        RotatePoint(g.text.pos, bx, by, c, s);
-        RotatePoint(g.text.align, bx, by, c, s);
-        g.text.rotation += angle;
-        break;
-    case EntityType::Insert:
-        RotatePoint(g.insert.pos, bx, by, c, s);
-        g.insert.rotation += angle;
-        break;
-    case EntityType::Face3D:
-        for (auto& p : g.face.corner) RotatePoint(p, bx, by, c, s);
-        break;
-    case EntityType::Polyline: {
-        auto n = store_->VertexCountOf(at_);
-        for (std::uint32_t i = 0; i < n; ++i) RotatePoint(store_->EditVertexAt(at_, i, n).geom.vertex.pos, bx, by, c, s);
-        break;
-    }
-    case EntityType::Ellipse:
-        RotatePoint(g.ellipse.center, bx, by, c, s);
-        RotatePoint(g.ellipse.majorAxis, 0, 0, c, s);
-        break;
-    case EntityType::MText:
-        RotatePoint(g.mtext.pos, bx, by, c, s);
-        if (g.mtext.direction == Vec3{}) g.mtext.direction = {1, 0, 0};
-        RotatePoint(g.mtext.direction, 0, 0, c, s);
-        break;
-    case EntityType::Solid:
-        for (auto& p : g.face.corner) RotatePoint(p, bx, by, c, s);
-        break;
-    case EntityType::Viewport:
-    case EntityType::Hatch:
-    case EntityType::LwPolyline:
-    case EntityType::Spline:
-    case EntityType::AttDef:
-    case EntityType::Attrib:
-    case EntityType::Dimension: RotateSide(d, e, bx, by, c, s, angle); break;
-    case EntityType::Vertex:
-    case EntityType::SeqEnd:
-    case EntityType::Block:
-    case EntityType::EndBlk: break;
-    }
+    const cad::Turn turn{base[0], base[1], std::cos(angle), std::sin(angle), angle};
+    cad::KindTurn(d, e, turn);
+    if (e.type != EntityType::Polyline) return;
+    // A polyline turns through its vertices.
+    auto n = store_->VertexCountOf(at_);
+    for (std::uint32_t i = 0; i < n; ++i) cad::KindTurn(d, store_->EditVertexAt(at_, i, n), turn);
 }
 
 // ------------------------------------------------------------ polyline

@@ -1,5 +1,6 @@
 #include "cad/dwg/dwg_entity_kinds.h"
 
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -48,6 +49,10 @@ struct PlainKind {
     static bool Link(Entity&, const DecodedEntity&, const RecordIndexes&, DecodedObjects&) { return true; }
 };
 
+// Each kind's codec, with kReads, the object types read as the kind.
+template <EntityType>
+struct DwgKind;
+
 // A handle's record index, or kNone.
 std::uint32_t IndexOf(const std::unordered_map<Handle, std::uint32_t>& m, Handle h) {
     auto it = m.find(h);
@@ -67,7 +72,9 @@ std::uint32_t Append(std::vector<T>& v, T data) {
     return static_cast<std::uint32_t>(v.size() - 1);
 }
 
-struct PointKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Point> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypePoint};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypePoint; }
     static void Write(const KindWrite& k) {
         k.w.BD3(k.g.point.pos);
@@ -78,7 +85,9 @@ struct PointKind : PlainKind {
     static void Read(KindRead& k) { k.g.point.pos = k.r.BD3(); }
 };
 
-struct LineKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Line> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeLine};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypeLine; }
     static void Write(const KindWrite& k) {
         const auto& a = k.g.line.start;
@@ -112,7 +121,9 @@ struct LineKind : PlainKind {
     }
 };
 
-struct CircleKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Circle> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeCircle};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypeCircle; }
     static void Write(const KindWrite& k) {
         k.w.BD3(k.g.circle.center);
@@ -127,15 +138,17 @@ struct CircleKind : PlainKind {
 };
 
 // An arc is a circle with its two angles after it.
-struct ArcKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Arc> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeArc};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypeArc; }
     static void Write(const KindWrite& k) {
-        CircleKind::Write(k);
+        DwgKind<EntityType::Circle>::Write(k);
         k.w.BD(k.g.arc.startAngle);
         k.w.BD(k.g.arc.endAngle);
     }
     static void Read(KindRead& k) {
-        CircleKind::Read(k);
+        DwgKind<EntityType::Circle>::Read(k);
         k.r.BT();
         k.r.BE();
         k.g.arc.startAngle = k.r.BD();
@@ -143,7 +156,9 @@ struct ArcKind : PlainKind {
     }
 };
 
-struct TextKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Text> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeText};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypeText; }
     static void Write(const KindWrite& k) { WriteTextGeom(k.w, k.g.text, k.c.d.Text(k.g.text)); }
     static void Read(KindRead& k) { ReadTextGeom(k.r, k.g.text, k.out.textPool); }
@@ -171,7 +186,9 @@ void WriteMemberHandles(const KindWrite& k) {
 // INSERT, or MINSERT when it has more than one column or row; the ATTRIB
 // entities it owns and their SEQEND follow it. Read, they name it as their
 // owner.
-struct InsertKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Insert> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeInsert, kTypeMInsert};
     static std::int16_t Type(const EncodeContext&, const Entity& e, const EntityLinks&) {
         return (e.geom.insert.columns > 1 || e.geom.insert.rows > 1) ? kTypeMInsert : kTypeInsert;
     }
@@ -222,7 +239,9 @@ struct InsertKind : PlainKind {
 };
 
 // A 2D or 3D POLYLINE, its vertices and SEQEND owned by it.
-struct PolylineKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Polyline> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypePolyline2D, kTypePolyline3D};
     static std::int16_t Type(const EncodeContext&, const Entity& e, const EntityLinks&) {
         return (e.geom.polyline.flags & 8) ? kTypePolyline3D : kTypePolyline2D;
     }
@@ -260,7 +279,9 @@ struct PolylineKind : PlainKind {
     static void WriteHandles(const KindWrite& k) { WriteMemberHandles(k); }
 };
 
-struct VertexKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Vertex> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeVertex2D, kTypeVertex3D};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks& l) { return l.in3DPolyline ? kTypeVertex3D : kTypeVertex2D; }
     static void Write(const KindWrite& k) {
         const VertexGeom& v = k.g.vertex;
@@ -303,23 +324,29 @@ struct VertexKind : PlainKind {
 // Kinds with no data of their own.
 template <std::int16_t kType>
 struct EmptyKind : PlainKind {
+    static constexpr std::int16_t kReads[] = {kType};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kType; }
     static void Write(const KindWrite&) {}
     static void Read(KindRead&) {}
 };
 
-struct FaceKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Face3D> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeFace3D};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypeFace3D; }
     static void Write(const KindWrite& k) { WriteFace(k.w, k.g.face, k.e.invisibleEdges); }
     static void Read(KindRead& k) { ReadFace(k.r, k.g.face, k.de.e.invisibleEdges); }
 };
 
 // BLOCK writes its name; read, its name is the block header's.
-struct BlockKind : EmptyKind<kTypeBlock> {
+template <>
+struct DwgKind<EntityType::Block> : EmptyKind<kTypeBlock> {
     static void Write(const KindWrite& k) { k.w.TV(k.c.d.blocks.at(k.g.block.block).name); }
 };
 
-struct ViewportKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Viewport> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeViewport};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypeViewport; }
     static void Write(const KindWrite& k) { WriteViewport(k.w, k.c.d.viewports.at(k.g.extra.index), k.c.release); }
     static void Read(KindRead& k) {
@@ -339,7 +366,9 @@ struct ViewportKind : PlainKind {
     }
 };
 
-struct HatchKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Hatch> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeHatch};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypeHatch; }
     static void Write(const KindWrite& k) {
         if (k.g.extra.index >= k.c.d.hatches.size())
@@ -355,13 +384,17 @@ struct HatchKind : PlainKind {
 // ------------------------------------------------------------ the kinds the
 // database reads natively besides its own output's
 
-struct LwPolylineKind : PlainKind {
+template <>
+struct DwgKind<EntityType::LwPolyline> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeLwPolyline};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypeLwPolyline; }
     static void Write(const KindWrite& k) { WriteLwPolylineData(k.w, k.c.d.lwpolylines.at(k.g.extra.index)); }
     static void Read(KindRead& k) { k.g.extra.index = Append(k.out.lwpolylines, ReadLwPolylineData(k.r, k.o.release)); }
 };
 
-struct EllipseKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Ellipse> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeEllipse};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypeEllipse; }
     static void Write(const KindWrite& k) {
         const EllipseGeom& g = k.g.ellipse;
@@ -384,13 +417,17 @@ struct EllipseKind : PlainKind {
     }
 };
 
-struct SplineKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Spline> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeSpline};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypeSpline; }
     static void Write(const KindWrite& k) { WriteSpline(k.w, k.c.d.splines.at(k.g.extra.index), k.c.release); }
     static void Read(KindRead& k) { k.g.extra.index = Append(k.out.splines, ReadSpline(k.r, k.o.release)); }
 };
 
-struct MTextKind : PlainKind {
+template <>
+struct DwgKind<EntityType::MText> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeMText};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypeMText; }
     static void Write(const KindWrite& k) { WriteMText(k.w, k.g.mtext, k.c.d.Text(k.g.mtext), k.c.release); }
     static void Read(KindRead& k) { ReadMText(k.r, k.g.mtext, k.out.textPool, k.o.release, k.moreHandles); }
@@ -409,7 +446,9 @@ struct MTextKind : PlainKind {
 };
 
 // SOLID: four corners at one elevation, in the file's order.
-struct SolidKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Solid> : PlainKind {
+    static constexpr std::int16_t kReads[] = {kTypeSolid};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kTypeSolid; }
     static void Write(const KindWrite& k) {
         k.w.BT(0.0);
@@ -428,6 +467,7 @@ struct SolidKind : PlainKind {
 // ATTRIB, and ATTDEF (`kDefinition`): TEXT's data, then the attribute's.
 template <bool kDefinition>
 struct AttributeKind : PlainKind {
+    static constexpr std::int16_t kReads[] = {kDefinition ? kTypeAttdef : kTypeAttrib};
     static std::int16_t Type(const EncodeContext&, const Entity&, const EntityLinks&) { return kDefinition ? kTypeAttdef : kTypeAttrib; }
     static void Write(const KindWrite& k) {
         const AttributeData& a = k.c.d.attributes.at(k.g.extra.index);
@@ -458,7 +498,9 @@ Handle DimstyleHandle(const Drawing& d, std::uint32_t index) {
 
 // DIMENSION: its subtype is its object type; it names its style and the
 // anonymous block it is drawn through.
-struct DimensionKind : PlainKind {
+template <>
+struct DwgKind<EntityType::Dimension> : PlainKind {
+    static constexpr std::int16_t kReads[] = {20, 21, 22, 23, 24, 25, 26};
     static std::int16_t Type(const EncodeContext& c, const Entity& e, const EntityLinks&) {
         return DimensionObjectType(c.d.dimensions.at(e.geom.extra.index));
     }
@@ -487,68 +529,50 @@ struct DimensionKind : PlainKind {
     }
 };
 
-// The one switch over the kinds: calls `f` with the kind's codec.
+template <>
+struct DwgKind<EntityType::SeqEnd> : EmptyKind<kTypeSeqEnd> {};
+template <>
+struct DwgKind<EntityType::EndBlk> : EmptyKind<kTypeEndBlk> {};
+template <>
+struct DwgKind<EntityType::AttDef> : AttributeKind<true> {};
+template <>
+struct DwgKind<EntityType::Attrib> : AttributeKind<false> {};
+
+// The one switch over the kinds, made from their list: calls `f` with the
+// kind's codec.
 template <class F>
 void WithKind(EntityType t, F&& f) {
     switch (t) {
-    case EntityType::Point: return f(PointKind{});
-    case EntityType::Line: return f(LineKind{});
-    case EntityType::Circle: return f(CircleKind{});
-    case EntityType::Arc: return f(ArcKind{});
-    case EntityType::Text: return f(TextKind{});
-    case EntityType::Insert: return f(InsertKind{});
-    case EntityType::Polyline: return f(PolylineKind{});
-    case EntityType::Vertex: return f(VertexKind{});
-    case EntityType::SeqEnd: return f(EmptyKind<kTypeSeqEnd>{});
-    case EntityType::Face3D: return f(FaceKind{});
-    case EntityType::Block: return f(BlockKind{});
-    case EntityType::EndBlk: return f(EmptyKind<kTypeEndBlk>{});
-    case EntityType::Viewport: return f(ViewportKind{});
-    case EntityType::Hatch: return f(HatchKind{});
-    case EntityType::LwPolyline: return f(LwPolylineKind{});
-    case EntityType::Ellipse: return f(EllipseKind{});
-    case EntityType::Spline: return f(SplineKind{});
-    case EntityType::MText: return f(MTextKind{});
-    case EntityType::Solid: return f(SolidKind{});
-    case EntityType::AttDef: return f(AttributeKind<true>{});
-    case EntityType::Attrib: return f(AttributeKind<false>{});
-    case EntityType::Dimension: return f(DimensionKind{});
+#define OSTREL_DWG_KIND(kind, name) \
+    case EntityType::kind: return f(DwgKind<EntityType::kind>{});
+        OSTREL_ENTITY_KINDS(OSTREL_DWG_KIND)
+#undef OSTREL_DWG_KIND
     }
     throw CadError("an entity of unknown kind " + std::to_string(static_cast<int>(t)));
 }
 
-// The kind an object type is read as, if the database holds it.
-std::optional<EntityType> KindOfType(std::int16_t type) {
-    switch (type) {
-    case kTypePoint: return EntityType::Point;
-    case kTypeLine: return EntityType::Line;
-    case kTypeCircle: return EntityType::Circle;
-    case kTypeArc: return EntityType::Arc;
-    case kTypeText: return EntityType::Text;
-    case kTypeInsert:
-    case kTypeMInsert: return EntityType::Insert;
-    case kTypePolyline2D:
-    case kTypePolyline3D: return EntityType::Polyline;
-    case kTypeLwPolyline: return EntityType::LwPolyline;
-    case kTypeEllipse: return EntityType::Ellipse;
-    case kTypeSpline: return EntityType::Spline;
-    case kTypeMText: return EntityType::MText;
-    case kTypeSolid: return EntityType::Solid;
-    case kTypeAttdef: return EntityType::AttDef;
-    case kTypeAttrib: return EntityType::Attrib;
-    case kTypeVertex2D:
-    case kTypeVertex3D: return EntityType::Vertex;
-    case kTypeSeqEnd: return EntityType::SeqEnd;
-    case kTypeFace3D: return EntityType::Face3D;
-    case kTypeBlock: return EntityType::Block;
-    case kTypeEndBlk: return EntityType::EndBlk;
-    case kTypeViewport: return EntityType::Viewport;
-    case kTypeHatch: return EntityType::Hatch;
-    default: return IsDimensionObjectType(type) ? std::optional(EntityType::Dimension) : std::nullopt;
-    }
+// The kind of each fixed object type below kTypesRead, -1 for none.
+constexpr int kTypesRead = 500;
+using KindTable = std::array<std::int8_t, kTypesRead>;
+
+constexpr KindTable MakeKindTable() {
+    KindTable t{};
+    for (auto& k : t) k = -1;
+#define OSTREL_DWG_READS(kind, name) \
+    for (std::int16_t type : DwgKind<EntityType::kind>::kReads) t[type] = static_cast<std::int8_t>(EntityType::kind);
+    OSTREL_ENTITY_KINDS(OSTREL_DWG_READS)
+#undef OSTREL_DWG_READS
+    return t;
 }
 
+constexpr KindTable kKindOfType = MakeKindTable();
+
 } // namespace
+
+std::optional<EntityType> KindOfType(std::int16_t type) {
+    if (type < 0 || type >= kTypesRead || kKindOfType[type] < 0) return std::nullopt;
+    return static_cast<EntityType>(kKindOfType[type]);
+}
 
 void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, const EntityLinks& l) {
     WithKind(e.type, [&](auto kind) {

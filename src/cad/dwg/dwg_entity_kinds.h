@@ -1,8 +1,10 @@
 #pragma once
-// Every entity kind's DWG object: its object type, its own data and its own
-// handles, written and read side by side, reached through one switch over
-// the kinds (a kind the switch lacks does not compile).
+// Every entity kind's DWG object: the object types it is read from and
+// written as, its own data and its own handles, written and read side by
+// side, reached through one switch made from the list of kinds (a kind
+// without its codec does not compile).
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 
 #include "cad/dwg/bit_reader.h"
@@ -10,6 +12,10 @@
 #include "cad/dwg/dwg_entity_frame.h"
 
 namespace ostrel::cad::dwg {
+
+// The kind an object of fixed DWG type `type` is read as, if the database
+// holds it: the types are listed with the kinds' codecs.
+std::optional<EntityType> KindOfType(std::int16_t type);
 
 // Writes the entity as one object, its common data and handles around its own.
 void EncodeEntity(ObjectStream& s, const EncodeContext& c, const Entity& e, const EntityLinks& links);
