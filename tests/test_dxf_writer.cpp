@@ -151,9 +151,9 @@ TEST_F(TagStream, R2000RecordsCarryOwnersAndSubclasses) {
     ASSERT_NE(dashed, nullptr);
     EXPECT_EQ(dashed->All(49), (std::vector<std::string>{"0.5", "-0.25"}));
     EXPECT_EQ(dashed->Get(40), "0.75");
-    // CLASSES: the seven classes with all their groups, no instance count before R2004.
+    // CLASSES: the nine classes with all their groups, no instance count before R2004.
     auto classes = OfType(all, "CLASS");
-    ASSERT_EQ(classes.size(), 7u);
+    ASSERT_EQ(classes.size(), 9u);
     EXPECT_EQ(classes[0]->Get(1), "ACDBDICTIONARYWDFLT");
     EXPECT_EQ(classes[2]->Get(1), "LAYOUT");
     EXPECT_EQ(classes[4]->Get(1), "SCALE");
@@ -178,7 +178,7 @@ TEST_F(TagStream, R2004ClassesCountTheirInstances) {
     f.SecondLayout();
     Write(Release::R2004);
     auto classes = OfType(all, "CLASS");
-    ASSERT_EQ(classes.size(), 7u);
+    ASSERT_EQ(classes.size(), 9u);
     EXPECT_EQ(classes[0]->Get(91), "1");   // ACAD_PLOTSTYLENAME
     EXPECT_EQ(classes[1]->Get(91), "1");   // "Normal"
     EXPECT_EQ(classes[2]->Get(91), "3");   // Model, Layout1, the second layout
