@@ -204,6 +204,17 @@ TEST(DwgReadErrors, EveryDamagedSectionIsReportedAsACrcMismatch) {
 TEST(DwgReadErrors, TruncationsAndRandomDamageEndInAnErrorNeverACrash) {
     auto d = ostrel::test::EveryKindDrawing();
     const auto good = Encode(*d);
+    // A cut just short of the file header's end, and a section whose stated
+    // size reaches one byte past it: each named for what it is.
+    const auto rl = [&good](std::size_t p) {
+        return static_cast<std::size_t>(good[p] | good[p + 1] << 8 | good[p + 2] << 16 | good[p + 3] << 24);
+    };
+    const std::vector<std::uint8_t> headerCut(good.begin(), good.begin() + 0x19 + 9 * good[0x15] + 17);
+    EXPECT_NE(ErrorOf(headerCut).find("file header is truncated"), std::string::npos) << ErrorOf(headerCut);
+    auto longer = good;
+    const std::size_t stated = rl(0x19 + 5) - 20 - 17;
+    for (int i = 0; i < 4; ++i) longer[rl(0x19 + 1) + 16 + i] = static_cast<std::uint8_t>(stated >> (8 * i));
+    EXPECT_NE(ErrorOf(longer).find("reaches past its end"), std::string::npos) << ErrorOf(longer);
     for (std::size_t len = 0; len < good.size(); len += std::max<std::size_t>(1, good.size() / 97)) {
         std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(len));
         EXPECT_NE(ErrorOf(cut), "(no error)") << len;
