@@ -132,8 +132,8 @@ TEST(Normalize, BadReferencesFallBackToDefaults) {
     auto d = NewDrawing();
     auto ms = d->ModelSpace();
     Entity p = MakeEntity(*d, EntityType::Point);
-    p.layer = 999;
-    p.linetype = 999;
+    p.layer = static_cast<std::uint32_t>(d->layers.size());         // one past the end
+    p.linetype = static_cast<std::uint32_t>(d->linetypes.size());
     p.colour = -4;
     d->AppendEntity(ms, p);
     Entity t = MakeEntity(*d, EntityType::Text);
